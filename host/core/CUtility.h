@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+// Small stateless helpers every subsystem uses; callers create one on the stack.
+class CUtility {
+public:
+    // Splits source at delim and appends the pieces to out; returns the number of
+    // delimiters found (0 adds nothing: callers that want the whole text as one piece test
+    // for the delimiter first). The search for the next delimiter resumes one character past
+    // the end of the previous one, so of two adjacent one-character delimiters the second is
+    // not seen ("a||b" gives "a" and "|b"). Pieces that are not empty are trimmed (a piece of
+    // blanks becomes an empty text); empty pieces are skipped; out is not emptied first.
+    int SplitString(const QString& source, const QString& delim, QStringList& out) const;
+
+    // Creates path and every missing parent; errors are ignored.
+    void CreateFolderPath(const QString& path) const;
+    // True when path names an existing file or folder.
+    bool FileExists(const QString& path) const;
+    // $XDG_DATA_HOME/velmo/ (default ~/.local/share/velmo/), always ending in "/".
+    QString ProfileFolder() const;
+    // ProfileFolder() + "Temp/".
+    QString TempFolder() const;
+    // Starts file with parameters (split like a command line); the caller owns the
+    // process. Null when it could not be started.
+    std::unique_ptr<QProcess> RunProgram(const QString& file, const QString& parameters) const;
+    // Same-length scramble: with raise set, the characters go +2, -2, +2, ... (8-bit,
+    // wrapping); with it clear the pattern starts by lowering, which undoes the former.
+    QByteArray CredentialScramble(const QByteArray& text, bool raise) const;
+    QString CredentialScramble(const QString& text, bool raise) const;
+};

@@ -1,0 +1,42 @@
+#include "host/core/FileChecksum.h"
+
+#include <QFile>
+
+#include <array>
+#include <memory>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zlib.h>
+
+std::uint32_t FileChecksum(const QString& path) {
+    const QByteArray native = QFile::encodeName(path);
+    struct stat st {};
+    if (path.isEmpty() || ::stat(native.constData(), &st) != 0 || S_ISDIR(st.st_mode)) {
+        return 0;
+    }
+    const int fd = ::open(native.constData(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) {
+        return 0;
+    }
+    // Another program (the word processor) holding a lock means the file is not ours to read.
+    struct flock probe {};
+    probe.l_type = F_RDLCK;
+    probe.l_whence = SEEK_SET;
+    if (::fcntl(fd, F_GETLK, &probe) == 0 && probe.l_type != F_UNLCK) {
+        ::close(fd);
+        return 0;
+    }
+    static constexpr size_t kBlock = 102400;
+    auto block = std::make_unique<std::array<unsigned char, kBlock>>();
+    uLong crc = crc32(0L, Z_NULL, 0);
+    for (;;) {
+        const ssize_t n = ::read(fd, block->data(), kBlock);
+        if (n <= 0) {
+            break;
+        }
+        crc = crc32(crc, block->data(), static_cast<uInt>(n));
+    }
+    ::close(fd);
+    return static_cast<std::uint32_t>(crc);
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QList>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// Runs the stand-in report server on a loopback address of its own (127.0.0.N, ports 80 and
+// 443), so parallel tests never share a server. The data folder is temporary and removed
+// with the fixture.
+class StandInServer {
+public:
+    struct Options {
+        bool seedDemo = true;
+        QString fault;       // --fault MODE, empty for none
+        QString requireAuth; // --require-auth USER:PASS, empty for none
+    };
+
+    StandInServer();
+    explicit StandInServer(Options options);
+    ~StandInServer();
+    StandInServer(const StandInServer&) = delete;
+    StandInServer& operator=(const StandInServer&) = delete;
+
+    // Starts the server and waits until it listens; false (with a test failure message in
+    // Error()) when it could not start.
+    bool Start();
+    void Stop();
+
+    QString Address() const { return address_; }        // "127.0.0.N"
+    QString BaseUrl() const;                              // "http://127.0.0.N/"
+    QString HostPageUrl(const QString& user = {}) const;  // BaseUrl() + "desk.php[?user=ID]"
+    QString DataDir() const { return data_.path(); }
+    QString JournalPath() const;
+    QString Error() const { return error_; }
+    // What the server printed on start-up (the demo users' ids among it).
+    QString StartupOutput() const { return startupOutput_; }
+
+    // The journal's lines, one JSON object per request, in order.
+    QList<QJsonObject> Journal() const;
+    // Only the journal entries whose path ends with script (e.g. "qm_download_filelist.php").
+    QList<QJsonObject> JournalFor(const QString& script) const;
+
+private:
+    Options options_;
+    QTemporaryDir data_;
+    std::unique_ptr<QProcess> process_;
+    QString address_;
+    QString error_;
+    QString startupOutput_;
+};

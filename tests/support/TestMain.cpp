@@ -1,0 +1,24 @@
+// Shared main of every test executable: a QApplication (offscreen), a fresh profile folder
+// under a temporary XDG_DATA_HOME, zeroed waits and the Prompts double.
+#include "host/core/Delays.h"
+#include "tests/support/PromptsDouble.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QTemporaryDir profile;
+    qputenv("XDG_DATA_HOME", profile.path().toLocal8Bit());
+    QApplication app(argc, argv);
+    Delays::ZeroAll();
+    Prompts::Install(&PromptsDouble::Current());
+    const int rc = RUN_ALL_TESTS();
+    Prompts::Install(nullptr);
+    return rc;
+}
