@@ -1,0 +1,335 @@
+#include "dialogs/widgets/IconButton.h"
+
+#include <QAccessible>
+#include <QSvgRenderer>
+#include <QTest>
+
+#include "tests/dialogs/widgets/Pointer.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+QImage Solid(const QColor& colour, int side = 16) {
+    QImage image(side, side, QImage::Format_ARGB32);
+    image.fill(colour);
+    return image;
+}
+
+QImage Grab(QWidget& widget) {
+    return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// Bounding box of the pixels that differ from the colour at the given reference point.
+QRect InkBox(const QImage& image, const QRect& inside, const QPoint& reference) {
+    const QRgb face = image.pixel(reference);
+    QRect box;
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            if (image.pixel(x, y) != face) {
+                box |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    return box;
+}
+
+bool HasBluishInk(const QImage& image) {
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c(image.pixel(x, y));
+            if (c.blue() > 120 && c.blue() > c.red() + 60 && c.blue() > c.green() + 60) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+struct ShownButton {
+    std::unique_ptr<QWidget> window = std::make_unique<QWidget>();
+    IconButton* button = nullptr;
+
+    explicit ShownButton(const QString& caption) {
+        window->resize(300, 120);
+        button = new IconButton(caption, window.get());
+        button->setGeometry(50, 40, 140, 40);
+        window->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+    // Moves the pointer well inside the button, then onto the bare window beside it.
+    void Enter() const { MovePointer(button, button->rect().center()); }
+    void LeaveToWindow() const { MovePointer(window.get(), QPoint(10, 10)); }
+};
+
+} // namespace
+
+TEST(IconButtonGrey, KnownColoursFollowTheIntegerFormula) {
+    QImage image(4, 1, QImage::Format_ARGB32);
+    image.setPixel(0, 0, qRgba(255, 0, 0, 255));
+    image.setPixel(1, 0, qRgba(0, 255, 0, 255));
+    image.setPixel(2, 0, qRgba(0, 0, 255, 255));
+    image.setPixel(3, 0, qRgba(10, 20, 30, 128)); // straight alpha: colours stay as given
+    const QImage grey = IconButton::GreyCopy(image);
+    ASSERT_EQ(grey.format(), QImage::Format_ARGB32);
+    EXPECT_EQ(grey.pixel(0, 0), qRgba(76, 76, 76, 255));    // 7650 / 100
+    EXPECT_EQ(grey.pixel(1, 0), qRgba(150, 150, 150, 255)); // 15045 / 100
+    EXPECT_EQ(grey.pixel(2, 0), qRgba(28, 28, 28, 255));    // 2805 / 100
+    EXPECT_EQ(grey.pixel(3, 0), qRgba(18, 18, 18, 128));    // 1810 / 100, alpha kept
+    EXPECT_EQ(image.pixel(0, 0), qRgba(255, 0, 0, 255)) << "the source must stay untouched";
+}
+
+TEST(IconButtonGrey, PaletteImagesChangeOnlyTheirPalette) {
+    QImage indexed(2, 1, QImage::Format_Indexed8);
+    indexed.setColorTable({qRgb(200, 100, 50), qRgb(0, 0, 0)});
+    indexed.setPixel(0, 0, 1);
+    indexed.setPixel(1, 0, 0);
+    const QImage grey = IconButton::GreyCopy(indexed);
+    ASSERT_EQ(grey.format(), QImage::Format_Indexed8);
+    EXPECT_EQ(grey.pixelIndex(0, 0), 1);
+    EXPECT_EQ(grey.pixelIndex(1, 0), 0);
+    const int g = (30 * 200 + 59 * 100 + 11 * 50) / 100; // 124
+    EXPECT_EQ(grey.color(0), qRgb(g, g, g));
+    EXPECT_EQ(grey.color(1), qRgb(0, 0, 0));
+}
+
+TEST(IconButtonGrey, NullAndDeepImagesKeepTheirColours) {
+    EXPECT_TRUE(IconButton::GreyCopy(QImage()).isNull());
+    QImage deep(2, 2, QImage::Format_RGBA64);
+    deep.fill(QColor(255, 0, 0));
+    const QImage kept = IconButton::GreyCopy(deep);
+    EXPECT_EQ(kept.format(), QImage::Format_RGBA64);
+    EXPECT_EQ(QColor(kept.pixel(1, 1)), QColor(255, 0, 0));
+    // A 32-bit image without alpha is still converted.
+    QImage rgb(1, 1, QImage::Format_RGB32);
+    rgb.fill(QColor(255, 0, 0));
+    EXPECT_EQ(QColor(IconButton::GreyCopy(rgb).pixel(0, 0)), QColor(76, 76, 76));
+}
+
+TEST(IconButtonImages, EveryNamedIconIsInTheResourcesAndLoads) {
+    const QStringList names = {"open",
+                               "print",
+                               "fax",
+                               "forward",
+                               "esign",
+                               "demographics",
+                               "search",
+                               "play",
+                               "rename",
+                               "go",
+                               "ok",
+                               "cancel",
+                               "view",
+                               "add",
+                               "down",
+                               "up",
+                               "refresh",
+                               "edit",
+                               "delete",
+                               "save",
+                               "status-opened",
+                               "status-printed",
+                               "status-faxed",
+                               "status-forwarded",
+                               "status-esigned",
+                               "row-transcribed",
+                               "row-pending",
+                               "label-provider",
+                               "label-location",
+                               "label-from",
+                               "label-to",
+                               "label-reporttype",
+                               "busy",
+                               "velmo"};
+    for (const QString& name : names) {
+        const QString path = ":/icons/" + name + ".svg";
+        QSvgRenderer renderer(path);
+        EXPECT_TRUE(renderer.isValid()) << path.toStdString();
+        EXPECT_EQ(renderer.defaultSize(), QSize(16, 16)) << path.toStdString();
+        const QImage image = IconButton::LoadImage(path, QSize(), 1.0);
+        ASSERT_FALSE(image.isNull()) << path.toStdString();
+        // Something must actually be drawn, not a blank square.
+        int opaque = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                opaque += qAlpha(image.pixel(x, y)) > 0 ? 1 : 0;
+            }
+        }
+        EXPECT_GT(opaque, 20) << path.toStdString();
+    }
+}
+
+TEST(IconButtonImages, SetImageBuildsAGreyAwayCopyUnlessAskedNotTo) {
+    IconButton button("Open");
+    button.SetImage(":/icons/open.svg");
+    ASSERT_TRUE(button.HasImage());
+    const QImage away = button.CurrentPixmap().toImage();
+    ASSERT_EQ(away.deviceIndependentSize().toSize(), QSize(16, 16));
+    bool sawColourInNormal = false;
+    button.SetImage(":/icons/open.svg", {}, false);
+    const QImage normal = button.CurrentPixmap().toImage();
+    for (int y = 0; y < away.height(); ++y) {
+        for (int x = 0; x < away.width(); ++x) {
+            const QColor c = QColor::fromRgba(away.pixel(x, y));
+            EXPECT_TRUE(c.red() == c.green() && c.green() == c.blue()) << x << "," << y;
+            const QColor n = QColor::fromRgba(normal.pixel(x, y));
+            sawColourInNormal = sawColourInNormal || n.red() != n.blue();
+        }
+    }
+    EXPECT_TRUE(sawColourInNormal);
+
+    button.SetImageSize(QSize(24, 24));
+    EXPECT_EQ(button.CurrentPixmap().deviceIndependentSize().toSize(), QSize(24, 24));
+    button.SetImage(QString());
+    EXPECT_FALSE(button.HasImage());
+    EXPECT_TRUE(button.CurrentPixmap().isNull());
+}
+
+TEST(IconButtonHover, EnterShowsTheNormalImageAndLeavingOverAnotherWindowRestoresGrey) {
+    ShownButton shown("Print");
+    IconButton& button = *shown.button;
+    button.SetImages(Solid(Qt::red), IconButton::GreyCopy(Solid(Qt::red)));
+    QWidget other;
+    other.setGeometry(600, 400, 100, 100);
+    other.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&other));
+
+    // Find the image by its grey ink, then watch that spot change.
+    QImage before = Grab(button);
+    QPoint spot;
+    for (int y = 0; y < before.height() && spot.isNull(); ++y) {
+        for (int x = 0; x < before.width(); ++x) {
+            if (QColor(before.pixel(x, y)) == QColor(76, 76, 76)) {
+                spot = QPoint(x + 2, y + 2);
+                break;
+            }
+        }
+    }
+    ASSERT_FALSE(spot.isNull()) << "the grey copy is not drawn while the pointer is away";
+    EXPECT_FALSE(button.IsHovering());
+
+    shown.Enter();
+    EXPECT_TRUE(button.IsHovering());
+    EXPECT_EQ(QColor(Grab(button).pixel(spot)), QColor(Qt::red));
+
+    MovePointer(&other, QPoint(50, 50)); // straight onto another top-level window
+    EXPECT_FALSE(button.IsHovering());
+    EXPECT_EQ(QColor(Grab(button).pixel(spot)), QColor(76, 76, 76));
+
+    shown.Enter();
+    ASSERT_TRUE(button.IsHovering());
+    shown.LeaveToWindow();
+    EXPECT_FALSE(button.IsHovering());
+
+    shown.Enter();
+    button.hide(); // no Leave arrives for a hidden button; it must not stay lit
+    EXPECT_FALSE(button.IsHovering());
+}
+
+TEST(IconButtonLayout, CaptionWithoutImageIsCentred) {
+    ShownButton shown("Centred caption");
+    IconButton& button = *shown.button;
+    button.SetFrameStyle(IconButton::NoFrame);
+    const QImage image = Grab(button);
+    const QRect ink = InkBox(image, image.rect(), QPoint(1, 1));
+    ASSERT_TRUE(ink.isValid());
+    const QPointF inkCentre = QRectF(ink).center();
+    const QPointF widgetCentre = QRectF(image.rect()).center();
+    EXPECT_NEAR(inkCentre.x(), widgetCentre.x(), 2.0);
+    EXPECT_NEAR(inkCentre.y(), widgetCentre.y(), 3.0);
+}
+
+TEST(IconButtonLayout, ImageAndCaptionFormOneCentredBlockAndPressingShiftsIt) {
+    ShownButton shown("Go");
+    IconButton& button = *shown.button;
+    button.SetFrameStyle(IconButton::NoFrame);
+    button.SetImages(Solid(Qt::blue), QImage());
+    const QImage beside = Grab(button);
+    const QRect besideInk = InkBox(beside, beside.rect(), QPoint(1, 1));
+    EXPECT_NEAR(QRectF(besideInk).center().x(), QRectF(beside.rect()).center().x(), 2.0);
+    // The image sits left of the caption: the blue square starts the block.
+    EXPECT_EQ(QColor(beside.pixel(besideInk.left() + 1, beside.height() / 2)), QColor(Qt::blue));
+
+    button.setDown(true);
+    const QImage pressed = Grab(button);
+    EXPECT_EQ(InkBox(pressed, pressed.rect(), QPoint(1, 1)), besideInk.translated(1, 1));
+    button.setDown(false);
+
+    button.SetImageBesideText(false);
+    button.resize(140, 60);
+    const QImage above = Grab(button);
+    const QRect aboveInk = InkBox(above, above.rect(), QPoint(1, 1));
+    EXPECT_GT(aboveInk.height(), 16 + 3);
+    // Blue image at the top centre of the block.
+    EXPECT_EQ(QColor(above.pixel(above.width() / 2, aboveInk.top() + 1)), QColor(Qt::blue));
+    EXPECT_NEAR(QRectF(aboveInk).center().y(), QRectF(above.rect()).center().y(), 2.0);
+}
+
+TEST(IconButtonLook, CaptionTurnsBlueOnHoverOnlyWhenAsked) {
+    ShownButton shown("OK");
+    IconButton& button = *shown.button;
+    shown.Enter();
+    EXPECT_FALSE(HasBluishInk(Grab(button)));
+    button.SetHoverTextColour(true);
+    EXPECT_TRUE(HasBluishInk(Grab(button)));
+    shown.LeaveToWindow();
+    EXPECT_FALSE(HasBluishInk(Grab(button)));
+}
+
+TEST(IconButtonLook, FlatButtonShowsItsFrameOnlyWhileHoveredAndNeverWhenDisabled) {
+    ShownButton shown{QString()};
+    IconButton& button = *shown.button;
+    const QPoint corner(0, 0);
+    const QPoint inner(button.width() / 2, button.height() / 2);
+    QImage image = Grab(button);
+    EXPECT_EQ(image.pixel(corner), image.pixel(inner)) << "flat by default: no frame at rest";
+
+    shown.Enter();
+    image = Grab(button);
+    EXPECT_NE(image.pixel(corner), image.pixel(inner)) << "frame while hovered";
+
+    button.setEnabled(false);
+    image = Grab(button);
+    EXPECT_EQ(image.pixel(corner), image.pixel(inner)) << "no frame on a disabled flat button";
+    button.setEnabled(true);
+    shown.LeaveToWindow();
+
+    button.SetFlatLook(false);
+    image = Grab(button);
+    EXPECT_NE(image.pixel(corner), image.pixel(inner)) << "a button that is not flat has its frame";
+    const QRgb raised = image.pixel(corner);
+    button.setDown(true);
+    EXPECT_NE(Grab(button).pixel(corner), raised) << "sunken while pressed";
+    button.setDown(false);
+
+    button.SetFrameStyle(IconButton::NoFrame);
+    image = Grab(button);
+    EXPECT_EQ(image.pixel(corner), image.pixel(inner));
+}
+
+TEST(IconButtonLook, DisabledButtonDrawsItsImageInTheDisabledState) {
+    ShownButton shown{QString()};
+    IconButton& button = *shown.button;
+    button.SetImages(Solid(Qt::red), QImage());
+    const QPoint centre(button.width() / 2, button.height() / 2);
+    EXPECT_EQ(QColor(Grab(button).pixel(centre)), QColor(Qt::red));
+    button.setEnabled(false);
+    EXPECT_NE(QColor(Grab(button).pixel(centre)), QColor(Qt::red));
+}
+
+TEST(IconButtonAccessibility, CaptionIsTheAccessibleNameEvenWhenNotDrawn) {
+    ShownButton shown("&Search");
+    IconButton& button = *shown.button;
+    button.SetImage(":/icons/search.svg");
+    button.SetCaptionShown(false);
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(&button);
+    ASSERT_NE(iface, nullptr);
+    EXPECT_EQ(iface->text(QAccessible::Name), QString("Search"));
+    EXPECT_EQ(iface->role(), QAccessible::Button);
+    // Only the image is drawn now: the ink is no wider than the image.
+    button.SetFrameStyle(IconButton::NoFrame);
+    const QImage image = Grab(button);
+    EXPECT_LE(InkBox(image, image.rect(), QPoint(1, 1)).width(), 16);
+}

@@ -1,0 +1,191 @@
+#include "dialogs/widgets/SortHeader.h"
+
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QTest>
+
+#include "tests/dialogs/widgets/Pointer.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+// A report-list-like table: column 0 "Sr.#", five narrow status columns, three text columns.
+struct HeaderFixture {
+    std::unique_ptr<QTableView> view = std::make_unique<QTableView>();
+    QStandardItemModel model{3, 9};
+    SortHeader* header = new SortHeader(Qt::Horizontal);
+
+    HeaderFixture() {
+        const QStringList captions = {
+            "Sr.#", "", "", "", "", "", "Dictation Date/Time", "Report Name", "Download Date"};
+        model.setHorizontalHeaderLabels(captions);
+        view->setModel(&model);
+        view->setHorizontalHeader(header);
+        const int widths[] = {40, 30, 30, 30, 30, 30, 152, 88, 104};
+        for (int i = 0; i < 9; ++i) {
+            header->resizeSection(i, widths[i]);
+        }
+        view->resize(700, 200);
+        view->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+    }
+
+    QPoint DividerOf(int logical) const {
+        return {header->sectionViewportPosition(logical) + header->sectionSize(logical) - 1,
+                header->height() / 2};
+    }
+    QRect SectionRect(int logical) const {
+        return {header->sectionViewportPosition(logical), 0, header->sectionSize(logical), header->height()};
+    }
+    // Drags the divider right of the column by dx pixels, as a user would.
+    void DragDivider(int logical, int dx) const {
+        QWidget* vp = header->viewport();
+        const QPoint start = DividerOf(logical);
+        MovePointer(vp, start);
+        QTest::mousePress(vp, Qt::LeftButton, {}, start);
+        QTest::mouseMove(vp, start + QPoint(dx / 2, 0));
+        QTest::mouseMove(vp, start + QPoint(dx, 0));
+        QTest::mouseRelease(vp, Qt::LeftButton, {}, start + QPoint(dx, 0));
+    }
+    QImage Grab() const { return header->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+    Qt::CursorShape CursorOver(const QPoint& pos) const {
+        MovePointer(header->viewport(), pos);
+        return header->viewport()->cursor().shape();
+    }
+};
+
+int DifferingPixels(const QImage& a, const QImage& b, const QRect& area) {
+    int differing = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            differing += a.pixel(x, y) != b.pixel(x, y) ? 1 : 0;
+        }
+    }
+    return differing;
+}
+
+} // namespace
+
+TEST(SortHeaderLocking, LockedColumnsRefuseResizeWhileLockingIsOn) {
+    HeaderFixture f;
+    for (int i = 1; i <= 5; ++i) {
+        f.header->LockColumn(i);
+    }
+    EXPECT_TRUE(f.header->IsLocked(0)) << "column 0 is locked from the start";
+    EXPECT_FALSE(f.header->IsLocked(6));
+
+    // Locking is off at first: a locked-to-be column still resizes.
+    f.DragDivider(2, 25);
+    EXPECT_EQ(f.header->sectionSize(2), 55);
+    f.header->resizeSection(2, 30);
+
+    f.header->SetLocking(true);
+    f.DragDivider(2, 25);
+    EXPECT_EQ(f.header->sectionSize(2), 30);
+    f.DragDivider(0, 25);
+    EXPECT_EQ(f.header->sectionSize(0), 40);
+    f.DragDivider(6, 30);
+    EXPECT_EQ(f.header->sectionSize(6), 182) << "an unlocked column resizes as usual";
+
+    f.header->SetLocking(false);
+    f.DragDivider(3, 10);
+    EXPECT_EQ(f.header->sectionSize(3), 40);
+    EXPECT_EQ(f.header->sectionResizeMode(3), QHeaderView::Interactive);
+}
+
+TEST(SortHeaderLocking, NoResizeCursorOverALockedColumnOrItsDivider) {
+    HeaderFixture f;
+    f.header->LockColumn(5);
+    f.header->SetLocking(true);
+    EXPECT_EQ(f.CursorOver(f.DividerOf(6)), Qt::SplitHCursor) << "divider of an unlocked column";
+    EXPECT_NE(f.CursorOver(f.DividerOf(5)), Qt::SplitHCursor) << "divider right of locked column 5";
+    // The left edge of column 6 is column 5's divider.
+    EXPECT_NE(f.CursorOver(QPoint(f.header->sectionViewportPosition(6) + 1, f.header->height() / 2)),
+              Qt::SplitHCursor);
+    EXPECT_NE(f.CursorOver(f.SectionRect(0).center()), Qt::SplitHCursor);
+}
+
+TEST(SortHeaderLocking, LocksHoldForColumnsThatArriveWithANewModel) {
+    HeaderFixture f;
+    f.header->LockColumn(4);
+    f.header->SetLocking(true);
+    f.model.setColumnCount(0);
+    f.model.setColumnCount(9);
+    EXPECT_EQ(f.header->sectionResizeMode(0), QHeaderView::Fixed);
+    EXPECT_EQ(f.header->sectionResizeMode(4), QHeaderView::Fixed);
+    EXPECT_EQ(f.header->sectionResizeMode(6), QHeaderView::Interactive);
+    f.header->UnlockColumn(4);
+    EXPECT_EQ(f.header->sectionResizeMode(4), QHeaderView::Interactive);
+    EXPECT_FALSE(f.header->IsLocked(4));
+}
+
+TEST(SortHeaderMark, SortedColumnShowsATrianglePointingTheSortDirection) {
+    HeaderFixture f;
+    const QImage plain = f.Grab();
+    EXPECT_EQ(f.header->SortColumn(), -1);
+
+    f.header->SetSortColumn(7, true);
+    EXPECT_EQ(f.header->SortColumn(), 7);
+    EXPECT_TRUE(f.header->SortAscending());
+    const QImage up = f.Grab();
+    const QRect mark = f.header->MarkRect(f.SectionRect(7));
+    EXPECT_GT(DifferingPixels(plain, up, mark), 6) << "no mark drawn";
+    // Nothing changes in the other sections.
+    EXPECT_EQ(DifferingPixels(plain, up, f.SectionRect(6)), 0);
+    EXPECT_EQ(DifferingPixels(plain, up, f.SectionRect(8)), 0);
+
+    // Ascending: the base is the bottom row of the mark, the apex a single point on top.
+    const QRect topRow(mark.left(), mark.top(), mark.width(), 1);
+    const QRect bottomRow(mark.left(), mark.bottom(), mark.width(), 1);
+    EXPECT_GT(DifferingPixels(plain, up, bottomRow), DifferingPixels(plain, up, topRow) + 2);
+
+    f.header->SetSortColumn(7, false);
+    EXPECT_FALSE(f.header->SortAscending());
+    const QImage down = f.Grab();
+    EXPECT_GT(DifferingPixels(plain, down, topRow), DifferingPixels(plain, down, bottomRow) + 2);
+
+    f.header->SetSortColumn(-1, true);
+    EXPECT_EQ(DifferingPixels(plain, f.Grab(), f.header->viewport()->rect()), 0);
+}
+
+TEST(SortHeaderMark, NoMarkColumnsAreSortedWithoutAnyMark) {
+    HeaderFixture f;
+    f.header->SetNoMarkColumns({1, 2, 3, 4, 5});
+    const QImage plain = f.Grab();
+    f.header->SetSortColumn(6, true);
+    ASSERT_GT(DifferingPixels(plain, f.Grab(), f.SectionRect(6)), 0);
+
+    f.header->SetSortColumn(3, false);
+    EXPECT_EQ(f.header->SortColumn(), 3);
+    EXPECT_FALSE(f.header->HasSortMark(3));
+    // Neither the status column nor the previously sorted column shows a mark.
+    EXPECT_EQ(DifferingPixels(plain, f.Grab(), f.header->viewport()->rect()), 0);
+}
+
+TEST(SortHeaderMark, ViewSortingDoesNotAddTheStyleIndicator) {
+    HeaderFixture f;
+    f.header->SetNoMarkColumns({1, 2, 3, 4, 5});
+    const QImage plain = f.Grab();
+    f.view->setSortingEnabled(true); // turns the style's indicator on
+    f.view->sortByColumn(2, Qt::DescendingOrder);
+    f.header->SetSortColumn(2, false);
+    EXPECT_EQ(DifferingPixels(plain, f.Grab(), f.header->viewport()->rect()), 0);
+}
+
+TEST(SortHeaderMark, LongCaptionIsCutBeforeTheMark) {
+    HeaderFixture f;
+    f.header->resizeSection(7, 70);
+    f.header->SetSortColumn(7, true);
+    const QImage shortCaption = f.Grab();
+    f.model.setHeaderData(7, Qt::Horizontal, QString("A very long report name caption that cannot fit"));
+    const QImage longCaption = f.Grab();
+    const QRect section = f.SectionRect(7);
+    const QRect mark = f.header->MarkRect(section);
+    EXPECT_GT(DifferingPixels(shortCaption, longCaption, section), 0);
+    EXPECT_EQ(DifferingPixels(shortCaption, longCaption, mark), 0) << "caption runs into the mark";
+    // And the caption stays inside its own section.
+    EXPECT_EQ(DifferingPixels(shortCaption, longCaption, f.SectionRect(8)), 0);
+}

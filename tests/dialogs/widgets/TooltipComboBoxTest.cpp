@@ -1,0 +1,147 @@
+#include "dialogs/widgets/TooltipComboBox.h"
+
+#include <QCursor>
+#include <QLabel>
+#include <QStyle>
+#include <QTest>
+
+#include "tests/dialogs/widgets/Pointer.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+const QString kLong = "Dr. Bartholomew Featherstonehaugh-Worthington [PRV000123]";
+const QString kShort = "Ann [7]";
+
+struct ComboFixture {
+    std::unique_ptr<QWidget> window = std::make_unique<QWidget>();
+    TooltipComboBox* combo = new TooltipComboBox(window.get());
+
+    ComboFixture() {
+        window->resize(400, 300);
+        combo->setGeometry(20, 20, 120, 24);
+        combo->addItems({kShort, kLong, "Mid length name [55]"});
+        window->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+    void MoveInsideTextArea() const { MovePointer(combo, combo->TextArea().center()); }
+};
+
+// A point on the entry that lies inside the (narrow) list; the entry's rectangle spans its text.
+QPoint InsideEntry(const QListView& list, const QModelIndex& index) {
+    return {10, list.visualRect(index).center().y()};
+}
+
+} // namespace
+
+TEST(TooltipComboDropDown, WidthIsWidestTextPlusCharScrollBarAndFramesButNeverNarrower) {
+    ComboFixture f;
+    const QFontMetrics metrics = f.combo->fontMetrics();
+    const int expected = metrics.horizontalAdvance(kLong) + metrics.averageCharWidth() +
+                         f.combo->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, f.combo) +
+                         2 * f.combo->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, f.combo);
+    ASSERT_GT(expected, f.combo->width());
+    EXPECT_EQ(f.combo->DropDownWidth(), expected);
+
+    f.combo->showPopup();
+    EXPECT_EQ(f.combo->view()->window()->width(), expected) << "not applied when dropping down";
+    f.combo->hidePopup();
+
+    f.combo->removeItem(1);
+    f.combo->removeItem(1);
+    EXPECT_EQ(f.combo->DropDownWidth(), f.combo->width());
+    f.combo->showPopup();
+    EXPECT_EQ(f.combo->view()->window()->width(), f.combo->width());
+    f.combo->hidePopup();
+}
+
+TEST(TooltipComboTip, TooWideCurrentTextShowsInATooltipShortTextDoesNot) {
+    ComboFixture f;
+    f.combo->setCurrentIndex(0);
+    f.MoveInsideTextArea();
+    EXPECT_FALSE(f.combo->TooltipVisible()) << "short text needs no tooltip";
+
+    f.combo->setCurrentIndex(1);
+    f.MoveInsideTextArea();
+    ASSERT_TRUE(f.combo->TooltipVisible());
+    EXPECT_EQ(f.combo->TooltipText(), kLong);
+    // The tip lies over the text area: one pixel right and three down of its corner.
+    const QWidget* tip = f.combo->findChild<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
+    ASSERT_NE(tip, nullptr);
+    EXPECT_EQ(tip->pos(), f.combo->mapToGlobal(f.combo->TextArea().topLeft() + QPoint(1, 3)));
+    EXPECT_GE(tip->width(), f.combo->fontMetrics().horizontalAdvance(kLong));
+
+    // The poll keeps it while the pointer stays, and hides it once the pointer is elsewhere.
+    QCursor::setPos(f.combo->mapToGlobal(f.combo->TextArea().center()));
+    f.combo->CheckPointer();
+    EXPECT_TRUE(f.combo->TooltipVisible());
+    QCursor::setPos(f.combo->mapToGlobal(QPoint(0, 200)));
+    f.combo->CheckPointer();
+    EXPECT_FALSE(f.combo->TooltipVisible());
+
+    // A text that fits hides a tooltip that is showing.
+    f.MoveInsideTextArea();
+    ASSERT_TRUE(f.combo->TooltipVisible());
+    f.combo->setCurrentIndex(0);
+    f.MoveInsideTextArea();
+    EXPECT_FALSE(f.combo->TooltipVisible());
+}
+
+TEST(TooltipComboTip, SixPixelSlackDecidesAtTheBoundary) {
+    ComboFixture f;
+    const QFontMetrics metrics = f.combo->fontMetrics();
+    const int area = f.combo->TextArea().width();
+    // The longest text that still fits the area less 6 px ...
+    QString fitting;
+    for (int i = 0; i < 200 && metrics.horizontalAdvance(fitting + "x") <= area - 6; ++i) {
+        fitting += "x";
+    }
+    for (int i = 0; i < 20 && metrics.horizontalAdvance(fitting + ".") <= area - 6; ++i) {
+        fitting += ".";
+    }
+    // ... and one just past that limit yet narrower than the area itself.
+    QString tight = fitting;
+    for (int i = 0; i < 20 && metrics.horizontalAdvance(tight) <= area - 6; ++i) {
+        tight += ".";
+    }
+    ASSERT_GT(metrics.horizontalAdvance(tight), area - 6);
+    ASSERT_LE(metrics.horizontalAdvance(tight), area) << "font too coarse for this check";
+    f.combo->addItem(fitting);
+    f.combo->addItem(tight);
+    f.combo->setCurrentIndex(3);
+    f.MoveInsideTextArea();
+    EXPECT_FALSE(f.combo->TooltipVisible());
+    f.combo->setCurrentIndex(4);
+    f.MoveInsideTextArea();
+    EXPECT_TRUE(f.combo->TooltipVisible());
+}
+
+TEST(TooltipComboTip, OpenListShowsWideEntriesInABorderlessTooltip) {
+    ComboFixture f;
+    f.combo->showPopup();
+    TooltipListView* list = f.combo->ListView();
+    ASSERT_EQ(f.combo->view(), list);
+    ASSERT_TRUE(list->isVisible());
+    // Narrow the open list so that the long entry does not fit.
+    list->window()->resize(130, list->window()->height());
+    const QModelIndex longEntry = f.combo->model()->index(1, 0);
+    const QModelIndex shortEntry = f.combo->model()->index(0, 0);
+
+    MovePointer(list->viewport(), InsideEntry(*list, longEntry));
+    ASSERT_TRUE(list->TooltipVisible());
+    EXPECT_EQ(list->TooltipText(), kLong);
+    const auto* tip = list->findChild<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
+    ASSERT_NE(tip, nullptr);
+    EXPECT_EQ(tip->frameShape(), QFrame::NoFrame);
+
+    MovePointer(list->viewport(), InsideEntry(*list, shortEntry));
+    EXPECT_FALSE(list->TooltipVisible());
+
+    MovePointer(list->viewport(), InsideEntry(*list, longEntry));
+    ASSERT_TRUE(list->TooltipVisible());
+    f.combo->hidePopup();
+    EXPECT_FALSE(list->TooltipVisible()) << "the tooltip outlived the list";
+}
