@@ -85,7 +85,8 @@ bool CUtility::FileExists(const QString& path) const {
 
 QString CUtility::ProfileFolder() const {
     QString base = qEnvironmentVariable("XDG_DATA_HOME");
-    if (base.isEmpty()) {
+    // A relative value is invalid by the XDG rules and is ignored.
+    if (base.isEmpty() || !QDir::isAbsolutePath(base)) {
         base = QDir::homePath() + QStringLiteral("/.local/share");
     }
     if (!base.endsWith(QLatin1Char('/'))) {

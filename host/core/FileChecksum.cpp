@@ -3,8 +3,9 @@
 #include <QFile>
 
 #include <array>
-#include <memory>
+#include <cerrno>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -32,6 +33,9 @@ std::uint32_t FileChecksum(const QString& path) {
     uLong crc = crc32(0L, Z_NULL, 0);
     for (;;) {
         const ssize_t n = ::read(fd, block->data(), kBlock);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
         if (n <= 0) {
             break;
         }

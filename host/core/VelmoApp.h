@@ -1,0 +1,9 @@
+#pragma once
+
+// The module's start: what the desk does once per process before any window exists.
+namespace VelmoApp {
+
+// Writes the module's version line to the activity log. Called once, first thing.
+void InitInstance();
+
+} // namespace VelmoApp

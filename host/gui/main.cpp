@@ -1,0 +1,119 @@
+// velmo: the desk. Takes the session from a host page and/or --param values, then shows the
+// control (report list window) until the user closes it.
+#include "host/core/ControlProperties.h"
+#include "host/core/LaunchOptions.h"
+#include "host/core/Registration.h"
+#include "host/core/SessionSettings.h"
+#include "host/core/VelmoApp.h"
+#include "host/gui/CVelmoCtrl.h"
+#include "host/gui/GuiPrompts.h"
+#include "reportlist/window/CVelmoPropPage.h"
+
+#include <QApplication>
+#include <QPixmap>
+#include <QTimer>
+
+#include <cerrno>
+#include <cstdio>
+
+namespace {
+
+// How long --screenshot waits for the first list before giving up (a hung start-up must not
+// hang a headless demo or CI job).
+constexpr int kScreenshotTimeoutMs = 90000;
+
+void SayError(const QString& text) {
+    std::fprintf(stderr, "velmo: %s\n", qPrintable(text));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    }
+    const LaunchOptions options = LaunchOptions::Parse(arguments);
+    if (!options.error.isEmpty()) {
+        SayError(options.error + QStringLiteral(" (see velmo --help)"));
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(qPrintable(LaunchOptions::HelpText()), stdout);
+        return 0;
+    }
+    if (options.registerDesk || options.unregisterDesk) {
+        QCoreApplication app(argc, argv);
+        const std::uint32_t result = options.registerDesk ? DllRegisterServer() : DllUnregisterServer();
+        if (result != Registration::kOk) {
+            SayError((options.registerDesk ? QStringLiteral("registration failed: ")
+                                           : QStringLiteral("unregistration failed: ")) +
+                     Registration::Describe(result));
+            return 1;
+        }
+        return 0;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("velmo"));
+    // What the toolkit's start-up left in errno is not the desk's error.
+    errno = 0;
+    VelmoApp::InitInstance();
+
+    // A headless run (--screenshot) must never wait for a click: its messages go to stderr
+    // through the console prompts and are answered as an acknowledging user would.
+    const bool headless = !options.screenshot.isEmpty();
+    GuiPrompts guiPrompts;
+    if (!headless) {
+        Prompts::Install(&guiPrompts);
+    }
+
+    ControlProperties properties;
+    QString loadError;
+    if (!options.LoadProperties(properties, loadError)) {
+        SayError(loadError);
+        if (!headless) {
+            Prompts::Error(QStringLiteral("The desk could not be started: ") + loadError);
+        }
+        Prompts::Install(nullptr);
+        return 1;
+    }
+    ExchangeProperties(properties, Session());
+
+    int exitCode = 0;
+    {
+        CVelmoCtrl control;
+        control.resize(options.size);
+        if (headless) {
+            bool taken = false;
+            QObject::connect(control.Page(), &CVelmoPropPage::StartupFinished, &control, [&] {
+                if (taken) {
+                    return;
+                }
+                taken = true;
+                // Let the last repaints of the loaded list through before grabbing.
+                QTimer::singleShot(0, &control, [&] {
+                    const QPixmap picture = control.grab();
+                    if (picture.isNull() || !picture.save(options.screenshot, "PNG")) {
+                        SayError(QStringLiteral("cannot write the screenshot %1").arg(options.screenshot));
+                        QCoreApplication::exit(1);
+                        return;
+                    }
+                    std::fprintf(stdout, "velmo: screenshot written to %s\n", qPrintable(options.screenshot));
+                    QCoreApplication::exit(0);
+                });
+            });
+            QTimer::singleShot(kScreenshotTimeoutMs, &control, [&] {
+                if (!taken) {
+                    SayError(QStringLiteral("start-up did not finish within %1 s; no screenshot")
+                                 .arg(kScreenshotTimeoutMs / 1000));
+                    QCoreApplication::exit(3);
+                }
+            });
+        }
+        control.show();
+        exitCode = QApplication::exec();
+    }
+    Prompts::Install(nullptr);
+    return exitCode;
+}

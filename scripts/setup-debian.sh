@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package the desk needs to build, test and run its demo.
+# Safe to run again: it only calls apt-get when something is missing. Run as root or with sudo.
+set -euo pipefail
+
+packages=(
+  # build
+  cmake ninja-build g++ pkg-config ccache git
+  qt6-base-dev qt6-svg-dev libgl-dev libegl-dev libxkbcommon-dev
+  libcurl4-openssl-dev libzip-dev zlib1g-dev libssl-dev
+  libsqlite3-dev libcpp-httplib-dev
+  libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
+  # tests and benchmarks
+  libgtest-dev libgmock-dev libbenchmark-dev espeak-ng sox zip
+  # run time: registration, the default browser and viewer, fonts for off-screen pictures
+  xdg-utils shared-mime-info curl fonts-dejavu-core
+)
+if [[ "${VELMO_WITH_OFFICE:-0}" == 1 ]]; then
+  packages+=(libreoffice-writer)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+if ((${#missing[@]} == 0)); then
+  echo "setup-debian: all packages are installed"
+  exit 0
+fi
+
+if ((EUID == 0)); then
+  as_root=()
+elif command -v sudo >/dev/null 2>&1; then
+  as_root=(sudo)
+else
+  echo "setup-debian: run as root or install sudo (missing: ${missing[*]})" >&2
+  exit 1
+fi
+
+echo "setup-debian: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${as_root[@]}" apt-get update
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"

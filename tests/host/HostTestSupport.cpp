@@ -1,0 +1,64 @@
+#include "tests/host/HostTestSupport.h"
+
+#include "host/core/ActivityLog.h"
+#include "host/core/CUtility.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+namespace hosttest {
+
+QString TodaysLogPath() {
+    return CUtility().ProfileFolder() + QStringLiteral("Log/") +
+           ActivityLog::FileNameFor(QDate::currentDate());
+}
+
+QByteArray ReadLog() {
+    return ReadFile(TodaysLogPath());
+}
+
+void ClearLog() {
+    QDir(CUtility().ProfileFolder() + QStringLiteral("Log")).removeRecursively();
+}
+
+QStringList LogLines() {
+    QStringList lines = QString::fromLocal8Bit(ReadLog()).split(QStringLiteral("\r\n"));
+    if (!lines.isEmpty() && lines.last().isEmpty()) {
+        lines.removeLast();
+    }
+    return lines;
+}
+
+void WriteFile(const QString& path, const QByteArray& content) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    ASSERT_EQ(file.write(content), content.size());
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return file.readAll();
+}
+
+ScopedEnv::ScopedEnv(const char* name, const QByteArray& value)
+    : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
+    qputenv(name, value);
+}
+
+ScopedEnv::~ScopedEnv() {
+    if (had_) {
+        qputenv(name_, old_);
+    } else {
+        qunsetenv(name_);
+    }
+}
+
+} // namespace hosttest
