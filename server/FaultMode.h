@@ -1,0 +1,32 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+// Ways the server misbehaves on purpose, for the desk's fault tests (--fault MODE). They apply to
+// the scripts' answers only; the host page and the transfer facilities always behave.
+enum class FaultMode {
+    None,
+    Slow,      // the body trickles out in small pieces
+    Drop,      // Content-Length announced, half the body sent, connection closed
+    Status500, // every script answers 500
+    NoLength,  // no Content-Length: the body comes chunked
+    Asterisk,  // every zipped list is replaced by a "*"-enclosed sentence
+    BadZip,    // zipped answers are cut short, so they are no archive
+    ZipSlip,   // zipped answers hold one entry named "../../escape.txt"
+    BigHeader, // a 64 KiB header line comes with every answer
+};
+
+std::optional<FaultMode> ParseFaultMode(const std::string& text);
+
+// The pieces the fault modes use, kept here so the tests and the docs agree with the code.
+namespace FaultText {
+inline constexpr const char* kAsteriskSentence =
+    "*The report service is busy. Please try again in a few minutes.*";
+inline constexpr const char* kSlipEntryName = "../../escape.txt";
+inline constexpr const char* kSlipEntryText = "This file escaped its folder.\n";
+inline constexpr const char* kBigHeaderName = "X-Velmo-Padding";
+inline constexpr std::size_t kBigHeaderSize = 64u * 1024u;
+inline constexpr std::size_t kSlowPiece = 128;
+inline constexpr int kSlowPauseMs = 20;
+} // namespace FaultText

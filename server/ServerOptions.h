@@ -1,0 +1,25 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// What the command line asks for:
+// report-server --data DIR [--bind ADDR] [--http-port N] [--https-port N] [--seed demo]
+//               [--journal FILE] [--fault MODE] [--require-auth USER:PASS]
+struct ServerOptions {
+    std::string dataDir;
+    std::string bindAddress = "127.0.0.1";
+    int httpPort = 80;
+    int httpsPort = 443;
+    bool seedDemo = false;
+    std::string journalPath;
+    std::string fault;       // empty: behave
+    std::string requireAuth; // "USER:PASS", empty: no authentication
+};
+
+// Parses argv; on a mistake returns nothing and sets error to a one-line explanation.
+std::optional<ServerOptions> ParseServerOptions(const std::vector<std::string>& args, std::string& error);
+
+// The usage text printed with a command-line mistake.
+std::string ServerUsage();

@@ -1,0 +1,135 @@
+// Documents, status updates, the server clock, versions, dictation audio and the audit trail.
+#include "tests/server/ServerTestBase.h"
+
+#include <QRegularExpression>
+#include <QString>
+
+#include <ctime>
+
+using namespace ServerClient;
+
+namespace {
+
+std::string ZipEntryName(const std::string& zip) {
+    const auto entries = Unzip(zip);
+    return entries && entries->size() == 1 ? entries->front().name : std::string("<not one entry>");
+}
+
+} // namespace
+
+TEST_F(ServerTest, DocumentComesZippedAsRtfWithPropertiesAndBookmarks) {
+    const auto reply = Get(SecureUrl("qm_download_files.php?filename=R260001"));
+    ASSERT_EQ(reply.status, 200);
+    EXPECT_EQ(ZipEntryName(reply.body), "R260001.doc");
+    const std::string doc = SingleFileText(reply.body).value_or("");
+    EXPECT_EQ(doc.rfind("{\\rtf1", 0), 0u);
+    EXPECT_NE(doc.find("{\\propname FirstName}\\proptype30{\\staticval Jane}"), std::string::npos);
+    EXPECT_NE(doc.find("{\\*\\bkmkstart LastName}Whitfield{\\*\\bkmkend LastName}"), std::string::npos);
+    // The property group ends with "}}" right after the last value.
+    const std::size_t group = doc.find("{\\*\\userprops ");
+    ASSERT_NE(group, std::string::npos);
+    const std::size_t last = doc.rfind("{\\staticval ");
+    ASSERT_GT(last, group);
+    EXPECT_EQ(doc.substr(doc.find('}', last), 2), "}}");
+    // R260001 was e-signed by its provider at seed time.
+    static const QRegularExpression statement(
+        QStringLiteral("This document has been Electronically ESigned by Amelia Hart, MD on "
+                       "\\d\\d-\\d\\d-\\d\\d at \\d\\d:\\d\\d:\\d\\d\\."));
+    EXPECT_TRUE(statement.match(QString::fromStdString(doc)).hasMatch());
+
+    const auto missing = Get(Url("qm_download_files.php?filename=R999999"));
+    EXPECT_EQ(missing.status, 200);
+    EXPECT_EQ(missing.body, "*The report R999999 could not be found.*");
+}
+
+TEST_F(ServerTest, ServerTimeIsTodayAsDashedDateBlankAndTime) {
+    const std::string text = Get(Url("getservertime.asp")).body;
+    static const QRegularExpression form(QStringLiteral("^(\\d\\d)-(\\d\\d)-(\\d{4}) \\d\\d:\\d\\d:\\d\\d$"));
+    const auto match = form.match(QString::fromStdString(text));
+    ASSERT_TRUE(match.hasMatch()) << text;
+    const std::string today = IsoDay(0); // YYYY-MM-DD
+    EXPECT_EQ(match.captured(3).toStdString() + "-" + match.captured(1).toStdString() + "-" +
+                  match.captured(2).toStdString(),
+              today);
+}
+
+TEST_F(ServerTest, StatusUpdatesSetOpenedAndPrintedAndPersist) {
+    const std::string before = FieldOf(RecordOf("R260011"), "Activity Indicator");
+    ASSERT_EQ(before.size(), 5u);
+    ASSERT_EQ(before[0], '0');
+    ASSERT_EQ(before[1], '0');
+    const std::string base = "qm_statusupdate.php?physicianid=12&locationid=All&vfilename=R260011&field=";
+    EXPECT_EQ(Get(Url(base + "open&value=1")).body, "~");
+    EXPECT_EQ(FieldOf(RecordOf("R260011"), "Activity Indicator").substr(0, 2), "10");
+    EXPECT_EQ(Get(SecureUrl(base + "print&value=1")).body, "~");
+    EXPECT_EQ(Get(Url(base + "edit&value=1")).body, "~");
+    EXPECT_EQ(FieldOf(RecordOf("R260011"), "Activity Indicator"), "11" + before.substr(2));
+
+    const auto unknown =
+        Get(Url("qm_statusupdate.php?physicianid=12&locationid=All&vfilename=NOPE&field=open&value=1"));
+    EXPECT_EQ(unknown.status, 200);
+    EXPECT_EQ(unknown.body.find('~'), std::string::npos);
+    // Every one of them is in the report's audit trail.
+    const std::string trail =
+        Get(Url("view_audittrail.php?loginid=12&filename=R260011&fromdate=&todate=&admin=0")).body;
+    for (const char* event : {"Opened", "Printed", "Edited", "Transcribed"}) {
+        EXPECT_NE(trail.find(event), std::string::npos) << event;
+    }
+}
+
+TEST_F(ServerTest, VersionListLinesNameDownloadableVersions) {
+    const std::string text =
+        ZippedText(Url("qm_versionlist.php?physicianid=12&filename=R260001&locationid=All"));
+    std::vector<std::vector<std::string>> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find('\n', start);
+        std::vector<std::string> fields;
+        std::string line = text.substr(start, end - start);
+        std::size_t from = 0;
+        for (std::size_t bar = line.find('|'); bar != std::string::npos; bar = line.find('|', from)) {
+            fields.push_back(line.substr(from, bar - from));
+            from = bar + 1;
+        }
+        fields.push_back(line.substr(from));
+        lines.push_back(fields);
+        start = end + 1;
+    }
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0][0], "R260001_Version1");
+    for (const auto& fields : lines) {
+        ASSERT_EQ(fields.size(), 4u);
+        const auto version = Get(Url("qm_download_versionfiles.php?filename=" + fields[3]));
+        EXPECT_EQ(ZipEntryName(version.body), fields[3] + ".doc");
+        EXPECT_EQ(SingleFileText(version.body).value_or("").rfind("{\\rtf1", 0), 0u);
+    }
+    // A report without versions has an empty list; unknown names are messages.
+    EXPECT_EQ(ZippedText(Url("qm_versionlist.php?physicianid=12&filename=R260006&locationid=All")), "");
+    EXPECT_EQ(Get(Url("qm_download_versionfiles.php?filename=R260001.v9")).body.front(), '*');
+}
+
+TEST_F(ServerTest, DictationAudioIsAWaveFileNamedDssAndStaysTheSame) {
+    const auto first = Get(Url("download_play_voicefile.php?filename=J260103"));
+    ASSERT_EQ(first.status, 200);
+    EXPECT_EQ(ZipEntryName(first.body), "J260103.dss");
+    const std::string audio = SingleFileText(first.body).value_or("");
+    ASSERT_GT(audio.size(), 44u);
+    EXPECT_EQ(audio.substr(0, 4), "RIFF");
+    EXPECT_EQ(audio.substr(8, 4), "WAVE");
+    // The desk may send the name as the list shows it, STAT mark included.
+    const auto again = Get(Url("download_play_voicefile.php?filename=J260103{STAT4}"));
+    EXPECT_EQ(SingleFileText(again.body).value_or(""), audio);
+    EXPECT_EQ(Get(Url("download_play_voicefile.php?filename=J999")).body.front(), '*');
+}
+
+TEST_F(ServerTest, AuditTrailIsAnHtmlPageOfTheReportsEvents) {
+    const auto reply = Get(Url("view_audittrail.php?loginid=12&filename=R260001&fromdate=&todate=&admin=0"));
+    ASSERT_EQ(reply.status, 200);
+    EXPECT_NE(reply.Header("Content-Type").value_or("").find("text/html"), std::string::npos);
+    EXPECT_NE(reply.body.find("<table"), std::string::npos);
+    EXPECT_NE(reply.body.find("Dictated"), std::string::npos);
+    EXPECT_NE(reply.body.find("E-signed"), std::string::npos);
+    const auto unknown =
+        Get(Url("view_audittrail.php?loginid=12&filename=%3Cb%3E&fromdate=&todate=&admin=0"));
+    EXPECT_EQ(unknown.body.find("<b>"), std::string::npos) << "names are escaped";
+}

@@ -1,0 +1,188 @@
+// The host page and the report query as the desk reads them.
+#include "tests/server/ServerTestBase.h"
+
+#include <QRegularExpression>
+#include <QString>
+
+#include <map>
+#include <set>
+
+using namespace ServerClient;
+
+namespace {
+
+std::vector<std::pair<std::string, std::string>> PageParams(const std::string& page) {
+    std::vector<std::pair<std::string, std::string>> params;
+    static const QRegularExpression param(QStringLiteral("<param name=\"([^\"]*)\" value=\"([^\"]*)\">"));
+    auto it = param.globalMatch(QString::fromStdString(page));
+    while (it.hasNext()) {
+        const auto match = it.next();
+        params.emplace_back(match.captured(1).toStdString(), match.captured(2).toStdString());
+    }
+    return params;
+}
+
+std::string ParamOf(const std::vector<std::pair<std::string, std::string>>& params, const std::string& name) {
+    for (const auto& [key, value] : params) {
+        if (key == name) {
+            return value;
+        }
+    }
+    return "<missing>";
+}
+
+} // namespace
+
+TEST_F(ServerTest, StartupNamesTheDemoUsersBeforeListening) {
+    const std::string out = server_.StartupOutput().toStdString();
+    const std::size_t listening =
+        out.find("listening on " + server_.Address().toStdString() + " http=80 https=443");
+    ASSERT_NE(listening, std::string::npos) << out;
+    for (const char* line : {"demo user 12: Dr. Amelia Hart (care provider)", "demo user 15:",
+                             "demo user 18:", "demo user 90: Olivia Brandt (office staff)"}) {
+        const std::size_t at = out.find(line);
+        EXPECT_NE(at, std::string::npos) << line;
+        EXPECT_LT(at, listening) << line;
+    }
+}
+
+TEST_F(ServerTest, HostPageOfTheDemoUserCarriesTheNineParametersInOrder) {
+    const auto reply = Get(server_.HostPageUrl(QStringLiteral("12")).toStdString());
+    ASSERT_EQ(reply.status, 200);
+    EXPECT_NE(reply.body.find("classid=\"clsid:5E3D9A41-7C2B-4F86-A1D0-3B9E6C5F2A17\""), std::string::npos);
+    const auto params = PageParams(reply.body);
+    std::vector<std::string> names;
+    for (const auto& param : params) {
+        names.push_back(param.first);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"PhysicianList", "LocationList", "ServerURL", "LoggedUserId",
+                                               "LoggedUserName", "SignatureLine", "Printprevilage",
+                                               "DefaultCustomProperty", "FromDictationFlag"}));
+    EXPECT_EQ(ParamOf(params, "PhysicianList"),
+              "12~Dr. Amelia Hart|15~Dr. Rafael Ortiz|18~Dr. Nina Kowalski");
+    EXPECT_EQ(ParamOf(params, "LocationList"),
+              "[12]3~North Clinic|4~South Clinic[15]3~North Clinic|5~East Office[18]5~East Office");
+    EXPECT_EQ(ParamOf(params, "ServerURL"), server_.BaseUrl().toStdString());
+    EXPECT_EQ(ParamOf(params, "LoggedUserId"), "12");
+    EXPECT_EQ(ParamOf(params, "LoggedUserName"), "Dr. Amelia Hart");
+    EXPECT_EQ(ParamOf(params, "SignatureLine"), "12~Amelia Hart, MD");
+    EXPECT_EQ(ParamOf(params, "Printprevilage"), "1");
+    EXPECT_NE(ParamOf(params, "DefaultCustomProperty").find("FirstName~"), std::string::npos);
+    EXPECT_EQ(ParamOf(params, "FromDictationFlag"), "");
+
+    // Without ?user= the page is the demo user's; over HTTPS it is the same page.
+    EXPECT_EQ(PageParams(Get(server_.HostPageUrl().toStdString()).body), params);
+    EXPECT_EQ(PageParams(Get(SecureUrl("desk.php?user=12")).body), params);
+}
+
+TEST_F(ServerTest, HostPageOfOfficeStaffListsOnlyTheProvidersTheyWorkFor) {
+    const auto params = PageParams(Get(server_.HostPageUrl(QStringLiteral("90")).toStdString()).body);
+    EXPECT_EQ(ParamOf(params, "PhysicianList"), "12~Dr. Amelia Hart|15~Dr. Rafael Ortiz");
+    EXPECT_EQ(ParamOf(params, "LocationList"),
+              "[12]3~North Clinic|4~South Clinic[15]3~North Clinic|5~East Office");
+    EXPECT_EQ(ParamOf(params, "LoggedUserName"), "Olivia Brandt");
+    EXPECT_EQ(ParamOf(params, "FromDictationFlag"), "");
+    EXPECT_EQ(ParamOf(PageParams(Get(Url("desk.php?user=90&fromdictation=1")).body), "FromDictationFlag"),
+              "1");
+    EXPECT_EQ(Get(Url("desk.php?user=77")).status, 404);
+}
+
+TEST_F(ServerTest, DefaultTranscribedListIsFullAndShapedForTheListLoader) {
+    const auto reply = Get(FileListUrl("12", "All", "All", IsoDay(6), IsoDay(0), "t"));
+    ASSERT_EQ(reply.status, 200);
+    const auto entries = Unzip(reply.body);
+    ASSERT_TRUE(entries.has_value());
+    ASSERT_EQ(entries->size(), 1u);
+    const std::string& text = entries->front().data;
+    ASSERT_FALSE(text.empty());
+    EXPECT_EQ(text.back(), '\n');
+    EXPECT_EQ(text.find("\n\n"), std::string::npos) << "an empty line would end the list early";
+
+    const auto records = ParseFileList(text);
+    EXPECT_GE(records.size(), 20u);
+    const std::vector<std::string> keys{
+        "Privileges", "Owner",    "Activity Indicator", "Filename", "Dictation Date/Time",
+        "FirstName",  "LastName", "DateOfBirth",        "MRN",      "ReportType",
+        "Location"};
+    static const QRegularExpression flags6(QStringLiteral("^[01]{6}$"));
+    static const QRegularExpression flags5(QStringLiteral("^[01]{5}$"));
+    static const QRegularExpression listDate(QStringLiteral("^\\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d [AP]M$"));
+    std::set<std::string> names;
+    for (const auto& record : records) {
+        std::vector<std::string> recordKeys;
+        for (const auto& field : record) {
+            recordKeys.push_back(field.first);
+        }
+        ASSERT_EQ(recordKeys, keys);
+        EXPECT_TRUE(flags6.match(QString::fromStdString(record[0].second)).hasMatch()) << record[0].second;
+        EXPECT_TRUE(flags5.match(QString::fromStdString(record[2].second)).hasMatch()) << record[2].second;
+        EXPECT_TRUE(listDate.match(QString::fromStdString(record[4].second)).hasMatch()) << record[4].second;
+        names.insert(record[3].second);
+    }
+    EXPECT_EQ(names.size(), records.size()) << "each report once";
+    // E-signed reports of the demo user are among them, flagged in the fifth activity place.
+    EXPECT_EQ(FieldOf(RecordOf("R260001"), "Activity Indicator").substr(4), "1");
+}
+
+TEST_F(ServerTest, ListHonoursProviderLocationDatesAndTheUsersPrivileges) {
+    const auto fifteen =
+        ParseFileList(ZippedText(FileListUrl("12", "15", "All", IsoDay(20), IsoDay(0), "t")));
+    ASSERT_FALSE(fifteen.empty());
+    for (const auto& record : fifteen) {
+        EXPECT_EQ(FieldOf(record, "Owner"), "15");
+        // Another provider's reports are read-only for the demo user; one of them is closed.
+        const std::string expected = FieldOf(record, "Filename") == "R260002" ? "000000" : "110000";
+        EXPECT_EQ(FieldOf(record, "Privileges"), expected) << FieldOf(record, "Filename");
+    }
+    const auto east = ParseFileList(ZippedText(FileListUrl("12", "All", "5", IsoDay(20), IsoDay(0), "t")));
+    ASSERT_FALSE(east.empty());
+    for (const auto& record : east) {
+        EXPECT_EQ(FieldOf(record, "Location"), "East Office");
+    }
+    // The same reports seen by office staff carry the staff user's flags.
+    for (const auto& record :
+         ParseFileList(ZippedText(FileListUrl("90", "15", "All", IsoDay(20), IsoDay(0), "t")))) {
+        EXPECT_EQ(FieldOf(record, "Privileges"), "111100");
+    }
+    // Nothing in a range long past: an empty file, still zipped.
+    EXPECT_EQ(ZippedText(FileListUrl("12", "All", "All", "2001-01-01", "2001-01-31", "t")), "");
+    // A provider the user does not work for is a message, not a list.
+    const auto refused = Get(FileListUrl("90", "18", "All", IsoDay(6), IsoDay(0), "t"));
+    EXPECT_EQ(refused.body.front(), '*');
+    EXPECT_EQ(refused.body.back(), '*');
+}
+
+TEST_F(ServerTest, PendingListShowsFileNameAndDictationTimeWithStatInBraces) {
+    const auto records = DefaultList("12", "p");
+    ASSERT_GE(records.size(), 8u);
+    std::set<std::string> names;
+    for (const auto& record : records) {
+        ASSERT_EQ(record.size(), 5u);
+        EXPECT_EQ(record[3].first, "Filename");
+        EXPECT_EQ(record[4].first, "Dictation Date/Time");
+        names.insert(record[3].second);
+    }
+    EXPECT_TRUE(names.count("J260101"));
+    EXPECT_TRUE(names.count("J260103{STAT4}"));
+    // Jobs of provider 18 may not be renamed by the demo user (sixth flag), its own may.
+    EXPECT_EQ(FieldOf(RecordOf("J260104", "12", "p"), "Privileges"), "110110");
+    EXPECT_EQ(FieldOf(RecordOf("J260101", "12", "p"), "Privileges"), "111111");
+}
+
+TEST_F(ServerTest, FileListRefusalsAreAsteriskSentencesAndHttpsGivesTheSameList) {
+    for (const std::string& url : {FileListUrl("99", "All", "All", IsoDay(6), IsoDay(0), "t"),
+                                   FileListUrl("12", "All", "All", "06-01-2026", IsoDay(0), "t"),
+                                   FileListUrl("12", "All", "All", IsoDay(6), IsoDay(0), "z")}) {
+        const auto reply = Get(url);
+        EXPECT_EQ(reply.status, 200);
+        ASSERT_GE(reply.body.size(), 3u);
+        EXPECT_EQ(reply.body.front(), '*') << url;
+        EXPECT_EQ(reply.body.back(), '*') << url;
+    }
+    const std::string query =
+        "qm_download_filelist.php?loginuserid=12&physicianid=All&locationid=All&fromdate=" + IsoDay(6) +
+        "&todate=" + IsoDay(0) + "&reporttype=t";
+    const auto secure = Get(SecureUrl(query));
+    ASSERT_EQ(secure.code, CURLE_OK);
+    EXPECT_EQ(SingleFileText(secure.body), SingleFileText(Get(Url(query)).body));
+}

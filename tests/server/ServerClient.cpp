@@ -1,0 +1,265 @@
+#include "tests/server/ServerClient.h"
+
+#include <zip.h>
+
+#include <algorithm>
+#include <cctype>
+#include <ctime>
+#include <memory>
+
+namespace ServerClient {
+
+namespace {
+
+std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) {
+    auto* reply = static_cast<Reply*>(user);
+    reply->body.append(data, size * count);
+    ++reply->writes;
+    return size * count;
+}
+
+std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user) {
+    static_cast<Reply*>(user)->headers.append(data, size * count);
+    return size * count;
+}
+
+struct CurlFree {
+    void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
+};
+struct ListFree {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+
+Reply Perform(const std::string& url, const Options& options, const std::vector<std::string>& headers,
+              const std::string* postBody) {
+    Reply reply;
+    std::unique_ptr<CURL, CurlFree> curl(curl_easy_init());
+    std::unique_ptr<curl_slist, ListFree> list;
+    for (const std::string& header : headers) {
+        list.reset(curl_slist_append(list.release(), header.c_str()));
+    }
+    curl_easy_setopt(curl.get(), CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, &OnBody);
+    curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &reply);
+    curl_easy_setopt(curl.get(), CURLOPT_HEADERFUNCTION, &OnHeader);
+    curl_easy_setopt(curl.get(), CURLOPT_HEADERDATA, &reply);
+    curl_easy_setopt(curl.get(), CURLOPT_TIMEOUT_MS, options.timeoutMs);
+    curl_easy_setopt(curl.get(), CURLOPT_NOSIGNAL, 1L);
+    // The server's certificate is self-signed.
+    curl_easy_setopt(curl.get(), CURLOPT_SSL_VERIFYPEER, 0L);
+    curl_easy_setopt(curl.get(), CURLOPT_SSL_VERIFYHOST, 0L);
+    if (!options.userPassword.empty()) {
+        curl_easy_setopt(curl.get(), CURLOPT_HTTPAUTH, CURLAUTH_BASIC);
+        curl_easy_setopt(curl.get(), CURLOPT_USERPWD, options.userPassword.c_str());
+    }
+    if (postBody) {
+        curl_easy_setopt(curl.get(), CURLOPT_POST, 1L);
+        curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDS, postBody->data());
+        curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(postBody->size()));
+    }
+    if (list) {
+        curl_easy_setopt(curl.get(), CURLOPT_HTTPHEADER, list.get());
+    }
+    reply.code = curl_easy_perform(curl.get());
+    curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &reply.status);
+    return reply;
+}
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    return text;
+}
+
+} // namespace
+
+std::optional<std::string> Reply::Header(const std::string& name) const {
+    const std::string wanted = Lower(name) + ":";
+    std::size_t start = 0;
+    while (start < headers.size()) {
+        std::size_t end = headers.find("\r\n", start);
+        if (end == std::string::npos) {
+            end = headers.size();
+        }
+        const std::string line = headers.substr(start, end - start);
+        if (Lower(line.substr(0, wanted.size())) == wanted) {
+            std::string value = line.substr(wanted.size());
+            value.erase(0, value.find_first_not_of(' '));
+            return value;
+        }
+        start = end + 2;
+    }
+    return std::nullopt;
+}
+
+Reply Get(const std::string& url, const Options& options) {
+    return Perform(url, options, {}, nullptr);
+}
+
+Reply Post(const std::string& url, const std::string& contentType, const std::string& body,
+           const Options& options) {
+    return Perform(url, options, {"Content-Type: " + contentType, "Expect:"}, &body);
+}
+
+Reply ProbePost(const std::string& url) {
+    const std::string empty;
+    return Perform(url, {}, {"Content-Type:", "Expect:"}, &empty);
+}
+
+std::string DeskForm(const std::string& boundary, const Fields& fields, const std::optional<FilePart>& file) {
+    std::string body;
+    if (file) {
+        body += "--" + boundary + "\r\nContent-Disposition: form-data; name=\"FILE\"; filename=\"" +
+                file->path + "\"\r\nContent-Type: text/html\r\n\r\n" + file->bytes;
+    }
+    for (const auto& [name, value] : fields) {
+        body +=
+            "\r\n--" + boundary + "\r\nContent-Disposition: form-data; name=\"" + name + "\"\r\n\r\n" + value;
+    }
+    body += "\r\n--" + boundary + "--\r\n";
+    return body;
+}
+
+std::string DeskFormType(const std::string& boundary) {
+    return "multipart/form-data, boundary=" + boundary;
+}
+
+Reply PostDeskForm(const std::string& url, const Fields& fields, const std::optional<FilePart>& file) {
+    const std::string boundary = "3f1c9a52-6b0e-4d7a-9c21-8e5b40d2f613";
+    return Post(url, DeskFormType(boundary), DeskForm(boundary, fields, file));
+}
+
+std::string Scramble(const std::string& text) {
+    std::string out = text;
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(out[i]);
+        out[i] = static_cast<char>(static_cast<unsigned char>(i % 2 == 0 ? byte + 2 : byte - 2));
+    }
+    return out;
+}
+
+std::optional<std::vector<Entry>> Unzip(const std::string& bytes) {
+    if (bytes.empty()) {
+        return std::nullopt;
+    }
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
+    zip_t* archive = source ? zip_open_from_source(source, ZIP_RDONLY, &error) : nullptr;
+    zip_error_fini(&error);
+    if (!archive) {
+        zip_source_free(source);
+        return std::nullopt;
+    }
+    std::vector<Entry> entries;
+    const zip_int64_t count = zip_get_num_entries(archive, 0);
+    for (zip_int64_t i = 0; i < count && i < 64; ++i) {
+        zip_stat_t stat;
+        zip_stat_init(&stat);
+        zip_file_t* file = nullptr;
+        if (zip_stat_index(archive, static_cast<zip_uint64_t>(i), 0, &stat) < 0 || stat.size > (64u << 20) ||
+            !(file = zip_fopen_index(archive, static_cast<zip_uint64_t>(i), 0))) {
+            zip_discard(archive);
+            return std::nullopt;
+        }
+        Entry entry{stat.name, std::string(static_cast<std::size_t>(stat.size), '\0')};
+        const zip_int64_t n = entry.data.empty() ? 0 : zip_fread(file, entry.data.data(), entry.data.size());
+        zip_fclose(file);
+        if (n != static_cast<zip_int64_t>(entry.data.size())) {
+            zip_discard(archive);
+            return std::nullopt;
+        }
+        entries.push_back(std::move(entry));
+    }
+    zip_discard(archive);
+    return entries;
+}
+
+std::string Zip(const std::vector<Entry>& entries) {
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* target = zip_source_buffer_create(nullptr, 0, 0, &error);
+    zip_source_keep(target);
+    zip_t* archive = zip_open_from_source(target, ZIP_TRUNCATE, &error);
+    zip_error_fini(&error);
+    for (const Entry& entry : entries) {
+        zip_source_t* data = zip_source_buffer(archive, entry.data.data(), entry.data.size(), 0);
+        zip_file_add(archive, entry.name.c_str(), data, ZIP_FL_OVERWRITE);
+    }
+    zip_close(archive);
+    std::string bytes;
+    if (zip_source_open(target) == 0) {
+        zip_source_seek(target, 0, SEEK_END);
+        bytes.resize(static_cast<std::size_t>(zip_source_tell(target)));
+        zip_source_seek(target, 0, SEEK_SET);
+        zip_source_read(target, bytes.data(), bytes.size());
+        zip_source_close(target);
+    }
+    zip_source_free(target);
+    return bytes;
+}
+
+std::optional<std::string> SingleFileText(const std::string& zipBytes) {
+    const auto entries = Unzip(zipBytes);
+    if (!entries || entries->size() != 1) {
+        return std::nullopt;
+    }
+    return entries->front().data;
+}
+
+std::vector<Record> ParseFileList(const std::string& text) {
+    std::vector<Record> records;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        if (line.empty()) {
+            break;
+        }
+        Record record;
+        std::size_t from = 0;
+        while (from <= line.size()) {
+            std::size_t bar = line.find('|', from);
+            if (bar == std::string::npos) {
+                bar = line.size();
+            }
+            const std::string field = line.substr(from, bar - from);
+            const std::size_t tilde = field.find('~');
+            if (!field.empty() && tilde != std::string::npos && tilde > 0) {
+                record.emplace_back(field.substr(0, tilde), field.substr(tilde + 1));
+            }
+            from = bar + 1;
+        }
+        records.push_back(std::move(record));
+        start = end + 1;
+    }
+    return records;
+}
+
+std::string FieldOf(const Record& record, const std::string& key) {
+    for (const auto& [name, value] : record) {
+        if (name == key) {
+            return value;
+        }
+    }
+    return {};
+}
+
+std::string IsoDay(int daysBack) {
+    std::time_t now = std::time(nullptr);
+    std::tm t{};
+    localtime_r(&now, &t);
+    t.tm_mday -= daysBack;
+    t.tm_isdst = -1;
+    std::mktime(&t);
+    char buffer[16];
+    std::strftime(buffer, sizeof buffer, "%Y-%m-%d", &t);
+    return buffer;
+}
+
+} // namespace ServerClient
