@@ -1,0 +1,74 @@
+#include "transport/CFileDownloads.h"
+
+#include "host/core/ActivityLog.h"
+#include "host/core/CUtility.h"
+#include "host/core/Delays.h"
+#include "host/core/Prompts.h"
+#include "transport/CHttp.h"
+#include "transport/ZipLibrary.h"
+
+#include <QFile>
+
+namespace {
+
+bool DeleteArchive(const QString& path) {
+    QFile file(path);
+    file.setPermissions(file.permissions() | QFileDevice::WriteOwner);
+    return file.remove();
+}
+
+// The archive is stored under the caller's name inside the folder; a name that would
+// leave the folder is not used.
+bool IsPlainFileName(const QString& name) {
+    return !name.isEmpty() && !name.contains(QLatin1Char('/')) && name != QStringLiteral(".") &&
+           name != QStringLiteral("..");
+}
+
+} // namespace
+
+QString CFileDownloads::DownloadFiles(const QString& fileName) {
+    CHttp http;
+    url_ = url_.trimmed();
+    resultPath_ = resultPath_.trimmed();
+    CUtility utility;
+    QString folder = targetFolder_.isEmpty() ? utility.TempFolder() : targetFolder_;
+    if (!folder.endsWith(QLatin1Char('/'))) {
+        folder += QLatin1Char('/');
+    }
+    utility.CreateFolderPath(folder);
+    if (!IsPlainFileName(fileName)) {
+        WriteLog(QStringLiteral("DownloadFiles: File name refused,") + fileName);
+        return resultPath_;
+    }
+    const QString archivePath = folder + fileName;
+    WriteLog(QStringLiteral("DownloadFiles: File download url,") + url_);
+
+    http.SetLocalFile(archivePath);
+    http.SetURL(url_);
+    http.SetSecure(true);
+    if (!http.OpenInternetSession()) {
+        return resultPath_;
+    }
+    Delays::Wait(Delays::Get().beforeZippedDownload);
+    if (http.DownloadFile()) {
+        if (!LoadZipLibrary()) {
+            Prompts::Error(QStringLiteral("Unable to load zip library."));
+            return resultPath_;
+        }
+        DownloadFilesNameBuffer().Zero();
+        Unzip(archivePath, folder, 0, 0, &DownloadFilesNameCallback);
+        const QString name = DownloadFilesNameBuffer().Text();
+        WriteLog(QStringLiteral("DownloadFiles: Unzip filename,") + name);
+        WriteLog(QStringLiteral("Zip file,") + archivePath +
+                 (DeleteArchive(archivePath) ? QStringLiteral(", deleted")
+                                             : QStringLiteral(", could not be deleted")));
+        // An archive that unpacked nothing leaves the earlier result as it was.
+        if (!name.isEmpty()) {
+            resultPath_ = folder + name;
+            WriteLog(QStringLiteral("DownloadFiles: Unzip filename with fullpath,") + resultPath_);
+        }
+    }
+    WriteLog(http.CloseSession() ? QStringLiteral("DownloadFiles: Internet session closed")
+                                 : QStringLiteral("DownloadFiles: Internet session could not be closed"));
+    return resultPath_;
+}

@@ -1,0 +1,64 @@
+#include "transport/DocumentDownload.h"
+
+#include "host/core/ActivityLog.h"
+#include "host/core/CUtility.h"
+#include "host/core/Delays.h"
+#include "host/core/FileChecksum.h"
+#include "host/core/Prompts.h"
+#include "host/core/SessionSettings.h"
+#include "transport/CHttp.h"
+#include "transport/ZipLibrary.h"
+
+#include <QFile>
+
+std::uint32_t DownloadDocuments(const QStringList& names, QObject* receiver) {
+    std::uint32_t checksum = 0;
+    DownloadDocuments(names, receiver, checksum);
+    return checksum;
+}
+
+void DownloadDocuments(const QStringList& names, QObject* receiver, std::uint32_t& checksum) {
+    CHttp http;
+    http.SetNotificationWindow(receiver);
+    CUtility utility;
+    const QString tempFolder = utility.TempFolder();
+    utility.CreateFolderPath(tempFolder);
+
+    for (const QString& name : names) {
+        // Report names come from the server's list: one that would leave the folder is skipped.
+        if (name.isEmpty() || name.contains(QLatin1Char('/')) || name == QStringLiteral("..")) {
+            WriteLog(QStringLiteral("DownloadFiles: File name refused,") + name);
+            continue;
+        }
+        const QString archivePath = tempFolder + name;
+        const QString url = Session().ServerURL() + QStringLiteral("qm_download_files.php") +
+                            QStringLiteral("?filename=") + name;
+        WriteLog(QStringLiteral("DownloadFiles: File download URL,") + url);
+
+        http.SetLocalFile(archivePath);
+        http.SetURL(url);
+        http.SetSecure(true);
+        if (http.OpenInternetSession()) {
+            Delays::Wait(Delays::Get().beforeDocumentDownload);
+            if (http.DownloadFile()) {
+                if (!LoadZipLibrary()) {
+                    Prompts::Error(QStringLiteral("Unable to load zip library."));
+                    return;
+                }
+                DocumentDownloadNameBuffer().Zero();
+                Unzip(archivePath, tempFolder, 0, 0, &DocumentDownloadNameCallback);
+                const QString unpacked = DocumentDownloadNameBuffer().Text();
+                WriteLog(QStringLiteral("DownloadFiles: Unzip filename,") + unpacked);
+                WriteLog(QStringLiteral("DownloadFiles: Unzip filename with full path,") + tempFolder +
+                         unpacked);
+                checksum = FileChecksum(tempFolder + name + QStringLiteral(".doc"));
+                QFile archive(archivePath);
+                archive.setPermissions(archive.permissions() | QFileDevice::WriteOwner);
+                WriteLog(QStringLiteral("DownloadFiles: File,") + archivePath +
+                         (archive.remove() ? QStringLiteral(", deleted")
+                                           : QStringLiteral(", could not be deleted")));
+            }
+        }
+        http.CloseSession();
+    }
+}

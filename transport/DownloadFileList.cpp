@@ -1,0 +1,70 @@
+#include "transport/DownloadFileList.h"
+
+#include "host/core/ActivityLog.h"
+#include "host/core/CUtility.h"
+#include "host/core/Delays.h"
+#include "host/core/Prompts.h"
+#include "host/core/SessionSettings.h"
+#include "transport/CHttp.h"
+#include "transport/ZipLibrary.h"
+
+#include <QFile>
+
+namespace {
+
+// Clears the read-only mark (when there is one) and deletes the archive.
+bool DeleteArchive(const QString& path) {
+    QFile file(path);
+    file.setPermissions(file.permissions() | QFileDevice::WriteOwner);
+    return file.remove();
+}
+
+} // namespace
+
+void DownloadFileList(FileListJob& job) {
+    CHttp http;
+    http.SetNotificationWindow(job.receiver);
+    CUtility utility;
+    const QString tempFolder = utility.TempFolder();
+    utility.CreateFolderPath(tempFolder);
+    const QString archivePath = tempFolder + QStringLiteral("ZipFile");
+
+    http.SetLocalFile(archivePath);
+    http.SetURL(job.url);
+    http.SetSecure(true);
+    http.SetKeepResponse(true);
+    if (!http.OpenInternetSession()) {
+        return;
+    }
+    Delays::Wait(Delays::Get().beforeZippedDownload);
+    if (http.DownloadFile()) {
+        const QString response = http.GetResponse();
+        WriteLog(QStringLiteral("DownloadFileList Response,") + response);
+        const QString trimmed = response.trimmed();
+        if (trimmed.startsWith(QLatin1Char('*'))) {
+            // A message from the server for the user; nothing to unpack.
+            QString message = trimmed;
+            message.remove(QLatin1Char('*'));
+            Prompts::Information(message);
+        } else if (!utility.FileExists(archivePath)) {
+            Prompts::Information(QStringLiteral("Error unable to Download File"));
+        } else if (!LoadZipLibrary()) {
+            Prompts::Error(QStringLiteral("Unable to load zip library."));
+        } else {
+            PleaseWaitNameBuffer().Zero();
+            Unzip(archivePath, tempFolder, 0, 0, &PleaseWaitNameCallback);
+            const QString name = PleaseWaitNameBuffer().Text();
+            WriteLog(QStringLiteral("DownloadFileList: Unzip file name,") + name);
+            WriteLog(QStringLiteral("File list zip,") + archivePath +
+                     (DeleteArchive(archivePath) ? QStringLiteral(", deleted")
+                                                 : QStringLiteral(", could not be deleted")));
+            // An archive that unpacked nothing leaves the earlier results as they were.
+            if (!name.isEmpty()) {
+                job.resultPath = tempFolder + name;
+                Session().SetLastFileListName(job.resultPath);
+            }
+        }
+    }
+    WriteLog(http.CloseSession() ? QStringLiteral("DownloadFileList: Internet session closed")
+                                 : QStringLiteral("DownloadFileList: Internet session could not be closed"));
+}

@@ -1,0 +1,270 @@
+#include "transport/ZipLibrary.h"
+
+#include "host/core/ActivityLog.h"
+
+#include <zip.h>
+
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t kUnzipChunk = 64 * 1024;
+constexpr unsigned kUnixFileTypeMask = 0170000;
+constexpr unsigned kUnixSymlink = 0120000;
+
+struct ArchiveCloser {
+    void operator()(zip_t* archive) const { zip_discard(archive); }
+};
+using Archive = std::unique_ptr<zip_t, ArchiveCloser>;
+
+struct EntryCloser {
+    void operator()(zip_file_t* file) const { zip_fclose(file); }
+};
+
+// The entry's path segments when it stays inside the destination; empty when it would not.
+QList<QByteArray> SafeSegments(const QByteArray& name) {
+    if (name.isEmpty() || name.startsWith('/') || name.startsWith('\\') ||
+        (name.size() >= 2 && name.at(1) == ':')) {
+        return {};
+    }
+    QByteArray normalised = name;
+    normalised.replace('\\', '/');
+    QList<QByteArray> segments;
+    for (const QByteArray& segment : normalised.split('/')) {
+        if (segment == "..") {
+            return {};
+        }
+        if (!segment.isEmpty() && segment != ".") {
+            segments.append(segment);
+        }
+    }
+    return segments;
+}
+
+bool IsSymlink(zip_t* archive, zip_uint64_t index) {
+    zip_uint8_t opsys = 0;
+    zip_uint32_t attributes = 0;
+    if (zip_file_get_external_attributes(archive, index, 0, &opsys, &attributes) != 0) {
+        return false;
+    }
+    return opsys == ZIP_OPSYS_UNIX && ((attributes >> 16) & kUnixFileTypeMask) == kUnixSymlink;
+}
+
+// Creates each folder below root in turn, refusing to pass through anything but a folder.
+bool MakeFolders(const QByteArray& root, const QList<QByteArray>& folders) {
+    QByteArray path = root;
+    for (const QByteArray& folder : folders) {
+        path += folder;
+        if (::mkdir(path.constData(), 0755) != 0 && errno != EEXIST) {
+            return false;
+        }
+        struct stat info {};
+        if (::lstat(path.constData(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+            return false;
+        }
+        path += '/';
+    }
+    return true;
+}
+
+enum class EntryResult { Written, Failed, OverLimit };
+
+EntryResult WriteEntry(zip_t* archive, zip_uint64_t index, const QByteArray& target,
+                       std::vector<char>& buffer, std::uint64_t& unpacked) {
+    const std::unique_ptr<zip_file_t, EntryCloser> entry(zip_fopen_index(archive, index, 0));
+    if (!entry) {
+        return EntryResult::Failed;
+    }
+    const int fd = ::open(target.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        return EntryResult::Failed;
+    }
+    EntryResult result = EntryResult::Written;
+    for (;;) {
+        const zip_int64_t got = zip_fread(entry.get(), buffer.data(), buffer.size());
+        if (got < 0) {
+            result = EntryResult::Failed;
+            break;
+        }
+        if (got == 0) {
+            break;
+        }
+        unpacked += static_cast<std::uint64_t>(got);
+        if (unpacked > kMaxUnzipBytes) {
+            result = EntryResult::OverLimit;
+            break;
+        }
+        std::size_t written = 0;
+        while (written < static_cast<std::size_t>(got)) {
+            const ssize_t n = ::write(fd, buffer.data() + written, static_cast<std::size_t>(got) - written);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n <= 0) {
+                result = EntryResult::Failed;
+                break;
+            }
+            written += static_cast<std::size_t>(n);
+        }
+        if (result != EntryResult::Written) {
+            break;
+        }
+    }
+    ::close(fd);
+    if (result != EntryResult::Written) {
+        ::unlink(target.constData());
+    }
+    return result;
+}
+
+} // namespace
+
+bool LoadZipLibrary() {
+    const char* version = zip_libzip_version();
+    return version != nullptr && *version != '\0';
+}
+
+int BasicZip(const QString& sourcePath, const QString& zipPath) {
+    const QFileInfo source(sourcePath);
+    if (!source.isFile() || !source.isReadable()) {
+        return 0;
+    }
+    int error = 0;
+    const QByteArray zipBytes = zipPath.toLocal8Bit();
+    Archive archive(zip_open(zipBytes.constData(), ZIP_CREATE | ZIP_TRUNCATE, &error));
+    if (!archive) {
+        return 0;
+    }
+    const QByteArray sourceBytes = sourcePath.toLocal8Bit();
+    zip_source_t* data = zip_source_file(archive.get(), sourceBytes.constData(), 0, -1);
+    if (data == nullptr) {
+        return 0;
+    }
+    const QByteArray entryName = source.fileName().toUtf8();
+    if (zip_file_add(archive.get(), entryName.constData(), data, ZIP_FL_OVERWRITE | ZIP_FL_ENC_UTF_8) < 0) {
+        zip_source_free(data);
+        return 0;
+    }
+    // zip_close writes the archive; on failure the archive is still ours to discard.
+    if (zip_close(archive.get()) != 0) {
+        return 0;
+    }
+    static_cast<void>(archive.release());
+    return 1;
+}
+
+int Unzip(const QString& zipPath, const QString& destFolder, int, int, UnzipNameCallback callback) {
+    int error = 0;
+    const QByteArray zipBytes = zipPath.toLocal8Bit();
+    const Archive archive(zip_open(zipBytes.constData(), ZIP_RDONLY, &error));
+    if (!archive) {
+        WriteLog(QStringLiteral("Unzip: not a zip archive, ") + zipPath);
+        return 0;
+    }
+    QByteArray root = destFolder.toLocal8Bit();
+    if (!root.endsWith('/')) {
+        root += '/';
+    }
+    const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
+    std::vector<char> buffer(kUnzipChunk);
+    std::uint64_t unpacked = 0;
+    int files = 0;
+    for (zip_int64_t i = 0; i < count; ++i) {
+        const auto index = static_cast<zip_uint64_t>(i);
+        const char* rawName = zip_get_name(archive.get(), index, ZIP_FL_ENC_GUESS);
+        const QByteArray name = rawName != nullptr ? QByteArray(rawName) : QByteArray();
+        if (i >= kMaxUnzipEntries) {
+            WriteLog(QStringLiteral("Unzip: too many entries, the rest is not unpacked, ") + zipPath);
+            break;
+        }
+        QList<QByteArray> segments = SafeSegments(name);
+        if (segments.isEmpty() || IsSymlink(archive.get(), index)) {
+            WriteLog(QStringLiteral("Unzip: entry refused, ") + QString::fromUtf8(name));
+            continue;
+        }
+        const bool isFolder = name.endsWith('/') || name.endsWith('\\');
+        const QByteArray fileName = isFolder ? QByteArray() : segments.takeLast();
+        if (!MakeFolders(root, segments)) {
+            WriteLog(QStringLiteral("Unzip: entry refused, ") + QString::fromUtf8(name));
+            continue;
+        }
+        if (isFolder) {
+            continue;
+        }
+        QByteArray relative = segments.join('/');
+        if (!relative.isEmpty()) {
+            relative += '/';
+        }
+        relative += fileName;
+        const EntryResult result = WriteEntry(archive.get(), index, root + relative, buffer, unpacked);
+        if (result == EntryResult::OverLimit) {
+            WriteLog(QStringLiteral("Unzip: size limit reached, the rest is not unpacked, ") +
+                     QString::fromUtf8(name));
+            break;
+        }
+        if (result == EntryResult::Failed) {
+            WriteLog(QStringLiteral("Unzip: entry could not be unpacked, ") + QString::fromUtf8(name));
+            continue;
+        }
+        ++files;
+        if (callback != nullptr) {
+            callback(relative.constData());
+        }
+    }
+    return files;
+}
+
+QString ZipPathFor(const QString& sourcePath) {
+    const qsizetype dot = sourcePath.lastIndexOf(QLatin1Char('.'));
+    const qsizetype slash = sourcePath.lastIndexOf(QLatin1Char('/'));
+    if (dot <= slash) {
+        return sourcePath + QStringLiteral(".zip");
+    }
+    return sourcePath.left(dot) + QStringLiteral(".zip");
+}
+
+int UnzipNameBuffer::Store(const char* name) {
+    const std::size_t length = strnlen(name, kSize - 1);
+    std::memcpy(bytes_.data(), name, length);
+    bytes_.at(length) = '\0';
+    return static_cast<int>(length + 1);
+}
+
+QString UnzipNameBuffer::Text() const {
+    return QString::fromUtf8(bytes_.data(), static_cast<qsizetype>(strnlen(bytes_.data(), kSize)));
+}
+
+UnzipNameBuffer& PleaseWaitNameBuffer() {
+    thread_local UnzipNameBuffer buffer;
+    return buffer;
+}
+
+UnzipNameBuffer& DownloadFilesNameBuffer() {
+    thread_local UnzipNameBuffer buffer;
+    return buffer;
+}
+
+UnzipNameBuffer& DocumentDownloadNameBuffer() {
+    thread_local UnzipNameBuffer buffer;
+    return buffer;
+}
+
+int PleaseWaitNameCallback(const char* name) {
+    return PleaseWaitNameBuffer().Store(name);
+}
+
+int DownloadFilesNameCallback(const char* name) {
+    return DownloadFilesNameBuffer().Store(name);
+}
+
+int DocumentDownloadNameCallback(const char* name) {
+    return DocumentDownloadNameBuffer().Store(name);
+}

@@ -1,0 +1,76 @@
+#include "transport/gui/CDlgPleaseWait.h"
+
+#include <QCloseEvent>
+#include <QMetaObject>
+
+#include <thread>
+
+CDlgPleaseWait::CDlgPleaseWait(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    setWindowTitle(QString());
+    setModal(true);
+    label_.setText(QStringLiteral("Please wait, request in progress..."));
+    label_.setAccessibleName(label_.text());
+    layout_.setContentsMargins(46, 22, 46, 22);
+    layout_.addWidget(&label_);
+    setLayout(&layout_);
+    setAccessibleName(label_.text());
+}
+
+void CDlgPleaseWait::SetURL(const QString& url) {
+    job_.url = url;
+}
+
+void CDlgPleaseWait::SetUserId(const QString& id) {
+    job_.userId = id;
+}
+
+void CDlgPleaseWait::SetJobMode(int mode) {
+    mode_ = mode;
+}
+
+QString CDlgPleaseWait::ResultPath() const {
+    return job_.resultPath;
+}
+
+int CDlgPleaseWait::exec() {
+    job_.resultPath.clear();
+    job_.receiver = this;
+    jobRunning_ = true;
+    // The worker's last act is the close request; it runs the job only in file-list mode.
+    std::thread worker([this] {
+        if (mode_ == kDownloadFileList) {
+            try {
+                DownloadFileList(job_);
+            } catch (...) {
+                // The dialog must close whatever happened to the job.
+            }
+        }
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                jobRunning_ = false;
+                done(QDialog::Accepted);
+            },
+            Qt::QueuedConnection);
+    });
+    const int result = QDialog::exec();
+    worker.join();
+    jobRunning_ = false;
+    return result;
+}
+
+void CDlgPleaseWait::reject() {
+    // Escape and the window manager cannot end the wait: the job fills the result first.
+    if (!jobRunning_) {
+        QDialog::reject();
+    }
+}
+
+void CDlgPleaseWait::closeEvent(QCloseEvent* event) {
+    if (jobRunning_) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
