@@ -1,0 +1,333 @@
+#include "reportlist/core/FileListFormat.h"
+
+#include <QFile>
+#include <QHash>
+#include <QIODevice>
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <type_traits>
+#include <vector>
+
+namespace {
+
+constexpr int kActivityPosition = 2;
+constexpr int kFirstValuePosition = 3;
+constexpr int kEsignedFlag = 4;
+constexpr int kStatusColumnCount = 5;
+// Pending lists show only positions 3 and 4.
+constexpr int kPendingStopPosition = 5;
+
+// Calls f(position, key, value) for each accepted field of a record line: fields between "|"
+// that are not empty, the first one trimmed (a first field of blanks only ends the line: no
+// fields at all), split at the first "~", with a non-empty key. Returns the number of accepted
+// fields. Works on text and, for speed, on the undecoded bytes of a line ("|" and "~" are the
+// same bytes in every encoding the server uses).
+// Index of c in data[0, n), or n.
+qsizetype Find(const char* data, qsizetype n, char c) {
+    const void* at = std::memchr(data, c, static_cast<size_t>(n));
+    return at == nullptr ? n : static_cast<const char*>(at) - data;
+}
+
+qsizetype Find(const QChar* data, qsizetype n, QChar c) {
+    const qsizetype at = QStringView(data, n).indexOf(c);
+    return at < 0 ? n : at;
+}
+
+template <typename View, typename F> int ForEachField(View line, F&& f) {
+    using Char = std::remove_cv_t<std::remove_pointer_t<decltype(line.data())>>;
+    const Char* data = line.data();
+    const qsizetype n = line.size();
+    int accepted = 0;
+    bool first = true;
+    qsizetype start = 0;
+    while (start <= n) {
+        const qsizetype end = start + Find(data + start, n - start, Char(u'|'));
+        View field = line.sliced(start, end - start);
+        start = end + 1;
+        if (field.isEmpty()) {
+            continue;
+        }
+        if (first) {
+            first = false;
+            field = field.trimmed();
+            if (field.isEmpty()) {
+                return 0;
+            }
+        }
+        const qsizetype tilde = Find(field.data(), field.size(), Char(u'~'));
+        if (tilde == 0 || tilde == field.size()) {
+            continue; // an empty key, or no "~"
+        }
+        f(accepted, field.first(tilde), field.sliced(tilde + 1));
+        ++accepted;
+    }
+    return accepted;
+}
+
+enum class LineCode : quint8 { Ascii, Utf8, Western };
+
+LineCode CodeOf(QByteArrayView line) {
+    // Eight bytes at a time: any high bit means the line is not plain ASCII.
+    quint64 high = 0;
+    qsizetype i = 0;
+    for (; i + 8 <= line.size(); i += 8) {
+        quint64 word;
+        std::memcpy(&word, line.data() + i, sizeof word);
+        high |= word;
+    }
+    for (; i < line.size(); ++i) {
+        high |= static_cast<quint8>(line[i]);
+    }
+    if ((high & 0x8080808080808080ull) == 0) {
+        return LineCode::Ascii;
+    }
+    // Not UTF-8: an older server writes its Western code page.
+    return line.isValidUtf8() ? LineCode::Utf8 : LineCode::Western;
+}
+
+QString Decode(QByteArrayView bytes, LineCode code) {
+    return code == LineCode::Utf8 ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
+}
+
+// Shares equal texts of a column between rows (locations, report types, doctors repeat on
+// thousands of rows) through a small cache indexed by a hash of the bytes. A column whose texts
+// hardly ever repeat (file names, record numbers) stops being looked up.
+class TextPool {
+public:
+    QString Take(QByteArrayView bytes, LineCode code) {
+        if (bytes.isEmpty()) {
+            return {};
+        }
+        if (off_ || code != LineCode::Ascii) {
+            return Decode(bytes, code);
+        }
+        quint32 hash = 2166136261u; // FNV-1a
+        for (const char c : bytes) {
+            hash = (hash ^ static_cast<quint8>(c)) * 16777619u;
+        }
+        QString& slot = slots_[hash % kSlots];
+        ++lookups_;
+        if (slot.size() == bytes.size() &&
+            std::equal(bytes.begin(), bytes.end(), slot.cbegin(),
+                       [](char b, QChar t) { return t.unicode() == uchar(b); })) {
+            ++hits_;
+            return slot;
+        }
+        if (lookups_ == kTrial && hits_ * 4 < lookups_) {
+            off_ = true;
+            slots_.clear();
+            slots_.shrink_to_fit();
+            return Decode(bytes, code);
+        }
+        slot = QString::fromLatin1(bytes);
+        return slot;
+    }
+
+private:
+    static constexpr size_t kSlots = 1024;
+    static constexpr qint64 kTrial = 2048;
+    std::vector<QString> slots_ = std::vector<QString>(kSlots);
+    qint64 lookups_ = 0;
+    qint64 hits_ = 0;
+    bool off_ = false;
+};
+
+QString RowLabel(qsizetype number) {
+    char text[32] = {' ', ' '};
+    const auto end = std::to_chars(text + 2, text + sizeof text - 1, static_cast<long long>(number)).ptr;
+    *end = ' ';
+    return QString::fromLatin1(text, end + 1 - text);
+}
+
+// Reads one line into buffer (without its line end); a line longer than the buffer is cut and
+// the rest of it skipped. Returns false at the end of the data.
+bool ReadLine(QIODevice& in, std::vector<char>& buffer, qsizetype& length) {
+    length = 0;
+    const qint64 got = in.readLine(buffer.data(), static_cast<qint64>(buffer.size()));
+    if (got <= 0) {
+        return false;
+    }
+    length = static_cast<qsizetype>(got);
+    if (buffer[static_cast<size_t>(length - 1)] == '\n') {
+        --length;
+    } else if (!in.atEnd()) {
+        // Cut: drop the remainder of this line through its line feed, one buffer at a time.
+        std::vector<char> skip(4096);
+        for (;;) {
+            const qint64 more = in.readLine(skip.data(), static_cast<qint64>(skip.size()));
+            if (more <= 0 || skip[static_cast<size_t>(more - 1)] == '\n') {
+                break;
+            }
+        }
+    }
+    if (length > 0 && buffer[static_cast<size_t>(length - 1)] == '\r') {
+        --length;
+    }
+    return true;
+}
+
+bool IsExcludedCaption(const QString& caption) {
+    return caption.compare(u"Activity Indicator", Qt::CaseInsensitive) == 0 ||
+           caption.compare(u"Privileges", Qt::CaseInsensitive) == 0 ||
+           caption.compare(u"Owner", Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+QList<QPair<QString, QString>> SplitRecordFields(const QString& line) {
+    QList<QPair<QString, QString>> fields;
+    ForEachField(QStringView(line), [&fields](int, QStringView key, QStringView value) {
+        fields.append({key.toString(), value.toString()});
+    });
+    return fields;
+}
+
+QString CaptionForKey(const QString& key) {
+    static const std::pair<const char16_t*, const char16_t*> kCaptions[] = {
+        {u"FirstName", u"First Name"},
+        {u"LastName", u"Last Name"},
+        {u"DateOfBirth", u"Date of Birth"},
+        {u"DateOfVisit", u"Date of Visit"},
+        {u"ReportType", u"Report Type"},
+        {u"CCDoctorName", u"CC Doctor Name 1"},
+        {u"CCDoctorName1", u"CC Doctor Name 2"},
+        {u"ReferringPhysicianName", u"Referring Physician Name"},
+        {u"AttendingPhysicianName", u"Attending Doctor Name"},
+        {u"PatientList", u"Patient Schedule Received"},
+        {u"Location", u"Office Location"},
+    };
+    for (const auto& [from, to] : kCaptions) {
+        if (key.compare(QStringView(from), Qt::CaseInsensitive) == 0) {
+            return QString::fromUtf16(to);
+        }
+    }
+    return key;
+}
+
+int DataColumnWidth(const QString& caption, bool pending) {
+    const int length = static_cast<int>(caption.size());
+    if (caption.compare(u"MRN", Qt::CaseInsensitive) == 0 ||
+        caption.compare(u"SSN", Qt::CaseInsensitive) == 0) {
+        return 16 * length;
+    }
+    if (pending) {
+        return 400;
+    }
+    if (caption.compare(u"filename", Qt::CaseInsensitive) == 0) {
+        return 100;
+    }
+    return 8 * length;
+}
+
+ParsedFileList ParseFileList(QIODevice& in, bool pending) {
+    ParsedFileList list;
+    list.fileFound = true;
+
+    // +1: QIODevice::readLine keeps room for a terminating zero.
+    std::vector<char> buffer(static_cast<size_t>(FileListLimits::kMaxLineBytes) + 1);
+    QList<TextPool> pools;
+    TextPool flagPool;
+    TextPool ownerPool;
+    const QString dot = QStringLiteral("O");
+
+    qsizetype length = 0;
+    bool firstLine = true;
+    while (list.records.size() < FileListLimits::kMaxRows && ReadLine(in, buffer, length)) {
+        if (length == 0) {
+            break; // an empty line ends the list
+        }
+        const QByteArrayView line(buffer.data(), length);
+        const LineCode code = CodeOf(line);
+
+        if (firstLine) {
+            firstLine = false;
+            list.hasRecords = true;
+            ForEachField(line, [&](int position, QByteArrayView key, QByteArrayView) {
+                if (position < kActivityPosition || (pending && position >= kPendingStopPosition)) {
+                    return;
+                }
+                const QString keyText = Decode(key, code);
+                const QString caption = CaptionForKey(keyText);
+                if (!IsExcludedCaption(caption)) {
+                    list.columnKeys.append(keyText);
+                }
+                if (position >= kFirstValuePosition) {
+                    list.dataColumns.append({keyText, caption, DataColumnWidth(caption, pending)});
+                }
+            });
+            pools.resize(list.dataColumns.size());
+            // Rows are about as long as the first; one allocation instead of a growing copy.
+            if (in.size() > 0) {
+                const qint64 estimate = in.size() / (length + 1) + in.size() / (length + 1) / 8 + 16;
+                list.records.reserve(
+                    static_cast<qsizetype>(qMin<qint64>(estimate, FileListLimits::kMaxRows)));
+            }
+        }
+
+        const qsizetype columns = list.dataColumns.size();
+        ReportRecord record;
+        record.values.resize(columns);
+        QByteArrayView position3;
+        bool esigned = false;
+        const int accepted = ForEachField(line, [&](int position, QByteArrayView, QByteArrayView value) {
+            switch (position) {
+            case 0:
+                record.accessFlags = flagPool.Take(value, code);
+                return;
+            case 1:
+                record.esignOwner = ownerPool.Take(value, code);
+                return;
+            case kActivityPosition:
+                record.activityFlags = flagPool.Take(value, code);
+                for (qsizetype k = 0; k < value.size(); ++k) {
+                    if (value[k] != '1') {
+                        continue;
+                    }
+                    if (k < kStatusColumnCount) {
+                        record.statusDots = static_cast<quint8>(record.statusDots | (1u << k));
+                        esigned = esigned || k == kEsignedFlag;
+                    } else if (k - kStatusColumnCount < columns) {
+                        // A flag past the five status columns lands in a data column, where the
+                        // values that follow overwrite it.
+                        record.values[k - kStatusColumnCount] = dot;
+                    }
+                }
+                return;
+            default: {
+                if (position == kFirstValuePosition) {
+                    position3 = value;
+                }
+                const qsizetype column = position - kFirstValuePosition;
+                if (column < columns) {
+                    record.values[column] = pools[column].Take(value, code);
+                }
+                return;
+            }
+            }
+        });
+        if (accepted == 0) {
+            continue;
+        }
+        if (esigned) {
+            list.esignedDocuments.append(Decode(position3, code));
+        }
+        record.label = RowLabel(list.records.size() + 1);
+        list.records.append(std::move(record));
+    }
+    return list;
+}
+
+ParsedFileList ParseFileListFile(const QString& path, bool pending) {
+    QFile file(path);
+    if (!file.exists()) {
+        return {};
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        ParsedFileList list;
+        list.fileFound = true;
+        return list;
+    }
+    return ParseFileList(file, pending);
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "reportlist/core/ReportRecord.h"
+
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+
+class QIODevice;
+
+// The server's file list: one report per line, fields "key~value" separated by "|". The first
+// record also defines the columns; reading stops at the first empty line.
+struct FileListColumn {
+    QString key;
+    QString caption;
+    int width = 0;
+};
+
+struct ParsedFileList {
+    bool fileFound = false;            // the path existed
+    bool hasRecords = false;           // first line not empty
+    QList<FileListColumn> dataColumns; // columns 6.. built from the first record
+    QStringList columnKeys;            // ColumnKeys
+    QList<ReportRecord> records;       // file order
+    QStringList esignedDocuments;      // EsignedDocuments
+};
+
+namespace FileListLimits {
+// A line longer than this is cut; the rest of it is skipped.
+inline constexpr qint64 kMaxLineBytes = 64 * 1024;
+// Rows beyond this are not read (the list would no longer be usable anyway).
+inline constexpr int kMaxRows = 250000;
+} // namespace FileListLimits
+
+// The accepted key/value fields of one record line, in order (their index is the position).
+QList<QPair<QString, QString>> SplitRecordFields(const QString& line);
+// Column caption shown for a field key.
+QString CaptionForKey(const QString& key);
+// Width in pixels of a data column (6 onward) for its caption.
+int DataColumnWidth(const QString& caption, bool pending);
+// Bounded in line length and row count.
+ParsedFileList ParseFileList(QIODevice& in, bool pending);
+ParsedFileList ParseFileListFile(const QString& path, bool pending);

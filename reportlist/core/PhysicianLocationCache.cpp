@@ -1,0 +1,176 @@
+#include "reportlist/core/PhysicianLocationCache.h"
+
+#include "host/core/ActivityLog.h"
+#include "host/core/CIniFile.h"
+#include "host/core/CUtility.h"
+#include "reportlist/core/ReportQuery.h"
+
+#include <QFile>
+
+namespace PhysicianLocationCache {
+
+namespace {
+
+const QString kWriteLog = QStringLiteral("WritePhysicianLocationComboToFile: ");
+const QString kSelLog = QStringLiteral("OnSelchangeComboPhysician: ");
+
+// The location box has to stay usable; no real practice comes near this.
+constexpr qsizetype kMaxLocationItems = 10000;
+
+bool DeleteFileClearingReadOnly(const QString& path) {
+    QFile file(path);
+    if (file.exists()) {
+        file.setPermissions(file.permissions() | QFileDevice::WriteOwner);
+    }
+    return file.remove();
+}
+
+// One "[id]" block without its "[": the id up to the first "]", the locations after it.
+// False when the block has no "]".
+bool WriteProviderBlock(CIniFile& ini, const QString& block) {
+    const qsizetype close = block.indexOf(QLatin1Char(']'));
+    if (close < 0) {
+        return false;
+    }
+    const QString providerId = block.left(close);
+    const QString rest = block.mid(close + 1);
+
+    QStringList locations;
+    if (rest.contains(QLatin1Char('|'))) {
+        CUtility().SplitString(rest, QStringLiteral("|"), locations);
+    } else {
+        locations.append(rest); // the only location, even when empty
+    }
+
+    ini.SetSection(providerId);
+    ini.WriteValue(QStringLiteral("All"), QStringLiteral("All Locations"));
+    for (const QString& location : locations) {
+        const qsizetype tilde = location.indexOf(QLatin1Char('~'));
+        if (tilde >= 0) {
+            ini.WriteValue(location.left(tilde), location.mid(tilde + 1));
+        } else {
+            ini.WriteValue(location, QString());
+        }
+    }
+    return true;
+}
+
+bool EndsWithAllMarker(const QString& providerText) {
+    return providerText.right(5).trimmed().compare(QLatin1StringView("[All]"), Qt::CaseInsensitive) == 0;
+}
+
+void RemoveRepeatedItems(QStringList& items) {
+    // Each pass removes at least one item, so the loops end.
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        for (qsizetype j = i + 1; j < items.size();) {
+            if (items.at(j).startsWith(items.at(i), Qt::CaseInsensitive)) {
+                items.removeAt(j);
+            } else {
+                ++j;
+            }
+        }
+    }
+}
+
+} // namespace
+
+QString CacheFilePath() {
+    return CUtility().ProfileFolder() + QStringLiteral("PhysicianLocationCombo.ini");
+}
+
+void WriteComboFile(const QString& locationList, const QString& path) {
+    const bool deleted = DeleteFileClearingReadOnly(path);
+    WriteLog(kWriteLog + QStringLiteral("File, ") + path +
+             (deleted ? QStringLiteral(", deleted") : QStringLiteral(", could not be deleted")));
+
+    WriteLog(kWriteLog + QStringLiteral("Setting the file name..."));
+    CIniFile ini;
+    ini.SetFile(path);
+    WriteLog(kWriteLog + QStringLiteral("String to be parsed and stored..."));
+    WriteLog(kWriteLog + QStringLiteral("String parsed..."));
+
+    const QStringList blocks = locationList.split(QLatin1Char('['), Qt::SkipEmptyParts);
+    for (const QString& block : blocks) {
+        WriteLog(kWriteLog + QStringLiteral("String to parse, ") + block);
+        if (!WriteProviderBlock(ini, block)) {
+            WriteLog(kWriteLog + QStringLiteral("Exception found in string, ") + block);
+        }
+    }
+}
+
+QList<Entry> ReadProviderSection(const QString& path, const QString& providerId) {
+    CIniFile ini;
+    ini.SetFile(path);
+    ini.SetSection(providerId);
+    QStringList keys;
+    QStringList values;
+    const int count = ini.ReadSection(keys, values);
+    QList<Entry> entries;
+    entries.reserve(count);
+    for (int i = 0; i < count && i < keys.size() && i < values.size(); ++i) {
+        entries.append({keys.at(i), values.at(i)});
+    }
+    return entries;
+}
+
+QString LocationItemText(const QString& name, const QString& id) {
+    return name + QStringLiteral(" [") + id + QLatin1Char(']');
+}
+
+LocationBox LocationsForProvider(const QString& path, const QString& selectedProviderText,
+                                 const QStringList& providerItems) {
+    WriteLog(kSelLog + QStringLiteral("Name resolution..."));
+    LocationBox box;
+    const QString provider = selectedProviderText.trimmed();
+
+    if (EndsWithAllMarker(provider)) {
+        for (qsizetype i = 1; i < providerItems.size() && box.items.size() < kMaxLocationItems; ++i) {
+            const QString id = ReportQuery::ProviderIdFromText(providerItems.at(i));
+            for (const Entry& entry : ReadProviderSection(path, id)) {
+                if (!entry.value.isEmpty()) {
+                    box.items.append(LocationItemText(entry.value, entry.key));
+                }
+            }
+        }
+        RemoveRepeatedItems(box.items);
+        for (qsizetype i = 0; i < box.items.size(); ++i) {
+            if (box.items.at(i).left(3).compare(QLatin1StringView("All"), Qt::CaseInsensitive) == 0) {
+                box.selected = static_cast<int>(i);
+                break;
+            }
+        }
+    } else {
+        WriteLog(kSelLog + QStringLiteral("Physician, ") + provider);
+        const QList<Entry> entries = ReadProviderSection(path, ReportQuery::ProviderIdFromText(provider));
+        WriteLog(kSelLog + QStringLiteral("No of items, ") + QString::number(entries.size()));
+        for (const Entry& entry : entries) {
+            if (entry.value.isEmpty()) {
+                break; // a location without a name hides the ones after it
+            }
+            box.items.append(LocationItemText(entry.value, entry.key));
+        }
+        box.selected = box.items.isEmpty() ? -1 : 0;
+    }
+
+    // "All Locations" plus a single location: offer just that location; "All Locations"
+    // alone means the provider has none.
+    if (box.items.size() == 2) {
+        box.items.removeFirst();
+        box.selected = 0;
+    } else if (box.items.size() == 1) {
+        box.items.clear();
+        box.selected = -1;
+    }
+    return box;
+}
+
+QString SettleLocationId(const QString& path, const QString& providerId, const QString& locationId) {
+    for (const Entry& entry : ReadProviderSection(path, providerId)) {
+        if (entry.value.compare(locationId, Qt::CaseInsensitive) == 0) {
+            return entry.key;
+        }
+    }
+    return locationId;
+}
+
+} // namespace PhysicianLocationCache

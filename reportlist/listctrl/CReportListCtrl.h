@@ -1,0 +1,64 @@
+#pragma once
+
+#include "reportlist/core/ReportListModel.h"
+
+#include <QList>
+#include <QPixmap>
+#include <QPoint>
+#include <QString>
+#include <QTableView>
+
+class SortHeader;
+class ReportCellDelegate;
+
+// The report list control: a table view over a ReportListModel that draws its own cells, sorts
+// on a header click and shows a tiled background picture. The report list window's list and the
+// dialogs' lists are of this class; isReportList selects the report list's rules.
+class CReportListCtrl : public QTableView {
+    Q_OBJECT
+public:
+    explicit CReportListCtrl(QWidget* parent = nullptr, bool isReportList = true); // false for dialogs' lists
+    ~CReportListCtrl() override;
+
+    ReportListModel* Model() const;
+    SortHeader* Header() const;
+    bool IsReportList() const;
+
+    void Initialise();                                       // installs SortHeader
+    void SetBackgroundImage(const QString& path, bool tile); // tiled picture behind column 0 / empty area
+    bool HasBackgroundImage() const;
+    void SetHeaderTooltip(int column, const QString& text = {});
+    QString HeaderTooltip(int column) const;
+    void Sort(int column, bool ascending);
+    int SortedColumn() const;
+    bool SortedAscending() const;
+    QList<int> SelectedRows() const; // in list order
+    int FirstSelectedRow() const;    // -1 when none
+    void ApplyColumnWidths();        // from the model after a load
+
+signals:
+    void RowDoubleClicked(int row);
+    void ContextMenuRequestedAt(const QPoint& globalPos);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void OnHeaderClicked(int column);
+    void OnModelReset();
+    void ApplySort();
+    void ApplyLocks();
+    QPoint MenuPointForKeyboard() const;
+
+    ReportListModel* model_ = nullptr;
+    ReportCellDelegate* delegate_ = nullptr;
+    SortHeader* header_ = nullptr;
+    bool isReportList_ = true;
+    int sortColumn_ = 0;
+    bool ascending_ = true;
+    QPixmap background_;
+    bool tileBackground_ = false;
+    QMetaObject::Connection resetConnection_;
+};

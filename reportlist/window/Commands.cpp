@@ -1,0 +1,108 @@
+// The command table: buttons, menu items and list notifications routed to their actions.
+// Actions that later work fills in announce themselves and return.
+#include "host/core/Prompts.h"
+#include "reportlist/listctrl/CReportListCtrl.h"
+#include "reportlist/window/CVelmoPropPage.h"
+#include "ui_CVelmoPropPage.h"
+
+void CVelmoPropPage::ConnectCommands() {
+    connect(ui_->ctl219, &QPushButton::clicked, this, &CVelmoPropPage::OnButtonViewlist);
+    connect(ui_->ctl210, &QPushButton::clicked, this, &CVelmoPropPage::OnButtonOpen);
+    connect(ui_->ctl201, &QPushButton::clicked, this, &CVelmoPropPage::OnButtonPrint);
+    connect(ui_->ctl202, &QPushButton::clicked, this, &CVelmoPropPage::OnButtonFax);
+    connect(ui_->ctl203, &QPushButton::clicked, this, &CVelmoPropPage::OnButtonForward);
+    connect(ui_->ctl204, &QPushButton::clicked, this, &CVelmoPropPage::OnButtonEsign);
+    connect(ui_->ctl207, &QPushButton::clicked, this, &CVelmoPropPage::OnButtonEditDemographics);
+    connect(ui_->ctl206, &QPushButton::clicked, this, &CVelmoPropPage::OnButtonSearch);
+    connect(ui_->ctl208, &QPushButton::clicked, this, &CVelmoPropPage::OnButtonPlay);
+    connect(ui_->ctl212, &QPushButton::clicked, this, &CVelmoPropPage::OnButtonRename);
+    connect(ui_->ctl205, &QPushButton::clicked, this, &CVelmoPropPage::OnButtonEdit);
+    // activated: only the user's own choice, as the selection-change notification is.
+    connect(ui_->ctl209, &QComboBox::activated, this, &CVelmoPropPage::OnSelchangeComboPhysician);
+    connect(ui_->ctl262, &QComboBox::activated, this, &CVelmoPropPage::OnSelchangeComboReportType);
+    connect(ui_->ctl220, &QDateTimeEdit::editingFinished, this, &CVelmoPropPage::OnCloseupDateFrom);
+    connect(ui_->ctl8889, &CReportListCtrl::RowDoubleClicked, this, &CVelmoPropPage::OnDblclkList);
+    connect(ui_->ctl8889, &CReportListCtrl::ContextMenuRequestedAt, this, &CVelmoPropPage::OnContextMenuList);
+}
+
+void CVelmoPropPage::OnButtonOpen() {
+    emit CommandRouted(QStringLiteral("OnButtonOpen"));
+    // Filled by the open-document action.
+}
+
+void CVelmoPropPage::OnButtonPrint() {
+    emit CommandRouted(QStringLiteral("OnButtonPrint"));
+    // Filled by the print action.
+}
+
+void CVelmoPropPage::OnButtonFax() {
+    emit CommandRouted(QStringLiteral("OnButtonFax"));
+    // Filled by the fax dialog.
+}
+
+void CVelmoPropPage::OnButtonForward() {
+    emit CommandRouted(QStringLiteral("OnButtonForward"));
+    Prompts::Information(QStringLiteral("This feature is currently under development."));
+}
+
+void CVelmoPropPage::OnButtonEsign() {
+    emit CommandRouted(QStringLiteral("OnButtonEsign"));
+    // Filled by the e-sign action.
+}
+
+void CVelmoPropPage::OnButtonEditDemographics() {
+    emit CommandRouted(QStringLiteral("OnButtonEditDemographics"));
+    // Filled by the edit-demographics action.
+}
+
+void CVelmoPropPage::OnButtonSearch() {
+    emit CommandRouted(QStringLiteral("OnButtonSearch"));
+    // Filled by the search dialog.
+}
+
+void CVelmoPropPage::OnButtonPlay() {
+    emit CommandRouted(QStringLiteral("OnButtonPlay"));
+    // Filled by voice playback.
+}
+
+void CVelmoPropPage::OnPopDocumentHistory() {
+    emit CommandRouted(QStringLiteral("OnPopDocumentHistory"));
+    // Filled by the document history dialog.
+}
+
+void CVelmoPropPage::OnPopAuditTrail() {
+    emit CommandRouted(QStringLiteral("OnPopAuditTrail"));
+    // Filled by the audit trail action.
+}
+
+void CVelmoPropPage::OnPopStoreColumnOrder() {
+    emit CommandRouted(QStringLiteral("OnPopStoreColumnOrder"));
+    // Filled by the column order action.
+}
+
+void CVelmoPropPage::OnPopCustomPropertySettings() {
+    emit CommandRouted(QStringLiteral("OnPopCustomPropertySettings"));
+    // Filled by the custom properties dialog.
+}
+
+void CVelmoPropPage::OnButtonRename() {
+    emit CommandRouted(QStringLiteral("OnButtonRename"));
+    // Filled by the rename/STAT dialog.
+}
+
+void CVelmoPropPage::OnAddressBook() {
+    emit CommandRouted(QStringLiteral("OnAddressBook"));
+    // Filled by the address book dialog.
+}
+
+void CVelmoPropPage::OnSelchangeComboReportType() {
+    emit CommandRouted(QStringLiteral("OnSelchangeComboReportType"));
+}
+
+void CVelmoPropPage::OnButtonEdit() {
+    emit CommandRouted(QStringLiteral("OnButtonEdit"));
+}
+
+void CVelmoPropPage::OnCloseupDateFrom() {
+    emit CommandRouted(QStringLiteral("OnCloseupDateFrom"));
+}

@@ -1,0 +1,221 @@
+// The window's start: everything the first query needs, in the order the log documents it.
+#include "dialogs/widgets/IconButton.h"
+#include "dialogs/widgets/SortHeader.h"
+#include "host/core/ActivityLog.h"
+#include "host/core/CUtility.h"
+#include "host/core/SessionSettings.h"
+#include "reportlist/core/PhysicianLocationCache.h"
+#include "reportlist/core/ProviderList.h"
+#include "reportlist/core/ReportListModel.h"
+#include "reportlist/core/SignaturePatterns.h"
+#include "reportlist/listctrl/CReportListCtrl.h"
+#include "reportlist/window/CVelmoPropPage.h"
+#include "ui_CVelmoPropPage.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+namespace {
+
+const QString kLog = QStringLiteral("OnInitDialog: ");
+const QString kBackgroundFile = QStringLiteral("BkImage.bmp");
+constexpr int kDefaultColumnCount = 9;
+constexpr int kFixedColumns = 6;         // "Sr.#" and the five status columns
+constexpr qint64 kFromDaysBack = 518400; // seconds: the From picker starts six days back
+
+// The application's own data folder beside the executable, first place for the background.
+QString ApplicationFolder() {
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/velmo"));
+}
+
+QString SystemWideFolder() {
+    return QStringLiteral("/usr/share/velmo");
+}
+
+} // namespace
+
+void CVelmoPropPage::OnInitDialog() {
+    CReportListCtrl* list = ui_->ctl8889;
+
+    // The list's images (row icon, status header images) come with its model.
+    WriteLog(kLog + QStringLiteral("Created Image list..."));
+
+    state_.SignaturePatterns.clear();
+    state_.SignaturePatterns = DefaultSignaturePatterns();
+
+    list->Initialise();
+
+    PhysicianLocationCache::WriteComboFile(Session().LocationList(), PhysicianLocationCache::CacheFilePath());
+    WriteLog(kLog + QStringLiteral("String parsed and stored..."));
+
+    if (list->Model()->columnCount() != kDefaultColumnCount) {
+        list->Model()->SetDefaultColumns();
+        list->ApplyColumnWidths();
+    }
+    WriteLog(kLog + QStringLiteral("List column headers created..."));
+
+    if (auto* header = qobject_cast<SortHeader*>(list->horizontalHeader())) {
+        for (int column = 0; column < kFixedColumns; ++column) {
+            header->LockColumn(column);
+        }
+        header->SetLocking(true);
+    }
+
+    CUtility().CreateFolderPath(CUtility().TempFolder() + QStringLiteral("VoiceFiles/"));
+
+    SetBackgroundImage();
+    WriteLog(kLog + QStringLiteral("Image list set..."));
+
+    SetButtonImages();
+    WriteLog(kLog + QStringLiteral("Icons set for controls..."));
+
+    FillProviderBox();
+
+    const QDateTime now = QDateTime::currentDateTime();
+    ui_->ctl220->setDate(now.date());
+    ui_->ctl221->setDate(now.date());
+    WriteLog(kLog + QStringLiteral("Present date and time"));
+
+    ui_->ctl250->hide();
+    state_.ReportTypeCode.clear();
+
+    if (state_.DictationFlag.isEmpty()) {
+        ui_->ctl262->setCurrentIndex(1);
+        state_.ReportTypeCode = QStringLiteral("t");
+        WriteLog(kLog + QStringLiteral("Transcribed, default value being set..."));
+    } else {
+        ui_->ctl262->setCurrentIndex(0);
+        state_.ReportTypeCode = QStringLiteral("p");
+    }
+    state_.LastQuery.reportTypeCode = state_.ReportTypeCode;
+    WriteLog(kLog +
+             QStringLiteral("Transcribed documents should by default display the last 30 days from newest "
+                            "to oldest..."));
+
+    SetDefaultDates();
+
+    SetActionButtonsEnabled(false, false, false, false, false, false, true, false, false);
+    state_.OpenDocumentName.clear();
+
+    PreselectProvider();
+    OnSelchangeComboPhysician();
+
+    startupPending_ = true;
+    OnButtonViewlist();
+    if (!noResultTimer_.isActive()) {
+        FinishStartup(); // no list file came back: nothing more to wait for
+    }
+}
+
+void CVelmoPropPage::SetBackgroundImage() {
+    const CUtility util;
+    QString folder = ApplicationFolder();
+    QString path = folder + QLatin1Char('/') + kBackgroundFile;
+    WriteLog(kLog + QStringLiteral("Text area background file, ") + path);
+    if (!util.FileExists(path)) {
+        WriteLog(kLog + QStringLiteral("File, ") + path +
+                 QStringLiteral(", doesnt exist. Checking in system 32 path..."));
+        folder = SystemWideFolder();
+    }
+    Session().SetSystemFolder(folder);
+    WriteLog(kLog + QStringLiteral("Winsys path, ") + folder);
+    path = folder + QLatin1Char('/') + kBackgroundFile;
+    WriteLog(kLog + QStringLiteral("Fetching file from, ") + path);
+    ui_->ctl8889->SetBackgroundImage(path, true);
+    WriteLog(kLog + QStringLiteral("Background image set..."));
+}
+
+void CVelmoPropPage::SetButtonImages() {
+    struct ButtonImage {
+        IconButton* button;
+        const char* resource;
+    };
+    const ButtonImage buttons[] = {
+        {ui_->ctl210, ":/icons/open.svg"},   {ui_->ctl207, ":/icons/demographics.svg"},
+        {ui_->ctl206, ":/icons/search.svg"}, {ui_->ctl201, ":/icons/print.svg"},
+        {ui_->ctl208, ":/icons/play.svg"},   {ui_->ctl203, ":/icons/forward.svg"},
+        {ui_->ctl202, ":/icons/fax.svg"},    {ui_->ctl204, ":/icons/esign.svg"},
+        {ui_->ctl219, ":/icons/go.svg"},     {ui_->ctl212, ":/icons/rename.svg"},
+    };
+    for (const ButtonImage& b : buttons) {
+        b.button->SetImage(QString::fromLatin1(b.resource), {}, true);
+        b.button->SetImageSize(QSize(16, 16));
+        b.button->SetHoverTextColour(true);
+    }
+}
+
+void CVelmoPropPage::FillProviderBox() {
+    QComboBox* box = ui_->ctl209;
+    Session().ClearCareProviders();
+    {
+        const QSignalBlocker block(box);
+        box->clear();
+    }
+    WriteLog(kLog + QStringLiteral("Values cleared from controls..."));
+
+    QStringList items{ProviderList::AllProvidersText()};
+    state_.DictationFlag = Session().FromDictationFlag();
+    const ProviderList::Derived derived =
+        ProviderList::DeriveProviders(Session().PhysicianEntries(), Session().LoggedUserId());
+    for (const ProviderList::Provider& provider : derived.providers) {
+        Session().AppendCareProvider(provider.id, QString(), provider.name);
+    }
+    items += derived.displayTexts;
+    {
+        const QSignalBlocker block(box);
+        box->addItems(items);
+        box->setCurrentIndex(0);
+    }
+
+    if (!state_.DictationFlag.isEmpty() && !derived.preferredText.isEmpty()) {
+        const int preferred = ProviderList::FindItemAfter(items, 0, derived.preferredText);
+        if (preferred >= 0) {
+            const QSignalBlocker block(box);
+            box->setCurrentIndex(preferred);
+        }
+        OnSelchangeComboPhysician();
+    } else if (box->count() > 0) {
+        {
+            const QSignalBlocker block(box);
+            box->setCurrentIndex(0);
+        }
+        WriteLog(kLog + QStringLiteral("Value being displayed"));
+        OnSelchangeComboPhysician();
+    }
+}
+
+void CVelmoPropPage::SetDefaultDates() {
+    const QDate today = QDate::currentDate();
+    ui_->ctl221->setDate(today);
+    state_.LastQuery.to = QDateTime(today, QTime(0, 0));
+    WriteLog(kLog + QStringLiteral("Present date, ") + today.toString(QStringLiteral("yyyy-MM-dd")));
+
+    const QDate from = QDateTime::currentDateTime().addSecs(-kFromDaysBack).date();
+    ui_->ctl220->setDate(from);
+    state_.LastQuery.from = QDateTime(from, QTime(0, 0));
+    WriteLog(kLog + QStringLiteral("Previous date, ") + from.toString(QStringLiteral("yyyy-MM-dd")));
+}
+
+void CVelmoPropPage::PreselectProvider() {
+    QComboBox* box = ui_->ctl209;
+    const QSignalBlocker block(box);
+    if (box->count() == 2) {
+        box->removeItem(0);
+        box->setCurrentIndex(0);
+        return;
+    }
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i) {
+        items.append(box->itemText(i));
+    }
+    QList<ProviderList::Provider> providers;
+    const QStringList ids = Session().CareProviderIds();
+    const QStringList names = Session().CareProviderNames();
+    for (qsizetype i = 0; i < ids.size() && i < names.size(); ++i) {
+        providers.append({ids.at(i), names.at(i)});
+    }
+    const int item = ProviderList::LoggedUserItem(items, providers, Session().LoggedUserId());
+    if (item >= 0) {
+        box->setCurrentIndex(item);
+    }
+}

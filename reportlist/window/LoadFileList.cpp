@@ -1,0 +1,102 @@
+// A downloaded file list replaces the list's columns and rows; the file goes afterwards.
+#include "host/core/ActivityLog.h"
+#include "host/core/CUtility.h"
+#include "host/core/Delays.h"
+#include "host/core/SessionSettings.h"
+#include "reportlist/core/FileListFormat.h"
+#include "reportlist/core/ReportListModel.h"
+#include "reportlist/core/ReportQuery.h"
+#include "reportlist/listctrl/CReportListCtrl.h"
+#include "reportlist/window/CVelmoPropPage.h"
+#include "ui_CVelmoPropPage.h"
+
+#include <QFile>
+
+namespace {
+
+const char* const kStatusTooltips[] = {"Opened", "Printed", "Faxed", "Forwarded", "E-Signed"};
+
+bool DeleteFileClearingReadOnly(const QString& path) {
+    QFile file(path);
+    if (file.exists()) {
+        file.setPermissions(file.permissions() | QFileDevice::WriteOwner);
+    }
+    return file.remove();
+}
+
+} // namespace
+
+void CVelmoPropPage::LoadFileList(const QString& path) {
+    Session().SetListHasRecords(0);
+    state_.ListFileFound = true;
+    if (!CUtility().FileExists(path)) {
+        state_.ListFileFound = false;
+        return;
+    }
+
+    // The report type decides how the columns are built, so it is settled from the box
+    // before the file is read; it only takes effect when the file has records.
+    const QString boxText = ui_->ctl262->currentText();
+    const bool transcribed = boxText.compare(QLatin1StringView("transcribed"), Qt::CaseInsensitive) == 0;
+    const bool pendingBox = boxText.compare(QLatin1StringView("pending"), Qt::CaseInsensitive) == 0;
+    QString code = state_.ReportTypeCode;
+    if (transcribed) {
+        code = QStringLiteral("t");
+    } else if (pendingBox) {
+        code = QStringLiteral("p");
+    }
+    const bool pending = ReportQuery::IsPendingCode(code);
+
+    const ParsedFileList parsed = ParseFileListFile(path, pending);
+    if (parsed.hasRecords) {
+        Session().SetListHasRecords(1);
+        CReportListCtrl* list = ui_->ctl8889;
+        ReportListModel* model = list->Model();
+
+        state_.ReportTypeCode = code;
+        if (transcribed) {
+            model->SetRowIcon(QStringLiteral(":/icons/row-transcribed.svg"));
+        } else if (pendingBox) {
+            model->SetRowIcon(QStringLiteral(":/icons/row-pending.svg"));
+        }
+
+        state_.LastQuery = {state_.ReportTypeCode, FromTime(), ToTime(), ui_->ctl209->currentText(),
+                            ui_->ctl211->currentText()};
+
+        if (pendingBox) {
+            SetActionButtonsEnabled(false, false, false, false, false, false, false, true, true);
+        } else {
+            SetActionButtonsEnabled(true, true, true, true, true, true, true, true, true);
+        }
+
+        model->Load(parsed, pending);
+        list->ApplyColumnWidths();
+        for (int i = 0; i < ReportListModel::kStatusColumns; ++i) {
+            list->SetHeaderTooltip(i + 1, QString::fromLatin1(kStatusTooltips[i]));
+        }
+    }
+
+    Delays::Wait(Delays::Get().beforeListFileDelete);
+    const bool deleted = DeleteFileClearingReadOnly(path);
+    WriteLog(QStringLiteral("File, ") + path +
+             (deleted ? QStringLiteral(", deleted") : QStringLiteral(", could not be deleted")));
+}
+
+int CVelmoPropPage::FindFilenameColumn() {
+    const int column = ui_->ctl8889->Model()->FindFilenameColumn();
+    ui_->ctl8889->viewport()->update();
+    return column;
+}
+
+void CVelmoPropPage::SetActionButtonsEnabled(bool open, bool esign, bool print, bool forward, bool fax,
+                                             bool version, bool search, bool play, bool rename) {
+    ui_->ctl210->setEnabled(open);
+    ui_->ctl204->setEnabled(esign);
+    ui_->ctl201->setEnabled(print);
+    ui_->ctl203->setEnabled(forward);
+    ui_->ctl202->setEnabled(fax);
+    ui_->ctl207->setEnabled(version);
+    ui_->ctl206->setEnabled(search);
+    ui_->ctl208->setEnabled(play);
+    ui_->ctl212->setEnabled(rename);
+}

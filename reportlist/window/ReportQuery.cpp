@@ -1,0 +1,81 @@
+// "Go": the filters become one file-list request; its answer replaces the list.
+#include "reportlist/core/ReportQuery.h"
+
+#include "host/core/ActivityLog.h"
+#include "host/core/CUtility.h"
+#include "host/core/Delays.h"
+#include "host/core/Prompts.h"
+#include "host/core/SessionSettings.h"
+#include "reportlist/core/PhysicianLocationCache.h"
+#include "reportlist/window/CVelmoPropPage.h"
+#include "transport/gui/CDlgPleaseWait.h"
+#include "ui_CVelmoPropPage.h"
+
+#include <QDir>
+
+QDateTime CVelmoPropPage::FromTime() const {
+    return QDateTime(ui_->ctl220->date(), QTime(0, 0));
+}
+
+QDateTime CVelmoPropPage::ToTime() const {
+    return QDateTime(ui_->ctl221->date(), QTime(0, 0));
+}
+
+void CVelmoPropPage::OnButtonViewlist() {
+    emit CommandRouted(QStringLiteral("OnButtonViewlist"));
+    if (ui_->ctl209->currentIndex() < 0) {
+        Prompts::Information(QStringLiteral("Please select a Care Provider."));
+        return;
+    }
+    if (ui_->ctl211->currentIndex() < 0) {
+        Prompts::Information(QStringLiteral("No location is associated to this Care Provider."));
+        return;
+    }
+    if (ui_->ctl262->currentIndex() < 0) {
+        Prompts::Information(QStringLiteral("Please select the report type"));
+        return;
+    }
+
+    const QString providerId = ReportQuery::ProviderIdFromText(ui_->ctl209->currentText());
+    const QString locationId =
+        PhysicianLocationCache::SettleLocationId(PhysicianLocationCache::CacheFilePath(), providerId,
+                                                 ReportQuery::LocationIdFromText(ui_->ctl211->currentText()));
+    Session().SetQueryPhysicianId(providerId);
+    Session().SetQueryLocationId(locationId);
+
+    QDir().mkdir(CUtility().TempFolder()); // one level; an existing folder is fine
+
+    const QDateTime from = FromTime();
+    const QDateTime to = ToTime();
+    if (from > to) {
+        Prompts::Error(QStringLiteral("From date should be less than To date"));
+        return;
+    }
+
+    const ReportQuery::ReportType type = ReportQuery::ReportTypeFor(ui_->ctl262->currentText());
+    if (type.rename == ReportQuery::RenameEffect::Enable) {
+        ui_->ctl212->setEnabled(true);
+    } else if (type.rename == ReportQuery::RenameEffect::Disable) {
+        ui_->ctl212->setEnabled(false);
+    }
+    state_.ReportTypeCode = type.code;
+
+    const QString address =
+        ReportQuery::FileListAddress(Session().ServerURL(), Session().LoggedUserId(), providerId, locationId,
+                                     from.date(), to.date(), type.code);
+    WriteLog(QStringLiteral("OnButtonViewlist: Filelist download url, ") + address);
+
+    {
+        CDlgPleaseWait wait(this);
+        wait.SetURL(address);
+        wait.SetUserId(providerId);
+        wait.SetJobMode(1);
+        wait.exec();
+    }
+
+    const QString listFile = Session().LastFileListName();
+    if (!listFile.isEmpty()) {
+        LoadFileList(listFile);
+        noResultTimer_.start(Delays::Get().noResultCheck);
+    }
+}

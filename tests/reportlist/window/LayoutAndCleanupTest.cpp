@@ -1,0 +1,149 @@
+// The window's arrangement at common sizes, its keyboard order, and the clean-up it does
+// when it goes away.
+#include "host/core/CUtility.h"
+#include "tests/reportlist/window/LogCapture.h"
+#include "tests/reportlist/window/WindowFixture.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+
+namespace {
+
+using LayoutTest = WindowFixture;
+using CleanupTest = WindowFixture;
+
+void WriteFile(const QString& path) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write("x");
+}
+
+// The controls a user sees: every visible "ctl" widget, label and picture of the window.
+QList<QWidget*> VisibleControls(const QWidget& page) {
+    QList<QWidget*> controls;
+    for (QWidget* w : page.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (w->isVisible() && !w->objectName().isEmpty()) {
+            controls.append(w);
+        }
+    }
+    return controls;
+}
+
+// The window's own control that holds w (w may be a part of a date picker or a combo box).
+QString OwningControl(QWidget* w, const QWidget* page) {
+    for (; w && w != page; w = w->parentWidget()) {
+        if (w->parentWidget() == page) {
+            return w->objectName();
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+TEST_F(LayoutTest, NothingOverlapsAndTheListTakesTheRoomAtBothSizes) {
+    Start();
+    for (const QSize size : {QSize(1024, 700), QSize(1600, 900)}) {
+        page_->resize(size);
+        QApplication::processEvents();
+        EXPECT_EQ(page_->size(), size); // the controls fit: the window need not grow
+        const QList<QWidget*> controls = VisibleControls(*page_);
+        ASSERT_GE(controls.size(), 25);
+        for (qsizetype i = 0; i < controls.size(); ++i) {
+            const QRect a = controls.at(i)->geometry();
+            EXPECT_TRUE(page_->rect().contains(a))
+                << controls.at(i)->objectName().toStdString() << " at " << size.width();
+            for (qsizetype j = i + 1; j < controls.size(); ++j) {
+                EXPECT_FALSE(a.intersects(controls.at(j)->geometry()))
+                    << controls.at(i)->objectName().toStdString() << " overlaps "
+                    << controls.at(j)->objectName().toStdString() << " at " << size.width();
+            }
+        }
+        const QRect list = page_->List()->geometry();
+        EXPECT_GT(list.width(), size.width() - 40);
+        EXPECT_GT(list.height(), size.height() - 140);
+        // Filters above the list, action buttons below it.
+        EXPECT_LT(Box("ctl209")->geometry().bottom(), list.top());
+        EXPECT_GT(Button("ctl210")->geometry().top(), list.bottom());
+        EXPECT_EQ(Button("ctl210")->geometry().top(), Button("ctl212")->geometry().top());
+        EXPECT_LT(Button("ctl210")->geometry().left(), Button("ctl212")->geometry().left());
+
+        const QString folder = qEnvironmentVariable("VELMO_SCREENSHOT_DIR");
+        if (!folder.isEmpty()) {
+            EXPECT_TRUE(page_->grab().save(QDir(folder).filePath(
+                QStringLiteral("reportlist-%1x%2.png").arg(size.width()).arg(size.height()))));
+        }
+    }
+    // The background colour shows between the controls.
+    const QImage image = page_->grab().toImage();
+    EXPECT_EQ(QColor(image.pixel(2, 2)), QColor(248, 248, 248));
+}
+
+TEST_F(LayoutTest, TabVisitsTheControlsInOrderAndEachHasAName) {
+    Start();
+    page_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(page_.get()));
+    Box("ctl209")->setFocus();
+    QStringList visited{OwningControl(QApplication::focusWidget(), page_.get())};
+    for (int i = 0; i < 40 && visited.size() < 16; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        const QString name = OwningControl(QApplication::focusWidget(), page_.get());
+        if (name != visited.last()) {
+            visited.append(name);
+        }
+    }
+    EXPECT_EQ(visited,
+              (QStringList{QStringLiteral("ctl209"), QStringLiteral("ctl211"), QStringLiteral("ctl220"),
+                           QStringLiteral("ctl221"), QStringLiteral("ctl262"), QStringLiteral("ctl219"),
+                           QStringLiteral("ctl8889"), QStringLiteral("ctl210"), QStringLiteral("ctl201"),
+                           QStringLiteral("ctl202"), QStringLiteral("ctl203"), QStringLiteral("ctl204"),
+                           QStringLiteral("ctl207"), QStringLiteral("ctl206"), QStringLiteral("ctl208"),
+                           QStringLiteral("ctl212")}));
+
+    for (QWidget* w : VisibleControls(*page_)) {
+        if (w->focusPolicy() != Qt::NoFocus || qobject_cast<QLabel*>(w)) {
+            const auto* label = qobject_cast<QLabel*>(w);
+            const bool named = !w->accessibleName().isEmpty() || (label && !label->text().isEmpty());
+            EXPECT_TRUE(named) << w->objectName().toStdString();
+        }
+    }
+    // Alt + the underlined letter of a filter's label reaches its box.
+    QTest::keyClick(page_.get(), Qt::Key_L, Qt::AltModifier);
+    EXPECT_EQ(OwningControl(QApplication::focusWidget(), page_.get()), QStringLiteral("ctl211"));
+}
+
+TEST_F(CleanupTest, ClosingEmptiesTheWorkingFoldersButKeepsThem) {
+    Start();
+    const QString temp = CUtility().TempFolder();
+    CUtility().CreateFolderPath(temp + QStringLiteral("versionfiles/"));
+    CUtility().CreateFolderPath(temp + QStringLiteral("nested/"));
+    const QStringList files{temp + QStringLiteral("R260001.doc"), temp + QStringLiteral("ZipFile"),
+                            temp + QStringLiteral("versionfiles/R260001_1.doc"),
+                            temp + QStringLiteral("VoiceFiles/J260101.wav")};
+    for (const QString& f : files) {
+        WriteFile(f);
+    }
+    QFile::setPermissions(files.first(), QFileDevice::ReadOwner); // read-only is no obstacle
+    WriteFile(temp + QStringLiteral("nested/keep.txt"));
+    const QString cache = CUtility().ProfileFolder() + QStringLiteral("PhysicianLocationCombo.ini");
+    ASSERT_TRUE(QFile::exists(cache));
+
+    LogCapture log;
+    page_.reset();
+
+    for (const QString& f : files) {
+        EXPECT_FALSE(QFile::exists(f)) << f.toStdString();
+    }
+    for (const char* folder : {"", "versionfiles/", "VoiceFiles/", "nested/"}) {
+        EXPECT_TRUE(QDir(temp + QString::fromLatin1(folder)).exists()) << folder;
+    }
+    EXPECT_TRUE(QFile::exists(temp + QStringLiteral("nested/keep.txt")));
+    EXPECT_FALSE(QFile::exists(cache));
+    for (const QString& message : log.Messages()) {
+        EXPECT_FALSE(message.startsWith(QStringLiteral("Failed to delete the file ")))
+            << message.toStdString();
+    }
+}

@@ -1,0 +1,241 @@
+// The window's non-GUI rules: report type codes, ids inside the box texts, the request
+// address, the provider list and the provider/location cache.
+#include "reportlist/core/PhysicianLocationCache.h"
+#include "reportlist/core/ProviderList.h"
+#include "reportlist/core/ReportQuery.h"
+#include "tests/reportlist/window/LogCapture.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using PhysicianLocationCache::LocationBox;
+
+const QString kDemoLocations =
+    QStringLiteral("[12]3~North Clinic|4~South Clinic[15]3~North Clinic|5~East Office[18]5~East Office");
+const QStringList kDemoProviderItems{
+    QStringLiteral("All Providers[All]"), QStringLiteral("Dr. Amelia Hart [12]"),
+    QStringLiteral("Dr. Nina Kowalski [18]"), QStringLiteral("Dr. Rafael Ortiz [15]")};
+
+class CacheTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir_;
+    QString path_ = dir_.filePath(QStringLiteral("PhysicianLocationCombo.ini"));
+
+    LocationBox For(const QString& locations, const QString& provider, const QStringList& items = {}) {
+        PhysicianLocationCache::WriteComboFile(locations, path_);
+        return PhysicianLocationCache::LocationsForProvider(path_, provider, items);
+    }
+};
+
+} // namespace
+
+TEST(ReportQueryTest, ReportTypeCodesAndRenameEffect) {
+    using ReportQuery::RenameEffect;
+    const struct {
+        const char* text;
+        const char* code;
+        RenameEffect rename;
+    } cases[] = {
+        {"Pending", "p", RenameEffect::Enable},      {"PENDING", "p", RenameEffect::Enable},
+        {"Transcribed", "t", RenameEffect::Disable}, {"transcribed", "t", RenameEffect::Disable},
+        {"Forwarded", "f", RenameEffect::None},      {"faxed", "x", RenameEffect::None},
+        {"Signed", "Signed", RenameEffect::None},
+    };
+    for (const auto& c : cases) {
+        const ReportQuery::ReportType type = ReportQuery::ReportTypeFor(QString::fromLatin1(c.text));
+        EXPECT_EQ(type.code, QString::fromLatin1(c.code)) << c.text;
+        EXPECT_EQ(type.rename, c.rename) << c.text;
+    }
+    EXPECT_TRUE(ReportQuery::IsPendingCode(QStringLiteral("P")));
+    EXPECT_FALSE(ReportQuery::IsPendingCode(QStringLiteral("t")));
+}
+
+TEST(ReportQueryTest, IdsComeFromBetweenTheBrackets) {
+    EXPECT_EQ(ReportQuery::ProviderIdFromText(QStringLiteral("Dr. Amelia Hart [12]")), QStringLiteral("12"));
+    EXPECT_EQ(ReportQuery::ProviderIdFromText(QStringLiteral("All Providers[All]")), QStringLiteral("All"));
+    // A "[" in the name ends up inside the id: first "[" to last "]".
+    EXPECT_EQ(ReportQuery::ProviderIdFromText(QStringLiteral("Dr. [X] Ortiz [15]")),
+              QStringLiteral("X] Ortiz [15"));
+    EXPECT_EQ(ReportQuery::ProviderIdFromText(QStringLiteral("No brackets")), QString());
+    EXPECT_EQ(ReportQuery::ProviderIdFromText(QStringLiteral("Empty []")), QString());
+
+    EXPECT_EQ(ReportQuery::LocationIdFromText(QStringLiteral("  North Clinic [3] ")), QStringLiteral("3"));
+    EXPECT_EQ(ReportQuery::LocationIdFromText(QStringLiteral("All Locations [All]")), QStringLiteral("All"));
+    // Up to the last character, whatever it is.
+    EXPECT_EQ(ReportQuery::LocationIdFromText(QStringLiteral("Annex [17]x")), QStringLiteral("17]"));
+}
+
+TEST(ReportQueryTest, AddressCarriesValuesUnencodedWithIsoDates) {
+    const QString address = ReportQuery::FileListAddress(
+        QStringLiteral("http://127.0.0.5/"), QStringLiteral("12"), QStringLiteral("All"),
+        QStringLiteral("All"), QDate(2026, 3, 1), QDate(2026, 3, 7), QStringLiteral("t"));
+    EXPECT_EQ(address,
+              QStringLiteral("http://127.0.0.5/qm_download_filelist.php?loginuserid=12&physicianid=All"
+                             "&locationid=All&fromdate=2026-03-01&todate=2026-03-07&reporttype=t"));
+    const QString odd = ReportQuery::FileListAddress(
+        QStringLiteral("http://h/"), QStringLiteral("a b"), QStringLiteral("1&2"), QStringLiteral("x"),
+        QDate(2026, 12, 31), QDate(2027, 1, 1), QStringLiteral("p"));
+    EXPECT_TRUE(odd.contains(QStringLiteral("loginuserid=a b&physicianid=1&2&")));
+    EXPECT_TRUE(odd.endsWith(QStringLiteral("fromdate=2026-12-31&todate=2027-01-01&reporttype=p")));
+}
+
+TEST(ProviderListTest, DerivesSortsAndFindsTheLoggedUser) {
+    LogCapture log;
+    const ProviderList::Derived d = ProviderList::DeriveProviders(
+        {QStringLiteral("15~Dr. rafael Ortiz"), QStringLiteral(" 12 ~ Dr. Amelia Hart "),
+         QStringLiteral("no tilde"), QStringLiteral("18~dr. Nina Kowalski")},
+        QStringLiteral("12"));
+    ASSERT_EQ(d.providers.size(), 3);
+    EXPECT_EQ(d.providers.at(0).id, QStringLiteral("15"));
+    EXPECT_EQ(d.providers.at(1).id, QStringLiteral("12"));
+    EXPECT_EQ(d.providers.at(1).name, QStringLiteral("Dr. Amelia Hart"));
+    // Sorted without regard to case.
+    EXPECT_EQ(d.displayTexts,
+              (QStringList{QStringLiteral("Dr. Amelia Hart [12]"), QStringLiteral("dr. Nina Kowalski [18]"),
+                           QStringLiteral("Dr. rafael Ortiz [15]")}));
+    EXPECT_EQ(d.preferredText, QStringLiteral("Dr. Amelia Hart [12]"));
+    const QStringList messages = log.Messages();
+    EXPECT_EQ(messages.count(QStringLiteral("OnInitDialog: Error while splitting the text...")), 1);
+    EXPECT_EQ(messages.count(QStringLiteral("OnInitDialog: Populating contents to controls...")), 3);
+    EXPECT_EQ(messages.count(QStringLiteral("OnInitDialog: Populated value to control...")), 3);
+
+    QStringList items{ProviderList::AllProvidersText()};
+    items += d.displayTexts;
+    EXPECT_EQ(ProviderList::LoggedUserItem(items, d.providers, QStringLiteral("12")), 1);
+    EXPECT_EQ(ProviderList::LoggedUserItem(items, d.providers, QStringLiteral("90")), -1);
+    EXPECT_EQ(ProviderList::FindItemAfter(items, 0, QStringLiteral("DR. NINA")), 2);
+    EXPECT_EQ(ProviderList::FindItemAfter(items, 0, QStringLiteral("All")), -1); // item 0 is not searched
+}
+
+TEST_F(CacheTest, FileHoldsOneSectionPerProviderWithAllLocationsFirst) {
+    LogCapture log;
+    PhysicianLocationCache::WriteComboFile(kDemoLocations, path_);
+    QFile file(path_);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("[12]\r\nAll=All Locations\r\n3=North Clinic\r\n4=South Clinic\r\n"
+                                         "[15]\r\nAll=All Locations\r\n3=North Clinic\r\n5=East Office\r\n"
+                                         "[18]\r\nAll=All Locations\r\n5=East Office\r\n"));
+    const QString prefix = QStringLiteral("WritePhysicianLocationComboToFile: ");
+    EXPECT_EQ(
+        log.Messages(),
+        (QStringList{prefix + QStringLiteral("File, ") + path_ + QStringLiteral(", could not be deleted"),
+                     prefix + QStringLiteral("Setting the file name..."),
+                     prefix + QStringLiteral("String to be parsed and stored..."),
+                     prefix + QStringLiteral("String parsed..."),
+                     prefix + QStringLiteral("String to parse, 12]3~North Clinic|4~South Clinic"),
+                     prefix + QStringLiteral("String to parse, 15]3~North Clinic|5~East Office"),
+                     prefix + QStringLiteral("String to parse, 18]5~East Office")}));
+}
+
+TEST_F(CacheTest, RewritingReplacesTheOldFileAndRepeatedProvidersShareASection) {
+    PhysicianLocationCache::WriteComboFile(kDemoLocations, path_);
+    LogCapture log;
+    PhysicianLocationCache::WriteComboFile(QStringLiteral("[7]1~One[bad[7]2~Two|1~Uno"), path_);
+    QFile file(path_);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("[7]\r\nAll=All Locations\r\n1=Uno\r\n2=Two\r\n"));
+    const QStringList messages = log.Messages();
+    ASSERT_FALSE(messages.isEmpty());
+    EXPECT_EQ(messages.first(), QStringLiteral("WritePhysicianLocationComboToFile: File, ") + path_ +
+                                    QStringLiteral(", deleted"));
+    EXPECT_TRUE(messages.contains(
+        QStringLiteral("WritePhysicianLocationComboToFile: Exception found in string, bad")));
+}
+
+TEST_F(CacheTest, OneProviderOffersItsLocationsWithAllLocationsSelected) {
+    LogCapture log;
+    const LocationBox box = For(kDemoLocations, QStringLiteral("Dr. Amelia Hart [12]"), kDemoProviderItems);
+    EXPECT_EQ(box.items,
+              (QStringList{QStringLiteral("All Locations [All]"), QStringLiteral("North Clinic [3]"),
+                           QStringLiteral("South Clinic [4]")}));
+    EXPECT_EQ(box.selected, 0);
+    EXPECT_EQ(log.Messages().mid(log.Messages().size() - 3),
+              (QStringList{QStringLiteral("OnSelchangeComboPhysician: Name resolution..."),
+                           QStringLiteral("OnSelchangeComboPhysician: Physician, Dr. Amelia Hart [12]"),
+                           QStringLiteral("OnSelchangeComboPhysician: No of items, 3")}));
+}
+
+TEST_F(CacheTest, ASingleLocationStandsAloneAndNoLocationLeavesTheBoxEmpty) {
+    const LocationBox one = For(kDemoLocations, QStringLiteral("Dr. Nina Kowalski [18]"));
+    EXPECT_EQ(one.items, QStringList{QStringLiteral("East Office [5]")});
+    EXPECT_EQ(one.selected, 0);
+
+    const LocationBox none = For(QStringLiteral("[12]3~North Clinic[20]"), QStringLiteral("Dr. New [20]"));
+    EXPECT_TRUE(none.items.isEmpty());
+    EXPECT_EQ(none.selected, -1);
+
+    const LocationBox missing = For(kDemoLocations, QStringLiteral("Dr. Unknown [99]"));
+    EXPECT_TRUE(missing.items.isEmpty());
+}
+
+TEST_F(CacheTest, AllProvidersListsSharedLocationsOnce) {
+    const LocationBox box = For(kDemoLocations, QStringLiteral("All Providers[All]"), kDemoProviderItems);
+    EXPECT_EQ(box.items,
+              (QStringList{QStringLiteral("All Locations [All]"), QStringLiteral("North Clinic [3]"),
+                           QStringLiteral("South Clinic [4]"), QStringLiteral("East Office [5]")}));
+    EXPECT_EQ(box.selected, 0);
+
+    // A provider whose id is "All" counts as the all-providers choice.
+    const LocationBox alias = For(kDemoLocations, QStringLiteral("Everyone [All] "), kDemoProviderItems);
+    EXPECT_EQ(alias.items, box.items);
+}
+
+TEST_F(CacheTest, ProvidersSharingTheirOnlyLocationOfferJustThatLocation) {
+    // Two providers with one and the same location: "All Locations" plus one location, so
+    // only the location remains.
+    const LocationBox box =
+        For(QStringLiteral("[1]3~North Clinic[2]3~North Clinic"), QStringLiteral("All Providers[All]"),
+            {QStringLiteral("All Providers[All]"), QStringLiteral("A [1]"), QStringLiteral("B [2]")});
+    EXPECT_EQ(box.items, QStringList{QStringLiteral("North Clinic [3]")});
+    EXPECT_EQ(box.selected, 0);
+}
+
+TEST_F(CacheTest, LocationWithoutNameHidesLaterOnesOnlyForItsProvider) {
+    const QString locations =
+        QStringLiteral("[12]3~North Clinic|7|4~South Clinic[15]5~East Office|6~West Wing");
+    const LocationBox single = For(locations, QStringLiteral("Dr. Amelia Hart [12]"));
+    EXPECT_EQ(single.items, QStringList{QStringLiteral("North Clinic [3]")});
+
+    const LocationBox all = For(
+        locations, QStringLiteral("All Providers[All]"),
+        {QStringLiteral("All Providers[All]"), QStringLiteral("Hart [12]"), QStringLiteral("Ortiz [15]")});
+    EXPECT_EQ(all.items, (QStringList{QStringLiteral("All Locations [All]"),
+                                      QStringLiteral("North Clinic [3]"), QStringLiteral("South Clinic [4]"),
+                                      QStringLiteral("East Office [5]"), QStringLiteral("West Wing [6]")}));
+}
+
+TEST_F(CacheTest, OnlyEntriesThatFitTheSectionBufferAreOffered) {
+    QString block = QStringLiteral("[12]");
+    for (int i = 0; i < 40; ++i) {
+        block += QStringLiteral("%1~Location number %2 with a long name|").arg(100 + i).arg(i);
+    }
+    const LocationBox box = For(block, QStringLiteral("Dr. Amelia Hart [12]"));
+    // "All=All Locations" (17 bytes + its zero), each "1nn=Location number n with a long name"
+    // entry (+ its zero) and the closing zero byte must fit in 1024 bytes.
+    ASSERT_GT(box.items.size(), 2);
+    EXPECT_LT(box.items.size(), 41);
+    int used = 1 + 17 + 1;
+    for (qsizetype i = 1; i < box.items.size(); ++i) {
+        used += 3 + 1 + QStringLiteral("Location number %1 with a long name").arg(i - 1).size() + 1;
+    }
+    EXPECT_LE(used, 1024);
+    EXPECT_GT(used + 40, 1024); // the next entry would not have fitted
+}
+
+TEST_F(CacheTest, LocationIdIsSettledThroughTheProvidersSection) {
+    PhysicianLocationCache::WriteComboFile(QStringLiteral("[12]3~North Clinic|4~south clinic|9~9"), path_);
+    EXPECT_EQ(
+        PhysicianLocationCache::SettleLocationId(path_, QStringLiteral("12"), QStringLiteral("SOUTH CLINIC")),
+        QStringLiteral("4"));
+    EXPECT_EQ(PhysicianLocationCache::SettleLocationId(path_, QStringLiteral("12"), QStringLiteral("3")),
+              QStringLiteral("3"));
+    EXPECT_EQ(PhysicianLocationCache::SettleLocationId(path_, QStringLiteral("12"), QStringLiteral("All")),
+              QStringLiteral("All"));
+    EXPECT_EQ(
+        PhysicianLocationCache::SettleLocationId(path_, QStringLiteral("15"), QStringLiteral("south clinic")),
+        QStringLiteral("south clinic"));
+}
