@@ -43,7 +43,8 @@ void WriteLog(const QString& message) {
     const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (fd >= 0) {
         // One write per line keeps lines from different threads whole.
-        [[maybe_unused]] const ssize_t written = ::write(fd, line.constData(), static_cast<size_t>(line.size()));
+        [[maybe_unused]] const ssize_t written =
+            ::write(fd, line.constData(), static_cast<size_t>(line.size()));
         ::close(fd);
     }
     errno = lastError;

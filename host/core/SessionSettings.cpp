@@ -25,30 +25,78 @@ void SessionSettings::SetWebsite(const QString& url) {
     WriteLog(QStringLiteral("SetWebsite: HostName, ") + url);
 }
 
-QString SessionSettings::ServerURL() const { return Get(serverURL_); }
-void SessionSettings::SetServerURL(const QString& v) { Put(serverURL_, v); }
-QString SessionSettings::QueryPhysicianId() const { return Get(queryPhysicianId_); }
-void SessionSettings::SetQueryPhysicianId(const QString& v) { Put(queryPhysicianId_, v); }
-QString SessionSettings::QueryLocationId() const { return Get(queryLocationId_); }
-void SessionSettings::SetQueryLocationId(const QString& v) { Put(queryLocationId_, v); }
-QString SessionSettings::LastFileListName() const { return Get(lastFileListName_); }
-void SessionSettings::SetLastFileListName(const QString& v) { Put(lastFileListName_, v); }
-QString SessionSettings::SystemFolder() const { return Get(systemFolder_); }
-void SessionSettings::SetSystemFolder(const QString& v) { Put(systemFolder_, v); }
-QString SessionSettings::LocationList() const { return Get(locationList_); }
-void SessionSettings::SetLocationList(const QString& v) { Put(locationList_, v); }
-QString SessionSettings::LoggedUserId() const { return Get(loggedUserId_); }
-void SessionSettings::SetLoggedUserId(const QString& v) { Put(loggedUserId_, v); }
-QString SessionSettings::LoggedUserName() const { return Get(loggedUserName_); }
-void SessionSettings::SetLoggedUserName(const QString& v) { Put(loggedUserName_, v); }
-QString SessionSettings::DefaultCustomProperty() const { return Get(defaultCustomProperty_); }
-void SessionSettings::SetDefaultCustomProperty(const QString& v) { Put(defaultCustomProperty_, v); }
-QString SessionSettings::SignatureLine() const { return Get(signatureLine_); }
-void SessionSettings::SetSignatureLine(const QString& v) { Put(signatureLine_, v); }
-QString SessionSettings::Printprevilage() const { return Get(printprevilage_); }
-void SessionSettings::SetPrintprevilage(const QString& v) { Put(printprevilage_, v); }
-QString SessionSettings::FromDictationFlag() const { return Get(fromDictationFlag_); }
-void SessionSettings::SetFromDictationFlag(const QString& v) { Put(fromDictationFlag_, v); }
+QString SessionSettings::ServerURL() const {
+    return Get(serverURL_);
+}
+void SessionSettings::SetServerURL(const QString& v) {
+    Put(serverURL_, v);
+}
+QString SessionSettings::QueryPhysicianId() const {
+    return Get(queryPhysicianId_);
+}
+void SessionSettings::SetQueryPhysicianId(const QString& v) {
+    Put(queryPhysicianId_, v);
+}
+QString SessionSettings::QueryLocationId() const {
+    return Get(queryLocationId_);
+}
+void SessionSettings::SetQueryLocationId(const QString& v) {
+    Put(queryLocationId_, v);
+}
+QString SessionSettings::LastFileListName() const {
+    return Get(lastFileListName_);
+}
+void SessionSettings::SetLastFileListName(const QString& v) {
+    Put(lastFileListName_, v);
+}
+QString SessionSettings::SystemFolder() const {
+    return Get(systemFolder_);
+}
+void SessionSettings::SetSystemFolder(const QString& v) {
+    Put(systemFolder_, v);
+}
+QString SessionSettings::LocationList() const {
+    return Get(locationList_);
+}
+void SessionSettings::SetLocationList(const QString& v) {
+    Put(locationList_, v);
+}
+QString SessionSettings::LoggedUserId() const {
+    return Get(loggedUserId_);
+}
+void SessionSettings::SetLoggedUserId(const QString& v) {
+    Put(loggedUserId_, v);
+}
+QString SessionSettings::LoggedUserName() const {
+    return Get(loggedUserName_);
+}
+void SessionSettings::SetLoggedUserName(const QString& v) {
+    Put(loggedUserName_, v);
+}
+QString SessionSettings::DefaultCustomProperty() const {
+    return Get(defaultCustomProperty_);
+}
+void SessionSettings::SetDefaultCustomProperty(const QString& v) {
+    Put(defaultCustomProperty_, v);
+}
+QString SessionSettings::SignatureLine() const {
+    return Get(signatureLine_);
+}
+void SessionSettings::SetSignatureLine(const QString& v) {
+    Put(signatureLine_, v);
+}
+QString SessionSettings::Printprevilage() const {
+    return Get(printprevilage_);
+}
+void SessionSettings::SetPrintprevilage(const QString& v) {
+    Put(printprevilage_, v);
+}
+QString SessionSettings::FromDictationFlag() const {
+    return Get(fromDictationFlag_);
+}
+void SessionSettings::SetFromDictationFlag(const QString& v) {
+    Put(fromDictationFlag_, v);
+}
 
 int SessionSettings::ListHasRecords() const {
     QMutexLocker lock(&mutex_);

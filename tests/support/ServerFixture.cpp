@@ -21,9 +21,13 @@ StandInServer::StandInServer() : StandInServer(Options{}) {}
 
 StandInServer::StandInServer(Options options) : options_(std::move(options)) {}
 
-StandInServer::~StandInServer() { Stop(); }
+StandInServer::~StandInServer() {
+    Stop();
+}
 
-QString StandInServer::BaseUrl() const { return QStringLiteral("http://%1/").arg(address_); }
+QString StandInServer::BaseUrl() const {
+    return QStringLiteral("http://%1/").arg(address_);
+}
 
 QString StandInServer::HostPageUrl(const QString& user) const {
     QString url = BaseUrl() + QStringLiteral("desk.php");
@@ -33,7 +37,9 @@ QString StandInServer::HostPageUrl(const QString& user) const {
     return url;
 }
 
-QString StandInServer::JournalPath() const { return data_.filePath(QStringLiteral("journal.jsonl")); }
+QString StandInServer::JournalPath() const {
+    return data_.filePath(QStringLiteral("journal.jsonl"));
+}
 
 bool StandInServer::Start() {
     if (!data_.isValid()) {
@@ -44,10 +50,11 @@ bool StandInServer::Start() {
     QRandomGenerator rng(static_cast<quint32>(::getpid()) ^ QRandomGenerator::global()->generate());
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         address_ = QStringLiteral("127.0.0.%1").arg(2 + rng.bounded(250));
-        QStringList args{QStringLiteral("--data"),       data_.path(),       QStringLiteral("--bind"),
-                         address_,                       QStringLiteral("--http-port"), QStringLiteral("80"),
-                         QStringLiteral("--https-port"), QStringLiteral("443"), QStringLiteral("--journal"),
-                         JournalPath()};
+        QStringList args{QStringLiteral("--data"),       data_.path(),
+                         QStringLiteral("--bind"),       address_,
+                         QStringLiteral("--http-port"),  QStringLiteral("80"),
+                         QStringLiteral("--https-port"), QStringLiteral("443"),
+                         QStringLiteral("--journal"),    JournalPath()};
         if (options_.seedDemo) {
             args << QStringLiteral("--seed") << QStringLiteral("demo");
         }

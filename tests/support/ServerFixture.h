@@ -31,9 +31,9 @@ public:
     bool Start();
     void Stop();
 
-    QString Address() const { return address_; }        // "127.0.0.N"
-    QString BaseUrl() const;                              // "http://127.0.0.N/"
-    QString HostPageUrl(const QString& user = {}) const;  // BaseUrl() + "desk.php[?user=ID]"
+    QString Address() const { return address_; }         // "127.0.0.N"
+    QString BaseUrl() const;                             // "http://127.0.0.N/"
+    QString HostPageUrl(const QString& user = {}) const; // BaseUrl() + "desk.php[?user=ID]"
     QString DataDir() const { return data_.path(); }
     QString JournalPath() const;
     QString Error() const { return error_; }
