@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   # build
-  cmake ninja-build g++ pkg-config ccache git
+  cmake ninja-build g++ pkg-config ccache git clang-format
   qt6-base-dev qt6-svg-dev libgl-dev libegl-dev libxkbcommon-dev
   libcurl4-openssl-dev libzip-dev zlib1g-dev libssl-dev
   libsqlite3-dev libcpp-httplib-dev

@@ -84,8 +84,8 @@ int main(int argc, char** argv) {
     {
         CVelmoCtrl control;
         control.resize(options.size);
+        bool taken = false; // outlives the event loop that the lambdas below run in
         if (headless) {
-            bool taken = false;
             QObject::connect(control.Page(), &CVelmoPropPage::StartupFinished, &control, [&] {
                 if (taken) {
                     return;

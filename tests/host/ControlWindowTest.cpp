@@ -40,7 +40,38 @@ void OnNextModal(std::function<void(QWidget*)> handle, int turnsLeft = 500) {
     });
 }
 
-TEST(ControlWindow, HostsOneReportListWindowCoveringItsClientArea) {
+// Accepts the next modal dialog, noting its title in seen.
+void AcceptNextModal(QString& seen) {
+    seen.clear();
+    OnNextModal([&seen](QWidget* modal) {
+        seen = modal->windowTitle();
+        static_cast<QDialog*>(modal)->accept();
+    });
+}
+
+// What a message box showed, and the button that closed it.
+struct SeenBox {
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    bool yesNoOnly = false;
+    bool onGuiThread = false;
+};
+
+void AnswerNextBox(SeenBox& seen, QMessageBox::StandardButton answer) {
+    OnNextModal([&seen, answer](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        seen = SeenBox{box->windowTitle(), box->text(), box->icon(),
+                       box->button(QMessageBox::Yes) != nullptr && box->button(QMessageBox::No) != nullptr &&
+                           box->button(QMessageBox::Ok) == nullptr,
+                       box->thread() == QApplication::instance()->thread()};
+        ASSERT_NE(box->button(answer), nullptr);
+        box->button(answer)->click();
+    });
+}
+
+TEST(ControlWindow, HostsOneReportListWindowCoveringItsClientAreaThatEscapeDoesNotClose) {
     CVelmoCtrl control;
     control.resize(800, 500);
     control.show();
@@ -65,6 +96,10 @@ TEST(ControlWindow, HostsOneReportListWindowCoveringItsClientArea) {
     EXPECT_EQ(page->geometry().size(), QSize(640, 480 - client.top()));
     control.resize(1200, 900);
     EXPECT_EQ(page->geometry(), QRect(0, client.top(), 1200, 900 - client.top()));
+
+    // Escape must not close the embedded window as it would a dialog.
+    QTest::keyClick(page, Qt::Key_Escape);
+    EXPECT_TRUE(page->isVisible());
 }
 
 TEST(ControlWindow, ReportListIsInitialisedOnceAfterTheWindowIsShown) {
@@ -80,22 +115,14 @@ TEST(ControlWindow, ReportListIsInitialisedOnceAfterTheWindowIsShown) {
     EXPECT_EQ(finished.count(), 1);
 }
 
-TEST(ControlWindow, EscapeDoesNotCloseTheEmbeddedWindow) {
-    CVelmoCtrl control;
-    control.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&control));
-    QTest::keyClick(control.Page(), Qt::Key_Escape);
-    EXPECT_TRUE(control.Page()->isVisible());
-}
-
 TEST(AboutDialog, TextsIconAndOk) {
     AboutBox box;
-    EXPECT_EQ(box.windowTitle(), QStringLiteral("About Velmo Control"));
-    EXPECT_EQ(box.VersionLine()->text(), QStringLiteral("Molve, Version 1.0.1.0"));
+    EXPECT_EQ(box.windowTitle(), "About Velmo Control");
+    EXPECT_EQ(box.VersionLine()->text(), "Molve, Version 1.0.1.0");
     EXPECT_FALSE(box.SecondLine()->text().trimmed().isEmpty());
     EXPECT_NE(box.SecondLine()->text(), box.VersionLine()->text());
     EXPECT_FALSE(box.IconLabel()->pixmap().isNull());
-    EXPECT_EQ(box.OkButton()->text(), QStringLiteral("OK"));
+    EXPECT_EQ(box.OkButton()->text(), "OK");
     EXPECT_TRUE(box.isModal());
 
     QString seen;
@@ -104,7 +131,7 @@ TEST(AboutDialog, TextsIconAndOk) {
         QTest::mouseClick(static_cast<AboutBox*>(modal)->OkButton(), Qt::LeftButton);
     });
     EXPECT_EQ(box.exec(), QDialog::Accepted);
-    EXPECT_EQ(seen, QStringLiteral("About Velmo Control"));
+    EXPECT_EQ(seen, "About Velmo Control");
 }
 
 TEST(AboutDialog, ReachableWithF1AndFromTheHelpMenu) {
@@ -113,95 +140,62 @@ TEST(AboutDialog, ReachableWithF1AndFromTheHelpMenu) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&control));
 
     QString seen;
-    OnNextModal([&seen](QWidget* modal) {
-        seen = modal->windowTitle();
-        static_cast<QDialog*>(modal)->accept();
-    });
+    AcceptNextModal(seen);
     QTest::keyClick(control.Page(), Qt::Key_F1);
-    EXPECT_EQ(seen, QStringLiteral("About Velmo Control"));
+    EXPECT_EQ(seen, "About Velmo Control");
 
-    // The visible entry: the Help menu of the menu bar holds the same action.
+    // The visible entry: a menu of the menu bar holds the same action.
     const QMenuBar* bar = control.findChild<QMenuBar*>();
     ASSERT_NE(bar, nullptr);
     bool listed = false;
     for (QAction* menu : bar->actions()) {
-        if (menu->menu() != nullptr && menu->menu()->actions().contains(control.AboutAction())) {
-            listed = true;
-        }
+        listed =
+            listed || (menu->menu() != nullptr && menu->menu()->actions().contains(control.AboutAction()));
     }
     EXPECT_TRUE(listed);
-    EXPECT_TRUE(control.AboutAction()->text().contains(QStringLiteral("About")));
-    seen.clear();
-    OnNextModal([&seen](QWidget* modal) {
-        seen = modal->windowTitle();
-        static_cast<QDialog*>(modal)->accept();
-    });
+    EXPECT_TRUE(control.AboutAction()->text().contains("About"));
+    AcceptNextModal(seen);
     control.AboutAction()->trigger();
-    EXPECT_EQ(seen, QStringLiteral("About Velmo Control"));
+    EXPECT_EQ(seen, "About Velmo Control");
 }
 
 TEST(GuiMessageBoxes, ShownOnTheGuiThreadForAWorkerThatWaitsForTheAnswer) {
     GuiPrompts prompts;
-    QThread* boxThread = nullptr;
-    QString title;
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    bool yesNoOnly = false;
-    OnNextModal([&](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        ASSERT_NE(box, nullptr);
-        boxThread = box->thread();
-        title = box->windowTitle();
-        text = box->text();
-        icon = box->icon();
-        yesNoOnly = box->button(QMessageBox::Yes) != nullptr && box->button(QMessageBox::No) != nullptr &&
-                    box->button(QMessageBox::Ok) == nullptr;
-        box->button(QMessageBox::No)->click();
-    });
+    SeenBox seen;
+    AnswerNextBox(seen, QMessageBox::No);
     std::atomic<int> answer{0};
     std::atomic<bool> done{false};
     std::thread worker([&] {
-        answer = prompts.Show(Prompts::Box{QStringLiteral("Delete the report?"), QStringLiteral("Molve"),
-                                           Prompts::Icon::Question, Prompts::Yes | Prompts::No});
+        answer = prompts.Show(
+            Prompts::Box{"Delete the report?", "Molve", Prompts::Icon::Question, Prompts::Yes | Prompts::No});
         done = true;
     });
     // The box runs inside this wait, on this (the GUI) thread.
     const bool finished = QTest::qWaitFor([&] { return done.load(); }, kWaitMs);
     worker.join();
     ASSERT_TRUE(finished);
-    EXPECT_EQ(boxThread, QApplication::instance()->thread());
-    EXPECT_EQ(title, QStringLiteral("Molve"));
-    EXPECT_EQ(text, QStringLiteral("Delete the report?"));
-    EXPECT_EQ(icon, QMessageBox::Question);
-    EXPECT_TRUE(yesNoOnly);
+    EXPECT_TRUE(seen.onGuiThread);
+    EXPECT_EQ(seen.title, "Molve");
+    EXPECT_EQ(seen.text, "Delete the report?");
+    EXPECT_EQ(seen.icon, QMessageBox::Question);
+    EXPECT_TRUE(seen.yesNoOnly);
     EXPECT_EQ(answer.load(), Prompts::No);
 }
 
 TEST(GuiMessageBoxes, ErrorAndInformationShorthandsKeepTitleAndIcon) {
     GuiPrompts prompts;
     Prompts::Install(&prompts);
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QString title;
-    OnNextModal([&](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        icon = box->icon();
-        title = box->windowTitle();
-        box->button(QMessageBox::Ok)->click();
-    });
-    const int pressed = Prompts::Error(QStringLiteral("Unable to open the file."));
-    EXPECT_EQ(pressed, Prompts::Ok);
-    EXPECT_EQ(icon, QMessageBox::Critical);
-    EXPECT_EQ(title, QStringLiteral("Molve"));
+    SeenBox seen;
+    AnswerNextBox(seen, QMessageBox::Ok);
+    EXPECT_EQ(Prompts::Error("Unable to open the file."), Prompts::Ok);
+    EXPECT_EQ(seen.icon, QMessageBox::Critical);
+    EXPECT_EQ(seen.title, "Molve");
 
-    OnNextModal([&](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        icon = box->icon();
-        title = box->windowTitle();
-        box->button(QMessageBox::Ok)->click();
-    });
-    Prompts::Information(QStringLiteral("Entry deleted."), QStringLiteral("Quillet"));
-    EXPECT_EQ(icon, QMessageBox::Information);
-    EXPECT_EQ(title, QStringLiteral("Quillet"));
+    AnswerNextBox(seen, QMessageBox::Ok);
+    Prompts::Information("Entry deleted.", "Quillet");
+    EXPECT_EQ(seen.icon, QMessageBox::Information);
+    EXPECT_EQ(seen.title, "Quillet");
+    EXPECT_EQ(seen.text, "Entry deleted.");
     Prompts::Install(&PromptsDouble::Current());
 }
 
@@ -210,27 +204,26 @@ TEST(GuiMessageBoxes, CredentialDialogReturnsWhatWasTyped) {
     OnNextModal([](QWidget* modal) {
         auto* dialog = qobject_cast<CredentialDialog*>(modal);
         ASSERT_NE(dialog, nullptr);
-        EXPECT_TRUE(dialog->Prompt()->text().contains(QStringLiteral("https://reports.example/")));
-        EXPECT_TRUE(dialog->Prompt()->text().contains(QStringLiteral("Desk realm")));
-        EXPECT_EQ(dialog->UserEdit()->text(), QStringLiteral("remembered"));
+        EXPECT_TRUE(dialog->Prompt()->text().contains("https://reports.example/"));
+        EXPECT_TRUE(dialog->Prompt()->text().contains("Desk realm"));
+        EXPECT_EQ(dialog->UserEdit()->text(), "remembered");
         EXPECT_EQ(dialog->PasswordEdit()->echoMode(), QLineEdit::Password);
-        dialog->UserEdit()->setText(QStringLiteral("drsmith"));
-        dialog->PasswordEdit()->setText(QStringLiteral("s3cret"));
+        dialog->UserEdit()->setText("drsmith");
+        dialog->PasswordEdit()->setText("s3cret");
         dialog->accept();
     });
-    Prompts::Credentials credentials{QStringLiteral("remembered"), QString()};
-    EXPECT_EQ(prompts.AskCredentials(QStringLiteral("https://reports.example/"), QStringLiteral("Desk realm"),
-                                     false, credentials),
+    Prompts::Credentials credentials{"remembered", QString()};
+    EXPECT_EQ(prompts.AskCredentials("https://reports.example/", "Desk realm", false, credentials),
               Prompts::CredentialAnswer::Retry);
-    EXPECT_EQ(credentials.user, QStringLiteral("drsmith"));
-    EXPECT_EQ(credentials.password, QStringLiteral("s3cret"));
+    EXPECT_EQ(credentials.user, "drsmith");
+    EXPECT_EQ(credentials.password, "s3cret");
 
     OnNextModal([](QWidget* modal) { static_cast<QDialog*>(modal)->reject(); });
-    Prompts::Credentials untouched{QStringLiteral("u"), QStringLiteral("p")};
-    EXPECT_EQ(prompts.AskCredentials(QStringLiteral("http://proxy/"), QString(), true, untouched),
+    Prompts::Credentials untouched{"u", "p"};
+    EXPECT_EQ(prompts.AskCredentials("http://proxy/", QString(), true, untouched),
               Prompts::CredentialAnswer::Cancel);
-    EXPECT_EQ(untouched.user, QStringLiteral("u"));
-    EXPECT_EQ(untouched.password, QStringLiteral("p"));
+    EXPECT_EQ(untouched.user, "u");
+    EXPECT_EQ(untouched.password, "p");
 }
 
 } // namespace

@@ -27,9 +27,9 @@ protected:
     ProgramRun Velmo(const QStringList& arguments) {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_DATA_HOME"), home.path() + QStringLiteral("/data"));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path() + QStringLiteral("/config"));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert("XDG_DATA_HOME", home.path() + "/data");
+        env.insert("XDG_CONFIG_HOME", home.path() + "/config");
+        env.insert("QT_QPA_PLATFORM", "offscreen");
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(home.path());
         process.start(QStringLiteral(VELMO_EXECUTABLE), arguments);
@@ -48,8 +48,7 @@ protected:
     QStringList Log() const {
         const QString path =
             home.path() + QStringLiteral("/data/velmo/Log/") + ActivityLog::FileNameFor(QDate::currentDate());
-        return QString::fromLocal8Bit(hosttest::ReadFile(path))
-            .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        return QString::fromLocal8Bit(hosttest::ReadFile(path)).split("\r\n", Qt::SkipEmptyParts);
     }
 
     QTemporaryDir home;
@@ -57,21 +56,19 @@ protected:
 
 bool IsLine(const QString& line, const QString& message) {
     return QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d : ") +
-                              QRegularExpression::escape(message) + QStringLiteral(" LastError = \\d+$"))
+                              QRegularExpression::escape(message) + " LastError = \\d+$")
         .match(line)
         .hasMatch();
 }
 
 // A server address nobody answers on, so the start-up query fails at once.
-const QString kNoServer = QStringLiteral("http://127.0.0.1:9/");
+const QString kNoServer = "http://127.0.0.1:9/";
 
 TEST_F(DeskProgram, ScreenshotRunWritesThePictureAndStartsTheLog) {
-    const QString png = home.path() + QStringLiteral("/out.png");
+    const QString png = home.path() + "/out.png";
     const ProgramRun run =
-        Velmo({QStringLiteral("--param"), QStringLiteral("ServerURL=") + kNoServer, QStringLiteral("--param"),
-               QStringLiteral("LoggedUserId=12"), QStringLiteral("--param"),
-               QStringLiteral("PhysicianList=12~Provider One"), QStringLiteral("--size"),
-               QStringLiteral("900x640"), QStringLiteral("--screenshot"), png});
+        Velmo({"--param", QStringLiteral("ServerURL=") + kNoServer, "--param", "LoggedUserId=12", "--param",
+               "PhysicianList=12~Provider One", "--size", "900x640", "--screenshot", png});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     const QImage picture(png);
     ASSERT_FALSE(picture.isNull());
@@ -88,37 +85,34 @@ TEST_F(DeskProgram, ScreenshotRunWritesThePictureAndStartsTheLog) {
 }
 
 TEST_F(DeskProgram, HostPageGivesTheSessionAndParamsOverrideIt) {
-    const QString page = home.path() + QStringLiteral("/desk.velmo");
+    const QString page = home.path() + "/desk.velmo";
     hosttest::WriteFile(page, "<object classid='clsid:5E3D9A41-7C2B-4F86-A1D0-3B9E6C5F2A17'>"
                               "<param name='ServerURL' value='http://127.0.0.1:9/page/'>"
                               "<param name='LoggedUserId' value='12'></object>");
-    const QString png = home.path() + QStringLiteral("/page.png");
-    ProgramRun run = Velmo({QStringLiteral("velmo:") + page, QStringLiteral("--screenshot"), png});
+    const QString png = home.path() + "/page.png";
+    ProgramRun run = Velmo({QStringLiteral("velmo:") + page, "--screenshot", png});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_TRUE(IsLine(Log().value(1), QStringLiteral("SetWebsite: HostName, http://127.0.0.1:9/page/")));
+    EXPECT_TRUE(IsLine(Log().value(1), "SetWebsite: HostName, http://127.0.0.1:9/page/"));
 
-    run = Velmo({QStringLiteral("--page"), page, QStringLiteral("--param"),
-                 QStringLiteral("SERVERURL=http://127.0.0.1:9/override/"), QStringLiteral("--screenshot"),
-                 png});
+    run = Velmo({"--page", page, "--param", "SERVERURL=http://127.0.0.1:9/override/", "--screenshot", png});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     const QStringList log = Log();
-    ASSERT_EQ(log.filter(QStringLiteral("SetWebsite")).size(), 2);
-    EXPECT_TRUE(IsLine(log.filter(QStringLiteral("SetWebsite")).last(),
-                       QStringLiteral("SetWebsite: HostName, http://127.0.0.1:9/override/")));
+    ASSERT_EQ(log.filter("SetWebsite").size(), 2);
+    EXPECT_TRUE(
+        IsLine(log.filter("SetWebsite").last(), "SetWebsite: HostName, http://127.0.0.1:9/override/"));
 }
 
 TEST_F(DeskProgram, CommandLineMistakesAndBadPagesExitNonZeroWithOneLine) {
-    ProgramRun run = Velmo({QStringLiteral("--size"), QStringLiteral("huge")});
+    ProgramRun run = Velmo({"--size", "huge"});
     EXPECT_EQ(run.exitCode, 2);
-    EXPECT_TRUE(run.err.contains(QStringLiteral("--size")));
+    EXPECT_TRUE(run.err.contains("--size"));
 
-    run = Velmo({QStringLiteral("--page"), home.path() + QStringLiteral("/missing.html"),
-                 QStringLiteral("--screenshot"), home.path() + QStringLiteral("/x.png")});
+    run = Velmo({"--page", home.path() + "/missing.html", "--screenshot", home.path() + "/x.png"});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.contains(QStringLiteral("missing.html"))) << run.err.toStdString();
-    EXPECT_FALSE(QFileInfo::exists(home.path() + QStringLiteral("/x.png")));
+    EXPECT_TRUE(run.err.contains("missing.html")) << run.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(home.path() + "/x.png"));
 
-    run = Velmo({QStringLiteral("--help")});
+    run = Velmo({"--help"});
     EXPECT_EQ(run.exitCode, 0);
     for (const char* option :
          {"--page", "--param", "--register", "--unregister", "--screenshot", "--size", "--help"}) {
@@ -127,21 +121,21 @@ TEST_F(DeskProgram, CommandLineMistakesAndBadPagesExitNonZeroWithOneLine) {
 }
 
 TEST_F(DeskProgram, RegisterAndUnregister) {
-    const QString desktop = home.path() + QStringLiteral("/data/applications/velmo.desktop");
-    ProgramRun run = Velmo({QStringLiteral("--register")});
+    const QString desktop = home.path() + "/data/applications/velmo.desktop";
+    ProgramRun run = Velmo({"--register"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(QString::fromUtf8(hosttest::ReadFile(desktop))
                     .contains(QStringLiteral("Exec=\"") +
                               QFileInfo(QStringLiteral(VELMO_EXECUTABLE)).canonicalFilePath()));
-    run = Velmo({QStringLiteral("--unregister")});
+    run = Velmo({"--unregister"});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_FALSE(QFileInfo::exists(desktop));
 
-    ASSERT_TRUE(QDir(home.path() + QStringLiteral("/data/mime")).removeRecursively());
-    hosttest::WriteFile(home.path() + QStringLiteral("/data/mime"), "in the way");
-    run = Velmo({QStringLiteral("--register")});
+    ASSERT_TRUE(QDir(home.path() + "/data/mime").removeRecursively());
+    hosttest::WriteFile(home.path() + "/data/mime", "in the way");
+    run = Velmo({"--register"});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.contains(QStringLiteral("0x80040200"))) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("0x80040200")) << run.err.toStdString();
     EXPECT_EQ(run.err.trimmed().count(QLatin1Char('\n')), 0);
 }
 

@@ -2,143 +2,90 @@
 #include "tests/host/HostTestSupport.h"
 
 #include <QDir>
-#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-struct Split {
-    int found = 0;
-    QStringList pieces;
-};
-
-Split SplitOf(const QString& source, const QString& delim, QStringList start = {}) {
-    Split s;
-    s.pieces = std::move(start);
-    s.found = CUtility().SplitString(source, delim, s.pieces);
-    return s;
-}
-
-TEST(SplitString, NoDelimiterOrEmptyTextAddsNothing) {
-    const QStringList before = {QStringLiteral("kept")};
-    for (const QString& source : {QString(), QStringLiteral("12~Provider One"), QStringLiteral("   ")}) {
-        const Split s = SplitOf(source, QStringLiteral("|"), before);
-        EXPECT_EQ(s.found, 0) << source.toStdString();
-        EXPECT_EQ(s.pieces, before) << source.toStdString();
+TEST(SplitString, DelimiterQuirks) {
+    struct Row {
+        const char* source;
+        const char* delim;
+        int found;
+        QStringList pieces; // added after what the list already held
+    };
+    const Row rows[] = {
+        // No delimiter, or nothing but blanks: nothing is added.
+        {"", "|", 0, {}},
+        {"12~Provider One", "|", 0, {}},
+        {"   ", "|", 0, {}},
+        // Pieces are trimmed; a trailing or leading delimiter adds no empty piece.
+        {" x | y |", "|", 2, {"x", "y"}},
+        {"|a|b", "|", 2, {"a", "b"}},
+        {" 12 ~ Provider One ", "~", 1, {"12", "Provider One"}},
+        // A blank piece becomes an empty text.
+        {"a| |b", "|", 2, {"a", "", "b"}},
+        // The second of two adjacent delimiters is not seen and stays in the next piece.
+        {"a||b", "|", 1, {"a", "|b"}},
+        {"a|||b", "|", 2, {"a", "|", "b"}},
+        {"a||", "|", 1, {"a", "|"}},
+        // A longer delimiter: the search resumes one character past its end ("~~" at 1, next
+        // search from 4, so the "~" at 3 stays in a piece).
+        {"a~~~~~~b", "~~", 2, {"a", "~", "~b"}},
+        {"x<br>y<br>z", "<br>", 2, {"x", "y", "z"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.source);
+        QStringList pieces{"old"};
+        EXPECT_EQ(CUtility().SplitString(row.source, row.delim, pieces), row.found);
+        EXPECT_EQ(pieces, QStringList{"old"} + row.pieces);
     }
-}
-
-TEST(SplitString, PiecesAreTrimmedAndTrailingDelimiterAddsNothing) {
-    const Split s = SplitOf(QStringLiteral(" x | y |"), QStringLiteral("|"));
-    EXPECT_EQ(s.found, 2);
-    EXPECT_EQ(s.pieces, (QStringList{QStringLiteral("x"), QStringLiteral("y")}));
-}
-
-TEST(SplitString, LeadingDelimiterAddsNoEmptyPiece) {
-    const Split s = SplitOf(QStringLiteral("|a|b"), QStringLiteral("|"));
-    EXPECT_EQ(s.found, 2);
-    EXPECT_EQ(s.pieces, (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
-}
-
-TEST(SplitString, BlankPieceBecomesEmptyTextButEmptyPieceIsSkipped) {
-    const Split s = SplitOf(QStringLiteral("a| |b"), QStringLiteral("|"));
-    EXPECT_EQ(s.found, 2);
-    EXPECT_EQ(s.pieces, (QStringList{QStringLiteral("a"), QString(), QStringLiteral("b")}));
-}
-
-TEST(SplitString, SecondOfTwoAdjacentDelimitersIsNotSeen) {
-    const Split two = SplitOf(QStringLiteral("a||b"), QStringLiteral("|"));
-    EXPECT_EQ(two.found, 1);
-    EXPECT_EQ(two.pieces, (QStringList{QStringLiteral("a"), QStringLiteral("|b")}));
-
-    const Split three = SplitOf(QStringLiteral("a|||b"), QStringLiteral("|"));
-    EXPECT_EQ(three.found, 2);
-    EXPECT_EQ(three.pieces, (QStringList{QStringLiteral("a"), QStringLiteral("|"), QStringLiteral("b")}));
-
-    // A source that ends in two delimiters keeps the unseen one as the last piece.
-    const Split tail = SplitOf(QStringLiteral("a||"), QStringLiteral("|"));
-    EXPECT_EQ(tail.found, 1);
-    EXPECT_EQ(tail.pieces, (QStringList{QStringLiteral("a"), QStringLiteral("|")}));
-}
-
-TEST(SplitString, AppendsToWhatTheListAlreadyHolds) {
-    const Split s = SplitOf(QStringLiteral("12~One"), QStringLiteral("~"), {QStringLiteral("old")});
-    EXPECT_EQ(s.found, 1);
-    EXPECT_EQ(s.pieces, (QStringList{QStringLiteral("old"), QStringLiteral("12"), QStringLiteral("One")}));
-}
-
-TEST(SplitString, LongerDelimiterResumesOneCharacterPastItsEnd) {
-    // "~~" found at 1; the next search starts at 4 (not 3), so the "~" at 3 stays in a piece.
-    const Split s = SplitOf(QStringLiteral("a~~~~~~b"), QStringLiteral("~~"));
-    EXPECT_EQ(s.found, 2);
-    EXPECT_EQ(s.pieces, (QStringList{QStringLiteral("a"), QStringLiteral("~"), QStringLiteral("~b")}));
-
-    const Split words = SplitOf(QStringLiteral("x<br>y<br>z"), QStringLiteral("<br>"));
-    EXPECT_EQ(words.found, 2);
-    EXPECT_EQ(words.pieces, (QStringList{QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("z")}));
-}
-
-TEST(SplitString, ProviderEntryParts) {
-    const Split s = SplitOf(QStringLiteral(" 12 ~ Provider One "), QStringLiteral("~"));
-    EXPECT_EQ(s.found, 1);
-    EXPECT_EQ(s.pieces, (QStringList{QStringLiteral("12"), QStringLiteral("Provider One")}));
 }
 
 TEST(FolderUtilities, CreateFolderPathMakesEveryMissingParentWithOrWithoutTrailingSlash) {
     QTemporaryDir root;
     CUtility u;
-    u.CreateFolderPath(root.path() + QStringLiteral("/a/b/c/"));
-    EXPECT_TRUE(QFileInfo(root.path() + QStringLiteral("/a/b/c")).isDir());
-    u.CreateFolderPath(root.path() + QStringLiteral("/d/e"));
-    EXPECT_TRUE(QFileInfo(root.path() + QStringLiteral("/d/e")).isDir());
+    u.CreateFolderPath(root.path() + "/a/b/c/");
+    EXPECT_TRUE(QFileInfo(root.path() + "/a/b/c").isDir());
+    u.CreateFolderPath(root.path() + "/d/e");
+    EXPECT_TRUE(QFileInfo(root.path() + "/d/e").isDir());
     u.CreateFolderPath(QString()); // ignored, no crash
-}
 
-TEST(FolderUtilities, ExistingFileCountsAsExistingFolderAndNothingIsReplaced) {
-    QTemporaryDir root;
-    const QString file = root.path() + QStringLiteral("/taken");
+    // An existing file counts as the folder and is not replaced; below it nothing can be made.
+    const QString file = root.path() + "/taken";
     hosttest::WriteFile(file, "content");
-    CUtility u;
-    u.CreateFolderPath(file + QStringLiteral("/"));
-    EXPECT_TRUE(QFileInfo(file).isFile());
+    u.CreateFolderPath(file + "/");
     EXPECT_EQ(hosttest::ReadFile(file), QByteArray("content"));
-    // Below a file nothing can be made; the call still returns quietly.
-    u.CreateFolderPath(file + QStringLiteral("/sub"));
-    EXPECT_FALSE(u.FileExists(file + QStringLiteral("/sub")));
+    u.CreateFolderPath(file + "/sub");
+    EXPECT_FALSE(u.FileExists(file + "/sub"));
 }
 
 TEST(FolderUtilities, FileExistsForFilesAndFoldersOnly) {
     QTemporaryDir root;
     CUtility u;
-    hosttest::WriteFile(root.path() + QStringLiteral("/f"), "");
+    hosttest::WriteFile(root.path() + "/f", "");
     EXPECT_TRUE(u.FileExists(root.path()));
-    EXPECT_TRUE(u.FileExists(root.path() + QStringLiteral("/f")));
-    EXPECT_FALSE(u.FileExists(root.path() + QStringLiteral("/missing")));
+    EXPECT_TRUE(u.FileExists(root.path() + "/f"));
+    EXPECT_FALSE(u.FileExists(root.path() + "/missing"));
     EXPECT_FALSE(u.FileExists(QString()));
 }
 
 TEST(FolderUtilities, ProfileFolderFollowsXdgDataHome) {
     QTemporaryDir root;
-    {
-        hosttest::ScopedEnv env("XDG_DATA_HOME", root.path().toLocal8Bit());
-        EXPECT_EQ(CUtility().ProfileFolder(), root.path() + QStringLiteral("/velmo/"));
-        EXPECT_EQ(CUtility().TempFolder(), root.path() + QStringLiteral("/velmo/Temp/"));
-    }
-    {
-        hosttest::ScopedEnv env("XDG_DATA_HOME", root.path().toLocal8Bit() + "/");
-        EXPECT_EQ(CUtility().ProfileFolder(), root.path() + QStringLiteral("/velmo/"));
-    }
-    const QString fallback = QDir::homePath() + QStringLiteral("/.local/share/velmo/");
-    {
-        hosttest::ScopedEnv env("XDG_DATA_HOME", "");
-        EXPECT_EQ(CUtility().ProfileFolder(), fallback);
-    }
-    {
-        // Relative values are not valid XDG folders.
-        hosttest::ScopedEnv env("XDG_DATA_HOME", "relative/data");
-        EXPECT_EQ(CUtility().ProfileFolder(), fallback);
+    const QString fallback = QDir::homePath() + "/.local/share/velmo/";
+    const std::pair<QByteArray, QString> rows[] = {
+        {root.path().toLocal8Bit(), root.path() + "/velmo/"},
+        {root.path().toLocal8Bit() + "/", root.path() + "/velmo/"},
+        {"", fallback},
+        {"relative/data", fallback}, // relative values are not valid XDG folders
+    };
+    for (const auto& [value, expected] : rows) {
+        SCOPED_TRACE(value.toStdString());
+        hosttest::ScopedEnv env("XDG_DATA_HOME", value);
+        EXPECT_EQ(CUtility().ProfileFolder(), expected);
+        EXPECT_EQ(CUtility().TempFolder(), expected + "Temp/");
     }
 }
 

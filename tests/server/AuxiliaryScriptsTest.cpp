@@ -10,28 +10,6 @@ using namespace ServerClient;
 
 namespace {
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = text.find('\n', start);
-        lines.push_back(text.substr(start, end - start));
-        start = end == std::string::npos ? text.size() : end + 1;
-    }
-    return lines;
-}
-
-std::vector<std::string> Pieces(const std::string& text, char delimiter) {
-    std::vector<std::string> pieces;
-    std::size_t from = 0;
-    for (std::size_t at = text.find(delimiter); at != std::string::npos; at = text.find(delimiter, from)) {
-        pieces.push_back(text.substr(from, at - from));
-        from = at + 1;
-    }
-    pieces.push_back(text.substr(from));
-    return pieces;
-}
-
 std::set<std::string> Names(const std::vector<Record>& records) {
     std::set<std::string> names;
     for (const auto& record : records) {
@@ -50,7 +28,7 @@ TEST_F(ServerTest, AddressBookLinesKeepEveryPlaceForTheSplitter) {
     const auto lines = Lines(entries->front().data);
     ASSERT_EQ(lines.size(), 12u);
     for (const auto& line : lines) {
-        const auto fields = Pieces(line, '~');
+        const auto fields = Split(line, '~');
         ASSERT_EQ(fields.size(), 8u) << line;
         for (const auto& field : fields) {
             EXPECT_FALSE(field.empty()) << "an empty field would shift the later ones: " << line;
@@ -61,22 +39,23 @@ TEST_F(ServerTest, AddressBookLinesKeepEveryPlaceForTheSplitter) {
 
 TEST_F(ServerTest, AddressUpdateAddsEditsAndDeletesEntries) {
     const std::string base = "qm_address_update.php?physicianid=12&address=";
+    const auto book = [this] { return Lines(ZippedText(Url("addressbook.php?physicianid=12"))); };
     // Values come unescaped except blanks (%20).
     EXPECT_EQ(Get(Url(base + "Acme%20Labs~Ann~~Lee~555-0101~ann@acme.example~")).body, "~");
-    auto lines = Lines(ZippedText(Url("addressbook.php?physicianid=12")));
+    auto lines = book();
     ASSERT_EQ(lines.size(), 13u);
-    const auto added = Pieces(lines.back(), '~');
+    const auto added = Split(lines.back(), '~');
     EXPECT_EQ(added[1], "Acme Labs");
     EXPECT_EQ(added[3], " ");
     EXPECT_EQ(added[4], "Lee");
     const std::string key = added[0];
 
     EXPECT_EQ(Get(Url(base + key + "~Acme%20Labs~Ann~B~Lee~555-0199~ann@acme.example~555-0100")).body, "~");
-    lines = Lines(ZippedText(Url("addressbook.php?physicianid=12")));
+    lines = book();
     EXPECT_EQ(lines.back(), key + "~Acme Labs~Ann~B~Lee~555-0199~ann@acme.example~555-0100");
 
     EXPECT_EQ(Get(Url(base + key + "&delete=1")).body, "~");
-    EXPECT_EQ(Lines(ZippedText(Url("addressbook.php?physicianid=12"))).size(), 12u);
+    EXPECT_EQ(book().size(), 12u);
 
     for (const std::string& bad : {base + key + "&delete=1", base + "a~b~c", base + "999~x~Ann~~Lee~1~a@b~",
                                    base + "Acme~~~Lee~555~a@b~"}) {
@@ -87,14 +66,14 @@ TEST_F(ServerTest, AddressUpdateAddsEditsAndDeletesEntries) {
 }
 
 TEST_F(ServerTest, FaxQueueMarksReportsFaxedAndRefusesWithoutThePrivilege) {
-    ASSERT_EQ(FieldOf(RecordOf("R260011"), "Activity Indicator")[2], '0');
+    ASSERT_EQ(Activity("R260011").at(2), '0');
     const auto reply = PostDeskForm(Url("addtofaxqueue.php"),
                                     {{"recipient", "101~Lakeside Cardiology~(555) 201-4410|103~Hugo~ "},
                                      {"loginid", "12"},
                                      {"faxdoc", "R260011;R260006"}});
     EXPECT_EQ(reply.body, "~");
-    EXPECT_EQ(FieldOf(RecordOf("R260011"), "Activity Indicator")[2], '1');
-    EXPECT_EQ(FieldOf(RecordOf("R260006"), "Activity Indicator")[2], '1');
+    EXPECT_EQ(Activity("R260011").at(2), '1');
+    EXPECT_EQ(Activity("R260006").at(2), '1');
     EXPECT_NE(Get(Url("view_audittrail.php?loginid=12&filename=R260011&fromdate=&todate=&admin=0"))
                   .body.find("(555) 442-7781"),
               std::string::npos)
@@ -106,7 +85,7 @@ TEST_F(ServerTest, FaxQueueMarksReportsFaxedAndRefusesWithoutThePrivilege) {
         {{"recipient", "101~Lakeside~(555) 201-4410"}, {"loginid", "12"}, {"faxdoc", "R260011;R260005"}});
     EXPECT_NE(refused.body.find("R260005"), std::string::npos);
     EXPECT_EQ(refused.body.find('~'), std::string::npos);
-    EXPECT_EQ(FieldOf(RecordOf("R260005"), "Activity Indicator")[2], '0');
+    EXPECT_EQ(Activity("R260005").at(2), '0');
     EXPECT_NE(
         PostDeskForm(Url("addtofaxqueue.php"), {{"recipient", ""}, {"loginid", "12"}, {"faxdoc", "R260011"}})
             .body,
@@ -114,57 +93,50 @@ TEST_F(ServerTest, FaxQueueMarksReportsFaxedAndRefusesWithoutThePrivilege) {
 }
 
 TEST_F(ServerTest, RenameMarksStatAndMovesJobsToAnotherProvider) {
-    const Fields login{{"loginid", Scramble("12")}, {"password", Scramble("")}};
-    Fields stat = login;
-    stat.insert(stat.end(),
-                {{"filename", "J260101;J260105;"}, {"phyid", ""}, {"locationid", ""}, {"stat", "stat8"}});
-    EXPECT_EQ(PostDeskForm(Url("qm_rename.php"), stat).body, "~");
+    // The demo user's rename post: filename, phyid, locationid and then stat or phyid again.
+    const auto rename = [this](const std::string& jobs, const std::string& provider,
+                               const std::string& location, const std::pair<std::string, std::string>& last) {
+        Fields fields{{"loginid", Scramble("12")},
+                      {"password", Scramble("")},
+                      {"filename", jobs},
+                      {"phyid", provider},
+                      {"locationid", location}};
+        if (!last.first.empty()) {
+            fields.push_back(last);
+        }
+        return PostDeskForm(Url("qm_rename.php"), fields).body;
+    };
+    EXPECT_EQ(rename("J260101;J260105;", "", "", {"stat", "stat8"}), "~");
     auto names = Names(DefaultList("12", "p"));
-    EXPECT_TRUE(names.count("J260101{STAT8}"));
-    EXPECT_TRUE(names.count("J260105{STAT8}"));
+    EXPECT_TRUE(names.count("J260101{STAT8}") && names.count("J260105{STAT8}"));
 
-    Fields clear = login;
-    clear.insert(clear.end(),
-                 {{"filename", "J260101{STAT8};"}, {"phyid", ""}, {"locationid", ""}, {"stat", "notag"}});
-    EXPECT_EQ(PostDeskForm(Url("qm_rename.php"), clear).body, "~");
+    EXPECT_EQ(rename("J260101{STAT8};", "", "", {"stat", "notag"}), "~");
     EXPECT_TRUE(Names(DefaultList("12", "p")).count("J260101"));
 
-    Fields move = login;
-    move.insert(move.end(),
-                {{"filename", "J260101;"}, {"phyid", "15"}, {"locationid", "5"}, {"phyid", "15"}});
-    EXPECT_EQ(PostDeskForm(Url("qm_rename.php"), move).body, "~");
-    const auto moved = ParseFileList(ZippedText(FileListUrl("12", "15", "5", IsoDay(6), IsoDay(0), "p")));
-    EXPECT_TRUE(Names(moved).count("J260101"));
+    EXPECT_EQ(rename("J260101;", "15", "5", {"phyid", "15"}), "~");
+    EXPECT_TRUE(Names(ParseFileList(ZippedText(FileListUrl("12", "15", "5", IsoDay(6), IsoDay(0), "p"))))
+                    .count("J260101"));
 
     // The demo user may not rename provider 18's jobs, nor move jobs to a location the
     // provider does not have; nothing changes then.
-    Fields refused = login;
-    refused.insert(refused.end(),
-                   {{"filename", "J260105;J260104;"}, {"phyid", ""}, {"locationid", ""}, {"stat", "stat4"}});
-    EXPECT_NE(PostDeskForm(Url("qm_rename.php"), refused).body, "~");
-    Fields badLocation = login;
-    badLocation.insert(badLocation.end(), {{"filename", "J260105;"}, {"phyid", "18"}, {"locationid", "3"}});
-    EXPECT_NE(PostDeskForm(Url("qm_rename.php"), badLocation).body, "~");
+    EXPECT_NE(rename("J260105;J260104;", "", "", {"stat", "stat4"}), "~");
+    EXPECT_NE(rename("J260105;", "18", "3", {}), "~");
     EXPECT_TRUE(Names(DefaultList("12", "p")).count("J260105{STAT8}"));
 }
 
 TEST_F(ServerTest, CustomPropertyOrderDecidesTheListsFields) {
     const std::string initial = ZippedText(Url("qm_customproperties.php?physicianid=12"));
-    const auto parts = Pieces(Lines(initial).front(), '|');
+    const auto parts = Split(Lines(initial).front(), '|');
     ASSERT_EQ(parts.size(), 2u);
     EXPECT_EQ(parts[1], "Dictation Date/Time~FirstName~LastName~DateOfBirth~MRN~ReportType~Location~");
     EXPECT_NE(parts[0].find("DateOfVisit~"), std::string::npos);
 
     EXPECT_EQ(Get(Url("qm_custom_order.php?physicianid=12&props=MRN~Last%20Name~LastName~DateOfVisit~")).body,
               "~");
-    const auto record = DefaultList("12").front();
-    std::vector<std::string> keys;
-    for (const auto& field : record) {
-        keys.push_back(field.first);
-    }
-    EXPECT_EQ(keys, (std::vector<std::string>{"Privileges", "Owner", "Activity Indicator", "Filename", "MRN",
-                                              "Last Name", "LastName", "DateOfVisit"}));
-    EXPECT_EQ(Pieces(Lines(ZippedText(Url("qm_customproperties.php?physicianid=12"))).front(), '|')[1],
+    EXPECT_EQ(Keys(DefaultList("12").front()),
+              (std::vector<std::string>{"Privileges", "Owner", "Activity Indicator", "Filename", "MRN",
+                                        "Last Name", "LastName", "DateOfVisit"}));
+    EXPECT_EQ(Split(Lines(ZippedText(Url("qm_customproperties.php?physicianid=12"))).front(), '|')[1],
               "MRN~Last Name~LastName~DateOfVisit~");
     // Another user's order is their own.
     EXPECT_EQ(DefaultList("90").front()[4].first, "Dictation Date/Time");
@@ -174,7 +146,7 @@ TEST_F(ServerTest, NewCustomPropertiesJoinTheAvailableOnes) {
     const auto reply = PostDeskForm(Url("qm_cp_add.php"),
                                     {{"loginid", Scramble("12")}, {"cps", "Allergies~Insurance Plan~"}});
     EXPECT_EQ(reply.body, "~");
-    const auto parts = Pieces(Lines(ZippedText(Url("qm_customproperties.php?physicianid=12"))).front(), '|');
+    const auto parts = Split(Lines(ZippedText(Url("qm_customproperties.php?physicianid=12"))).front(), '|');
     EXPECT_NE(parts[0].find("~Allergies~Insurance Plan~"), std::string::npos) << parts[0];
     EXPECT_EQ(parts[1].find("Allergies"), std::string::npos);
     EXPECT_NE(PostDeskForm(Url("qm_cp_add.php"), {{"loginid", Scramble("12")}, {"cps", ""}}).body, "~");

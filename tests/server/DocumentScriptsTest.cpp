@@ -54,16 +54,16 @@ TEST_F(ServerTest, ServerTimeIsTodayAsDashedDateBlankAndTime) {
 }
 
 TEST_F(ServerTest, StatusUpdatesSetOpenedAndPrintedAndPersist) {
-    const std::string before = FieldOf(RecordOf("R260011"), "Activity Indicator");
+    const std::string before = Activity("R260011");
     ASSERT_EQ(before.size(), 5u);
     ASSERT_EQ(before[0], '0');
     ASSERT_EQ(before[1], '0');
     const std::string base = "qm_statusupdate.php?physicianid=12&locationid=All&vfilename=R260011&field=";
     EXPECT_EQ(Get(Url(base + "open&value=1")).body, "~");
-    EXPECT_EQ(FieldOf(RecordOf("R260011"), "Activity Indicator").substr(0, 2), "10");
+    EXPECT_EQ(Activity("R260011").substr(0, 2), "10");
     EXPECT_EQ(Get(SecureUrl(base + "print&value=1")).body, "~");
     EXPECT_EQ(Get(Url(base + "edit&value=1")).body, "~");
-    EXPECT_EQ(FieldOf(RecordOf("R260011"), "Activity Indicator"), "11" + before.substr(2));
+    EXPECT_EQ(Activity("R260011"), "11" + before.substr(2));
 
     const auto unknown =
         Get(Url("qm_statusupdate.php?physicianid=12&locationid=All&vfilename=NOPE&field=open&value=1"));
@@ -81,19 +81,8 @@ TEST_F(ServerTest, VersionListLinesNameDownloadableVersions) {
     const std::string text =
         ZippedText(Url("qm_versionlist.php?physicianid=12&filename=R260001&locationid=All"));
     std::vector<std::vector<std::string>> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = text.find('\n', start);
-        std::vector<std::string> fields;
-        std::string line = text.substr(start, end - start);
-        std::size_t from = 0;
-        for (std::size_t bar = line.find('|'); bar != std::string::npos; bar = line.find('|', from)) {
-            fields.push_back(line.substr(from, bar - from));
-            from = bar + 1;
-        }
-        fields.push_back(line.substr(from));
-        lines.push_back(fields);
-        start = end + 1;
+    for (const std::string& line : Lines(text)) {
+        lines.push_back(Split(line, '|'));
     }
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0][0], "R260001_Version1");

@@ -11,8 +11,9 @@ using namespace ServerClient;
 
 namespace {
 
-std::vector<std::pair<std::string, std::string>> PageParams(const std::string& page) {
-    std::vector<std::pair<std::string, std::string>> params;
+// The page's params as (name, value) pairs, in order.
+Record PageParams(const std::string& page) {
+    Record params;
     static const QRegularExpression param(QStringLiteral("<param name=\"([^\"]*)\" value=\"([^\"]*)\">"));
     auto it = param.globalMatch(QString::fromStdString(page));
     while (it.hasNext()) {
@@ -20,15 +21,6 @@ std::vector<std::pair<std::string, std::string>> PageParams(const std::string& p
         params.emplace_back(match.captured(1).toStdString(), match.captured(2).toStdString());
     }
     return params;
-}
-
-std::string ParamOf(const std::vector<std::pair<std::string, std::string>>& params, const std::string& name) {
-    for (const auto& [key, value] : params) {
-        if (key == name) {
-            return value;
-        }
-    }
-    return "<missing>";
 }
 
 } // namespace
@@ -51,24 +43,19 @@ TEST_F(ServerTest, HostPageOfTheDemoUserCarriesTheNineParametersInOrder) {
     ASSERT_EQ(reply.status, 200);
     EXPECT_NE(reply.body.find("classid=\"clsid:5E3D9A41-7C2B-4F86-A1D0-3B9E6C5F2A17\""), std::string::npos);
     const auto params = PageParams(reply.body);
-    std::vector<std::string> names;
-    for (const auto& param : params) {
-        names.push_back(param.first);
-    }
-    EXPECT_EQ(names, (std::vector<std::string>{"PhysicianList", "LocationList", "ServerURL", "LoggedUserId",
-                                               "LoggedUserName", "SignatureLine", "Printprevilage",
-                                               "DefaultCustomProperty", "FromDictationFlag"}));
-    EXPECT_EQ(ParamOf(params, "PhysicianList"),
-              "12~Dr. Amelia Hart|15~Dr. Rafael Ortiz|18~Dr. Nina Kowalski");
-    EXPECT_EQ(ParamOf(params, "LocationList"),
-              "[12]3~North Clinic|4~South Clinic[15]3~North Clinic|5~East Office[18]5~East Office");
-    EXPECT_EQ(ParamOf(params, "ServerURL"), server_.BaseUrl().toStdString());
-    EXPECT_EQ(ParamOf(params, "LoggedUserId"), "12");
-    EXPECT_EQ(ParamOf(params, "LoggedUserName"), "Dr. Amelia Hart");
-    EXPECT_EQ(ParamOf(params, "SignatureLine"), "12~Amelia Hart, MD");
-    EXPECT_EQ(ParamOf(params, "Printprevilage"), "1");
-    EXPECT_NE(ParamOf(params, "DefaultCustomProperty").find("FirstName~"), std::string::npos);
-    EXPECT_EQ(ParamOf(params, "FromDictationFlag"), "");
+    ASSERT_EQ(params.size(), 9u);
+    EXPECT_NE(params[7].second.find("FirstName~"), std::string::npos);
+    EXPECT_EQ(params,
+              (Record{{"PhysicianList", "12~Dr. Amelia Hart|15~Dr. Rafael Ortiz|18~Dr. Nina Kowalski"},
+                      {"LocationList",
+                       "[12]3~North Clinic|4~South Clinic[15]3~North Clinic|5~East Office[18]5~East Office"},
+                      {"ServerURL", server_.BaseUrl().toStdString()},
+                      {"LoggedUserId", "12"},
+                      {"LoggedUserName", "Dr. Amelia Hart"},
+                      {"SignatureLine", "12~Amelia Hart, MD"},
+                      {"Printprevilage", "1"},
+                      {"DefaultCustomProperty", params[7].second},
+                      {"FromDictationFlag", ""}}));
 
     // Without ?user= the page is the demo user's; over HTTPS it is the same page.
     EXPECT_EQ(PageParams(Get(server_.HostPageUrl().toStdString()).body), params);
@@ -77,12 +64,12 @@ TEST_F(ServerTest, HostPageOfTheDemoUserCarriesTheNineParametersInOrder) {
 
 TEST_F(ServerTest, HostPageOfOfficeStaffListsOnlyTheProvidersTheyWorkFor) {
     const auto params = PageParams(Get(server_.HostPageUrl(QStringLiteral("90")).toStdString()).body);
-    EXPECT_EQ(ParamOf(params, "PhysicianList"), "12~Dr. Amelia Hart|15~Dr. Rafael Ortiz");
-    EXPECT_EQ(ParamOf(params, "LocationList"),
+    EXPECT_EQ(FieldOf(params, "PhysicianList"), "12~Dr. Amelia Hart|15~Dr. Rafael Ortiz");
+    EXPECT_EQ(FieldOf(params, "LocationList"),
               "[12]3~North Clinic|4~South Clinic[15]3~North Clinic|5~East Office");
-    EXPECT_EQ(ParamOf(params, "LoggedUserName"), "Olivia Brandt");
-    EXPECT_EQ(ParamOf(params, "FromDictationFlag"), "");
-    EXPECT_EQ(ParamOf(PageParams(Get(Url("desk.php?user=90&fromdictation=1")).body), "FromDictationFlag"),
+    EXPECT_EQ(FieldOf(params, "LoggedUserName"), "Olivia Brandt");
+    EXPECT_EQ(FieldOf(params, "FromDictationFlag"), "");
+    EXPECT_EQ(FieldOf(PageParams(Get(Url("desk.php?user=90&fromdictation=1")).body), "FromDictationFlag"),
               "1");
     EXPECT_EQ(Get(Url("desk.php?user=77")).status, 404);
 }
@@ -109,11 +96,7 @@ TEST_F(ServerTest, DefaultTranscribedListIsFullAndShapedForTheListLoader) {
     static const QRegularExpression listDate(QStringLiteral("^\\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d [AP]M$"));
     std::set<std::string> names;
     for (const auto& record : records) {
-        std::vector<std::string> recordKeys;
-        for (const auto& field : record) {
-            recordKeys.push_back(field.first);
-        }
-        ASSERT_EQ(recordKeys, keys);
+        ASSERT_EQ(Keys(record), keys);
         EXPECT_TRUE(flags6.match(QString::fromStdString(record[0].second)).hasMatch()) << record[0].second;
         EXPECT_TRUE(flags5.match(QString::fromStdString(record[2].second)).hasMatch()) << record[2].second;
         EXPECT_TRUE(listDate.match(QString::fromStdString(record[4].second)).hasMatch()) << record[4].second;
@@ -121,7 +104,7 @@ TEST_F(ServerTest, DefaultTranscribedListIsFullAndShapedForTheListLoader) {
     }
     EXPECT_EQ(names.size(), records.size()) << "each report once";
     // E-signed reports of the demo user are among them, flagged in the fifth activity place.
-    EXPECT_EQ(FieldOf(RecordOf("R260001"), "Activity Indicator").substr(4), "1");
+    EXPECT_EQ(Activity("R260001").substr(4), "1");
 }
 
 TEST_F(ServerTest, ListHonoursProviderLocationDatesAndTheUsersPrivileges) {

@@ -6,6 +6,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <memory>
+
 using namespace ServerClient;
 
 namespace {
@@ -16,16 +18,17 @@ std::string ListQuery() {
 }
 
 // A server of its own with the given misbehaviour (or credentials).
-class FaultyServer {
-public:
-    explicit FaultyServer(const QString& fault, const QString& auth = {})
-        : server_(StandInServer::Options{true, fault, auth}) {}
-    bool Start() { return server_.Start(); }
-    std::string Url(const std::string& script) const { return server_.BaseUrl().toStdString() + script; }
-    std::string Error() const { return server_.Error().toStdString(); }
+class ServerFaults : public ::testing::Test {
+protected:
+    bool Start(const QString& fault, const QString& auth = {}) {
+        server_ = std::make_unique<StandInServer>(StandInServer::Options{true, fault, auth});
+        const bool started = server_->Start();
+        EXPECT_TRUE(started) << server_->Error().toStdString();
+        return started;
+    }
+    std::string Url(const std::string& script) const { return server_->BaseUrl().toStdString() + script; }
 
-private:
-    StandInServer server_;
+    std::unique_ptr<StandInServer> server_;
 };
 
 } // namespace
@@ -37,13 +40,13 @@ TEST_F(ServerTest, JournalKeepsTheRawQueryAndRequestFacts) {
     const auto entries = server_.JournalFor(QStringLiteral("qm_download_filelist.php"));
     ASSERT_EQ(entries.size(), 1);
     const QJsonObject& entry = entries.front();
-    EXPECT_EQ(entry.value(QStringLiteral("query")).toString().toStdString(), raw);
-    EXPECT_EQ(entry.value(QStringLiteral("method")).toString(), QStringLiteral("GET"));
-    EXPECT_EQ(entry.value(QStringLiteral("path")).toString(), QStringLiteral("/qm_download_filelist.php"));
-    EXPECT_TRUE(entry.value(QStringLiteral("content_length")).isNull());
-    EXPECT_TRUE(entry.value(QStringLiteral("content_type")).isNull());
-    EXPECT_EQ(entry.value(QStringLiteral("body_size")).toInt(), 0);
-    EXPECT_FALSE(entry.value(QStringLiteral("time")).toString().isEmpty());
+    EXPECT_EQ(entry["query"].toString().toStdString(), raw);
+    EXPECT_EQ(entry["method"].toString(), QStringLiteral("GET"));
+    EXPECT_EQ(entry["path"].toString(), QStringLiteral("/qm_download_filelist.php"));
+    EXPECT_TRUE(entry["content_length"].isNull());
+    EXPECT_TRUE(entry["content_type"].isNull());
+    EXPECT_EQ(entry["body_size"].toInt(), 0);
+    EXPECT_FALSE(entry["time"].toString().isEmpty());
     // The blank arrives encoded and is decoded for the script, so the extra key does no harm.
     EXPECT_FALSE(ParseFileList(ZippedText(Url("qm_download_filelist.php?" + raw))).empty());
 }
@@ -53,78 +56,65 @@ TEST_F(ServerTest, JournalWritesRawBytesAsValidJson) {
               "~");
     const auto entries = server_.JournalFor(QStringLiteral("qm_cp_add.php"));
     ASSERT_EQ(entries.size(), 1);
-    EXPECT_EQ(entries.front()
-                  .value(QStringLiteral("fields"))
-                  .toArray()
-                  .at(1)
-                  .toObject()
-                  .value(QStringLiteral("value")),
-              QString::fromLatin1("Caf\xe9~"));
+    EXPECT_EQ(entries.front()["fields"].toArray().at(1).toObject()["value"], QString::fromLatin1("Caf\xe9~"));
 }
 
-TEST(ServerFaults, Status500AnswersEveryScriptButNotTheHostPage) {
-    FaultyServer server(QStringLiteral("status500"));
-    ASSERT_TRUE(server.Start()) << server.Error();
-    EXPECT_EQ(Get(server.Url(ListQuery())).status, 500);
-    EXPECT_EQ(Get(server.Url("getservertime.asp")).status, 500);
-    EXPECT_EQ(ProbePost(server.Url("qm_esign.php")).status, 500);
-    EXPECT_EQ(Get(server.Url("desk.php")).status, 200);
+TEST_F(ServerFaults, Status500AnswersEveryScriptButNotTheHostPage) {
+    ASSERT_TRUE(Start("status500"));
+    EXPECT_EQ(Get(Url(ListQuery())).status, 500);
+    EXPECT_EQ(Get(Url("getservertime.asp")).status, 500);
+    EXPECT_EQ(ProbePost(Url("qm_esign.php")).status, 500);
+    EXPECT_EQ(Get(Url("desk.php")).status, 200);
 }
 
-TEST(ServerFaults, AsteriskReplacesZippedListsOnly) {
-    FaultyServer server(QStringLiteral("asterisk"));
-    ASSERT_TRUE(server.Start()) << server.Error();
+TEST_F(ServerFaults, AsteriskReplacesZippedListsOnly) {
+    ASSERT_TRUE(Start("asterisk"));
     for (const std::string& script :
          {ListQuery(), std::string("addressbook.php?physicianid=12"),
           std::string("qm_versionlist.php?physicianid=12&filename=R260001&locationid=3"),
           std::string("qm_customproperties.php?physicianid=12")}) {
-        const auto reply = Get(server.Url(script));
+        const auto reply = Get(Url(script));
         EXPECT_EQ(reply.status, 200);
         EXPECT_EQ(reply.body, "*The report service is busy. Please try again in a few minutes.*") << script;
     }
-    EXPECT_TRUE(Unzip(Get(server.Url("qm_download_files.php?filename=R260001")).body).has_value());
+    EXPECT_TRUE(Unzip(Get(Url("qm_download_files.php?filename=R260001")).body).has_value());
 }
 
-TEST(ServerFaults, BadZipIsNoArchiveAndZipSlipClimbsOutOfItsFolder) {
-    FaultyServer bad(QStringLiteral("bad-zip"));
-    ASSERT_TRUE(bad.Start()) << bad.Error();
+TEST_F(ServerFaults, BadZipIsNoArchiveAndZipSlipClimbsOutOfItsFolder) {
+    ASSERT_TRUE(Start("bad-zip"));
     for (const std::string& script : {ListQuery(), std::string("qm_download_files.php?filename=R260001")}) {
-        const auto reply = Get(bad.Url(script));
+        const auto reply = Get(Url(script));
         EXPECT_EQ(reply.body.substr(0, 2), "PK") << script;
         EXPECT_FALSE(Unzip(reply.body).has_value()) << script;
     }
 
-    FaultyServer slip(QStringLiteral("zip-slip"));
-    ASSERT_TRUE(slip.Start()) << slip.Error();
-    const auto entries = Unzip(Get(slip.Url(ListQuery())).body);
+    ASSERT_TRUE(Start("zip-slip"));
+    const auto entries = Unzip(Get(Url(ListQuery())).body);
     ASSERT_TRUE(entries && entries->size() == 1);
     EXPECT_EQ(entries->front().name, "../../escape.txt");
 }
 
-TEST(ServerFaults, NoLengthSendsTheWholeBodyWithoutContentLength) {
-    FaultyServer server(QStringLiteral("no-length"));
-    ASSERT_TRUE(server.Start()) << server.Error();
-    const auto reply = Get(server.Url(ListQuery()));
+TEST_F(ServerFaults, NoLengthSendsTheWholeBodyWithoutContentLength) {
+    ASSERT_TRUE(Start("no-length"));
+    const auto reply = Get(Url(ListQuery()));
     EXPECT_EQ(reply.code, CURLE_OK);
     EXPECT_FALSE(reply.Header("Content-Length").has_value());
     EXPECT_EQ(reply.Header("Transfer-Encoding").value_or(""), "chunked");
     EXPECT_FALSE(ParseFileList(SingleFileText(reply.body).value_or("")).empty());
 }
 
-TEST(ServerFaults, DropClosesHalfWayThroughTheAnnouncedBody) {
-    FaultyServer server(QStringLiteral("drop"));
-    ASSERT_TRUE(server.Start()) << server.Error();
-    const auto reply = Get(server.Url(ListQuery()));
+TEST_F(ServerFaults, DropClosesHalfWayThroughTheAnnouncedBody) {
+    ASSERT_TRUE(Start("drop"));
+    const auto reply = Get(Url(ListQuery()));
     EXPECT_EQ(reply.code, CURLE_PARTIAL_FILE);
     const long long announced = std::stoll(reply.Header("Content-Length").value_or("0"));
     EXPECT_GT(announced, 0);
     EXPECT_EQ(static_cast<long long>(reply.body.size()), announced / 2);
 }
 
-TEST(ServerFaults, SlowTricklesTheBodyButDeliversAllOfIt) {
-    FaultyServer server(QStringLiteral("slow"));
-    ASSERT_TRUE(server.Start()) << server.Error();
-    const auto reply = Get(server.Url("qm_download_files.php?filename=R260001"));
+TEST_F(ServerFaults, SlowTricklesTheBodyButDeliversAllOfIt) {
+    ASSERT_TRUE(Start("slow"));
+    const auto reply = Get(Url("qm_download_files.php?filename=R260001"));
     EXPECT_EQ(reply.code, CURLE_OK);
     EXPECT_TRUE(Unzip(reply.body).has_value());
     // 128-byte pieces with pauses between them reach the client one by one.
@@ -132,22 +122,20 @@ TEST(ServerFaults, SlowTricklesTheBodyButDeliversAllOfIt) {
     EXPECT_GT(reply.writes, 3);
 }
 
-TEST(ServerFaults, BigHeaderAddsA64KiBHeaderLine) {
-    FaultyServer server(QStringLiteral("big-header"));
-    ASSERT_TRUE(server.Start()) << server.Error();
-    const auto reply = Get(server.Url("getservertime.asp"));
+TEST_F(ServerFaults, BigHeaderAddsA64KiBHeaderLine) {
+    ASSERT_TRUE(Start("big-header"));
+    const auto reply = Get(Url("getservertime.asp"));
     EXPECT_EQ(reply.code, CURLE_OK);
     EXPECT_EQ(reply.Header("X-Velmo-Padding").value_or("").size(), 64u * 1024u);
 }
 
-TEST(ServerFaults, RequireAuthChallengesUntilTheCredentialsCome) {
-    FaultyServer server(QString(), QStringLiteral("amelia:s3cret"));
-    ASSERT_TRUE(server.Start()) << server.Error();
-    const auto none = Get(server.Url(ListQuery()));
+TEST_F(ServerFaults, RequireAuthChallengesUntilTheCredentialsCome) {
+    ASSERT_TRUE(Start(QString(), "amelia:s3cret"));
+    const auto none = Get(Url(ListQuery()));
     EXPECT_EQ(none.status, 401);
     EXPECT_NE(none.Header("WWW-Authenticate").value_or("").find("Basic realm="), std::string::npos);
-    EXPECT_EQ(Get(server.Url(ListQuery()), {"amelia:wrong"}).status, 401);
-    const auto good = Get(server.Url(ListQuery()), {"amelia:s3cret"});
+    EXPECT_EQ(Get(Url(ListQuery()), {"amelia:wrong"}).status, 401);
+    const auto good = Get(Url(ListQuery()), {"amelia:s3cret"});
     EXPECT_EQ(good.status, 200);
     EXPECT_TRUE(Unzip(good.body).has_value());
 }
@@ -170,8 +158,7 @@ TEST_F(ServerTest, BigFileStreamsItsPatternAndUploadSinkCountsTheBody) {
     EXPECT_EQ(sink.body, "~" + std::to_string(body.size()));
     const auto entries = server_.JournalFor(QStringLiteral("upload-sink"));
     ASSERT_EQ(entries.size(), 1);
-    EXPECT_EQ(entries.front().value(QStringLiteral("body_size")).toInteger(),
-              static_cast<qint64>(body.size()));
+    EXPECT_EQ(entries.front()["body_size"].toInteger(), static_cast<qint64>(body.size()));
 }
 
 TEST_F(ServerTest, ASecondServerOnTheSameAddressFailsWithOneLineOnStderr) {

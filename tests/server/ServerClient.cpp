@@ -74,19 +74,11 @@ std::string Lower(std::string text) {
 
 std::optional<std::string> Reply::Header(const std::string& name) const {
     const std::string wanted = Lower(name) + ":";
-    std::size_t start = 0;
-    while (start < headers.size()) {
-        std::size_t end = headers.find("\r\n", start);
-        if (end == std::string::npos) {
-            end = headers.size();
-        }
-        const std::string line = headers.substr(start, end - start);
+    for (std::string line : Split(headers, '\n')) {
         if (Lower(line.substr(0, wanted.size())) == wanted) {
-            std::string value = line.substr(wanted.size());
-            value.erase(0, value.find_first_not_of(' '));
-            return value;
+            line.erase(0, line.find_first_not_of(' ', wanted.size()));
+            return line.substr(0, line.find('\r'));
         }
-        start = end + 2;
     }
     return std::nullopt;
 }
@@ -206,15 +198,28 @@ std::optional<std::string> SingleFileText(const std::string& zipBytes) {
     return entries->front().data;
 }
 
+std::vector<std::string> Split(const std::string& text, char delimiter) {
+    std::vector<std::string> pieces;
+    std::size_t from = 0;
+    for (std::size_t at = text.find(delimiter); at != std::string::npos; at = text.find(delimiter, from)) {
+        pieces.push_back(text.substr(from, at - from));
+        from = at + 1;
+    }
+    pieces.push_back(text.substr(from));
+    return pieces;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines = Split(text, '\n');
+    if (lines.back().empty()) {
+        lines.pop_back();
+    }
+    return lines;
+}
+
 std::vector<Record> ParseFileList(const std::string& text) {
     std::vector<Record> records;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) {
-            end = text.size();
-        }
-        std::string line = text.substr(start, end - start);
+    for (std::string line : Lines(text)) {
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
         }
@@ -222,21 +227,13 @@ std::vector<Record> ParseFileList(const std::string& text) {
             break;
         }
         Record record;
-        std::size_t from = 0;
-        while (from <= line.size()) {
-            std::size_t bar = line.find('|', from);
-            if (bar == std::string::npos) {
-                bar = line.size();
-            }
-            const std::string field = line.substr(from, bar - from);
+        for (const std::string& field : Split(line, '|')) {
             const std::size_t tilde = field.find('~');
-            if (!field.empty() && tilde != std::string::npos && tilde > 0) {
+            if (tilde != std::string::npos && tilde > 0) {
                 record.emplace_back(field.substr(0, tilde), field.substr(tilde + 1));
             }
-            from = bar + 1;
         }
         records.push_back(std::move(record));
-        start = end + 1;
     }
     return records;
 }
@@ -248,6 +245,14 @@ std::string FieldOf(const Record& record, const std::string& key) {
         }
     }
     return {};
+}
+
+std::vector<std::string> Keys(const Record& record) {
+    std::vector<std::string> keys;
+    for (const auto& field : record) {
+        keys.push_back(field.first);
+    }
+    return keys;
 }
 
 std::string IsoDay(int daysBack) {

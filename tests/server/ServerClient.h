@@ -56,12 +56,18 @@ std::string Zip(const std::vector<Entry>& entries);
 // The text of a zip that holds exactly one file; nothing otherwise.
 std::optional<std::string> SingleFileText(const std::string& zipBytes);
 
+// The pieces between delimiters, empty ones included.
+std::vector<std::string> Split(const std::string& text, char delimiter);
+// Lines split at "\n"; a final line feed ends the last line rather than starting an empty one.
+std::vector<std::string> Lines(const std::string& text);
+
 // One file-list record: its accepted fields (key, value) in order, read the way the desk reads
 // them: lines up to the first empty one, fields split at "|" (empty ones skipped), key before
 // the first "~", fields without a key ignored.
 using Record = std::vector<std::pair<std::string, std::string>>;
 std::vector<Record> ParseFileList(const std::string& text);
-std::string FieldOf(const Record& record, const std::string& key);
+std::string FieldOf(const Record& record, const std::string& key); // empty when absent
+std::vector<std::string> Keys(const Record& record);
 
 // Today and days before it, as the desk's query formats dates ("%Y-%m-%d").
 std::string IsoDay(int daysBack = 0);

@@ -53,5 +53,11 @@ protected:
         return {};
     }
 
+    // The named report's activity flags in the user's default list.
+    std::string Activity(const std::string& name, const std::string& user = "12",
+                         const std::string& type = "t") {
+        return ServerClient::FieldOf(RecordOf(name, user, type), "Activity Indicator");
+    }
+
     StandInServer server_;
 };

@@ -37,70 +37,66 @@ protected:
         fields.insert(fields.end(), extra.begin(), extra.end());
         return PostDeskForm(Url(script), fields, FilePart{kLocalZip, Zip({{name + ".doc", doc}})});
     }
+    Reply Esign(const std::string& user, const std::string& name, const std::string& doc) {
+        return Upload("qm_esign.php", user, {{"esign", "1"}, {"edit", "1"}}, name, doc);
+    }
 };
 
 TEST_F(UploadTest, EsignStoresTheDocumentKeepsTheOldOneAndShowsESignedInTheNextList) {
     const std::string original = Document("R260006");
     ASSERT_FALSE(original.empty());
-    ASSERT_EQ(FieldOf(RecordOf("R260006"), "Activity Indicator").substr(4), "0");
+    ASSERT_EQ(Activity("R260006").substr(4), "0");
     ASSERT_EQ(VersionCount("R260006"), 0);
 
     const std::string signedDoc = SignedDocument(original);
-    const auto reply = Upload("qm_esign.php", "12", {{"esign", "1"}, {"edit", "1"}}, "R260006", signedDoc);
+    const auto reply = Esign("12", "R260006", signedDoc);
     ASSERT_EQ(reply.status, 200);
     EXPECT_EQ(reply.body, "~");
 
     EXPECT_EQ(Document("R260006"), signedDoc);
-    EXPECT_EQ(FieldOf(RecordOf("R260006"), "Activity Indicator").substr(4), "1");
+    EXPECT_EQ(Activity("R260006").substr(4), "1");
     ASSERT_EQ(VersionCount("R260006"), 1);
     EXPECT_EQ(SingleFileText(Get(Url("qm_download_versionfiles.php?filename=R260006.v1")).body), original);
 
     // A second signature keeps growing the history.
-    EXPECT_EQ(Upload("qm_esign.php", "12", {{"esign", "1"}, {"edit", "1"}}, "R260006", signedDoc + " ").body,
-              "~");
+    EXPECT_EQ(Esign("12", "R260006", signedDoc + " ").body, "~");
     EXPECT_EQ(VersionCount("R260006"), 2);
 }
 
 TEST_F(UploadTest, JournalRecordsTheFormFieldsInOrderAndTheZipInsideTheFilePart) {
-    ASSERT_EQ(Upload("qm_esign.php", "12", {{"esign", "1"}, {"edit", "1"}}, "R260006", "{\\rtf1 x}").body,
-              "~");
+    ASSERT_EQ(Esign("12", "R260006", "{\\rtf1 x}").body, "~");
     const auto entries = server_.JournalFor(QStringLiteral("qm_esign.php"));
     ASSERT_EQ(entries.size(), 1);
     const QJsonObject entry = entries.front();
-    EXPECT_EQ(entry.value(QStringLiteral("method")).toString(), QStringLiteral("POST"));
-    EXPECT_TRUE(entry.value(QStringLiteral("content_type"))
-                    .toString()
-                    .startsWith(QStringLiteral("multipart/form-data, boundary=")));
+    EXPECT_EQ(entry["method"].toString(), "POST");
+    EXPECT_TRUE(
+        entry["content_type"].toString().startsWith(QStringLiteral("multipart/form-data, boundary=")));
     QStringList names;
-    for (const auto& field : entry.value(QStringLiteral("fields")).toArray()) {
-        names << field.toObject().value(QStringLiteral("name")).toString();
+    for (const auto& field : entry["fields"].toArray()) {
+        names << field.toObject()["name"].toString();
     }
     EXPECT_EQ(names, (QStringList{"loginid", "password", "locationid", "phyid", "esign", "edit"}));
-    EXPECT_EQ(entry.value(QStringLiteral("fields")).toArray().at(0).toObject().value(QStringLiteral("value")),
+    EXPECT_EQ(entry["fields"].toArray().at(0).toObject()["value"],
               QStringLiteral("30")); // "12" scrambled: "1"+2, "2"-2
-    const auto files = entry.value(QStringLiteral("files")).toArray();
+    const auto files = entry["files"].toArray();
     ASSERT_EQ(files.size(), 1);
     const QJsonObject file = files.at(0).toObject();
-    EXPECT_EQ(file.value(QStringLiteral("field")).toString(), QStringLiteral("FILE"));
-    EXPECT_EQ(file.value(QStringLiteral("filename")).toString().toStdString(), kLocalZip);
-    EXPECT_EQ(file.value(QStringLiteral("entries")).toArray(), QJsonArray{QStringLiteral("R260006.doc")});
-    EXPECT_GT(file.value(QStringLiteral("size")).toInt(), 0);
-    EXPECT_EQ(entry.value(QStringLiteral("body_size")).toInteger(),
-              entry.value(QStringLiteral("content_length")).toString().toLongLong());
+    EXPECT_EQ(file["field"].toString(), "FILE");
+    EXPECT_EQ(file["filename"].toString().toStdString(), kLocalZip);
+    EXPECT_EQ(file["entries"].toArray(), QJsonArray{QStringLiteral("R260006.doc")});
+    EXPECT_GT(file["size"].toInt(), 0);
+    EXPECT_EQ(entry["body_size"].toInteger(), entry["content_length"].toString().toLongLong());
 }
 
 TEST_F(UploadTest, EsignIsOnlyForTheReportsOwnProvider) {
     // R260005 belongs to provider 15; the demo user may read it but not sign it.
     const std::string before = Document("R260005");
-    const auto reply =
-        Upload("qm_esign.php", "12", {{"esign", "1"}, {"edit", "1"}}, "R260005", "{\\rtf1 forged}");
+    const auto reply = Esign("12", "R260005", "{\\rtf1 forged}");
     EXPECT_EQ(reply.status, 200);
     EXPECT_EQ(reply.body.find('~'), std::string::npos) << reply.body;
     EXPECT_EQ(Document("R260005"), before);
     // The same upload from provider 15 is accepted.
-    EXPECT_EQ(
-        Upload("qm_esign.php", "15", {{"esign", "1"}, {"edit", "1"}}, "R260005", "{\\rtf1 signed}").body,
-        "~");
+    EXPECT_EQ(Esign("15", "R260005", "{\\rtf1 signed}").body, "~");
 }
 
 TEST_F(UploadTest, ResyncAppliesTheDemographicsToTheNextList) {
@@ -153,8 +149,8 @@ TEST_F(UploadTest, BodilessProbeOfEveryPostScriptIs200WithoutTildeAndIsJournaled
         EXPECT_EQ(reply.body.find('~'), std::string::npos) << script;
         const auto entries = server_.JournalFor(QString::fromLatin1(script));
         ASSERT_EQ(entries.size(), 1) << script;
-        EXPECT_EQ(entries.front().value(QStringLiteral("body_size")).toInt(), 0);
-        EXPECT_EQ(entries.front().value(QStringLiteral("content_length")).toString(), QStringLiteral("0"));
+        EXPECT_EQ(entries.front()["body_size"].toInt(), 0);
+        EXPECT_EQ(entries.front()["content_length"].toString(), QStringLiteral("0"));
     }
     EXPECT_EQ(VersionCount("R260006"), 0);
 }

@@ -6,6 +6,8 @@
 #include <QJsonDocument>
 #include <QRandomGenerator>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #ifndef VELMO_REPORT_SERVER_PATH
@@ -13,7 +15,7 @@
 #endif
 
 namespace {
-constexpr int kAttempts = 12;
+constexpr int kAttempts = 40;
 constexpr int kStartTimeoutMs = 15000;
 } // namespace
 
@@ -23,6 +25,29 @@ StandInServer::StandInServer(Options options) : options_(std::move(options)) {}
 
 StandInServer::~StandInServer() {
     Stop();
+    ReleaseAddress();
+}
+
+bool StandInServer::ReserveAddress(quint32 host) {
+    ReleaseAddress();
+    const QByteArray path = QStringLiteral("/tmp/velmo-test-address-%1.lock").arg(host).toLocal8Bit();
+    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return false;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return false;
+    }
+    addressLock_ = fd;
+    return true;
+}
+
+void StandInServer::ReleaseAddress() {
+    if (addressLock_ >= 0) {
+        ::close(addressLock_); // drops the lock
+        addressLock_ = -1;
+    }
 }
 
 QString StandInServer::BaseUrl() const {
@@ -49,7 +74,13 @@ bool StandInServer::Start() {
     // Parallel test processes pick addresses at random and move on when one is taken.
     QRandomGenerator rng(static_cast<quint32>(::getpid()) ^ QRandomGenerator::global()->generate());
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        address_ = QStringLiteral("127.0.0.%1").arg(2 + rng.bounded(250));
+        const quint32 host = 2 + rng.bounded(250);
+        // The address stays ours until the fixture goes, so a test that stopped its server
+        // never sees another test's server appear on the same address.
+        if (!ReserveAddress(host)) {
+            continue;
+        }
+        address_ = QStringLiteral("127.0.0.%1").arg(host);
         QStringList args{QStringLiteral("--data"),       data_.path(),
                          QStringLiteral("--bind"),       address_,
                          QStringLiteral("--http-port"),  QStringLiteral("80"),

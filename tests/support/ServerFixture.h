@@ -46,7 +46,11 @@ public:
     QList<QJsonObject> JournalFor(const QString& script) const;
 
 private:
+    bool ReserveAddress(quint32 host);
+    void ReleaseAddress();
+
     Options options_;
+    int addressLock_ = -1;
     QTemporaryDir data_;
     std::unique_ptr<QProcess> process_;
     QString address_;

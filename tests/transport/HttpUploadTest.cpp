@@ -17,7 +17,16 @@ protected:
         PromptsDouble::Current().Clear();
         ASSERT_TRUE(dir_.isValid());
     }
+    // Starts a server with options and readies http_ to post to script there with one field.
+    bool Open(const QString& script, StandInServer::Options options = {}) {
+        server_ = StartServer(std::move(options));
+        http_.SetKeepResponse(true);
+        http_.AddFormField(QStringLiteral("loginid"), QByteArray("30"));
+        return server_ && http_.SetURL(server_->BaseUrl() + script) == 1 && http_.OpenInternetSession() == 1;
+    }
     QTemporaryDir dir_;
+    std::unique_ptr<StandInServer> server_;
+    CHttp http_;
 };
 
 // The boundary the desk announced, taken from the journal's content type.
@@ -27,70 +36,49 @@ QByteArray BoundaryOf(const QJsonObject& entry) {
     return type.startsWith(prefix) ? type.mid(prefix.size()).toLatin1() : QByteArray();
 }
 
-TEST_F(HttpUpload, FieldsOnlyPostProbesFirstThenSendsTheExactBody) {
-    auto server = StartServer();
-    ASSERT_TRUE(server);
-    NotificationRecorder recorder;
-    CHttp http;
-    http.SetNotificationWindow(&recorder);
-    http.ClearFormFields();
-    http.SetKeepResponse(true);
-    http.SetURL(server->BaseUrl() + QStringLiteral("qm_cp_add.php"));
-    http.AddFormField(QStringLiteral("loginid"), QByteArray("30"));
-    http.AddFormField(QStringLiteral("cps"), QStringLiteral("Referring Physician~Room~"));
-    ASSERT_EQ(http.OpenInternetSession(), 1);
-    ASSERT_EQ(http.UploadFile(), 1) << http.GetErrorText().toStdString();
-    EXPECT_EQ(http.GetResponse(), QStringLiteral("~"));
+// The body the server received has the announced length, and that length is expected.
+void ExpectBodyLength(const QJsonObject& upload, qint64 expected) {
+    EXPECT_EQ(upload.value(QStringLiteral("body_size")).toInteger(), expected);
+    EXPECT_EQ(upload.value(QStringLiteral("content_length")).toString(), QString::number(expected));
+}
 
-    const auto entries = server->JournalFor(QStringLiteral("qm_cp_add.php"));
+TEST_F(HttpUpload, FieldsOnlyPostProbesFirstThenSendsTheExactBody) {
+    NotificationRecorder recorder;
+    http_.SetNotificationWindow(&recorder);
+    ASSERT_TRUE(Open(QStringLiteral("qm_cp_add.php")));
+    http_.AddFormField(QStringLiteral("cps"), QStringLiteral("Referring Physician~Room~"));
+    ASSERT_EQ(http_.UploadFile(), 1) << http_.GetErrorText().toStdString();
+    EXPECT_EQ(http_.GetResponse(), QStringLiteral("~"));
+
+    const auto entries = server_->JournalFor(QStringLiteral("qm_cp_add.php"));
     ASSERT_EQ(entries.size(), 2);
-    const QJsonObject& probe = entries.at(0);
-    EXPECT_EQ(probe.value(QStringLiteral("method")).toString(), QStringLiteral("POST"));
-    EXPECT_EQ(probe.value(QStringLiteral("body_size")).toInt(), 0);
+    EXPECT_EQ(entries.at(0).value(QStringLiteral("method")).toString(), QStringLiteral("POST"));
+    EXPECT_EQ(entries.at(0).value(QStringLiteral("body_size")).toInt(), 0);
 
     const QJsonObject& upload = entries.at(1);
     const QByteArray boundary = BoundaryOf(upload);
     ASSERT_EQ(boundary.size(), 36) << upload.value(QStringLiteral("content_type")).toString().toStdString();
-    EXPECT_EQ(FieldNames(upload), (QStringList{QStringLiteral("loginid"), QStringLiteral("cps")}));
-    EXPECT_EQ(FieldValue(upload, QStringLiteral("cps")), QStringLiteral("Referring Physician~Room~"));
+    EXPECT_EQ(Fields(upload),
+              (QStringList{QStringLiteral("loginid=30"), QStringLiteral("cps=Referring Physician~Room~")}));
     EXPECT_TRUE(upload.value(QStringLiteral("files")).toArray().isEmpty());
     const QByteArray expected =
         Multipart::BuildFieldParts(boundary, {{"loginid", "30"}, {"cps", "Referring Physician~Room~"}}) +
         Multipart::Tail();
-    EXPECT_EQ(upload.value(QStringLiteral("body_size")).toInt(), expected.size());
-    EXPECT_EQ(upload.value(QStringLiteral("content_length")).toString(), QString::number(expected.size()));
-
-    bool starting = false;
-    qint64 announced = -1;
-    for (const auto& n : recorder.Drain()) {
-        starting = starting || (n.code == MSG_PROGRESS && n.value == PROGRESS_UPLOAD_STARTING);
-        if (n.code == MSG_PROGRESS && n.value == PROGRESS_TOTAL_SIZE) {
-            announced = n.data;
-        }
-    }
-    EXPECT_TRUE(starting);
-    EXPECT_EQ(announced, expected.size());
+    ExpectBodyLength(upload, expected.size());
+    EXPECT_TRUE(recorder.Saw(MSG_PROGRESS, PROGRESS_UPLOAD_STARTING));
+    EXPECT_EQ(recorder.Announced(), expected.size());
 }
 
 TEST_F(HttpUpload, FilePartCarriesTheFullPathAndTheWholeFile) {
-    auto server = StartServer();
-    ASSERT_TRUE(server);
     const QString document = dir_.filePath(QStringLiteral("R260001.doc"));
     ASSERT_TRUE(WriteAll(document, BigFileBytes(30000)));
     const QString zip = ZipPathFor(document);
     ASSERT_EQ(BasicZip(document, zip), 1);
+    http_.SetLocalFile(zip);
+    ASSERT_TRUE(Open(QStringLiteral("qm_cp_add.php")));
+    ASSERT_EQ(http_.UploadFile(), 1) << http_.GetErrorText().toStdString();
 
-    CHttp http;
-    http.ClearFormFields();
-    http.SetLocalFile(zip);
-    http.SetKeepResponse(true);
-    http.SetURL(server->BaseUrl() + QStringLiteral("qm_cp_add.php"));
-    http.AddFormField(QStringLiteral("loginid"), QByteArray("30"));
-    http.AddFormField(QStringLiteral("cps"), QStringLiteral("Room~"));
-    ASSERT_EQ(http.OpenInternetSession(), 1);
-    ASSERT_EQ(http.UploadFile(), 1) << http.GetErrorText().toStdString();
-
-    const auto entries = server->JournalFor(QStringLiteral("qm_cp_add.php"));
+    const auto entries = server_->JournalFor(QStringLiteral("qm_cp_add.php"));
     ASSERT_EQ(entries.size(), 2);
     const QJsonObject& upload = entries.at(1);
     const QJsonArray files = upload.value(QStringLiteral("files")).toArray();
@@ -102,85 +90,58 @@ TEST_F(HttpUpload, FilePartCarriesTheFullPathAndTheWholeFile) {
     EXPECT_EQ(file.value(QStringLiteral("size")).toInteger(), zipSize);
     EXPECT_EQ(file.value(QStringLiteral("entries")).toArray(), QJsonArray{QStringLiteral("R260001.doc")});
     const QByteArray boundary = BoundaryOf(upload);
-    const qint64 expected =
-        Multipart::BuildFilePart(boundary, zip.toUtf8()).size() + zipSize +
-        Multipart::BuildFieldParts(boundary, {{"loginid", "30"}, {"cps", "Room~"}}).size() +
-        Multipart::Tail().size();
-    EXPECT_EQ(upload.value(QStringLiteral("body_size")).toInteger(), expected);
-    EXPECT_EQ(upload.value(QStringLiteral("content_length")).toString(), QString::number(expected));
+    ExpectBodyLength(upload, Multipart::BuildFilePart(boundary, zip.toUtf8()).size() + zipSize +
+                                 Multipart::BuildFieldParts(boundary, {{"loginid", "30"}}).size() +
+                                 Multipart::Tail().size());
     EXPECT_EQ(ReadAll(document), BigFileBytes(30000)); // the file on disk is never changed
 }
 
 TEST_F(HttpUpload, LargeFileStreamsWithTheAnnouncedLengthOverTls) {
-    auto server = StartServer();
-    ASSERT_TRUE(server);
     const QString path = dir_.filePath(QStringLiteral("large.bin"));
     ASSERT_TRUE(WriteAll(path, BigFileBytes(3 * 1024 * 1024 + 17)));
-    CHttp http;
-    http.SetLocalFile(path);
-    http.SetKeepResponse(true);
-    http.SetURL(server->BaseUrl() + QStringLiteral("upload-sink"));
-    http.AddFormField(QStringLiteral("a"), QStringLiteral("1"));
-    http.SetSecure(true);
-    ASSERT_EQ(http.OpenInternetSession(), 1);
-    ASSERT_EQ(http.UploadFile(), 1) << http.GetErrorText().toStdString();
-    const auto entries = server->JournalFor(QStringLiteral("upload-sink"));
+    http_.SetLocalFile(path);
+    http_.SetSecure(true);
+    ASSERT_TRUE(Open(QStringLiteral("upload-sink")));
+    ASSERT_EQ(http_.UploadFile(), 1) << http_.GetErrorText().toStdString();
+    const auto entries = server_->JournalFor(QStringLiteral("upload-sink"));
     ASSERT_EQ(entries.size(), 2);
     const qint64 sent = entries.at(1).value(QStringLiteral("body_size")).toInteger();
     EXPECT_GT(sent, 3 * 1024 * 1024 + 17);
-    EXPECT_EQ(entries.at(1).value(QStringLiteral("content_length")).toString(), QString::number(sent));
-    EXPECT_EQ(http.GetResponse(), QStringLiteral("~") + QString::number(sent));
+    ExpectBodyLength(entries.at(1), sent);
+    EXPECT_EQ(http_.GetResponse(), QStringLiteral("~") + QString::number(sent));
 }
 
 TEST_F(HttpUpload, ProbeRefusedMeansNoBodyIsSent) {
-    StandInServer::Options options;
-    options.fault = QStringLiteral("status500");
-    auto server = StartServer(options);
-    ASSERT_TRUE(server);
-    CHttp http;
-    http.SetKeepResponse(true);
-    http.SetURL(server->BaseUrl() + QStringLiteral("qm_cp_add.php"));
-    http.AddFormField(QStringLiteral("loginid"), QByteArray("30"));
-    ASSERT_EQ(http.OpenInternetSession(), 1);
-    EXPECT_EQ(http.UploadFile(), 0);
-    const auto entries = server->JournalFor(QStringLiteral("qm_cp_add.php"));
+    StandInServer::Options refusing;
+    refusing.fault = QStringLiteral("status500");
+    ASSERT_TRUE(Open(QStringLiteral("qm_cp_add.php"), refusing));
+    EXPECT_EQ(http_.UploadFile(), 0);
+    EXPECT_TRUE(http_.GetErrorText().contains(QStringLiteral("status code =500")));
+    EXPECT_TRUE(TodayLog().contains(QStringLiteral("Error in HandleAuthentication in _UploadFile,0")));
+    const auto entries = server_->JournalFor(QStringLiteral("qm_cp_add.php"));
     ASSERT_EQ(entries.size(), 1);
     EXPECT_EQ(entries.at(0).value(QStringLiteral("body_size")).toInt(), 0);
-    EXPECT_TRUE(TodayLog().contains(QStringLiteral("Error in HandleAuthentication in _UploadFile,0")));
-    EXPECT_TRUE(http.GetErrorText().contains(QStringLiteral("status code =500")));
 }
 
 TEST_F(HttpUpload, UnreadableFileFailsAfterTheProbe) {
-    auto server = StartServer();
-    ASSERT_TRUE(server);
     const QString missing = dir_.filePath(QStringLiteral("gone.zip"));
-    CHttp http;
-    http.SetLocalFile(missing);
-    http.SetKeepResponse(true);
-    http.SetURL(server->BaseUrl() + QStringLiteral("qm_cp_add.php"));
-    http.AddFormField(QStringLiteral("loginid"), QByteArray("30"));
-    ASSERT_EQ(http.OpenInternetSession(), 1);
-    EXPECT_EQ(http.UploadFile(), 0);
-    EXPECT_EQ(http.GetErrorText(),
+    http_.SetLocalFile(missing);
+    ASSERT_TRUE(Open(QStringLiteral("qm_cp_add.php")));
+    EXPECT_EQ(http_.UploadFile(), 0);
+    EXPECT_EQ(http_.GetErrorText(),
               QStringLiteral("Error reading the file:") + missing + QStringLiteral("error: 2"));
-    EXPECT_EQ(server->JournalFor(QStringLiteral("qm_cp_add.php")).size(), 1);
+    EXPECT_EQ(server_->JournalFor(QStringLiteral("qm_cp_add.php")).size(), 1);
 }
 
 TEST_F(HttpUpload, LoginOnTheProbeCarriesOverToTheBody) {
     StandInServer::Options options;
     options.requireAuth = QStringLiteral("desk:s3cret");
-    auto server = StartServer(options);
-    ASSERT_TRUE(server);
     PromptsDouble::Current().QueueCredentials(
         {Prompts::CredentialAnswer::Retry, {QStringLiteral("desk"), QStringLiteral("s3cret")}});
-    CHttp http;
-    http.SetKeepResponse(true);
-    http.SetURL(server->BaseUrl() + QStringLiteral("upload-sink"));
-    http.AddFormField(QStringLiteral("a"), QStringLiteral("1"));
-    ASSERT_EQ(http.OpenInternetSession(), 1);
-    ASSERT_EQ(http.UploadFile(), 1) << http.GetErrorText().toStdString();
-    EXPECT_TRUE(http.GetResponse().startsWith(QLatin1Char('~'))) << http.GetResponse().toStdString();
-    EXPECT_EQ(server->JournalFor(QStringLiteral("upload-sink")).size(), 3); // refused probe, probe, body
+    ASSERT_TRUE(Open(QStringLiteral("upload-sink"), options));
+    ASSERT_EQ(http_.UploadFile(), 1) << http_.GetErrorText().toStdString();
+    EXPECT_TRUE(http_.GetResponse().startsWith(QLatin1Char('~'))) << http_.GetResponse().toStdString();
+    EXPECT_EQ(server_->JournalFor(QStringLiteral("upload-sink")).size(), 3); // refused probe, probe, body
 }
 
 } // namespace

@@ -52,17 +52,16 @@ TEST_F(TransferJobs, FileListIsDownloadedUnpackedAndRecorded) {
     EXPECT_EQ(QStringLiteral("qm_download_filelist.php?") +
                   entries.first().value(QStringLiteral("query")).toString(),
               kListQuery);
-    const QString log = TodayLog();
-    EXPECT_TRUE(log.contains(QStringLiteral("DownloadFileList: Unzip file name,FileList.txt LastError")));
-    EXPECT_TRUE(log.contains(QStringLiteral("File list zip,") + temp_ + QStringLiteral("ZipFile, deleted")));
-    EXPECT_TRUE(log.contains(QStringLiteral("DownloadFileList: Internet session closed")));
+    EXPECT_EQ(
+        Missing(TodayLog(), {QStringLiteral("DownloadFileList: Unzip file name,FileList.txt LastError"),
+                             QStringLiteral("File list zip,") + temp_ + QStringLiteral("ZipFile, deleted"),
+                             QStringLiteral("DownloadFileList: Internet session closed")}),
+        QStringList());
     EXPECT_TRUE(PromptsDouble::Current().Shown().isEmpty());
 }
 
 TEST_F(TransferJobs, StarredAnswerIsShownWithoutStarsAndNothingIsUnpacked) {
-    StandInServer::Options options;
-    options.fault = QStringLiteral("asterisk");
-    auto server = StartServer(options);
+    auto server = StartServer(QStringLiteral("asterisk"));
     ASSERT_TRUE(server);
     Session().SetLastFileListName(QStringLiteral("/earlier/FileList.txt"));
     EXPECT_TRUE(RunFileList(*server).isEmpty());
@@ -74,43 +73,38 @@ TEST_F(TransferJobs, StarredAnswerIsShownWithoutStarsAndNothingIsUnpacked) {
     EXPECT_TRUE(ReadAll(temp_ + QStringLiteral("ZipFile")).startsWith("*The report service is busy."));
 }
 
-TEST_F(TransferJobs, ArchiveEntryEscapingTheFolderIsRefused) {
-    StandInServer::Options options;
-    options.fault = QStringLiteral("zip-slip");
-    auto server = StartServer(options);
-    ASSERT_TRUE(server);
-    EXPECT_TRUE(RunFileList(*server).isEmpty());
+TEST_F(TransferJobs, FailuresCloseTheDialogWithoutAResult) {
+    const struct {
+        const char* fault; // "stopped": no server listening
+        int mode;
+        const char* logged;
+    } cases[] = {
+        {"zip-slip", CDlgPleaseWait::kDownloadFileList, "Unzip: entry refused, ../../escape.txt"},
+        {"bad-zip", CDlgPleaseWait::kDownloadFileList, "DownloadFileList: Unzip file name, LastError"},
+        {"stopped", CDlgPleaseWait::kDownloadFileList,
+         "Failed in call to HttpSendRequest  in HandleAuthentication,7"},
+        {"", 2, ""}, // another mode runs no job at all
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fault);
+        Session().Reset();
+        const LogMark mark;
+        const QString fault = QString::fromLatin1(c.fault);
+        auto server = StartServer(fault == QStringLiteral("stopped") ? QString() : fault);
+        ASSERT_TRUE(server);
+        if (fault == QStringLiteral("stopped")) {
+            server->Stop();
+        }
+        EXPECT_TRUE(RunFileList(*server, c.mode).isEmpty());
+        EXPECT_TRUE(Session().LastFileListName().isEmpty());
+        EXPECT_TRUE(mark.Text().contains(QString::fromLatin1(c.logged)));
+        if (c.mode != CDlgPleaseWait::kDownloadFileList) {
+            EXPECT_TRUE(server->Journal().isEmpty());
+        }
+    }
     // "../../escape.txt" from TempFolder would land beside the profile folder.
     EXPECT_FALSE(QFileInfo::exists(QDir::cleanPath(temp_ + QStringLiteral("../../escape.txt"))));
     EXPECT_FALSE(QFileInfo::exists(QDir::cleanPath(temp_ + QStringLiteral("../escape.txt"))));
-    EXPECT_TRUE(TodayLog().contains(QStringLiteral("Unzip: entry refused, ../../escape.txt")));
-    EXPECT_TRUE(Session().LastFileListName().isEmpty());
-}
-
-TEST_F(TransferJobs, BrokenArchiveLeavesNoResult) {
-    StandInServer::Options options;
-    options.fault = QStringLiteral("bad-zip");
-    auto server = StartServer(options);
-    ASSERT_TRUE(server);
-    EXPECT_TRUE(RunFileList(*server).isEmpty());
-    EXPECT_TRUE(Session().LastFileListName().isEmpty());
-    EXPECT_TRUE(TodayLog().contains(QStringLiteral("DownloadFileList: Unzip file name, LastError")));
-}
-
-TEST_F(TransferJobs, DialogClosesWhenTheServerCannotBeReached) {
-    auto server = StartServer();
-    ASSERT_TRUE(server);
-    server->Stop();
-    EXPECT_TRUE(RunFileList(*server).isEmpty());
-    EXPECT_TRUE(
-        TodayLog().contains(QStringLiteral("Failed in call to HttpSendRequest  in HandleAuthentication,7")));
-}
-
-TEST_F(TransferJobs, OtherModesRunNoJob) {
-    auto server = StartServer();
-    ASSERT_TRUE(server);
-    EXPECT_TRUE(RunFileList(*server, 2).isEmpty());
-    EXPECT_TRUE(server->Journal().isEmpty());
 }
 
 TEST(PleaseWaitDialog, HasOnlyItsTextAndNoWayToCloseIt) {

@@ -12,9 +12,21 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 QString TodayLog() {
     return QString::fromLocal8Bit(ReadAll(CUtility().ProfileFolder() + QStringLiteral("Log/") +
                                           ActivityLog::FileNameFor(QDate::currentDate())));
+}
+
+QStringList Missing(const QString& log, const QStringList& lines) {
+    QStringList missing;
+    for (const QString& line : lines) {
+        if (!log.contains(line)) {
+            missing.append(line);
+        }
+    }
+    return missing;
 }
 
 QByteArray ReadAll(const QString& path) {
@@ -37,6 +49,12 @@ std::unique_ptr<StandInServer> StartServer(StandInServer::Options options) {
     return server;
 }
 
+std::unique_ptr<StandInServer> StartServer(const QString& fault) {
+    StandInServer::Options options;
+    options.fault = fault;
+    return StartServer(options);
+}
+
 QByteArray BigFileBytes(int size) {
     QByteArray bytes(size, '\0');
     for (int i = 0; i < size; ++i) {
@@ -45,21 +63,21 @@ QByteArray BigFileBytes(int size) {
     return bytes;
 }
 
-QStringList FieldNames(const QJsonObject& entry) {
-    QStringList names;
+QStringList Fields(const QJsonObject& entry) {
+    QStringList fields;
     for (const QJsonValue& field : entry.value(QStringLiteral("fields")).toArray()) {
-        names.append(field.toObject().value(QStringLiteral("name")).toString());
+        fields.append(field.toObject().value(QStringLiteral("name")).toString() + QLatin1Char('=') +
+                      field.toObject().value(QStringLiteral("value")).toString());
     }
-    return names;
+    return fields;
 }
 
-QString FieldValue(const QJsonObject& entry, const QString& name) {
-    for (const QJsonValue& field : entry.value(QStringLiteral("fields")).toArray()) {
-        if (field.toObject().value(QStringLiteral("name")).toString() == name) {
-            return field.toObject().value(QStringLiteral("value")).toString();
-        }
+QStringList Queries(const StandInServer& server, const QString& script) {
+    QStringList queries;
+    for (const QJsonObject& e : server.JournalFor(script)) {
+        queries.append(e.value(QStringLiteral("query")).toString());
     }
-    return QStringLiteral("<absent>");
+    return queries;
 }
 
 bool NotificationRecorder::event(QEvent* e) {
@@ -73,4 +91,20 @@ bool NotificationRecorder::event(QEvent* e) {
 QList<NotificationRecorder::Seen> NotificationRecorder::Drain() {
     QCoreApplication::sendPostedEvents(this);
     return seen_;
+}
+
+bool NotificationRecorder::Saw(int code, qint64 value) {
+    const auto seen = Drain();
+    return std::any_of(seen.begin(), seen.end(),
+                       [&](const Seen& n) { return n.code == code && n.value == value; });
+}
+
+qint64 NotificationRecorder::Announced() {
+    qint64 announced = -1;
+    for (const Seen& n : Drain()) {
+        if (n.code == MSG_PROGRESS && n.value == PROGRESS_TOTAL_SIZE) {
+            announced = n.data;
+        }
+    }
+    return announced;
 }

@@ -8,6 +8,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -22,19 +23,24 @@ public:
 private:
     qsizetype start_;
 };
+// The lines log does not contain (compare with an empty list for a readable failure).
+QStringList Missing(const QString& log, const QStringList& lines);
+
 QByteArray ReadAll(const QString& path);
 // Writes bytes to path, creating the folders; false when it could not.
 bool WriteAll(const QString& path, const QByteArray& bytes);
 
 // Starts a stand-in server; null (and a recorded test failure) when it would not start.
 std::unique_ptr<StandInServer> StartServer(StandInServer::Options options = {});
+std::unique_ptr<StandInServer> StartServer(const QString& fault);
 
 // The bytes GET /bigfile?size=N serves.
 QByteArray BigFileBytes(int size);
 
-// The value of a journal entry's form field, and the names of its fields in order.
-QStringList FieldNames(const QJsonObject& entry);
-QString FieldValue(const QJsonObject& entry, const QString& name);
+// A journal entry's form fields as "name=value", in order.
+QStringList Fields(const QJsonObject& entry);
+// The raw queries the server received for script, in order.
+QStringList Queries(const StandInServer& server, const QString& script);
 
 // Collects the notifications CHttp posts to it.
 class NotificationRecorder final : public QObject {
@@ -50,6 +56,10 @@ public:
     bool event(QEvent* e) override;
     // Delivers what is queued for this object and answers everything seen so far.
     QList<Seen> Drain();
+    // Whether a notification with code and value arrived.
+    bool Saw(int code, qint64 value);
+    // The size the last MSG_PROGRESS/PROGRESS_TOTAL_SIZE announced, -1 without one.
+    qint64 Announced();
 
 private:
     QList<Seen> seen_;

@@ -28,6 +28,12 @@ struct ComboFixture {
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
     void MoveInsideTextArea() const { MovePointer(combo, combo->TextArea().center()); }
+    int PopupWidth() const {
+        combo->showPopup();
+        const int width = combo->view()->window()->width();
+        combo->hidePopup();
+        return width;
+    }
 };
 
 // A point on the entry that lies inside the (narrow) list; the entry's rectangle spans its text.
@@ -46,16 +52,12 @@ TEST(TooltipComboDropDown, WidthIsWidestTextPlusCharScrollBarAndFramesButNeverNa
     ASSERT_GT(expected, f.combo->width());
     EXPECT_EQ(f.combo->DropDownWidth(), expected);
 
-    f.combo->showPopup();
-    EXPECT_EQ(f.combo->view()->window()->width(), expected) << "not applied when dropping down";
-    f.combo->hidePopup();
+    EXPECT_EQ(f.PopupWidth(), expected) << "not applied when dropping down";
 
     f.combo->removeItem(1);
     f.combo->removeItem(1);
     EXPECT_EQ(f.combo->DropDownWidth(), f.combo->width());
-    f.combo->showPopup();
-    EXPECT_EQ(f.combo->view()->window()->width(), f.combo->width());
-    f.combo->hidePopup();
+    EXPECT_EQ(f.PopupWidth(), f.combo->width());
 }
 
 TEST(TooltipComboTip, TooWideCurrentTextShowsInATooltipShortTextDoesNot) {

@@ -1,7 +1,6 @@
 #include "reportlist/core/FileListFormat.h"
-#include "tests/reportlist/core/QtPrinters.h"
+#include "tests/reportlist/core/ListTestSupport.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -9,27 +8,22 @@
 
 namespace {
 
-ParsedFileList Parse(const QByteArray& text, bool pending = false) {
-    QBuffer buffer;
-    buffer.setData(text);
-    buffer.open(QIODevice::ReadOnly);
-    return ParseFileList(buffer, pending);
+// Each record as "label|value,value,...".
+QStringList Rows(const ParsedFileList& list) {
+    QStringList rows;
+    for (const ReportRecord& record : list.records) {
+        rows.append(record.label + QLatin1Char('|') + record.values.join(QLatin1Char(',')));
+    }
+    return rows;
 }
 
-QStringList Captions(const ParsedFileList& list) {
-    QStringList captions;
+// Each data column as "caption:width".
+QStringList Columns(const ParsedFileList& list) {
+    QStringList columns;
     for (const FileListColumn& column : list.dataColumns) {
-        captions.append(column.caption);
+        columns.append(column.caption + QLatin1Char(':') + QString::number(column.width));
     }
-    return captions;
-}
-
-QList<int> Widths(const ParsedFileList& list) {
-    QList<int> widths;
-    for (const FileListColumn& column : list.dataColumns) {
-        widths.append(column.width);
-    }
-    return widths;
+    return columns;
 }
 
 const QByteArray kFirstLine = "Privileges~110011|Owner~12|Activity Indicator~10001|Filename~R1|FirstName~F1";
@@ -40,17 +34,15 @@ TEST(FileListFormat, TranscribedFirstRecordBuildsColumnsRowDotsAndLists) {
     const ParsedFileList list = Parse(kFirstLine + "\n");
     EXPECT_TRUE(list.fileFound);
     EXPECT_TRUE(list.hasRecords);
-    EXPECT_EQ(Captions(list), QStringList({"Filename", "First Name"}));
-    EXPECT_EQ(Widths(list), QList<int>({100, 80}));
+    EXPECT_EQ(Columns(list), QStringList({"Filename:100", "First Name:80"}));
     EXPECT_EQ(list.columnKeys, QStringList({"Filename", "FirstName"}));
+    EXPECT_EQ(Rows(list), QStringList({"  1 |R1,F1"}));
     ASSERT_EQ(list.records.size(), 1);
     const ReportRecord& row = list.records[0];
-    EXPECT_EQ(row.label, "  1 ");
     EXPECT_EQ(row.accessFlags, "110011");
     EXPECT_EQ(row.esignOwner, "12");
     EXPECT_EQ(row.activityFlags, "10001");
     EXPECT_EQ(row.statusDots, 0b10001) << "dots in the Opened and E-Signed columns only";
-    EXPECT_EQ(row.values, QStringList({"R1", "F1"}));
     EXPECT_EQ(list.esignedDocuments, QStringList({"R1"}));
 }
 
@@ -59,11 +51,9 @@ TEST(FileListFormat, PendingShowsOnlyPositionsThreeAndFourAt400Pixels) {
                                           "Privileges~1|Owner~2|Activity Indicator~00000|Filename~R2|"
                                           "FirstName~F2|LastName~L2|MRN~78\n",
                                       true);
-    EXPECT_EQ(Captions(list), QStringList({"Filename", "First Name"}));
-    EXPECT_EQ(Widths(list), QList<int>({400, 400}));
+    EXPECT_EQ(Columns(list), QStringList({"Filename:400", "First Name:400"}));
     EXPECT_EQ(list.columnKeys, QStringList({"Filename", "FirstName"}));
-    ASSERT_EQ(list.records.size(), 2);
-    EXPECT_EQ(list.records[1].values, QStringList({"R2", "F2"})) << "later positions have no column";
+    EXPECT_EQ(Rows(list), QStringList({"  1 |R1,F1", "  2 |R2,F2"})) << "later positions have no column";
 }
 
 TEST(FileListFormat, ColumnWidthsFollowTheCaptionRules) {
@@ -77,9 +67,8 @@ TEST(FileListFormat, ColumnWidthsFollowTheCaptionRules) {
     const ParsedFileList list =
         Parse("Privileges~1|Owner~2|Activity Indicator~0|Filename~R|MRN~5|DateOfBirth~x|"
               "Location~North|CCDoctorName1~Dr B\n");
-    EXPECT_EQ(Captions(list),
-              QStringList({"Filename", "MRN", "Date of Birth", "Office Location", "CC Doctor Name 2"}));
-    EXPECT_EQ(Widths(list), QList<int>({100, 48, 104, 120, 128}));
+    EXPECT_EQ(Columns(list), QStringList({"Filename:100", "MRN:48", "Date of Birth:104",
+                                          "Office Location:120", "CC Doctor Name 2:128"}));
 }
 
 TEST(FileListFormat, CaptionsMapKnownKeysWithoutRegardToCase) {
@@ -110,7 +99,7 @@ TEST(FileListFormat, FieldsWithoutKeyOrTildeAreSkippedAndDoNotCountAsPositions) 
 TEST(FileListFormat, OnlyTheFirstKeyLosesItsLeadingBlank) {
     const ParsedFileList list =
         Parse("  Privileges~1 |Owner~2|Activity Indicator~0|Filename~R| FirstName~F|LastName ~L\n");
-    EXPECT_EQ(Captions(list), QStringList({"Filename", " FirstName", "LastName "}));
+    EXPECT_EQ(Columns(list), QStringList({"Filename:100", " FirstName:80", "LastName :72"}));
     EXPECT_EQ(list.columnKeys, QStringList({"Filename", " FirstName", "LastName "}));
     ASSERT_EQ(list.records.size(), 1);
     EXPECT_EQ(list.records[0].accessFlags, "1") << "the first field is trimmed at both ends";
@@ -118,50 +107,56 @@ TEST(FileListFormat, OnlyTheFirstKeyLosesItsLeadingBlank) {
     EXPECT_EQ(SplitRecordFields("A~1 | B~2 ").at(1).second, "2 ");
 }
 
-TEST(FileListFormat, EmptyLineEndsTheListAndCarriageReturnsAreDropped) {
-    const QByteArray text =
-        kFirstLine + "\r\n" + "Privileges~1|Owner~2|Activity Indicator~01000|Filename~R2|FirstName~F2\r\n" +
-        "Privileges~1|Owner~3|Activity Indicator~00000|Filename~R3|FirstName~F3\r\n" + "\r\n" +
-        "Privileges~1|Owner~4|Activity Indicator~00001|Filename~R4|FirstName~F4\n";
-    const ParsedFileList list = Parse(text);
-    ASSERT_EQ(list.records.size(), 3);
-    EXPECT_EQ(list.records[2].label, "  3 ");
-    EXPECT_EQ(list.records[2].values, QStringList({"R3", "F3"}))
-        << "no carriage return left in the last value";
-    EXPECT_EQ(list.esignedDocuments, QStringList({"R1"})) << "R4 comes after the empty line";
+TEST(FileListFormat, RecordEdgeCases) {
+    const QByteArray r2 = "Privileges~1|Owner~2|Activity Indicator~01000|Filename~R2|FirstName~F2";
+    const QByteArray r3 = "Privileges~1|Owner~3|Activity Indicator~00000|Filename~R3|FirstName~F3";
+    const QByteArray signed4 = "Privileges~1|Owner~4|Activity Indicator~00001|Filename~R4|FirstName~F4";
+    const struct {
+        const char* what;
+        QByteArray text;
+        QStringList rows;
+        QStringList esigned;
+    } cases[] = {
+        {"an empty line ends the list; carriage returns are dropped",
+         kFirstLine + "\r\n" + r2 + "\r\n" + r3 + "\r\n\r\n" + signed4 + "\n",
+         {"  1 |R1,F1", "  2 |R2,F2", "  3 |R3,F3"},
+         {"R1"}},
+        {"a first field of blanks gives no row and the numbers stay consecutive",
+         kFirstLine + "\n   |Privileges~1|Owner~2|Activity Indicator~00001|Filename~RX\n" + r3 + "\n",
+         {"  1 |R1,F1", "  2 |R3,F3"},
+         {"R1"}},
+        {"short records leave the missing columns empty",
+         kFirstLine + "|LastName~L1\nPrivileges~1|Owner~2|Activity Indicator~0|Filename~R2\n",
+         {"  1 |R1,F1,L1", "  2 |R2,,"},
+         {"R1"}},
+        {"a first line of blanks builds no data columns, so no values are kept",
+         "   \n" + kFirstLine + "\n",
+         {"  1 |"},
+         {"R1"}},
+        {"zero flags give no signed document", r3 + "\n", {"  1 |R3,F3"}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ParsedFileList list = Parse(c.text);
+        EXPECT_TRUE(list.hasRecords);
+        EXPECT_EQ(Rows(list), c.rows);
+        EXPECT_EQ(list.esignedDocuments, c.esigned);
+    }
+    const ParsedFileList blankFirst = Parse(cases[3].text);
+    EXPECT_TRUE(blankFirst.dataColumns.isEmpty());
+    EXPECT_EQ(blankFirst.records.value(0).activityFlags, "10001");
+    EXPECT_EQ(Parse(cases[0].text).records.value(1).statusDots, 1 << 1) << "bit n is flag n";
 }
 
-TEST(FileListFormat, ZeroActivityFlagsGiveNoDotsAndNoSignedDocument) {
-    const ParsedFileList list = Parse("Privileges~1|Owner~2|Activity Indicator~00000|Filename~R1\n");
-    ASSERT_EQ(list.records.size(), 1);
-    EXPECT_EQ(list.records[0].statusDots, 0);
-    EXPECT_TRUE(list.esignedDocuments.isEmpty());
-}
-
-TEST(FileListFormat, FirstFieldOfBlanksGivesNoRowAndNumbersStayConsecutive) {
+TEST(FileListFormat, OverlongLineIsCutAndItsRestDoesNotBecomeARow) {
+    const QByteArray padding(FileListLimits::kMaxLineBytes + 5000, 'x');
     const ParsedFileList list =
-        Parse(kFirstLine + "\n" + "   |Privileges~1|Owner~2|Activity Indicator~00001|Filename~RX\n" +
-              "Privileges~1|Owner~3|Activity Indicator~00000|Filename~R2|FirstName~F2\n");
+        Parse(kFirstLine + "|Pad~" + padding + "|Tail~T1\n" +
+              "Privileges~1|Owner~3|Activity Indicator~00001|Filename~R2|FirstName~F2\n");
     ASSERT_EQ(list.records.size(), 2);
-    EXPECT_EQ(list.records[1].label, "  2 ");
-    EXPECT_EQ(list.records[1].values.first(), "R2");
-    EXPECT_EQ(list.esignedDocuments, QStringList({"R1"}));
-}
-
-TEST(FileListFormat, FirstLineOfBlanksCountsAsRecordsButBuildsNoDataColumns) {
-    const ParsedFileList list = Parse("   \n" + kFirstLine + "\n");
-    EXPECT_TRUE(list.hasRecords);
-    EXPECT_TRUE(list.dataColumns.isEmpty());
-    ASSERT_EQ(list.records.size(), 1);
-    EXPECT_TRUE(list.records[0].values.isEmpty()) << "values without a column are not kept";
-    EXPECT_EQ(list.records[0].activityFlags, "10001");
-}
-
-TEST(FileListFormat, ShortRecordsLeaveMissingColumnsEmpty) {
-    const ParsedFileList list =
-        Parse(kFirstLine + "|LastName~L1\nPrivileges~1|Owner~2|Activity Indicator~0|Filename~R2\n");
-    ASSERT_EQ(list.records.size(), 2);
-    EXPECT_EQ(list.records[1].values, QStringList({"R2", "", ""}));
+    EXPECT_EQ(Rows(list).at(1), "  2 |R2,F2,") << "the cut-off Tail field makes no column";
+    EXPECT_EQ(list.esignedDocuments, QStringList({"R1", "R2"}));
+    EXPECT_LT(list.records[0].values.value(2).size(), FileListLimits::kMaxLineBytes);
 }
 
 TEST(FileListFormat, EmptyAndMissingFiles) {
@@ -186,25 +181,12 @@ TEST(FileListFormat, EmptyAndMissingFiles) {
     EXPECT_EQ(read.records[0].values, QStringList({"R1", "F1"}));
 }
 
-TEST(FileListFormat, OverlongLineIsCutAndItsRestDoesNotBecomeARow) {
-    const QByteArray padding(FileListLimits::kMaxLineBytes + 5000, 'x');
-    const QByteArray text = kFirstLine + "|Pad~" + padding + "|Tail~T1\n" +
-                            "Privileges~1|Owner~3|Activity Indicator~00001|Filename~R2|FirstName~F2\n";
-    const ParsedFileList list = Parse(text);
-    ASSERT_EQ(list.records.size(), 2);
-    EXPECT_EQ(list.records[1].label, "  2 ");
-    EXPECT_EQ(list.records[1].values.mid(0, 2), QStringList({"R2", "F2"}));
-    EXPECT_EQ(list.esignedDocuments, QStringList({"R1", "R2"}));
-    EXPECT_LT(list.records[0].values.value(2).size(), FileListLimits::kMaxLineBytes);
-}
-
 TEST(FileListFormat, TextIsUtf8WithWesternFallback) {
-    const ParsedFileList utf8 = Parse(kFirstLine.left(kFirstLine.size() - 2) + "Jos\xc3\xa9\n");
-    ASSERT_EQ(utf8.records.size(), 1);
-    EXPECT_EQ(utf8.records[0].values.at(1), QString::fromUtf8("Jos\xc3\xa9"));
-    const ParsedFileList latin = Parse(kFirstLine.left(kFirstLine.size() - 2) + "Jos\xe9\n");
-    ASSERT_EQ(latin.records.size(), 1);
-    EXPECT_EQ(latin.records[0].values.at(1), QString::fromUtf8("Jos\xc3\xa9"));
+    for (const QByteArray& name : {QByteArray("Jos\xc3\xa9"), QByteArray("Jos\xe9")}) {
+        const ParsedFileList list = Parse(kFirstLine.left(kFirstLine.size() - 2) + name + "\n");
+        EXPECT_EQ(Rows(list), QStringList{QString::fromUtf8("  1 |R1,Jos\xc3\xa9")})
+            << name.toHex().constData();
+    }
 }
 
 TEST(FileListFormat, RepeatedValuesAreSharedBetweenRows) {

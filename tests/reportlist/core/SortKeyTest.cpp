@@ -1,5 +1,5 @@
 #include "reportlist/core/SortKey.h"
-#include "tests/reportlist/core/QtPrinters.h"
+#include "tests/reportlist/core/ListTestSupport.h"
 
 #include <QDate>
 #include <QTime>

@@ -70,12 +70,6 @@ TEST_F(LayoutTest, NothingOverlapsAndTheListTakesTheRoomAtBothSizes) {
         EXPECT_GT(Button("ctl210")->geometry().top(), list.bottom());
         EXPECT_EQ(Button("ctl210")->geometry().top(), Button("ctl212")->geometry().top());
         EXPECT_LT(Button("ctl210")->geometry().left(), Button("ctl212")->geometry().left());
-
-        const QString folder = qEnvironmentVariable("VELMO_SCREENSHOT_DIR");
-        if (!folder.isEmpty()) {
-            EXPECT_TRUE(page_->grab().save(QDir(folder).filePath(
-                QStringLiteral("reportlist-%1x%2.png").arg(size.width()).arg(size.height()))));
-        }
     }
     // The background colour shows between the controls.
     const QImage image = page_->grab().toImage();
@@ -115,7 +109,7 @@ TEST_F(LayoutTest, TabVisitsTheControlsInOrderAndEachHasAName) {
     EXPECT_EQ(OwningControl(QApplication::focusWidget(), page_.get()), QStringLiteral("ctl211"));
 }
 
-TEST_F(CleanupTest, ClosingEmptiesTheWorkingFoldersButKeepsThem) {
+TEST_F(CleanupTest, ClosingEmptiesTheWorkingFoldersButKeepsThemAndRemovesTheCache) {
     Start();
     const QString temp = CUtility().TempFolder();
     CUtility().CreateFolderPath(temp + QStringLiteral("versionfiles/"));
@@ -128,8 +122,12 @@ TEST_F(CleanupTest, ClosingEmptiesTheWorkingFoldersButKeepsThem) {
     }
     QFile::setPermissions(files.first(), QFileDevice::ReadOwner); // read-only is no obstacle
     WriteFile(temp + QStringLiteral("nested/keep.txt"));
+    // The provider/location cache lives as long as the window.
     const QString cache = CUtility().ProfileFolder() + QStringLiteral("PhysicianLocationCombo.ini");
-    ASSERT_TRUE(QFile::exists(cache));
+    QFile cacheFile(cache);
+    ASSERT_TRUE(cacheFile.open(QIODevice::ReadOnly));
+    EXPECT_EQ(cacheFile.readAll(), kDemoCacheFile);
+    cacheFile.close();
 
     LogCapture log;
     page_.reset();

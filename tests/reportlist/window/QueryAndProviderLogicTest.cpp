@@ -4,6 +4,7 @@
 #include "reportlist/core/ProviderList.h"
 #include "reportlist/core/ReportQuery.h"
 #include "tests/reportlist/window/LogCapture.h"
+#include "tests/reportlist/window/WindowFixture.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -14,8 +15,6 @@ namespace {
 
 using PhysicianLocationCache::LocationBox;
 
-const QString kDemoLocations =
-    QStringLiteral("[12]3~North Clinic|4~South Clinic[15]3~North Clinic|5~East Office[18]5~East Office");
 const QStringList kDemoProviderItems{
     QStringLiteral("All Providers[All]"), QStringLiteral("Dr. Amelia Hart [12]"),
     QStringLiteral("Dr. Nina Kowalski [18]"), QStringLiteral("Dr. Rafael Ortiz [15]")};
@@ -116,9 +115,7 @@ TEST_F(CacheTest, FileHoldsOneSectionPerProviderWithAllLocationsFirst) {
     PhysicianLocationCache::WriteComboFile(kDemoLocations, path_);
     QFile file(path_);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), QByteArray("[12]\r\nAll=All Locations\r\n3=North Clinic\r\n4=South Clinic\r\n"
-                                         "[15]\r\nAll=All Locations\r\n3=North Clinic\r\n5=East Office\r\n"
-                                         "[18]\r\nAll=All Locations\r\n5=East Office\r\n"));
+    EXPECT_EQ(file.readAll(), kDemoCacheFile);
     const QString prefix = QStringLiteral("WritePhysicianLocationComboToFile: ");
     EXPECT_EQ(
         log.Messages(),
@@ -146,66 +143,47 @@ TEST_F(CacheTest, RewritingReplacesTheOldFileAndRepeatedProvidersShareASection) 
         QStringLiteral("WritePhysicianLocationComboToFile: Exception found in string, bad")));
 }
 
-TEST_F(CacheTest, OneProviderOffersItsLocationsWithAllLocationsSelected) {
-    LogCapture log;
-    const LocationBox box = For(kDemoLocations, QStringLiteral("Dr. Amelia Hart [12]"), kDemoProviderItems);
-    EXPECT_EQ(box.items,
-              (QStringList{QStringLiteral("All Locations [All]"), QStringLiteral("North Clinic [3]"),
-                           QStringLiteral("South Clinic [4]")}));
-    EXPECT_EQ(box.selected, 0);
+TEST_F(CacheTest, LocationBoxForEachProviderChoice) {
+    // Lists are written "a;b;c".
+    const QString demo = kDemoProviderItems.join(u';');
+    const QString nameless = "[12]3~North Clinic|7|4~South Clinic[15]5~East Office|6~West Wing";
+    const QString demoAll = "All Locations [All];North Clinic [3];South Clinic [4];East Office [5]";
+    const struct {
+        const char* what;
+        QString locations;
+        QString provider;
+        QString providerItems;
+        QString items;
+        int selected;
+    } cases[] = {
+        {"one provider: its locations, All Locations selected", kDemoLocations, "Dr. Amelia Hart [12]", demo,
+         "All Locations [All];North Clinic [3];South Clinic [4]", 0},
+        {"a single location stands alone", kDemoLocations, "Dr. Nina Kowalski [18]", "", "East Office [5]",
+         0},
+        {"no location leaves the box empty", "[12]3~North Clinic[20]", "Dr. New [20]", "", "", -1},
+        {"an unknown provider has no locations", kDemoLocations, "Dr. Unknown [99]", "", "", -1},
+        {"all providers list shared locations once", kDemoLocations, "All Providers[All]", demo, demoAll, 0},
+        {"a provider id of All counts as all providers", kDemoLocations, "Everyone [All] ", demo, demoAll, 0},
+        {"providers sharing their only location offer just that location",
+         "[1]3~North Clinic[2]3~North Clinic", "All Providers[All]", "All Providers[All];A [1];B [2]",
+         "North Clinic [3]", 0},
+        {"a location without a name ends its provider's locations", nameless, "Dr. Amelia Hart [12]", "",
+         "North Clinic [3]", 0},
+        {"but not the other providers' locations", nameless, "All Providers[All]",
+         "All Providers[All];Hart [12];Ortiz [15]", demoAll + ";West Wing [6]", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const LocationBox box = For(c.locations, c.provider, c.providerItems.split(u';', Qt::SkipEmptyParts));
+        EXPECT_EQ(box.items, c.items.split(u';', Qt::SkipEmptyParts));
+        EXPECT_EQ(box.selected, c.selected);
+    }
+    const LogCapture log;
+    For(kDemoLocations, QStringLiteral("Dr. Amelia Hart [12]"), kDemoProviderItems);
     EXPECT_EQ(log.Messages().mid(log.Messages().size() - 3),
               (QStringList{QStringLiteral("OnSelchangeComboPhysician: Name resolution..."),
                            QStringLiteral("OnSelchangeComboPhysician: Physician, Dr. Amelia Hart [12]"),
                            QStringLiteral("OnSelchangeComboPhysician: No of items, 3")}));
-}
-
-TEST_F(CacheTest, ASingleLocationStandsAloneAndNoLocationLeavesTheBoxEmpty) {
-    const LocationBox one = For(kDemoLocations, QStringLiteral("Dr. Nina Kowalski [18]"));
-    EXPECT_EQ(one.items, QStringList{QStringLiteral("East Office [5]")});
-    EXPECT_EQ(one.selected, 0);
-
-    const LocationBox none = For(QStringLiteral("[12]3~North Clinic[20]"), QStringLiteral("Dr. New [20]"));
-    EXPECT_TRUE(none.items.isEmpty());
-    EXPECT_EQ(none.selected, -1);
-
-    const LocationBox missing = For(kDemoLocations, QStringLiteral("Dr. Unknown [99]"));
-    EXPECT_TRUE(missing.items.isEmpty());
-}
-
-TEST_F(CacheTest, AllProvidersListsSharedLocationsOnce) {
-    const LocationBox box = For(kDemoLocations, QStringLiteral("All Providers[All]"), kDemoProviderItems);
-    EXPECT_EQ(box.items,
-              (QStringList{QStringLiteral("All Locations [All]"), QStringLiteral("North Clinic [3]"),
-                           QStringLiteral("South Clinic [4]"), QStringLiteral("East Office [5]")}));
-    EXPECT_EQ(box.selected, 0);
-
-    // A provider whose id is "All" counts as the all-providers choice.
-    const LocationBox alias = For(kDemoLocations, QStringLiteral("Everyone [All] "), kDemoProviderItems);
-    EXPECT_EQ(alias.items, box.items);
-}
-
-TEST_F(CacheTest, ProvidersSharingTheirOnlyLocationOfferJustThatLocation) {
-    // Two providers with one and the same location: "All Locations" plus one location, so
-    // only the location remains.
-    const LocationBox box =
-        For(QStringLiteral("[1]3~North Clinic[2]3~North Clinic"), QStringLiteral("All Providers[All]"),
-            {QStringLiteral("All Providers[All]"), QStringLiteral("A [1]"), QStringLiteral("B [2]")});
-    EXPECT_EQ(box.items, QStringList{QStringLiteral("North Clinic [3]")});
-    EXPECT_EQ(box.selected, 0);
-}
-
-TEST_F(CacheTest, LocationWithoutNameHidesLaterOnesOnlyForItsProvider) {
-    const QString locations =
-        QStringLiteral("[12]3~North Clinic|7|4~South Clinic[15]5~East Office|6~West Wing");
-    const LocationBox single = For(locations, QStringLiteral("Dr. Amelia Hart [12]"));
-    EXPECT_EQ(single.items, QStringList{QStringLiteral("North Clinic [3]")});
-
-    const LocationBox all = For(
-        locations, QStringLiteral("All Providers[All]"),
-        {QStringLiteral("All Providers[All]"), QStringLiteral("Hart [12]"), QStringLiteral("Ortiz [15]")});
-    EXPECT_EQ(all.items, (QStringList{QStringLiteral("All Locations [All]"),
-                                      QStringLiteral("North Clinic [3]"), QStringLiteral("South Clinic [4]"),
-                                      QStringLiteral("East Office [5]"), QStringLiteral("West Wing [6]")}));
 }
 
 TEST_F(CacheTest, OnlyEntriesThatFitTheSectionBufferAreOffered) {

@@ -118,14 +118,3 @@ TEST_F(QueryTest, FailedDownloadRestoresTheFiltersWithoutAMessage) {
     EXPECT_EQ(Date("ctl220")->date(), DefaultFrom());
     EXPECT_EQ(page.List()->Model()->rowCount(), rows);
 }
-
-TEST_F(QueryTest, AllProvidersAndAllLocationsAreSentAsAll) {
-    Start();
-    ChooseProvider(QStringLiteral("All Providers[All]"));
-    EXPECT_EQ(Box("ctl211")->currentText(), QStringLiteral("All Locations [All]"));
-    ClickGo();
-    EXPECT_TRUE(
-        ListQueries().last().startsWith(QStringLiteral("loginuserid=12&physicianid=All&locationid=All&")));
-    EXPECT_EQ(Session().QueryPhysicianId(), QStringLiteral("All"));
-    EXPECT_TRUE(WaitForNoResultCheck());
-}

@@ -1,5 +1,4 @@
 // What the window shows and asks the server for as it starts, per session.
-#include "host/core/CUtility.h"
 #include "tests/reportlist/window/LogCapture.h"
 #include "tests/reportlist/window/WindowFixture.h"
 
@@ -9,12 +8,6 @@ namespace {
 
 using StartupTest = WindowFixture;
 
-QString ExpectedQuery(const QString& provider, const QString& location, const QString& type) {
-    return QStringLiteral("loginuserid=12&physicianid=%1&locationid=%2&fromdate=%3&todate=%4&reporttype=%5")
-        .arg(provider, location, WindowFixture::Iso(WindowFixture::DefaultFrom()),
-             WindowFixture::Iso(QDate::currentDate()), type);
-}
-
 } // namespace
 
 TEST_F(StartupTest, DefaultSessionQueriesTheUsersOwnTranscribedReportsOfTheLastSixDays) {
@@ -22,7 +15,7 @@ TEST_F(StartupTest, DefaultSessionQueriesTheUsersOwnTranscribedReportsOfTheLastS
     CVelmoPropPage& page = Start();
 
     EXPECT_EQ(ListQueries(),
-              QStringList{ExpectedQuery(QStringLiteral("12"), QStringLiteral("All"), QStringLiteral("t"))});
+              QStringList{DefaultQuery(QStringLiteral("12"), QStringLiteral("All"), QStringLiteral("t"))});
     EXPECT_EQ(
         Items(Box("ctl209")),
         (QStringList{QStringLiteral("All Providers[All]"), QStringLiteral("Dr. Amelia Hart [12]"),
@@ -77,7 +70,7 @@ TEST_F(StartupTest, DefaultSessionQueriesTheUsersOwnTranscribedReportsOfTheLastS
         QStringLiteral("OnInitDialog: Previous date, ") + Iso(DefaultFrom()),
         QStringLiteral("OnButtonViewlist: Filelist download url, ") + server_.BaseUrl() +
             QStringLiteral("qm_download_filelist.php?") +
-            ExpectedQuery(QStringLiteral("12"), QStringLiteral("All"), QStringLiteral("t")),
+            DefaultQuery(QStringLiteral("12"), QStringLiteral("All"), QStringLiteral("t")),
     };
     qsizetype at = 0;
     for (const QString& expected : expectedOrder) {
@@ -88,24 +81,6 @@ TEST_F(StartupTest, DefaultSessionQueriesTheUsersOwnTranscribedReportsOfTheLastS
     const QString listFile = Session().LastFileListName();
     EXPECT_TRUE(messages.contains(QStringLiteral("File, ") + listFile + QStringLiteral(", deleted")));
     EXPECT_FALSE(QFile::exists(listFile));
-}
-
-TEST_F(StartupTest, DictationFlagStartsWithTheUsersPendingList) {
-    Session().SetFromDictationFlag(QStringLiteral("1"));
-    CVelmoPropPage& page = Start();
-
-    EXPECT_EQ(ListQueries(),
-              QStringList{ExpectedQuery(QStringLiteral("12"), QStringLiteral("All"), QStringLiteral("p"))});
-    EXPECT_EQ(Box("ctl262")->currentText(), QStringLiteral("Pending"));
-    EXPECT_EQ(Box("ctl209")->currentText(), QStringLiteral("Dr. Amelia Hart [12]"));
-    EXPECT_EQ(page.State().ReportTypeCode, QStringLiteral("p"));
-    ASSERT_GT(page.List()->Model()->rowCount(), 0);
-    // The pending list can be played and renamed, nothing else.
-    for (const char* id : {"ctl210", "ctl201", "ctl202", "ctl203", "ctl204", "ctl207", "ctl206"}) {
-        EXPECT_FALSE(Button(id)->isEnabled()) << id;
-    }
-    EXPECT_TRUE(Button("ctl208")->isEnabled());
-    EXPECT_TRUE(Button("ctl212")->isEnabled());
 }
 
 TEST_F(StartupTest, OneProviderSessionShowsOnlyThatProviderAndItsOnlyLocation) {
@@ -135,6 +110,7 @@ TEST_F(StartupTest, UserWhoIsNoProviderStartsWithAllProvidersAndTheirLocationsOn
     EXPECT_EQ(Box("ctl211")->currentText(), QStringLiteral("All Locations [All]"));
     EXPECT_TRUE(
         ListQueries().value(0).startsWith(QStringLiteral("loginuserid=90&physicianid=All&locationid=All&")));
+    EXPECT_EQ(Session().QueryPhysicianId(), QStringLiteral("All"));
 }
 
 TEST_F(StartupTest, LocationWithoutNameEndsItsProvidersLocations) {
@@ -147,22 +123,10 @@ TEST_F(StartupTest, LocationWithoutNameEndsItsProvidersLocations) {
     EXPECT_TRUE(ListQueries().value(0).contains(QStringLiteral("&physicianid=12&locationid=3&")));
 
     ChooseProvider(QStringLiteral("All Providers[All]"));
+    EXPECT_EQ(Box("ctl211")->currentText(), QStringLiteral("All Locations [All]"));
     EXPECT_EQ(Items(Box("ctl211")),
               (QStringList{QStringLiteral("All Locations [All]"), QStringLiteral("North Clinic [3]"),
                            QStringLiteral("South Clinic [4]"), QStringLiteral("East Office [5]")}));
     ChooseProvider(QStringLiteral("Dr. Rafael Ortiz [15]"));
     EXPECT_EQ(Items(Box("ctl211")), QStringList{QStringLiteral("East Office [5]")});
-}
-
-TEST_F(StartupTest, CacheFileLivesAsLongAsTheWindow) {
-    Start();
-    const QString cache = CUtility().ProfileFolder() + QStringLiteral("PhysicianLocationCombo.ini");
-    QFile file(cache);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), QByteArray("[12]\r\nAll=All Locations\r\n3=North Clinic\r\n4=South Clinic\r\n"
-                                         "[15]\r\nAll=All Locations\r\n3=North Clinic\r\n5=East Office\r\n"
-                                         "[18]\r\nAll=All Locations\r\n5=East Office\r\n"));
-    file.close();
-    page_.reset();
-    EXPECT_FALSE(QFile::exists(cache));
 }

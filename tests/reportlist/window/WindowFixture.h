@@ -18,12 +18,25 @@
 
 #include <memory>
 
+// The demo practice's locations per provider, and the cache file the window writes for them.
+inline const QString kDemoLocations =
+    QStringLiteral("[12]3~North Clinic|4~South Clinic[15]3~North Clinic|5~East Office[18]5~East Office");
+inline const QByteArray kDemoCacheFile = "[12]\r\nAll=All Locations\r\n3=North Clinic\r\n4=South Clinic\r\n"
+                                         "[15]\r\nAll=All Locations\r\n3=North Clinic\r\n5=East Office\r\n"
+                                         "[18]\r\nAll=All Locations\r\n5=East Office\r\n";
+
 // A report list window on a fresh session against its own stand-in server (demo practice).
 class WindowFixture : public ::testing::Test {
 public:
     static QString Iso(const QDate& d) { return d.toString(QStringLiteral("yyyy-MM-dd")); }
     // The default range: six days (518,400 s) back to today.
     static QDate DefaultFrom() { return QDateTime::currentDateTime().addSecs(-518400).date(); }
+    // The start-up request's query for user 12 over the default range.
+    static QString DefaultQuery(const QString& provider, const QString& location, const QString& type) {
+        return QStringLiteral(
+                   "loginuserid=12&physicianid=%1&locationid=%2&fromdate=%3&todate=%4&reporttype=%5")
+            .arg(provider, location, Iso(DefaultFrom()), Iso(QDate::currentDate()), type);
+    }
 
 protected:
     static constexpr int kWaitMs = 20000;
@@ -36,8 +49,7 @@ protected:
         Session().SetLoggedUserId(QStringLiteral("12"));
         Session().SetPhysicianList(
             QStringLiteral("12~Dr. Amelia Hart|15~Dr. Rafael Ortiz|18~Dr. Nina Kowalski"));
-        Session().SetLocationList(QStringLiteral(
-            "[12]3~North Clinic|4~South Clinic[15]3~North Clinic|5~East Office[18]5~East Office"));
+        Session().SetLocationList(kDemoLocations);
     }
 
     void TearDown() override { page_.reset(); }
