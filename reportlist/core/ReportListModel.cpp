@@ -280,31 +280,25 @@ QStringList& ReportListModel::EsignedDocumentsRef() {
     return esignedDocuments_;
 }
 
-QStringList ReportListModel::AccessFlags() const {
+QStringList ReportListModel::PerRow(QString ReportRecord::*field) const {
     QStringList list;
     list.reserve(rows_.size());
     for (const ReportRecord& record : rows_) {
-        list.append(record.accessFlags);
+        list.append(record.*field);
     }
     return list;
+}
+
+QStringList ReportListModel::AccessFlags() const {
+    return PerRow(&ReportRecord::accessFlags);
 }
 
 QStringList ReportListModel::EsignOwner() const {
-    QStringList list;
-    list.reserve(rows_.size());
-    for (const ReportRecord& record : rows_) {
-        list.append(record.esignOwner);
-    }
-    return list;
+    return PerRow(&ReportRecord::esignOwner);
 }
 
 QStringList ReportListModel::ActivityFlags() const {
-    QStringList list;
-    list.reserve(rows_.size());
-    for (const ReportRecord& record : rows_) {
-        list.append(record.activityFlags);
-    }
-    return list;
+    return PerRow(&ReportRecord::activityFlags);
 }
 
 void ReportListModel::Sort(int column, bool ascending) {

@@ -68,6 +68,8 @@ public:
     void SetDecorationFactory(DecorationFactory factory);
 
 private:
+    // One per-row value of every row, in current row order.
+    QStringList PerRow(QString ReportRecord::*field) const;
     struct Column {
         QString caption;
         QString tooltip; // status columns: "Opened" ...
