@@ -99,15 +99,8 @@ QString CUtility::TempFolder() const {
     return ProfileFolder() + QStringLiteral("Temp/");
 }
 
-std::unique_ptr<QProcess> CUtility::RunProgram(const QString& file, const QString& parameters) const {
-    auto process = std::make_unique<QProcess>();
-    process->setProgram(file);
-    process->setArguments(QProcess::splitCommand(parameters));
-    process->start();
-    if (!process->waitForStarted()) {
-        return nullptr;
-    }
-    return process;
+std::unique_ptr<ProgramHandle> CUtility::RunProgram(const QString& file, const QString& parameters) const {
+    return Shell::Get().Start(file, parameters.isEmpty() ? QStringList{} : QStringList{parameters});
 }
 
 QByteArray CUtility::CredentialScramble(const QByteArray& text, bool raise) const {

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QProcess>
+#include "host/core/Shell.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -25,9 +26,10 @@ public:
     QString ProfileFolder() const;
     // ProfileFolder() + "Temp/".
     QString TempFolder() const;
-    // Starts file with parameters (split like a command line); the caller owns the
-    // process. Null when it could not be started.
-    std::unique_ptr<QProcess> RunProgram(const QString& file, const QString& parameters) const;
+    // Starts file with parameters as its one argument, never split (the converter's
+    // "in|out" text may hold blanks); an empty text passes no argument. The program outlives
+    // the returned handle. Null when it could not be started.
+    std::unique_ptr<ProgramHandle> RunProgram(const QString& file, const QString& parameters) const;
     // Same-length scramble: with raise set, the characters go +2, -2, +2, ... (8-bit,
     // wrapping); with it clear the pattern starts by lowering, which undoes the former.
     QByteArray CredentialScramble(const QByteArray& text, bool raise) const;

@@ -1,0 +1,92 @@
+#include "host/core/Shell.h"
+
+#include <QCoreApplication>
+#include <QStandardPaths>
+
+#include <atomic>
+#include <mutex>
+#include <vector>
+
+namespace {
+
+// Processes whose handles were dropped while they still ran. QProcess kills its program when
+// it is destroyed, so the object is kept until the program ends by itself.
+class OrphanKeeper {
+public:
+    void Keep(std::shared_ptr<QProcess> process) {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        std::erase_if(kept_, [](const std::shared_ptr<QProcess>& p) { return p->state() == QProcess::NotRunning; });
+        kept_.push_back(std::move(process));
+    }
+
+private:
+    std::mutex mutex_;
+    std::vector<std::shared_ptr<QProcess>> kept_;
+};
+
+OrphanKeeper& Keeper() {
+    static auto* keeper = new OrphanKeeper; // never destroyed: programs may outlive the desk
+    return *keeper;
+}
+
+class DesktopShell final : public Shell {
+public:
+    bool Open(const QString& fileOrUrl) override {
+        return QProcess::startDetached(QStringLiteral("xdg-open"), {fileOrUrl});
+    }
+    bool StartDetached(const QString& program, const QStringList& arguments) override {
+        return QProcess::startDetached(program, arguments);
+    }
+    std::unique_ptr<ProgramHandle> Start(const QString& program, const QStringList& arguments) override {
+        auto process = std::make_shared<QProcess>();
+        process->setProgram(program);
+        process->setArguments(arguments);
+        process->setProcessChannelMode(QProcess::ForwardedChannels);
+        process->start();
+        if (!process->waitForStarted()) {
+            return nullptr;
+        }
+        return std::make_unique<ProgramHandle>(std::move(process));
+    }
+};
+
+DesktopShell& Desktop() {
+    static DesktopShell shell;
+    return shell;
+}
+
+std::atomic<Shell*> installed{nullptr};
+
+} // namespace
+
+ProgramHandle::ProgramHandle(std::shared_ptr<QProcess> process) : process_(std::move(process)) {}
+
+ProgramHandle::~ProgramHandle() {
+    if (process_ && process_->state() != QProcess::NotRunning) {
+        Keeper().Keep(std::move(process_));
+    }
+}
+
+bool ProgramHandle::Wait(int msecs) {
+    if (!process_ || process_->state() == QProcess::NotRunning) {
+        return true;
+    }
+    return process_->waitForFinished(msecs);
+}
+
+bool ProgramHandle::Running() const {
+    return process_ && process_->state() != QProcess::NotRunning;
+}
+
+qint64 ProgramHandle::Pid() const {
+    return process_ ? process_->processId() : 0;
+}
+
+Shell& Shell::Get() {
+    Shell* s = installed.load();
+    return s ? *s : Desktop();
+}
+
+void Shell::Install(Shell* s) {
+    installed.store(s);
+}
