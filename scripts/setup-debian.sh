@@ -10,14 +10,13 @@ packages=(
   libcurl4-openssl-dev libzip-dev zlib1g-dev libssl-dev
   libsqlite3-dev libcpp-httplib-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
-  # tests and benchmarks
-  libgtest-dev libgmock-dev libbenchmark-dev espeak-ng sox zip
+  # tests and benchmarks: LibreOffice headless reads back what the desk wrote; CUPS with a PDF
+  # printer lets a test print for real; clang builds the fuzz target
+  libgtest-dev libgmock-dev libbenchmark-dev espeak-ng sox zip ffmpeg clang
+  cups cups-client printer-driver-cups-pdf poppler-utils
   # run time: registration, the default browser and viewer, fonts for off-screen pictures
-  xdg-utils shared-mime-info curl fonts-dejavu-core
+  xdg-utils shared-mime-info curl fonts-dejavu-core libreoffice-writer
 )
-if [[ "${VELMO_WITH_OFFICE:-0}" == 1 ]]; then
-  packages+=(libreoffice-writer)
-fi
 
 missing=()
 for p in "${packages[@]}"; do

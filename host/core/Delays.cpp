@@ -8,7 +8,13 @@ Delays& Delays::Get() {
 }
 
 void Delays::ZeroAll() {
-    Get() = Delays{0, 0, 0, 0, 0, 0};
+    Delays& d = Get();
+    for (int* field : {&d.beforeZippedDownload, &d.beforeDocumentDownload, &d.beforeListFileDelete,
+                       &d.noResultCheck, &d.folderCleanup, &d.monitorPoll, &d.afterPrint, &d.afterSignSave,
+                       &d.afterPropertyWrite, &d.actionStep, &d.beforeOpenStatus, &d.afterMonitorEsign,
+                       &d.afterDemographicsDownload, &d.voiceStep}) {
+        *field = 0;
+    }
 }
 
 void Delays::Wait(int ms) {

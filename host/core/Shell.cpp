@@ -15,7 +15,8 @@ class OrphanKeeper {
 public:
     void Keep(std::shared_ptr<QProcess> process) {
         const std::lock_guard<std::mutex> lock(mutex_);
-        std::erase_if(kept_, [](const std::shared_ptr<QProcess>& p) { return p->state() == QProcess::NotRunning; });
+        std::erase_if(kept_,
+                      [](const std::shared_ptr<QProcess>& p) { return p->state() == QProcess::NotRunning; });
         kept_.push_back(std::move(process));
     }
 

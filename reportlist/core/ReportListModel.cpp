@@ -82,8 +82,6 @@ void ReportListModel::Load(ParsedFileList&& list, bool /*pending*/) {
     beginResetModel();
     SetReportColumns(list.dataColumns, kLoadedLabelWidth, kStatusWidth);
     rows_ = std::move(list.records);
-    columnKeys_ = std::move(list.columnKeys);
-    esignedDocuments_ = std::move(list.esignedDocuments);
     endResetModel();
 }
 
@@ -266,18 +264,6 @@ int ReportListModel::FindFilenameColumn() const {
         }
     }
     return -1;
-}
-
-QStringList ReportListModel::ColumnKeys() const {
-    return columnKeys_;
-}
-
-QStringList ReportListModel::EsignedDocuments() const {
-    return esignedDocuments_;
-}
-
-QStringList& ReportListModel::EsignedDocumentsRef() {
-    return esignedDocuments_;
 }
 
 QStringList ReportListModel::PerRow(QString ReportRecord::*field) const {

@@ -47,9 +47,6 @@ public:
     bool IsImageColumn(int column) const; // header shows an image (status columns)
     int StatusColumnCount() const;        // 5 in the report list, 0 in a dialog's list
     int FindFilenameColumn() const;       // caption trimmed == "Filename", case-sensitive; -1
-    QStringList ColumnKeys() const;
-    QStringList EsignedDocuments() const;
-    QStringList& EsignedDocumentsRef(); // e-sign appends later
 
     // Per-row lists in current row order (the window's AccessFlags/EsignOwner/ActivityFlags).
     QStringList AccessFlags() const;
@@ -83,8 +80,6 @@ private:
 
     QList<Column> columns_;
     QList<ReportRecord> rows_;
-    QStringList columnKeys_;
-    QStringList esignedDocuments_;
     int statusColumns_ = 0;
     QString rowIconResource_;
     DecorationFactory decorationFactory_;

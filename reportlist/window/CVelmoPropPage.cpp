@@ -13,15 +13,8 @@ const QColor kBackground(248, 248, 248);
 
 } // namespace
 
-static void InitIconResources() {
-    // The icons sit in a static library; naming their initialiser keeps the linker from
-    // dropping them.
-    Q_INIT_RESOURCE(icons);
-}
-
 CVelmoPropPage::CVelmoPropPage(QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::CVelmoPropPage>()) {
-    InitIconResources();
     ui_->setupUi(this);
     setObjectName(QStringLiteral("CVelmoPropPage"));
     // A child of the control, not a window of its own.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "reportlist/window/WindowState.h"
+#include "reportlist/core/DeskContext.h"
 
 #include <QDialog>
 #include <QTimer>
@@ -20,7 +20,7 @@ class CVelmoPropPage;
 // The report list window: the query filters across the top, the report list in the middle,
 // the action buttons along the bottom. It is the desk's hub: every command the user gives is
 // one of its slots (the command table below), and it owns the state the actions share.
-class CVelmoPropPage : public QDialog {
+class CVelmoPropPage : public QDialog, public DeskContext {
     Q_OBJECT
 public:
     // Context menu command ids; the menu items carry them as their data.
@@ -53,7 +53,7 @@ public:
     void OnInitDialog();
 
     // Replaces the list with a downloaded file list and deletes the file.
-    void LoadFileList(const QString& path);
+    void LoadFileList(const QString& path) override;
     // Index of the column captioned "Filename", -1 when none; repaints the list.
     int FindFilenameColumn();
     // Deletes every file directly in folder; sub-folders stay.
@@ -63,8 +63,23 @@ public:
     // no row is selected, as then no menu is shown.
     std::unique_ptr<QMenu> BuildContextMenu();
 
-    WindowState& State() { return state_; }
+    // What the actions reach (DeskContext).
+    WindowState& State() override { return state_; }
     const WindowState& State() const { return state_; }
+    QList<int> SelectedRows() const override;
+    int RowCount() const override;
+    QString CellText(int row, const QString& caption) const override;
+    QString Filename(int row) const override;
+    QString AccessFlags(int row) const override;
+    QString EsignOwner(int row) const override;
+    QStringList ColumnCaptions() const override;
+    void SetStatusForSelected(StatusColumn column, const QStringList& names, const QString& text) override;
+    void DeleteAllRows() override;
+    void ShowBusy(Busy which, bool shown) override;
+    void RepaintNow() override;
+    void RunQuery() override;
+    void DownloadDocuments(const QStringList& names) override;
+    QWidget* DialogParent() override;
     CReportListCtrl* List() const;
     // Whether timer 101 (the no-result check) is waiting for its tick.
     bool NoResultCheckPending() const { return noResultTimer_.isActive(); }

@@ -1,6 +1,6 @@
-// The command table: buttons, menu items and list notifications routed to their actions.
-// Actions that later work fills in announce themselves and return.
-#include "host/core/Prompts.h"
+// The command table: buttons, menu items and list notifications routed to their actions. Each
+// slot announces itself and hands the window, as a DeskContext, to its action.
+#include "dialogs/forward/Forward.h"
 #include "reportlist/listctrl/CReportListCtrl.h"
 #include "reportlist/window/CVelmoPropPage.h"
 #include "ui_CVelmoPropPage.h"
@@ -42,7 +42,7 @@ void CVelmoPropPage::OnButtonFax() {
 
 void CVelmoPropPage::OnButtonForward() {
     emit CommandRouted(QStringLiteral("OnButtonForward"));
-    Prompts::Information(QStringLiteral("This feature is currently under development."));
+    Forward(*this).Run();
 }
 
 void CVelmoPropPage::OnButtonEsign() {

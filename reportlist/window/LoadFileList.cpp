@@ -47,7 +47,7 @@ void CVelmoPropPage::LoadFileList(const QString& path) {
     }
     const bool pending = ReportQuery::IsPendingCode(code);
 
-    const ParsedFileList parsed = ParseFileListFile(path, pending);
+    ParsedFileList parsed = ParseFileListFile(path, pending);
     if (parsed.hasRecords) {
         Session().SetListHasRecords(1);
         CReportListCtrl* list = ui_->ctl8889;
@@ -69,7 +69,9 @@ void CVelmoPropPage::LoadFileList(const QString& path) {
             SetActionButtonsEnabled(true, true, true, true, true, true, true, true, true);
         }
 
-        model->Load(parsed, pending);
+        state_.EsignedDocuments = parsed.esignedDocuments;
+        state_.ColumnKeys = parsed.columnKeys;
+        model->Load(std::move(parsed), pending);
         list->ApplyColumnWidths();
         for (int i = 0; i < ReportListModel::kStatusColumns; ++i) {
             list->SetHeaderTooltip(i + 1, QString::fromLatin1(kStatusTooltips[i]));

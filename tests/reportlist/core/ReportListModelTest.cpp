@@ -82,8 +82,6 @@ TEST_F(ReportListModelTest, LoadReplacesColumnsRowsAndListsAndAnEmptyFileKeepsTh
     EXPECT_EQ(model.FindFilenameColumn(), kFilenameColumn);
     EXPECT_EQ(model.rowCount(), 4);
     EXPECT_EQ(Column(model, 0), QStringList({"  1 ", "  2 ", "  3 ", "  4 "}));
-    EXPECT_EQ(model.ColumnKeys(), QStringList({"Filename", "DictationDate", "Pages", "LastName"}));
-    EXPECT_EQ(model.EsignedDocuments(), QStringList({"R2"}));
     EXPECT_EQ(model.data(model.index(1, 5), ReportListModel::StatusDotRole).toBool(), true);
     EXPECT_EQ(model.data(model.index(1, 5), Qt::AccessibleTextRole).toString(), "E-Signed");
     EXPECT_EQ(model.data(model.index(0, 5), ReportListModel::StatusDotRole).toBool(), false);
@@ -94,7 +92,6 @@ TEST_F(ReportListModelTest, LoadReplacesColumnsRowsAndListsAndAnEmptyFileKeepsTh
     model.Load(Parse(""), false);
     EXPECT_EQ(model.rowCount(), 4);
     EXPECT_EQ(model.columnCount(), 10);
-    EXPECT_EQ(model.EsignedDocuments(), QStringList({"R2"}));
 
     // A new list replaces everything, including the per-row lists.
     model.Load(Parse("Privileges~1|Owner~u9|Activity Indicator~00001|Filename~R9\n", true), true);
@@ -102,14 +99,11 @@ TEST_F(ReportListModelTest, LoadReplacesColumnsRowsAndListsAndAnEmptyFileKeepsTh
     EXPECT_EQ(model.ColumnWidth(kFilenameColumn), 400);
     EXPECT_EQ(model.rowCount(), 1);
     EXPECT_EQ(model.EsignOwner(), QStringList({"u9"}));
-    EXPECT_EQ(model.ColumnKeys(), QStringList({"Filename"}));
-    EXPECT_EQ(model.EsignedDocuments(), QStringList({"R9"}));
 
     // A first line that yields no fields still replaces the columns and empties the list.
     model.Load(Parse("   \n"), false);
     EXPECT_EQ(model.columnCount(), 6);
     EXPECT_EQ(model.rowCount(), 0);
-    EXPECT_TRUE(model.EsignedDocuments().isEmpty());
 }
 
 TEST_F(ReportListModelTest, SortingByDateNumberTextAndStatusKeepsEachRowsValues) {
@@ -144,7 +138,6 @@ TEST_F(ReportListModelTest, SortingByDateNumberTextAndStatusKeepsEachRowsValues)
     EXPECT_EQ(Column(model, 0), QStringList({"  4 ", "  3 ", "  2 ", "  1 "}));
     EXPECT_EQ(Column(model, kFilenameColumn), QStringList({"R4", "R3", "R2", "R1"}));
     ExpectRowsCarryTheirValues(model);
-    EXPECT_EQ(model.EsignedDocuments(), QStringList({"R2"}));
 }
 
 TEST_F(ReportListModelTest, PersistentIndexesFollowTheirRowsWhenSorted) {

@@ -1,4 +1,4 @@
-#include "host/gui/CVelmoCtrl.h"
+#include "app/CVelmoCtrl.h"
 
 #include "host/gui/AboutBox.h"
 #include "host/gui/DeskIcon.h"

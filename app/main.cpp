@@ -1,11 +1,11 @@
 // velmo: the desk. Takes the session from a host page and/or --param values, then shows the
 // control (report list window) until the user closes it.
+#include "app/CVelmoCtrl.h"
 #include "host/core/ControlProperties.h"
 #include "host/core/LaunchOptions.h"
 #include "host/core/Registration.h"
 #include "host/core/SessionSettings.h"
 #include "host/core/VelmoApp.h"
-#include "host/gui/CVelmoCtrl.h"
 #include "host/gui/GuiPrompts.h"
 #include "reportlist/window/CVelmoPropPage.h"
 

@@ -1,5 +1,5 @@
+#include "app/CVelmoCtrl.h"
 #include "host/gui/AboutBox.h"
-#include "host/gui/CVelmoCtrl.h"
 #include "host/gui/GuiPrompts.h"
 #include "reportlist/window/CVelmoPropPage.h"
 #include "tests/support/PromptsDouble.h"

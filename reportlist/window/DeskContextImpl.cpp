@@ -1,0 +1,93 @@
+// The window's side of DeskContext: what the actions may reach of the list and the window.
+#include "reportlist/listctrl/CReportListCtrl.h"
+#include "reportlist/window/CVelmoPropPage.h"
+#include "transport/DocumentDownload.h"
+#include "ui_CVelmoPropPage.h"
+
+QList<int> CVelmoPropPage::SelectedRows() const {
+    return ui_->ctl8889->SelectedRows();
+}
+
+int CVelmoPropPage::RowCount() const {
+    return ui_->ctl8889->Model()->rowCount();
+}
+
+QString CVelmoPropPage::CellText(int row, const QString& caption) const {
+    const ReportListModel* model = ui_->ctl8889->Model();
+    for (int column = 0; column < model->columnCount(); ++column) {
+        if (model->ColumnCaption(column).trimmed() == caption) {
+            return model->CellText(row, column);
+        }
+    }
+    return {};
+}
+
+QString CVelmoPropPage::Filename(int row) const {
+    const ReportListModel* model = ui_->ctl8889->Model();
+    const int column = model->FindFilenameColumn();
+    return column < 0 ? QString() : model->CellText(row, column);
+}
+
+QString CVelmoPropPage::AccessFlags(int row) const {
+    return ui_->ctl8889->Model()->Record(row).accessFlags;
+}
+
+QString CVelmoPropPage::EsignOwner(int row) const {
+    return ui_->ctl8889->Model()->Record(row).esignOwner;
+}
+
+QStringList CVelmoPropPage::ColumnCaptions() const {
+    const CReportListCtrl* list = ui_->ctl8889;
+    const QHeaderView* header = list->horizontalHeader();
+    QStringList captions;
+    for (int visual = 0; visual < header->count(); ++visual) {
+        captions.append(list->Model()->ColumnCaption(header->logicalIndex(visual)));
+    }
+    return captions;
+}
+
+void CVelmoPropPage::SetStatusForSelected(StatusColumn column, const QStringList& names,
+                                          const QString& text) {
+    ReportListModel* model = ui_->ctl8889->Model();
+    for (const int row : SelectedRows()) {
+        if (names.contains(Filename(row))) {
+            model->SetCellText(row, static_cast<int>(column), text);
+        }
+    }
+}
+
+void CVelmoPropPage::DeleteAllRows() {
+    ui_->ctl8889->Model()->ClearRows();
+}
+
+void CVelmoPropPage::ShowBusy(Busy which, bool shown) {
+    QWidget* control = nullptr;
+    switch (which) {
+    case Busy::Picture256:
+        control = ui_->ctl256;
+        break;
+    case Busy::Picture269:
+        control = ui_->ctl269;
+        break;
+    case Busy::PleaseWaitText250:
+        control = ui_->ctl250;
+        break;
+    }
+    control->setVisible(shown);
+}
+
+void CVelmoPropPage::RepaintNow() {
+    repaint();
+}
+
+void CVelmoPropPage::RunQuery() {
+    OnButtonViewlist();
+}
+
+void CVelmoPropPage::DownloadDocuments(const QStringList& names) {
+    ::DownloadDocuments(names, this, state_.DocumentChecksum);
+}
+
+QWidget* CVelmoPropPage::DialogParent() {
+    return this;
+}
