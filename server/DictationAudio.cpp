@@ -166,7 +166,8 @@ std::string EncodeG723(const std::vector<std::int16_t>& samples) {
         const auto frameSize = static_cast<std::size_t>(ctx->frame_size);
         frame->nb_samples = ctx->frame_size;
         frame->format = ctx->sample_fmt;
-        ok = av_channel_layout_copy(&frame->ch_layout, &ctx->ch_layout) >= 0 && av_frame_get_buffer(frame, 0) >= 0;
+        ok = av_channel_layout_copy(&frame->ch_layout, &ctx->ch_layout) >= 0 &&
+             av_frame_get_buffer(frame, 0) >= 0;
         for (std::size_t at = 0; ok && at < samples.size(); at += frameSize) {
             ok = av_frame_make_writable(frame) >= 0;
             auto* data = reinterpret_cast<std::int16_t*>(frame->data[0]);

@@ -18,10 +18,11 @@ std::vector<std::int16_t> WavToDictationRate(const std::string& wav);
 
 // What the DSS header says about the recording.
 struct DssInfo {
-    std::string author;    // up to 16 characters
-    std::string comment;   // up to 64 characters
-    std::string startTime; // "YYMMDDhhmmss"
-    std::string endTime;   // "YYMMDDhhmmss"
+    std::string author;  // up to 16 characters
+    std::string comment; // up to 64 characters
+    // "YYMMDDhhmmss"; readers insist on a well-formed time.
+    std::string startTime = "260105090000";
+    std::string endTime = "260105090000";
 };
 
 // 8 kHz mono samples as a DSS file: a 1024-byte header, then 512-byte blocks (a 6-byte block

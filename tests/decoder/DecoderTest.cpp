@@ -1,0 +1,290 @@
+#include "decoder/AudioConverter.h"
+#include "server/DictationAudio.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+struct Wave {
+    int rate = 0;
+    int channels = 0;
+    std::vector<std::int16_t> samples; // interleaved
+    double Seconds() const { return rate && channels ? double(samples.size()) / channels / rate : 0.0; }
+    double Rms() const {
+        double sum = 0;
+        for (const std::int16_t s : samples) {
+            sum += double(s) * s;
+        }
+        return samples.empty() ? 0.0 : std::sqrt(sum / double(samples.size()));
+    }
+    // Sign changes per second of the first channel: the pitch of a tone, roughly twice its frequency.
+    double CrossingsPerSecond() const {
+        int crossings = 0;
+        for (std::size_t i = std::size_t(channels); i < samples.size(); i += std::size_t(channels)) {
+            crossings += (samples[i - std::size_t(channels)] < 0) != (samples[i] < 0);
+        }
+        return crossings / Seconds();
+    }
+};
+
+std::uint32_t Le(const QByteArray& b, qsizetype at, int bytes) {
+    std::uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i) {
+        v = (v << 8) | static_cast<unsigned char>(b[at + i]);
+    }
+    return v;
+}
+
+// A 16-bit PCM WAVE file, read strictly: any other layout fails the test.
+Wave ReadWave(const QString& path) {
+    QFile f(path);
+    Wave w;
+    if (!f.open(QIODevice::ReadOnly)) {
+        ADD_FAILURE() << "no WAVE file at " << path.toStdString();
+        return w;
+    }
+    const QByteArray b = f.readAll();
+    if (b.size() < 44 || !b.startsWith("RIFF") || b.mid(8, 8) != "WAVEfmt " || Le(b, 20, 2) != 1 ||
+        Le(b, 34, 2) != 16 || b.mid(36, 4) != "data" || Le(b, 40, 4) != std::uint32_t(b.size() - 44) ||
+        Le(b, 4, 4) != std::uint32_t(b.size() - 8)) {
+        ADD_FAILURE() << "not a complete 16-bit PCM WAVE file: " << path.toStdString();
+        return w;
+    }
+    w.channels = int(Le(b, 22, 2));
+    w.rate = int(Le(b, 24, 4));
+    w.samples.resize(std::size_t(b.size() - 44) / 2);
+    std::memcpy(w.samples.data(), b.constData() + 44, w.samples.size() * 2);
+    return w;
+}
+
+std::vector<std::int16_t> Tone(double seconds, double frequency, int rate = 8000) {
+    std::vector<std::int16_t> s(std::size_t(seconds * rate));
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        s[i] = std::int16_t(6000.0 * std::sin(2.0 * kPi * frequency * double(i) / rate));
+    }
+    return s;
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray Bytes(const std::string& s) {
+    return QByteArray(s.data(), qsizetype(s.size()));
+}
+
+QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+struct DecoderRun {
+    int exitCode = -1;
+    QString stderrText;
+    qint64 ms = 0;
+};
+
+// The converter as the desk starts it: one unsplit parameter text.
+DecoderRun RunDecoder(const QString& parameters) {
+    QProcess p;
+    QElapsedTimer timer;
+    timer.start();
+    p.start(QStringLiteral(VELMO_DSSDECODER_PATH), {parameters});
+    EXPECT_TRUE(p.waitForFinished(30000));
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardError()), timer.elapsed()};
+}
+
+class DecoderTest : public ::testing::Test {
+protected:
+    QString Path(const QString& name) const { return dir_.filePath(name); }
+    // Every file in the folder tree, to see that a failed run left nothing behind.
+    QStringList Files() const {
+        QStringList all;
+        QDir d(dir_.path());
+        for (const QString& sub : d.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)) {
+            const QFileInfo info(d.filePath(sub));
+            all +=
+                info.isDir() ? QDir(info.filePath()).entryList(QDir::Files | QDir::Hidden) : QStringList{sub};
+        }
+        return all;
+    }
+    QTemporaryDir dir_;
+};
+
+struct GoodInput {
+    const char* name; // file name, may hold blanks and "|"
+    double seconds;   // expected length
+    double frequency; // the tone inside
+    int rate;         // expected output rate
+};
+
+TEST_F(DecoderTest, ConvertsDssWaveAndMp3ToWaveOfTheSameLengthAndPitch) {
+    const GoodInput inputs[] = {
+        {"J260101.dss", 3.0, 440.0, 8000},                 // several blocks, frames across block edges
+        {"voice files/Dr Hart J 7.dss", 0.5, 300.0, 8000}, // one block, a path with blanks
+        {"odd|folder/J8.dss", 1.2, 500.0, 8000},           // "|" inside a folder name
+        {"tone.wav", 2.0, 440.0, 22050},
+        {"tone.mp3", 2.0, 440.0, 22050},
+    };
+    for (const GoodInput& in : inputs) {
+        SCOPED_TRACE(in.name);
+        const QString source = Path(QString::fromUtf8(in.name));
+        const QString suffix = QFileInfo(source).suffix();
+        if (suffix == "dss") {
+            const std::string dss = EncodeDss(Tone(in.seconds, in.frequency), DssInfo{});
+            ASSERT_EQ(dss.compare(0, 4,
+                                  std::string("\x02"
+                                              "dss",
+                                              4)),
+                      0);
+            ASSERT_EQ(dss.size() % 512, 0u);
+            WriteFile(source, Bytes(dss));
+        } else {
+            const QString ffmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
+            if (ffmpeg.isEmpty()) {
+                ADD_FAILURE() << "ffmpeg is needed to make the WAVE and MP3 inputs";
+                continue;
+            }
+            const int made =
+                QProcess::execute(ffmpeg, {"-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                                           QString("sine=frequency=%1:duration=%2:sample_rate=%3")
+                                               .arg(in.frequency)
+                                               .arg(in.seconds)
+                                               .arg(in.rate),
+                                           source});
+            ASSERT_EQ(made, 0);
+        }
+        const QString wav = source.left(source.size() - suffix.size()) + "wav";
+        const DecoderRun run = RunDecoder(source + "|" + wav);
+        ASSERT_EQ(run.exitCode, 0) << run.stderrText.toStdString();
+        const Wave w = ReadWave(wav);
+        EXPECT_EQ(w.rate, in.rate);
+        EXPECT_EQ(w.channels, 1);
+        EXPECT_NEAR(w.Seconds(), in.seconds, in.seconds * 0.02 + 0.03); // plus the last 30 ms frame
+        EXPECT_GT(w.Rms(), 1000.0);
+        EXPECT_NEAR(w.CrossingsPerSecond(), 2 * in.frequency, 2 * in.frequency * 0.1);
+    }
+}
+
+TEST_F(DecoderTest, StandInServerDictationIsDssThatConverts) {
+    const std::string dss =
+        MakeDictationAudio("Dictation for the decoder test. The patient is well.", dir_.path().toStdString());
+    ASSERT_EQ(dss.compare(0, 4,
+                          std::string("\x02"
+                                      "dss",
+                                      4)),
+              0);
+    WriteFile(Path("J1.dss"), Bytes(dss));
+    const DecoderRun run = RunDecoder(Path("J1.dss") + "|" + Path("J1.wav"));
+    ASSERT_EQ(run.exitCode, 0) << run.stderrText.toStdString();
+    const Wave w = ReadWave(Path("J1.wav"));
+    // Audio blocks minus the 0xFF fill of the last: the frames of 30 ms each hold 24 bytes.
+    const double frames = double(dss.size() - 1024) / 512.0 * 506.0 / 24.0;
+    EXPECT_GT(w.Seconds(), (frames - 22) * 0.03);
+    EXPECT_LE(w.Seconds(), frames * 0.03);
+    EXPECT_GT(w.Rms(), 100.0);
+}
+
+TEST_F(DecoderTest, UnreadableInputsFailFastWithOneLineAndNoWave) {
+    const std::string dss = EncodeDss(Tone(3.0, 440.0), DssInfo{});
+    const QString ffmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
+    ASSERT_FALSE(ffmpeg.isEmpty());
+    QDir().mkpath(Path("src"));
+    ASSERT_EQ(QProcess::execute(ffmpeg, {"-loglevel", "error", "-y", "-f", "lavfi", "-i", "sine=duration=4",
+                                         Path("src/full.wav")}),
+              0);
+    ASSERT_EQ(QProcess::execute(ffmpeg, {"-loglevel", "error", "-y", "-i", Path("src/full.wav"), "-c:a",
+                                         "libmp3lame", Path("src/full.mp3")}),
+              0);
+    const QByteArray wav = ReadAll(Path("src/full.wav"));
+    const QByteArray mp3 = ReadAll(Path("src/full.mp3"));
+    QByteArray noise(40000, '\0');
+    QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(noise.data()), noise.size() / 4);
+    QByteArray fillEarly = Bytes(dss);
+    fillEarly[1024 + 512 + 6 + 22] = '\xff'; // the end mark where the 23rd frame starts
+
+    const struct {
+        const char* name;
+        QByteArray bytes;
+    } cases[] = {
+        {"cut.dss", Bytes(dss).left(1024 + 512 * 2 + 100)},
+        {"cut.wav", wav.left(wav.size() / 2)},
+        {"cut.mp3", mp3.left(mp3.size() / 2)},
+        {"empty.dss", {}},
+        {"random.dss", noise},
+        {"marked.dss", fillEarly},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString in = Path(QString("in/") + c.name);
+        WriteFile(in, c.bytes);
+        const QString out = Path("out/result.wav");
+        QDir().mkpath(Path("out"));
+        const DecoderRun run = RunDecoder(in + "|" + out);
+        EXPECT_NE(run.exitCode, 0);
+        EXPECT_EQ(run.stderrText.count('\n'), 1) << run.stderrText.toStdString();
+        EXPECT_TRUE(run.stderrText.startsWith("DSSDecoder: "));
+        EXPECT_LT(run.ms, 1000);
+        EXPECT_TRUE(QDir(Path("out")).entryList(QDir::Files | QDir::Hidden).isEmpty())
+            << QDir(Path("out")).entryList(QDir::Files | QDir::Hidden).join(',').toStdString();
+    }
+}
+
+TEST_F(DecoderTest, MissingInputAndBadParameterTextFail) {
+    const struct {
+        QString parameters;
+        int exitCode;
+    } cases[] = {
+        {Path("none.dss") + "|" + Path("none.wav"), 1},
+        {Path("none.dss"), 2}, // no "|"
+        {"|" + Path("none.wav"), 2},
+        {"/dev/zero|" + Path("zero.wav"), 1}, // never ends
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.parameters.toStdString());
+        const DecoderRun run = RunDecoder(c.parameters);
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.stderrText.toStdString();
+        EXPECT_LT(run.ms, 1000);
+    }
+    EXPECT_TRUE(Files().isEmpty()) << Files().join(',').toStdString();
+}
+
+TEST_F(DecoderTest, OutputIsCappedAndAnEarlierWaveSurvivesAFailure) {
+    WriteFile(Path("long.dss"), Bytes(EncodeDss(Tone(3.0, 440.0), DssInfo{})));
+    WriteFile(Path("long.wav"), "earlier");
+    ConversionLimits limits;
+    limits.maxSeconds = 2.0;
+    std::string error;
+    EXPECT_FALSE(
+        ConvertToWave(Path("long.dss").toStdString(), Path("long.wav").toStdString(), limits, error));
+    EXPECT_NE(error.find("limit"), std::string::npos) << error;
+    EXPECT_EQ(ReadAll(Path("long.wav")), "earlier");
+    EXPECT_EQ(Files(), QStringList({"long.dss", "long.wav"}));
+
+    limits.maxSeconds = 4.0;
+    EXPECT_TRUE(ConvertToWave(Path("long.dss").toStdString(), Path("long.wav").toStdString(), limits, error))
+        << error;
+    EXPECT_NEAR(ReadWave(Path("long.wav")).Seconds(), 3.0, 0.06);
+}
+
+} // namespace
