@@ -307,12 +307,18 @@ class DateReader {
 public:
     explicit DateReader(const QLocale& locale) : names_(NamesOf(locale)) {
         const QString serverFormats[] = {
-            QStringLiteral("M/d/yyyy"),          QStringLiteral("M/d/yyyy h:mm AP"),
-            QStringLiteral("M/d/yyyy h:mm:ss AP"), QStringLiteral("M/d/yyyy H:mm"),
-            QStringLiteral("M/d/yyyy H:mm:ss"),  QStringLiteral("yyyy-M-d"),
-            QStringLiteral("yyyy-M-d H:mm"),     QStringLiteral("yyyy-M-d H:mm:ss"),
-            QStringLiteral("yyyy-M-dTH:mm:ss"),  QStringLiteral("h:mm AP"),
-            QStringLiteral("h:mm:ss AP"),        QStringLiteral("H:mm"),
+            QStringLiteral("M/d/yyyy"),
+            QStringLiteral("M/d/yyyy h:mm AP"),
+            QStringLiteral("M/d/yyyy h:mm:ss AP"),
+            QStringLiteral("M/d/yyyy H:mm"),
+            QStringLiteral("M/d/yyyy H:mm:ss"),
+            QStringLiteral("yyyy-M-d"),
+            QStringLiteral("yyyy-M-d H:mm"),
+            QStringLiteral("yyyy-M-d H:mm:ss"),
+            QStringLiteral("yyyy-M-dTH:mm:ss"),
+            QStringLiteral("h:mm AP"),
+            QStringLiteral("h:mm:ss AP"),
+            QStringLiteral("H:mm"),
             QStringLiteral("H:mm:ss"),
         };
         const QString localeFormats[] = {
