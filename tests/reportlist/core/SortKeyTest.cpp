@@ -109,13 +109,16 @@ TEST(SortKey, AColumnReadsItsDatesOneWayInADayFirstLocale) {
         QStringList ascending;
     };
     const Case cases[] = {
-        {"server dates are month first in any locale", gb,
+        {"server dates are month first in any locale",
+         gb,
          {"04/02/2024", "03/04/2024", "12/01/2023"},
          {"12/01/2023", "03/04/2024", "04/02/2024"}},
-        {"a date only the locale reads makes the column day first", gb,
+        {"a date only the locale reads makes the column day first",
+         gb,
          {"13/03/2024", "03/04/2024", "01/02/2024"},
          {"01/02/2024", "13/03/2024", "03/04/2024"}},
-        {"a US desk reads them month first", kUs,
+        {"a US desk reads them month first",
+         kUs,
          {"04/02/2024", "03/04/2024", "12/01/2023"},
          {"12/01/2023", "03/04/2024", "04/02/2024"}},
     };
