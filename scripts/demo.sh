@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds, starts the stand-in report server with a demo practice on 127.0.0.1 and
 # opens the desk on its host page. Without a display the desk runs off-screen and saves a
-# picture to docs/demo.png instead. Usage: sudo bash scripts/demo.sh
+# picture to build-demo/demo.png instead. Usage: sudo bash scripts/demo.sh
 # (root, because the stand-in server listens on ports 80 and 443 as a real one does.)
 set -euo pipefail
 
@@ -10,14 +10,10 @@ build="$root/build-demo"
 
 bash "$root/scripts/setup-debian.sh"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMO_BUILD_TESTS=OFF -DVELMO_BUILD_BENCH=OFF
-targets=(velmo)
-if grep -q '^build report-server\b\|^build server/report-server:' "$build/build.ninja" 2>/dev/null; then
-  targets+=(report-server)
-fi
-cmake --build "$build" -j "${VELMO_JOBS:-2}" --target "${targets[@]}"
+cmake --build "$build" -j "${VELMO_JOBS:-2}" --target velmo report-server
 
-velmo="$build/host/gui/velmo"
-server="$(find "$build" -type f -name report-server -perm -u+x 2>/dev/null | head -n 1 || true)"
+velmo="$build/app/velmo"
+server="$build/server/report-server"
 
 data="$(mktemp -d)"
 server_pid=""
@@ -30,33 +26,24 @@ cleanup() {
 }
 trap cleanup EXIT
 
-session=()
-if [[ -n "$server" ]]; then
-  "$server" --data "$data/server" --seed demo --bind 127.0.0.1 >"$data/server.out" 2>"$data/server.err" &
-  server_pid=$!
-  # The server says "listening ..." once both ports are bound.
-  for _ in $(seq 1 300); do
-    if grep -q '^listening' "$data/server.out" 2>/dev/null; then
-      break
-    fi
-    if ! kill -0 "$server_pid" 2>/dev/null; then
-      echo "demo: the report server did not start: $(cat "$data/server.err")" >&2
-      exit 1
-    fi
-    sleep 0.1
-  done
-  if ! grep -q '^listening' "$data/server.out"; then
-    echo "demo: the report server did not come up" >&2
+"$server" --data "$data/server" --seed demo --bind 127.0.0.1 >"$data/server.out" 2>"$data/server.err" &
+server_pid=$!
+# The server says "listening ..." once both ports are bound.
+for _ in $(seq 1 300); do
+  if grep -q '^listening' "$data/server.out" 2>/dev/null; then
+    break
+  fi
+  if ! kill -0 "$server_pid" 2>/dev/null; then
+    echo "demo: the report server did not start: $(cat "$data/server.err")" >&2
     exit 1
   fi
-  session=(--page http://127.0.0.1/desk.php)
-else
-  # No stand-in server in this tree yet: start the desk with a demo session.
-  session=(--param ServerURL=http://127.0.0.1/ --param LoggedUserId=12 --param "LoggedUserName=Provider One"
-           --param "PhysicianList=12~Provider One|15~Provider Two"
-           --param "LocationList=[12]3~North Clinic|4~South Clinic[15]3~North Clinic"
-           --param "SignatureLine=Electronically signed by Provider One")
+  sleep 0.1
+done
+if ! grep -q '^listening' "$data/server.out"; then
+  echo "demo: the report server did not come up" >&2
+  exit 1
 fi
+session=(--page http://127.0.0.1/desk.php)
 
 if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
   run_as=()
@@ -68,8 +55,8 @@ if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
   echo "demo: the desk is open; close its window to end the demo"
   "${run_as[@]}" "$velmo" "${session[@]}"
 else
-  mkdir -p "$root/docs"
-  picture="$root/docs/demo.png"
+  # Written into the build folder, so the checkout stays as it was.
+  picture="$build/demo.png"
   QT_QPA_PLATFORM=offscreen "$velmo" "${session[@]}" --screenshot "$picture"
   if [[ -n "${SUDO_USER:-}" ]]; then
     chown "$SUDO_USER": "$picture" 2>/dev/null || true

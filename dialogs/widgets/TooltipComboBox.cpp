@@ -18,8 +18,6 @@ constexpr QPoint kTipOffset(1, 3);
 // A text is "too wide" when it does not fit the text area less this many pixels.
 constexpr int kComboTextSlack = 6;
 constexpr int kListTextSlack = 3;
-// Measuring stops here; provider and location lists come from the session and are far smaller.
-constexpr int kMaxMeasuredItems = 10000;
 
 QTimer* MakePoll(QObject* owner) {
     auto* timer = new QTimer(owner);
@@ -104,7 +102,7 @@ TooltipComboBox::~TooltipComboBox() = default;
 
 int TooltipComboBox::DropDownWidth() const {
     const QFontMetrics metrics = fontMetrics();
-    const int items = std::min(count(), kMaxMeasuredItems);
+    const int items = count();
     int widest = 0;
     for (int i = 0; i < items; ++i) {
         widest = std::max(widest, metrics.horizontalAdvance(itemText(i)));

@@ -1,5 +1,7 @@
 #include "host/gui/GuiPrompts.h"
 
+#include "host/core/GuiThread.h"
+
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -37,33 +39,20 @@ QMessageBox::Icon ToQt(Prompts::Icon icon) {
     return QMessageBox::NoIcon;
 }
 
-bool OnGuiThread() {
-    return QCoreApplication::instance() != nullptr &&
-           QThread::currentThread() == QCoreApplication::instance()->thread();
-}
-
 } // namespace
 
 GuiPrompts::GuiPrompts(QObject* parent) : QObject(parent) {}
 
 int GuiPrompts::Show(const Box& box) {
-    if (OnGuiThread()) {
-        return ShowHere(box);
-    }
     int answer = Cancel;
-    QMetaObject::invokeMethod(
-        this, [&] { answer = ShowHere(box); }, Qt::BlockingQueuedConnection);
+    RunOnGuiThread([&] { answer = ShowHere(box); });
     return answer;
 }
 
 Prompts::CredentialAnswer GuiPrompts::AskCredentials(const QString& url, const QString& realm, bool proxy,
                                                      Credentials& credentials) {
-    if (OnGuiThread()) {
-        return AskHere(url, realm, proxy, credentials);
-    }
     CredentialAnswer answer = CredentialAnswer::Cancel;
-    QMetaObject::invokeMethod(
-        this, [&] { answer = AskHere(url, realm, proxy, credentials); }, Qt::BlockingQueuedConnection);
+    RunOnGuiThread([&] { answer = AskHere(url, realm, proxy, credentials); });
     return answer;
 }
 

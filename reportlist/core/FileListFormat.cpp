@@ -1,4 +1,5 @@
 #include "reportlist/core/FileListFormat.h"
+#include "host/core/ActivityLog.h"
 
 #include <QFile>
 #include <QHash>
@@ -143,8 +144,9 @@ QString RowLabel(qsizetype number) {
 
 // Reads one line into buffer (without its line end); a line longer than the buffer is cut and
 // the rest of it skipped. Returns false at the end of the data.
-bool ReadLine(QIODevice& in, std::vector<char>& buffer, qsizetype& length) {
+bool ReadLine(QIODevice& in, std::vector<char>& buffer, qsizetype& length, bool& cut) {
     length = 0;
+    cut = false;
     const qint64 got = in.readLine(buffer.data(), static_cast<qint64>(buffer.size()));
     if (got <= 0) {
         return false;
@@ -154,6 +156,7 @@ bool ReadLine(QIODevice& in, std::vector<char>& buffer, qsizetype& length) {
         --length;
     } else if (!in.atEnd()) {
         // Cut: drop the remainder of this line through its line feed, one buffer at a time.
+        cut = true;
         std::vector<char> skip(4096);
         for (;;) {
             const qint64 more = in.readLine(skip.data(), static_cast<qint64>(skip.size()));
@@ -234,7 +237,22 @@ ParsedFileList ParseFileList(QIODevice& in, bool pending) {
 
     qsizetype length = 0;
     bool firstLine = true;
-    while (list.records.size() < FileListLimits::kMaxRows && ReadLine(in, buffer, length)) {
+    bool cut = false;
+    int lineNumber = 0;
+    while (ReadLine(in, buffer, length, cut)) {
+        ++lineNumber;
+        if (cut) {
+            WriteLog(
+                QStringLiteral("LoadFileList: Line %1 is longer than %2 bytes; the rest of it is skipped")
+                    .arg(lineNumber)
+                    .arg(FileListLimits::kMaxLineBytes));
+        }
+        if (list.records.size() >= FileListLimits::kMaxRows) {
+            WriteLog(
+                QStringLiteral("LoadFileList: The list stops at %1 rows; the rest of the file is not read")
+                    .arg(FileListLimits::kMaxRows));
+            break;
+        }
         if (length == 0) {
             break; // an empty line ends the list
         }

@@ -26,10 +26,12 @@ struct ParsedFileList {
     QStringList esignedDocuments;      // EsignedDocuments
 };
 
+// Bounds against a hostile or broken server; both are logged when they bite.
 namespace FileListLimits {
-// A line longer than this is cut; the rest of it is skipped.
-inline constexpr qint64 kMaxLineBytes = 64 * 1024;
-// Rows beyond this are not read (the list would no longer be usable anyway).
+// A line longer than this is cut; the rest of it is skipped (a line without a line feed could
+// otherwise fill memory).
+inline constexpr qint64 kMaxLineBytes = 1024 * 1024;
+// Rows beyond this are not read: each row costs memory, and an endless file would exhaust it.
 inline constexpr int kMaxRows = 250000;
 } // namespace FileListLimits
 

@@ -14,9 +14,6 @@ namespace {
 const QString kWriteLog = QStringLiteral("WritePhysicianLocationComboToFile: ");
 const QString kSelLog = QStringLiteral("OnSelchangeComboPhysician: ");
 
-// The location box has to stay usable; no real practice comes near this.
-constexpr qsizetype kMaxLocationItems = 10000;
-
 bool DeleteFileClearingReadOnly(const QString& path) {
     QFile file(path);
     if (file.exists()) {
@@ -124,7 +121,7 @@ LocationBox LocationsForProvider(const QString& path, const QString& selectedPro
     const QString provider = selectedProviderText.trimmed();
 
     if (EndsWithAllMarker(provider)) {
-        for (qsizetype i = 1; i < providerItems.size() && box.items.size() < kMaxLocationItems; ++i) {
+        for (qsizetype i = 1; i < providerItems.size(); ++i) {
             const QString id = ReportQuery::ProviderIdFromText(providerItems.at(i));
             for (const Entry& entry : ReadProviderSection(path, id)) {
                 if (!entry.value.isEmpty()) {

@@ -301,11 +301,12 @@ std::optional<qint64> Match(QStringView text, const Pattern& pattern, const Name
     return date.toJulianDay() * kMsPerDay + ((hour * 60 + minute) * 60 + second) * 1000 + millis;
 }
 
-// The accepted formats for one locale, compiled once per sort.
+// The accepted formats, compiled once per sort: the server's own forms (month first, whatever
+// the desk's locale) and the user's locale's short forms.
 class DateReader {
 public:
     explicit DateReader(const QLocale& locale) : names_(NamesOf(locale)) {
-        const QString formats[] = {
+        const QString serverFormats[] = {
             QStringLiteral("M/d/yyyy"),
             QStringLiteral("M/d/yyyy h:mm AP"),
             QStringLiteral("M/d/yyyy h:mm:ss AP"),
@@ -319,37 +320,68 @@ public:
             QStringLiteral("h:mm:ss AP"),
             QStringLiteral("H:mm"),
             QStringLiteral("H:mm:ss"),
+        };
+        const QString localeFormats[] = {
             locale.dateFormat(QLocale::ShortFormat),
             locale.dateTimeFormat(QLocale::ShortFormat),
             locale.timeFormat(QLocale::ShortFormat),
         };
         QStringList seen;
-        for (const QString& format : formats) {
+        auto add = [&](const QString& format, std::vector<Pattern>& into) {
             if (format.isEmpty() || seen.contains(format)) {
-                continue;
+                return;
             }
             seen.append(format);
             if (auto pattern = Compile(format)) {
-                patterns_.push_back(std::move(*pattern));
+                into.push_back(std::move(*pattern));
             }
+        };
+        for (const QString& format : serverFormats) {
+            add(format, server_);
+        }
+        for (const QString& format : localeFormats) {
+            add(format, locale_);
         }
     }
 
-    std::optional<qint64> Read(QStringView text) const {
+    // Server forms first, then the locale's. With localeFirst the locale's forms are tried
+    // first: a column holding a date only the locale reads (13/03/2024 in a day-first locale)
+    // was not written by the server, so its ambiguous dates (03/04/2024) read the same way.
+    std::optional<qint64> Read(QStringView text, bool localeFirst = false) const {
         text = text.trimmed();
+        if (!MayBeDate(text)) {
+            return std::nullopt;
+        }
+        const auto& first = localeFirst ? locale_ : server_;
+        const auto& second = localeFirst ? server_ : locale_;
+        if (auto value = MatchAny(text, first)) {
+            return value;
+        }
+        return MatchAny(text, second);
+    }
+
+    // True when the text fits a locale form and no server form.
+    bool OnlyLocaleReads(QStringView text) const {
+        text = text.trimmed();
+        return MayBeDate(text) && !MatchAny(text, server_) && MatchAny(text, locale_);
+    }
+
+private:
+    static bool MayBeDate(QStringView text) {
         // Every accepted form has a digit within its first few characters; most text cells are
         // turned away here without trying any pattern.
         if (text.isEmpty() || text.size() > kMaxDateText) {
-            return std::nullopt;
+            return false;
         }
-        bool digit = false;
-        for (qsizetype i = 0; i < qMin<qsizetype>(text.size(), 12) && !digit; ++i) {
-            digit = text[i].isDigit();
+        for (qsizetype i = 0; i < qMin<qsizetype>(text.size(), 12); ++i) {
+            if (text[i].isDigit()) {
+                return true;
+            }
         }
-        if (!digit) {
-            return std::nullopt;
-        }
-        for (const Pattern& pattern : patterns_) {
+        return false;
+    }
+    std::optional<qint64> MatchAny(QStringView text, const std::vector<Pattern>& patterns) const {
+        for (const Pattern& pattern : patterns) {
             if (auto value = Match(text, pattern, names_)) {
                 return value;
             }
@@ -357,9 +389,9 @@ public:
         return std::nullopt;
     }
 
-private:
     Names names_;
-    std::vector<Pattern> patterns_;
+    std::vector<Pattern> server_;
+    std::vector<Pattern> locale_;
 };
 
 bool AllDigits(QStringView text) {
@@ -426,8 +458,9 @@ int Compare(const QString& a, const QString& b, bool labelColumn, const QLocale&
         return CompareDigits(a, b);
     }
     const DateReader reader(locale);
-    const auto da = reader.Read(a);
-    const auto db = da ? reader.Read(b) : std::nullopt;
+    const bool localeFirst = reader.OnlyLocaleReads(a) || reader.OnlyLocaleReads(b);
+    const auto da = reader.Read(a, localeFirst);
+    const auto db = da ? reader.Read(b, localeFirst) : std::nullopt;
     if (da && db) {
         return Sign(*da - *db);
     }
@@ -457,6 +490,11 @@ QList<int> SortOrder(const QStringList& texts, bool labelColumn, bool ascending,
         numbers = n;
     } else {
         const DateReader reader(locale);
+        // One reading for the whole column (see DateReader::Read).
+        bool localeFirst = false;
+        for (qsizetype i = 0; i < n && !localeFirst; ++i) {
+            localeFirst = !AllDigits(texts[i]) && reader.OnlyLocaleReads(texts[i]);
+        }
         for (qsizetype i = 0; i < n; ++i) {
             Item& item = items[size_t(i)];
             item.index = static_cast<qint32>(i);
@@ -467,7 +505,7 @@ QList<int> SortOrder(const QStringList& texts, bool labelColumn, bool ascending,
                     item.value = item.value * 10 + (text[k].unicode() - u'0');
                 }
                 ++(item.kind == Number ? numbers : longNumbers);
-            } else if (auto when = reader.Read(text)) {
+            } else if (auto when = reader.Read(text, localeFirst)) {
                 item.kind = Date;
                 item.value = *when;
                 ++dates;

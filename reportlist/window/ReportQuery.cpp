@@ -65,6 +65,9 @@ void CVelmoPropPage::OnButtonViewlist() {
                                      from.date(), to.date(), type.code);
     WriteLog(QStringLiteral("OnButtonViewlist: Filelist download url, ") + address);
 
+    // A check still pending from the previous query would run inside this one's wait and put
+    // the old filters back under it.
+    noResultTimer_.stop();
     {
         CDlgPleaseWait wait(this);
         wait.SetURL(address);

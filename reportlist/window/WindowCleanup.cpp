@@ -11,9 +11,6 @@
 
 namespace {
 
-// A working folder never holds this many files; the bound only protects the loop.
-constexpr int kMaxFilesPerFolder = 100000;
-
 void RemoveClearingReadOnly(const QString& path, bool logFailure) {
     QFile file(path);
     file.setPermissions(file.permissions() | QFileDevice::WriteOwner);
@@ -45,11 +42,7 @@ void CVelmoPropPage::EmptyFolder(const QString& folder) {
     const QDir dir(folder);
     const QStringList files =
         dir.entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
-    int handled = 0;
     for (const QString& name : files) {
-        if (++handled > kMaxFilesPerFolder) {
-            break;
-        }
         RemoveClearingReadOnly(dir.filePath(name), true);
     }
 }

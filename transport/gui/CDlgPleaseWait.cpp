@@ -3,6 +3,9 @@
 #include <QCloseEvent>
 #include <QMetaObject>
 
+#include <QCoreApplication>
+
+#include <atomic>
 #include <thread>
 
 CDlgPleaseWait::CDlgPleaseWait(QWidget* parent)
@@ -38,7 +41,8 @@ int CDlgPleaseWait::exec() {
     job_.receiver = this;
     jobRunning_ = true;
     // The worker's last act is the close request; it runs the job only in file-list mode.
-    std::thread worker([this] {
+    std::atomic<bool> workerDone{false};
+    std::thread worker([this, &workerDone] {
         if (mode_ == kDownloadFileList) {
             try {
                 DownloadFileList(job_);
@@ -46,6 +50,8 @@ int CDlgPleaseWait::exec() {
                 // The dialog must close whatever happened to the job.
             }
         }
+        workerDone.store(true);
+        // Also wakes the wait below when the modal loop has already ended.
         QMetaObject::invokeMethod(
             this,
             [this] {
@@ -55,6 +61,12 @@ int CDlgPleaseWait::exec() {
             Qt::QueuedConnection);
     });
     const int result = QDialog::exec();
+    // The modal loop can end before the job does (the program quitting). The worker may be
+    // waiting on a message box or the login dialog, which run on this thread: keep serving
+    // them until it has finished, or joining it would hang the desk.
+    while (!workerDone.load()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
     worker.join();
     jobRunning_ = false;
     return result;

@@ -99,3 +99,31 @@ TEST(SortKey, EqualKeysKeepTheirOrderInBothDirections) {
     EXPECT_EQ(SortKey::SortOrder(texts, false, true, kUs), QList<int>({1, 3, 0, 2}));
     EXPECT_EQ(SortKey::SortOrder(texts, false, false, kUs), QList<int>({0, 2, 1, 3}));
 }
+
+TEST(SortKey, AColumnReadsItsDatesOneWayInADayFirstLocale) {
+    const QLocale gb(QLocale::English, QLocale::UnitedKingdom);
+    struct Case {
+        const char* why;
+        QLocale locale;
+        QStringList texts;
+        QStringList ascending;
+    };
+    const Case cases[] = {
+        {"server dates are month first in any locale",
+         gb,
+         {"04/02/2024", "03/04/2024", "12/01/2023"},
+         {"12/01/2023", "03/04/2024", "04/02/2024"}},
+        {"a date only the locale reads makes the column day first",
+         gb,
+         {"13/03/2024", "03/04/2024", "01/02/2024"},
+         {"01/02/2024", "13/03/2024", "03/04/2024"}},
+        {"a US desk reads them month first",
+         kUs,
+         {"04/02/2024", "03/04/2024", "12/01/2023"},
+         {"12/01/2023", "03/04/2024", "04/02/2024"}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Sorted(c.texts, true, false, c.locale), c.ascending) << c.why;
+        EXPECT_LT(SortKey::Compare(c.ascending[0], c.ascending[1], false, c.locale), 0) << c.why;
+    }
+}

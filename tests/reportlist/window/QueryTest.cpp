@@ -118,3 +118,22 @@ TEST_F(QueryTest, FailedDownloadRestoresTheFiltersWithoutAMessage) {
     EXPECT_EQ(Date("ctl220")->date(), DefaultFrom());
     EXPECT_EQ(page.List()->Model()->rowCount(), rows);
 }
+
+TEST_F(QueryTest, GoBeforeTheNoResultCheckCancelsItsRestore) {
+    CVelmoPropPage& page = Start();
+    Date("ctl220")->setDate(kEmptyDay);
+    Date("ctl221")->setDate(kEmptyDay);
+    ClickGo();
+    ASSERT_TRUE(page.NoResultCheckPending());
+
+    // The next query starts before the check's tick: the empty result's check must not run
+    // inside it and put the old filters back.
+    ChooseProvider(QStringLiteral("Dr. Rafael Ortiz [15]"));
+    Date("ctl220")->setDate(DefaultFrom());
+    Date("ctl221")->setDate(QDate::currentDate());
+    ClickGo();
+    ASSERT_TRUE(WaitForNoResultCheck());
+    EXPECT_FALSE(PromptsDouble::Current().ShownTexts().contains(QStringLiteral("No result found.")));
+    EXPECT_EQ(Box("ctl209")->currentText(), QStringLiteral("Dr. Rafael Ortiz [15]"));
+    EXPECT_TRUE(ListQueries().last().startsWith(QStringLiteral("loginuserid=12&physicianid=15&")));
+}
