@@ -221,13 +221,15 @@ TEST_F(VoicePlayTest, WindowKeepsWorkingWhileTheConverterRunsButASecondPlayDoesN
             QTimer::singleShot(0, duringWait);
             return;
         }
-        sawWait = shell_.last->state() == QProcess::Running;
+        QProcess* converter = shell_.last;
+        sawWait = converter->state() == QProcess::Running;
+        shell_.standIn = QStringLiteral("true"); // should a second Play get this far, it ends at once
         FakeDesk other;
         other.filenames = {"J260106"};
         other.selected = {0};
         VoicePlayback(other).Run();
         EXPECT_TRUE(other.busy.isEmpty());
-        shell_.last->closeWriteChannel(); // the converter ends, having written nothing
+        converter->closeWriteChannel(); // the converter ends, having written nothing
     };
     QTimer::singleShot(0, duringWait);
     Play({"J260107"}, {0});
