@@ -1,5 +1,6 @@
 // The command table: buttons, menu items and list notifications routed to their actions. Each
 // slot announces itself and hands the window, as a DeskContext, to its action.
+#include "dialogs/audittrail/AuditTrail.h"
 #include "dialogs/forward/Forward.h"
 #include "reportlist/listctrl/CReportListCtrl.h"
 #include "reportlist/window/CVelmoPropPage.h"
@@ -72,7 +73,7 @@ void CVelmoPropPage::OnPopDocumentHistory() {
 
 void CVelmoPropPage::OnPopAuditTrail() {
     emit CommandRouted(QStringLiteral("OnPopAuditTrail"));
-    // Filled by the audit trail action.
+    AuditTrail(*this).Run();
 }
 
 void CVelmoPropPage::OnPopStoreColumnOrder() {
