@@ -2,6 +2,7 @@
 // slot announces itself and hands the window, as a DeskContext, to its action.
 #include "dialogs/audittrail/AuditTrail.h"
 #include "dialogs/forward/Forward.h"
+#include "dialogs/rename/Rename.h"
 #include "reportlist/listctrl/CReportListCtrl.h"
 #include "reportlist/window/CVelmoPropPage.h"
 #include "ui_CVelmoPropPage.h"
@@ -88,7 +89,7 @@ void CVelmoPropPage::OnPopCustomPropertySettings() {
 
 void CVelmoPropPage::OnButtonRename() {
     emit CommandRouted(QStringLiteral("OnButtonRename"));
-    // Filled by the rename/STAT dialog.
+    Rename(*this).Run();
 }
 
 void CVelmoPropPage::OnAddressBook() {

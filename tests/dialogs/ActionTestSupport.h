@@ -14,6 +14,12 @@
 
 #include <functional>
 #include <memory>
+#include <ostream>
+
+// Readable failures for texts and lists of texts.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
 
 // A report list of plain rows: (Filename, AccessFlags); what the action asked of the window
 // is recorded.
