@@ -3,6 +3,7 @@
 #include "dialogs/audittrail/AuditTrail.h"
 #include "dialogs/forward/Forward.h"
 #include "dialogs/rename/Rename.h"
+#include "dialogs/search/Search.h"
 #include "reportlist/listctrl/CReportListCtrl.h"
 #include "reportlist/window/CVelmoPropPage.h"
 #include "ui_CVelmoPropPage.h"
@@ -59,7 +60,7 @@ void CVelmoPropPage::OnButtonEditDemographics() {
 
 void CVelmoPropPage::OnButtonSearch() {
     emit CommandRouted(QStringLiteral("OnButtonSearch"));
-    // Filled by the search dialog.
+    Search(*this).Run();
 }
 
 void CVelmoPropPage::OnButtonPlay() {
