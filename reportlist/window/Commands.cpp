@@ -2,6 +2,7 @@
 // slot announces itself and hands the window, as a DeskContext, to its action.
 #include "dialogs/audittrail/AuditTrail.h"
 #include "dialogs/forward/Forward.h"
+#include "dialogs/history/DocumentHistory.h"
 #include "dialogs/rename/Rename.h"
 #include "dialogs/search/Search.h"
 #include "reportlist/listctrl/CReportListCtrl.h"
@@ -70,7 +71,7 @@ void CVelmoPropPage::OnButtonPlay() {
 
 void CVelmoPropPage::OnPopDocumentHistory() {
     emit CommandRouted(QStringLiteral("OnPopDocumentHistory"));
-    // Filled by the document history dialog.
+    DocumentHistory(*this).Run();
 }
 
 void CVelmoPropPage::OnPopAuditTrail() {
