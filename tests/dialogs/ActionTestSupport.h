@@ -1,48 +1,51 @@
 #pragma once
 
-// Shared by the action tests of tests/dialogs/*: a small fake of the report list window, a
-// recording Shell, and a driver for the modal dialogs an action opens.
+// Shared by the action tests: a fake report list window, a recording Shell, and helpers for
+// driving the modal dialogs an action opens.
 
 #include "host/core/Shell.h"
 #include "reportlist/core/DeskContext.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
-#include <QPointer>
 #include <QTimer>
 #include <QWidget>
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
 #include <ostream>
 
-// Readable failures for texts and lists of texts.
 inline void PrintTo(const QString& text, std::ostream* os) {
     *os << '"' << text.toStdString() << '"';
 }
 
-// A report list of plain rows: (Filename, AccessFlags); what the action asked of the window
-// is recorded.
+// A list of plain rows, every one of them selected; what the action asked of the window is
+// recorded.
 class FakeDesk final : public DeskContext {
 public:
     struct Row {
         QString filename;
         QString flags;
     };
-
     QList<Row> rows;
-    QList<int> selected;
     WindowState state;
     int queries = 0;
     int deletions = 0;
     QStringList loadedLists;
 
     WindowState& State() override { return state; }
-    QList<int> SelectedRows() const override { return selected; }
-    int RowCount() const override { return static_cast<int>(rows.size()); }
-    QString CellText(int row, const QString& caption) const override {
-        return caption == QStringLiteral("Filename") ? Filename(row) : QString();
+    QList<int> SelectedRows() const override {
+        QList<int> all;
+        for (int i = 0; i < rows.size(); ++i) {
+            all.append(i);
+        }
+        return all;
     }
+    int RowCount() const override { return static_cast<int>(rows.size()); }
+    QString CellText(int row, const QString&) const override { return Filename(row); }
     QString Filename(int row) const override { return rows.value(row).filename; }
     QString AccessFlags(int row) const override { return rows.value(row).flags; }
     QString EsignOwner(int) const override { return {}; }
@@ -60,36 +63,31 @@ public:
 // Records what the desk asked the desktop to open or start, and starts nothing.
 class RecordingShell final : public Shell {
 public:
-    struct Started {
-        QString program;
-        QStringList arguments;
-    };
     QStringList opened;
-    QList<Started> started;
+    QList<QStringList> started; // program, then its arguments
 
     bool Open(const QString& fileOrUrl) override {
         opened.append(fileOrUrl);
         return true;
     }
     bool StartDetached(const QString& program, const QStringList& arguments) override {
-        started.append({program, arguments});
+        started.append(QStringList{program} + arguments);
         return true;
     }
     std::unique_ptr<ProgramHandle> Start(const QString& program, const QStringList& arguments) override {
-        started.append({program, arguments});
+        started.append(QStringList{program} + arguments);
         return nullptr;
     }
 };
 
-// Runs act on the first visible top-level T once it shows (a modal dialog's exec() does not
-// return to the test until the dialog closes). Keep the object alive across the action.
+// Runs act on the first visible top-level T once it shows: a modal dialog's exec() returns to
+// the test only when the dialog has closed.
 template <class T> class WhenShown {
 public:
     explicit WhenShown(std::function<void(T&)> act) : act_(std::move(act)) {
         QObject::connect(&poll_, &QTimer::timeout, [this] {
             for (QWidget* w : QApplication::topLevelWidgets()) {
-                T* dialog = qobject_cast<T*>(w);
-                if (dialog != nullptr && dialog->isVisible()) {
+                if (T* dialog = qobject_cast<T*>(w); dialog != nullptr && dialog->isVisible()) {
                     poll_.stop();
                     ++runs_;
                     act_(*dialog);
@@ -107,11 +105,31 @@ private:
     int runs_ = 0;
 };
 
-// With VELMO_DIALOG_SHOTS set to a folder, saves what widget shows there as name (the pictures
-// in docs/ are made this way).
+template <class T = QWidget> T* In(QWidget& dialog, const char* name) {
+    T* w = dialog.findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+}
+
+// Picks an entry as the user does (the box's activation notification runs).
+inline void Choose(QComboBox* box, const QString& text) {
+    const int index = box->findText(text);
+    ASSERT_GE(index, 0) << text.toStdString();
+    box->setCurrentIndex(index);
+    emit box->activated(index);
+}
+
+inline QStringList Entries(const QComboBox* box) {
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i) {
+        items.append(box->itemText(i));
+    }
+    return items;
+}
+
+// With VELMO_DIALOG_SHOTS set to a folder, saves the widget's picture there (docs/ pictures).
 inline void SaveShot(QWidget& widget, const QString& name) {
-    const QString folder = qEnvironmentVariable("VELMO_DIALOG_SHOTS");
-    if (!folder.isEmpty()) {
+    if (const QString folder = qEnvironmentVariable("VELMO_DIALOG_SHOTS"); !folder.isEmpty()) {
         widget.grab().save(QDir(folder).filePath(name));
     }
 }
