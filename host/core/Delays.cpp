@@ -12,7 +12,7 @@ void Delays::ZeroAll() {
     for (int* field : {&d.beforeZippedDownload, &d.beforeDocumentDownload, &d.beforeListFileDelete,
                        &d.noResultCheck, &d.folderCleanup, &d.monitorPoll, &d.afterPrint, &d.afterSignSave,
                        &d.afterPropertyWrite, &d.actionStep, &d.beforeOpenStatus, &d.afterMonitorEsign,
-                       &d.afterDemographicsDownload, &d.voiceStep}) {
+                       &d.afterDemographicsDownload, &d.voiceStep, &d.versionStep}) {
         *field = 0;
     }
 }

@@ -1,6 +1,10 @@
 // The command table: buttons, menu items and list notifications routed to their actions. Each
 // slot announces itself and hands the window, as a DeskContext, to its action.
+#include "dialogs/audittrail/AuditTrail.h"
 #include "dialogs/forward/Forward.h"
+#include "dialogs/history/DocumentHistory.h"
+#include "dialogs/rename/Rename.h"
+#include "dialogs/search/Search.h"
 #include "reportlist/listctrl/CReportListCtrl.h"
 #include "reportlist/window/CVelmoPropPage.h"
 #include "ui_CVelmoPropPage.h"
@@ -57,7 +61,7 @@ void CVelmoPropPage::OnButtonEditDemographics() {
 
 void CVelmoPropPage::OnButtonSearch() {
     emit CommandRouted(QStringLiteral("OnButtonSearch"));
-    // Filled by the search dialog.
+    Search(*this).Run();
 }
 
 void CVelmoPropPage::OnButtonPlay() {
@@ -67,12 +71,12 @@ void CVelmoPropPage::OnButtonPlay() {
 
 void CVelmoPropPage::OnPopDocumentHistory() {
     emit CommandRouted(QStringLiteral("OnPopDocumentHistory"));
-    // Filled by the document history dialog.
+    DocumentHistory(*this).Run();
 }
 
 void CVelmoPropPage::OnPopAuditTrail() {
     emit CommandRouted(QStringLiteral("OnPopAuditTrail"));
-    // Filled by the audit trail action.
+    AuditTrail(*this).Run();
 }
 
 void CVelmoPropPage::OnPopStoreColumnOrder() {
@@ -87,7 +91,7 @@ void CVelmoPropPage::OnPopCustomPropertySettings() {
 
 void CVelmoPropPage::OnButtonRename() {
     emit CommandRouted(QStringLiteral("OnButtonRename"));
-    // Filled by the rename/STAT dialog.
+    Rename(*this).Run();
 }
 
 void CVelmoPropPage::OnAddressBook() {

@@ -1,0 +1,154 @@
+#include "dialogs/history/CDlgDocumentHistory.h"
+
+#include "dialogs/history/VersionList.h"
+#include "dialogs/history/ViewVersion.h"
+#include "dialogs/rename/DialogButton.h"
+#include "host/core/ActivityLog.h"
+#include "host/core/CUtility.h"
+#include "host/core/Delays.h"
+#include "host/core/Prompts.h"
+#include "host/core/SessionSettings.h"
+#include "reportlist/core/AccessDenied.h"
+#include "transport/CFileDownloads.h"
+#include "ui_CDlgDocumentHistory.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QMenu>
+
+namespace {
+
+constexpr int kVersionNameColumn = 1;
+constexpr int kServerNameColumn = 4;
+
+QString OpenFailureMessage() {
+    return QStringLiteral("Unable to open file. Please contact Technical support at ") +
+           QLatin1StringView(kSupportEmail) + QStringLiteral(" or ") + QLatin1StringView(kSupportTelephone) +
+           QStringLiteral(" for assistance.");
+}
+
+// The version's name becomes a file name in the temporary folder; one that would leave it is
+// not used.
+bool IsPlainName(const QString& name) {
+    return !name.isEmpty() && !name.contains(QLatin1Char('/')) && name != QStringLiteral("..");
+}
+
+bool DeleteFile(const QString& path) {
+    QFile file(path);
+    file.setPermissions(file.permissions() | QFileDevice::WriteOwner);
+    return file.remove();
+}
+
+} // namespace
+
+CDlgDocumentHistory::CDlgDocumentHistory(QWidget* parent)
+    : QDialog(parent), ui_(std::make_unique<Ui::CDlgDocumentHistory>()) {
+    ui_->setupUi(this);
+    connect(ui_->ctl260, &QPushButton::clicked, this, &CDlgDocumentHistory::OnViewDocument);
+    connect(ui_->ctl1, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ui_->ctl235, &CReportListCtrl::ContextMenuRequestedAt, this,
+            [this](const QPoint& at) { BuildContextMenu()->exec(at); });
+    // Enter or a double click on a version views it, as the button does.
+    connect(ui_->ctl235, &CReportListCtrl::RowDoubleClicked, this, &CDlgDocumentHistory::OnViewDocument);
+}
+
+CDlgDocumentHistory::~CDlgDocumentHistory() = default;
+
+std::unique_ptr<QMenu> CDlgDocumentHistory::BuildContextMenu() {
+    auto menu = std::make_unique<QMenu>(this);
+    QAction* view = menu->addAction(QStringLiteral("View Document"));
+    view->setData(32777);
+    connect(view, &QAction::triggered, this, &CDlgDocumentHistory::OnViewDocument);
+    return menu;
+}
+
+void CDlgDocumentHistory::showEvent(QShowEvent* event) {
+    if (!initialised_) {
+        initialised_ = true;
+        OnInitDialog();
+    }
+    QDialog::showEvent(event);
+}
+
+void CDlgDocumentHistory::OnInitDialog() {
+    DialogListCtrl* list = ui_->ctl235;
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->Initialise();
+    SetUpDialogButton(ui_->ctl1, kIconCancel);
+    SetUpDialogButton(ui_->ctl260, kIconView);
+    list->Model()->SetColumns({QStringLiteral("..."), QStringLiteral("Filename"),
+                               QStringLiteral("Transcribed Date/Time"), QStringLiteral("Revised Date/Time"),
+                               QString()},
+                              {20, 200, 150, 150, 0});
+    list->ApplyColumnWidths();
+    list->setColumnHidden(kServerNameColumn, true); // the server's file name, only for the download
+    list->SetBackgroundImage(Session().SystemFolder() + QStringLiteral("/BkImage.bmp"), true);
+    LoadVersionList();
+}
+
+void CDlgDocumentHistory::LoadVersionList() {
+    ReportListModel* model = ui_->ctl235->Model();
+    model->ClearRows();
+    if (versionListPath_.isEmpty()) {
+        return; // the download failed and said so
+    }
+    QList<QStringList> rows;
+    if (!VersionList::Read(versionListPath_, rows)) {
+        WriteLog(QStringLiteral("File, ") + versionListPath_ + QStringLiteral(", could not be read"));
+        return;
+    }
+    for (const QStringList& row : rows) {
+        model->AppendRow(row);
+    }
+    WriteLog(QStringLiteral("File, ") + versionListPath_ +
+             (DeleteFile(versionListPath_) ? QStringLiteral(", deleted")
+                                           : QStringLiteral(", could not be deleted")));
+}
+
+void CDlgDocumentHistory::OnViewDocument() {
+    const int row = ui_->ctl235->FirstSelectedRow();
+    if (row < 0) {
+        Prompts::Information(QStringLiteral("Select a document to view."));
+        return;
+    }
+    const ReportListModel* model = ui_->ctl235->Model();
+    const QString versionName = model->CellText(row, kVersionNameColumn);
+    const QString serverName = model->CellText(row, kServerNameColumn).trimmed();
+    if (serverName.isEmpty()) {
+        return;
+    }
+    if (!IsPlainName(versionName)) {
+        Prompts::Error(OpenFailureMessage());
+        return;
+    }
+
+    const CUtility utility;
+    const QString localCopy = utility.TempFolder() + versionName + QStringLiteral(".doc");
+    if (!utility.FileExists(localCopy)) {
+        const QString folder = utility.TempFolder() + QStringLiteral("versionfiles/");
+        CFileDownloads download;
+        download.SetURL(Session().ServerURL() + QStringLiteral("qm_download_versionfiles.php") +
+                        QStringLiteral("?filename=") + serverName);
+        download.SetTargetFolder(folder);
+        const QString unpacked = download.DownloadFiles(serverName).trimmed();
+        Delays::Wait(Delays::Get().versionStep);
+        if (!unpacked.contains(QLatin1Char('.')) || !QFileInfo(unpacked).isFile()) {
+            Prompts::Error(OpenFailureMessage());
+            return;
+        }
+
+        // Under the version's own name first, then into the temporary folder beside the reports.
+        const QString renamed = folder + versionName + QStringLiteral(".doc");
+        if (renamed != unpacked) {
+            QFile::remove(renamed);
+        }
+        const bool moved =
+            (renamed == unpacked || QFile::rename(unpacked, renamed)) && QFile::rename(renamed, localCopy);
+        WriteLog(QStringLiteral("OnPopDownload: File, ") + unpacked +
+                 (moved ? QStringLiteral(" moved to, ") : QStringLiteral(" could not be moved to, ")) +
+                 localCopy);
+        Delays::Wait(Delays::Get().versionStep);
+    }
+    OpenVersionViewOnly(localCopy);
+}

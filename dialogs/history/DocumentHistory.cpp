@@ -1,0 +1,67 @@
+#include "dialogs/history/DocumentHistory.h"
+
+#include "dialogs/history/CDlgDocumentHistory.h"
+#include "host/core/ActivityLog.h"
+#include "host/core/Prompts.h"
+#include "host/core/SessionSettings.h"
+#include "reportlist/core/AccessDenied.h"
+#include "transport/gui/CDlgPleaseWait.h"
+
+namespace {
+
+// The history is open to whoever may read the report (flag 0) or edit it (flag 4).
+bool MaySeeHistory(const QString& flags) {
+    const auto set = [&flags](qsizetype at) { return flags.size() > at && flags.at(at) == QLatin1Char('1'); };
+    return set(0) || set(4);
+}
+
+} // namespace
+
+void DocumentHistory::Run() {
+    if (desk_.State().ReportTypeCode.compare(QLatin1StringView("p"), Qt::CaseInsensitive) == 0) {
+        Prompts::Information(QStringLiteral("Click on Play to play voice files"));
+        return;
+    }
+    const QList<int> rows = desk_.SelectedRows();
+    if (rows.isEmpty()) {
+        Prompts::Information(QStringLiteral("Select a document to view previous version."));
+        return;
+    }
+    // A named row may only be the last one selected; rows without a name do not count.
+    for (qsizetype i = 0; i + 1 < rows.size(); ++i) {
+        if (!desk_.Filename(rows[i]).isEmpty()) {
+            Prompts::Information(QStringLiteral("Select only one file to view document history."));
+            return;
+        }
+    }
+    const int row = rows.last();
+    const QString name = desk_.Filename(row);
+    if (name.isEmpty()) {
+        return;
+    }
+    if (!MaySeeHistory(desk_.AccessFlags(row))) {
+        Prompts::Information(
+            QStringLiteral(
+                "ACCESS DENIED: Your user account is not configured to see the \"Document History\" for "
+                "this document. ") +
+            SupportContactSentence());
+        return;
+    }
+
+    const QString url = Session().ServerURL() + QStringLiteral("qm_versionlist.php") +
+                        QStringLiteral("?physicianid=") + Session().QueryPhysicianId() +
+                        QStringLiteral("&filename=") + name + QStringLiteral("&locationid=") +
+                        Session().QueryLocationId();
+    WriteLog(QStringLiteral("URL for downloading version list, ") + url);
+    QString versionList;
+    {
+        CDlgPleaseWait wait(desk_.DialogParent());
+        wait.SetURL(url);
+        wait.SetJobMode(CDlgPleaseWait::kDownloadFileList);
+        wait.exec();
+        versionList = wait.ResultPath();
+    }
+    CDlgDocumentHistory dialog(desk_.DialogParent());
+    dialog.SetVersionListPath(versionList);
+    dialog.exec();
+}

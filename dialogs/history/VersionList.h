@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// The server's version list: one earlier version per line, "|"-separated fields (version file
+// name, transcribed, revised, the server's name of the version file).
+namespace VersionList {
+
+// The list's rows: the 1-based line number, then up to four fields. Empty fields are dropped
+// (the later ones move left); a line without "|" gives its number only. At most kMaxLines
+// lines are read, each cut at kMaxLineLength characters.
+inline constexpr int kMaxLines = 10000;
+inline constexpr qint64 kMaxLineLength = 65536;
+bool Read(const QString& path, QList<QStringList>& rows);
+
+} // namespace VersionList

@@ -1,0 +1,187 @@
+#include "dialogs/rename/CDlgRenameJobs.h"
+
+#include "dialogs/rename/DialogButton.h"
+#include "dialogs/rename/ProviderEntries.h"
+#include "host/core/ActivityLog.h"
+#include "host/core/CUtility.h"
+#include "host/core/Prompts.h"
+#include "host/core/SessionSettings.h"
+#include "transport/CHttp.h"
+#include "ui_CDlgRenameJobs.h"
+
+CDlgRenameJobs::CDlgRenameJobs(QWidget* parent)
+    : QDialog(parent), ui_(std::make_unique<Ui::CDlgRenameJobs>()) {
+    ui_->setupUi(this);
+    connect(ui_->ctl1, &QPushButton::clicked, this, &CDlgRenameJobs::OnOK);
+    connect(ui_->ctl2, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ui_->ctl266, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) {
+            OnStatMode();
+        }
+    });
+    connect(ui_->ctl267, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) {
+            OnProviderMode();
+        }
+    });
+    connect(ui_->ctl265, &QComboBox::activated, this, &CDlgRenameJobs::OnSelchangeComboPhysicianId);
+}
+
+CDlgRenameJobs::~CDlgRenameJobs() = default;
+
+void CDlgRenameJobs::showEvent(QShowEvent* event) {
+    if (!initialised_) {
+        initialised_ = true;
+        OnInitDialog();
+    }
+    QDialog::showEvent(event);
+}
+
+void CDlgRenameJobs::OnInitDialog() {
+    DialogListCtrl* list = ui_->ctl263;
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->Initialise();
+    list->Model()->SetColumns({QStringLiteral("Selected File(s)")}, {335});
+    list->ApplyColumnWidths();
+    list->horizontalHeader()->setStretchLastSection(true);
+    list->SetBackgroundImage(Session().SystemFolder() + QStringLiteral("/BkImage.bmp"), true);
+    for (const QString& name : jobNames_) {
+        list->Model()->AppendRow({name});
+    }
+
+    SetUpDialogButton(ui_->ctl1, kIconOk);
+    SetUpDialogButton(ui_->ctl2, kIconCancel);
+
+    OnStatMode();
+    ui_->ctl266->setChecked(true);
+    ui_->ctl264->setCurrentIndex(0);
+}
+
+void CDlgRenameJobs::OnStatMode() {
+    ui_->ctl264->setEnabled(true);
+    ui_->ctl265->setEnabled(false);
+    ui_->ctl265->clear();
+    ui_->ctl294->clear();
+    ui_->ctl294->setEnabled(false);
+}
+
+void CDlgRenameJobs::OnProviderMode() {
+    ui_->ctl264->setEnabled(false);
+    ui_->ctl265->setEnabled(true);
+    ui_->ctl294->setEnabled(true);
+    ui_->ctl265->clear();
+    providerEntries_.clear();
+    const QStringList ids = Session().CareProviderIds();
+    const QStringList names = Session().CareProviderNames();
+    for (qsizetype i = 0; i < ids.size(); ++i) {
+        const QString entry = ProviderEntries::Entry(names.value(i), ids[i]).trimmed();
+        providerEntries_.append(entry);
+        ui_->ctl265->addItem(entry);
+    }
+    if (ui_->ctl265->count() > 0) {
+        ui_->ctl265->setCurrentIndex(0);
+    }
+    OnSelchangeComboPhysicianId();
+}
+
+void CDlgRenameJobs::OnSelchangeComboPhysicianId() {
+    WriteLog(QStringLiteral("OnSelchangeComboPhysicianId: Resolving Locations..."));
+    ui_->ctl294->clear();
+    const QString providerId = ProviderEntries::IdFromEntry(ui_->ctl265->currentText());
+    ui_->ctl294->addItems(ProviderEntries::LocationEntries(providerId, Session().LocationList()));
+    if (ui_->ctl294->count() > 0) {
+        ui_->ctl294->setCurrentIndex(0);
+    }
+}
+
+void CDlgRenameJobs::OnOK() {
+    const QString loginId = Session().LoggedUserId();
+    const QStringList ids = Session().CareProviderIds();
+    QString password;
+    for (qsizetype i = 0; i < ids.size(); ++i) {
+        if (ids[i].compare(loginId, Qt::CaseInsensitive) == 0) {
+            password = Session().CareProviderExtras().value(i);
+            break;
+        }
+    }
+
+    const bool providerMode = ui_->ctl267->isChecked();
+    QString providerId;
+    QString locationId;
+    QString stat;
+    if (!providerMode && !ui_->ctl266->isChecked()) {
+        Prompts::Get().Show({QStringLiteral("Please select the renaming mode."), QStringLiteral("Molve"),
+                             Prompts::Icon::Warning, Prompts::Ok});
+        return;
+    }
+    if (providerMode) {
+        if (ui_->ctl265->currentIndex() < 0) {
+            Prompts::Information(QStringLiteral("Select a Physician-ID to rename."));
+            return;
+        }
+        providerId = ProviderEntries::IdFromEntry(ui_->ctl265->currentText());
+        if (ui_->ctl294->currentIndex() >= 0) {
+            locationId = ProviderEntries::IdFromEntry(ui_->ctl294->currentText());
+        }
+    } else {
+        if (ui_->ctl264->currentIndex() < 0) {
+            Prompts::Information(QStringLiteral("Select a STAT value to rename."));
+            return;
+        }
+        stat = ui_->ctl264->currentText().toLower();
+        if (stat == QStringLiteral("remove stat")) {
+            stat = QStringLiteral("notag");
+        }
+    }
+
+    QString jobs;
+    const ReportListModel* model = ui_->ctl263->Model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        jobs += model->CellText(row, 0) + QLatin1Char(';');
+    }
+
+    const CUtility utility;
+    const QByteArray scrambledLogin = utility.CredentialScramble(loginId.toUtf8(), true);
+    const QByteArray scrambledPassword = utility.CredentialScramble(password.toUtf8(), true);
+
+    CHttp http;
+    http.ClearFormFields();
+    http.SetURL(Session().ServerURL() + QStringLiteral("qm_rename.php"));
+    http.SetKeepResponse(true);
+    ui_->ctl1->setEnabled(false);
+    ui_->ctl2->setEnabled(true);
+    if (providerMode && locationId.isEmpty()) {
+        // A provider without a location cannot take the jobs; the user may choose again.
+        ui_->ctl1->setEnabled(true);
+        return;
+    }
+
+    http.AddFormField(QStringLiteral("loginid"), scrambledLogin);
+    http.AddFormField(QStringLiteral("password"), scrambledPassword);
+    http.AddFormField(QStringLiteral("filename"), jobs);
+    http.AddFormField(QStringLiteral("phyid"), providerId);
+    http.AddFormField(QStringLiteral("locationid"), locationId.trimmed());
+    if (!stat.isEmpty()) {
+        http.AddFormField(QStringLiteral("stat"), stat);
+    }
+    if (!providerId.isEmpty()) {
+        http.AddFormField(QStringLiteral("phyid"), providerId);
+    }
+
+    http.SetSecure(false);
+    if (http.OpenInternetSession()) {
+        if (http.UploadFile()) {
+            const QString response = http.GetResponse();
+            WriteLog(QStringLiteral("CDlgRenameJobs::OnOK: Response, ") + response);
+            if (response == QStringLiteral("~")) {
+                resultFlag_ = 1;
+                Prompts::Information(QStringLiteral("File/s renamed successfully."));
+            } else {
+                resultFlag_ = 0;
+                Prompts::Plain(response);
+            }
+        }
+        http.CloseSession();
+    }
+    accept();
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <memory>
+
+namespace Ui {
+class CDlgSearch;
+}
+
+// Turns one patient demographic, the provider scope, the transcription dates and the archive
+// choice into a search address. The free-text mode's controls are part of the form but stay
+// hidden, so the dialog always searches by demographic.
+class CDlgSearch : public QDialog {
+    Q_OBJECT
+public:
+    explicit CDlgSearch(QWidget* parent = nullptr);
+    ~CDlgSearch() override;
+
+    // The "~"-separated demographic names the server offers; set before the dialog runs.
+    void SetDemographicNames(const QString& names) { demographicNames_ = names; }
+    // Empty unless the dialog closed with OK after building an address.
+    QString SearchURL() const { return searchUrl_; }
+    int SearchMode() const { return searchMode_; }
+
+public slots:
+    void OnOK();
+    void OnRadioCurrentProvider();
+    void OnRadioOtherProviders();
+    void OnCheckTranscribed();
+    void OnRadioDemographic();
+    void OnRadioFreeText();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void OnInitDialog();
+    bool BuildDemographicURL();
+    bool BuildFreeTextURL();
+
+    std::unique_ptr<Ui::CDlgSearch> ui_;
+    QString demographicNames_;
+    QString searchUrl_;
+    int searchMode_ = 1;
+    int ownProvider_ = 0;
+    bool initialised_ = false;
+};

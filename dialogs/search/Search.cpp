@@ -1,0 +1,54 @@
+#include "dialogs/search/Search.h"
+
+#include "dialogs/search/CDlgSearch.h"
+#include "host/core/ActivityLog.h"
+#include "host/core/Prompts.h"
+#include "host/core/SessionSettings.h"
+#include "transport/CHttp.h"
+#include "transport/gui/CDlgPleaseWait.h"
+
+void Search::Run() {
+    if (desk_.State().ReportTypeCode.compare(QLatin1StringView("p"), Qt::CaseInsensitive) == 0) {
+        Prompts::Information(QStringLiteral("Click on Play to play Voice files"));
+        return;
+    }
+    const QString namesUrl = Session().ServerURL() + QStringLiteral("qm_searchdemographics.php") +
+                             QStringLiteral("?loginid=") + Session().LoggedUserId();
+    WriteLog(QStringLiteral("OnButtonSearch: URL: ") + namesUrl);
+
+    // Without the names the dialog still opens, with one empty entry to search on.
+    QString names;
+    {
+        CHttp http;
+        http.SetKeepResponse(true);
+        http.SetURL(namesUrl);
+        if (http.OpenInternetSession()) {
+            http.DownloadFile();
+            names = http.GetResponse();
+            http.CloseSession();
+        }
+    }
+
+    QString url;
+    {
+        CDlgSearch dialog(desk_.DialogParent());
+        dialog.SetDemographicNames(names);
+        if (dialog.exec() == QDialog::Accepted) {
+            url = dialog.SearchURL();
+            WriteLog(QStringLiteral("OnButtonSearch: URL for search criteria,") + url);
+        }
+    }
+    url = url.trimmed();
+    if (url.isEmpty()) {
+        return;
+    }
+
+    {
+        CDlgPleaseWait wait(desk_.DialogParent());
+        wait.SetURL(url);
+        wait.SetJobMode(CDlgPleaseWait::kDownloadFileList);
+        wait.exec();
+    }
+    // A failed search leaves the path of the last list that did arrive.
+    desk_.LoadFileList(Session().LastFileListName());
+}
