@@ -321,6 +321,14 @@ void Handle(ServerContext& ctx, const std::string& scheme, const httplib::Reques
         }
         return;
     }
+    if (Text::EqualsNoCase(scriptName, "redirect")) {
+        // A transfer facility: 302 to any address, for the client's redirect rules.
+        Answer answer = Answer::Refusal("Moved.");
+        answer.status = 302;
+        answer.headers.emplace_back("Location", request.query.Value("to"));
+        Send(res, std::move(answer), FaultMode::None);
+        return;
+    }
     if (Text::EqualsNoCase(scriptName, "desk.php")) {
         Send(res, HostPage(ctx, request), FaultMode::None);
         return;

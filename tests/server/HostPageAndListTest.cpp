@@ -169,3 +169,59 @@ TEST_F(ServerTest, FileListRefusalsAreAsteriskSentencesAndHttpsGivesTheSameList)
     ASSERT_EQ(secure.code, CURLE_OK);
     EXPECT_EQ(SingleFileText(secure.body), SingleFileText(Get(Url(query)).body));
 }
+
+// A practice from a seed file: short flags, a row without a name, an owner without a signature
+// line, a provider without locations.
+TEST(SeedFile, GivesTheTestExactlyThePracticeItDescribes) {
+    StandInServer::Options options;
+    options.seedJson = R"({
+      "locations": {"3": "North Clinic"},
+      "providers": [{"id": "40", "name": "Dr. Ada Quill", "locations": ["3"]},
+                    {"id": "41", "name": "Dr. Ben Nowhere", "locations": []}],
+      "users": [{"id": "40", "name": "Dr. Ada Quill", "worksFor": {"40": "11", "41": "1"}}],
+      "reports": [{"name": "S1", "provider": "40", "location": "3", "fields": {"LastName": "Rowe"},
+                   "privileges": {"40": "1"}, "esigned": true},
+                  {"name": "", "provider": "40", "location": "3", "daysBack": 1},
+                  {"name": "S3", "provider": "41", "location": "", "daysBack": 2}],
+      "addressBook": [{"first": "Ann", "last": "Lee", "fax": "555-0101", "email": "ann@lee.example"}],
+      "defaultUser": "40"})";
+    StandInServer server(options);
+    ASSERT_TRUE(server.Start()) << server.Error().toStdString();
+    const std::string base = server.BaseUrl().toStdString();
+    const auto params = PageParams(Get(base + "desk.php").body);
+    EXPECT_EQ(FieldOf(params, "LoggedUserId"), "40");
+    EXPECT_EQ(FieldOf(params, "SignatureLine"), "");
+    EXPECT_EQ(FieldOf(params, "PhysicianList"), "40~Dr. Ada Quill|41~Dr. Ben Nowhere");
+    EXPECT_EQ(FieldOf(params, "LocationList"), "[40]3~North Clinic[41]");
+    const auto list =
+        ParseFileList(SingleFileText(Get(base +
+                                         "qm_download_filelist.php?loginuserid=40&physicianid=All"
+                                         "&locationid=All&fromdate=" +
+                                         IsoDay(6) + "&todate=" + IsoDay(0) + "&reporttype=t")
+                                         .body)
+                          .value_or(""));
+    ASSERT_EQ(list.size(), 3u);
+    EXPECT_EQ(Keys(list[0]),
+              (std::vector<std::string>{"Privileges", "Owner", "Activity Indicator", "Filename",
+                                        "Dictation Date/Time", "FirstName", "LastName", "DateOfBirth", "MRN",
+                                        "ReportType", "Location"}));
+    EXPECT_EQ(FieldOf(list[0], "Privileges"), "1");
+    EXPECT_EQ(FieldOf(list[0], "LastName"), "Rowe");
+    EXPECT_EQ(FieldOf(list[0], "Activity Indicator"), "00001");
+    EXPECT_EQ(FieldOf(list[1], "Filename"), "");
+    EXPECT_EQ(FieldOf(list[2], "Privileges"), "1");
+    EXPECT_EQ(Lines(SingleFileText(Get(base + "addressbook.php?physicianid=40").body).value_or("")),
+              std::vector<std::string>{"101~ ~Ann~ ~Lee~555-0101~ann@lee.example~ "});
+}
+
+TEST(SeedFile, AMistakeStopsTheServerWithTheReason) {
+    for (const char* seed : {R"({"reports": [{"name": "X", "kind": "q"}]})", "[[[[[[[[[[[[1]]]]]]]]]]]]",
+                             R"({"users": [{"id": "1", "worksFor": ["12"]}]})", "{"}) {
+        StandInServer::Options options;
+        options.seedJson = seed;
+        StandInServer server(options);
+        EXPECT_FALSE(server.Start()) << seed;
+        EXPECT_TRUE(server.Error().contains(QStringLiteral("cannot seed from")))
+            << server.Error().toStdString();
+    }
+}
