@@ -25,7 +25,7 @@ protected:
     void SetUp() override {
         PromptsDouble::Current().Clear();
         Session().Reset();
-        server_ = StartServer();
+        server_ = StartServerOn8080();
         ASSERT_TRUE(server_);
         Session().SetServerURL(server_->BaseUrl());
         Session().SetLoggedUserId(QStringLiteral("12"));
@@ -35,6 +35,13 @@ protected:
         temp_ = CUtility().TempFolder();
     }
     QStringList Queries(const QString& script) const { return ::Queries(*server_, script); }
+    // Every request for script came in over TLS on 443, or all on the ServerURL's own port.
+    bool AllSecure(const QString& script, int count) const {
+        return Vias(*server_, script) == QStringList(count, QStringLiteral("https:443"));
+    }
+    bool AllAsGiven(const QString& script, int count) const {
+        return Vias(*server_, script) == QStringList(count, QStringLiteral("http:8080"));
+    }
     std::unique_ptr<StandInServer> server_;
     QString temp_;
 };
@@ -58,6 +65,7 @@ TEST_F(DocumentRequests, DocumentDownloadLeavesEachDocumentAndTheLastChecksum) {
     EXPECT_FALSE(QFileInfo::exists(temp_ + QStringLiteral("R260001")));
     EXPECT_EQ(Queries(QStringLiteral("qm_download_files.php")),
               (QStringList{QStringLiteral("filename=R260001"), QStringLiteral("filename=R260002")}));
+    EXPECT_TRUE(AllSecure(QStringLiteral("qm_download_files.php"), 2));
     EXPECT_EQ(Missing(TodayLog(),
                       {QStringLiteral("DownloadFiles: File download URL,") + server_->BaseUrl() +
                            QStringLiteral("qm_download_files.php?filename=R260002"),
@@ -75,6 +83,7 @@ TEST_F(DocumentRequests, DownloadFilesUnpacksIntoTheTargetFolder) {
     const QString result = downloads.DownloadFiles(QStringLiteral("R260001.v1"));
     EXPECT_EQ(result, folder + QStringLiteral("R260001.v1.doc"));
     EXPECT_TRUE(QFileInfo(result).size() > 0);
+    EXPECT_TRUE(AllSecure(QStringLiteral("qm_download_versionfiles.php"), 1));
     EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("R260001.v1")));
     EXPECT_EQ(
         Missing(TodayLog(), {QStringLiteral("DownloadFiles: Unzip filename with fullpath,") + result,
@@ -98,6 +107,7 @@ TEST_F(DocumentRequests, EsignUploadSendsScrambledFieldsAndTheZippedDocument) {
 
     const auto entries = server_->JournalFor(QStringLiteral("qm_esign.php"));
     ASSERT_EQ(entries.size(), 2);
+    EXPECT_TRUE(AllSecure(QStringLiteral("qm_esign.php"), 2));
     const QJsonObject& form = entries.at(1);
     // "12" scrambled is "30"; the session knows no password for provider 12.
     EXPECT_EQ(Fields(form), (QStringList{QStringLiteral("loginid=30"), QStringLiteral("password="),
@@ -129,6 +139,7 @@ TEST_F(DocumentRequests, ResyncSendsDemographicsOnlyWhenThereAreSome) {
 
     const auto entries = server_->JournalFor(QStringLiteral("qm_resync.php"));
     ASSERT_EQ(entries.size(), 4);
+    EXPECT_TRUE(AllSecure(QStringLiteral("qm_resync.php"), 4));
     const QStringList four{QStringLiteral("loginid=30"), QStringLiteral("password="),
                            QStringLiteral("locationid=3"), QStringLiteral("phyid=12")};
     EXPECT_EQ(Fields(entries.at(1)), four);
@@ -173,6 +184,7 @@ TEST_F(DocumentRequests, SynchronousStatusUpdateFollowsTheTildeRule) {
         Queries(QStringLiteral("qm_statusupdate.php")),
         (QStringList{QStringLiteral("physicianid=12&locationid=3&vfilename=R260001&field=print&value=1"),
                      QStringLiteral("physicianid=12&locationid=3&vfilename=NOSUCH&field=print&value=1")}));
+    EXPECT_TRUE(AllSecure(QStringLiteral("qm_statusupdate.php"), 2));
     EXPECT_EQ(
         Missing(TodayLog(),
                 {QStringLiteral("UpdateStatus: confirmation URL,") + server_->BaseUrl() +
@@ -180,6 +192,11 @@ TEST_F(DocumentRequests, SynchronousStatusUpdateFollowsTheTildeRule) {
                  QStringLiteral("Status updated for file,R260001 LastError"),
                  QStringLiteral("Status could not be updated for file,NOSUCH LastError")}),
         QStringList());
+    // A refusal, an empty answer and a proxy's demand (login cancelled) are no success either.
+    for (const char* mode : {"refuse", "empty", "407"}) {
+        ASSERT_TRUE(server_->SetFault(QString::fromLatin1(mode), QStringLiteral("qm_statusupdate.php")));
+        EXPECT_EQ(UpdateStatus(QStringLiteral("R260001"), QStringLiteral("print")), 0) << mode;
+    }
 }
 
 TEST_F(DocumentRequests, StatusWorkerSendsOneRequestPerSelectedRowInOrder) {
@@ -195,6 +212,7 @@ TEST_F(DocumentRequests, StatusWorkerSendsOneRequestPerSelectedRowInOrder) {
     worker.join();
     EXPECT_NE(askedOn, caller);
     const QString prefix = QStringLiteral("physicianid=12&locationid=3&vfilename=");
+    EXPECT_TRUE(AllAsGiven(QStringLiteral("qm_statusupdate.php"), 3));
     EXPECT_EQ(Queries(QStringLiteral("qm_statusupdate.php")),
               (QStringList{prefix + QStringLiteral("R260003&field=open&value=1"),
                            prefix + QStringLiteral("R260001&field=open&value=1"),
@@ -212,6 +230,7 @@ TEST_F(DocumentRequests, ServerTimeComesFromTheServerOrTheLocalClock) {
                     .match(fromServer)
                     .hasMatch())
         << fromServer.toStdString();
+    EXPECT_TRUE(AllAsGiven(QStringLiteral("getservertime.asp"), 1));
 
     server_->Stop();
     QString local;

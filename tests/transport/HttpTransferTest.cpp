@@ -122,6 +122,30 @@ TEST_F(HttpTransfer, SecureRequestRelaxesTheSelfSignedCertificateAndUsesPort443)
     EXPECT_EQ(server_->JournalFor(QStringLiteral("getservertime.asp")).size(), 1);
 }
 
+TEST_F(HttpTransfer, RedirectsLeadToTheWebOnly) {
+    const QString secret = Local("secret.txt");
+    ASSERT_TRUE(WriteAll(secret, "local secret"));
+    server_ = StartServer();
+    ASSERT_TRUE(server_);
+    const struct {
+        QString target;
+        int result;
+    } cases[] = {
+        {server_->BaseUrl() + QStringLiteral("getservertime.asp"), 1},
+        {QStringLiteral("file://") + secret, 0},
+        {QStringLiteral("ftp://%1/secret.txt").arg(server_->Address()), 0},
+    };
+    for (const auto& c : cases) {
+        CHttp http;
+        http.SetKeepResponse(true);
+        http.SetURL(server_->BaseUrl() + QStringLiteral("redirect?to=") + c.target);
+        ASSERT_EQ(http.OpenInternetSession(), 1);
+        EXPECT_EQ(http.DownloadFile(), c.result) << c.target.toStdString();
+        EXPECT_FALSE(http.GetResponse().contains(QStringLiteral("secret")));
+        EXPECT_EQ(http.GetResponse().count(QLatin1Char(':')), c.result * 2) << "the server time, or nothing";
+    }
+}
+
 TEST_F(HttpTransfer, OversizedHeaderLineStillDownloads) {
     ASSERT_TRUE(Open(kStatusOpen, QStringLiteral("big-header")));
     ASSERT_EQ(http_.DownloadFile(), 1) << http_.GetErrorText().toStdString();

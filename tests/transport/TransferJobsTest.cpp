@@ -37,8 +37,8 @@ protected:
     QString temp_;
 };
 
-TEST_F(TransferJobs, FileListIsDownloadedUnpackedAndRecorded) {
-    auto server = StartServer();
+TEST_F(TransferJobs, FileListIsDownloadedOverTlsUnpackedAndRecorded) {
+    auto server = StartServerOn8080();
     ASSERT_TRUE(server);
     const QString result = RunFileList(*server);
     EXPECT_EQ(result, temp_ + QStringLiteral("FileList.txt"));
@@ -49,6 +49,8 @@ TEST_F(TransferJobs, FileListIsDownloadedUnpackedAndRecorded) {
 
     const auto entries = server->JournalFor(QStringLiteral("qm_download_filelist.php"));
     ASSERT_EQ(entries.size(), 1);
+    EXPECT_EQ(Vias(*server, QStringLiteral("qm_download_filelist.php")),
+              QStringList{QStringLiteral("https:443")});
     EXPECT_EQ(QStringLiteral("qm_download_filelist.php?") +
                   entries.first().value(QStringLiteral("query")).toString(),
               kListQuery);

@@ -55,6 +55,21 @@ std::unique_ptr<StandInServer> StartServer(const QString& fault) {
     return StartServer(options);
 }
 
+std::unique_ptr<StandInServer> StartServerOn8080() {
+    StandInServer::Options options;
+    options.extraHttpPort = 8080;
+    return StartServer(options);
+}
+
+QStringList Vias(const StandInServer& server, const QString& script) {
+    QStringList vias;
+    for (const QJsonObject& entry : server.JournalFor(script)) {
+        vias << entry.value(QStringLiteral("scheme")).toString() + QLatin1Char(':') +
+                    QString::number(entry.value(QStringLiteral("port")).toInt());
+    }
+    return vias;
+}
+
 QByteArray BigFileBytes(int size) {
     QByteArray bytes(size, '\0');
     for (int i = 0; i < size; ++i) {
