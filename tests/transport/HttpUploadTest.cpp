@@ -15,14 +15,28 @@ class HttpUpload : public ::testing::Test {
 protected:
     void SetUp() override {
         PromptsDouble::Current().Clear();
-        ASSERT_TRUE(dir_.isValid());
+        server_ = StartServer();
+        ASSERT_TRUE(server_);
     }
-    // Starts a server with options and readies http_ to post to script there with one field.
-    bool Open(const QString& script, StandInServer::Options options = {}) {
-        server_ = StartServer(std::move(options));
+    // Readies http_ to post to script with one field.
+    bool Open(const QString& script, bool secure = false) {
         http_.SetKeepResponse(true);
         http_.AddFormField(QStringLiteral("loginid"), QByteArray("30"));
-        return server_ && http_.SetURL(server_->BaseUrl() + script) == 1 && http_.OpenInternetSession() == 1;
+        const bool parsed = http_.SetURL(server_->BaseUrl() + script) == 1;
+        if (secure) {
+            http_.SetSecure(true);
+        }
+        return parsed && http_.OpenInternetSession() == 1;
+    }
+    // The desk's requests to script as the server saw them: the bodiless probe, then the form.
+    QList<QJsonObject> Sent(const QString& script, int count) const {
+        const auto entries = server_->JournalFor(script);
+        EXPECT_EQ(entries.size(), count);
+        for (const auto& entry : entries) {
+            EXPECT_EQ(entry.value(QStringLiteral("body_size")).toInteger(),
+                      entry.value(QStringLiteral("content_length")).toString().toLongLong());
+        }
+        return entries;
     }
     QTemporaryDir dir_;
     std::unique_ptr<StandInServer> server_;
@@ -36,12 +50,6 @@ QByteArray BoundaryOf(const QJsonObject& entry) {
     return type.startsWith(prefix) ? type.mid(prefix.size()).toLatin1() : QByteArray();
 }
 
-// The body the server received has the announced length, and that length is expected.
-void ExpectBodyLength(const QJsonObject& upload, qint64 expected) {
-    EXPECT_EQ(upload.value(QStringLiteral("body_size")).toInteger(), expected);
-    EXPECT_EQ(upload.value(QStringLiteral("content_length")).toString(), QString::number(expected));
-}
-
 TEST_F(HttpUpload, FieldsOnlyPostProbesFirstThenSendsTheExactBody) {
     NotificationRecorder recorder;
     http_.SetNotificationWindow(&recorder);
@@ -50,23 +58,20 @@ TEST_F(HttpUpload, FieldsOnlyPostProbesFirstThenSendsTheExactBody) {
     ASSERT_EQ(http_.UploadFile(), 1) << http_.GetErrorText().toStdString();
     EXPECT_EQ(http_.GetResponse(), QStringLiteral("~"));
 
-    const auto entries = server_->JournalFor(QStringLiteral("qm_cp_add.php"));
+    const auto entries = Sent(QStringLiteral("qm_cp_add.php"), 2);
     ASSERT_EQ(entries.size(), 2);
-    EXPECT_EQ(entries.at(0).value(QStringLiteral("method")).toString(), QStringLiteral("POST"));
     EXPECT_EQ(entries.at(0).value(QStringLiteral("body_size")).toInt(), 0);
-
-    const QJsonObject& upload = entries.at(1);
-    const QByteArray boundary = BoundaryOf(upload);
-    ASSERT_EQ(boundary.size(), 36) << upload.value(QStringLiteral("content_type")).toString().toStdString();
-    EXPECT_EQ(Fields(upload),
+    const QByteArray boundary = BoundaryOf(entries.at(1));
+    ASSERT_EQ(boundary.size(), 36);
+    EXPECT_EQ(Fields(entries.at(1)),
               (QStringList{QStringLiteral("loginid=30"), QStringLiteral("cps=Referring Physician~Room~")}));
-    EXPECT_TRUE(upload.value(QStringLiteral("files")).toArray().isEmpty());
-    const QByteArray expected =
-        Multipart::BuildFieldParts(boundary, {{"loginid", "30"}, {"cps", "Referring Physician~Room~"}}) +
-        Multipart::Tail();
-    ExpectBodyLength(upload, expected.size());
+    const qint64 expected =
+        (Multipart::BuildFieldParts(boundary, {{"loginid", "30"}, {"cps", "Referring Physician~Room~"}}) +
+         Multipart::Tail())
+            .size();
+    EXPECT_EQ(entries.at(1).value(QStringLiteral("body_size")).toInteger(), expected);
     EXPECT_TRUE(recorder.Saw(MSG_PROGRESS, PROGRESS_UPLOAD_STARTING));
-    EXPECT_EQ(recorder.Announced(), expected.size());
+    EXPECT_EQ(recorder.Announced(), expected);
 }
 
 TEST_F(HttpUpload, FilePartCarriesTheFullPathAndTheWholeFile) {
@@ -78,21 +83,19 @@ TEST_F(HttpUpload, FilePartCarriesTheFullPathAndTheWholeFile) {
     ASSERT_TRUE(Open(QStringLiteral("qm_cp_add.php")));
     ASSERT_EQ(http_.UploadFile(), 1) << http_.GetErrorText().toStdString();
 
-    const auto entries = server_->JournalFor(QStringLiteral("qm_cp_add.php"));
+    const auto entries = Sent(QStringLiteral("qm_cp_add.php"), 2);
     ASSERT_EQ(entries.size(), 2);
-    const QJsonObject& upload = entries.at(1);
-    const QJsonArray files = upload.value(QStringLiteral("files")).toArray();
-    ASSERT_EQ(files.size(), 1);
-    const QJsonObject file = files.at(0).toObject();
+    const QJsonObject file = entries.at(1).value(QStringLiteral("files")).toArray().at(0).toObject();
     const qint64 zipSize = ReadAll(zip).size();
     EXPECT_EQ(file.value(QStringLiteral("field")).toString(), QStringLiteral("FILE"));
     EXPECT_EQ(file.value(QStringLiteral("filename")).toString(), zip);
     EXPECT_EQ(file.value(QStringLiteral("size")).toInteger(), zipSize);
     EXPECT_EQ(file.value(QStringLiteral("entries")).toArray(), QJsonArray{QStringLiteral("R260001.doc")});
-    const QByteArray boundary = BoundaryOf(upload);
-    ExpectBodyLength(upload, Multipart::BuildFilePart(boundary, zip.toUtf8()).size() + zipSize +
-                                 Multipart::BuildFieldParts(boundary, {{"loginid", "30"}}).size() +
-                                 Multipart::Tail().size());
+    const QByteArray boundary = BoundaryOf(entries.at(1));
+    EXPECT_EQ(entries.at(1).value(QStringLiteral("body_size")).toInteger(),
+              Multipart::BuildFilePart(boundary, zip.toUtf8()).size() + zipSize +
+                  Multipart::BuildFieldParts(boundary, {{"loginid", "30"}}).size() +
+                  Multipart::Tail().size());
     EXPECT_EQ(ReadAll(document), BigFileBytes(30000)); // the file on disk is never changed
 }
 
@@ -100,45 +103,45 @@ TEST_F(HttpUpload, LargeFileStreamsWithTheAnnouncedLengthOverTls) {
     const QString path = dir_.filePath(QStringLiteral("large.bin"));
     ASSERT_TRUE(WriteAll(path, BigFileBytes(3 * 1024 * 1024 + 17)));
     http_.SetLocalFile(path);
-    http_.SetSecure(true);
-    ASSERT_TRUE(Open(QStringLiteral("upload-sink")));
+    ASSERT_TRUE(Open(QStringLiteral("upload-sink"), true));
     ASSERT_EQ(http_.UploadFile(), 1) << http_.GetErrorText().toStdString();
-    const auto entries = server_->JournalFor(QStringLiteral("upload-sink"));
+    const auto entries = Sent(QStringLiteral("upload-sink"), 2);
     ASSERT_EQ(entries.size(), 2);
     const qint64 sent = entries.at(1).value(QStringLiteral("body_size")).toInteger();
     EXPECT_GT(sent, 3 * 1024 * 1024 + 17);
-    ExpectBodyLength(entries.at(1), sent);
     EXPECT_EQ(http_.GetResponse(), QStringLiteral("~") + QString::number(sent));
+    EXPECT_EQ(Vias(*server_, QStringLiteral("upload-sink")),
+              (QStringList{QStringLiteral("https:443"), QStringLiteral("https:443")}));
 }
 
-TEST_F(HttpUpload, ProbeRefusedMeansNoBodyIsSent) {
-    StandInServer::Options refusing;
-    refusing.fault = QStringLiteral("status500");
-    ASSERT_TRUE(Open(QStringLiteral("qm_cp_add.php"), refusing));
+TEST_F(HttpUpload, RefusedProbeOrUnreadableFileSendsNoBody) {
+    ASSERT_TRUE(server_->SetFault(QStringLiteral("status500"), QStringLiteral("qm_cp_add.php")));
+    ASSERT_TRUE(Open(QStringLiteral("qm_cp_add.php")));
     EXPECT_EQ(http_.UploadFile(), 0);
     EXPECT_TRUE(http_.GetErrorText().contains(QStringLiteral("status code =500")));
     EXPECT_TRUE(TodayLog().contains(QStringLiteral("Error in HandleAuthentication in _UploadFile,0")));
-    const auto entries = server_->JournalFor(QStringLiteral("qm_cp_add.php"));
-    ASSERT_EQ(entries.size(), 1);
-    EXPECT_EQ(entries.at(0).value(QStringLiteral("body_size")).toInt(), 0);
-}
+    EXPECT_EQ(Sent(QStringLiteral("qm_cp_add.php"), 1).at(0).value(QStringLiteral("body_size")).toInt(), 0);
 
-TEST_F(HttpUpload, UnreadableFileFailsAfterTheProbe) {
+    ASSERT_TRUE(server_->ClearFaults());
     const QString missing = dir_.filePath(QStringLiteral("gone.zip"));
-    http_.SetLocalFile(missing);
-    ASSERT_TRUE(Open(QStringLiteral("qm_cp_add.php")));
-    EXPECT_EQ(http_.UploadFile(), 0);
-    EXPECT_EQ(http_.GetErrorText(),
+    CHttp http;
+    http.SetLocalFile(missing);
+    http.SetURL(server_->BaseUrl() + QStringLiteral("qm_cp_add.php"));
+    ASSERT_EQ(http.OpenInternetSession(), 1);
+    EXPECT_EQ(http.UploadFile(), 0);
+    EXPECT_EQ(http.GetErrorText(),
               QStringLiteral("Error reading the file:") + missing + QStringLiteral("error: 2"));
-    EXPECT_EQ(server_->JournalFor(QStringLiteral("qm_cp_add.php")).size(), 1);
+    EXPECT_EQ(Sent(QStringLiteral("qm_cp_add.php"), 2).size(), 2) << "one more probe, no body";
 }
 
 TEST_F(HttpUpload, LoginOnTheProbeCarriesOverToTheBody) {
     StandInServer::Options options;
     options.requireAuth = QStringLiteral("desk:s3cret");
+    server_ = StartServer(options);
+    ASSERT_TRUE(server_);
     PromptsDouble::Current().QueueCredentials(
         {Prompts::CredentialAnswer::Retry, {QStringLiteral("desk"), QStringLiteral("s3cret")}});
-    ASSERT_TRUE(Open(QStringLiteral("upload-sink"), options));
+    ASSERT_TRUE(Open(QStringLiteral("upload-sink")));
     ASSERT_EQ(http_.UploadFile(), 1) << http_.GetErrorText().toStdString();
     EXPECT_TRUE(http_.GetResponse().startsWith(QLatin1Char('~'))) << http_.GetResponse().toStdString();
     EXPECT_EQ(server_->JournalFor(QStringLiteral("upload-sink")).size(), 3); // refused probe, probe, body
