@@ -239,7 +239,8 @@ int CHttp::OpenInternetSession() {
 #if LIBCURL_VERSION_NUM >= 0x075500
         rc = curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
 #else
-        rc = curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS, static_cast<long>(CURLPROTO_HTTP | CURLPROTO_HTTPS));
+        rc =
+            curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS, static_cast<long>(CURLPROTO_HTTP | CURLPROTO_HTTPS));
 #endif
     }
     if (rc == CURLE_OK) {
