@@ -176,8 +176,9 @@ TEST(SeedFile, GivesTheTestExactlyThePracticeItDescribes) {
 }
 
 TEST(SeedFile, AMistakeStopsTheServerWithTheReason) {
-    for (const char* seed : {R"({"reports": [{"name": "X", "kind": "q"}]})", "[[[[[[[[[[[[1]]]]]]]]]]]]",
-                             R"({"users": [{"id": "1", "worksFor": ["12"]}]})", "{"}) {
+    for (const char* seed :
+         {R"({"reports": [{"name": "X", "kind": "q"}]})", R"({"note": [[[[[[[[[[[[]]]]]]]]]]]]})",
+          R"({"users": [{"id": "1", "worksFor": ["12"]}]})", "{"}) {
         StandInServer::Options options;
         options.seedJson = seed;
         StandInServer server(options);

@@ -141,6 +141,9 @@ TEST_F(HttpTransfer, RedirectsLeadToTheWebOnly) {
         http.SetURL(server_->BaseUrl() + QStringLiteral("redirect?to=") + c.target);
         ASSERT_EQ(http.OpenInternetSession(), 1);
         EXPECT_EQ(http.DownloadFile(), c.result) << c.target.toStdString();
+        // Refused before any connection is tried (a followed ftp:// would fail to connect instead).
+        EXPECT_EQ(http.GetErrorText(),
+                  c.result == 1 ? QString() : QStringLiteral("Failed in call to HttpSendRequest, Error:1\n"));
         EXPECT_FALSE(http.GetResponse().contains(QStringLiteral("secret")));
         EXPECT_EQ(http.GetResponse().count(QLatin1Char(':')), c.result * 2) << "the server time, or nothing";
     }
