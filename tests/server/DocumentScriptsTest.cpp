@@ -4,6 +4,8 @@
 #include <QRegularExpression>
 #include <QString>
 
+using namespace Qt::StringLiterals;
+
 using namespace ServerClient;
 
 namespace {
@@ -66,12 +68,11 @@ TEST(DemoWord97, ReportIsAWord97DocumentWhenLibreOfficeIsThere) {
     const std::string doc =
         SingleFileText(Get(server.BaseUrl().toStdString() + "qm_download_files.php?filename=R260039").body)
             .value_or("");
-    if (server.StartupOutput().contains(QStringLiteral("R260039 stays RTF: soffice is not on PATH"))) {
+    if (server.StartupOutput().contains(u"R260039 stays RTF: soffice is not on PATH"_s)) {
         EXPECT_EQ(doc.rfind("{\\rtf1", 0), 0u);
         GTEST_SKIP() << "no LibreOffice here";
     }
-    EXPECT_TRUE(
-        server.StartupOutput().contains(QStringLiteral("demo: R260039 is stored as a Word 97 document")))
+    EXPECT_TRUE(server.StartupOutput().contains(u"demo: R260039 is stored as a Word 97 document"_s))
         << server.StartupOutput().toStdString();
     EXPECT_EQ(doc.substr(0, 8), std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8));
 }

@@ -7,6 +7,8 @@
 #include <map>
 #include <set>
 
+using namespace Qt::StringLiterals;
+
 using namespace ServerClient;
 
 namespace {
@@ -14,7 +16,7 @@ namespace {
 // The page's params as (name, value) pairs, in order.
 Record PageParams(const std::string& page) {
     Record params;
-    static const QRegularExpression param(QStringLiteral("<param name=\"([^\"]*)\" value=\"([^\"]*)\">"));
+    static const QRegularExpression param(u"<param name=\"([^\"]*)\" value=\"([^\"]*)\">"_s);
     auto it = param.globalMatch(QString::fromStdString(page));
     while (it.hasNext()) {
         const auto match = it.next();
@@ -32,7 +34,7 @@ TEST_F(ServerTest, HostPagesCarryTheNineParametersOfEachDemoUser) {
     EXPECT_LT(out.find("demo user 12: Dr. Amelia Hart (care provider)"), listening);
     EXPECT_LT(out.find("demo user 90: Olivia Brandt (office staff)"), listening);
 
-    const auto params = PageParams(Get(server_.HostPageUrl(QStringLiteral("12")).toStdString()).body);
+    const auto params = PageParams(Get(server_.HostPageUrl(u"12"_s).toStdString()).body);
     EXPECT_EQ(
         params,
         (Record{
@@ -183,7 +185,6 @@ TEST(SeedFile, AMistakeStopsTheServerWithTheReason) {
         options.seedJson = seed;
         StandInServer server(options);
         EXPECT_FALSE(server.Start()) << seed;
-        EXPECT_TRUE(server.Error().contains(QStringLiteral("cannot seed from")))
-            << server.Error().toStdString();
+        EXPECT_TRUE(server.Error().contains(u"cannot seed from"_s)) << server.Error().toStdString();
     }
 }

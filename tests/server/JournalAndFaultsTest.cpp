@@ -1,5 +1,5 @@
 // The journal, the fault modes (from the command line and set while running), --require-auth and
-// the transfer facilities.
+// the one-server-per-address rule. The transfer facilities are exercised by the transport tests.
 #include "tests/server/ServerTestBase.h"
 
 #include <QJsonArray>
@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 
 #include <memory>
+
+using namespace Qt::StringLiterals;
 
 using namespace ServerClient;
 
@@ -48,7 +50,7 @@ TEST_F(ServerTest, JournalKeepsTheRequestAsReceivedWithSchemePortAndStatus) {
     ASSERT_EQ(entries.size(), 4);
     const QJsonObject& list = entries[0];
     EXPECT_EQ("qm_download_filelist.php?" + list["query"].toString().toStdString(), raw);
-    EXPECT_EQ(list["method"].toString(), QStringLiteral("GET"));
+    EXPECT_EQ(list["method"].toString(), u"GET"_s);
     EXPECT_TRUE(list["content_length"].isNull() && list["content_type"].isNull());
     EXPECT_FALSE(list["time"].toString().isEmpty());
     const auto via = [](const QJsonObject& e) {
@@ -66,13 +68,13 @@ TEST_F(ServerFaults, ExtraPortServesTheSameScriptsAndIsJournaledAsItself) {
     StandInServer::Options options;
     options.extraHttpPort = 8080;
     ASSERT_TRUE(Start(QString(), options));
-    EXPECT_NE(server_->StartupOutput().indexOf(QStringLiteral("extra-http=8080")), -1);
-    EXPECT_EQ(server_->BaseUrl(), QStringLiteral("http://%1:8080/").arg(server_->Address()));
+    EXPECT_NE(server_->StartupOutput().indexOf(u"extra-http=8080"_s), -1);
+    EXPECT_EQ(server_->BaseUrl(), u"http://%1:8080/"_s.arg(server_->Address()));
     EXPECT_TRUE(Unzip(Get(Url(ListQuery())).body).has_value());
     const auto entries = server_->Journal();
     ASSERT_EQ(entries.size(), 1);
     EXPECT_EQ(entries[0]["port"].toInt(), 8080);
-    EXPECT_EQ(entries[0]["scheme"].toString(), QStringLiteral("http"));
+    EXPECT_EQ(entries[0]["scheme"].toString(), u"http"_s);
 }
 
 TEST_F(ServerFaults, CommandLineModesBendTheAnswers) {
@@ -124,36 +126,36 @@ TEST_F(ServerFaults, FaultsAimedAtOneScriptChangeWhileTheServerRuns) {
     ASSERT_TRUE(Start(QString()));
     const std::string status =
         "qm_statusupdate.php?physicianid=12&locationid=3&vfilename=R260001&field=open&value=1";
-    ASSERT_TRUE(server_->SetFault(QStringLiteral("refuse"), QStringLiteral("QM_STATUSUPDATE.PHP")));
+    ASSERT_TRUE(server_->SetFault(u"refuse"_s, u"QM_STATUSUPDATE.PHP"_s));
     auto reply = Get(Url(status));
     EXPECT_EQ(reply.status, 200);
     EXPECT_EQ(reply.body, "The report service cannot do this right now.");
     EXPECT_NE(Get(Url("getservertime.asp")).body, reply.body) << "other scripts behave";
 
-    ASSERT_TRUE(server_->SetFault(QStringLiteral("empty"), QStringLiteral("qm_statusupdate.php")));
+    ASSERT_TRUE(server_->SetFault(u"empty"_s, u"qm_statusupdate.php"_s));
     reply = Get(Url(status));
     EXPECT_EQ(reply.status, 200);
     EXPECT_EQ(reply.body, "");
 
-    ASSERT_TRUE(server_->SetFault(QStringLiteral("407")));
+    ASSERT_TRUE(server_->SetFault(u"407"_s));
     reply = Get(Url("getservertime.asp"));
     EXPECT_EQ(reply.status, 407);
     EXPECT_EQ(reply.Header("Proxy-Authenticate").value_or(""), "Basic realm=\"Velmo proxy\"");
     EXPECT_EQ(Get(Url(status)).body, "") << "a script's own fault wins over the one for all";
 
-    ASSERT_TRUE(server_->ClearFaults(QStringLiteral("qm_statusupdate.php")));
+    ASSERT_TRUE(server_->ClearFaults(u"qm_statusupdate.php"_s));
     EXPECT_EQ(Get(Url(status)).status, 407);
     ASSERT_TRUE(server_->ClearFaults());
     EXPECT_EQ(Get(Url(status)).body, "~");
     EXPECT_EQ(Get(Url("getservertime.asp")).status, 200);
-    EXPECT_FALSE(server_->SetFault(QStringLiteral("sideways")));
+    EXPECT_FALSE(server_->SetFault(u"sideways"_s));
     // Control requests are not the desk's: the journal holds only the eight script requests.
     EXPECT_EQ(server_->Journal().size(), 8);
 }
 
 TEST_F(ServerFaults, RequireAuthChallengesUntilTheCredentialsCome) {
     StandInServer::Options options;
-    options.requireAuth = QStringLiteral("amelia:s3cret");
+    options.requireAuth = u"amelia:s3cret"_s;
     ASSERT_TRUE(Start(QString(), options));
     const auto none = Get(Url(ListQuery()));
     EXPECT_EQ(none.status, 401);
@@ -162,31 +164,14 @@ TEST_F(ServerFaults, RequireAuthChallengesUntilTheCredentialsCome) {
     EXPECT_TRUE(Unzip(Get(Url(ListQuery()), {"amelia:s3cret"}).body).has_value());
 }
 
-TEST_F(ServerTest, BigFileStreamsItsPatternAndUploadSinkCountsTheBody) {
-    const std::size_t size = 3 * 1024 * 1024 + 7;
-    const auto file = Get(Url("bigfile?size=" + std::to_string(size)));
-    ASSERT_EQ(file.body.size(), size);
-    std::size_t wrong = 0;
-    for (std::size_t i = 0; i < size; ++i) {
-        wrong += static_cast<unsigned char>(file.body[i]) != i % 251 ? 1 : 0;
-    }
-    EXPECT_EQ(wrong, 0u);
-    EXPECT_EQ(Get(Url("bigfile?size=lots")).status, 400);
-
-    const std::string body(2 * 1024 * 1024 + 3, 'x');
-    EXPECT_EQ(Post(Url("upload-sink"), DeskFormType("b"), body).body, "~" + std::to_string(body.size()));
-    EXPECT_EQ(server_.JournalFor(QStringLiteral("upload-sink")).front()["body_size"].toInteger(),
-              static_cast<qint64>(body.size()));
-}
-
 TEST_F(ServerTest, ASecondServerOnTheSameAddressFailsWithOneLineOnStderr) {
     QTemporaryDir data;
     QProcess second;
     second.start(QStringLiteral(REPORT_SERVER_BINARY),
-                 {QStringLiteral("--data"), data.path(), QStringLiteral("--bind"), server_.Address()});
+                 {u"--data"_s, data.path(), u"--bind"_s, server_.Address()});
     ASSERT_TRUE(second.waitForFinished(10000)) << "it must not share the port";
     EXPECT_NE(second.exitCode(), 0);
     const QString error = QString::fromUtf8(second.readAllStandardError()).trimmed();
-    EXPECT_TRUE(error.startsWith(QStringLiteral("report-server: cannot bind"))) << error.toStdString();
+    EXPECT_TRUE(error.startsWith(u"report-server: cannot bind"_s)) << error.toStdString();
     EXPECT_FALSE(error.contains(QLatin1Char('\n')));
 }

@@ -5,6 +5,8 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
+using namespace Qt::StringLiterals;
+
 using namespace ServerClient;
 
 namespace {
@@ -59,9 +61,8 @@ TEST_F(UploadTest, EsignStoresTheDocumentKeepsTheOldOneAndShowsESignedInTheNextL
     EXPECT_EQ(SingleFileText(Get(Url("qm_download_versionfiles.php?filename=R260006.v1")).body), original);
 
     // The journal shows the desk's form: fields in order, login scrambled, the zip in the file part.
-    const QJsonObject entry = server_.JournalFor(QStringLiteral("qm_esign.php")).front();
-    EXPECT_TRUE(
-        entry["content_type"].toString().startsWith(QStringLiteral("multipart/form-data, boundary=")));
+    const QJsonObject entry = server_.JournalFor(u"qm_esign.php"_s).front();
+    EXPECT_TRUE(entry["content_type"].toString().startsWith(u"multipart/form-data, boundary="_s));
     QStringList fields;
     for (const auto& field : entry["fields"].toArray()) {
         fields << field.toObject()["name"].toString() + "=" + field.toObject()["value"].toString();
@@ -71,7 +72,7 @@ TEST_F(UploadTest, EsignStoresTheDocumentKeepsTheOldOneAndShowsESignedInTheNextL
     const QJsonObject file = entry["files"].toArray().at(0).toObject();
     EXPECT_EQ(file["field"].toString(), "FILE");
     EXPECT_EQ(file["filename"].toString().toStdString(), kLocalZip);
-    EXPECT_EQ(file["entries"].toArray(), QJsonArray{QStringLiteral("R260006.doc")});
+    EXPECT_EQ(file["entries"].toArray(), QJsonArray{u"R260006.doc"_s});
     EXPECT_EQ(entry["body_size"].toInteger(), entry["content_length"].toString().toLongLong());
     // A second signature keeps growing the history.
     EXPECT_EQ(Esign("12", "R260006", signedDoc + " ").body, "~");

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 class HttpTransfer : public ::testing::Test {
@@ -36,10 +38,10 @@ protected:
 };
 
 const QString kStatusOpen =
-    QStringLiteral("qm_statusupdate.php?physicianid=12&locationid=1&vfilename=R260001&field=open&value=1");
+    u"qm_statusupdate.php?physicianid=12&locationid=1&vfilename=R260001&field=open&value=1"_s;
 
 TEST_F(HttpTransfer, DownloadFillsFileAndPostsNotifications) {
-    ASSERT_TRUE(Open(QStringLiteral("bigfile?size=100000")));
+    ASSERT_TRUE(Open(u"bigfile?size=100000"_s));
     http_.SetLocalFile(Local("big.bin"));
     ASSERT_EQ(http_.DownloadFile(), 1) << http_.GetErrorText().toStdString();
     EXPECT_EQ(ReadAll(Local("big.bin")), BigFileBytes(100000));
@@ -74,7 +76,7 @@ TEST_F(HttpTransfer, DownloadFillsFileAndPostsNotifications) {
 
 TEST_F(HttpTransfer, ZeroBytesReachTheFileButEndEachChunkOfTheText) {
     // Byte 0 of this body is the only zero, so the text can only hold bytes of later chunks.
-    ASSERT_TRUE(Open(QStringLiteral("bigfile?size=251")));
+    ASSERT_TRUE(Open(u"bigfile?size=251"_s));
     http_.SetLocalFile(Local("zero.bin"));
     ASSERT_EQ(http_.DownloadFile(), 1);
     const QByteArray body = BigFileBytes(251);
@@ -89,19 +91,19 @@ TEST_F(HttpTransfer, WithoutLocalFileTheAnswerIsKeptAndTheQueryGoesOutUnescapedE
     server_ = StartServer();
     ASSERT_TRUE(server_);
     CHttp http; // neither a local file nor SetKeepResponse
-    http.SetURL(server_->BaseUrl() + kStatusOpen + QStringLiteral("&name=Jane Doe&cps=A~B|C&q=50%"));
+    http.SetURL(server_->BaseUrl() + kStatusOpen + u"&name=Jane Doe&cps=A~B|C&q=50%"_s);
     ASSERT_EQ(http.OpenInternetSession(), 1);
     ASSERT_EQ(http.DownloadFile(), 1);
-    EXPECT_EQ(http.GetResponse(), QStringLiteral("~"));
-    EXPECT_EQ(Queries(*server_, QStringLiteral("qm_statusupdate.php")),
+    EXPECT_EQ(http.GetResponse(), u"~"_s);
+    EXPECT_EQ(Queries(*server_, u"qm_statusupdate.php"_s),
               QStringList{kStatusOpen.mid(kStatusOpen.indexOf(QLatin1Char('?')) + 1) +
-                          QStringLiteral("&name=Jane%20Doe&cps=A~B|C&q=50%")});
+                          u"&name=Jane%20Doe&cps=A~B|C&q=50%"_s});
 }
 
 TEST_F(HttpTransfer, SecureRequestRelaxesTheSelfSignedCertificateAndUsesPort443) {
     server_ = StartServer();
     ASSERT_TRUE(server_);
-    const QString url = QStringLiteral("http://%1:8080/getservertime.asp").arg(server_->Address());
+    const QString url = u"http://%1:8080/getservertime.asp"_s.arg(server_->Address());
     CHttp secure;
     secure.SetKeepResponse(true);
     secure.SetURL(url);
@@ -109,8 +111,8 @@ TEST_F(HttpTransfer, SecureRequestRelaxesTheSelfSignedCertificateAndUsesPort443)
     ASSERT_EQ(secure.OpenInternetSession(), 1);
     ASSERT_EQ(secure.DownloadFile(), 1) << secure.GetErrorText().toStdString();
     EXPECT_FALSE(secure.GetResponse().isEmpty());
-    EXPECT_EQ(Missing(TodayLog(), {QStringLiteral("Error in HttpSendRequest   in HandleAuthentication,60"),
-                                   QStringLiteral("resending in HandleAuthentication LastError")}),
+    EXPECT_EQ(Missing(TodayLog(), {u"Error in HttpSendRequest   in HandleAuthentication,60"_s,
+                                   u"resending in HandleAuthentication LastError"_s}),
               QStringList());
 
     // Without SetSecure the URL's own port is used, where nothing listens.
@@ -118,8 +120,8 @@ TEST_F(HttpTransfer, SecureRequestRelaxesTheSelfSignedCertificateAndUsesPort443)
     plain.SetURL(url);
     ASSERT_EQ(plain.OpenInternetSession(), 1);
     EXPECT_EQ(plain.DownloadFile(), 0);
-    EXPECT_EQ(plain.GetErrorText(), QStringLiteral("Failed in call to HttpSendRequest, Error:7\n"));
-    EXPECT_EQ(server_->JournalFor(QStringLiteral("getservertime.asp")).size(), 1);
+    EXPECT_EQ(plain.GetErrorText(), u"Failed in call to HttpSendRequest, Error:7\n"_s);
+    EXPECT_EQ(server_->JournalFor(u"getservertime.asp"_s).size(), 1);
 }
 
 TEST_F(HttpTransfer, RedirectsLeadToTheWebOnly) {
@@ -131,20 +133,20 @@ TEST_F(HttpTransfer, RedirectsLeadToTheWebOnly) {
         QString target;
         int result;
     } cases[] = {
-        {server_->BaseUrl() + QStringLiteral("getservertime.asp"), 1},
-        {QStringLiteral("file://") + secret, 0},
-        {QStringLiteral("ftp://%1/secret.txt").arg(server_->Address()), 0},
+        {server_->BaseUrl() + u"getservertime.asp"_s, 1},
+        {u"file://"_s + secret, 0},
+        {u"ftp://%1/secret.txt"_s.arg(server_->Address()), 0},
     };
     for (const auto& c : cases) {
         CHttp http;
         http.SetKeepResponse(true);
-        http.SetURL(server_->BaseUrl() + QStringLiteral("redirect?to=") + c.target);
+        http.SetURL(server_->BaseUrl() + u"redirect?to="_s + c.target);
         ASSERT_EQ(http.OpenInternetSession(), 1);
         EXPECT_EQ(http.DownloadFile(), c.result) << c.target.toStdString();
         // Refused before any connection is tried (a followed ftp:// would fail to connect instead).
         EXPECT_EQ(http.GetErrorText(),
-                  c.result == 1 ? QString() : QStringLiteral("Failed in call to HttpSendRequest, Error:1\n"));
-        EXPECT_FALSE(http.GetResponse().contains(QStringLiteral("secret")));
+                  c.result == 1 ? QString() : u"Failed in call to HttpSendRequest, Error:1\n"_s);
+        EXPECT_FALSE(http.GetResponse().contains(u"secret"_s));
         EXPECT_EQ(http.GetResponse().count(QLatin1Char(':')), c.result * 2) << "the server time, or nothing";
     }
 }
@@ -200,8 +202,7 @@ TEST_F(HttpTransfer, MisbehavingServersEndAsTheLogSays) {
         }
     }
     EXPECT_TRUE(TodayLog().contains(
-        QStringLiteral("inside Notify client MSG_ERRORError unable to retrieve FileSize for :") +
-        Local("no-length")));
+        u"inside Notify client MSG_ERRORError unable to retrieve FileSize for :"_s + Local("no-length")));
 }
 
 class HttpLogin : public HttpTransfer {
@@ -209,31 +210,30 @@ protected:
     void SetUp() override {
         HttpTransfer::SetUp();
         StandInServer::Options options;
-        options.requireAuth = QStringLiteral("desk:s3cret");
+        options.requireAuth = u"desk:s3cret"_s;
         ASSERT_TRUE(Open(kStatusOpen, options));
     }
     static void QueueLogin(const char* password) {
         PromptsDouble::Current().QueueCredentials(
-            {Prompts::CredentialAnswer::Retry, {QStringLiteral("desk"), QString::fromLatin1(password)}});
+            {Prompts::CredentialAnswer::Retry, {u"desk"_s, QString::fromLatin1(password)}});
     }
 };
 
 TEST_F(HttpLogin, CancelledLoginMakesTheRefusalTheAnswer) {
     EXPECT_EQ(http_.DownloadFile(), 1);
-    EXPECT_EQ(http_.GetResponse(), QStringLiteral("Authorization is required to use the report service."));
+    EXPECT_EQ(http_.GetResponse(), u"Authorization is required to use the report service."_s);
     EXPECT_EQ(PromptsDouble::Current().CredentialRequests(), 1);
-    EXPECT_TRUE(TodayLog().contains(QStringLiteral("Inside  HTTP_STATUS_DENIED in HandleAuthentication,0")));
+    EXPECT_TRUE(TodayLog().contains(u"Inside  HTTP_STATUS_DENIED in HandleAuthentication,0"_s));
     EXPECT_EQ(server_->Journal().size(), 1);
 }
 
 TEST_F(HttpLogin, RetryResendsWithTheTypedCredentials) {
     QueueLogin("s3cret");
     EXPECT_EQ(http_.DownloadFile(), 1) << http_.GetErrorText().toStdString();
-    EXPECT_EQ(http_.GetResponse(), QStringLiteral("~"));
+    EXPECT_EQ(http_.GetResponse(), u"~"_s);
     EXPECT_EQ(PromptsDouble::Current().CredentialRequests(), 1);
     EXPECT_EQ(server_->Journal().size(), 2);
-    EXPECT_TRUE(
-        TodayLog().contains(QStringLiteral("resending in HandleAuthentication after HTTP_STATUS_DENIED")));
+    EXPECT_TRUE(TodayLog().contains(u"resending in HandleAuthentication after HTTP_STATUS_DENIED"_s));
 }
 
 TEST_F(HttpLogin, RepeatedWrongLoginsStopAfterABoundedNumberOfResends) {
@@ -243,7 +243,7 @@ TEST_F(HttpLogin, RepeatedWrongLoginsStopAfterABoundedNumberOfResends) {
     EXPECT_EQ(http_.DownloadFile(), 0);
     EXPECT_EQ(PromptsDouble::Current().CredentialRequests(), CHttp::kMaxResends);
     EXPECT_EQ(server_->Journal().size(), CHttp::kMaxResends + 1);
-    EXPECT_TRUE(http_.GetErrorText().contains(QStringLiteral("status code =401")));
+    EXPECT_TRUE(http_.GetErrorText().contains(u"status code =401"_s));
 }
 
 } // namespace

@@ -4,28 +4,29 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 TEST(HttpUrl, AddressWithoutSchemeIsStoredWithHttpInFront) {
     CHttp http;
-    ASSERT_EQ(http.SetURL(QStringLiteral("reports.example.org/qm_search.php?loginid=12")), 1);
-    EXPECT_EQ(http.URL(), QStringLiteral("http://reports.example.org/qm_search.php?loginid=12"));
-    EXPECT_EQ(http.ServerName(), QStringLiteral("reports.example.org"));
-    EXPECT_EQ(http.ObjectPath(), QStringLiteral("/qm_search.php?loginid=12"));
+    ASSERT_EQ(http.SetURL(u"reports.example.org/qm_search.php?loginid=12"_s), 1);
+    EXPECT_EQ(http.URL(), u"http://reports.example.org/qm_search.php?loginid=12"_s);
+    EXPECT_EQ(http.ServerName(), u"reports.example.org"_s);
+    EXPECT_EQ(http.ObjectPath(), u"/qm_search.php?loginid=12"_s);
     EXPECT_EQ(http.Port(), 80);
     EXPECT_FALSE(http.UsesTls());
 }
 
 TEST(HttpUrl, UnparsableAddressIsRefusedAndLogged) {
     CHttp http;
-    EXPECT_EQ(http.SetURL(QStringLiteral("http://")), 0);
-    EXPECT_EQ(http.GetErrorText(), QStringLiteral("Incorrect URL."));
-    EXPECT_TRUE(
-        TodayLog().contains(QStringLiteral(" : Incorrect URL. in SetURL, Url =http://http:// LastError =")))
+    EXPECT_EQ(http.SetURL(u"http://"_s), 0);
+    EXPECT_EQ(http.GetErrorText(), u"Incorrect URL."_s);
+    EXPECT_TRUE(TodayLog().contains(u" : Incorrect URL. in SetURL, Url =http://http:// LastError ="_s))
         << TodayLog().toStdString();
     // A later step fails for a URL that never parsed.
     EXPECT_EQ(http.OpenInternetSession(), 0);
-    EXPECT_TRUE(http.GetErrorText().startsWith(QStringLiteral("Failed in call to InternetConnect, Error:3")));
+    EXPECT_TRUE(http.GetErrorText().startsWith(u"Failed in call to InternetConnect, Error:3"_s));
 
     for (const char* bad : {"http://host:0/", "http://host:65536/", "http://host:/x", "ftp://host/x",
                             "http://ho st/x", "http://[::1/x"}) {
@@ -35,7 +36,7 @@ TEST(HttpUrl, UnparsableAddressIsRefusedAndLogged) {
 
 TEST(HttpUrl, SecureFlagDecidesPortAndTls) {
     CHttp http;
-    ASSERT_EQ(http.SetURL(QStringLiteral("http://127.0.0.1:8080/qm_statusupdate.php")), 1);
+    ASSERT_EQ(http.SetURL(u"http://127.0.0.1:8080/qm_statusupdate.php"_s), 1);
     EXPECT_EQ(http.Port(), 8080);
     EXPECT_FALSE(http.UsesTls());
     http.SetSecure(true);
@@ -45,22 +46,22 @@ TEST(HttpUrl, SecureFlagDecidesPortAndTls) {
     EXPECT_EQ(http.Port(), 80);
     EXPECT_FALSE(http.UsesTls());
     // A new address starts from its own port and scheme again.
-    ASSERT_EQ(http.SetURL(QStringLiteral("https://127.0.0.1:8443/x")), 1);
+    ASSERT_EQ(http.SetURL(u"https://127.0.0.1:8443/x"_s), 1);
     EXPECT_EQ(http.Port(), 8443);
     EXPECT_TRUE(http.UsesTls());
-    ASSERT_EQ(http.SetURL(QStringLiteral("HTTPS://server/x")), 1);
+    ASSERT_EQ(http.SetURL(u"HTTPS://server/x"_s), 1);
     EXPECT_EQ(http.Port(), 443);
 }
 
 TEST(HttpUrl, HostForms) {
-    const auto withUser = ParseHttpUrl(QStringLiteral("http://user:pw@host.example:81?a=1"));
+    const auto withUser = ParseHttpUrl(u"http://user:pw@host.example:81?a=1"_s);
     ASSERT_TRUE(withUser.has_value());
-    EXPECT_EQ(withUser->host, QStringLiteral("host.example"));
+    EXPECT_EQ(withUser->host, u"host.example"_s);
     EXPECT_EQ(withUser->port, 81);
-    EXPECT_EQ(withUser->objectPath, QStringLiteral("/?a=1"));
-    const auto v6 = ParseHttpUrl(QStringLiteral("http://[::1]:8080/desk.php"));
+    EXPECT_EQ(withUser->objectPath, u"/?a=1"_s);
+    const auto v6 = ParseHttpUrl(u"http://[::1]:8080/desk.php"_s);
     ASSERT_TRUE(v6.has_value());
-    EXPECT_EQ(v6->host, QStringLiteral("[::1]"));
+    EXPECT_EQ(v6->host, u"[::1]"_s);
     EXPECT_EQ(v6->port, 8080);
 }
 

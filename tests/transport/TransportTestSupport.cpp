@@ -14,9 +14,11 @@
 
 #include <algorithm>
 
+using namespace Qt::StringLiterals;
+
 QString TodayLog() {
-    return QString::fromLocal8Bit(ReadAll(CUtility().ProfileFolder() + QStringLiteral("Log/") +
-                                          ActivityLog::FileNameFor(QDate::currentDate())));
+    return QString::fromLocal8Bit(
+        ReadAll(CUtility().ProfileFolder() + u"Log/"_s + ActivityLog::FileNameFor(QDate::currentDate())));
 }
 
 QStringList Missing(const QString& log, const QStringList& lines) {
@@ -64,8 +66,8 @@ std::unique_ptr<StandInServer> StartServerOn8080() {
 QStringList Vias(const StandInServer& server, const QString& script) {
     QStringList vias;
     for (const QJsonObject& entry : server.JournalFor(script)) {
-        vias << entry.value(QStringLiteral("scheme")).toString() + QLatin1Char(':') +
-                    QString::number(entry.value(QStringLiteral("port")).toInt());
+        vias << entry.value(u"scheme"_s).toString() + QLatin1Char(':') +
+                    QString::number(entry.value(u"port"_s).toInt());
     }
     return vias;
 }
@@ -80,9 +82,9 @@ QByteArray BigFileBytes(int size) {
 
 QStringList Fields(const QJsonObject& entry) {
     QStringList fields;
-    for (const QJsonValue& field : entry.value(QStringLiteral("fields")).toArray()) {
-        fields.append(field.toObject().value(QStringLiteral("name")).toString() + QLatin1Char('=') +
-                      field.toObject().value(QStringLiteral("value")).toString());
+    for (const QJsonValue& field : entry.value(u"fields"_s).toArray()) {
+        fields.append(field.toObject().value(u"name"_s).toString() + QLatin1Char('=') +
+                      field.toObject().value(u"value"_s).toString());
     }
     return fields;
 }
@@ -90,7 +92,7 @@ QStringList Fields(const QJsonObject& entry) {
 QStringList Queries(const StandInServer& server, const QString& script) {
     QStringList queries;
     for (const QJsonObject& e : server.JournalFor(script)) {
-        queries.append(e.value(QStringLiteral("query")).toString());
+        queries.append(e.value(u"query"_s).toString());
     }
     return queries;
 }

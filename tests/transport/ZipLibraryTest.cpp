@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 struct Entry {
@@ -44,7 +46,7 @@ int Record(const char* name) {
 class ZipLibrary : public ::testing::Test {
 protected:
     void SetUp() override {
-        dest_ = dir_.filePath(QStringLiteral("root/dest/"));
+        dest_ = dir_.filePath(u"root/dest/"_s);
         ASSERT_TRUE(QDir().mkpath(dest_));
         g_reported.clear();
     }
@@ -61,10 +63,10 @@ TEST_F(ZipLibrary, BasicZipThenUnzipGivesTheSameBytesUnderTheFileName) {
     ASSERT_EQ(BasicZip(source, ZipPathFor(source)), 1);
     EXPECT_EQ(Unzip(ZipPathFor(source), dest_, 0, 0, &Record), 1);
     EXPECT_EQ(g_reported, std::vector<std::string>{"R260001.doc"});
-    EXPECT_EQ(ReadAll(dest_ + QStringLiteral("R260001.doc")), content);
+    EXPECT_EQ(ReadAll(dest_ + u"R260001.doc"_s), content);
     // A dot in a folder name is not the file's extension.
-    EXPECT_EQ(ZipPathFor(QStringLiteral("/p/Temp/R1.v2.doc")), QStringLiteral("/p/Temp/R1.v2.zip"));
-    EXPECT_EQ(ZipPathFor(QStringLiteral("/home/u/.local/R1")), QStringLiteral("/home/u/.local/R1.zip"));
+    EXPECT_EQ(ZipPathFor(u"/p/Temp/R1.v2.doc"_s), u"/p/Temp/R1.v2.zip"_s);
+    EXPECT_EQ(ZipPathFor(u"/home/u/.local/R1"_s), u"/home/u/.local/R1.zip"_s);
     // Nothing to zip, or nothing to unpack: nothing is written.
     EXPECT_EQ(BasicZip(Path("none.doc"), Path("none.zip")), 0);
     EXPECT_FALSE(QFileInfo::exists(Path("none.zip")));
@@ -84,17 +86,16 @@ TEST_F(ZipLibrary, EntriesThatEscapeTheFolderAreRefusedAndLogged) {
     ASSERT_TRUE(MakeArchive(Path("slip.zip"), entries));
     EXPECT_EQ(Unzip(Path("slip.zip"), dest_, 0, 0, &Record), 1);
     EXPECT_EQ(g_reported, std::vector<std::string>{"ok.txt"});
-    EXPECT_EQ(ReadAll(dest_ + QStringLiteral("ok.txt")), QByteArray("fine"));
+    EXPECT_EQ(ReadAll(dest_ + u"ok.txt"_s), QByteArray("fine"));
     for (const char* outside : {"root/escape.txt", "deep.txt", "root/back.txt", "root/dest/link"}) {
         EXPECT_FALSE(QFileInfo::exists(Path(outside))) << outside;
     }
-    EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/abs.txt")));
+    EXPECT_FALSE(QFileInfo::exists(u"/abs.txt"_s));
     for (const auto& entry : entries) {
         if (entry.name == "..\\back.txt") {
             continue; // a plain file name here
         }
-        EXPECT_EQ(TodayLog().contains(QStringLiteral("Unzip: entry refused, ") +
-                                      QString::fromStdString(entry.name)),
+        EXPECT_EQ(TodayLog().contains(u"Unzip: entry refused, "_s + QString::fromStdString(entry.name)),
                   entry.name != "ok.txt")
             << entry.name;
     }
@@ -105,13 +106,13 @@ TEST_F(ZipLibrary, EachCallerFamilyKeepsTheLastNameInItsOwnBuffer) {
                             {{"a.txt", "A"}, {"dir/", ""}, {"dir/inner.txt", "I"}, {"b.txt", "B"}}));
     PleaseWaitNameBuffer().Zero();
     EXPECT_EQ(Unzip(Path("many.zip"), dest_, 0, 0, &PleaseWaitNameCallback), 3);
-    EXPECT_EQ(PleaseWaitNameBuffer().Text(), QStringLiteral("b.txt"));
-    EXPECT_EQ(ReadAll(dest_ + QStringLiteral("dir/inner.txt")), QByteArray("I"));
+    EXPECT_EQ(PleaseWaitNameBuffer().Text(), u"b.txt"_s);
+    EXPECT_EQ(ReadAll(dest_ + u"dir/inner.txt"_s), QByteArray("I"));
     ASSERT_TRUE(MakeArchive(Path("two.zip"), {{"a.txt", "A"}, {"dir/inner.txt", "I"}}));
     DownloadFilesNameBuffer().Zero();
     Unzip(Path("two.zip"), dest_, 0, 0, &DownloadFilesNameCallback);
-    EXPECT_EQ(DownloadFilesNameBuffer().Text(), QStringLiteral("dir/inner.txt"));
-    EXPECT_EQ(PleaseWaitNameBuffer().Text(), QStringLiteral("b.txt"));
+    EXPECT_EQ(DownloadFilesNameBuffer().Text(), u"dir/inner.txt"_s);
+    EXPECT_EQ(PleaseWaitNameBuffer().Text(), u"b.txt"_s);
 
     UnzipNameBuffer buffer;
     buffer.Zero();
@@ -126,8 +127,8 @@ TEST_F(ZipLibrary, OneArchiveUnpacksABoundedNumberOfEntries) {
     }
     ASSERT_TRUE(MakeArchive(Path("flood.zip"), entries));
     EXPECT_EQ(Unzip(Path("flood.zip"), dest_, 0, 0, nullptr), kMaxUnzipEntries);
-    EXPECT_FALSE(QFileInfo::exists(dest_ + QStringLiteral("f") + QString::number(kMaxUnzipEntries)));
-    EXPECT_TRUE(TodayLog().contains(QStringLiteral("Unzip: too many entries")));
+    EXPECT_FALSE(QFileInfo::exists(dest_ + u"f"_s + QString::number(kMaxUnzipEntries)));
+    EXPECT_TRUE(TodayLog().contains(u"Unzip: too many entries"_s));
 }
 
 } // namespace
