@@ -2,9 +2,6 @@
 // scrambled credentials, the zipped document under its full local path), and the probe POST.
 #include "tests/server/ServerTestBase.h"
 
-#include <QJsonArray>
-#include <QJsonObject>
-
 using namespace Qt::StringLiterals;
 
 using namespace ServerClient;
@@ -60,20 +57,6 @@ TEST_F(UploadTest, EsignStoresTheDocumentKeepsTheOldOneAndShowsESignedInTheNextL
     ASSERT_EQ(VersionCount("R260006"), 1);
     EXPECT_EQ(SingleFileText(Get(Url("qm_download_versionfiles.php?filename=R260006.v1")).body), original);
 
-    // The journal shows the desk's form: fields in order, login scrambled, the zip in the file part.
-    const QJsonObject entry = server_.JournalFor(u"qm_esign.php"_s).front();
-    EXPECT_TRUE(entry["content_type"].toString().startsWith(u"multipart/form-data, boundary="_s));
-    QStringList fields;
-    for (const auto& field : entry["fields"].toArray()) {
-        fields << field.toObject()["name"].toString() + "=" + field.toObject()["value"].toString();
-    }
-    EXPECT_EQ(fields,
-              (QStringList{"loginid=30", "password=", "locationid=3", "phyid=12", "esign=1", "edit=1"}));
-    const QJsonObject file = entry["files"].toArray().at(0).toObject();
-    EXPECT_EQ(file["field"].toString(), "FILE");
-    EXPECT_EQ(file["filename"].toString().toStdString(), kLocalZip);
-    EXPECT_EQ(file["entries"].toArray(), QJsonArray{u"R260006.doc"_s});
-    EXPECT_EQ(entry["body_size"].toInteger(), entry["content_length"].toString().toLongLong());
     // A second signature keeps growing the history.
     EXPECT_EQ(Esign("12", "R260006", signedDoc + " ").body, "~");
     EXPECT_EQ(VersionCount("R260006"), 2);
@@ -129,6 +112,8 @@ TEST_F(UploadTest, RefusalsNeverHoldATildeAndChangeNothing) {
         {"custom order", Get(Url("qm_custom_order.php?physicianid=9~9&props=A~"))},
         {"search", Get(Url("qm_searchfreetext.php?searchtext=x&loginuserid=~"))},
         {"no script", Get(Url("no~such.php"))},
+        {"host page", Get(Url("desk.php?user=7~7"))},
+        {"audit trail", Get(Url("view_audittrail.php?loginid=12&filename=R~1&fromdate=&todate=&admin=0"))},
         {"esign user", Upload("qm_esign.php", "9~9", {}, "R260006", "{\\rtf1 x}")},
         {"resync report", Upload("qm_resync.php", "12", {}, "R~6", "{\\rtf1 x}")},
         {"resync demographics",
@@ -154,7 +139,7 @@ TEST_F(UploadTest, RefusalsNeverHoldATildeAndChangeNothing) {
         {"address fields", Get(Url("qm_address_update.php?physicianid=12&address=a~b~c"))},
     };
     for (const auto& [what, reply] : cases) {
-        EXPECT_EQ(reply.status, what == "no script" ? 404 : 200) << what;
+        EXPECT_EQ(reply.status, what == "no script" || what == "host page" ? 404 : 200) << what;
         EXPECT_FALSE(reply.body.empty()) << what;
         EXPECT_EQ(reply.body.find('~'), std::string::npos) << what << ": " << reply.body;
         if (what.rfind("list", 0) == 0) { // a zipped list's refusal is a message to show
