@@ -160,6 +160,7 @@ TEST_F(HttpTransfer, MisbehavingServersEndAsTheLogSays) {
         const char* logged;
     } cases[] = {
         {"big-header", "getservertime.asp", 1, "", ""},
+        {"407", "getservertime.asp", 1, "", "Inside  HTTP_STATUS_PROXY_AUTH_REQ in HandleAuthentication,0"},
         {"no-length", "getservertime.asp", 1,
          "Error unable to retrieve FileSize for :", "Error in HttpQueryInfo in _DownloadFile,0"},
         {"status500", "getservertime.asp", 0,
@@ -213,37 +214,44 @@ protected:
         options.requireAuth = u"desk:s3cret"_s;
         ASSERT_TRUE(Open(kStatusOpen, options));
     }
-    static void QueueLogin(const char* password) {
-        PromptsDouble::Current().QueueCredentials(
-            {Prompts::CredentialAnswer::Retry, {u"desk"_s, QString::fromLatin1(password)}});
-    }
 };
 
-TEST_F(HttpLogin, CancelledLoginMakesTheRefusalTheAnswer) {
-    EXPECT_EQ(http_.DownloadFile(), 1);
-    EXPECT_EQ(http_.GetResponse(), u"Authorization is required to use the report service."_s);
-    EXPECT_EQ(PromptsDouble::Current().CredentialRequests(), 1);
-    EXPECT_TRUE(TodayLog().contains(u"Inside  HTTP_STATUS_DENIED in HandleAuthentication,0"_s));
-    EXPECT_EQ(server_->Journal().size(), 1);
-}
-
-TEST_F(HttpLogin, RetryResendsWithTheTypedCredentials) {
-    QueueLogin("s3cret");
-    EXPECT_EQ(http_.DownloadFile(), 1) << http_.GetErrorText().toStdString();
-    EXPECT_EQ(http_.GetResponse(), u"~"_s);
-    EXPECT_EQ(PromptsDouble::Current().CredentialRequests(), 1);
-    EXPECT_EQ(server_->Journal().size(), 2);
-    EXPECT_TRUE(TodayLog().contains(u"resending in HandleAuthentication after HTTP_STATUS_DENIED"_s));
-}
-
-TEST_F(HttpLogin, RepeatedWrongLoginsStopAfterABoundedNumberOfResends) {
-    for (int i = 0; i < 3 * CHttp::kMaxResends; ++i) {
-        QueueLogin("wrong");
+TEST_F(HttpLogin, CredentialDialogDecidesBetweenResendAndTheRefusal) {
+    const struct {
+        std::vector<const char*> typed; // passwords typed, one per dialog; none: cancelled
+        int result;
+        const char* response;
+        int dialogs;
+        const char* logged;
+    } cases[] = {
+        {{},
+         1,
+         "Authorization is required to use the report service.",
+         1,
+         "Inside  HTTP_STATUS_DENIED in HandleAuthentication,0"},
+        {{"s3cret"}, 1, "~", 1, "resending in HandleAuthentication after HTTP_STATUS_DENIED"},
+        {std::vector<const char*>(3 * CHttp::kMaxResends, "wrong"), 0, "", CHttp::kMaxResends,
+         "status code =401"},
+    };
+    for (const auto& c : cases) {
+        PromptsDouble::Current().Clear();
+        for (const char* password : c.typed) {
+            PromptsDouble::Current().QueueCredentials(
+                {Prompts::CredentialAnswer::Retry, {u"desk"_s, QString::fromLatin1(password)}});
+        }
+        const LogMark mark;
+        const auto before = server_->Journal().size();
+        CHttp http;
+        http.SetKeepResponse(true);
+        http.SetURL(server_->BaseUrl() + kStatusOpen);
+        ASSERT_EQ(http.OpenInternetSession(), 1);
+        EXPECT_EQ(http.DownloadFile(), c.result) << c.dialogs;
+        EXPECT_EQ(http.GetResponse(), QString::fromLatin1(c.response));
+        EXPECT_EQ(PromptsDouble::Current().CredentialRequests(), c.dialogs);
+        EXPECT_EQ(server_->Journal().size() - before,
+                  c.typed.empty() ? 1 : std::min<qsizetype>(c.typed.size(), CHttp::kMaxResends) + 1);
+        EXPECT_TRUE((mark.Text() + http.GetErrorText()).contains(QString::fromLatin1(c.logged)));
     }
-    EXPECT_EQ(http_.DownloadFile(), 0);
-    EXPECT_EQ(PromptsDouble::Current().CredentialRequests(), CHttp::kMaxResends);
-    EXPECT_EQ(server_->Journal().size(), CHttp::kMaxResends + 1);
-    EXPECT_TRUE(http_.GetErrorText().contains(u"status code =401"_s));
 }
 
 } // namespace
