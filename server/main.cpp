@@ -63,9 +63,9 @@ int main(int argc, char** argv) {
         ctx->db.CreateSchema();
         if (options->seedDemo && ctx->db.IsEmpty()) {
             SeedDemo(ctx->db, DateText::LocalNow());
-            if (options->convertWord97) {
-                std::cout << AddWord97Report(ctx->db, options->dataDir) << std::endl;
-            }
+            std::cout << (options->convertWord97 ? AddWord97Report(ctx->db, options->dataDir)
+                                                 : "demo: R260039 stays RTF: --no-convert was given")
+                      << std::endl;
         }
         if (!options->seedFile.empty() && ctx->db.IsEmpty() &&
             !SeedFromFile(ctx->db, options->seedFile, DateText::LocalNow(), error)) {
