@@ -8,16 +8,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-TEST(HttpUrl, AddressWithoutSchemeIsStoredWithHttpInFront) {
-    CHttp http;
-    ASSERT_EQ(http.SetURL(u"reports.example.org/qm_search.php?loginid=12"_s), 1);
-    EXPECT_EQ(http.URL(), u"http://reports.example.org/qm_search.php?loginid=12"_s);
-    EXPECT_EQ(http.ServerName(), u"reports.example.org"_s);
-    EXPECT_EQ(http.ObjectPath(), u"/qm_search.php?loginid=12"_s);
-    EXPECT_EQ(http.Port(), 80);
-    EXPECT_FALSE(http.UsesTls());
-}
-
 TEST(HttpUrl, UnparsableAddressIsRefusedAndLogged) {
     CHttp http;
     EXPECT_EQ(http.SetURL(u"http://"_s), 0);
@@ -34,35 +24,35 @@ TEST(HttpUrl, UnparsableAddressIsRefusedAndLogged) {
     }
 }
 
-TEST(HttpUrl, SecureFlagDecidesPortAndTls) {
-    CHttp http;
-    ASSERT_EQ(http.SetURL(u"http://127.0.0.1:8080/qm_statusupdate.php"_s), 1);
-    EXPECT_EQ(http.Port(), 8080);
-    EXPECT_FALSE(http.UsesTls());
-    http.SetSecure(true);
-    EXPECT_EQ(http.Port(), 443);
-    EXPECT_TRUE(http.UsesTls());
-    http.SetSecure(false);
-    EXPECT_EQ(http.Port(), 80);
-    EXPECT_FALSE(http.UsesTls());
-    // A new address starts from its own port and scheme again.
-    ASSERT_EQ(http.SetURL(u"https://127.0.0.1:8443/x"_s), 1);
-    EXPECT_EQ(http.Port(), 8443);
-    EXPECT_TRUE(http.UsesTls());
-    ASSERT_EQ(http.SetURL(u"HTTPS://server/x"_s), 1);
-    EXPECT_EQ(http.Port(), 443);
-}
-
-TEST(HttpUrl, HostForms) {
-    const auto withUser = ParseHttpUrl(u"http://user:pw@host.example:81?a=1"_s);
-    ASSERT_TRUE(withUser.has_value());
-    EXPECT_EQ(withUser->host, u"host.example"_s);
-    EXPECT_EQ(withUser->port, 81);
-    EXPECT_EQ(withUser->objectPath, u"/?a=1"_s);
-    const auto v6 = ParseHttpUrl(u"http://[::1]:8080/desk.php"_s);
-    ASSERT_TRUE(v6.has_value());
-    EXPECT_EQ(v6->host, u"[::1]"_s);
-    EXPECT_EQ(v6->port, 8080);
+TEST(HttpUrl, AddressGivesHostPathPortAndTlsUntilSetSecureDecides) {
+    const struct {
+        QString url;
+        QString stored, host, path;
+        int port;
+        bool tls;
+    } cases[] = {
+        {u"reports.example.org/qm_search.php?loginid=12"_s,
+         u"http://reports.example.org/qm_search.php?loginid=12"_s, u"reports.example.org"_s,
+         u"/qm_search.php?loginid=12"_s, 80, false},
+        {u"http://user:pw@host.example:81?a=1"_s, {}, u"host.example"_s, u"/?a=1"_s, 81, false},
+        {u"http://[::1]:8080/desk.php"_s, {}, u"[::1]"_s, u"/desk.php"_s, 8080, false},
+        {u"https://127.0.0.1:8443/x"_s, {}, u"127.0.0.1"_s, u"/x"_s, 8443, true},
+        {u"HTTPS://server/x"_s, {}, u"server"_s, u"/x"_s, 443, true},
+    };
+    for (const auto& c : cases) {
+        CHttp http;
+        ASSERT_EQ(http.SetURL(c.url), 1) << c.url.toStdString();
+        EXPECT_EQ(http.URL(), c.stored.isEmpty() ? c.url : c.stored);
+        EXPECT_EQ(http.ServerName(), c.host);
+        EXPECT_EQ(http.ObjectPath(), c.path);
+        EXPECT_EQ(http.Port(), c.port);
+        EXPECT_EQ(http.UsesTls(), c.tls);
+        // SetSecure replaces the URL's port and scheme either way.
+        http.SetSecure(true);
+        EXPECT_TRUE(http.Port() == 443 && http.UsesTls());
+        http.SetSecure(false);
+        EXPECT_TRUE(http.Port() == 80 && !http.UsesTls());
+    }
 }
 
 TEST(HttpUrl, OnlyWhatAUrlCannotCarryIsEncoded) {
