@@ -8,7 +8,7 @@ packages=(
   cmake ninja-build g++ pkg-config ccache git clang-format
   qt6-base-dev qt6-svg-dev libgl-dev libegl-dev libxkbcommon-dev
   libcurl4-openssl-dev libzip-dev zlib1g-dev libssl-dev
-  libsqlite3-dev libcpp-httplib-dev
+  libsqlite3-dev libcpp-httplib-dev nlohmann-json3-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
   # tests and benchmarks: LibreOffice headless reads back what the desk wrote; CUPS with a PDF
   # printer lets a test print for real; clang builds the fuzz target

@@ -62,11 +62,11 @@ Answer AddressUpdate(ServerContext& ctx, const ScriptRequest& request) {
     if (request.query.Value("delete") == "1") {
         const auto key = Key(address);
         if (!key) {
-            return Answer::Plain("The entry to delete is not named by its key.");
+            return Answer::Refusal("The entry to delete is not named by its key.");
         }
         ctx.db.Prepare("DELETE FROM address_book WHERE key = ?").Bind(1, *key).Run();
         if (ctx.db.Changes() == 0) {
-            return Answer::Plain("The entry " + Text::Trim(address) + " could not be found.");
+            return Answer::Refusal("The entry " + Text::Trim(address) + " could not be found.");
         }
         return Answer::Plain("~");
     }
@@ -75,19 +75,20 @@ Answer AddressUpdate(ServerContext& ctx, const ScriptRequest& request) {
         piece = Text::Trim(piece);
     }
     if (pieces.size() != 7 && pieces.size() != 8) {
-        return Answer::Plain("An address entry has seven fields, or a key and seven fields.");
+        return Answer::Refusal("An address entry has seven fields, or a key and seven fields.");
     }
     std::optional<std::int64_t> key;
     if (pieces.size() == 8) {
         key = Key(pieces.front());
         if (!key) {
-            return Answer::Plain("The entry to change is not named by its key.");
+            return Answer::Refusal("The entry to change is not named by its key.");
         }
         pieces.erase(pieces.begin());
     }
     // company, first, middle, last, fax, email, phone
     if (pieces[1].empty() || pieces[3].empty() || pieces[4].empty() || pieces[5].empty()) {
-        return Answer::Plain("An entry needs a first name, a last name, a fax number and an e-mail address.");
+        return Answer::Refusal(
+            "An entry needs a first name, a last name, a fax number and an e-mail address.");
     }
     auto stmt =
         key ? ctx.db.Prepare("UPDATE address_book SET company = ?, first = ?, middle = ?, last = ?, fax = ?, "
@@ -103,7 +104,7 @@ Answer AddressUpdate(ServerContext& ctx, const ScriptRequest& request) {
     }
     stmt.Run();
     if (key && ctx.db.Changes() == 0) {
-        return Answer::Plain("The entry " + std::to_string(*key) + " could not be found.");
+        return Answer::Refusal("The entry " + std::to_string(*key) + " could not be found.");
     }
     return Answer::Plain("~");
 }
@@ -114,55 +115,69 @@ struct Recipient {
     std::string fax;
 };
 
+// faxqueue: what was queued for faxing, newest first, as an HTML page for the demo's user.
+Answer FaxQueuePage(ServerContext& ctx, const ScriptRequest&) {
+    auto lock = ctx.Lock();
+    auto stmt = ctx.db.Prepare("SELECT queued_at, report_name, recipient_key, recipient_label, fax, login_id "
+                               "FROM fax_queue ORDER BY id DESC LIMIT 1000");
+    std::string rows;
+    while (stmt.Step()) {
+        rows += "<tr>";
+        for (int column = 0; column < 6; ++column) {
+            rows += "<td>" + Text::HtmlEscape(stmt.Text(column)) + "</td>";
+        }
+        rows += "</tr>\n";
+    }
+    return Answer::Html(
+        "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>Fax queue</title></head><body>"
+        "<h1>Fax queue</h1><table border=\"1\"><tr><th>Queued</th><th>Report</th><th>Key</th>"
+        "<th>Recipient</th><th>Fax</th><th>Queued by</th></tr>\n" +
+        rows + "</table></body></html>\n");
+}
+
 // addtofaxqueue.php, a multipart post: recipient = key~label~fax|..., loginid, faxdoc = doc;doc
 Answer AddToFaxQueue(ServerContext& ctx, const ScriptRequest& request) {
     if (!request.hasBody) {
-        return Answer::Plain("Send the fax request as a form.");
+        return Answer::Refusal("Send the fax request as a form.");
     }
     if (!request.formIsValid) {
-        return Answer::Plain("The fax request could not be read.");
+        return Answer::Refusal("The fax request could not be read.");
     }
     auto lock = ctx.Lock();
     const std::string loginId = request.Field("loginid");
     const auto user = Practice::FindUser(ctx.db, loginId);
     if (!user) {
-        return Answer::Plain("The user " + loginId + " is not known to the report service.");
+        return Answer::Refusal("The user " + loginId + " is not known to the report service.");
     }
     std::vector<Practice::Report> documents;
     for (const std::string& text : Text::SplitTrimmed(request.Field("faxdoc"), ';', 256)) {
         const auto report = Practice::FindReport(ctx.db, Practice::JobName(text));
         if (!report || report->kind != "t") {
-            return Answer::Plain("The report " + text + " could not be found.");
+            return Answer::Refusal("The report " + text + " could not be found.");
         }
         if (!Practice::Allows(Practice::PrivilegesFor(ctx.db, user->id, *report), 2)) {
-            return Answer::Plain("You are not set up to fax " + report->name + ".");
+            return Answer::Refusal("You are not set up to fax " + report->name + ".");
         }
         documents.push_back(*report);
     }
     if (documents.empty()) {
-        return Answer::Plain("Choose the documents to fax.");
+        return Answer::Refusal("Choose the documents to fax.");
     }
     std::vector<Recipient> recipients;
     for (const std::string& text : Text::SplitTrimmed(request.Field("recipient"), '|', 256)) {
         const std::vector<std::string> pieces = Text::Split(text, '~', 3);
         Recipient recipient{Text::Trim(pieces[0]), pieces.size() > 1 ? Text::Trim(pieces[1]) : "",
                             pieces.size() > 2 ? Text::Trim(pieces[2]) : ""};
-        if (recipient.fax.empty()) {
-            if (const auto key = Key(recipient.key)) {
-                auto stmt = ctx.db.Prepare("SELECT fax FROM address_book WHERE key = ?");
-                stmt.Bind(1, *key);
-                if (stmt.Step()) {
-                    recipient.fax = Text::Trim(stmt.Text(0));
-                }
-            }
-        }
-        if (recipient.fax.empty()) {
-            return Answer::Plain("The recipient " + text + " has no fax number.");
+        // Faxes go only to numbers of the practice's book, so a shifted field cannot dial a name.
+        auto stmt = ctx.db.Prepare("SELECT COUNT(*) FROM address_book WHERE trim(fax) = ? AND fax <> ''");
+        stmt.Bind(1, recipient.fax);
+        if (!stmt.Step() || stmt.Int(0) == 0) {
+            return Answer::Refusal("The fax number of " + text + " is not in the address book.");
         }
         recipients.push_back(std::move(recipient));
     }
     if (recipients.empty()) {
-        return Answer::Plain("Please select a Recipient.");
+        return Answer::Refusal("Please select a Recipient.");
     }
     Transaction transaction(ctx.db);
     const std::string now = DateText::Stored(DateText::LocalNow());
@@ -194,4 +209,5 @@ void AddAddressBookScripts(ScriptTable& table) {
     table.emplace_back("addressbook.php", &AddressBook);
     table.emplace_back("qm_address_update.php", &AddressUpdate);
     table.emplace_back("addtofaxqueue.php", &AddToFaxQueue);
+    table.emplace_back("faxqueue", &FaxQueuePage);
 }

@@ -9,8 +9,12 @@ Answer Answer::Plain(std::string text) {
     return answer;
 }
 
+Answer Answer::Refusal(const std::string& sentence) {
+    return Plain(Text::WithoutTilde(sentence));
+}
+
 Answer Answer::Message(const std::string& sentence) {
-    return Plain("*" + sentence + "*");
+    return Plain("*" + Text::WithoutTilde(sentence) + "*");
 }
 
 Answer Answer::ZippedList(const std::string& entryName, const std::string& text) {

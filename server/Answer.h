@@ -24,9 +24,12 @@ struct Answer {
     std::string body;
     std::vector<std::pair<std::string, std::string>> headers;
 
-    // A short text answer as it stands ("~", or a sentence without "~" for a refusal).
+    // A short text answer as it stands: "~" and the other successes.
     static Answer Plain(std::string text);
-    // A message the desk shows to the user instead of unpacking: "*" + sentence + "*".
+    // A refusal: a sentence that never holds "~" (the desk takes any "~" for success), whatever
+    // request values it echoes.
+    static Answer Refusal(const std::string& sentence);
+    // A message the desk shows to the user instead of unpacking: "*" + sentence + "*", no "~".
     static Answer Message(const std::string& sentence);
     static Answer ZippedList(const std::string& entryName, const std::string& text);
     static Answer ZippedFile(const std::string& entryName, const std::string& bytes);

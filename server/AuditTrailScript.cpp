@@ -12,11 +12,13 @@ Answer AuditTrail(ServerContext& ctx, const ScriptRequest& request) {
     auto lock = ctx.Lock();
     const std::string name = Practice::JobName(request.query.Value("filename"));
     const auto report = Practice::FindReport(ctx.db, name);
+    // Like every refusal, the page for an unknown name holds no "~".
+    const std::string shown = report ? name : Text::WithoutTilde(name);
     std::string page = "<!DOCTYPE html>\n<html>\n<head><meta charset=\"utf-8\"><title>Audit trail - " +
-                       Text::HtmlEscape(name) + "</title></head>\n<body>\n<h1>Audit trail of " +
-                       Text::HtmlEscape(name) + "</h1>\n";
+                       Text::HtmlEscape(shown) + "</title></head>\n<body>\n<h1>Audit trail of " +
+                       Text::HtmlEscape(shown) + "</h1>\n";
     if (!report) {
-        page += "<p>There is no report named " + Text::HtmlEscape(name) + ".</p>\n</body>\n</html>\n";
+        page += "<p>There is no report named " + Text::HtmlEscape(shown) + ".</p>\n</body>\n</html>\n";
         return Answer::Html(page);
     }
     page += "<p>Care provider: " + Text::HtmlEscape(Practice::ProviderName(ctx.db, report->providerId)) +

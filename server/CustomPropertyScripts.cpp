@@ -66,12 +66,12 @@ Answer CustomOrder(ServerContext& ctx, const ScriptRequest& request) {
     const std::string userId = request.query.Value("physicianid");
     const auto user = Practice::FindUser(ctx.db, userId);
     if (!user) {
-        return Answer::Plain("The user " + userId + " is not known to the report service.");
+        return Answer::Refusal("The user " + userId + " is not known to the report service.");
     }
     std::vector<std::string> names;
     for (const std::string& name : Text::SplitTrimmed(request.query.Value("props"), '~', 256)) {
         if (!Acceptable(name)) {
-            return Answer::Plain("The custom property " + name + " cannot be used.");
+            return Answer::Refusal("The custom property " + name + " cannot be used.");
         }
         if (!Reserved(name)) {
             names.push_back(name);
@@ -99,24 +99,24 @@ Answer CustomOrder(ServerContext& ctx, const ScriptRequest& request) {
 // qm_cp_add.php, a multipart post: loginid (scrambled), cps = name~name~. Answers exactly "~".
 Answer AddCustomProperties(ServerContext& ctx, const ScriptRequest& request) {
     if (!request.hasBody) {
-        return Answer::Plain("Send the new custom properties as a form.");
+        return Answer::Refusal("Send the new custom properties as a form.");
     }
     if (!request.formIsValid) {
-        return Answer::Plain("The custom properties could not be read.");
+        return Answer::Refusal("The custom properties could not be read.");
     }
     auto lock = ctx.Lock();
     const std::string userId = Practice::Unscramble(request.Field("loginid"));
     const auto user = Practice::FindUser(ctx.db, userId);
     if (!user) {
-        return Answer::Plain("The user " + userId + " is not known to the report service.");
+        return Answer::Refusal("The user " + userId + " is not known to the report service.");
     }
     const std::vector<std::string> names = Text::SplitTrimmed(request.Field("cps"), '~', 256);
     if (names.empty()) {
-        return Answer::Plain("No custom property was given.");
+        return Answer::Refusal("No custom property was given.");
     }
     for (const std::string& name : names) {
         if (!Acceptable(name) || Reserved(name)) {
-            return Answer::Plain("The custom property " + name + " cannot be used.");
+            return Answer::Refusal("The custom property " + name + " cannot be used.");
         }
     }
     Transaction transaction(ctx.db);

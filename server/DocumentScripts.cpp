@@ -34,7 +34,7 @@ Answer StatusUpdate(ServerContext& ctx, const ScriptRequest& request) {
     const std::string name = Practice::JobName(request.query.Value("vfilename"));
     const auto report = Practice::FindReport(ctx.db, name);
     if (!report) {
-        return Answer::Plain(NotFound(name));
+        return Answer::Refusal(NotFound(name));
     }
     const std::string field = Text::Lower(request.query.Value("field"));
     const std::string userId = request.query.Value("physicianid");
@@ -47,7 +47,7 @@ Answer StatusUpdate(ServerContext& ctx, const ScriptRequest& request) {
     } else if (field == "edit") {
         Practice::RecordAudit(ctx.db, report->name, userId, "Edited", "");
     } else {
-        return Answer::Plain("The status " + request.query.Value("field") + " is not known.");
+        return Answer::Refusal("The status " + request.query.Value("field") + " is not known.");
     }
     return Answer::Plain("~");
 }

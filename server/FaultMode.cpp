@@ -1,5 +1,7 @@
 #include "server/FaultMode.h"
 
+#include "server/TextUtil.h"
+
 std::optional<FaultMode> ParseFaultMode(const std::string& text) {
     if (text == "slow") {
         return FaultMode::Slow;
@@ -25,8 +27,42 @@ std::optional<FaultMode> ParseFaultMode(const std::string& text) {
     if (text == "big-header") {
         return FaultMode::BigHeader;
     }
+    if (text == "refuse") {
+        return FaultMode::Refuse;
+    }
+    if (text == "empty") {
+        return FaultMode::Empty;
+    }
+    if (text == "407") {
+        return FaultMode::ProxyAuth;
+    }
     if (text.empty() || text == "none") {
         return FaultMode::None;
     }
     return std::nullopt;
+}
+
+void FaultTable::Set(const std::string& script, FaultMode mode) {
+    const std::lock_guard lock(mutex_);
+    if (script.empty()) {
+        all_ = mode;
+    } else {
+        perScript_[Text::Lower(script)] = mode;
+    }
+}
+
+void FaultTable::Clear(const std::string& script) {
+    const std::lock_guard lock(mutex_);
+    if (script.empty()) {
+        all_ = FaultMode::None;
+        perScript_.clear();
+    } else {
+        perScript_.erase(Text::Lower(script));
+    }
+}
+
+FaultMode FaultTable::For(const std::string& script) const {
+    const std::lock_guard lock(mutex_);
+    const auto it = perScript_.find(Text::Lower(script));
+    return it != perScript_.end() ? it->second : all_;
 }

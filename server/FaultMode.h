@@ -1,5 +1,7 @@
 #pragma once
 
+#include <map>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -15,9 +17,27 @@ enum class FaultMode {
     BadZip,    // zipped answers are cut short, so they are no archive
     ZipSlip,   // zipped answers hold one entry named "../../escape.txt"
     BigHeader, // a 64 KiB header line comes with every answer
+    Refuse,    // 200 with a sentence and no "~": the script said no
+    Empty,     // 200 with an empty body
+    ProxyAuth, // 407: a proxy wants credentials
 };
 
 std::optional<FaultMode> ParseFaultMode(const std::string& text);
+
+// The faults in force: one for every script (from --fault, or set while running) and one per
+// script name (without regard to case), which wins over it. Changed by the control requests.
+class FaultTable {
+public:
+    explicit FaultTable(FaultMode all) : all_(all) {}
+    void Set(const std::string& script, FaultMode mode); // empty script: every script
+    void Clear(const std::string& script);               // empty script: every fault
+    FaultMode For(const std::string& script) const;
+
+private:
+    mutable std::mutex mutex_;
+    FaultMode all_;
+    std::map<std::string, FaultMode> perScript_;
+};
 
 // The pieces the fault modes use, kept here so the tests and the docs agree with the code.
 namespace FaultText {
@@ -27,6 +47,9 @@ inline constexpr const char* kSlipEntryName = "../../escape.txt";
 inline constexpr const char* kSlipEntryText = "This file escaped its folder.\n";
 inline constexpr const char* kBigHeaderName = "X-Velmo-Padding";
 inline constexpr std::size_t kBigHeaderSize = 64u * 1024u;
+inline constexpr const char* kRefuseSentence = "The report service cannot do this right now.";
+inline constexpr const char* kProxySentence = "The proxy needs your user name and password.";
+inline constexpr const char* kProxyChallenge = "Basic realm=\"Velmo proxy\"";
 inline constexpr std::size_t kSlowPiece = 128;
 inline constexpr int kSlowPauseMs = 20;
 } // namespace FaultText

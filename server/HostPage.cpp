@@ -27,7 +27,7 @@ Answer HostPage(ServerContext& ctx, const ScriptRequest& request) {
     if (!user) {
         return Answer::Html(
             "<!DOCTYPE html>\n<html><head><title>Velmo desk</title></head><body><p>There is no user " +
-                Text::HtmlEscape(userId) + " at this practice.</p></body></html>\n",
+                Text::HtmlEscape(Text::WithoutTilde(userId)) + " at this practice.</p></body></html>\n",
             404);
     }
     std::string physicianList;

@@ -11,30 +11,30 @@ namespace {
 // locationid, [stat = stat4|stat8|stat12|notag], [phyid again]. Answers exactly "~".
 Answer Rename(ServerContext& ctx, const ScriptRequest& request) {
     if (!request.hasBody) {
-        return Answer::Plain("Send the jobs to rename as a form.");
+        return Answer::Refusal("Send the jobs to rename as a form.");
     }
     if (!request.formIsValid) {
-        return Answer::Plain("The rename request could not be read.");
+        return Answer::Refusal("The rename request could not be read.");
     }
     auto lock = ctx.Lock();
     const std::string loginId = Practice::Unscramble(request.Field("loginid"));
     const auto user = Practice::FindUser(ctx.db, loginId);
     if (!user) {
-        return Answer::Plain("The user " + loginId + " is not known to the report service.");
+        return Answer::Refusal("The user " + loginId + " is not known to the report service.");
     }
     std::vector<Practice::Report> jobs;
     for (const std::string& text : Text::SplitTrimmed(request.Field("filename"), ';', 256)) {
         const auto job = Practice::FindReport(ctx.db, Practice::JobName(text));
         if (!job || job->kind != "p") {
-            return Answer::Plain("The job " + text + " could not be found.");
+            return Answer::Refusal("The job " + text + " could not be found.");
         }
         if (!Practice::Allows(Practice::PrivilegesFor(ctx.db, user->id, *job), 5)) {
-            return Answer::Plain("You are not set up to rename " + job->name + ".");
+            return Answer::Refusal("You are not set up to rename " + job->name + ".");
         }
         jobs.push_back(*job);
     }
     if (jobs.empty()) {
-        return Answer::Plain("Choose the jobs to rename.");
+        return Answer::Refusal("Choose the jobs to rename.");
     }
     const std::string stat = Text::Lower(Text::Trim(request.Field("stat")));
     const std::string providerId = Text::Trim(request.Field("phyid"));
@@ -42,7 +42,7 @@ Answer Rename(ServerContext& ctx, const ScriptRequest& request) {
     std::string newStat;
     if (!stat.empty()) {
         if (stat != "stat4" && stat != "stat8" && stat != "stat12" && stat != "notag") {
-            return Answer::Plain("The STAT value " + stat + " is not known.");
+            return Answer::Refusal("The STAT value " + stat + " is not known.");
         }
         newStat = stat == "notag" ? std::string() : "STAT" + stat.substr(4);
     } else {
@@ -51,14 +51,14 @@ Answer Rename(ServerContext& ctx, const ScriptRequest& request) {
             served = served || Text::EqualsNoCase(provider.id, providerId);
         }
         if (!served) {
-            return Answer::Plain("You are not set up to move jobs to care provider " + providerId + ".");
+            return Answer::Refusal("You are not set up to move jobs to care provider " + providerId + ".");
         }
         bool known = false;
         for (const auto& location : Practice::LocationsOf(ctx.db, providerId)) {
             known = known || Text::EqualsNoCase(location.first, locationId);
         }
         if (!known) {
-            return Answer::Plain("Care provider " + providerId + " has no location " + locationId + ".");
+            return Answer::Refusal("Care provider " + providerId + " has no location " + locationId + ".");
         }
     }
     Transaction transaction(ctx.db);

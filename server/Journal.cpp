@@ -133,7 +133,8 @@ std::string Journal::Line(const JournalEntry& entry, const std::string& time) {
     }
     line += "],\"body_size\":" + std::to_string(entry.bodySize) +
             ",\"content_length\":" + (entry.contentLength ? JsonString(*entry.contentLength) : "null") +
-            "}\n";
+            ",\"scheme\":" + JsonString(entry.scheme) + ",\"port\":" + std::to_string(entry.port) +
+            ",\"status\":" + std::to_string(entry.status) + "}\n";
     return line;
 }
 

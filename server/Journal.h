@@ -27,10 +27,13 @@ struct JournalEntry {
     std::vector<JournalFile> files;
     std::uint64_t bodySize = 0;
     std::optional<std::string> contentLength;
+    std::string scheme; // "http" or "https"
+    int port = 0;       // the port the request came in on
+    int status = 0;     // the answer's status code
 };
 
 // One JSON object per line: time, method, path, query, content_type, fields, files, body_size,
-// content_length. Each line goes out in one write, so a reader never sees half a line.
+// content_length, scheme, port, status. Each line goes out in one write, so a reader never sees half a line.
 class Journal {
 public:
     Journal() = default;

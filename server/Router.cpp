@@ -21,6 +21,8 @@ constexpr std::size_t kMaxFormBody = 64u * 1024u * 1024u;
 // Where the pre-routing step moves a multipart Content-Type, so that the library hands the
 // body over raw instead of parsing it with its own rules.
 constexpr const char* kFormTypeHeader = "X-Velmo-Form-Content-Type";
+// Requests under this path change the server, not the practice.
+constexpr const char* kControlPrefix = "/__control/";
 
 const ScriptTable& Scripts() {
     static const ScriptTable table = [] {
@@ -95,8 +97,19 @@ Answer Misbehave(FaultMode fault, Answer answer) {
     const bool zipped = answer.kind == AnswerKind::ZippedList || answer.kind == AnswerKind::ZippedFile;
     switch (fault) {
     case FaultMode::Status500:
-        answer = Answer::Plain("Internal Server Error");
+        answer = Answer::Refusal("Internal Server Error");
         answer.status = 500;
+        break;
+    case FaultMode::Refuse:
+        answer = Answer::Refusal(FaultText::kRefuseSentence);
+        break;
+    case FaultMode::Empty:
+        answer = Answer::Plain(std::string());
+        break;
+    case FaultMode::ProxyAuth:
+        answer = Answer::Refusal(FaultText::kProxySentence);
+        answer.status = 407;
+        answer.headers.emplace_back("Proxy-Authenticate", FaultText::kProxyChallenge);
         break;
     case FaultMode::Asterisk:
         if (answer.kind == AnswerKind::ZippedList) {
@@ -176,8 +189,39 @@ void Send(httplib::Response& res, Answer answer, FaultMode fault) {
     }
 }
 
-void Handle(ServerContext& ctx, const httplib::Request& req, httplib::Response& res,
-            const httplib::ContentReader* reader) {
+bool FromLoopback(const httplib::Request& req) {
+    return req.remote_addr.rfind("127.", 0) == 0 || req.remote_addr == "::1";
+}
+
+// POST /__control/fault?mode=MODE[&script=NAME] and POST /__control/clear[?script=NAME]: the
+// tests change the faults of a running server. Loopback only, and never journaled.
+void Control(ServerContext& ctx, const httplib::Request& req, httplib::Response& res,
+             const std::string& action, const QueryString& query) {
+    const auto answer = [&res](int status, const std::string& text) {
+        res.status = status;
+        res.set_content(text, "text/plain");
+    };
+    if (!FromLoopback(req) || req.method != "POST") {
+        answer(403, "Faults are set by a POST from the loopback.");
+        return;
+    }
+    const std::string script = query.Value("script");
+    if (action == "clear") {
+        ctx.faults.Clear(script);
+        answer(200, "cleared");
+        return;
+    }
+    const auto mode = ParseFaultMode(query.Value("mode"));
+    if (action != "fault" || !mode) {
+        answer(400, "Unknown control request or fault mode.");
+        return;
+    }
+    ctx.faults.Set(script, *mode);
+    answer(200, "set");
+}
+
+void Handle(ServerContext& ctx, const std::string& scheme, const httplib::Request& req,
+            httplib::Response& res, const httplib::ContentReader* reader) {
     ScriptRequest request;
     request.method = req.method;
     const std::size_t mark = req.target.find('?');
@@ -186,8 +230,27 @@ void Handle(ServerContext& ctx, const httplib::Request& req, httplib::Response& 
     request.query = QueryString(request.rawQuery);
     request.host = HostWithoutPort(req.get_header_value("Host"));
     const std::string scriptName = PercentDecode(request.path.substr(request.path.rfind('/') + 1));
+    if (request.path.rfind(kControlPrefix, 0) == 0) {
+        Control(ctx, req, res, request.path.substr(std::string_view(kControlPrefix).size()), request.query);
+        return;
+    }
 
-    JournalEntry entry{request.method, request.path, request.rawQuery, {}, {}, {}, 0, {}};
+    JournalEntry entry;
+    entry.method = request.method;
+    entry.path = request.path;
+    entry.query = request.rawQuery;
+    entry.scheme = scheme;
+    entry.port = req.local_port;
+    // The line goes out when the answer is settled, before the library sends it.
+    struct JournalOnExit {
+        ServerContext& ctx;
+        JournalEntry& entry;
+        const httplib::Response& res;
+        ~JournalOnExit() {
+            entry.status = res.status < 0 ? 200 : res.status;
+            ctx.journal.Write(entry);
+        }
+    } journalOnExit{ctx, entry, res};
     if (req.has_header(kFormTypeHeader)) {
         entry.contentType = req.get_header_value(kFormTypeHeader);
     } else if (req.has_header("Content-Type")) {
@@ -232,17 +295,16 @@ void Handle(ServerContext& ctx, const httplib::Request& req, httplib::Response& 
             entry.fields.push_back(JournalField{part.name, part.value});
         }
     }
-    ctx.journal.Write(entry);
 
     if (!Authorized(ctx, req)) {
-        Answer answer = Answer::Plain("Authorization is required to use the report service.");
+        Answer answer = Answer::Refusal("Authorization is required to use the report service.");
         answer.status = 401;
         answer.headers.emplace_back("WWW-Authenticate", "Basic realm=\"Velmo report service\"");
         Send(res, std::move(answer), FaultMode::None);
         return;
     }
     if (tooLarge) {
-        Answer answer = Answer::Plain("The upload is too large for the report service.");
+        Answer answer = Answer::Refusal("The upload is too large for the report service.");
         answer.headers.emplace_back("Connection", "close");
         Send(res, std::move(answer), FaultMode::None);
         return;
@@ -253,10 +315,18 @@ void Handle(ServerContext& ctx, const httplib::Request& req, httplib::Response& 
     }
     if (Text::EqualsNoCase(scriptName, "bigfile")) {
         if (!ServeBigFile(request.query, res)) {
-            Answer answer = Answer::Plain("The size must be a number of bytes.");
+            Answer answer = Answer::Refusal("The size must be a number of bytes.");
             answer.status = 400;
             Send(res, std::move(answer), FaultMode::None);
         }
+        return;
+    }
+    if (Text::EqualsNoCase(scriptName, "redirect")) {
+        // A transfer facility: 302 to any address, for the client's redirect rules.
+        Answer answer = Answer::Refusal("Moved.");
+        answer.status = 302;
+        answer.headers.emplace_back("Location", request.query.Value("to"));
+        Send(res, std::move(answer), FaultMode::None);
         return;
     }
     if (Text::EqualsNoCase(scriptName, "desk.php")) {
@@ -265,7 +335,7 @@ void Handle(ServerContext& ctx, const httplib::Request& req, httplib::Response& 
     }
     const Script script = FindScript(scriptName);
     if (!script) {
-        Answer answer = Answer::Plain("There is no script named " + scriptName + " here.");
+        Answer answer = Answer::Refusal("There is no script named " + scriptName + " here.");
         answer.status = 404;
         Send(res, std::move(answer), FaultMode::None);
         return;
@@ -274,15 +344,15 @@ void Handle(ServerContext& ctx, const httplib::Request& req, httplib::Response& 
     try {
         answer = script(ctx, request);
     } catch (const std::exception& error) {
-        answer = Answer::Plain(std::string("The report service failed: ") + error.what());
+        answer = Answer::Refusal(std::string("The report service failed: ") + error.what());
         answer.status = 500;
     }
-    Send(res, std::move(answer), ctx.fault);
+    Send(res, std::move(answer), ctx.faults.For(scriptName));
 }
 
 } // namespace
 
-void InstallRoutes(httplib::Server& server, ServerContext& ctx) {
+void InstallRoutes(httplib::Server& server, ServerContext& ctx, const std::string& scheme) {
     server.set_payload_max_length(std::numeric_limits<std::size_t>::max());
     server.set_pre_routing_handler([](const httplib::Request& req, httplib::Response&) {
         // The request object is the library's own, mutable one; only its view here is const.
@@ -295,9 +365,11 @@ void InstallRoutes(httplib::Server& server, ServerContext& ctx) {
         }
         return httplib::Server::HandlerResponse::Unhandled;
     });
-    server.Get(".*", [&ctx](const httplib::Request& req, httplib::Response& res) {
-        Handle(ctx, req, res, nullptr);
+    server.Get(".*", [&ctx, scheme](const httplib::Request& req, httplib::Response& res) {
+        Handle(ctx, scheme, req, res, nullptr);
     });
-    server.Post(".*", [&ctx](const httplib::Request& req, httplib::Response& res,
-                             const httplib::ContentReader& reader) { Handle(ctx, req, res, &reader); });
+    server.Post(".*", [&ctx, scheme](const httplib::Request& req, httplib::Response& res,
+                                     const httplib::ContentReader& reader) {
+        Handle(ctx, scheme, req, res, &reader);
+    });
 }

@@ -53,6 +53,10 @@ std::string EsignStatement(const std::string& signature, const std::string& date
     return "This document has been Electronically ESigned by " + signature + " on " + date + ".";
 }
 
+std::string RevisionStatement(const std::string& signature, const std::string& date) {
+    return "This document has been Revised and Electronically ESigned by " + signature + " on " + date + ".";
+}
+
 std::string BuildRtf(const RtfReport& report) {
     std::string rtf =
         "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1033"
@@ -73,8 +77,11 @@ std::string BuildRtf(const RtfReport& report) {
                RtfEscape(ValueOf(report, name)) + "{\\*\\bkmkend " + safe + "}\\par\n";
     }
     rtf += "\\par\n";
-    for (const std::string& paragraph : report.paragraphs) {
-        rtf += RtfEscape(paragraph) + "\\par\n";
+    for (std::size_t i = 0; i < report.paragraphs.size(); ++i) {
+        if (i > 0 && i == report.newSectionAfter) {
+            rtf += "\\sect\\sectd\\sbkpage\\pard\\plain\\f0\\fs20\n";
+        }
+        rtf += RtfEscape(report.paragraphs[i]) + "\\par\n";
     }
     if (!report.statement.empty()) {
         // A continuous section break, then the statement in small print, as the desk writes it.

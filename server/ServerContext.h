@@ -12,13 +12,13 @@
 // so one lock keeps the state consistent without further thought.
 struct ServerContext {
     ServerContext(ServerOptions opts, const std::string& databasePath)
-        : options(std::move(opts)), fault(ParseFaultMode(options.fault).value_or(FaultMode::None)),
+        : options(std::move(opts)), faults(ParseFaultMode(options.fault).value_or(FaultMode::None)),
           db(databasePath), scratchDir(options.dataDir) {}
 
     std::unique_lock<std::mutex> Lock() { return std::unique_lock<std::mutex>(dbMutex); }
 
     ServerOptions options;
-    FaultMode fault;
+    FaultTable faults;
     Database db;
     std::mutex dbMutex;
     Journal journal;

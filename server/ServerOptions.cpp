@@ -20,8 +20,9 @@ bool ParsePort(const std::string& text, int& port) {
 } // namespace
 
 std::string ServerUsage() {
-    return "usage: report-server --data DIR [--bind ADDR] [--http-port N] [--https-port N] [--seed demo] "
-           "[--journal FILE] [--fault MODE] [--require-auth USER:PASS]";
+    return "usage: report-server --data DIR [--bind ADDR] [--http-port N] [--https-port N] "
+           "[--extra-http-port N] [--seed demo|FILE] [--no-convert] [--journal FILE] [--fault MODE] "
+           "[--require-auth USER:PASS]";
 }
 
 std::optional<ServerOptions> ParseServerOptions(const std::vector<std::string>& args, std::string& error) {
@@ -31,6 +32,10 @@ std::optional<ServerOptions> ParseServerOptions(const std::vector<std::string>& 
         if (arg == "--help" || arg == "-h") {
             error = ServerUsage();
             return std::nullopt;
+        }
+        if (arg == "--no-convert") {
+            options.convertWord97 = false;
+            continue;
         }
         if (i + 1 >= args.size()) {
             error = "missing value after " + arg;
@@ -51,12 +56,14 @@ std::optional<ServerOptions> ParseServerOptions(const std::vector<std::string>& 
                 error = "bad HTTPS port: " + value;
                 return std::nullopt;
             }
-        } else if (arg == "--seed") {
-            if (value != "demo") {
-                error = "unknown seed: " + value + " (only \"demo\" exists)";
+        } else if (arg == "--extra-http-port") {
+            if (!ParsePort(value, options.extraHttpPort)) {
+                error = "bad extra HTTP port: " + value;
                 return std::nullopt;
             }
-            options.seedDemo = true;
+        } else if (arg == "--seed") {
+            options.seedDemo = value == "demo";
+            options.seedFile = options.seedDemo ? std::string() : value;
         } else if (arg == "--journal") {
             options.journalPath = value;
         } else if (arg == "--fault") {

@@ -5,14 +5,18 @@
 #include <vector>
 
 // What the command line asks for:
-// report-server --data DIR [--bind ADDR] [--http-port N] [--https-port N] [--seed demo]
-//               [--journal FILE] [--fault MODE] [--require-auth USER:PASS]
+// report-server --data DIR [--bind ADDR] [--http-port N] [--https-port N] [--extra-http-port N]
+//               [--seed demo|FILE] [--no-convert] [--journal FILE] [--fault MODE]
+//               [--require-auth USER:PASS]
 struct ServerOptions {
     std::string dataDir;
     std::string bindAddress = "127.0.0.1";
     int httpPort = 80;
     int httpsPort = 443;
+    int extraHttpPort = -1; // a second plain HTTP port (a ServerURL with a port of its own); -1: none
     bool seedDemo = false;
+    std::string seedFile;      // a JSON practice instead of the demo
+    bool convertWord97 = true; // the demo's Word 97 report, made with LibreOffice when it is there
     std::string journalPath;
     std::string fault;       // empty: behave
     std::string requireAuth; // "USER:PASS", empty: no authentication

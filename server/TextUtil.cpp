@@ -87,6 +87,16 @@ std::string ListValue(std::string_view text) {
     return out;
 }
 
+std::string WithoutTilde(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        if (c == '~') {
+            c = '-';
+        }
+    }
+    return out;
+}
+
 std::string HtmlEscape(std::string_view text) {
     std::string out;
     out.reserve(text.size());

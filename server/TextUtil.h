@@ -21,5 +21,7 @@ std::vector<std::string> SplitTrimmed(std::string_view text, char delimiter, std
 // A value that goes into a "|"-separated list line: no "|", no line break.
 std::string ListValue(std::string_view text);
 std::string HtmlEscape(std::string_view text);
+// A refusal's text: every "~" becomes "-", since the desk reads any "~" as success.
+std::string WithoutTilde(std::string_view text);
 
 } // namespace Text

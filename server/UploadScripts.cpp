@@ -52,43 +52,43 @@ Answer Upload(ServerContext& ctx, const ScriptRequest& request, bool esign) {
     const std::string script = esign ? "qm_esign.php" : "qm_resync.php";
     if (!request.hasBody) {
         // The desk's bodiless first request: answered, nothing changes.
-        return Answer::Plain("Send the document to " + script + " as a form.");
+        return Answer::Refusal("Send the document to " + script + " as a form.");
     }
     if (!request.formIsValid) {
-        return Answer::Plain("The form sent to " + script + " could not be read.");
+        return Answer::Refusal("The form sent to " + script + " could not be read.");
     }
     auto lock = ctx.Lock();
     const std::string loginId = Practice::Unscramble(request.Field("loginid"));
     const auto user = Practice::FindUser(ctx.db, loginId);
     if (!user) {
-        return Answer::Plain("The user " + loginId + " is not known to the report service.");
+        return Answer::Refusal("The user " + loginId + " is not known to the report service.");
     }
     const FormPart* file = request.File("FILE");
     if (!file) {
-        return Answer::Plain("The form carries no document.");
+        return Answer::Refusal("The form carries no document.");
     }
     std::string name;
     const auto document = DocumentEntry(file->value, name);
     if (!document || document->data.empty()) {
-        return Answer::Plain("The document archive could not be read.");
+        return Answer::Refusal("The document archive could not be read.");
     }
     const auto report = Practice::FindReport(ctx.db, name);
     if (!report || report->kind != "t") {
-        return Answer::Plain("The report " + name + " could not be found.");
+        return Answer::Refusal("The report " + name + " could not be found.");
     }
     const bool owner = Text::EqualsNoCase(user->id, report->providerId);
     if (esign && !owner) {
-        return Answer::Plain("Only the report's care provider can e-sign " + report->name + ".");
+        return Answer::Refusal("Only the report's care provider can e-sign " + report->name + ".");
     }
     if (!esign && !owner && !Practice::Allows(Practice::PrivilegesFor(ctx.db, user->id, *report), 4)) {
-        return Answer::Plain("You are not set up to edit " + report->name + ".");
+        return Answer::Refusal("You are not set up to edit " + report->name + ".");
     }
     std::vector<Demographic> demographics;
     if (!esign && request.HasField("demographics")) {
         std::string bad;
         auto parsed = ParseDemographics(request.Field("demographics"), bad);
         if (!parsed) {
-            return Answer::Plain("The demographics could not be read at: " + bad);
+            return Answer::Refusal("The demographics could not be read at: " + bad);
         }
         demographics = std::move(*parsed);
     }

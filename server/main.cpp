@@ -4,6 +4,7 @@
 #include "server/DemoSeed.h"
 #include "server/Practice.h"
 #include "server/Router.h"
+#include "server/SeedFile.h"
 #include "server/ServerContext.h"
 #include "server/ServerOptions.h"
 
@@ -62,6 +63,13 @@ int main(int argc, char** argv) {
         ctx->db.CreateSchema();
         if (options->seedDemo && ctx->db.IsEmpty()) {
             SeedDemo(ctx->db, DateText::LocalNow());
+            std::cout << (options->convertWord97 ? AddWord97Report(ctx->db, options->dataDir)
+                                                 : "demo: R260039 stays RTF: --no-convert was given")
+                      << std::endl;
+        }
+        if (!options->seedFile.empty() && ctx->db.IsEmpty() &&
+            !SeedFromFile(ctx->db, options->seedFile, DateText::LocalNow(), error)) {
+            return Fail("cannot seed from " + options->seedFile + ": " + error);
         }
     } catch (const DatabaseError& dbError) {
         return Fail(dbError.what());
@@ -86,10 +94,13 @@ int main(int argc, char** argv) {
         const int yes = 1;
         setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     };
+    httplib::Server extra;
     http.set_socket_options(reuseAddress);
     https.set_socket_options(reuseAddress);
-    InstallRoutes(http, *ctx);
-    InstallRoutes(https, *ctx);
+    extra.set_socket_options(reuseAddress);
+    InstallRoutes(http, *ctx, "http");
+    InstallRoutes(https, *ctx, "https");
+    InstallRoutes(extra, *ctx, "http");
     const int httpPort = Bind(http, options->bindAddress, options->httpPort);
     if (httpPort < 0) {
         return Fail("cannot bind " + options->bindAddress + " port " + std::to_string(options->httpPort));
@@ -99,6 +110,14 @@ int main(int argc, char** argv) {
         return Fail("cannot bind " + options->bindAddress + " port " + std::to_string(options->httpsPort));
     }
     ctx->httpPort = httpPort;
+    int extraPort = -1;
+    if (options->extraHttpPort >= 0) {
+        extraPort = Bind(extra, options->bindAddress, options->extraHttpPort);
+        if (extraPort < 0) {
+            return Fail("cannot bind " + options->bindAddress + " port " +
+                        std::to_string(options->extraHttpPort));
+        }
+    }
 
     if (options->seedDemo) {
         const std::lock_guard lock(ctx->dbMutex);
@@ -110,21 +129,34 @@ int main(int argc, char** argv) {
                   << (httpPort == 80 ? std::string() : ":" + std::to_string(httpPort))
                   << "/desk.php?user=ID\n";
     }
-    std::cout << "listening on " << options->bindAddress << " http=" << httpPort << " https=" << httpsPort
-              << std::endl;
+    std::cout << "listening on " << options->bindAddress << " http=" << httpPort << " https=" << httpsPort;
+    if (extraPort >= 0) {
+        std::cout << " extra-http=" << extraPort;
+    }
+    std::cout << std::endl;
 
     std::thread httpThread([&http] { http.listen_after_bind(); });
     std::thread httpsThread([&https] { https.listen_after_bind(); });
+    std::thread extraThread;
+    if (extraPort >= 0) {
+        extraThread = std::thread([&extra] { extra.listen_after_bind(); });
+    }
     int signal = 0;
     sigwait(&stopSignals, &signal);
     // stop() only reaches a server whose accept loop has begun; a signal right after start-up
     // may come before that.
-    for (int i = 0; i < 2000 && !(http.is_running() && https.is_running()); ++i) {
+    for (int i = 0;
+         i < 2000 && !(http.is_running() && https.is_running() && (extraPort < 0 || extra.is_running()));
+         ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     http.stop();
     https.stop();
+    extra.stop();
     httpThread.join();
     httpsThread.join();
+    if (extraThread.joinable()) {
+        extraThread.join();
+    }
     return 0;
 }

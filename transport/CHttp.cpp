@@ -234,6 +234,15 @@ int CHttp::OpenInternetSession() {
     if (rc == CURLE_OK) {
         rc = curl_easy_setopt(h, CURLOPT_MAXREDIRS, kMaxRedirects);
     }
+    // A redirect may lead to the web only, never to a local file or another protocol.
+    if (rc == CURLE_OK) {
+#if LIBCURL_VERSION_NUM >= 0x075500
+        rc = curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+#else
+        rc =
+            curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS, static_cast<long>(CURLPROTO_HTTP | CURLPROTO_HTTPS));
+#endif
+    }
     if (rc == CURLE_OK) {
         rc = curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
     }

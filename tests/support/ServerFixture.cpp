@@ -6,8 +6,13 @@
 #include <QJsonDocument>
 #include <QRandomGenerator>
 
+#include <QUrl>
+
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #ifndef VELMO_REPORT_SERVER_PATH
@@ -51,7 +56,49 @@ void StandInServer::ReleaseAddress() {
 }
 
 QString StandInServer::BaseUrl() const {
+    if (options_.extraHttpPort > 0) {
+        return QStringLiteral("http://%1:%2/").arg(address_).arg(options_.extraHttpPort);
+    }
     return QStringLiteral("http://%1/").arg(address_);
+}
+
+bool StandInServer::Control(const QByteArray& pathAndQuery) {
+    // A raw request keeps the fixture free of an HTTP library; the answer is one short line.
+    const int sock = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (sock < 0) {
+        return false;
+    }
+    sockaddr_in peer{};
+    peer.sin_family = AF_INET;
+    peer.sin_port = htons(80);
+    bool done = ::inet_pton(AF_INET, address_.toLatin1().constData(), &peer.sin_addr) == 1 &&
+                ::connect(sock, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) == 0;
+    if (done) {
+        const QByteArray request = "POST " + pathAndQuery + " HTTP/1.1\r\nHost: " + address_.toLatin1() +
+                                   "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+        done = ::send(sock, request.constData(), static_cast<size_t>(request.size()), MSG_NOSIGNAL) ==
+               static_cast<ssize_t>(request.size());
+    }
+    char reply[128] = {};
+    if (done) {
+        const ssize_t n = ::recv(sock, reply, sizeof reply - 1, MSG_WAITALL);
+        done = n > 12 && QByteArray(reply, static_cast<int>(n)).startsWith("HTTP/1.1 200");
+    }
+    ::close(sock);
+    return done;
+}
+
+bool StandInServer::SetFault(const QString& mode, const QString& script) {
+    QByteArray path = "/__control/fault?mode=" + QUrl::toPercentEncoding(mode);
+    if (!script.isEmpty()) {
+        path += "&script=" + QUrl::toPercentEncoding(script);
+    }
+    return Control(path);
+}
+
+bool StandInServer::ClearFaults(const QString& script) {
+    return Control(script.isEmpty() ? QByteArray("/__control/clear")
+                                    : "/__control/clear?script=" + QUrl::toPercentEncoding(script));
 }
 
 QString StandInServer::HostPageUrl(const QString& user) const {
@@ -86,8 +133,22 @@ bool StandInServer::Start() {
                          QStringLiteral("--http-port"),  QStringLiteral("80"),
                          QStringLiteral("--https-port"), QStringLiteral("443"),
                          QStringLiteral("--journal"),    JournalPath()};
-        if (options_.seedDemo) {
+        if (!options_.seedJson.isEmpty()) {
+            QFile seed(data_.filePath(QStringLiteral("seed.json")));
+            if (!seed.open(QIODevice::WriteOnly) ||
+                seed.write(options_.seedJson) != options_.seedJson.size()) {
+                error_ = QStringLiteral("cannot write the seed file");
+                return false;
+            }
+            args << QStringLiteral("--seed") << seed.fileName();
+        } else if (options_.seedDemo) {
             args << QStringLiteral("--seed") << QStringLiteral("demo");
+        }
+        if (!options_.convertWord97) {
+            args << QStringLiteral("--no-convert");
+        }
+        if (options_.extraHttpPort > 0) {
+            args << QStringLiteral("--extra-http-port") << QString::number(options_.extraHttpPort);
         }
         if (!options_.fault.isEmpty()) {
             args << QStringLiteral("--fault") << options_.fault;
@@ -103,7 +164,8 @@ bool StandInServer::Start() {
             return false;
         }
         startupOutput_.clear();
-        const QDeadlineTimer deadline(kStartTimeoutMs);
+        // A first conversion to Word 97 starts LibreOffice, which takes a while on a busy machine.
+        const QDeadlineTimer deadline(options_.convertWord97 ? 8 * kStartTimeoutMs : kStartTimeoutMs);
         bool ready = false;
         while (!deadline.hasExpired() && process_->state() == QProcess::Running) {
             if (process_->canReadLine() || process_->waitForReadyRead(100)) {
@@ -119,9 +181,13 @@ bool StandInServer::Start() {
                 }
             }
         }
-        error_ = QStringLiteral("report-server on %1 did not get ready: %2")
-                     .arg(address_, QString::fromUtf8(process_->readAllStandardError()));
+        const QString stderrText = QString::fromUtf8(process_->readAllStandardError());
+        error_ = QStringLiteral("report-server on %1 did not get ready: %2").arg(address_, stderrText);
         Stop();
+        // Only a taken address is worth another try; any other refusal would repeat itself.
+        if (!stderrText.contains(QStringLiteral("cannot bind"))) {
+            return false;
+        }
     }
     return false;
 }

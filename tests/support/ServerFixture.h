@@ -18,6 +18,15 @@ public:
         bool seedDemo = true;
         QString fault;       // --fault MODE, empty for none
         QString requireAuth; // --require-auth USER:PASS, empty for none
+        // A plain HTTP port besides 80 and 443; BaseUrl() then names it, so that requests the desk
+        // forces to 443 (or 80) and those that keep the ServerURL's port can be told apart.
+        int extraHttpPort = 0;
+        // The practice as JSON (the layout in docs/server.md) instead of the demo; written to the
+        // data folder and given with --seed.
+        QByteArray seedJson;
+        // The demo's Word 97 report needs LibreOffice; off by default, since the desk's tests put a
+        // fake soffice first on PATH that must not see the server's calls.
+        bool convertWord97 = false;
     };
 
     StandInServer();
@@ -32,13 +41,19 @@ public:
     void Stop();
 
     QString Address() const { return address_; }         // "127.0.0.N"
-    QString BaseUrl() const;                             // "http://127.0.0.N/"
+    QString BaseUrl() const;                             // "http://127.0.0.N[:extra port]/"
     QString HostPageUrl(const QString& user = {}) const; // BaseUrl() + "desk.php[?user=ID]"
     QString DataDir() const { return data_.path(); }
     QString JournalPath() const;
     QString Error() const { return error_; }
     // What the server printed on start-up (the demo users' ids among it).
     QString StartupOutput() const { return startupOutput_; }
+
+    // Sets a fault (a --fault mode: "refuse", "empty", "407", "status500", ...) for one script
+    // (e.g. "qm_resync.php") or, with no script, for all; "none" or ClearFaults() ends it. The
+    // server answers before this returns; false when it did not take it.
+    bool SetFault(const QString& mode, const QString& script = {});
+    bool ClearFaults(const QString& script = {});
 
     // The journal's lines, one JSON object per request, in order.
     QList<QJsonObject> Journal() const;
@@ -47,6 +62,7 @@ public:
 
 private:
     bool ReserveAddress(quint32 host);
+    bool Control(const QByteArray& pathAndQuery);
     void ReleaseAddress();
 
     Options options_;

@@ -18,6 +18,8 @@
 
 #include <thread>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 class DocumentRequests : public ::testing::Test {
@@ -25,16 +27,23 @@ protected:
     void SetUp() override {
         PromptsDouble::Current().Clear();
         Session().Reset();
-        server_ = StartServer();
+        server_ = StartServerOn8080();
         ASSERT_TRUE(server_);
         Session().SetServerURL(server_->BaseUrl());
-        Session().SetLoggedUserId(QStringLiteral("12"));
-        Session().SetQueryPhysicianId(QStringLiteral("12"));
-        Session().SetQueryLocationId(QStringLiteral("3"));
-        Session().AppendCareProvider(QStringLiteral("12"), QString(), QStringLiteral("Provider One"));
+        Session().SetLoggedUserId(u"12"_s);
+        Session().SetQueryPhysicianId(u"12"_s);
+        Session().SetQueryLocationId(u"3"_s);
+        Session().AppendCareProvider(u"12"_s, QString(), u"Provider One"_s);
         temp_ = CUtility().TempFolder();
     }
     QStringList Queries(const QString& script) const { return ::Queries(*server_, script); }
+    // Every request for script came in over TLS on 443, or all on the ServerURL's own port.
+    bool AllSecure(const QString& script, int count) const {
+        return Vias(*server_, script) == QStringList(count, u"https:443"_s);
+    }
+    bool AllAsGiven(const QString& script, int count) const {
+        return Vias(*server_, script) == QStringList(count, u"http:8080"_s);
+    }
     std::unique_ptr<StandInServer> server_;
     QString temp_;
 };
@@ -42,144 +51,140 @@ protected:
 TEST_F(DocumentRequests, DocumentDownloadLeavesEachDocumentAndTheLastChecksum) {
     // Names that would leave the folder are not requested, and the checksum stays.
     std::uint32_t unchanged = 1234;
-    DownloadDocuments({QStringLiteral("../R260001"), QString()}, nullptr, unchanged);
+    DownloadDocuments({u"../R260001"_s, QString()}, nullptr, unchanged);
     EXPECT_EQ(unchanged, 1234u);
     EXPECT_TRUE(server_->Journal().isEmpty());
 
-    const std::uint32_t checksum =
-        DownloadDocuments({QStringLiteral("R260001"), QStringLiteral("R260002")}, nullptr);
-    const QString first = temp_ + QStringLiteral("R260001.doc");
-    const QString second = temp_ + QStringLiteral("R260002.doc");
+    const std::uint32_t checksum = DownloadDocuments({u"R260001"_s, u"R260002"_s}, nullptr);
+    const QString first = temp_ + u"R260001.doc"_s;
+    const QString second = temp_ + u"R260002.doc"_s;
     ASSERT_TRUE(QFileInfo::exists(first));
     ASSERT_TRUE(QFileInfo::exists(second));
     EXPECT_TRUE(ReadAll(second).startsWith("{\\rtf"));
     EXPECT_EQ(checksum, FileChecksum(second));
     EXPECT_NE(checksum, FileChecksum(first));
-    EXPECT_FALSE(QFileInfo::exists(temp_ + QStringLiteral("R260001")));
-    EXPECT_EQ(Queries(QStringLiteral("qm_download_files.php")),
-              (QStringList{QStringLiteral("filename=R260001"), QStringLiteral("filename=R260002")}));
-    EXPECT_EQ(Missing(TodayLog(),
-                      {QStringLiteral("DownloadFiles: File download URL,") + server_->BaseUrl() +
-                           QStringLiteral("qm_download_files.php?filename=R260002"),
-                       QStringLiteral("DownloadFiles: Unzip filename with full path,") + second,
-                       QStringLiteral("DownloadFiles: File,") + temp_ + QStringLiteral("R260002, deleted")}),
+    EXPECT_FALSE(QFileInfo::exists(temp_ + u"R260001"_s));
+    EXPECT_EQ(Queries(u"qm_download_files.php"_s),
+              (QStringList{u"filename=R260001"_s, u"filename=R260002"_s}));
+    EXPECT_TRUE(AllSecure(u"qm_download_files.php"_s, 2));
+    EXPECT_EQ(Missing(TodayLog(), {u"DownloadFiles: File download URL,"_s + server_->BaseUrl() +
+                                       u"qm_download_files.php?filename=R260002"_s,
+                                   u"DownloadFiles: Unzip filename with full path,"_s + second,
+                                   u"DownloadFiles: File,"_s + temp_ + u"R260002, deleted"_s}),
               QStringList());
 }
 
 TEST_F(DocumentRequests, DownloadFilesUnpacksIntoTheTargetFolder) {
-    const QString folder = temp_ + QStringLiteral("versionfiles/");
+    const QString folder = temp_ + u"versionfiles/"_s;
     CFileDownloads downloads;
-    downloads.SetURL(QStringLiteral("  ") + server_->BaseUrl() +
-                     QStringLiteral("qm_download_versionfiles.php?filename=R260001.v1 "));
+    downloads.SetURL(u"  "_s + server_->BaseUrl() + u"qm_download_versionfiles.php?filename=R260001.v1 "_s);
     downloads.SetTargetFolder(folder);
-    const QString result = downloads.DownloadFiles(QStringLiteral("R260001.v1"));
-    EXPECT_EQ(result, folder + QStringLiteral("R260001.v1.doc"));
+    const QString result = downloads.DownloadFiles(u"R260001.v1"_s);
+    EXPECT_EQ(result, folder + u"R260001.v1.doc"_s);
     EXPECT_TRUE(QFileInfo(result).size() > 0);
-    EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("R260001.v1")));
-    EXPECT_EQ(
-        Missing(TodayLog(), {QStringLiteral("DownloadFiles: Unzip filename with fullpath,") + result,
-                             QStringLiteral("Zip file,") + folder + QStringLiteral("R260001.v1, deleted")}),
-        QStringList());
+    EXPECT_TRUE(AllSecure(u"qm_download_versionfiles.php"_s, 1));
+    EXPECT_FALSE(QFileInfo::exists(folder + u"R260001.v1"_s));
+    EXPECT_EQ(Missing(TodayLog(), {u"DownloadFiles: Unzip filename with fullpath,"_s + result,
+                                   u"Zip file,"_s + folder + u"R260001.v1, deleted"_s}),
+              QStringList());
 
     // Nothing unpacked: the same object answers its earlier result, a new one nothing.
-    downloads.SetURL(server_->BaseUrl() + QStringLiteral("qm_download_versionfiles.php?filename=NOPE.v1"));
-    EXPECT_EQ(downloads.DownloadFiles(QStringLiteral("NOPE.v1")), result);
+    downloads.SetURL(server_->BaseUrl() + u"qm_download_versionfiles.php?filename=NOPE.v1"_s);
+    EXPECT_EQ(downloads.DownloadFiles(u"NOPE.v1"_s), result);
     CFileDownloads fresh;
-    fresh.SetURL(server_->BaseUrl() + QStringLiteral("qm_download_versionfiles.php?filename=NOPE.v1"));
-    EXPECT_TRUE(fresh.DownloadFiles(QStringLiteral("NOPE.v1")).isEmpty());
+    fresh.SetURL(server_->BaseUrl() + u"qm_download_versionfiles.php?filename=NOPE.v1"_s);
+    EXPECT_TRUE(fresh.DownloadFiles(u"NOPE.v1"_s).isEmpty());
 }
 
 TEST_F(DocumentRequests, EsignUploadSendsScrambledFieldsAndTheZippedDocument) {
-    DownloadDocuments({QStringLiteral("R260001")}, nullptr);
-    const QString document = temp_ + QStringLiteral("R260001.doc");
+    DownloadDocuments({u"R260001"_s}, nullptr);
+    const QString document = temp_ + u"R260001.doc"_s;
     ASSERT_TRUE(QFileInfo::exists(document));
     CFileDownloads upload;
-    EXPECT_EQ(upload.UploadFile(QStringLiteral("R260001")), QStringLiteral("~"));
+    EXPECT_EQ(upload.UploadFile(u"R260001"_s), u"~"_s);
 
-    const auto entries = server_->JournalFor(QStringLiteral("qm_esign.php"));
+    const auto entries = server_->JournalFor(u"qm_esign.php"_s);
     ASSERT_EQ(entries.size(), 2);
+    EXPECT_TRUE(AllSecure(u"qm_esign.php"_s, 2));
     const QJsonObject& form = entries.at(1);
     // "12" scrambled is "30"; the session knows no password for provider 12.
-    EXPECT_EQ(Fields(form), (QStringList{QStringLiteral("loginid=30"), QStringLiteral("password="),
-                                         QStringLiteral("locationid=3"), QStringLiteral("phyid=12"),
-                                         QStringLiteral("esign=1"), QStringLiteral("edit=1")}));
-    const QJsonArray files = form.value(QStringLiteral("files")).toArray();
+    EXPECT_EQ(Fields(form), (QStringList{u"loginid=30"_s, u"password="_s, u"locationid=3"_s, u"phyid=12"_s,
+                                         u"esign=1"_s, u"edit=1"_s}));
+    const QJsonArray files = form.value(u"files"_s).toArray();
     ASSERT_EQ(files.size(), 1);
-    const QString zip = temp_ + QStringLiteral("R260001.zip");
-    EXPECT_EQ(files.at(0).toObject().value(QStringLiteral("filename")).toString(), zip);
-    EXPECT_EQ(files.at(0).toObject().value(QStringLiteral("entries")).toArray(),
-              QJsonArray{QStringLiteral("R260001.doc")});
+    const QString zip = temp_ + u"R260001.zip"_s;
+    EXPECT_EQ(files.at(0).toObject().value(u"filename"_s).toString(), zip);
+    EXPECT_EQ(files.at(0).toObject().value(u"entries"_s).toArray(), QJsonArray{u"R260001.doc"_s});
     EXPECT_FALSE(QFileInfo::exists(zip));
     EXPECT_TRUE(QFileInfo::exists(document));
-    EXPECT_EQ(Missing(TodayLog(), {QStringLiteral("CFileDownloads::UploadFile: URL for Esign :") +
-                                       server_->BaseUrl() + QStringLiteral("qm_esign.php"),
-                                   QStringLiteral("CFileDownloads::UploadFile: Update successful"),
-                                   QStringLiteral("File, ") + zip + QStringLiteral(" deleted")}),
-              QStringList());
+    EXPECT_EQ(
+        Missing(TodayLog(),
+                {u"CFileDownloads::UploadFile: URL for Esign :"_s + server_->BaseUrl() + u"qm_esign.php"_s,
+                 u"CFileDownloads::UploadFile: Update successful"_s, u"File, "_s + zip + u" deleted"_s}),
+        QStringList());
 }
 
 TEST_F(DocumentRequests, ResyncSendsDemographicsOnlyWhenThereAreSome) {
-    DownloadDocuments({QStringLiteral("R260001")}, nullptr);
+    DownloadDocuments({u"R260001"_s}, nullptr);
     const LogMark mark;
     CFileDownloads plain;
-    EXPECT_EQ(plain.UploadFile(QStringLiteral("R260001"), QString()), QStringLiteral("~"));
+    EXPECT_EQ(plain.UploadFile(u"R260001"_s, QString()), u"~"_s);
     CFileDownloads withDemographics;
-    EXPECT_EQ(withDemographics.UploadFile(QStringLiteral("R260001"), QStringLiteral("Patient Name~Jane Doe")),
-              QStringLiteral("~"));
+    EXPECT_EQ(withDemographics.UploadFile(u"R260001"_s, u"Patient Name~Jane Doe"_s), u"~"_s);
 
-    const auto entries = server_->JournalFor(QStringLiteral("qm_resync.php"));
+    const auto entries = server_->JournalFor(u"qm_resync.php"_s);
     ASSERT_EQ(entries.size(), 4);
-    const QStringList four{QStringLiteral("loginid=30"), QStringLiteral("password="),
-                           QStringLiteral("locationid=3"), QStringLiteral("phyid=12")};
+    EXPECT_TRUE(AllSecure(u"qm_resync.php"_s, 4));
+    const QStringList four{u"loginid=30"_s, u"password="_s, u"locationid=3"_s, u"phyid=12"_s};
     EXPECT_EQ(Fields(entries.at(1)), four);
-    EXPECT_EQ(entries.at(1).value(QStringLiteral("files")).toArray().size(), 1);
-    EXPECT_EQ(Fields(entries.at(3)),
-              four + QStringList{QStringLiteral("demographics=Patient Name~Jane Doe")});
-    EXPECT_EQ(mark.Text().count(
-                  QStringLiteral("CFileDownloads::UploadFile: Demographics are :Patient Name~Jane Doe")),
-              1);
-    EXPECT_FALSE(mark.Text().contains(QStringLiteral("URL for Esign")));
+    EXPECT_EQ(entries.at(1).value(u"files"_s).toArray().size(), 1);
+    EXPECT_EQ(Fields(entries.at(3)), four + QStringList{u"demographics=Patient Name~Jane Doe"_s});
+    EXPECT_EQ(mark.Text().count(u"CFileDownloads::UploadFile: Demographics are :Patient Name~Jane Doe"_s), 1);
+    EXPECT_FALSE(mark.Text().contains(u"URL for Esign"_s));
 }
 
 TEST_F(DocumentRequests, PasswordIsFoundRegardlessOfCaseAndRefusalIsReturnedUnchanged) {
     Session().ClearCareProviders();
-    Session().AppendCareProvider(QStringLiteral("ab"), QStringLiteral("x"), QStringLiteral("A"));
-    Session().AppendCareProvider(QStringLiteral("CD"), QStringLiteral("pw"), QStringLiteral("C"));
-    Session().SetQueryPhysicianId(QStringLiteral("cd"));
-    Session().SetLoggedUserId(QStringLiteral("99"));
-    DownloadDocuments({QStringLiteral("R260001")}, nullptr);
+    Session().AppendCareProvider(u"ab"_s, u"x"_s, u"A"_s);
+    Session().AppendCareProvider(u"CD"_s, u"pw"_s, u"C"_s);
+    Session().SetQueryPhysicianId(u"cd"_s);
+    Session().SetLoggedUserId(u"99"_s);
+    DownloadDocuments({u"R260001"_s}, nullptr);
     CFileDownloads upload;
-    const QString answer = upload.UploadFile(QStringLiteral("R260001"));
-    EXPECT_EQ(answer, QStringLiteral("The user 99 is not known to the report service."));
-    const auto entries = server_->JournalFor(QStringLiteral("qm_esign.php"));
+    const QString answer = upload.UploadFile(u"R260001"_s);
+    EXPECT_EQ(answer, u"The user 99 is not known to the report service."_s);
+    const auto entries = server_->JournalFor(u"qm_esign.php"_s);
     ASSERT_EQ(entries.size(), 2);
-    EXPECT_TRUE(Fields(entries.at(1)).contains(QStringLiteral("password=ru"))); // "pw" scrambled
-    EXPECT_TRUE(TodayLog().contains(QStringLiteral("CFileDownloads::UploadFile: Update not successful")));
+    EXPECT_TRUE(Fields(entries.at(1)).contains(u"password=ru"_s)); // "pw" scrambled
+    EXPECT_TRUE(TodayLog().contains(u"CFileDownloads::UploadFile: Update not successful"_s));
 }
 
 TEST_F(DocumentRequests, UploadToAnUnreachableServerAnswersNothingAndCleansUp) {
-    ASSERT_TRUE(WriteAll(temp_ + QStringLiteral("R260009.doc"), "{\\rtf1 x}"));
+    ASSERT_TRUE(WriteAll(temp_ + u"R260009.doc"_s, "{\\rtf1 x}"));
     server_->Stop();
     CFileDownloads upload;
-    EXPECT_TRUE(upload.UploadFile(QStringLiteral("R260009")).isEmpty());
-    EXPECT_FALSE(QFileInfo::exists(temp_ + QStringLiteral("R260009.zip")));
-    EXPECT_TRUE(QFileInfo::exists(temp_ + QStringLiteral("R260009.doc")));
+    EXPECT_TRUE(upload.UploadFile(u"R260009"_s).isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(temp_ + u"R260009.zip"_s));
+    EXPECT_TRUE(QFileInfo::exists(temp_ + u"R260009.doc"_s));
 }
 
 TEST_F(DocumentRequests, SynchronousStatusUpdateFollowsTheTildeRule) {
-    EXPECT_EQ(UpdateStatus(QStringLiteral("R260001"), QStringLiteral("print")), 1);
-    EXPECT_EQ(UpdateStatus(QStringLiteral("NOSUCH"), QStringLiteral("print")), 0);
-    EXPECT_EQ(
-        Queries(QStringLiteral("qm_statusupdate.php")),
-        (QStringList{QStringLiteral("physicianid=12&locationid=3&vfilename=R260001&field=print&value=1"),
-                     QStringLiteral("physicianid=12&locationid=3&vfilename=NOSUCH&field=print&value=1")}));
-    EXPECT_EQ(
-        Missing(TodayLog(),
-                {QStringLiteral("UpdateStatus: confirmation URL,") + server_->BaseUrl() +
-                     QStringLiteral("qm_statusupdate.php?physicianid=12&locationid=3&vfilename=R260001"),
-                 QStringLiteral("Status updated for file,R260001 LastError"),
-                 QStringLiteral("Status could not be updated for file,NOSUCH LastError")}),
-        QStringList());
+    EXPECT_EQ(UpdateStatus(u"R260001"_s, u"print"_s), 1);
+    EXPECT_EQ(UpdateStatus(u"NOSUCH"_s, u"print"_s), 0);
+    EXPECT_EQ(Queries(u"qm_statusupdate.php"_s),
+              (QStringList{u"physicianid=12&locationid=3&vfilename=R260001&field=print&value=1"_s,
+                           u"physicianid=12&locationid=3&vfilename=NOSUCH&field=print&value=1"_s}));
+    EXPECT_TRUE(AllSecure(u"qm_statusupdate.php"_s, 2));
+    EXPECT_EQ(Missing(TodayLog(), {u"UpdateStatus: confirmation URL,"_s + server_->BaseUrl() +
+                                       u"qm_statusupdate.php?physicianid=12&locationid=3&vfilename=R260001"_s,
+                                   u"Status updated for file,R260001 LastError"_s,
+                                   u"Status could not be updated for file,NOSUCH LastError"_s}),
+              QStringList());
+    // A refusal, an empty answer and a proxy's demand (login cancelled) are no success either.
+    for (const char* mode : {"refuse", "empty", "407"}) {
+        ASSERT_TRUE(server_->SetFault(QString::fromLatin1(mode), u"qm_statusupdate.php"_s));
+        EXPECT_EQ(UpdateStatus(u"R260001"_s, u"print"_s), 0) << mode;
+    }
 }
 
 TEST_F(DocumentRequests, StatusWorkerSendsOneRequestPerSelectedRowInOrder) {
@@ -188,39 +193,37 @@ TEST_F(DocumentRequests, StatusWorkerSendsOneRequestPerSelectedRowInOrder) {
     std::thread worker = StartStatusUpdateWorker(
         [&askedOn] {
             askedOn = std::this_thread::get_id();
-            return QStringList{QStringLiteral("R260003"), QString(), QStringLiteral("R260001"),
-                               QStringLiteral("R260002")};
+            return QStringList{u"R260003"_s, QString(), u"R260001"_s, u"R260002"_s};
         },
-        QStringLiteral("open"));
+        u"open"_s);
     worker.join();
     EXPECT_NE(askedOn, caller);
-    const QString prefix = QStringLiteral("physicianid=12&locationid=3&vfilename=");
-    EXPECT_EQ(Queries(QStringLiteral("qm_statusupdate.php")),
-              (QStringList{prefix + QStringLiteral("R260003&field=open&value=1"),
-                           prefix + QStringLiteral("R260001&field=open&value=1"),
-                           prefix + QStringLiteral("R260002&field=open&value=1")}));
+    const QString prefix = u"physicianid=12&locationid=3&vfilename="_s;
+    EXPECT_TRUE(AllAsGiven(u"qm_statusupdate.php"_s, 3));
+    EXPECT_EQ(Queries(u"qm_statusupdate.php"_s),
+              (QStringList{prefix + u"R260003&field=open&value=1"_s, prefix + u"R260001&field=open&value=1"_s,
+                           prefix + u"R260002&field=open&value=1"_s}));
 
-    std::thread none = StartStatusUpdateWorker([] { return QStringList(); }, QStringLiteral("edit"));
+    std::thread none = StartStatusUpdateWorker([] { return QStringList(); }, u"edit"_s);
     none.join();
-    EXPECT_EQ(Queries(QStringLiteral("qm_statusupdate.php")).size(), 3);
+    EXPECT_EQ(Queries(u"qm_statusupdate.php"_s).size(), 3);
 }
 
 TEST_F(DocumentRequests, ServerTimeComesFromTheServerOrTheLocalClock) {
     QString fromServer;
     EXPECT_EQ(GetServerTime(fromServer), 1);
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{2}-\\d{2}-\\d{4} \\d{2}:\\d{2}:\\d{2}$"))
-                    .match(fromServer)
-                    .hasMatch())
+    EXPECT_TRUE(
+        QRegularExpression(u"^\\d{2}-\\d{2}-\\d{4} \\d{2}:\\d{2}:\\d{2}$"_s).match(fromServer).hasMatch())
         << fromServer.toStdString();
+    EXPECT_TRUE(AllAsGiven(u"getservertime.asp"_s, 1));
 
     server_->Stop();
     QString local;
     EXPECT_EQ(GetServerTime(local), 1);
-    const QDateTime parsed = QLocale::c().toDateTime(local, QStringLiteral("MMM/dd/yyyy HH:mm:ss"));
+    const QDateTime parsed = QLocale::c().toDateTime(local, u"MMM/dd/yyyy HH:mm:ss"_s);
     ASSERT_TRUE(parsed.isValid()) << local.toStdString();
     EXPECT_LE(std::abs(parsed.secsTo(QDateTime::currentDateTime())), 60);
-    EXPECT_EQ(FormatLocalTime(QDateTime(QDate(2026, 12, 4), QTime(7, 5, 9))),
-              QStringLiteral("Dec/04/2026 07:05:09"));
+    EXPECT_EQ(FormatLocalTime(QDateTime(QDate(2026, 12, 4), QTime(7, 5, 9))), u"Dec/04/2026 07:05:09"_s);
 }
 
 } // namespace

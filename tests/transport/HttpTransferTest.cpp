@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 class HttpTransfer : public ::testing::Test {
@@ -36,10 +38,10 @@ protected:
 };
 
 const QString kStatusOpen =
-    QStringLiteral("qm_statusupdate.php?physicianid=12&locationid=1&vfilename=R260001&field=open&value=1");
+    u"qm_statusupdate.php?physicianid=12&locationid=1&vfilename=R260001&field=open&value=1"_s;
 
 TEST_F(HttpTransfer, DownloadFillsFileAndPostsNotifications) {
-    ASSERT_TRUE(Open(QStringLiteral("bigfile?size=100000")));
+    ASSERT_TRUE(Open(u"bigfile?size=100000"_s));
     http_.SetLocalFile(Local("big.bin"));
     ASSERT_EQ(http_.DownloadFile(), 1) << http_.GetErrorText().toStdString();
     EXPECT_EQ(ReadAll(Local("big.bin")), BigFileBytes(100000));
@@ -74,7 +76,7 @@ TEST_F(HttpTransfer, DownloadFillsFileAndPostsNotifications) {
 
 TEST_F(HttpTransfer, ZeroBytesReachTheFileButEndEachChunkOfTheText) {
     // Byte 0 of this body is the only zero, so the text can only hold bytes of later chunks.
-    ASSERT_TRUE(Open(QStringLiteral("bigfile?size=251")));
+    ASSERT_TRUE(Open(u"bigfile?size=251"_s));
     http_.SetLocalFile(Local("zero.bin"));
     ASSERT_EQ(http_.DownloadFile(), 1);
     const QByteArray body = BigFileBytes(251);
@@ -89,19 +91,19 @@ TEST_F(HttpTransfer, WithoutLocalFileTheAnswerIsKeptAndTheQueryGoesOutUnescapedE
     server_ = StartServer();
     ASSERT_TRUE(server_);
     CHttp http; // neither a local file nor SetKeepResponse
-    http.SetURL(server_->BaseUrl() + kStatusOpen + QStringLiteral("&name=Jane Doe&cps=A~B|C&q=50%"));
+    http.SetURL(server_->BaseUrl() + kStatusOpen + u"&name=Jane Doe&cps=A~B|C&q=50%"_s);
     ASSERT_EQ(http.OpenInternetSession(), 1);
     ASSERT_EQ(http.DownloadFile(), 1);
-    EXPECT_EQ(http.GetResponse(), QStringLiteral("~"));
-    EXPECT_EQ(Queries(*server_, QStringLiteral("qm_statusupdate.php")),
+    EXPECT_EQ(http.GetResponse(), u"~"_s);
+    EXPECT_EQ(Queries(*server_, u"qm_statusupdate.php"_s),
               QStringList{kStatusOpen.mid(kStatusOpen.indexOf(QLatin1Char('?')) + 1) +
-                          QStringLiteral("&name=Jane%20Doe&cps=A~B|C&q=50%")});
+                          u"&name=Jane%20Doe&cps=A~B|C&q=50%"_s});
 }
 
 TEST_F(HttpTransfer, SecureRequestRelaxesTheSelfSignedCertificateAndUsesPort443) {
     server_ = StartServer();
     ASSERT_TRUE(server_);
-    const QString url = QStringLiteral("http://%1:8080/getservertime.asp").arg(server_->Address());
+    const QString url = u"http://%1:8080/getservertime.asp"_s.arg(server_->Address());
     CHttp secure;
     secure.SetKeepResponse(true);
     secure.SetURL(url);
@@ -109,8 +111,8 @@ TEST_F(HttpTransfer, SecureRequestRelaxesTheSelfSignedCertificateAndUsesPort443)
     ASSERT_EQ(secure.OpenInternetSession(), 1);
     ASSERT_EQ(secure.DownloadFile(), 1) << secure.GetErrorText().toStdString();
     EXPECT_FALSE(secure.GetResponse().isEmpty());
-    EXPECT_EQ(Missing(TodayLog(), {QStringLiteral("Error in HttpSendRequest   in HandleAuthentication,60"),
-                                   QStringLiteral("resending in HandleAuthentication LastError")}),
+    EXPECT_EQ(Missing(TodayLog(), {u"Error in HttpSendRequest   in HandleAuthentication,60"_s,
+                                   u"resending in HandleAuthentication LastError"_s}),
               QStringList());
 
     // Without SetSecure the URL's own port is used, where nothing listens.
@@ -118,57 +120,90 @@ TEST_F(HttpTransfer, SecureRequestRelaxesTheSelfSignedCertificateAndUsesPort443)
     plain.SetURL(url);
     ASSERT_EQ(plain.OpenInternetSession(), 1);
     EXPECT_EQ(plain.DownloadFile(), 0);
-    EXPECT_EQ(plain.GetErrorText(), QStringLiteral("Failed in call to HttpSendRequest, Error:7\n"));
-    EXPECT_EQ(server_->JournalFor(QStringLiteral("getservertime.asp")).size(), 1);
+    EXPECT_EQ(plain.GetErrorText(), u"Failed in call to HttpSendRequest, Error:7\n"_s);
+    EXPECT_EQ(server_->JournalFor(u"getservertime.asp"_s).size(), 1);
 }
 
-TEST_F(HttpTransfer, OversizedHeaderLineStillDownloads) {
-    ASSERT_TRUE(Open(kStatusOpen, QStringLiteral("big-header")));
-    ASSERT_EQ(http_.DownloadFile(), 1) << http_.GetErrorText().toStdString();
-    EXPECT_EQ(http_.GetResponse(), QStringLiteral("~"));
+TEST_F(HttpTransfer, RedirectsLeadToTheWebOnly) {
+    const QString secret = Local("secret.txt");
+    ASSERT_TRUE(WriteAll(secret, "local secret"));
+    server_ = StartServer();
+    ASSERT_TRUE(server_);
+    const struct {
+        QString target;
+        int result;
+    } cases[] = {
+        {server_->BaseUrl() + u"getservertime.asp"_s, 1},
+        {u"file://"_s + secret, 0},
+        {u"ftp://%1/secret.txt"_s.arg(server_->Address()), 0},
+    };
+    for (const auto& c : cases) {
+        CHttp http;
+        http.SetKeepResponse(true);
+        http.SetURL(server_->BaseUrl() + u"redirect?to="_s + c.target);
+        ASSERT_EQ(http.OpenInternetSession(), 1);
+        EXPECT_EQ(http.DownloadFile(), c.result) << c.target.toStdString();
+        // Refused before any connection is tried (a followed ftp:// would fail to connect instead).
+        EXPECT_EQ(http.GetErrorText(),
+                  c.result == 1 ? QString() : u"Failed in call to HttpSendRequest, Error:1\n"_s);
+        EXPECT_FALSE(http.GetResponse().contains(u"secret"_s));
+        EXPECT_EQ(http.GetResponse().count(QLatin1Char(':')), c.result * 2) << "the server time, or nothing";
+    }
 }
 
-TEST_F(HttpTransfer, MissingContentLengthIsOnlyAWarning) {
-    ASSERT_TRUE(Open(QStringLiteral("getservertime.asp"), QStringLiteral("no-length")));
-    const QString path = Local("time.txt");
-    http_.SetLocalFile(path);
-    ASSERT_EQ(http_.DownloadFile(), 1) << http_.GetErrorText().toStdString();
-    EXPECT_FALSE(http_.GetResponse().isEmpty());
-    EXPECT_EQ(ReadAll(path), http_.GetResponseBytes());
-    EXPECT_EQ(Missing(TodayLog(), {QStringLiteral("Error in HttpQueryInfo in _DownloadFile,0"),
-                                   QStringLiteral("inside Notify client MSG_ERRORError unable to retrieve "
-                                                  "FileSize for :") +
-                                       path}),
-              QStringList());
-    EXPECT_TRUE(recorder_.Saw(MSG_WARNING, WARNING_SIZE_UNKNOWN));
-}
-
-TEST_F(HttpTransfer, ServerErrorFailsBeforeAnythingIsRead) {
-    ASSERT_TRUE(Open(QStringLiteral("getservertime.asp"), QStringLiteral("status500")));
-    http_.SetLocalFile(Local("never.bin"));
-    EXPECT_EQ(http_.DownloadFile(), 0);
-    EXPECT_EQ(http_.GetErrorText(),
-              QStringLiteral("HTTP status code != HTTP_STATUS_OK, Error:0 status code =500\n"));
-    EXPECT_TRUE(http_.GetResponse().isEmpty());
-    EXPECT_FALSE(QFileInfo::exists(Local("never.bin")));
+TEST_F(HttpTransfer, MisbehavingServersEndAsTheLogSays) {
+    const struct {
+        const char* fault;
+        const char* path;
+        int result;
+        const char* error; // the error text afterwards, or a part of the log
+        const char* logged;
+    } cases[] = {
+        {"big-header", "getservertime.asp", 1, "", ""},
+        {"407", "getservertime.asp", 1, "", "Inside  HTTP_STATUS_PROXY_AUTH_REQ in HandleAuthentication,0"},
+        {"no-length", "getservertime.asp", 1,
+         "Error unable to retrieve FileSize for :", "Error in HttpQueryInfo in _DownloadFile,0"},
+        {"status500", "getservertime.asp", 0,
+         "HTTP status code != HTTP_STATUS_OK, Error:0 status code =500\n",
+         "Inside status code != HTTP_STATUS_OK in HandleAuthentication,0"},
+        {"drop", "qm_download_files.php?filename=R260001", 0,
+         "Failed in call to InternetReadFile, Error:18\n",
+         "Failed in call to InternetReadFile in _DownloadFile,18"},
+    };
+    server_ = StartServer();
+    ASSERT_TRUE(server_);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fault);
+        ASSERT_TRUE(server_->SetFault(QString::fromLatin1(c.fault)));
+        const LogMark mark;
+        NotificationRecorder recorder;
+        CHttp http;
+        http.SetNotificationWindow(&recorder);
+        const QString path = Local(c.fault);
+        http.SetLocalFile(path);
+        http.SetURL(server_->BaseUrl() + QString::fromLatin1(c.path));
+        ASSERT_EQ(http.OpenInternetSession(), 1);
+        EXPECT_EQ(http.DownloadFile(), c.result) << http.GetErrorText().toStdString();
+        EXPECT_EQ(http.GetErrorText().left(static_cast<int>(qstrlen(c.error))), QString::fromLatin1(c.error));
+        EXPECT_TRUE(*c.logged == '\0' || mark.Text().contains(QString::fromLatin1(c.logged)));
+        qint64 announced = -1;
+        const auto seen = recorder.Drain();
+        for (const auto& n : seen) {
+            announced = n.code == MSG_PROGRESS && n.value == PROGRESS_TOTAL_SIZE ? n.data : announced;
+        }
+        ASSERT_FALSE(seen.isEmpty());
+        EXPECT_EQ(seen.last().code, c.result == 1 ? MSG_DONE : MSG_ERROR);
+        if (QByteArray(c.fault) == "status500") {
+            EXPECT_FALSE(QFileInfo::exists(path)) << "nothing is read after a bad status";
+        } else if (QByteArray(c.fault) == "drop") {
+            EXPECT_EQ(QFileInfo(path).size(), announced / 2) << "the part that came stays";
+        } else {
+            EXPECT_FALSE(ReadAll(path).isEmpty());
+            EXPECT_EQ(recorder.Saw(MSG_WARNING, WARNING_SIZE_UNKNOWN), QByteArray(c.fault) == "no-length");
+        }
+    }
     EXPECT_TRUE(TodayLog().contains(
-        QStringLiteral("Inside status code != HTTP_STATUS_OK in HandleAuthentication,0")));
-    const auto seen = recorder_.Drain();
-    ASSERT_FALSE(seen.isEmpty());
-    EXPECT_EQ(seen.last().code, MSG_ERROR);
-}
-
-TEST_F(HttpTransfer, DroppedConnectionKeepsThePartialFileAndLogsTheFailure) {
-    ASSERT_TRUE(Open(QStringLiteral("qm_download_files.php?filename=R260001"), QStringLiteral("drop")));
-    const QString path = Local("R260001");
-    http_.SetLocalFile(path);
-    EXPECT_EQ(http_.DownloadFile(), 0);
-    EXPECT_EQ(http_.GetErrorText(), QStringLiteral("Failed in call to InternetReadFile, Error:18\n"));
-    EXPECT_TRUE(
-        TodayLog().contains(QStringLiteral("Failed in call to InternetReadFile in _DownloadFile,18")));
-    const qint64 announced = recorder_.Announced();
-    ASSERT_GT(announced, 0);
-    EXPECT_EQ(QFileInfo(path).size(), announced / 2);
+        u"inside Notify client MSG_ERRORError unable to retrieve FileSize for :"_s + Local("no-length")));
 }
 
 class HttpLogin : public HttpTransfer {
@@ -176,41 +211,47 @@ protected:
     void SetUp() override {
         HttpTransfer::SetUp();
         StandInServer::Options options;
-        options.requireAuth = QStringLiteral("desk:s3cret");
+        options.requireAuth = u"desk:s3cret"_s;
         ASSERT_TRUE(Open(kStatusOpen, options));
-    }
-    static void QueueLogin(const char* password) {
-        PromptsDouble::Current().QueueCredentials(
-            {Prompts::CredentialAnswer::Retry, {QStringLiteral("desk"), QString::fromLatin1(password)}});
     }
 };
 
-TEST_F(HttpLogin, CancelledLoginMakesTheRefusalTheAnswer) {
-    EXPECT_EQ(http_.DownloadFile(), 1);
-    EXPECT_EQ(http_.GetResponse(), QStringLiteral("Authorization is required to use the report service."));
-    EXPECT_EQ(PromptsDouble::Current().CredentialRequests(), 1);
-    EXPECT_TRUE(TodayLog().contains(QStringLiteral("Inside  HTTP_STATUS_DENIED in HandleAuthentication,0")));
-    EXPECT_EQ(server_->Journal().size(), 1);
-}
-
-TEST_F(HttpLogin, RetryResendsWithTheTypedCredentials) {
-    QueueLogin("s3cret");
-    EXPECT_EQ(http_.DownloadFile(), 1) << http_.GetErrorText().toStdString();
-    EXPECT_EQ(http_.GetResponse(), QStringLiteral("~"));
-    EXPECT_EQ(PromptsDouble::Current().CredentialRequests(), 1);
-    EXPECT_EQ(server_->Journal().size(), 2);
-    EXPECT_TRUE(
-        TodayLog().contains(QStringLiteral("resending in HandleAuthentication after HTTP_STATUS_DENIED")));
-}
-
-TEST_F(HttpLogin, RepeatedWrongLoginsStopAfterABoundedNumberOfResends) {
-    for (int i = 0; i < 3 * CHttp::kMaxResends; ++i) {
-        QueueLogin("wrong");
+TEST_F(HttpLogin, CredentialDialogDecidesBetweenResendAndTheRefusal) {
+    const struct {
+        std::vector<const char*> typed; // passwords typed, one per dialog; none: cancelled
+        int result;
+        const char* response;
+        int dialogs;
+        const char* logged;
+    } cases[] = {
+        {{},
+         1,
+         "Authorization is required to use the report service.",
+         1,
+         "Inside  HTTP_STATUS_DENIED in HandleAuthentication,0"},
+        {{"s3cret"}, 1, "~", 1, "resending in HandleAuthentication after HTTP_STATUS_DENIED"},
+        {std::vector<const char*>(3 * CHttp::kMaxResends, "wrong"), 0, "", CHttp::kMaxResends,
+         "status code =401"},
+    };
+    for (const auto& c : cases) {
+        PromptsDouble::Current().Clear();
+        for (const char* password : c.typed) {
+            PromptsDouble::Current().QueueCredentials(
+                {Prompts::CredentialAnswer::Retry, {u"desk"_s, QString::fromLatin1(password)}});
+        }
+        const LogMark mark;
+        const auto before = server_->Journal().size();
+        CHttp http;
+        http.SetKeepResponse(true);
+        http.SetURL(server_->BaseUrl() + kStatusOpen);
+        ASSERT_EQ(http.OpenInternetSession(), 1);
+        EXPECT_EQ(http.DownloadFile(), c.result) << c.dialogs;
+        EXPECT_EQ(http.GetResponse(), QString::fromLatin1(c.response));
+        EXPECT_EQ(PromptsDouble::Current().CredentialRequests(), c.dialogs);
+        EXPECT_EQ(server_->Journal().size() - before,
+                  c.typed.empty() ? 1 : std::min<qsizetype>(c.typed.size(), CHttp::kMaxResends) + 1);
+        EXPECT_TRUE((mark.Text() + http.GetErrorText()).contains(QString::fromLatin1(c.logged)));
     }
-    EXPECT_EQ(http_.DownloadFile(), 0);
-    EXPECT_EQ(PromptsDouble::Current().CredentialRequests(), CHttp::kMaxResends);
-    EXPECT_EQ(server_->Journal().size(), CHttp::kMaxResends + 1);
-    EXPECT_TRUE(http_.GetErrorText().contains(QStringLiteral("status code =401")));
 }
 
 } // namespace

@@ -9,20 +9,36 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 class HttpUpload : public ::testing::Test {
 protected:
     void SetUp() override {
         PromptsDouble::Current().Clear();
-        ASSERT_TRUE(dir_.isValid());
+        server_ = StartServer();
+        ASSERT_TRUE(server_);
     }
-    // Starts a server with options and readies http_ to post to script there with one field.
-    bool Open(const QString& script, StandInServer::Options options = {}) {
-        server_ = StartServer(std::move(options));
+    // Readies http_ to post to script with one field.
+    bool Open(const QString& script, bool secure = false) {
         http_.SetKeepResponse(true);
-        http_.AddFormField(QStringLiteral("loginid"), QByteArray("30"));
-        return server_ && http_.SetURL(server_->BaseUrl() + script) == 1 && http_.OpenInternetSession() == 1;
+        http_.AddFormField(u"loginid"_s, QByteArray("30"));
+        const bool parsed = http_.SetURL(server_->BaseUrl() + script) == 1;
+        if (secure) {
+            http_.SetSecure(true);
+        }
+        return parsed && http_.OpenInternetSession() == 1;
+    }
+    // The desk's requests to script as the server saw them: the bodiless probe, then the form.
+    QList<QJsonObject> Sent(const QString& script, int count) const {
+        const auto entries = server_->JournalFor(script);
+        EXPECT_EQ(entries.size(), count);
+        for (const auto& entry : entries) {
+            EXPECT_EQ(entry.value(u"body_size"_s).toInteger(),
+                      entry.value(u"content_length"_s).toString().toLongLong());
+        }
+        return entries;
     }
     QTemporaryDir dir_;
     std::unique_ptr<StandInServer> server_;
@@ -31,117 +47,102 @@ protected:
 
 // The boundary the desk announced, taken from the journal's content type.
 QByteArray BoundaryOf(const QJsonObject& entry) {
-    const QString type = entry.value(QStringLiteral("content_type")).toString();
-    const QString prefix = QStringLiteral("multipart/form-data, boundary=");
+    const QString type = entry.value(u"content_type"_s).toString();
+    const QString prefix = u"multipart/form-data, boundary="_s;
     return type.startsWith(prefix) ? type.mid(prefix.size()).toLatin1() : QByteArray();
-}
-
-// The body the server received has the announced length, and that length is expected.
-void ExpectBodyLength(const QJsonObject& upload, qint64 expected) {
-    EXPECT_EQ(upload.value(QStringLiteral("body_size")).toInteger(), expected);
-    EXPECT_EQ(upload.value(QStringLiteral("content_length")).toString(), QString::number(expected));
 }
 
 TEST_F(HttpUpload, FieldsOnlyPostProbesFirstThenSendsTheExactBody) {
     NotificationRecorder recorder;
     http_.SetNotificationWindow(&recorder);
-    ASSERT_TRUE(Open(QStringLiteral("qm_cp_add.php")));
-    http_.AddFormField(QStringLiteral("cps"), QStringLiteral("Referring Physician~Room~"));
+    ASSERT_TRUE(Open(u"qm_cp_add.php"_s));
+    http_.AddFormField(u"cps"_s, u"Referring Physician~Room~"_s);
     ASSERT_EQ(http_.UploadFile(), 1) << http_.GetErrorText().toStdString();
-    EXPECT_EQ(http_.GetResponse(), QStringLiteral("~"));
+    EXPECT_EQ(http_.GetResponse(), u"~"_s);
 
-    const auto entries = server_->JournalFor(QStringLiteral("qm_cp_add.php"));
+    const auto entries = Sent(u"qm_cp_add.php"_s, 2);
     ASSERT_EQ(entries.size(), 2);
-    EXPECT_EQ(entries.at(0).value(QStringLiteral("method")).toString(), QStringLiteral("POST"));
-    EXPECT_EQ(entries.at(0).value(QStringLiteral("body_size")).toInt(), 0);
-
-    const QJsonObject& upload = entries.at(1);
-    const QByteArray boundary = BoundaryOf(upload);
-    ASSERT_EQ(boundary.size(), 36) << upload.value(QStringLiteral("content_type")).toString().toStdString();
-    EXPECT_EQ(Fields(upload),
-              (QStringList{QStringLiteral("loginid=30"), QStringLiteral("cps=Referring Physician~Room~")}));
-    EXPECT_TRUE(upload.value(QStringLiteral("files")).toArray().isEmpty());
-    const QByteArray expected =
-        Multipart::BuildFieldParts(boundary, {{"loginid", "30"}, {"cps", "Referring Physician~Room~"}}) +
-        Multipart::Tail();
-    ExpectBodyLength(upload, expected.size());
+    EXPECT_EQ(entries.at(0).value(u"body_size"_s).toInt(), 0);
+    const QByteArray boundary = BoundaryOf(entries.at(1));
+    ASSERT_EQ(boundary.size(), 36);
+    EXPECT_EQ(Fields(entries.at(1)), (QStringList{u"loginid=30"_s, u"cps=Referring Physician~Room~"_s}));
+    const qint64 expected =
+        (Multipart::BuildFieldParts(boundary, {{"loginid", "30"}, {"cps", "Referring Physician~Room~"}}) +
+         Multipart::Tail())
+            .size();
+    EXPECT_EQ(entries.at(1).value(u"body_size"_s).toInteger(), expected);
     EXPECT_TRUE(recorder.Saw(MSG_PROGRESS, PROGRESS_UPLOAD_STARTING));
-    EXPECT_EQ(recorder.Announced(), expected.size());
+    EXPECT_EQ(recorder.Announced(), expected);
 }
 
 TEST_F(HttpUpload, FilePartCarriesTheFullPathAndTheWholeFile) {
-    const QString document = dir_.filePath(QStringLiteral("R260001.doc"));
+    const QString document = dir_.filePath(u"R260001.doc"_s);
     ASSERT_TRUE(WriteAll(document, BigFileBytes(30000)));
     const QString zip = ZipPathFor(document);
     ASSERT_EQ(BasicZip(document, zip), 1);
     http_.SetLocalFile(zip);
-    ASSERT_TRUE(Open(QStringLiteral("qm_cp_add.php")));
+    ASSERT_TRUE(Open(u"qm_cp_add.php"_s));
     ASSERT_EQ(http_.UploadFile(), 1) << http_.GetErrorText().toStdString();
 
-    const auto entries = server_->JournalFor(QStringLiteral("qm_cp_add.php"));
+    const auto entries = Sent(u"qm_cp_add.php"_s, 2);
     ASSERT_EQ(entries.size(), 2);
-    const QJsonObject& upload = entries.at(1);
-    const QJsonArray files = upload.value(QStringLiteral("files")).toArray();
-    ASSERT_EQ(files.size(), 1);
-    const QJsonObject file = files.at(0).toObject();
+    const QJsonObject file = entries.at(1).value(u"files"_s).toArray().at(0).toObject();
     const qint64 zipSize = ReadAll(zip).size();
-    EXPECT_EQ(file.value(QStringLiteral("field")).toString(), QStringLiteral("FILE"));
-    EXPECT_EQ(file.value(QStringLiteral("filename")).toString(), zip);
-    EXPECT_EQ(file.value(QStringLiteral("size")).toInteger(), zipSize);
-    EXPECT_EQ(file.value(QStringLiteral("entries")).toArray(), QJsonArray{QStringLiteral("R260001.doc")});
-    const QByteArray boundary = BoundaryOf(upload);
-    ExpectBodyLength(upload, Multipart::BuildFilePart(boundary, zip.toUtf8()).size() + zipSize +
-                                 Multipart::BuildFieldParts(boundary, {{"loginid", "30"}}).size() +
-                                 Multipart::Tail().size());
+    EXPECT_EQ(file.value(u"field"_s).toString(), u"FILE"_s);
+    EXPECT_EQ(file.value(u"filename"_s).toString(), zip);
+    EXPECT_EQ(file.value(u"size"_s).toInteger(), zipSize);
+    EXPECT_EQ(file.value(u"entries"_s).toArray(), QJsonArray{u"R260001.doc"_s});
+    const QByteArray boundary = BoundaryOf(entries.at(1));
+    EXPECT_EQ(entries.at(1).value(u"body_size"_s).toInteger(),
+              Multipart::BuildFilePart(boundary, zip.toUtf8()).size() + zipSize +
+                  Multipart::BuildFieldParts(boundary, {{"loginid", "30"}}).size() +
+                  Multipart::Tail().size());
     EXPECT_EQ(ReadAll(document), BigFileBytes(30000)); // the file on disk is never changed
 }
 
 TEST_F(HttpUpload, LargeFileStreamsWithTheAnnouncedLengthOverTls) {
-    const QString path = dir_.filePath(QStringLiteral("large.bin"));
+    const QString path = dir_.filePath(u"large.bin"_s);
     ASSERT_TRUE(WriteAll(path, BigFileBytes(3 * 1024 * 1024 + 17)));
     http_.SetLocalFile(path);
-    http_.SetSecure(true);
-    ASSERT_TRUE(Open(QStringLiteral("upload-sink")));
+    ASSERT_TRUE(Open(u"upload-sink"_s, true));
     ASSERT_EQ(http_.UploadFile(), 1) << http_.GetErrorText().toStdString();
-    const auto entries = server_->JournalFor(QStringLiteral("upload-sink"));
+    const auto entries = Sent(u"upload-sink"_s, 2);
     ASSERT_EQ(entries.size(), 2);
-    const qint64 sent = entries.at(1).value(QStringLiteral("body_size")).toInteger();
+    const qint64 sent = entries.at(1).value(u"body_size"_s).toInteger();
     EXPECT_GT(sent, 3 * 1024 * 1024 + 17);
-    ExpectBodyLength(entries.at(1), sent);
-    EXPECT_EQ(http_.GetResponse(), QStringLiteral("~") + QString::number(sent));
+    EXPECT_EQ(http_.GetResponse(), u"~"_s + QString::number(sent));
+    EXPECT_EQ(Vias(*server_, u"upload-sink"_s), (QStringList{u"https:443"_s, u"https:443"_s}));
 }
 
-TEST_F(HttpUpload, ProbeRefusedMeansNoBodyIsSent) {
-    StandInServer::Options refusing;
-    refusing.fault = QStringLiteral("status500");
-    ASSERT_TRUE(Open(QStringLiteral("qm_cp_add.php"), refusing));
+TEST_F(HttpUpload, RefusedProbeOrUnreadableFileSendsNoBody) {
+    ASSERT_TRUE(server_->SetFault(u"status500"_s, u"qm_cp_add.php"_s));
+    ASSERT_TRUE(Open(u"qm_cp_add.php"_s));
     EXPECT_EQ(http_.UploadFile(), 0);
-    EXPECT_TRUE(http_.GetErrorText().contains(QStringLiteral("status code =500")));
-    EXPECT_TRUE(TodayLog().contains(QStringLiteral("Error in HandleAuthentication in _UploadFile,0")));
-    const auto entries = server_->JournalFor(QStringLiteral("qm_cp_add.php"));
-    ASSERT_EQ(entries.size(), 1);
-    EXPECT_EQ(entries.at(0).value(QStringLiteral("body_size")).toInt(), 0);
-}
+    EXPECT_TRUE(http_.GetErrorText().contains(u"status code =500"_s));
+    EXPECT_TRUE(TodayLog().contains(u"Error in HandleAuthentication in _UploadFile,0"_s));
+    EXPECT_EQ(Sent(u"qm_cp_add.php"_s, 1).at(0).value(u"body_size"_s).toInt(), 0);
 
-TEST_F(HttpUpload, UnreadableFileFailsAfterTheProbe) {
-    const QString missing = dir_.filePath(QStringLiteral("gone.zip"));
-    http_.SetLocalFile(missing);
-    ASSERT_TRUE(Open(QStringLiteral("qm_cp_add.php")));
-    EXPECT_EQ(http_.UploadFile(), 0);
-    EXPECT_EQ(http_.GetErrorText(),
-              QStringLiteral("Error reading the file:") + missing + QStringLiteral("error: 2"));
-    EXPECT_EQ(server_->JournalFor(QStringLiteral("qm_cp_add.php")).size(), 1);
+    ASSERT_TRUE(server_->ClearFaults());
+    const QString missing = dir_.filePath(u"gone.zip"_s);
+    CHttp http;
+    http.SetLocalFile(missing);
+    http.SetURL(server_->BaseUrl() + u"qm_cp_add.php"_s);
+    ASSERT_EQ(http.OpenInternetSession(), 1);
+    EXPECT_EQ(http.UploadFile(), 0);
+    EXPECT_EQ(http.GetErrorText(), u"Error reading the file:"_s + missing + u"error: 2"_s);
+    EXPECT_EQ(Sent(u"qm_cp_add.php"_s, 2).size(), 2) << "one more probe, no body";
 }
 
 TEST_F(HttpUpload, LoginOnTheProbeCarriesOverToTheBody) {
     StandInServer::Options options;
-    options.requireAuth = QStringLiteral("desk:s3cret");
-    PromptsDouble::Current().QueueCredentials(
-        {Prompts::CredentialAnswer::Retry, {QStringLiteral("desk"), QStringLiteral("s3cret")}});
-    ASSERT_TRUE(Open(QStringLiteral("upload-sink"), options));
+    options.requireAuth = u"desk:s3cret"_s;
+    server_ = StartServer(options);
+    ASSERT_TRUE(server_);
+    PromptsDouble::Current().QueueCredentials({Prompts::CredentialAnswer::Retry, {u"desk"_s, u"s3cret"_s}});
+    ASSERT_TRUE(Open(u"upload-sink"_s));
     ASSERT_EQ(http_.UploadFile(), 1) << http_.GetErrorText().toStdString();
     EXPECT_TRUE(http_.GetResponse().startsWith(QLatin1Char('~'))) << http_.GetResponse().toStdString();
-    EXPECT_EQ(server_->JournalFor(QStringLiteral("upload-sink")).size(), 3); // refused probe, probe, body
+    EXPECT_EQ(server_->JournalFor(u"upload-sink"_s).size(), 3); // refused probe, probe, body
 }
 
 } // namespace

@@ -4,28 +4,19 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+using namespace Qt::StringLiterals;
 
-TEST(HttpUrl, AddressWithoutSchemeIsStoredWithHttpInFront) {
-    CHttp http;
-    ASSERT_EQ(http.SetURL(QStringLiteral("reports.example.org/qm_search.php?loginid=12")), 1);
-    EXPECT_EQ(http.URL(), QStringLiteral("http://reports.example.org/qm_search.php?loginid=12"));
-    EXPECT_EQ(http.ServerName(), QStringLiteral("reports.example.org"));
-    EXPECT_EQ(http.ObjectPath(), QStringLiteral("/qm_search.php?loginid=12"));
-    EXPECT_EQ(http.Port(), 80);
-    EXPECT_FALSE(http.UsesTls());
-}
+namespace {
 
 TEST(HttpUrl, UnparsableAddressIsRefusedAndLogged) {
     CHttp http;
-    EXPECT_EQ(http.SetURL(QStringLiteral("http://")), 0);
-    EXPECT_EQ(http.GetErrorText(), QStringLiteral("Incorrect URL."));
-    EXPECT_TRUE(
-        TodayLog().contains(QStringLiteral(" : Incorrect URL. in SetURL, Url =http://http:// LastError =")))
+    EXPECT_EQ(http.SetURL(u"http://"_s), 0);
+    EXPECT_EQ(http.GetErrorText(), u"Incorrect URL."_s);
+    EXPECT_TRUE(TodayLog().contains(u" : Incorrect URL. in SetURL, Url =http://http:// LastError ="_s))
         << TodayLog().toStdString();
     // A later step fails for a URL that never parsed.
     EXPECT_EQ(http.OpenInternetSession(), 0);
-    EXPECT_TRUE(http.GetErrorText().startsWith(QStringLiteral("Failed in call to InternetConnect, Error:3")));
+    EXPECT_TRUE(http.GetErrorText().startsWith(u"Failed in call to InternetConnect, Error:3"_s));
 
     for (const char* bad : {"http://host:0/", "http://host:65536/", "http://host:/x", "ftp://host/x",
                             "http://ho st/x", "http://[::1/x"}) {
@@ -33,35 +24,35 @@ TEST(HttpUrl, UnparsableAddressIsRefusedAndLogged) {
     }
 }
 
-TEST(HttpUrl, SecureFlagDecidesPortAndTls) {
-    CHttp http;
-    ASSERT_EQ(http.SetURL(QStringLiteral("http://127.0.0.1:8080/qm_statusupdate.php")), 1);
-    EXPECT_EQ(http.Port(), 8080);
-    EXPECT_FALSE(http.UsesTls());
-    http.SetSecure(true);
-    EXPECT_EQ(http.Port(), 443);
-    EXPECT_TRUE(http.UsesTls());
-    http.SetSecure(false);
-    EXPECT_EQ(http.Port(), 80);
-    EXPECT_FALSE(http.UsesTls());
-    // A new address starts from its own port and scheme again.
-    ASSERT_EQ(http.SetURL(QStringLiteral("https://127.0.0.1:8443/x")), 1);
-    EXPECT_EQ(http.Port(), 8443);
-    EXPECT_TRUE(http.UsesTls());
-    ASSERT_EQ(http.SetURL(QStringLiteral("HTTPS://server/x")), 1);
-    EXPECT_EQ(http.Port(), 443);
-}
-
-TEST(HttpUrl, HostForms) {
-    const auto withUser = ParseHttpUrl(QStringLiteral("http://user:pw@host.example:81?a=1"));
-    ASSERT_TRUE(withUser.has_value());
-    EXPECT_EQ(withUser->host, QStringLiteral("host.example"));
-    EXPECT_EQ(withUser->port, 81);
-    EXPECT_EQ(withUser->objectPath, QStringLiteral("/?a=1"));
-    const auto v6 = ParseHttpUrl(QStringLiteral("http://[::1]:8080/desk.php"));
-    ASSERT_TRUE(v6.has_value());
-    EXPECT_EQ(v6->host, QStringLiteral("[::1]"));
-    EXPECT_EQ(v6->port, 8080);
+TEST(HttpUrl, AddressGivesHostPathPortAndTlsUntilSetSecureDecides) {
+    const struct {
+        QString url;
+        QString stored, host, path;
+        int port;
+        bool tls;
+    } cases[] = {
+        {u"reports.example.org/qm_search.php?loginid=12"_s,
+         u"http://reports.example.org/qm_search.php?loginid=12"_s, u"reports.example.org"_s,
+         u"/qm_search.php?loginid=12"_s, 80, false},
+        {u"http://user:pw@host.example:81?a=1"_s, {}, u"host.example"_s, u"/?a=1"_s, 81, false},
+        {u"http://[::1]:8080/desk.php"_s, {}, u"[::1]"_s, u"/desk.php"_s, 8080, false},
+        {u"https://127.0.0.1:8443/x"_s, {}, u"127.0.0.1"_s, u"/x"_s, 8443, true},
+        {u"HTTPS://server/x"_s, {}, u"server"_s, u"/x"_s, 443, true},
+    };
+    for (const auto& c : cases) {
+        CHttp http;
+        ASSERT_EQ(http.SetURL(c.url), 1) << c.url.toStdString();
+        EXPECT_EQ(http.URL(), c.stored.isEmpty() ? c.url : c.stored);
+        EXPECT_EQ(http.ServerName(), c.host);
+        EXPECT_EQ(http.ObjectPath(), c.path);
+        EXPECT_EQ(http.Port(), c.port);
+        EXPECT_EQ(http.UsesTls(), c.tls);
+        // SetSecure replaces the URL's port and scheme either way.
+        http.SetSecure(true);
+        EXPECT_TRUE(http.Port() == 443 && http.UsesTls());
+        http.SetSecure(false);
+        EXPECT_TRUE(http.Port() == 80 && !http.UsesTls());
+    }
 }
 
 TEST(HttpUrl, OnlyWhatAUrlCannotCarryIsEncoded) {

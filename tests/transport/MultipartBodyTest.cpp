@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QByteArray kB = "0f6b7a5e-1c2d-4e3f-8a9b-0c1d2e3f4a5b";
@@ -45,8 +47,7 @@ TEST(MultipartBody, FilePartNamesTheFullLocalPathAndPrecedesTheFields) {
 TEST(MultipartBody, BoundaryIsAFreshLowerCaseUuid) {
     const QByteArray first = Multipart::MakeBoundary();
     const QByteArray second = CHttp::MakeBoundary();
-    const QRegularExpression uuid(
-        QStringLiteral("^[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}$"));
+    const QRegularExpression uuid(u"^[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}$"_s);
     for (const QByteArray& boundary : {first, second}) {
         EXPECT_TRUE(uuid.match(QString::fromLatin1(boundary)).hasMatch()) << boundary.constData();
     }
@@ -55,10 +56,9 @@ TEST(MultipartBody, BoundaryIsAFreshLowerCaseUuid) {
 
 TEST(MultipartBody, CHttpKeepsFieldOrderAndSendsValuesUnencoded) {
     CHttp http;
-    http.AddFormField(QStringLiteral("loginid"), QByteArray("\xfe\x01z", 3)); // scrambled bytes stay bytes
-    http.AddFormField(QStringLiteral("demographics"),
-                      QStringLiteral("Patient Name~J\u00e9r\u00f4me & Co|x=1"));
-    http.SetLocalFile(QStringLiteral("/tmp/a b/R1.zip"));
+    http.AddFormField(u"loginid"_s, QByteArray("\xfe\x01z", 3)); // scrambled bytes stay bytes
+    http.AddFormField(u"demographics"_s, u"Patient Name~J\u00e9r\u00f4me & Co|x=1"_s);
+    http.SetLocalFile(u"/tmp/a b/R1.zip"_s);
     const QByteArray parts = http.BuildFieldParts(kB);
     EXPECT_TRUE(parts.contains(QByteArray("\r\n\r\n\xfe\x01z\r\n--", 9))) << parts.toHex().constData();
     EXPECT_TRUE(parts.contains("\r\n\r\nPatient Name~J\xc3\xa9r\xc3\xb4me & Co|x=1\r\n--" + kB));

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QString kListQuery =
@@ -28,7 +30,7 @@ protected:
     QString RunFileList(const StandInServer& server, int mode = CDlgPleaseWait::kDownloadFileList) {
         CDlgPleaseWait dialog;
         dialog.SetURL(server.BaseUrl() + kListQuery);
-        dialog.SetUserId(QStringLiteral("12"));
+        dialog.SetUserId(u"12"_s);
         dialog.SetJobMode(mode);
         dialog.exec();
         EXPECT_FALSE(dialog.isVisible());
@@ -37,40 +39,38 @@ protected:
     QString temp_;
 };
 
-TEST_F(TransferJobs, FileListIsDownloadedUnpackedAndRecorded) {
-    auto server = StartServer();
+TEST_F(TransferJobs, FileListIsDownloadedOverTlsUnpackedAndRecorded) {
+    auto server = StartServerOn8080();
     ASSERT_TRUE(server);
     const QString result = RunFileList(*server);
-    EXPECT_EQ(result, temp_ + QStringLiteral("FileList.txt"));
+    EXPECT_EQ(result, temp_ + u"FileList.txt"_s);
     EXPECT_EQ(Session().LastFileListName(), result);
     const QByteArray list = ReadAll(result);
     EXPECT_TRUE(list.contains("R260001")) << list.left(300).constData();
-    EXPECT_FALSE(QFileInfo::exists(temp_ + QStringLiteral("ZipFile")));
+    EXPECT_FALSE(QFileInfo::exists(temp_ + u"ZipFile"_s));
 
-    const auto entries = server->JournalFor(QStringLiteral("qm_download_filelist.php"));
+    const auto entries = server->JournalFor(u"qm_download_filelist.php"_s);
     ASSERT_EQ(entries.size(), 1);
-    EXPECT_EQ(QStringLiteral("qm_download_filelist.php?") +
-                  entries.first().value(QStringLiteral("query")).toString(),
-              kListQuery);
-    EXPECT_EQ(
-        Missing(TodayLog(), {QStringLiteral("DownloadFileList: Unzip file name,FileList.txt LastError"),
-                             QStringLiteral("File list zip,") + temp_ + QStringLiteral("ZipFile, deleted"),
-                             QStringLiteral("DownloadFileList: Internet session closed")}),
-        QStringList());
+    EXPECT_EQ(Vias(*server, u"qm_download_filelist.php"_s), QStringList{u"https:443"_s});
+    EXPECT_EQ(u"qm_download_filelist.php?"_s + entries.first().value(u"query"_s).toString(), kListQuery);
+    EXPECT_EQ(Missing(TodayLog(), {u"DownloadFileList: Unzip file name,FileList.txt LastError"_s,
+                                   u"File list zip,"_s + temp_ + u"ZipFile, deleted"_s,
+                                   u"DownloadFileList: Internet session closed"_s}),
+              QStringList());
     EXPECT_TRUE(PromptsDouble::Current().Shown().isEmpty());
 }
 
 TEST_F(TransferJobs, StarredAnswerIsShownWithoutStarsAndNothingIsUnpacked) {
-    auto server = StartServer(QStringLiteral("asterisk"));
+    auto server = StartServer(u"asterisk"_s);
     ASSERT_TRUE(server);
-    Session().SetLastFileListName(QStringLiteral("/earlier/FileList.txt"));
+    Session().SetLastFileListName(u"/earlier/FileList.txt"_s);
     EXPECT_TRUE(RunFileList(*server).isEmpty());
     EXPECT_EQ(PromptsDouble::Current().ShownTexts(),
-              QStringList{QStringLiteral("The report service is busy. Please try again in a few minutes.")});
-    EXPECT_EQ(PromptsDouble::Current().Shown().first().title, QStringLiteral("Molve"));
-    EXPECT_EQ(Session().LastFileListName(), QStringLiteral("/earlier/FileList.txt"));
+              QStringList{u"The report service is busy. Please try again in a few minutes."_s});
+    EXPECT_EQ(PromptsDouble::Current().Shown().first().title, u"Molve"_s);
+    EXPECT_EQ(Session().LastFileListName(), u"/earlier/FileList.txt"_s);
     // The archive holding the answer stays behind.
-    EXPECT_TRUE(ReadAll(temp_ + QStringLiteral("ZipFile")).startsWith("*The report service is busy."));
+    EXPECT_TRUE(ReadAll(temp_ + u"ZipFile"_s).startsWith("*The report service is busy."));
 }
 
 TEST_F(TransferJobs, FailuresCloseTheDialogWithoutAResult) {
@@ -90,9 +90,9 @@ TEST_F(TransferJobs, FailuresCloseTheDialogWithoutAResult) {
         Session().Reset();
         const LogMark mark;
         const QString fault = QString::fromLatin1(c.fault);
-        auto server = StartServer(fault == QStringLiteral("stopped") ? QString() : fault);
+        auto server = StartServer(fault == u"stopped"_s ? QString() : fault);
         ASSERT_TRUE(server);
-        if (fault == QStringLiteral("stopped")) {
+        if (fault == u"stopped"_s) {
             server->Stop();
         }
         EXPECT_TRUE(RunFileList(*server, c.mode).isEmpty());
@@ -103,8 +103,8 @@ TEST_F(TransferJobs, FailuresCloseTheDialogWithoutAResult) {
         }
     }
     // "../../escape.txt" from TempFolder would land beside the profile folder.
-    EXPECT_FALSE(QFileInfo::exists(QDir::cleanPath(temp_ + QStringLiteral("../../escape.txt"))));
-    EXPECT_FALSE(QFileInfo::exists(QDir::cleanPath(temp_ + QStringLiteral("../escape.txt"))));
+    EXPECT_FALSE(QFileInfo::exists(QDir::cleanPath(temp_ + u"../../escape.txt"_s)));
+    EXPECT_FALSE(QFileInfo::exists(QDir::cleanPath(temp_ + u"../escape.txt"_s)));
 }
 
 TEST(PleaseWaitDialog, HasOnlyItsTextAndNoWayToCloseIt) {
@@ -114,7 +114,7 @@ TEST(PleaseWaitDialog, HasOnlyItsTextAndNoWayToCloseIt) {
     EXPECT_FALSE(dialog.windowFlags().testFlag(Qt::WindowCloseButtonHint));
     const auto labels = dialog.findChildren<QLabel*>();
     ASSERT_EQ(labels.size(), 1);
-    EXPECT_EQ(labels.first()->text(), QStringLiteral("Please wait, request in progress..."));
+    EXPECT_EQ(labels.first()->text(), u"Please wait, request in progress..."_s);
 }
 
 } // namespace

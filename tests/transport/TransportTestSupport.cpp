@@ -14,9 +14,11 @@
 
 #include <algorithm>
 
+using namespace Qt::StringLiterals;
+
 QString TodayLog() {
-    return QString::fromLocal8Bit(ReadAll(CUtility().ProfileFolder() + QStringLiteral("Log/") +
-                                          ActivityLog::FileNameFor(QDate::currentDate())));
+    return QString::fromLocal8Bit(
+        ReadAll(CUtility().ProfileFolder() + u"Log/"_s + ActivityLog::FileNameFor(QDate::currentDate())));
 }
 
 QStringList Missing(const QString& log, const QStringList& lines) {
@@ -55,6 +57,21 @@ std::unique_ptr<StandInServer> StartServer(const QString& fault) {
     return StartServer(options);
 }
 
+std::unique_ptr<StandInServer> StartServerOn8080() {
+    StandInServer::Options options;
+    options.extraHttpPort = 8080;
+    return StartServer(options);
+}
+
+QStringList Vias(const StandInServer& server, const QString& script) {
+    QStringList vias;
+    for (const QJsonObject& entry : server.JournalFor(script)) {
+        vias << entry.value(u"scheme"_s).toString() + QLatin1Char(':') +
+                    QString::number(entry.value(u"port"_s).toInt());
+    }
+    return vias;
+}
+
 QByteArray BigFileBytes(int size) {
     QByteArray bytes(size, '\0');
     for (int i = 0; i < size; ++i) {
@@ -65,9 +82,9 @@ QByteArray BigFileBytes(int size) {
 
 QStringList Fields(const QJsonObject& entry) {
     QStringList fields;
-    for (const QJsonValue& field : entry.value(QStringLiteral("fields")).toArray()) {
-        fields.append(field.toObject().value(QStringLiteral("name")).toString() + QLatin1Char('=') +
-                      field.toObject().value(QStringLiteral("value")).toString());
+    for (const QJsonValue& field : entry.value(u"fields"_s).toArray()) {
+        fields.append(field.toObject().value(u"name"_s).toString() + QLatin1Char('=') +
+                      field.toObject().value(u"value"_s).toString());
     }
     return fields;
 }
@@ -75,7 +92,7 @@ QStringList Fields(const QJsonObject& entry) {
 QStringList Queries(const StandInServer& server, const QString& script) {
     QStringList queries;
     for (const QJsonObject& e : server.JournalFor(script)) {
-        queries.append(e.value(QStringLiteral("query")).toString());
+        queries.append(e.value(u"query"_s).toString());
     }
     return queries;
 }

@@ -33,12 +33,17 @@ bool WriteAll(const QString& path, const QByteArray& bytes);
 // Starts a stand-in server; null (and a recorded test failure) when it would not start.
 std::unique_ptr<StandInServer> StartServer(StandInServer::Options options = {});
 std::unique_ptr<StandInServer> StartServer(const QString& fault);
+// A server whose BaseUrl() names plain HTTP port 8080, so that a request forced to 443 (or 80)
+// and one that keeps the ServerURL's port differ.
+std::unique_ptr<StandInServer> StartServerOn8080();
 
 // The bytes GET /bigfile?size=N serves.
 QByteArray BigFileBytes(int size);
 
 // A journal entry's form fields as "name=value", in order.
 QStringList Fields(const QJsonObject& entry);
+// How each request for script came in, in order: scheme ":" port, e.g. "https:443".
+QStringList Vias(const StandInServer& server, const QString& script);
 // The raw queries the server received for script, in order.
 QStringList Queries(const StandInServer& server, const QString& script);
 
