@@ -5,6 +5,7 @@
 #include "dialogs/history/DocumentHistory.h"
 #include "dialogs/rename/Rename.h"
 #include "dialogs/search/Search.h"
+#include "dialogs/voice/VoicePlayback.h"
 #include "reportlist/listctrl/CReportListCtrl.h"
 #include "reportlist/window/CVelmoPropPage.h"
 #include "ui_CVelmoPropPage.h"
@@ -66,7 +67,7 @@ void CVelmoPropPage::OnButtonSearch() {
 
 void CVelmoPropPage::OnButtonPlay() {
     emit CommandRouted(QStringLiteral("OnButtonPlay"));
-    // Filled by voice playback.
+    VoicePlayback(*this).Run();
 }
 
 void CVelmoPropPage::OnPopDocumentHistory() {
