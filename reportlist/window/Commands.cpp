@@ -1,5 +1,6 @@
 // The command table: buttons, menu items and list notifications routed to their actions. Each
 // slot announces itself and hands the window, as a DeskContext, to its action.
+#include "dialogs/addressbook/AddressBook.h"
 #include "dialogs/forward/Forward.h"
 #include "reportlist/listctrl/CReportListCtrl.h"
 #include "reportlist/window/CVelmoPropPage.h"
@@ -92,7 +93,7 @@ void CVelmoPropPage::OnButtonRename() {
 
 void CVelmoPropPage::OnAddressBook() {
     emit CommandRouted(QStringLiteral("OnAddressBook"));
-    // Filled by the address book dialog.
+    AddressBook(*this).Run();
 }
 
 void CVelmoPropPage::OnSelchangeComboReportType() {

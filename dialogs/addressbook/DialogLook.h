@@ -1,0 +1,26 @@
+#pragma once
+
+#include "dialogs/widgets/IconButton.h"
+#include "host/core/SessionSettings.h"
+#include "reportlist/listctrl/CReportListCtrl.h"
+
+#include <QSize>
+#include <QString>
+
+// The list of a dialog: the report list's control with the dialogs' rules (no sort on the label
+// column) and the tiled background picture of the system folder.
+class DialogListCtrl : public CReportListCtrl {
+public:
+    explicit DialogListCtrl(QWidget* parent = nullptr) : CReportListCtrl(parent, false) {
+        SetBackgroundImage(Session().SystemFolder() + QStringLiteral("/BkImage.bmp"), true);
+    }
+};
+
+// Every dialog button looks the same: its icon, a grey copy while the pointer is elsewhere, a
+// frame, and a blue caption on hover.
+inline void SetDialogButtonIcon(IconButton* button, const char* resource) {
+    button->SetImage(QString::fromLatin1(resource), {}, true);
+    button->SetImageSize(QSize(16, 16));
+    button->SetFlatLook(false);
+    button->SetHoverTextColour(true);
+}
