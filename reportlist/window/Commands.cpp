@@ -1,6 +1,7 @@
 // The command table: buttons, menu items and list notifications routed to their actions. Each
 // slot announces itself and hands the window, as a DeskContext, to its action.
 #include "dialogs/addressbook/AddressBook.h"
+#include "dialogs/fax/Fax.h"
 #include "dialogs/forward/Forward.h"
 #include "reportlist/listctrl/CReportListCtrl.h"
 #include "reportlist/window/CVelmoPropPage.h"
@@ -38,7 +39,7 @@ void CVelmoPropPage::OnButtonPrint() {
 
 void CVelmoPropPage::OnButtonFax() {
     emit CommandRouted(QStringLiteral("OnButtonFax"));
-    // Filled by the fax dialog.
+    Fax(*this).Run();
 }
 
 void CVelmoPropPage::OnButtonForward() {
