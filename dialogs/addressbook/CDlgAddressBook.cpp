@@ -121,24 +121,6 @@ int CDlgAddressBook::SelectedRow() const {
     return ui_->ctl285->FirstSelectedRow();
 }
 
-void CDlgAddressBook::RemoveRow(int row) {
-    QList<QStringList> keep;
-    for (int r = 0; r < Model()->rowCount(); ++r) {
-        if (r == row) {
-            continue;
-        }
-        QStringList cells;
-        for (int c = 0; c < Model()->columnCount(); ++c) {
-            cells.append(Model()->CellText(r, c));
-        }
-        keep.append(cells);
-    }
-    Model()->ClearRows();
-    for (const QStringList& cells : keep) {
-        Model()->AppendRow(cells);
-    }
-}
-
 void CDlgAddressBook::OnPopAdd() {
     ShowWait(true);
     CDlgAddEntry entry(this);
@@ -198,7 +180,7 @@ void CDlgAddressBook::OnPopDelete() {
         WriteLog(QStringLiteral("OnPopDelete: Response, ") + answer.response);
         if (answer.response == QStringLiteral("~")) {
             Prompts::Information(QStringLiteral("Entry deleted successfully."));
-            RemoveRow(row);
+            RemoveListRow(Model(), row);
         } else {
             Prompts::Plain(QStringLiteral("Entry could not be deleted successfully"));
         }

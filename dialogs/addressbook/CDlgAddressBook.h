@@ -44,7 +44,6 @@ private:
     void ReadFile();
     void ShowWait(bool shown);
     int SelectedRow() const;
-    void RemoveRow(int row);
 
     std::unique_ptr<Ui::CDlgAddressBook> ui_;
     QString path_;

@@ -4,8 +4,10 @@
 #include "host/core/SessionSettings.h"
 #include "reportlist/listctrl/CReportListCtrl.h"
 
+#include <QList>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 // The list of a dialog: the report list's control with the dialogs' rules (no sort on the label
 // column) and the tiled background picture of the system folder.
@@ -23,4 +25,23 @@ inline void SetDialogButtonIcon(IconButton* button, const char* resource) {
     button->SetImageSize(QSize(16, 16));
     button->SetFlatLook(false);
     button->SetHoverTextColour(true);
+}
+
+// Removes one row of a dialog's list (the model offers whole-list changes only).
+inline void RemoveListRow(ReportListModel* model, int row) {
+    QList<QStringList> keep;
+    for (int r = 0; r < model->rowCount(); ++r) {
+        if (r == row) {
+            continue;
+        }
+        QStringList cells;
+        for (int c = 0; c < model->columnCount(); ++c) {
+            cells.append(model->CellText(r, c));
+        }
+        keep.append(cells);
+    }
+    model->ClearRows();
+    for (const QStringList& cells : keep) {
+        model->AppendRow(cells);
+    }
 }

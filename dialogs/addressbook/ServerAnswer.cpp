@@ -16,6 +16,7 @@ ServerAnswer GetShortAnswer(const QString& url, std::optional<bool> secure) {
     }
     answer.opened = true;
     if (http.DownloadFile() != 0) {
+        answer.sent = true;
         answer.response = http.GetResponse();
     }
     http.CloseSession();

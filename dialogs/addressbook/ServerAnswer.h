@@ -8,6 +8,7 @@
 // the desk says nothing), and the answer text.
 struct ServerAnswer {
     bool opened = false;
+    bool sent = false; // the request went out and an answer came back
     QString response;
 };
 

@@ -109,7 +109,7 @@ void CDlgFax::Initialise() {
         ui_->ctl218->setColumnHidden(hidden, true);
     }
     ui_->ctl218->Sort(LastName, true);
-    SetDialogButtonIcon(ui_->ctl1, ":/icons/fax.svg");
+    SetDialogButtonIcon(ui_->ctl1, ":/icons/ok.svg");
     SetDialogButtonIcon(ui_->ctl2, ":/icons/cancel.svg");
     SetDialogButtonIcon(ui_->ctl3, ":/icons/refresh.svg");
     OnRefreshContacts();

@@ -1,6 +1,8 @@
 // The command table: buttons, menu items and list notifications routed to their actions. Each
 // slot announces itself and hands the window, as a DeskContext, to its action.
 #include "dialogs/addressbook/AddressBook.h"
+#include "dialogs/customproperties/ColumnOrder.h"
+#include "dialogs/customproperties/CustomPropertySettings.h"
 #include "dialogs/fax/Fax.h"
 #include "dialogs/forward/Forward.h"
 #include "reportlist/listctrl/CReportListCtrl.h"
@@ -79,12 +81,12 @@ void CVelmoPropPage::OnPopAuditTrail() {
 
 void CVelmoPropPage::OnPopStoreColumnOrder() {
     emit CommandRouted(QStringLiteral("OnPopStoreColumnOrder"));
-    // Filled by the column order action.
+    StoreColumnOrder(*this).Run();
 }
 
 void CVelmoPropPage::OnPopCustomPropertySettings() {
     emit CommandRouted(QStringLiteral("OnPopCustomPropertySettings"));
-    // Filled by the custom properties dialog.
+    CustomPropertySettings(*this).Run();
 }
 
 void CVelmoPropPage::OnButtonRename() {

@@ -75,6 +75,32 @@ public:
     QWidget* DialogParent() override { return nullptr; }
 };
 
+// The decoded query strings a server received for a script, in order.
+inline QStringList JournalQueries(const StandInServer& server, const QString& script) {
+    QStringList out;
+    for (const QJsonObject& entry : server.JournalFor(script)) {
+        out.append(QUrl::fromPercentEncoding(entry.value(QStringLiteral("query")).toString().toUtf8()));
+    }
+    return out;
+}
+
+// The multipart fields of each request for a script, as name=value (the bodiless probe, which
+// carries none, left out).
+inline QList<QStringList> JournalFields(const StandInServer& server, const QString& script) {
+    QList<QStringList> out;
+    for (const QJsonObject& entry : server.JournalFor(script)) {
+        QStringList fields;
+        for (const QJsonValue& f : entry.value(QStringLiteral("fields")).toArray()) {
+            fields.append(f[QStringLiteral("name")].toString() + QLatin1Char('=') +
+                          f[QStringLiteral("value")].toString());
+        }
+        if (!fields.isEmpty()) {
+            out.append(fields);
+        }
+    }
+    return out;
+}
+
 // A session of the demo user (12) against a stand-in server of its own.
 class ServerTest : public ::testing::Test {
 protected:
@@ -86,29 +112,8 @@ protected:
         Session().SetLoggedUserId(QStringLiteral("12"));
     }
 
-    // The decoded query strings the server received for a script, in order.
-    QStringList Queries(const QString& script) const {
-        QStringList out;
-        for (const QJsonObject& entry : server_.JournalFor(script)) {
-            out.append(QUrl::fromPercentEncoding(entry.value(QStringLiteral("query")).toString().toUtf8()));
-        }
-        return out;
-    }
-    // The multipart fields of each request for a script, as name=value.
-    QList<QStringList> Fields(const QString& script) const {
-        QList<QStringList> out;
-        for (const QJsonObject& entry : server_.JournalFor(script)) {
-            QStringList fields;
-            for (const QJsonValue& f : entry.value(QStringLiteral("fields")).toArray()) {
-                fields.append(f[QStringLiteral("name")].toString() + QLatin1Char('=') +
-                              f[QStringLiteral("value")].toString());
-            }
-            if (!fields.isEmpty()) { // the bodiless probe carries none
-                out.append(fields);
-            }
-        }
-        return out;
-    }
+    QStringList Queries(const QString& script) const { return JournalQueries(server_, script); }
+    QList<QStringList> Fields(const QString& script) const { return JournalFields(server_, script); }
     static QStringList Shown() { return PromptsDouble::Current().ShownTexts(); }
 
     StandInServer server_;
