@@ -105,14 +105,21 @@ void CDlgFax::Initialise() {
                                 QStringLiteral("Recipient Last Name"), QStringLiteral("Recipient First Name"),
                                 QStringLiteral("Key"), QStringLiteral("Label"), QStringLiteral("Checked")},
                                {25, 200, 197, 197, 0, 0, 0});
-    for (const int hidden : {Key, Label, Checked}) {
-        ui_->ctl218->setColumnHidden(hidden, true);
-    }
+    ApplyContactColumns();
     ui_->ctl218->Sort(LastName, true);
     SetDialogButtonIcon(ui_->ctl1, ":/icons/ok.svg");
     SetDialogButtonIcon(ui_->ctl2, ":/icons/cancel.svg");
     SetDialogButtonIcon(ui_->ctl3, ":/icons/refresh.svg");
     OnRefreshContacts();
+}
+
+void CDlgFax::ApplyContactColumns() {
+    // The check boxes sit on a view of the list's own rows, whose header starts afresh after
+    // every reset: the widths and the hidden columns are set again.
+    ui_->ctl218->ApplyColumnWidths();
+    for (const int hidden : {Key, Label, Checked}) {
+        ui_->ctl218->setColumnHidden(hidden, true);
+    }
 }
 
 void CDlgFax::FillReports() {
@@ -173,6 +180,7 @@ void CDlgFax::OnRefreshContacts() {
     }
     const QStringList lines = ContactBook::ReadLines(path);
     ContactModel()->ClearRows();
+    ApplyContactColumns();
     if (lines.isEmpty()) {
         return;
     }

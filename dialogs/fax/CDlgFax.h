@@ -45,6 +45,7 @@ public slots:
 private:
     void Initialise();
     void FillReports();
+    void ApplyContactColumns();
     ReportListModel* ContactModel() const;
 
     std::unique_ptr<Ui::CDlgFax> ui_;

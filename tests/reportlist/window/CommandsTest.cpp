@@ -1,7 +1,10 @@
 // The context menu, double click, keyboard access and the buttons' routing.
 #include "tests/reportlist/window/WindowFixture.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QMenu>
+#include <QTimer>
 
 namespace {
 
@@ -97,6 +100,15 @@ TEST_F(CommandsTest, TranscribedListMenuItemsAndButtonsRouteToTheirCommands) {
     EXPECT_EQ(shape.enabled, items);
 
     QSignalSpy routed(&page, &CVelmoPropPage::CommandRouted);
+    // Actions that open a dialog of their own get it closed as soon as it shows (the wait dialog
+    // ignores this and closes when its download ends).
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            dialog->reject();
+        }
+    });
+    closer.start(5);
     for (QAction* action : menu->actions()) {
         if (!action->isSeparator()) {
             action->trigger();
@@ -119,13 +131,16 @@ TEST_F(CommandsTest, TranscribedListMenuItemsAndButtonsRouteToTheirCommands) {
         QTest::mouseClick(Button(id), Qt::LeftButton);
     }
     EXPECT_EQ(Routed(routed), menuSlots.filter(QStringLiteral("OnButton")));
-    // Forward is the only one of them that answers the user yet (from the menu and its button).
-    const QList<Prompts::Box> shown = PromptsDouble::Current().Shown();
+    // Forward answers the same from the menu and from its button.
+    QList<Prompts::Box> shown;
+    for (const Prompts::Box& box : PromptsDouble::Current().Shown()) {
+        if (box.text == QStringLiteral("This feature is currently under development.")) {
+            shown.append(box);
+        }
+    }
     ASSERT_EQ(shown.size(), 2);
-    EXPECT_EQ(shown.at(1).text, QStringLiteral("This feature is currently under development."));
     EXPECT_EQ(shown.at(1).title, QStringLiteral("Molve"));
     EXPECT_EQ(shown.at(1).icon, Prompts::Icon::Information);
-    EXPECT_EQ(shown.at(0).text, shown.at(1).text);
     EXPECT_FALSE(Child<QWidget>("ctl205")->isVisible());
     EXPECT_FALSE(Child<QWidget>("ctl250")->isVisible());
     QTest::keyClick(&page, Qt::Key_Escape);
