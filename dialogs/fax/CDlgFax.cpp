@@ -114,8 +114,8 @@ void CDlgFax::Initialise() {
 }
 
 void CDlgFax::ApplyContactColumns() {
-    // The check boxes sit on a view of the list's own rows, whose header starts afresh after
-    // every reset: the widths and the hidden columns are set again.
+    // The check boxes sit on a view of the list's own rows, whose header lays its sections out
+    // afresh when the columns change: the widths and the hidden columns are set after it.
     ui_->ctl218->ApplyColumnWidths();
     for (const int hidden : {Key, Label, Checked}) {
         ui_->ctl218->setColumnHidden(hidden, true);
@@ -180,7 +180,6 @@ void CDlgFax::OnRefreshContacts() {
     }
     const QStringList lines = ContactBook::ReadLines(path);
     ContactModel()->ClearRows();
-    ApplyContactColumns();
     if (lines.isEmpty()) {
         return;
     }

@@ -10,6 +10,8 @@
 #include <QApplication>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QUrl>
 
@@ -18,33 +20,42 @@
 #include <functional>
 
 // Runs fn once on the first visible window of type T, from the event loop of whatever modal
-// dialog is running by then. Call it before the code that opens the dialog.
+// dialog is running by then (20 s at most). Call it before the code that opens the dialog.
 template <typename T> void WhenShown(std::function<void(T*)> fn) {
     auto* timer = new QTimer(qApp);
     auto tries = std::make_shared<int>(0);
     QObject::connect(timer, &QTimer::timeout, [timer, tries, fn] {
+        T* found = nullptr;
         for (QWidget* w : QApplication::topLevelWidgets()) {
             if (auto* dialog = qobject_cast<T*>(w); dialog != nullptr && dialog->isVisible()) {
-                timer->stop();
-                timer->deleteLater();
-                fn(dialog);
-                return;
+                found = dialog;
             }
         }
-        if (++*tries > 4000) { // 20 s
+        if (found != nullptr || ++*tries > 4000) {
             timer->stop();
             timer->deleteLater();
-            ADD_FAILURE() << "no " << T::staticMetaObject.className() << " was shown";
+            if (found == nullptr) {
+                ADD_FAILURE() << T::staticMetaObject.className() << " not shown";
+                return;
+            }
+            fn(found);
         }
     });
     timer->start(5);
+}
+
+inline QPushButton* ButtonOf(QWidget* dialog, const char* name) {
+    return dialog->findChild<QPushButton*>(QString::fromLatin1(name));
+}
+inline void Click(QWidget* dialog, const char* name) {
+    QTest::mouseClick(ButtonOf(dialog, name), Qt::LeftButton);
 }
 
 // The report list window as the actions see it: a table of captions and rows.
 class FakeDesk final : public DeskContext {
 public:
     struct Row {
-        QStringList cells; // by caption, in captions order
+        QStringList cells; // in captions order
         QString accessFlags = QStringLiteral("111111");
         QString esignOwner = QStringLiteral("12");
     };
@@ -58,15 +69,14 @@ public:
     QList<int> SelectedRows() const override { return selected; }
     int RowCount() const override { return static_cast<int>(rows.size()); }
     QString CellText(int row, const QString& caption) const override {
-        const qsizetype column = captions.indexOf(caption);
-        return column < 0 ? QString() : rows.value(row).cells.value(column);
+        return rows.value(row).cells.value(captions.indexOf(caption));
     }
     QString Filename(int row) const override { return CellText(row, QStringLiteral("Filename")); }
     QString AccessFlags(int row) const override { return rows.value(row).accessFlags; }
     QString EsignOwner(int row) const override { return rows.value(row).esignOwner; }
     QStringList ColumnCaptions() const override { return captions; }
     void SetStatusForSelected(StatusColumn, const QStringList&, const QString&) override {}
-    void DeleteAllRows() override { rows.clear(); }
+    void DeleteAllRows() override {}
     void ShowBusy(Busy, bool) override {}
     void RepaintNow() override {}
     void RunQuery() override { ++queries; }
@@ -84,21 +94,23 @@ inline QStringList JournalQueries(const StandInServer& server, const QString& sc
     return out;
 }
 
-// The multipart fields of each request for a script, as name=value (the bodiless probe, which
-// carries none, left out).
+// The multipart fields of each post to a script, as name=value (the bodiless probe left out).
 inline QList<QStringList> JournalFields(const StandInServer& server, const QString& script) {
     QList<QStringList> out;
     for (const QJsonObject& entry : server.JournalFor(script)) {
         QStringList fields;
         for (const QJsonValue& f : entry.value(QStringLiteral("fields")).toArray()) {
-            fields.append(f[QStringLiteral("name")].toString() + QLatin1Char('=') +
-                          f[QStringLiteral("value")].toString());
+            fields.append(f[QStringLiteral("name")].toString() + '=' + f[QStringLiteral("value")].toString());
         }
         if (!fields.isEmpty()) {
             out.append(fields);
         }
     }
     return out;
+}
+
+inline QStringList Shown() {
+    return PromptsDouble::Current().ShownTexts();
 }
 
 // A session of the demo user (12) against a stand-in server of its own.
@@ -111,10 +123,7 @@ protected:
         Session().SetServerURL(server_.BaseUrl());
         Session().SetLoggedUserId(QStringLiteral("12"));
     }
-
     QStringList Queries(const QString& script) const { return JournalQueries(server_, script); }
-    QList<QStringList> Fields(const QString& script) const { return JournalFields(server_, script); }
-    static QStringList Shown() { return PromptsDouble::Current().ShownTexts(); }
 
     StandInServer server_;
 };

@@ -3,7 +3,6 @@
 #include "dialogs/customproperties/CDlgCustomProperties.h"
 #include "dialogs/customproperties/ColumnOrder.h"
 #include "dialogs/customproperties/CustomPropertySettings.h"
-#include "host/core/CUtility.h"
 #include "tests/dialogs/addressbook/DialogTestSupport.h"
 #include "tests/reportlist/window/LogCapture.h"
 #include "tests/reportlist/window/WindowFixture.h"
@@ -15,23 +14,20 @@
 
 namespace {
 
-void Click(QWidget* dialog, const char* name) {
-    QTest::mouseClick(dialog->findChild<QPushButton*>(QString::fromLatin1(name)), Qt::LeftButton);
-}
-
-bool Enabled(QWidget* dialog, const char* name) {
-    return dialog->findChild<QPushButton*>(QString::fromLatin1(name))->isEnabled();
-}
+using ColumnOrderTest = WindowFixture;
+using CustomPropertyServerTest = ServerTest;
 
 void SelectText(QTreeWidget* list, const QString& text) {
-    const QList<QTreeWidgetItem*> items = list->findItems(text, Qt::MatchExactly);
-    ASSERT_EQ(items.size(), 1) << text.toStdString();
-    list->setCurrentItem(items.first());
+    list->setCurrentItem(list->findItems(text, Qt::MatchExactly).value(0));
 }
 
-using ColumnOrderTest = WindowFixture;
-using CustomPropertySettingsTest = WindowFixture;
-using CustomPropertyServerTest = ServerTest;
+QStringList LoadedCaptions(const CVelmoPropPage& page) {
+    QStringList captions;
+    for (int c = 6; c < page.List()->Model()->columnCount(); ++c) {
+        captions.append(page.List()->Model()->ColumnCaption(c));
+    }
+    return captions;
+}
 
 } // namespace
 
@@ -40,71 +36,46 @@ TEST(ColumnKeyList, CaptionsMapToKeysAndTheFixedColumnsAreLeftOut) {
         ColumnOrder::KeyList({"Sr.#", "", "Op", "Es", "Filename", "Dictation Date/Time", "last name",
                               "Date of Birth", " MRN ", "Office Location", "Uploaded Date/Time", "..",
                               "Transcribed Date/Time", "CC Doctor Name 2", "Date Of Visit", "Allergies"}),
-        QStringLiteral(
-            "Dictation Date/Time~LastName~DateOfBirth~MRN~Location~CCDoctorName1~DateOfVisit~Allergies~"));
+        "Dictation Date/Time~LastName~DateOfBirth~MRN~Location~CCDoctorName1~DateOfVisit~Allergies~");
 }
 
 TEST_F(ColumnOrderTest, DraggedColumnsAreSentInTheirNewOrderAndTheNextListFollows) {
     CVelmoPropPage& page = Start();
     QHeaderView* header = page.List()->horizontalHeader();
-    const int mrn =
-        static_cast<int>(page.List()->Model()->columnCount()) - 3; // ..., MRN, Report Type, Office Location
+    const int mrn = page.List()->Model()->columnCount() - 3; // ..., MRN, Report Type, Office Location
     ASSERT_EQ(page.List()->Model()->ColumnCaption(mrn), QStringLiteral("MRN"));
     header->moveSection(header->visualIndex(mrn), 6); // before Filename
     page.OnPopStoreColumnOrder();
-
-    EXPECT_EQ(JournalQueries(server_, QStringLiteral("qm_custom_order.php")),
-              QStringList{"physicianid=12&props=MRN~Dictation Date/Time~FirstName~LastName~"
-                          "DateOfBirth~ReportType~Location~"});
-    EXPECT_EQ(PromptsDouble::Current().ShownTexts(), QStringList{"Column header order saved  successfully."});
+    EXPECT_EQ(
+        JournalQueries(server_, QStringLiteral("qm_custom_order.php")),
+        QStringList{"physicianid=12&props=MRN~Dictation Date/Time~FirstName~LastName~DateOfBirth~ReportType~"
+                    "Location~"});
+    EXPECT_EQ(Shown(), QStringList{"Column header order saved  successfully."});
     ClickGo();
     ASSERT_TRUE(WaitForNoResultCheck());
-    // The server's new order, as the loaded list's columns hold it.
-    QStringList captions;
-    for (int c = 0; c < page.List()->Model()->columnCount(); ++c) {
-        captions.append(page.List()->Model()->ColumnCaption(c));
-    }
-    EXPECT_EQ(captions.mid(6), (QStringList{"Filename", "MRN", "Dictation Date/Time", "First Name",
-                                            "Last Name", "Date of Birth", "Report Type", "Office Location"}));
+    EXPECT_EQ(LoadedCaptions(page),
+              (QStringList{"Filename", "MRN", "Dictation Date/Time", "First Name", "Last Name",
+                           "Date of Birth", "Report Type", "Office Location"}));
 }
 
-TEST_F(CustomPropertyServerTest, AnOrderTheServerRefusesShowsItsAnswerWithTheStopIcon) {
-    FakeDesk desk;
-    desk.captions = QStringList{"Sr.#", "Filename", "A|B"};
-    StoreColumnOrder(desk).Run();
-    const QList<Prompts::Box> shown = PromptsDouble::Current().Shown();
-    ASSERT_EQ(shown.size(), 1);
-    EXPECT_FALSE(shown[0].text.contains(QLatin1Char('~')));
-    EXPECT_FALSE(shown[0].text.isEmpty());
-    EXPECT_EQ(shown[0].icon, Prompts::Icon::Error);
-    EXPECT_EQ(JournalQueries(server_, QStringLiteral("qm_custom_order.php")),
-              QStringList{"physicianid=12&props=A|B~"});
-}
-
-TEST_F(CustomPropertySettingsTest, ANewPropertyChosenAndOrderedShowsAsAColumnAfterTheRequery) {
+TEST_F(ColumnOrderTest, ANewPropertyChosenAndOrderedShowsAsAColumnAfterTheRequery) {
     CVelmoPropPage& page = Start();
     const LogCapture log;
-    QStringList available;
     QStringList selected;
     QStringList addMessages;
-    QList<bool> upDown;
     QString listFile;
     WhenShown<CDlgCustomProperties>([&](CDlgCustomProperties* dialog) {
-        available = dialog->Available();
         selected = dialog->Selected();
         listFile = Session().LastFileListName();
         SelectText(dialog->SelectedList(), QStringLiteral("MRN"));
         Click(dialog, "ctl237"); // Up: MRN before DateOfBirth
-        upDown = {Enabled(dialog, "ctl237"), Enabled(dialog, "ctl238")};
-
         WhenShown<CDlgAddCustomProperty>([&](CDlgAddCustomProperty* add) {
-            QLineEdit* edit = add->findChild<QLineEdit*>(QStringLiteral("ctl274"));
             for (const char* text : {"Allergies", "allerg", "  "}) {
-                edit->setText(QString::fromLatin1(text));
+                add->findChild<QLineEdit*>(QStringLiteral("ctl274"))->setText(QString::fromLatin1(text));
                 Click(add, "ctl6");
             }
             Click(add, "ctl290"); // Remove without a selection
-            addMessages = PromptsDouble::Current().ShownTexts();
+            addMessages = Shown();
             Click(add, "ctl289");
         });
         Click(dialog, "ctl287");
@@ -116,8 +87,6 @@ TEST_F(CustomPropertySettingsTest, ANewPropertyChosenAndOrderedShowsAsAColumnAft
 
     EXPECT_EQ(selected, (QStringList{"Dictation Date/Time", "FirstName", "LastName", "DateOfBirth", "MRN",
                                      "ReportType", "Location"}));
-    EXPECT_FALSE(available.isEmpty());
-    EXPECT_EQ(upDown, (QList<bool>{true, true}));
     EXPECT_EQ(addMessages, (QStringList{"allerg already present.", "Blank entries cannot be inserted.",
                                         "Click on a particular row to edit."}));
     // The login id goes scrambled: "12" becomes "30".
@@ -127,16 +96,16 @@ TEST_F(CustomPropertySettingsTest, ANewPropertyChosenAndOrderedShowsAsAColumnAft
         JournalQueries(server_, QStringLiteral("qm_custom_order.php")),
         QStringList{"physicianid=12&props=Dictation Date/Time~FirstName~LastName~MRN~DateOfBirth~ReportType~"
                     "Location~Allergies~"});
-    EXPECT_EQ(PromptsDouble::Current().ShownTexts().mid(3),
+    EXPECT_EQ(Shown().mid(3),
               (QStringList{"CP's successfully added.", "Custom Property order saved successfully"}));
-    EXPECT_EQ(page.ColumnCaptions().mid(6),
+    EXPECT_EQ(LoadedCaptions(page),
               (QStringList{"Filename", "Dictation Date/Time", "First Name", "Last Name", "MRN",
                            "Date of Birth", "Report Type", "Office Location", "Allergies"}));
     EXPECT_FALSE(QFile::exists(listFile));
-    EXPECT_TRUE(log.Messages().contains(QStringLiteral("File, ") + listFile + QStringLiteral(" deleted")));
+    EXPECT_TRUE(log.Messages().contains("File, " + listFile + " deleted"));
 }
 
-TEST_F(CustomPropertyServerTest, CancelSendsNothingAndStillDeletesTheListFile) {
+TEST_F(CustomPropertyServerTest, CancelSendsNothingAndDeletesTheListAndARefusedOrderGetsTheStopIcon) {
     FakeDesk desk;
     QString listFile;
     WhenShown<CDlgCustomProperties>([&](CDlgCustomProperties* dialog) {
@@ -144,60 +113,58 @@ TEST_F(CustomPropertyServerTest, CancelSendsNothingAndStillDeletesTheListFile) {
         QTest::keyClick(dialog, Qt::Key_Escape);
     });
     CustomPropertySettings(desk).Run();
-    EXPECT_FALSE(listFile.isEmpty());
-    EXPECT_FALSE(QFile::exists(listFile));
-    EXPECT_EQ(Queries(QStringLiteral("qm_customproperties.php")), QStringList{"physicianid=12"});
-    EXPECT_TRUE(server_.JournalFor(QStringLiteral("qm_custom_order.php")).isEmpty());
+    EXPECT_FALSE(listFile.isEmpty() || QFile::exists(listFile));
     EXPECT_EQ(desk.queries, 0);
+    EXPECT_TRUE(server_.JournalFor(QStringLiteral("qm_custom_order.php")).isEmpty());
+
+    desk.captions = QStringList{"Sr.#", "Filename", "A|B"}; // the server refuses a name with "|"
+    StoreColumnOrder(desk).Run();
+    EXPECT_EQ(Queries(QStringLiteral("qm_custom_order.php")), QStringList{"physicianid=12&props=A|B~"});
+    ASSERT_EQ(Shown().size(), 1);
+    EXPECT_FALSE(Shown()[0].isEmpty() || Shown()[0].contains('~'));
+    EXPECT_EQ(PromptsDouble::Current().Shown()[0].icon, Prompts::Icon::Error);
 }
 
 TEST(CustomPropertiesDialog, LaterLinesComeFirstAndUpDownFollowTheSelection) {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("CustomProperties.txt"));
-    QFile file(path);
+    QFile file(dir.filePath(QStringLiteral("CustomProperties.txt")));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("a~b~|x~y~z~\nc~|w~\nlonely|alone\n");
     file.close();
-
     CDlgCustomProperties dialog;
-    dialog.SetListFile(path);
-    struct Step {
-        const char* button; // nullptr: select the row only
+    dialog.SetListFile(file.fileName());
+    const struct {
+        const char* button; // nullptr: select the row only (-1: none)
         int row;
-        QStringList selected;
+        const char* selected;
         bool up, down;
-    };
-    const Step steps[] = {
-        {nullptr, -1, {"w", "x", "y", "z"}, false, false}, // nothing selected
-        {nullptr, 0, {"w", "x", "y", "z"}, false, true},
-        {"ctl237", 0, {"w", "x", "y", "z"}, false, true}, // Up on the first changes nothing
-        {"ctl238", 0, {"x", "w", "y", "z"}, true, true},
-        {nullptr, 3, {"x", "w", "y", "z"}, true, false},
-        {"ctl238", 3, {"x", "w", "y", "z"}, true, false}, // Down on the last changes nothing
-        {"ctl237", 3, {"x", "w", "z", "y"}, true, true},
+    } steps[] = {
+        {nullptr, -1, "wxyz", false, false}, {nullptr, 0, "wxyz", false, true},
+        {"ctl237", 0, "wxyz", false, true}, // Up on the first changes nothing
+        {"ctl238", 0, "xwyz", true, true},   {nullptr, 3, "xwyz", true, false},
+        {"ctl238", 3, "xwyz", true, false}, // Down on the last changes nothing
+        {"ctl237", 3, "xwzy", true, true},
     };
     WhenShown<CDlgCustomProperties>([&](CDlgCustomProperties* shown) {
         EXPECT_EQ(shown->Available(), (QStringList{"c", "a", "b"}));
-        for (const Step& step : steps) {
-            if (step.button == nullptr) {
-                if (step.row < 0) {
-                    shown->SelectedList()->clearSelection();
-                } else {
-                    shown->SelectedList()->setCurrentItem(shown->SelectedList()->topLevelItem(step.row));
-                }
-            } else {
+        for (const auto& step : steps) {
+            if (step.button != nullptr) {
                 Click(shown, step.button);
+            } else if (step.row < 0) {
+                shown->SelectedList()->clearSelection();
+            } else {
+                shown->SelectedList()->setCurrentItem(shown->SelectedList()->topLevelItem(step.row));
             }
-            EXPECT_EQ(shown->Selected(), step.selected) << (step.button ? step.button : "select");
-            EXPECT_EQ(Enabled(shown, "ctl237"), step.up)
-                << (step.button ? step.button : "select") << step.row;
-            EXPECT_EQ(Enabled(shown, "ctl238"), step.down)
-                << (step.button ? step.button : "select") << step.row;
+            const std::string at =
+                std::string(step.button ? step.button : "select") + " " + std::to_string(step.row);
+            EXPECT_EQ(shown->Selected().join(QString()), QString::fromLatin1(step.selected)) << at;
+            EXPECT_EQ(ButtonOf(shown, "ctl237")->isEnabled(), step.up) << at;
+            EXPECT_EQ(ButtonOf(shown, "ctl238")->isEnabled(), step.down) << at;
         }
         Click(shown, "ctl236"); // "<<"
-        EXPECT_EQ(shown->Available(), (QStringList{"c", "a", "b", "x", "w", "z", "y"}));
         Click(shown, "ctl1");
     });
     EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+    EXPECT_EQ(dialog.Available(), (QStringList{"c", "a", "b", "x", "w", "z", "y"}));
     EXPECT_EQ(dialog.KeyList(), QString());
 }
