@@ -20,6 +20,12 @@ CVelmoCtrl::CVelmoCtrl(QWidget* parent) : QWidget(parent) {
     menuBar_ = new QMenuBar(this);
     menuBar_->setObjectName(QStringLiteral("menuBar"));
     menuBar_->setAccessibleName(QStringLiteral("Menu"));
+    // The address book has no button on the report list window; the menu bar is its way in.
+    addressBookAction_ = menuBar_->addAction(QStringLiteral("Address &Book..."));
+    addressBookAction_->setObjectName(QStringLiteral("addressBookAction"));
+    addressBookAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
+    addressBookAction_->setShortcutContext(Qt::WindowShortcut);
+    addAction(addressBookAction_);
     QMenu* help = menuBar_->addMenu(QStringLiteral("&Help"));
     aboutAction_ = help->addAction(DeskIcon(), QStringLiteral("&About Velmo Control..."));
     aboutAction_->setObjectName(QStringLiteral("aboutAction"));
@@ -34,6 +40,7 @@ CVelmoCtrl::CVelmoCtrl(QWidget* parent) : QWidget(parent) {
     page_ = new CVelmoPropPage(this);
     page_->setWindowFlags(Qt::Widget);
     page_->installEventFilter(this);
+    connect(addressBookAction_, &QAction::triggered, page_, &CVelmoPropPage::OnAddressBook);
     Layout();
     page_->show();
 }

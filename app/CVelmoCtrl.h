@@ -17,6 +17,7 @@ public:
 
     CVelmoPropPage* Page() const { return page_; }
     QAction* AboutAction() const { return aboutAction_; }
+    QAction* AddressBookAction() const { return addressBookAction_; }
     // The part of the window that belongs to the report list window.
     QRect ClientRect() const;
 
@@ -34,6 +35,7 @@ private:
 
     QMenuBar* menuBar_ = nullptr;
     QAction* aboutAction_ = nullptr;
+    QAction* addressBookAction_ = nullptr;
     CVelmoPropPage* page_ = nullptr;
     bool initStarted_ = false;
 };

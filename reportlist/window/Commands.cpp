@@ -1,6 +1,13 @@
 // The command table: buttons, menu items and list notifications routed to their actions. Each
 // slot announces itself and hands the window, as a DeskContext, to its action.
+<<<<<<< HEAD
 #include "dialogs/audittrail/AuditTrail.h"
+=======
+#include "dialogs/addressbook/AddressBook.h"
+#include "dialogs/customproperties/ColumnOrder.h"
+#include "dialogs/customproperties/CustomPropertySettings.h"
+#include "dialogs/fax/Fax.h"
+>>>>>>> dlg12
 #include "dialogs/forward/Forward.h"
 #include "dialogs/history/DocumentHistory.h"
 #include "dialogs/rename/Rename.h"
@@ -42,7 +49,7 @@ void CVelmoPropPage::OnButtonPrint() {
 
 void CVelmoPropPage::OnButtonFax() {
     emit CommandRouted(QStringLiteral("OnButtonFax"));
-    // Filled by the fax dialog.
+    Fax(*this).Run();
 }
 
 void CVelmoPropPage::OnButtonForward() {
@@ -82,12 +89,12 @@ void CVelmoPropPage::OnPopAuditTrail() {
 
 void CVelmoPropPage::OnPopStoreColumnOrder() {
     emit CommandRouted(QStringLiteral("OnPopStoreColumnOrder"));
-    // Filled by the column order action.
+    StoreColumnOrder(*this).Run();
 }
 
 void CVelmoPropPage::OnPopCustomPropertySettings() {
     emit CommandRouted(QStringLiteral("OnPopCustomPropertySettings"));
-    // Filled by the custom properties dialog.
+    CustomPropertySettings(*this).Run();
 }
 
 void CVelmoPropPage::OnButtonRename() {
@@ -97,7 +104,7 @@ void CVelmoPropPage::OnButtonRename() {
 
 void CVelmoPropPage::OnAddressBook() {
     emit CommandRouted(QStringLiteral("OnAddressBook"));
-    // Filled by the address book dialog.
+    AddressBook(*this).Run();
 }
 
 void CVelmoPropPage::OnSelchangeComboReportType() {

@@ -3,6 +3,8 @@
 
 #include "tests/dialogs/ActionTestSupport.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QMenu>
 #include <QTimer>
 
@@ -134,14 +136,14 @@ TEST_F(CommandsTest, TranscribedListMenuItemsAndButtonsRouteToTheirCommands) {
     }
     EXPECT_EQ(Routed(routed), menuSlots.filter(QStringLiteral("OnButton")));
     Shell::Install(nullptr);
-    // Forward answers the same from the menu and its button.
+    // Forward answers the same from the menu and from its button.
     QList<Prompts::Box> shown = PromptsDouble::Current().Shown();
-    shown.removeIf([](const Prompts::Box& box) { return !box.text.contains(QStringLiteral("development")); });
+    shown.removeIf([](const Prompts::Box& box) {
+        return box.text != QStringLiteral("This feature is currently under development.");
+    });
     ASSERT_EQ(shown.size(), 2);
-    EXPECT_EQ(shown.at(1).text, QStringLiteral("This feature is currently under development."));
     EXPECT_EQ(shown.at(1).title, QStringLiteral("Molve"));
     EXPECT_EQ(shown.at(1).icon, Prompts::Icon::Information);
-    EXPECT_EQ(shown.at(0).text, shown.at(1).text);
     EXPECT_FALSE(Child<QWidget>("ctl205")->isVisible());
     EXPECT_FALSE(Child<QWidget>("ctl250")->isVisible());
     QTest::keyClick(&page, Qt::Key_Escape);

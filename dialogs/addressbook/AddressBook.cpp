@@ -1,0 +1,27 @@
+#include "dialogs/addressbook/AddressBook.h"
+
+#include "dialogs/addressbook/CDlgAddressBook.h"
+#include "host/core/ActivityLog.h"
+#include "host/core/CUtility.h"
+#include "host/core/SessionSettings.h"
+#include "transport/gui/CDlgPleaseWait.h"
+
+void AddressBook::Run() {
+    const QString url = Session().ServerURL() + QStringLiteral("addressbook.php") +
+                        QStringLiteral("?physicianid=") + Session().LoggedUserId();
+    QString path;
+    {
+        CDlgPleaseWait wait;
+        wait.SetURL(url);
+        wait.SetJobMode(CDlgPleaseWait::kDownloadFileList);
+        wait.exec();
+        path = wait.ResultPath();
+    }
+    if (path.isEmpty() || !CUtility().FileExists(path)) {
+        WriteLog(QStringLiteral("OnPopAddressbook: Address book could not be downloaded..."));
+        return;
+    }
+    CDlgAddressBook book(desk_.DialogParent());
+    book.SetFilePath(path);
+    book.exec();
+}

@@ -1,0 +1,46 @@
+#include "dialogs/addressbook/AddressBookEntry.h"
+
+#include "host/core/CUtility.h"
+#include "host/core/SessionSettings.h"
+
+namespace AddressBookEntry {
+
+QString UpdateUrl(const QString& addressOrKey, bool deleteEntry) {
+    // The value goes in as it is: the server reads the fields between the "~".
+    QString url = Session().ServerURL() + QStringLiteral("qm_address_update.php") +
+                  QStringLiteral("?physicianid=") + Session().QueryPhysicianId() +
+                  QStringLiteral("&address=") + addressOrKey;
+    if (deleteEntry) {
+        url += QStringLiteral("&delete=1");
+    }
+    return url;
+}
+
+QString TextForEdit(const QStringList& fieldsFromKey) {
+    QString text;
+    const auto piece = [&](int field) {
+        const QString value = fieldsFromKey.value(field);
+        text += (value.isEmpty() ? QStringLiteral(" ") : value) + QLatin1Char('~');
+    };
+    for (int field = 1; field < kFields; ++field) {
+        piece(field);
+    }
+    piece(0);
+    return text;
+}
+
+QString Build(const QString& key, const QStringList& sevenFields) {
+    QString text = sevenFields.join(QLatin1Char('~'));
+    if (!key.isEmpty()) {
+        text.prepend(key + QLatin1Char('~'));
+    }
+    return text;
+}
+
+QStringList SplitLine(const QString& line) {
+    QStringList fields;
+    CUtility().SplitString(line, QStringLiteral("~"), fields);
+    return fields;
+}
+
+} // namespace AddressBookEntry

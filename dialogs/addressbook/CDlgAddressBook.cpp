@@ -1,0 +1,189 @@
+#include "dialogs/addressbook/CDlgAddressBook.h"
+
+#include "dialogs/addressbook/AddressBookEntry.h"
+#include "dialogs/addressbook/CDlgAddEntry.h"
+#include "dialogs/addressbook/DialogLook.h"
+#include "dialogs/addressbook/ServerAnswer.h"
+#include "host/core/ActivityLog.h"
+#include "host/core/Prompts.h"
+#include "ui_CDlgAddressBook.h"
+
+#include <QFile>
+#include <QKeyEvent>
+#include <QMenu>
+
+namespace {
+
+constexpr int kKeyColumn = 1;
+constexpr int kPhoneColumn = 8;
+
+} // namespace
+
+CDlgAddressBook::CDlgAddressBook(QWidget* parent)
+    : QDialog(parent), ui_(std::make_unique<Ui::CDlgAddressBook>()) {
+    ui_->setupUi(this);
+    connect(ui_->ctl6, &QPushButton::clicked, this, &CDlgAddressBook::OnPopAdd);
+    connect(ui_->ctl5, &QPushButton::clicked, this, &CDlgAddressBook::OnPopEdit);
+    connect(ui_->ctl4, &QPushButton::clicked, this, &CDlgAddressBook::OnPopDelete);
+    connect(ui_->ctl2, &QPushButton::clicked, this, &CDlgAddressBook::reject);
+    // A double click closes the book, as "Close" does; so does Enter (see eventFilter).
+    connect(ui_->ctl285, &CReportListCtrl::RowDoubleClicked, this, &CDlgAddressBook::reject);
+    connect(ui_->ctl285, &CReportListCtrl::ContextMenuRequestedAt, this, [this](const QPoint& at) {
+        const std::unique_ptr<QMenu> menu = BuildContextMenu();
+        menu->exec(at);
+    });
+    ui_->ctl285->installEventFilter(this);
+}
+
+CDlgAddressBook::~CDlgAddressBook() {
+    QFile file(path_);
+    if (file.exists()) {
+        file.setPermissions(file.permissions() | QFileDevice::WriteOwner);
+    }
+    WriteLog(file.remove() ? QStringLiteral("OnDestroy: Deleted address book")
+                           : QStringLiteral("OnDestroy: Address book could not be deleted"));
+}
+
+ReportListModel* CDlgAddressBook::Model() const {
+    return ui_->ctl285->Model();
+}
+
+int CDlgAddressBook::exec() {
+    Initialise();
+    return QDialog::exec();
+}
+
+void CDlgAddressBook::Initialise() {
+    ShowWait(false);
+    SetDialogButtonIcon(ui_->ctl6, ":/icons/refresh.svg");
+    SetDialogButtonIcon(ui_->ctl5, ":/icons/edit.svg");
+    SetDialogButtonIcon(ui_->ctl4, ":/icons/delete.svg");
+    SetDialogButtonIcon(ui_->ctl2, ":/icons/cancel.svg");
+    SetDialogButtonIcon(ui_->ctl1, ":/icons/ok.svg");
+    Model()->SetColumns({QString(), QStringLiteral("Key"), QStringLiteral("Company"),
+                         QStringLiteral("Firstname"), QStringLiteral("Middlename"),
+                         QStringLiteral("Lastname"), QStringLiteral("Fax"), QStringLiteral("E-Mail"),
+                         QStringLiteral("Telephone")},
+                        {10, 0, 100, 80, 80, 80, 80, 150, 0});
+    // The key and the telephone travel with their rows but are not shown.
+    ui_->ctl285->setColumnHidden(kKeyColumn, true);
+    ui_->ctl285->setColumnHidden(kPhoneColumn, true);
+    ReadFile();
+}
+
+void CDlgAddressBook::ReadFile() {
+    QFile file(path_);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return;
+    }
+    // Every line is a row, an empty one too; field k goes to column k.
+    for (qsizetype lines = 0; lines < kMaxLines && !file.atEnd(); ++lines) {
+        QString line = QString::fromUtf8(file.readLine(kMaxLineBytes));
+        while (line.endsWith(QLatin1Char('\n')) || line.endsWith(QLatin1Char('\r'))) {
+            line.chop(1);
+        }
+        QStringList cells{QStringLiteral(" ")};
+        cells += AddressBookEntry::SplitLine(line).mid(0, AddressBookEntry::kFields);
+        Model()->AppendRow(cells);
+    }
+}
+
+std::unique_ptr<QMenu> CDlgAddressBook::BuildContextMenu() {
+    auto menu = std::make_unique<QMenu>(this);
+    menu->setAccessibleName(QStringLiteral("Address Book"));
+    QAction* insert = menu->addAction(QStringLiteral("&Insert"));
+    insert->setEnabled(false);
+    menu->addAction(QStringLiteral("&Add"), this, &CDlgAddressBook::OnPopAdd);
+    menu->addAction(QStringLiteral("&Edit"), this, &CDlgAddressBook::OnPopEdit);
+    menu->addAction(QStringLiteral("&Delete"), this, &CDlgAddressBook::OnPopDelete);
+    return menu;
+}
+
+bool CDlgAddressBook::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui_->ctl285 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            reject();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CDlgAddressBook::ShowWait(bool shown) {
+    ui_->ctl256->setVisible(shown);
+    if (shown) {
+        ui_->ctl256->repaint();
+    }
+}
+
+int CDlgAddressBook::SelectedRow() const {
+    return ui_->ctl285->FirstSelectedRow();
+}
+
+void CDlgAddressBook::OnPopAdd() {
+    ShowWait(true);
+    CDlgAddEntry entry(this);
+    entry.SetEntryText({}, 0);
+    if (entry.exec() == QDialog::Accepted) {
+        const ServerAnswer answer =
+            GetShortAnswer(AddressBookEntry::UpdateUrl(entry.EntryText(), false), false);
+        if (answer.opened) {
+            WriteLog(QStringLiteral("OnPopAdd: Response, ") + answer.response);
+            if (answer.response == QStringLiteral("~")) {
+                Prompts::Information(QStringLiteral("Entry added successfully."));
+            } else {
+                Prompts::Plain(QStringLiteral("Entry could not be added successfully."));
+            }
+        }
+    }
+    ShowWait(false);
+}
+
+void CDlgAddressBook::OnPopEdit() {
+    const int row = SelectedRow();
+    if (row < 0) {
+        return;
+    }
+    ShowWait(true);
+    QStringList fields;
+    for (int column = kKeyColumn; column <= kPhoneColumn; ++column) {
+        fields.append(Model()->CellText(row, column));
+    }
+    CDlgAddEntry entry(this);
+    entry.SetEntryText(AddressBookEntry::TextForEdit(fields), 1);
+    if (entry.exec() == QDialog::Accepted) {
+        const ServerAnswer answer =
+            GetShortAnswer(AddressBookEntry::UpdateUrl(entry.EntryText(), false), false);
+        if (answer.opened) {
+            WriteLog(QStringLiteral("OnPopEdit: Response, ") + answer.response);
+            if (answer.response == QStringLiteral("~")) {
+                Prompts::Information(QStringLiteral("Entry edited successfully"), QStringLiteral("Quillet"));
+            } else {
+                Prompts::Plain(QStringLiteral("Entry could not be edited successfully."));
+            }
+        }
+    }
+    ShowWait(false);
+}
+
+void CDlgAddressBook::OnPopDelete() {
+    const int row = SelectedRow();
+    if (row < 0) {
+        return;
+    }
+    ShowWait(true);
+    // No confirmation: the entry goes at once.
+    const ServerAnswer answer =
+        GetShortAnswer(AddressBookEntry::UpdateUrl(Model()->CellText(row, kKeyColumn), true), false);
+    if (answer.opened) {
+        WriteLog(QStringLiteral("OnPopDelete: Response, ") + answer.response);
+        if (answer.response == QStringLiteral("~")) {
+            Prompts::Information(QStringLiteral("Entry deleted successfully."));
+            RemoveListRow(Model(), row);
+        } else {
+            Prompts::Plain(QStringLiteral("Entry could not be deleted successfully"));
+        }
+    }
+    ShowWait(false);
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <memory>
+
+class QMenu;
+class ReportListModel;
+
+namespace Ui {
+class CDlgAddressBook;
+}
+
+// The user's address book: one row per contact, and Add, Edit and Delete of one entry at a time
+// on the server. The list is not refreshed by them (the next opening shows the changes), except
+// that a deleted row goes. The book's file is deleted when the dialog goes, however it closes.
+class CDlgAddressBook final : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr qsizetype kMaxLines = 100000;
+    static constexpr qint64 kMaxLineBytes = 64 * 1024;
+
+    explicit CDlgAddressBook(QWidget* parent = nullptr);
+    ~CDlgAddressBook() override;
+
+    void SetFilePath(const QString& path) { path_ = path; }
+    int exec() override;
+
+    // The list's pop-up menu: "&Insert" (always greyed), "&Add", "&Edit", "&Delete".
+    std::unique_ptr<QMenu> BuildContextMenu();
+    ReportListModel* Model() const;
+
+public slots:
+    void OnPopAdd();
+    void OnPopEdit();
+    void OnPopDelete();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Initialise();
+    void ReadFile();
+    void ShowWait(bool shown);
+    int SelectedRow() const;
+
+    std::unique_ptr<Ui::CDlgAddressBook> ui_;
+    QString path_;
+};

@@ -1,0 +1,91 @@
+#include "dialogs/customproperties/CDlgAddCustomProperty.h"
+
+#include "dialogs/addressbook/DialogLook.h"
+#include "host/core/ActivityLog.h"
+#include "host/core/CUtility.h"
+#include "host/core/Prompts.h"
+#include "host/core/SessionSettings.h"
+#include "transport/CHttp.h"
+#include "ui_CDlgAddCustomProperty.h"
+
+CDlgAddCustomProperty::CDlgAddCustomProperty(QWidget* parent)
+    : QDialog(parent), ui_(std::make_unique<Ui::CDlgAddCustomProperty>()) {
+    ui_->setupUi(this);
+    connect(ui_->ctl6, &QPushButton::clicked, this, &CDlgAddCustomProperty::OnAdd);
+    connect(ui_->ctl290, &QPushButton::clicked, this, &CDlgAddCustomProperty::OnRemove);
+    connect(ui_->ctl289, &QPushButton::clicked, this, &CDlgAddCustomProperty::OnSave);
+    connect(ui_->ctl2, &QPushButton::clicked, this, &CDlgAddCustomProperty::reject);
+}
+
+CDlgAddCustomProperty::~CDlgAddCustomProperty() = default;
+
+ReportListModel* CDlgAddCustomProperty::Model() const {
+    return ui_->ctl272->Model();
+}
+
+int CDlgAddCustomProperty::exec() {
+    Model()->SetColumns({QStringLiteral("Custom Property")}, {300});
+    SetDialogButtonIcon(ui_->ctl6, ":/icons/add.svg");
+    SetDialogButtonIcon(ui_->ctl290, ":/icons/delete.svg");
+    SetDialogButtonIcon(ui_->ctl289, ":/icons/ok.svg");
+    SetDialogButtonIcon(ui_->ctl2, ":/icons/cancel.svg");
+    names_.clear();
+    savedFlag_ = 1;
+    return QDialog::exec();
+}
+
+void CDlgAddCustomProperty::OnAdd() {
+    const QString name = ui_->ctl274->text().trimmed();
+    if (name.isEmpty()) {
+        Prompts::Information(QStringLiteral("Blank entries cannot be inserted."));
+        return;
+    }
+    // As the list's own search does: an entry that begins with the name counts as present.
+    for (int row = 0; row < Model()->rowCount(); ++row) {
+        if (Model()->CellText(row, 0).startsWith(name, Qt::CaseInsensitive)) {
+            Prompts::Information(name + QStringLiteral(" already present."));
+            return;
+        }
+    }
+    Model()->AppendRow({name});
+}
+
+void CDlgAddCustomProperty::OnRemove() {
+    const int row = ui_->ctl272->FirstSelectedRow();
+    if (row < 0) {
+        Prompts::Information(QStringLiteral("Click on a particular row to edit."));
+        return;
+    }
+    RemoveListRow(Model(), row);
+}
+
+void CDlgAddCustomProperty::OnSave() {
+    QString names;
+    for (int row = 0; row < Model()->rowCount(); ++row) {
+        names += Model()->CellText(row, 0) + QLatin1Char('~');
+    }
+    names_ = names;
+    CHttp http;
+    http.ClearFormFields();
+    http.SetURL(Session().ServerURL() + QStringLiteral("qm_cp_add.php"));
+    http.SetKeepResponse(true);
+    http.AddFormField(QStringLiteral("loginid"),
+                      CUtility().CredentialScramble(Session().LoggedUserId().toUtf8(), true));
+    http.AddFormField(QStringLiteral("cps"), names);
+    http.SetSecure(false);
+    if (http.OpenInternetSession() != 0) {
+        if (http.UploadFile() != 0) {
+            const QString response = http.GetResponse();
+            WriteLog(QStringLiteral("CDlgForward::OnOK: Response, ") + response);
+            if (response == QStringLiteral("~")) {
+                Prompts::Information(QStringLiteral("CP's successfully added."));
+                savedFlag_ = 1;
+            } else {
+                Prompts::Plain(QStringLiteral("CP's could not be added successfully."));
+                savedFlag_ = 0;
+            }
+        }
+        http.CloseSession();
+    }
+    accept();
+}

@@ -1,0 +1,204 @@
+#include "dialogs/customproperties/CDlgCustomProperties.h"
+
+#include "dialogs/addressbook/DialogLook.h"
+#include "dialogs/customproperties/CDlgAddCustomProperty.h"
+#include "dialogs/customproperties/CustomPropertyList.h"
+#include "host/core/ActivityLog.h"
+#include "host/core/CUtility.h"
+#include "ui_CDlgCustomProperties.h"
+
+#include <QFile>
+#include <QTreeWidget>
+
+namespace {
+
+constexpr int kColumnWidth = 220;
+
+QStringList Texts(const QTreeWidget* list) {
+    QStringList texts;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        texts.append(list->topLevelItem(i)->text(0));
+    }
+    return texts;
+}
+
+void Append(QTreeWidget* list, const QString& text) {
+    list->addTopLevelItem(new QTreeWidgetItem(QStringList{text}));
+}
+
+int SelectedIndex(const QTreeWidget* list) {
+    const QList<QTreeWidgetItem*> items = list->selectedItems();
+    return items.isEmpty() ? -1 : list->indexOfTopLevelItem(items.first());
+}
+
+void Select(QTreeWidget* list, int index) {
+    QTreeWidgetItem* item = list->topLevelItem(index);
+    list->clearSelection();
+    list->setCurrentItem(item);
+    item->setSelected(true);
+}
+
+void MoveSelected(QTreeWidget* from, QTreeWidget* to) {
+    const int index = SelectedIndex(from);
+    if (index >= 0) {
+        to->addTopLevelItem(from->takeTopLevelItem(index));
+    }
+}
+
+void MoveAll(QTreeWidget* from, QTreeWidget* to) {
+    while (from->topLevelItemCount() > 0) {
+        to->addTopLevelItem(from->takeTopLevelItem(0));
+    }
+}
+
+} // namespace
+
+CDlgCustomProperties::CDlgCustomProperties(QWidget* parent)
+    : QDialog(parent), ui_(std::make_unique<Ui::CDlgCustomProperties>()) {
+    ui_->setupUi(this);
+    connect(ui_->ctl283, &QPushButton::clicked, this, &CDlgCustomProperties::OnMoveRight);
+    connect(ui_->ctl234, &QPushButton::clicked, this, &CDlgCustomProperties::OnMoveLeft);
+    connect(ui_->ctl235, &QPushButton::clicked, this, &CDlgCustomProperties::OnMoveAllRight);
+    connect(ui_->ctl236, &QPushButton::clicked, this, &CDlgCustomProperties::OnMoveAllLeft);
+    connect(ui_->ctl237, &QPushButton::clicked, this, &CDlgCustomProperties::OnUp);
+    connect(ui_->ctl238, &QPushButton::clicked, this, &CDlgCustomProperties::OnDown);
+    connect(ui_->ctl287, &QPushButton::clicked, this, &CDlgCustomProperties::OnAddNew);
+    connect(ui_->ctl1, &QPushButton::clicked, this, &CDlgCustomProperties::accept);
+    connect(ui_->ctl2, &QPushButton::clicked, this, &CDlgCustomProperties::reject);
+    // Mouse and keyboard alike move the selection; the buttons follow it.
+    connect(ui_->ctl282, &QTreeWidget::itemSelectionChanged, this, &CDlgCustomProperties::OnClickSelected);
+}
+
+CDlgCustomProperties::~CDlgCustomProperties() {
+    QFile file(path_);
+    if (file.exists()) {
+        file.setPermissions(file.permissions() | QFileDevice::WriteOwner);
+    }
+    WriteLog(QStringLiteral("File, ") + path_ +
+             (file.remove() ? QStringLiteral(" deleted") : QStringLiteral(" could not be deleted")));
+}
+
+QTreeWidget* CDlgCustomProperties::AvailableList() const {
+    return ui_->ctl281;
+}
+
+QTreeWidget* CDlgCustomProperties::SelectedList() const {
+    return ui_->ctl282;
+}
+
+QStringList CDlgCustomProperties::Available() const {
+    return Texts(ui_->ctl281);
+}
+
+QStringList CDlgCustomProperties::Selected() const {
+    return Texts(ui_->ctl282);
+}
+
+int CDlgCustomProperties::exec() {
+    ui_->ctl281->setColumnWidth(0, kColumnWidth);
+    ui_->ctl282->setColumnWidth(0, kColumnWidth);
+    const CustomPropertyList list = CustomPropertyList::Read(path_);
+    for (const QString& name : list.available) {
+        Append(ui_->ctl281, name);
+    }
+    for (const QString& name : list.selected) {
+        Append(ui_->ctl282, name);
+    }
+    SetDialogButtonIcon(ui_->ctl237, ":/icons/up.svg");
+    SetDialogButtonIcon(ui_->ctl238, ":/icons/down.svg");
+    SetDialogButtonIcon(ui_->ctl287, ":/icons/add.svg");
+    SetDialogButtonIcon(ui_->ctl1, ":/icons/ok.svg");
+    SetDialogButtonIcon(ui_->ctl2, ":/icons/cancel.svg");
+    OnClickSelected();
+    return QDialog::exec();
+}
+
+void CDlgCustomProperties::OnMoveRight() {
+    MoveSelected(ui_->ctl281, ui_->ctl282);
+}
+
+void CDlgCustomProperties::OnMoveLeft() {
+    MoveSelected(ui_->ctl282, ui_->ctl281);
+}
+
+void CDlgCustomProperties::OnMoveAllRight() {
+    MoveAll(ui_->ctl281, ui_->ctl282);
+}
+
+void CDlgCustomProperties::OnMoveAllLeft() {
+    MoveAll(ui_->ctl282, ui_->ctl281);
+}
+
+void CDlgCustomProperties::OnUp() {
+    QTreeWidget* list = ui_->ctl282;
+    const int index = SelectedIndex(list);
+    if (index <= 0) {
+        return;
+    }
+    const QString text = list->topLevelItem(index)->text(0);
+    list->topLevelItem(index)->setText(0, list->topLevelItem(index - 1)->text(0));
+    list->topLevelItem(index - 1)->setText(0, text);
+    Select(list, index - 1);
+    if (index - 1 == 0) {
+        ui_->ctl237->setEnabled(false);
+    } else {
+        ui_->ctl238->setEnabled(true);
+    }
+}
+
+void CDlgCustomProperties::OnDown() {
+    QTreeWidget* list = ui_->ctl282;
+    const int index = SelectedIndex(list);
+    if (index < 0 || index + 1 >= list->topLevelItemCount()) {
+        return;
+    }
+    const QString text = list->topLevelItem(index)->text(0);
+    list->topLevelItem(index)->setText(0, list->topLevelItem(index + 1)->text(0));
+    list->topLevelItem(index + 1)->setText(0, text);
+    Select(list, index + 1);
+    if (index + 1 == list->topLevelItemCount() - 1) {
+        ui_->ctl238->setEnabled(false);
+    } else {
+        ui_->ctl237->setEnabled(true);
+    }
+}
+
+void CDlgCustomProperties::OnClickSelected() {
+    const int index = SelectedIndex(ui_->ctl282);
+    const int last = ui_->ctl282->topLevelItemCount() - 1;
+    if (index < 0) {
+        ui_->ctl237->setEnabled(false);
+        ui_->ctl238->setEnabled(false);
+    } else if (index == 0) {
+        ui_->ctl237->setEnabled(false);
+        ui_->ctl238->setEnabled(true);
+    } else if (index == last) {
+        ui_->ctl237->setEnabled(true);
+        ui_->ctl238->setEnabled(false);
+    } else {
+        ui_->ctl237->setEnabled(true);
+        ui_->ctl238->setEnabled(true);
+    }
+}
+
+void CDlgCustomProperties::OnAddNew() {
+    CDlgAddCustomProperty add(this);
+    if (add.exec() == QDialog::Accepted && add.SavedFlag() == 1) {
+        QStringList names;
+        CUtility().SplitString(add.Names(), QStringLiteral("~"), names);
+        for (const QString& name : names) {
+            Append(ui_->ctl281, name);
+        }
+    }
+}
+
+void CDlgCustomProperties::accept() {
+    QString keys;
+    for (const QString& text : Selected()) {
+        if (!text.trimmed().isEmpty()) {
+            keys += text.trimmed() + QLatin1Char('~');
+        }
+    }
+    keyList_ = keys;
+    QDialog::accept();
+}

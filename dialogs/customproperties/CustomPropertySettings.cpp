@@ -1,0 +1,53 @@
+#include "dialogs/customproperties/CustomPropertySettings.h"
+
+#include "dialogs/addressbook/ServerAnswer.h"
+#include "dialogs/customproperties/CDlgCustomProperties.h"
+#include "dialogs/customproperties/ColumnOrder.h"
+#include "host/core/ActivityLog.h"
+#include "host/core/CUtility.h"
+#include "host/core/Prompts.h"
+#include "host/core/SessionSettings.h"
+#include "transport/gui/CDlgPleaseWait.h"
+
+void CustomPropertySettings::Run() {
+    const QString url = Session().ServerURL() + QStringLiteral("qm_customproperties.php") +
+                        QStringLiteral("?physicianid=") + Session().LoggedUserId();
+    WriteLog(QStringLiteral("OnPopCustomproperty: URL, ") + url);
+    QString path;
+    {
+        CDlgPleaseWait wait;
+        wait.SetURL(url);
+        wait.SetJobMode(CDlgPleaseWait::kDownloadFileList);
+        wait.exec();
+        path = wait.ResultPath();
+    }
+    // Without a fresh list there is nothing to choose from: the last file-list name would name
+    // an older, already deleted list.
+    if (path.isEmpty() || !CUtility().FileExists(path)) {
+        WriteLog(QStringLiteral("OnPopCustomproperty: Custom property list could not be downloaded..."));
+        return;
+    }
+    QString keys;
+    {
+        CDlgCustomProperties dialog(desk_.DialogParent());
+        dialog.SetListFile(Session().LastFileListName());
+        if (dialog.exec() != QDialog::Accepted) {
+            return;
+        }
+        keys = dialog.KeyList();
+    }
+    const QString orderUrl = ColumnOrder::OrderUrl(keys);
+    WriteLog(QStringLiteral("UpdateStatus: confirmation URL, ") + orderUrl);
+    const ServerAnswer answer = GetShortAnswer(orderUrl, std::nullopt);
+    if (!answer.sent) {
+        return;
+    }
+    if (!answer.response.contains(QLatin1Char('~'))) {
+        WriteLog(QStringLiteral("CP re-ordering list could not be sent"));
+        Prompts::Error(answer.response);
+        return;
+    }
+    WriteLog(QStringLiteral("CP re-ordering list sent"));
+    Prompts::Information(QStringLiteral("Custom Property order saved successfully"));
+    desk_.RunQuery();
+}

@@ -1,0 +1,253 @@
+#include "dialogs/fax/CDlgFax.h"
+
+#include "dialogs/addressbook/DialogLook.h"
+#include "dialogs/fax/ContactBook.h"
+#include "host/core/ActivityLog.h"
+#include "host/core/CUtility.h"
+#include "host/core/Prompts.h"
+#include "host/core/SessionSettings.h"
+#include "transport/CHttp.h"
+#include "transport/gui/CDlgPleaseWait.h"
+#include "ui_CDlgFax.h"
+
+#include <QIdentityProxyModel>
+
+namespace {
+
+constexpr int kReportListWidth = 625;
+const QString kChecked = QStringLiteral("1");
+
+// Gives the contact list's first column a check box whose state lives in the row's hidden
+// "checked" cell, so a check stays with its contact when the list is sorted.
+class CheckColumnModel final : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    Qt::ItemFlags flags(const QModelIndex& index) const override {
+        Qt::ItemFlags f = QIdentityProxyModel::flags(index);
+        return index.column() == 0 ? f | Qt::ItemIsUserCheckable : f;
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (role == Qt::CheckStateRole && index.column() == 0) {
+            const bool on = Source()->CellText(index.row(), CDlgFax::Checked) == kChecked;
+            return on ? Qt::Checked : Qt::Unchecked;
+        }
+        return QIdentityProxyModel::data(index, role);
+    }
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override {
+        if (role == Qt::CheckStateRole && index.column() == 0) {
+            const bool on = value.toInt() == Qt::Checked;
+            Source()->SetCellText(index.row(), CDlgFax::Checked, on ? kChecked : QString());
+            emit dataChanged(index, index, {Qt::CheckStateRole});
+            return true;
+        }
+        return QIdentityProxyModel::setData(index, value, role);
+    }
+
+private:
+    ReportListModel* Source() const { return static_cast<ReportListModel*>(sourceModel()); }
+};
+
+} // namespace
+
+CDlgFax::CDlgFax(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::CDlgFax>()) {
+    ui_->setupUi(this);
+    auto* checks = new CheckColumnModel(this);
+    checks->setSourceModel(ui_->ctl218->Model());
+    ui_->ctl218->setModel(checks);
+    ui_->ctl217->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    ui_->ctl218->setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(ui_->ctl3, &QPushButton::clicked, this, &CDlgFax::OnRefreshContacts);
+    connect(ui_->ctl1, &QPushButton::clicked, this, &CDlgFax::accept);
+    connect(ui_->ctl2, &QPushButton::clicked, this, &CDlgFax::reject);
+}
+
+CDlgFax::~CDlgFax() = default;
+
+void CDlgFax::SetSelectedReports(const QStringList& lines, const QStringList& owners) {
+    lines_ = lines;
+    owners_ = owners;
+}
+
+QString CDlgFax::AddressBookPath() const {
+    return CUtility().TempFolder() + Session().LoggedUserId() + QStringLiteral("_addressbook.txt");
+}
+
+CReportListCtrl* CDlgFax::Reports() const {
+    return ui_->ctl217;
+}
+
+CReportListCtrl* CDlgFax::Contacts() const {
+    return ui_->ctl218;
+}
+
+ReportListModel* CDlgFax::ContactModel() const {
+    return ui_->ctl218->Model();
+}
+
+void CDlgFax::SetChecked(int row, bool checked) {
+    ui_->ctl218->model()->setData(ui_->ctl218->model()->index(row, 0), checked ? Qt::Checked : Qt::Unchecked,
+                                  Qt::CheckStateRole);
+}
+
+bool CDlgFax::IsChecked(int row) const {
+    return ContactModel()->CellText(row, Checked) == kChecked;
+}
+
+int CDlgFax::exec() {
+    Initialise();
+    return QDialog::exec();
+}
+
+void CDlgFax::Initialise() {
+    FillReports();
+    ContactModel()->SetColumns({QStringLiteral("....."), QStringLiteral("Fax Number"),
+                                QStringLiteral("Recipient Last Name"), QStringLiteral("Recipient First Name"),
+                                QStringLiteral("Key"), QStringLiteral("Label"), QStringLiteral("Checked")},
+                               {25, 200, 197, 197, 0, 0, 0});
+    ApplyContactColumns();
+    ui_->ctl218->Sort(LastName, true);
+    SetDialogButtonIcon(ui_->ctl1, ":/icons/ok.svg");
+    SetDialogButtonIcon(ui_->ctl2, ":/icons/cancel.svg");
+    SetDialogButtonIcon(ui_->ctl3, ":/icons/refresh.svg");
+    OnRefreshContacts();
+}
+
+void CDlgFax::ApplyContactColumns() {
+    // The check boxes sit on a view of the list's own rows, whose header lays its sections out
+    // afresh when the columns change: the widths and the hidden columns are set after it.
+    ui_->ctl218->ApplyColumnWidths();
+    for (const int hidden : {Key, Label, Checked}) {
+        ui_->ctl218->setColumnHidden(hidden, true);
+    }
+}
+
+void CDlgFax::FillReports() {
+    QList<QStringList> reports; // file name, first name, last name, report type
+    for (const QString& line : lines_) {
+        QStringList values;
+        CUtility().SplitString(line, QStringLiteral("~"), values);
+        reports.append(values);
+    }
+    // A column is shown when the first report has a value for it.
+    const QStringList first = reports.value(0);
+    const auto has = [&](int field) {
+        return first.value(field).trimmed().compare(QStringLiteral("NA"), Qt::CaseInsensitive) != 0;
+    };
+    QStringList captions{QStringLiteral("....."), QStringLiteral("Selected Report(s)")};
+    QList<int> fields{-1, 0};
+    const struct {
+        int field;
+        const char* caption;
+    } optional[] = {{2, "Last Name"}, {1, "First Name"}, {3, "Report Type"}};
+    for (const auto& column : optional) {
+        if (has(column.field)) {
+            captions.append(QString::fromLatin1(column.caption));
+            fields.append(column.field);
+        }
+    }
+    QList<int> widths{2};
+    const int width = kReportListWidth / static_cast<int>(captions.size() - 1);
+    for (qsizetype c = 1; c < captions.size(); ++c) {
+        widths.append(width);
+    }
+    ReportListModel* model = ui_->ctl217->Model();
+    model->SetColumns(captions, widths);
+    for (const QStringList& values : reports) {
+        QStringList cells{QString()};
+        for (qsizetype c = 1; c < fields.size(); ++c) {
+            cells.append(values.value(fields[c]));
+        }
+        model->AppendRow(cells);
+    }
+    ui_->ctl217->Sort(2, true);
+}
+
+void CDlgFax::OnRefreshContacts() {
+    const QString url = Session().ServerURL() + QStringLiteral("addressbook.php") +
+                        QStringLiteral("?physicianid=") + Session().LoggedUserId();
+    WriteLog(QStringLiteral("OnFaxBook : Dpwnload address book URL :") + url);
+    {
+        CDlgPleaseWait wait;
+        wait.SetURL(url);
+        wait.SetJobMode(CDlgPleaseWait::kDownloadFileList);
+        wait.exec();
+    }
+    const QString path = AddressBookPath();
+    if (!CUtility().FileExists(path)) {
+        WriteLog(QStringLiteral("OnFaxBook: Address book could not be downloaded..."));
+        return;
+    }
+    const QStringList lines = ContactBook::ReadLines(path);
+    ContactModel()->ClearRows();
+    if (lines.isEmpty()) {
+        return;
+    }
+    ui_->ctl218->setEnabled(true);
+    for (const QString& line : lines) {
+        const Contact contact = Contact::FromLine(line);
+        ContactModel()->AppendRow({QString(), contact.FaxCell(),
+                                   contact.fields >= Contact::kLastField ? contact.last : QString(),
+                                   contact.fields >= Contact::kFirstField ? contact.first : QString(),
+                                   contact.key, contact.label, QString()});
+    }
+}
+
+void CDlgFax::accept() {
+    const ReportListModel* reports = ui_->ctl217->Model();
+    QStringList documents;
+    for (int row = 0; row < reports->rowCount(); ++row) {
+        documents.append(reports->CellText(row, 1));
+    }
+    const QString documentText = documents.join(QLatin1Char(';'));
+    const QString url = Session().ServerURL() + QStringLiteral("addtofaxqueue.php");
+    WriteLog(QStringLiteral("CDlgFax::OnOK: URL for fax, ") + url);
+
+    QStringList recipients;
+    for (int row = 0; row < ContactModel()->rowCount(); ++row) {
+        if (IsChecked(row)) {
+            // Key and label come from the row itself, so the sort order does not matter.
+            recipients.append(ContactModel()->CellText(row, Key) + QLatin1Char('~') +
+                              ContactModel()->CellText(row, Label) + QLatin1Char('~') +
+                              ContactModel()->CellText(row, FaxNumber).trimmed());
+        }
+    }
+    if (recipients.isEmpty()) {
+        Prompts::Information(QStringLiteral("Please select a Recipient."));
+        return;
+    }
+    Prompts::Box confirm;
+    confirm.text = QStringLiteral("Please confirm if you want to send fax to the selected recipient(s)");
+    confirm.buttons = Prompts::Ok | Prompts::Cancel;
+    if (Prompts::Get().Show(confirm) != Prompts::Ok) {
+        return;
+    }
+    const QString recipientText = recipients.join(QLatin1Char('|'));
+
+    CHttp http;
+    http.ClearFormFields();
+    http.SetURL(url);
+    http.SetKeepResponse(true);
+    http.AddFormField(QStringLiteral("recipient"), recipientText);
+    http.AddFormField(QStringLiteral("loginid"), Session().LoggedUserId());
+    http.AddFormField(QStringLiteral("faxdoc"), documentText);
+    WriteLog(QStringLiteral("documents, ") + documentText);
+    WriteLog(QStringLiteral("Recipients ") + recipientText);
+    http.SetSecure(true);
+    if (http.OpenInternetSession() != 0) {
+        if (http.UploadFile() != 0) {
+            const QString response = http.GetResponse();
+            if (response == QStringLiteral("~") || response.isEmpty()) {
+                WriteLog(QStringLiteral("CDlgFax::OnOK: Response, ") + response);
+                Prompts::Information(
+                    response.isEmpty()
+                        ? QStringLiteral("Documents failed to be queued successfully for faxing")
+                        : QStringLiteral("Documents queued successfully for faxing"));
+            } else {
+                Prompts::Information(response);
+            }
+        }
+        http.CloseSession();
+    }
+    QDialog::accept();
+}

@@ -1,0 +1,49 @@
+#include "dialogs/fax/ContactBook.h"
+
+#include "host/core/CUtility.h"
+
+#include <QFile>
+
+Contact Contact::FromLine(const QString& line) {
+    QStringList fields;
+    CUtility().SplitString(line, QStringLiteral("~"), fields);
+    Contact contact;
+    contact.fields = static_cast<int>(fields.size());
+    contact.key = fields.value(0);
+    contact.label = fields.value(1);
+    contact.first = fields.value(kFirstField - 1);
+    contact.last = fields.value(kLastField - 1);
+    contact.fax = fields.value(kFaxField - 1);
+    return contact;
+}
+
+QString Contact::FaxCell() const {
+    return fields >= kFaxField ? QStringLiteral("  ") + fax : QString();
+}
+
+QString Contact::RecipientEntry() const {
+    return key + QLatin1Char('~') + label + QLatin1Char('~') + fax.trimmed();
+}
+
+namespace ContactBook {
+
+QStringList ReadLines(const QString& path) {
+    QStringList lines;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return lines;
+    }
+    while (lines.size() < kMaxLines && !file.atEnd()) {
+        QString line = QString::fromUtf8(file.readLine(kMaxLineBytes));
+        while (line.endsWith(QLatin1Char('\n')) || line.endsWith(QLatin1Char('\r'))) {
+            line.chop(1);
+        }
+        if (line.isEmpty()) {
+            break;
+        }
+        lines.append(line);
+    }
+    return lines;
+}
+
+} // namespace ContactBook

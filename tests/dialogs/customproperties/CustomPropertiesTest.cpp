@@ -1,0 +1,170 @@
+// The column order and the custom property choice, against the stand-in server.
+#include "dialogs/customproperties/CDlgAddCustomProperty.h"
+#include "dialogs/customproperties/CDlgCustomProperties.h"
+#include "dialogs/customproperties/ColumnOrder.h"
+#include "dialogs/customproperties/CustomPropertySettings.h"
+#include "tests/dialogs/addressbook/DialogTestSupport.h"
+#include "tests/reportlist/window/LogCapture.h"
+#include "tests/reportlist/window/WindowFixture.h"
+
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+
+namespace {
+
+using ColumnOrderTest = WindowFixture;
+using CustomPropertyServerTest = ServerTest;
+
+void SelectText(QTreeWidget* list, const QString& text) {
+    list->setCurrentItem(list->findItems(text, Qt::MatchExactly).value(0));
+}
+
+QStringList LoadedCaptions(const CVelmoPropPage& page) {
+    QStringList captions;
+    for (int c = 6; c < page.List()->Model()->columnCount(); ++c) {
+        captions.append(page.List()->Model()->ColumnCaption(c));
+    }
+    return captions;
+}
+
+} // namespace
+
+TEST(ColumnKeyList, CaptionsMapToKeysAndTheFixedColumnsAreLeftOut) {
+    EXPECT_EQ(
+        ColumnOrder::KeyList({"Sr.#", "", "Op", "Es", "Filename", "Dictation Date/Time", "last name",
+                              "Date of Birth", " MRN ", "Office Location", "Uploaded Date/Time", "..",
+                              "Transcribed Date/Time", "CC Doctor Name 2", "Date Of Visit", "Allergies"}),
+        "Dictation Date/Time~LastName~DateOfBirth~MRN~Location~CCDoctorName1~DateOfVisit~Allergies~");
+}
+
+TEST_F(ColumnOrderTest, DraggedColumnsAreSentInTheirNewOrderAndTheNextListFollows) {
+    CVelmoPropPage& page = Start();
+    QHeaderView* header = page.List()->horizontalHeader();
+    const int mrn = page.List()->Model()->columnCount() - 3; // ..., MRN, Report Type, Office Location
+    ASSERT_EQ(page.List()->Model()->ColumnCaption(mrn), QStringLiteral("MRN"));
+    header->moveSection(header->visualIndex(mrn), 6); // before Filename
+    page.OnPopStoreColumnOrder();
+    EXPECT_EQ(
+        JournalQueries(server_, QStringLiteral("qm_custom_order.php")),
+        QStringList{"physicianid=12&props=MRN~Dictation Date/Time~FirstName~LastName~DateOfBirth~ReportType~"
+                    "Location~"});
+    EXPECT_EQ(Shown(), QStringList{"Column header order saved  successfully."});
+    ClickGo();
+    ASSERT_TRUE(WaitForNoResultCheck());
+    EXPECT_EQ(LoadedCaptions(page),
+              (QStringList{"Filename", "MRN", "Dictation Date/Time", "First Name", "Last Name",
+                           "Date of Birth", "Report Type", "Office Location"}));
+}
+
+TEST_F(ColumnOrderTest, ANewPropertyChosenAndOrderedShowsAsAColumnAfterTheRequery) {
+    CVelmoPropPage& page = Start();
+    const LogCapture log;
+    QStringList selected;
+    QStringList addMessages;
+    QString listFile;
+    WhenShown<CDlgCustomProperties>([&](CDlgCustomProperties* dialog) {
+        selected = dialog->Selected();
+        listFile = Session().LastFileListName();
+        SelectText(dialog->SelectedList(), QStringLiteral("MRN"));
+        Click(dialog, "ctl237"); // Up: MRN before DateOfBirth
+        WhenShown<CDlgAddCustomProperty>([&](CDlgAddCustomProperty* add) {
+            for (const char* text : {"Allergies", "allerg", "  "}) {
+                add->findChild<QLineEdit*>(QStringLiteral("ctl274"))->setText(QString::fromLatin1(text));
+                Click(add, "ctl6");
+            }
+            Click(add, "ctl290"); // Remove without a selection
+            addMessages = Shown();
+            Click(add, "ctl289");
+        });
+        Click(dialog, "ctl287");
+        SelectText(dialog->AvailableList(), QStringLiteral("Allergies"));
+        Click(dialog, "ctl283"); // ">"
+        Click(dialog, "ctl1");
+    });
+    page.OnPopCustomPropertySettings();
+
+    EXPECT_EQ(selected, (QStringList{"Dictation Date/Time", "FirstName", "LastName", "DateOfBirth", "MRN",
+                                     "ReportType", "Location"}));
+    EXPECT_EQ(addMessages, (QStringList{"allerg already present.", "Blank entries cannot be inserted.",
+                                        "Click on a particular row to edit."}));
+    // The login id goes scrambled: "12" becomes "30".
+    EXPECT_EQ(JournalFields(server_, QStringLiteral("qm_cp_add.php")),
+              (QList<QStringList>{{"loginid=30", "cps=Allergies~"}}));
+    EXPECT_EQ(
+        JournalQueries(server_, QStringLiteral("qm_custom_order.php")),
+        QStringList{"physicianid=12&props=Dictation Date/Time~FirstName~LastName~MRN~DateOfBirth~ReportType~"
+                    "Location~Allergies~"});
+    EXPECT_EQ(Shown().mid(3),
+              (QStringList{"CP's successfully added.", "Custom Property order saved successfully"}));
+    EXPECT_EQ(LoadedCaptions(page),
+              (QStringList{"Filename", "Dictation Date/Time", "First Name", "Last Name", "MRN",
+                           "Date of Birth", "Report Type", "Office Location", "Allergies"}));
+    EXPECT_FALSE(QFile::exists(listFile));
+    EXPECT_TRUE(log.Messages().contains("File, " + listFile + " deleted"));
+}
+
+TEST_F(CustomPropertyServerTest, CancelSendsNothingAndDeletesTheListAndARefusedOrderGetsTheStopIcon) {
+    FakeDesk desk;
+    QString listFile;
+    WhenShown<CDlgCustomProperties>([&](CDlgCustomProperties* dialog) {
+        listFile = Session().LastFileListName();
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    CustomPropertySettings(desk).Run();
+    EXPECT_FALSE(listFile.isEmpty() || QFile::exists(listFile));
+    EXPECT_EQ(desk.queries, 0);
+    EXPECT_TRUE(server_.JournalFor(QStringLiteral("qm_custom_order.php")).isEmpty());
+
+    desk.captions = QStringList{"Sr.#", "Filename", "A|B"}; // the server refuses a name with "|"
+    StoreColumnOrder(desk).Run();
+    EXPECT_EQ(Queries(QStringLiteral("qm_custom_order.php")), QStringList{"physicianid=12&props=A|B~"});
+    ASSERT_EQ(Shown().size(), 1);
+    EXPECT_FALSE(Shown()[0].isEmpty() || Shown()[0].contains('~'));
+    EXPECT_EQ(PromptsDouble::Current().Shown()[0].icon, Prompts::Icon::Error);
+}
+
+TEST(CustomPropertiesDialog, LaterLinesComeFirstAndUpDownFollowTheSelection) {
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("CustomProperties.txt")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("a~b~|x~y~z~\nc~|w~\nlonely|alone\n");
+    file.close();
+    CDlgCustomProperties dialog;
+    dialog.SetListFile(file.fileName());
+    const struct {
+        const char* button; // nullptr: select the row only (-1: none)
+        int row;
+        const char* selected;
+        bool up, down;
+    } steps[] = {
+        {nullptr, -1, "wxyz", false, false}, {nullptr, 0, "wxyz", false, true},
+        {"ctl237", 0, "wxyz", false, true}, // Up on the first changes nothing
+        {"ctl238", 0, "xwyz", true, true},   {nullptr, 3, "xwyz", true, false},
+        {"ctl238", 3, "xwyz", true, false}, // Down on the last changes nothing
+        {"ctl237", 3, "xwzy", true, true},
+    };
+    WhenShown<CDlgCustomProperties>([&](CDlgCustomProperties* shown) {
+        EXPECT_EQ(shown->Available(), (QStringList{"c", "a", "b"}));
+        for (const auto& step : steps) {
+            if (step.button != nullptr) {
+                Click(shown, step.button);
+            } else if (step.row < 0) {
+                shown->SelectedList()->clearSelection();
+            } else {
+                shown->SelectedList()->setCurrentItem(shown->SelectedList()->topLevelItem(step.row));
+            }
+            const std::string at =
+                std::string(step.button ? step.button : "select") + " " + std::to_string(step.row);
+            EXPECT_EQ(shown->Selected().join(QString()), QString::fromLatin1(step.selected)) << at;
+            EXPECT_EQ(ButtonOf(shown, "ctl237")->isEnabled(), step.up) << at;
+            EXPECT_EQ(ButtonOf(shown, "ctl238")->isEnabled(), step.down) << at;
+        }
+        Click(shown, "ctl236"); // "<<"
+        Click(shown, "ctl1");
+    });
+    EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+    EXPECT_EQ(dialog.Available(), (QStringList{"c", "a", "b", "x", "w", "z", "y"}));
+    EXPECT_EQ(dialog.KeyList(), QString());
+}
