@@ -1,13 +1,10 @@
 // The command table: buttons, menu items and list notifications routed to their actions. Each
 // slot announces itself and hands the window, as a DeskContext, to its action.
-<<<<<<< HEAD
-#include "dialogs/audittrail/AuditTrail.h"
-=======
 #include "dialogs/addressbook/AddressBook.h"
+#include "dialogs/audittrail/AuditTrail.h"
 #include "dialogs/customproperties/ColumnOrder.h"
 #include "dialogs/customproperties/CustomPropertySettings.h"
 #include "dialogs/fax/Fax.h"
->>>>>>> dlg12
 #include "dialogs/forward/Forward.h"
 #include "dialogs/history/DocumentHistory.h"
 #include "dialogs/rename/Rename.h"
