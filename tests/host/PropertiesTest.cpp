@@ -182,37 +182,6 @@ TEST(LaunchCommandLine, OptionsValuesAndPages) {
     }
 }
 
-// The same session, once from a host page file and once from --params (one property left out:
-// missing from the params, empty on the page).
-TEST(LaunchProperties, PageAndMatchingParamsGiveTheSameSession) {
-    Pairs pairs = kFullSession;
-    pairs[5].second = "Signed & <sealed>";
-    pairs[8].second.clear();
-    QTemporaryDir dir;
-    QByteArray html = R"(<html><body><object classid="clsid:5E3D9A41-7C2B-4F86-A1D0-3B9E6C5F2A17">)";
-    LaunchOptions fromParams;
-    LaunchOptions fromPage;
-    fromPage.page = dir.filePath("desk.html");
-    for (const auto& [name, value] : pairs) {
-        html += "\n<param name=\"" + name.toUtf8() + "\" value=\"" + value.toHtmlEscaped().toUtf8() + "\">";
-        if (!value.isEmpty()) {
-            fromParams.params.append(name + "=" + value);
-        }
-    }
-    hosttest::WriteFile(fromPage.page, html + "\n</object></body></html>");
-    ASSERT_TRUE(html.contains("Signed &amp; &lt;sealed&gt;"));
-    SessionSettings a;
-    SessionSettings b;
-    for (auto [options, session] : {std::pair{&fromPage, &a}, std::pair{&fromParams, &b}}) {
-        ControlProperties properties;
-        QString error;
-        ASSERT_TRUE(options->LoadProperties(properties, error)) << error.toStdString();
-        ExchangeProperties(properties, *session);
-    }
-    EXPECT_EQ(Stored(a), Stored(b));
-    EXPECT_EQ(a.SignatureLine(), "Signed & <sealed>");
-}
-
 TEST(LaunchProperties, ParamsReplacePageValuesLaterParamsWinAndBadPagesFail) {
     QTemporaryDir dir;
     const QString page = dir.filePath("desk.html");

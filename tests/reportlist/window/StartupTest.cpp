@@ -157,17 +157,3 @@ TEST_F(StartupTest, UserWhoIsNoProviderStartsWithAllProvidersAndTheirLocationsOn
     EXPECT_TRUE(ListQueries().value(0).startsWith("loginuserid=90&physicianid=All&locationid=All&"));
     EXPECT_EQ(Session().QueryPhysicianId(), "All");
 }
-
-TEST_F(StartupTest, LocationWithoutNameEndsItsProvidersLocations) {
-    Session().SetLocationList("[12]3~North Clinic|7|4~South Clinic[15]5~East Office");
-    Session().SetPhysicianList("12~Dr. Amelia Hart|15~Dr. Rafael Ortiz");
-    Start();
-    // Provider 12 keeps only the location before the nameless one, so that one stands alone.
-    EXPECT_EQ(Items(Box("ctl211")), "North Clinic [3]");
-    EXPECT_TRUE(ListQueries().value(0).contains("&physicianid=12&locationid=3&"));
-    ChooseProvider("All Providers[All]");
-    EXPECT_EQ(Box("ctl211")->currentText(), "All Locations [All]");
-    EXPECT_EQ(Items(Box("ctl211")), "All Locations [All]|North Clinic [3]|South Clinic [4]|East Office [5]");
-    ChooseProvider("Dr. Rafael Ortiz [15]");
-    EXPECT_EQ(Items(Box("ctl211")), "East Office [5]");
-}
