@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -192,46 +193,37 @@ TEST(IconButtonLayout, CaptionAloneOrWithImageIsOneCentredBlockPressingShiftsItD
     EXPECT_NE(QColor(Grab(button).pixel(above.width() / 2, aboveInk.top() + 1)), QColor(Qt::blue));
 }
 
-TEST(IconButtonLook, CaptionTurnsBlueOnHoverOnlyWhenAsked) {
+TEST(IconButtonLook, FlatFrameOnlyWhileHoveredNeverWhenDisabledAndABlueCaptionOnlyWhenAsked) {
     ShownButton shown("OK");
     IconButton& button = *shown.button;
-    shown.Enter();
-    EXPECT_FALSE(HasBluishInk(Grab(button)));
-    button.SetHoverTextColour(true);
-    EXPECT_TRUE(HasBluishInk(Grab(button)));
-    shown.LeaveToWindow();
-    EXPECT_FALSE(HasBluishInk(Grab(button)));
-}
-
-TEST(IconButtonLook, FlatButtonShowsItsFrameOnlyWhileHoveredAndNeverWhenDisabled) {
-    ShownButton shown{QString()};
-    IconButton& button = *shown.button;
-    const QPoint corner(0, 0);
-    const QPoint inner(button.width() / 2, button.height() / 2);
-    QImage image = Grab(button);
-    EXPECT_EQ(image.pixel(corner), image.pixel(inner)) << "flat by default: no frame at rest";
-
-    shown.Enter();
-    image = Grab(button);
-    EXPECT_NE(image.pixel(corner), image.pixel(inner)) << "frame while hovered";
-
-    button.setEnabled(false);
-    image = Grab(button);
-    EXPECT_EQ(image.pixel(corner), image.pixel(inner)) << "no frame on a disabled flat button";
-    button.setEnabled(true);
-    shown.LeaveToWindow();
-
-    button.SetFlatLook(false);
-    image = Grab(button);
-    EXPECT_NE(image.pixel(corner), image.pixel(inner)) << "a button that is not flat has its frame";
-    const QRgb raised = image.pixel(corner);
+    // "frame caption": a frame shows as a corner unlike the face; "blue" when the caption is blue.
+    const auto look = [&button] {
+        const QImage image = Grab(button);
+        return QString(image.pixel(0, 0) != image.pixel(button.width() / 2, 3) ? "frame " : "flat ") +
+               (HasBluishInk(image) ? "blue" : "plain");
+    };
+    const std::pair<std::function<void()>, const char*> steps[] = {
+        {[] {}, "flat plain"}, // flat by default: no frame at rest
+        {[&] { shown.Enter(); }, "frame plain"},
+        {[&] { button.SetHoverTextColour(true); }, "frame blue"},
+        {[&] { button.setEnabled(false); }, "flat plain"},
+        {[&] {
+             button.setEnabled(true);
+             shown.LeaveToWindow();
+         },
+         "flat plain"},
+        {[&] { button.SetFlatLook(false); }, "frame plain"},
+        {[&] { button.SetFrameStyle(IconButton::NoFrame); }, "flat plain"},
+    };
+    int step = 0;
+    for (const auto& [act, expected] : steps) {
+        act();
+        EXPECT_EQ(look(), expected) << "step " << step++;
+    }
+    button.SetFrameStyle(IconButton::ThinFrame);
+    const QRgb raised = Grab(button).pixel(0, 0);
     button.setDown(true);
-    EXPECT_NE(Grab(button).pixel(corner), raised) << "sunken while pressed";
-    button.setDown(false);
-
-    button.SetFrameStyle(IconButton::NoFrame);
-    image = Grab(button);
-    EXPECT_EQ(image.pixel(corner), image.pixel(inner));
+    EXPECT_NE(Grab(button).pixel(0, 0), raised) << "sunken while pressed";
 }
 
 TEST(IconButtonAccessibility, CaptionIsTheAccessibleNameEvenWhenNotDrawn) {
