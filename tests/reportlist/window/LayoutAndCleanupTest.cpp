@@ -15,12 +15,6 @@ namespace {
 using LayoutTest = WindowFixture;
 using CleanupTest = WindowFixture;
 
-void WriteFile(const QString& path) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    file.write("x");
-}
-
 // The controls a user sees: every visible "ctl" widget, label and picture of the window.
 QList<QWidget*> VisibleControls(const QWidget& page) {
     QList<QWidget*> controls;
@@ -112,17 +106,16 @@ TEST_F(CleanupTest, ClosingEmptiesTheWorkingFoldersButKeepsThemAndRemovesTheCach
     CUtility().CreateFolderPath(temp + "nested/");
     const QStringList files{temp + "R260001.doc", temp + "ZipFile", temp + "versionfiles/R260001_1.doc",
                             temp + "VoiceFiles/J260101.wav"};
-    for (const QString& f : files) {
-        WriteFile(f);
+    for (const QString& f : files + QStringList{temp + "nested/keep.txt"}) {
+        QFile file(f);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("x") == 1) << f.toStdString();
     }
     QFile::setPermissions(files.first(), QFileDevice::ReadOwner); // read-only is no obstacle
-    WriteFile(temp + "nested/keep.txt");
     // The provider/location cache lives as long as the window.
     const QString cache = CUtility().ProfileFolder() + "PhysicianLocationCombo.ini";
     QFile cacheFile(cache);
     ASSERT_TRUE(cacheFile.open(QIODevice::ReadOnly));
     EXPECT_EQ(cacheFile.readAll(), kDemoCacheFile);
-    cacheFile.close();
 
     LogCapture log;
     page_.reset();
