@@ -18,82 +18,67 @@ namespace {
 using Params = QList<std::pair<QString, QString>>;
 
 TEST(HostPageParse, ChoosesTheDesksObjectAndReadsOnlyItsOwnParams) {
+    // object: "desk" (the desk's own found), "first" (none names the desk: the first), "none".
     const struct {
         const char* why;
+        const char* object;
         const char* page;
-        bool found;
-        bool matched;
         Params params;
     } cases[] = {
         {"class id among several, mixed case",
-         R"(<html><body>
-<object classid="clsid:D27CDB6E-AE6D-11cf-96B8-444553540000" id="banner">
-  <param name="movie" value="banner.swf"><param name="ServerURL" value="http://wrong/">
-</object>
-<OBJECT ID="VelmoCtrl" CLASSID="CLSID:{5e3d9a41-7c2b-4f86-a1d0-3b9e6c5f2a17}" WIDTH=100% HEIGHT=600>
-  <PARAM NAME="ServerURL" VALUE="http://127.0.0.1/"><Param Name="LoggedUserId" Value="12">
-</OBJECT></body></html>)",
-         true,
-         true,
+         "desk",
+         R"(<object classid="clsid:D27CDB6E-AE6D-11cf-96B8-444553540000"><param name="ServerURL" value="http://wrong/">
+</object><OBJECT ID="VelmoCtrl" CLASSID="CLSID:{5e3d9a41-7c2b-4f86-a1d0-3b9e6c5f2a17}" WIDTH=100%>
+<PARAM NAME="ServerURL" VALUE="http://127.0.0.1/"><Param Name="LoggedUserId" Value="12"></OBJECT>)",
          {{"ServerURL", "http://127.0.0.1/"}, {"LoggedUserId", "12"}}},
         {"an attribute names the prog id",
-         R"(<object data="other.swf"><param name="a" value="1"></object>
-<object type="application/x-oleobject" data="progid:velmo.velmoctrl.1">
-<param value='Provider One' name='LoggedUserName'/></object>)",
-         true,
-         true,
+         "desk",
+         R"(<object data="other.swf"><param name="a" value="1"></object><object type="application/x-oleobject"
+data="progid:velmo.velmoctrl.1"><param value='Provider One' name='LoggedUserName'/></object>)",
          {{"LoggedUserName", "Provider One"}}},
         {"no match takes the first",
+         "first",
          R"(<object id="first"><param name="ServerURL" value="http://first/"></object>
 <object id="second"><param name="ServerURL" value="http://second/"></object>)",
-         true,
-         false,
          {{"ServerURL", "http://first/"}}},
         {"nested objects and comments keep their params",
-         R"(<object data='VELMO.VelmoCtrl.1'>
-  <param name="ServerURL" value="http://mine/">
-  <!-- <param name="LoggedUserId" value="commented-out"> -->
-  <object data="fallback.html"><param name="LoggedUserId" value="inner"></object>
-  <param name="LoggedUserName" value="after nested">
-</object><param name="LoggedUserId" value="outside any object">)",
-         true,
-         true,
+         "desk",
+         R"(<object data='VELMO.VelmoCtrl.1'><param name="ServerURL" value="http://mine/">
+<!-- <param name="LoggedUserId" value="commented-out"> --><object data="fallback.html"><param name="LoggedUserId"
+value="inner"></object><param name="LoggedUserName" value="after nested"></object><param name="x" value="out">)",
          {{"ServerURL", "http://mine/"}, {"LoggedUserName", "after nested"}}},
         {"any quoting and spacing; a param without a name is dropped, one without value is empty",
+         "desk",
          "<object classid=clsid:5E3D9A41-7C2B-4F86-A1D0-3B9E6C5F2A17>\n<param name=ServerURL "
          "value=http://host/desk/>\n<param\tname = 'SignatureLine'\nvalue = 'Signed by \"Dr. Who\" > "
          "today'>\n"
          "<param name=\"LocationList\" value=\"[12]3~North|4~South 'B'\"><param name=\"Printprevilage\">"
          "<param value=\"orphan\"></object>",
-         true,
-         true,
          {{"ServerURL", "http://host/desk/"},
           {"SignatureLine", "Signed by \"Dr. Who\" > today"},
           {"LocationList", "[12]3~North|4~South 'B'"},
           {"Printprevilage", ""}}},
         {"character references are decoded, unknown ones kept",
+         "desk",
          "<object data='VELMO.VelmoCtrl.1'><param name='PhysicianList' value='12&#126;Smith &amp; "
          "Jones&#x7C;15~O&apos;Brien'><param name='SignatureLine' value='&lt;b&gt; &quot;x&quot; &AMP; "
          "&nbsp;|&bogus; & &#0; &#xZZ;'><param name='LoggedUserName' value='Ren&#233;e M&#xFC;ller "
          "&#x1F600;'></object>",
-         true,
-         true,
          {{"PhysicianList", "12~Smith & Jones|15~O'Brien"},
           {"SignatureLine", QStringLiteral("<b> \"x\" & ") + QChar(0xA0) + "|&bogus; & &#0; &#xZZ;"},
           {"LoggedUserName", QStringLiteral("Renée Müller ") + QString::fromUcs4(U"\U0001F600", 1)}}},
         // An object the page never closes still counts, with the params seen before the end.
         {"unclosed",
+         "desk",
          "<object data='VELMO.VelmoCtrl.1'><param name='a' value='1'><param name='b' value='un",
-         true,
-         true,
          {{"a", "1"}}},
-        {"no object", "<html><param name='ServerURL' value='x'></html>", false, false, {}},
-        {"empty", "", false, false, {}},
+        {"no object", "none", "<html><param name='ServerURL' value='x'></html>", {}},
+        {"empty", "none", "", {}},
     };
     for (const auto& c : cases) {
         const HostPage::Result r = HostPage::Parse(c.page);
-        EXPECT_EQ(r.objectFound, c.found) << c.why;
-        EXPECT_EQ(r.objectMatched, c.matched) << c.why;
+        EXPECT_EQ(r.objectFound, qstrcmp(c.object, "none") != 0) << c.why;
+        EXPECT_EQ(r.objectMatched, qstrcmp(c.object, "desk") == 0) << c.why;
         EXPECT_EQ(r.params, c.params) << c.why;
     }
 }
