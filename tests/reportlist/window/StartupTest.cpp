@@ -35,7 +35,6 @@ TEST_F(StartupTest, DefaultSessionQueriesTheUsersOwnTranscribedReportsOfTheLastS
     EXPECT_EQ(Session().ListHasRecords(), 1);
     EXPECT_EQ(page.State().LastQuery.providerText, "Dr. Amelia Hart [12]");
     EXPECT_TRUE(PromptsDouble::Current().ShownTexts().isEmpty());
-    EXPECT_EQ(page.State().SignaturePatterns.size(), 4);
 
     // The start-up steps in their order, the request address and the list file's removal.
     const QStringList expectedOrder{
