@@ -13,21 +13,16 @@
 namespace hosttest {
 
 QString TodaysLogPath() {
-    return CUtility().ProfileFolder() + QStringLiteral("Log/") +
-           ActivityLog::FileNameFor(QDate::currentDate());
-}
-
-QByteArray ReadLog() {
-    return ReadFile(TodaysLogPath());
+    return CUtility().ProfileFolder() + "Log/" + ActivityLog::FileNameFor(QDate::currentDate());
 }
 
 void ClearLog() {
-    QDir(CUtility().ProfileFolder() + QStringLiteral("Log")).removeRecursively();
+    QDir(CUtility().ProfileFolder() + "Log").removeRecursively();
 }
 
 QStringList LogLines() {
-    QStringList lines = QString::fromLocal8Bit(ReadLog()).split(QStringLiteral("\r\n"));
-    if (!lines.isEmpty() && lines.last().isEmpty()) {
+    QStringList lines = QString::fromLocal8Bit(ReadFile(TodaysLogPath())).split("\r\n");
+    if (lines.last().isEmpty()) {
         lines.removeLast();
     }
     return lines;
@@ -42,10 +37,7 @@ void WriteFile(const QString& path, const QByteArray& content) {
 
 QByteArray ReadFile(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    return file.readAll();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 ScopedEnv::ScopedEnv(const char* name, const QByteArray& value)
@@ -54,11 +46,7 @@ ScopedEnv::ScopedEnv(const char* name, const QByteArray& value)
 }
 
 ScopedEnv::~ScopedEnv() {
-    if (had_) {
-        qputenv(name_, old_);
-    } else {
-        qunsetenv(name_);
-    }
+    had_ ? qputenv(name_, old_) : qunsetenv(name_);
 }
 
 } // namespace hosttest

@@ -6,17 +6,11 @@
 
 namespace hosttest {
 
-// Today's activity log file under the current profile folder.
-QString TodaysLogPath();
-// Its contents (empty when missing).
-QByteArray ReadLog();
-// Removes the profile's Log folder, so the next line starts a fresh file.
-void ClearLog();
-// Its lines, split at CR LF.
-QStringList LogLines();
-// Writes content to path (creating folders); fails the test when it cannot.
-void WriteFile(const QString& path, const QByteArray& content);
-QByteArray ReadFile(const QString& path);
+QString TodaysLogPath(); // today's activity log under the current profile folder
+void ClearLog();         // removes the Log folder, so the next line starts a fresh file
+QStringList LogLines();  // today's log split at CR LF
+void WriteFile(const QString& path, const QByteArray& content); // makes folders; fails the test
+QByteArray ReadFile(const QString& path);                       // empty when missing
 
 // Sets an environment variable for the life of the object, then puts the old value back.
 class ScopedEnv {

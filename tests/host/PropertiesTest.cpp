@@ -3,7 +3,6 @@
 #include "host/core/SessionSettings.h"
 #include "tests/host/HostTestSupport.h"
 
-#include <QHash>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -11,38 +10,9 @@
 
 namespace {
 
-// A property bag that remembers what was asked, in order, and what the session held at
-// each question.
-class RecordingBag final : public PropertyBag {
-public:
-    struct Snapshot {
-        QString serverURL, userId, locationList, signatureLine;
-        QStringList entries;
-        qsizetype logLines = 0;
-    };
-
-    RecordingBag(ControlProperties values, const SessionSettings& session)
-        : values_(std::move(values)), session_(session) {}
-
-    QString Read(const QString& name) const override {
-        order.append(name);
-        at.insert(name, Snapshot{session_.ServerURL(), session_.LoggedUserId(), session_.LocationList(),
-                                 session_.SignatureLine(), session_.PhysicianEntries(),
-                                 hosttest::LogLines().size()});
-        return values_.Read(name);
-    }
-
-    mutable QStringList order;
-    mutable QHash<QString, Snapshot> at;
-
-private:
-    ControlProperties values_;
-    const SessionSettings& session_;
-};
-
 using Pairs = QList<std::pair<QString, QString>>;
 
-// The nine properties in the host page's order, with the values most tests use.
+// The nine properties in the host page's order.
 const Pairs kFullSession{
     {"ServerURL", "http://127.0.0.1/"},
     {"LoggedUserId", "12"},
@@ -63,10 +33,6 @@ ControlProperties Bag(const Pairs& pairs) {
     return p;
 }
 
-ControlProperties FullSession() {
-    return Bag(kFullSession);
-}
-
 // What the session holds of the nine, provider entries one per line.
 QStringList Stored(const SessionSettings& s) {
     return {s.ServerURL(),        s.LoggedUserId(),  s.LoggedUserName(), s.PhysicianEntries().join('\n'),
@@ -74,108 +40,105 @@ QStringList Stored(const SessionSettings& s) {
             s.FromDictationFlag()};
 }
 
-class PropertyExchange : public ::testing::Test {
-protected:
-    void SetUp() override { hosttest::ClearLog(); }
-    SessionSettings session;
+// Notes, at each property read, its name and what was stored by then: U ServerURL, I user id,
+// E provider entries, L LocationList, how many of the last four, how many log lines.
+class RecordingBag final : public PropertyBag {
+public:
+    explicit RecordingBag(const SessionSettings& session) : values_(Bag(kFullSession)), session_(session) {}
+    QString Read(const QString& name) const override {
+        const QStringList s = Stored(session_);
+        reads.append(name + ' ' + (s[0].isEmpty() ? '-' : 'U') + (s[1].isEmpty() ? '-' : 'I') +
+                     (s[3].isEmpty() ? '-' : 'E') + (s[4].isEmpty() ? '-' : 'L') +
+                     QString::number(4 - s.mid(5).count(QString())) +
+                     QString::number(hosttest::LogLines().size()));
+        return values_.Read(name);
+    }
+    mutable QStringList reads;
+
+private:
+    ControlProperties values_;
+    const SessionSettings& session_;
 };
 
-TEST_F(PropertyExchange, ReadsInTheControlsOrderAndStoresEachAtItsTime) {
-    RecordingBag bag(FullSession(), session);
+TEST(PropertyExchange, ReadsInTheControlsOrderAndStoresEachAtItsTime) {
+    hosttest::ClearLog();
+    SessionSettings session;
+    RecordingBag bag(session);
     ExchangeProperties(bag, session);
-    EXPECT_EQ(bag.order,
-              (QStringList{"PhysicianList", "LocationList", "ServerURL", "LoggedUserId", "LoggedUserName",
-                           "SignatureLine", "Printprevilage", "DefaultCustomProperty", "FromDictationFlag"}));
-
-    // The address is stored and logged before the user is even read...
-    const auto atUserId = bag.at.value("LoggedUserId");
-    EXPECT_EQ(atUserId.serverURL, "http://127.0.0.1/");
-    EXPECT_EQ(atUserId.logLines, 1);
-    // ...while user, entries and locations wait until the user name has been read.
-    const auto atUserName = bag.at.value("LoggedUserName");
-    EXPECT_TRUE(atUserName.userId.isEmpty());
-    EXPECT_TRUE(atUserName.entries.isEmpty());
-    EXPECT_TRUE(atUserName.locationList.isEmpty());
-    const auto atSignature = bag.at.value("SignatureLine");
-    EXPECT_EQ(atSignature.userId, "12");
-    EXPECT_EQ(atSignature.entries.size(), 2);
-    EXPECT_FALSE(atSignature.locationList.isEmpty());
-    // Each of the last four is stored right after it is read.
-    EXPECT_TRUE(atSignature.signatureLine.isEmpty());
-    EXPECT_EQ(bag.at.value("Printprevilage").signatureLine, "Electronically signed by Provider One");
-
+    // The address is stored and logged at once; user, entries and locations wait until the user
+    // name has been read; each of the last four is stored right after it is read.
+    EXPECT_EQ(bag.reads.join(", "),
+              "PhysicianList ----00, LocationList ----00, ServerURL ----00, "
+              "LoggedUserId U---01, LoggedUserName U---01, SignatureLine UIEL01, "
+              "Printprevilage UIEL11, DefaultCustomProperty UIEL21, FromDictationFlag UIEL31");
     const QStringList lines = hosttest::LogLines();
     ASSERT_EQ(lines.size(), 1);
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d : SetWebsite: HostName, "
-                                                  "http://127\\.0\\.0\\.1/ LastError = -?\\d+$"))
+    EXPECT_TRUE(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d : SetWebsite: HostName, http://127\\.0\\.0\\.1/ "
+                                   "LastError = -?\\d+$")
                     .match(lines.first())
                     .hasMatch())
         << lines.first().toStdString();
 }
 
-TEST_F(PropertyExchange, EverySessionFieldIsFilledAsGivenAndMissingOnesAreEmpty) {
-    ExchangeProperties(FullSession(), session);
+TEST(PropertyExchange, EverySessionFieldIsFilledAsGivenAndMissingOnesAreEmpty) {
+    SessionSettings session;
+    ExchangeProperties(Bag(kFullSession), session);
     // Values are not trimmed; the provider list is split into entries.
     EXPECT_EQ(Stored(session),
               (QStringList{"http://127.0.0.1/", "12", " Provider One ", "12~Provider One\n15~Provider Two",
                            "[12]3~North Clinic|4~South Clinic[15]3~North Clinic",
                            "Electronically signed by Provider One", "1", "MRN", "1"}));
 
-    // Unknown names are ignored and missing ones become empty texts; an empty PhysicianList is
-    // still one (empty) entry.
+    // Unknown names are ignored, missing ones become empty texts; an empty PhysicianList is still
+    // one (empty) entry.
     SessionSettings fresh;
     hosttest::ClearLog();
     ExchangeProperties(Bag({{"Colour", "blue"}}), fresh);
     EXPECT_EQ(Stored(fresh), QStringList(9, QString()));
     EXPECT_EQ(fresh.PhysicianEntries(), QStringList{QString()});
-    const QStringList lines = hosttest::LogLines();
-    ASSERT_EQ(lines.size(), 1);
-    EXPECT_TRUE(lines.first().contains(" : SetWebsite: HostName,  LastError = "));
+    ASSERT_EQ(hosttest::LogLines().size(), 1);
+    EXPECT_TRUE(hosttest::LogLines().first().contains(" : SetWebsite: HostName,  LastError = "));
 }
 
-TEST(ProviderEntries, SplitOnlyWhenThereIsABar) {
+TEST(ProviderEntries, SplitOnlyWhenThereIsABarAndReplaceTheOldOnes) {
+    const std::pair<const char*, QStringList> cases[] = {
+        {" 12~Provider One ", {" 12~Provider One "}},
+        {" 12~A | 15~B |", {"12~A", "15~B"}},
+        {"a||b", {"a", "|b"}},
+        {"9~C", {"9~C"}},
+    };
     SessionSettings s;
-    s.SetPhysicianList(" 12~Provider One ");
-    EXPECT_EQ(s.PhysicianEntries(), QStringList{" 12~Provider One "});
-    s.SetPhysicianList(" 12~A | 15~B |");
-    EXPECT_EQ(s.PhysicianEntries(), (QStringList{"12~A", "15~B"}));
-    s.SetPhysicianList("a||b");
-    EXPECT_EQ(s.PhysicianEntries(), (QStringList{"a", "|b"}));
-    // The setter replaces; it does not add to the old entries.
-    s.SetPhysicianList("9~C");
-    EXPECT_EQ(s.PhysicianEntries(), QStringList{"9~C"});
+    for (const auto& [list, entries] : cases) {
+        s.SetPhysicianList(list);
+        EXPECT_EQ(s.PhysicianEntries(), entries) << list;
+    }
 }
 
-TEST(ControlPropertiesBag, NamesIgnoreCaseLaterValuesWin) {
+TEST(ControlPropertiesBag, NamesIgnoreCaseLaterValuesWinAndTheirNumberIsBounded) {
     ControlProperties p;
     p.Set("serverurl", "http://a/");
     EXPECT_TRUE(p.SetAssignment("SERVERURL=http://b/?x=1"));
     EXPECT_EQ(p.Read("ServerURL"), "http://b/?x=1");
     EXPECT_TRUE(p.SetAssignment("SignatureLine="));
     EXPECT_TRUE(p.Has("signatureline"));
-    EXPECT_EQ(p.Read("SignatureLine"), QString());
     EXPECT_FALSE(p.SetAssignment("=value"));
     EXPECT_FALSE(p.SetAssignment("novalue"));
     EXPECT_EQ(p.Count(), 2);
     EXPECT_EQ(p.Read("absent"), QString());
-}
 
-TEST(ControlPropertiesBag, BoundedNumberOfNames) {
-    ControlProperties p;
     for (int i = 0; i < ControlProperties::kMaxProperties + 50; ++i) {
         p.Set(QStringLiteral("n%1").arg(i), "v");
     }
     EXPECT_EQ(p.Count(), ControlProperties::kMaxProperties);
-    // A name already held can still be replaced.
-    p.Set("N0", "again");
-    EXPECT_EQ(p.Read("n0"), "again");
+    p.Set("ServerURL", "again"); // a name already held can still be replaced
+    EXPECT_EQ(p.Read("serverurl"), "again");
 }
 
 LaunchOptions Parse(const QStringList& args) {
     return LaunchOptions::Parse(QStringList{"velmo"} + args);
 }
 
-TEST(LaunchCommandLine, OptionsAndValues) {
+TEST(LaunchCommandLine, OptionsValuesAndPages) {
     const LaunchOptions o = Parse({"--page", "desk.html", "--param", "ServerURL=http://a/",
                                    "--param=LoggedUserId=12", "--size", "800x600", "--screenshot=out.png"});
     EXPECT_TRUE(o.error.isEmpty()) << o.error.toStdString();
@@ -184,103 +147,49 @@ TEST(LaunchCommandLine, OptionsAndValues) {
     EXPECT_EQ(o.size, QSize(800, 600));
     EXPECT_EQ(o.screenshot, "out.png");
     EXPECT_FALSE(o.registerDesk || o.unregisterDesk || o.help);
-
-    const LaunchOptions d = Parse({});
-    EXPECT_TRUE(d.error.isEmpty());
-    EXPECT_EQ(d.size, QSize(1024, 700));
-    EXPECT_TRUE(d.page.isEmpty());
-
+    EXPECT_EQ(Parse({}).size, QSize(1024, 700));
     EXPECT_TRUE(Parse({"--register"}).registerDesk);
     EXPECT_TRUE(Parse({"--unregister"}).unregisterDesk);
-    EXPECT_TRUE(Parse({"--help"}).help);
-    EXPECT_TRUE(Parse({"-h"}).help);
-}
+    EXPECT_TRUE(Parse({"-h"}).help && Parse({"--help"}).help);
 
-TEST(LaunchCommandLine, SchemeUrlsAndLoneArgumentsArePages) {
-    EXPECT_EQ(Parse({"velmo:http://127.0.0.1/desk.php?user=12"}).page, "http://127.0.0.1/desk.php?user=12");
-    EXPECT_EQ(Parse({"VELMO://reports.example/desk.php"}).page, "https://reports.example/desk.php");
-    EXPECT_EQ(Parse({"/home/u/session.velmo"}).page, "/home/u/session.velmo");
-    EXPECT_EQ(Parse({"--page", "velmo:file:///tmp/p.html"}).page, "file:///tmp/p.html");
-}
-
-TEST(LaunchCommandLine, MistakesAreReported) {
-    const QStringList mistakes[] = {{"--param"},
-                                    {"--param", "NoEquals"},
-                                    {"--param", "=x"},
-                                    {"--size", "800"},
-                                    {"--size", "0x0"},
-                                    {"--size", "800x600x2"},
-                                    {"--size", "99999x600"},
-                                    {"--bogus"},
-                                    {"--register=yes"},
-                                    {"--register", "--unregister"},
-                                    {"--page", "a.html", "b.html"},
-                                    {"--page", ""},
-                                    {"--screenshot", ""}};
-    for (const QStringList& args : mistakes) {
-        EXPECT_FALSE(Parse(args).error.isEmpty()) << args.join(' ').toStdString();
+    // A "velmo:" address or a lone argument is the host page.
+    const std::pair<QStringList, QString> pages[] = {
+        {{"velmo:http://127.0.0.1/desk.php?user=12"}, "http://127.0.0.1/desk.php?user=12"},
+        {{"VELMO://reports.example/desk.php"}, "https://reports.example/desk.php"},
+        {{"/home/u/session.velmo"}, "/home/u/session.velmo"},
+        {{"--page", "velmo:file:///tmp/p.html"}, "file:///tmp/p.html"},
+    };
+    for (const auto& [args, page] : pages) {
+        EXPECT_EQ(Parse(args).page, page) << args.join(' ').toStdString();
+    }
+    const char* const mistakes[] = {
+        "--param",        "--param|NoEquals",        "--param|=x",           "--size|800",
+        "--size|0x0",     "--size|800x600x2",        "--size|99999x1",       "--bogus",
+        "--register=yes", "--register|--unregister", "--page|a.html|b.html", "--page|",
+        "--screenshot|"}; // arguments split at "|"
+    for (const char* args : mistakes) {
+        EXPECT_FALSE(Parse(QString(args).split('|')).error.isEmpty()) << args;
     }
 }
 
-// The same session, once from a host page file and once from --params (one property left
-// out: missing from the params, empty on the page).
-TEST(LaunchProperties, PageAndMatchingParamsGiveTheSameSession) {
-    Pairs pairs = kFullSession;
-    pairs[5].second = "Signed & <sealed>";
-    pairs[8].second.clear();
+TEST(LaunchProperties, ParamsReplacePageValuesLaterParamsWinAndBadPagesFail) {
     QTemporaryDir dir;
-    const QString page = dir.path() + "/desk.html";
-    QByteArray html = R"(<html><body><object classid="clsid:5E3D9A41-7C2B-4F86-A1D0-3B9E6C5F2A17">)";
-    LaunchOptions fromParams;
-    for (const auto& [name, value] : pairs) {
-        html += "\n<param name=\"" + name.toUtf8() + "\" value=\"" + value.toHtmlEscaped().toUtf8() + "\">";
-        if (!value.isEmpty()) {
-            fromParams.params.append(name + "=" + value);
-        }
-    }
-    hosttest::WriteFile(page, html + "\n</object></body></html>");
-    ASSERT_TRUE(html.contains("Signed &amp; &lt;sealed&gt;"));
-    LaunchOptions fromPage;
-    fromPage.page = page;
-
-    SessionSettings a;
-    SessionSettings b;
-    for (auto [options, session] : {std::pair{&fromPage, &a}, std::pair{&fromParams, &b}}) {
-        ControlProperties properties;
-        QString error;
-        ASSERT_TRUE(options->LoadProperties(properties, error)) << error.toStdString();
-        ExchangeProperties(properties, *session);
-    }
-    EXPECT_EQ(Stored(a), Stored(b));
-    EXPECT_EQ(a.SignatureLine(), "Signed & <sealed>");
-    EXPECT_EQ(a.PhysicianEntries().size(), 2);
-}
-
-TEST(LaunchProperties, ParamsReplacePageValuesAndLaterParamsWin) {
-    QTemporaryDir dir;
-    const QString page = dir.path() + "/desk.html";
+    const QString page = dir.filePath("desk.html");
     hosttest::WriteFile(page, "<object data='VELMO.VelmoCtrl.1'><param name='ServerURL' value='http://page/'>"
                               "<param name='LoggedUserId' value='12'></object>");
     const LaunchOptions o =
         Parse({"--param", "serverurl=http://first/", "--page", page, "--param", "ServerURL=http://second/"});
-    ASSERT_TRUE(o.error.isEmpty());
     ControlProperties properties;
     QString error;
     ASSERT_TRUE(o.LoadProperties(properties, error));
     EXPECT_EQ(properties.Read("ServerURL"), "http://second/");
     EXPECT_EQ(properties.Read("LoggedUserId"), "12");
-}
 
-TEST(LaunchProperties, PageWithoutObjectOrUnreadablePageFails) {
-    QTemporaryDir dir;
-    const QString page = dir.path() + "/plain.html";
-    hosttest::WriteFile(page, "<html><p>Sign in again</p></html>");
-    for (const QString& location : {page, dir.path() + "/missing.html"}) {
-        LaunchOptions o;
-        o.page = location;
-        ControlProperties properties;
-        QString error;
-        EXPECT_FALSE(o.LoadProperties(properties, error));
+    hosttest::WriteFile(dir.filePath("plain.html"), "<html><p>Sign in again</p></html>");
+    for (const QString& location : {dir.filePath("plain.html"), dir.filePath("missing.html")}) {
+        LaunchOptions bad;
+        bad.page = location;
+        EXPECT_FALSE(bad.LoadProperties(properties, error));
         EXPECT_TRUE(error.contains(location)) << error.toStdString();
     }
 }

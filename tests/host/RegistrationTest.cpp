@@ -12,96 +12,71 @@ namespace {
 
 class DeskRegistration : public ::testing::Test {
 protected:
-    DeskRegistration()
-        : data(home.path() + "/data"), config(home.path() + "/config"),
-          dataEnv("XDG_DATA_HOME", data.toLocal8Bit()), configEnv("XDG_CONFIG_HOME", config.toLocal8Bit()) {}
-
     Registration::Paths Paths() const { return Registration::Paths{data, config, "/opt/velmo/bin/velmo"}; }
-    QString Desktop() const { return data + "/applications/velmo.desktop"; }
-    QString Mime() const { return data + "/mime/packages/velmo-hostpage.xml"; }
-    QString MimeApps() const { return config + "/mimeapps.list"; }
+    QString Read(const QString& path) const { return QString::fromUtf8(hosttest::ReadFile(path)); }
 
     QTemporaryDir home;
-    QString data;
-    QString config;
-    hosttest::ScopedEnv dataEnv;
-    hosttest::ScopedEnv configEnv;
+    QString data = home.path() + "/data";
+    QString config = home.path() + "/config";
+    QString desktop = data + "/applications/velmo.desktop";
+    QString mime = data + "/mime/packages/velmo-hostpage.xml";
+    QString mimeApps = config + "/mimeapps.list";
+    hosttest::ScopedEnv dataEnv{"XDG_DATA_HOME", data.toLocal8Bit()};
+    hosttest::ScopedEnv configEnv{"XDG_CONFIG_HOME", config.toLocal8Bit()};
 };
 
-TEST_F(DeskRegistration, RegisterWritesMimeTypeDesktopEntryAndDefaults) {
+TEST_F(DeskRegistration, RegisterWritesMimeTypeDesktopEntryAndDefaultsOnce) {
     EXPECT_EQ(Registration::Register(Paths()), Registration::kOk);
-
-    const QByteArray mime = hosttest::ReadFile(Mime());
-    EXPECT_TRUE(mime.contains("<mime-type type=\"application/x-velmo-hostpage\">"));
-    EXPECT_TRUE(mime.contains("<glob pattern=\"*.velmo\"/>"));
-
-    const QString entry = QString::fromUtf8(hosttest::ReadFile(Desktop()));
+    EXPECT_TRUE(Read(mime).contains("<mime-type type=\"application/x-velmo-hostpage\">"));
+    EXPECT_TRUE(Read(mime).contains("<glob pattern=\"*.velmo\"/>"));
+    const QString entry = Read(desktop);
     EXPECT_TRUE(entry.startsWith("[Desktop Entry]\n"));
-    const QStringList lines = entry.split(QLatin1Char('\n'));
-    EXPECT_TRUE(lines.contains("Type=Application"));
-    EXPECT_TRUE(lines.contains("Exec=\"/opt/velmo/bin/velmo\" %u"));
-    EXPECT_TRUE(lines.contains("MimeType=x-scheme-handler/velmo;application/x-velmo-hostpage;"));
-
-    const QString apps = QString::fromUtf8(hosttest::ReadFile(MimeApps()));
+    for (const char* line : {"Type=Application", "Exec=\"/opt/velmo/bin/velmo\" %u",
+                             "MimeType=x-scheme-handler/velmo;application/x-velmo-hostpage;"}) {
+        EXPECT_TRUE(entry.split('\n').contains(line)) << line;
+    }
+    const QString apps = Read(mimeApps);
     EXPECT_TRUE(apps.contains("[Default Applications]\n"));
     EXPECT_TRUE(apps.contains("\nx-scheme-handler/velmo=velmo.desktop;\n"));
     EXPECT_TRUE(apps.contains("\napplication/x-velmo-hostpage=velmo.desktop;\n"));
-
-    // Registering twice changes nothing.
     EXPECT_EQ(Registration::Register(Paths()), Registration::kOk);
-    EXPECT_EQ(QString::fromUtf8(hosttest::ReadFile(MimeApps())), apps);
+    EXPECT_EQ(Read(mimeApps), apps) << "registering twice changes nothing";
 }
 
 TEST_F(DeskRegistration, UnregisterRemovesOnlyWhatRegisterAdded) {
-    hosttest::WriteFile(MimeApps(), "[Default Applications]\n"
-                                    "text/html=firefox.desktop;\n"
-                                    "x-scheme-handler/velmo=old-desk.desktop;\n"
-                                    "\n"
-                                    "[Added Associations]\n"
-                                    "application/pdf=evince.desktop;\n");
+    hosttest::WriteFile(mimeApps, "[Default Applications]\ntext/html=firefox.desktop;\n"
+                                  "x-scheme-handler/velmo=old-desk.desktop;\n\n"
+                                  "[Added Associations]\napplication/pdf=evince.desktop;\n");
     ASSERT_EQ(Registration::Register(Paths()), Registration::kOk);
-    const QString registered = QString::fromUtf8(hosttest::ReadFile(MimeApps()));
-    EXPECT_TRUE(registered.contains("x-scheme-handler/velmo=velmo.desktop;old-desk.desktop;\n"));
-    EXPECT_TRUE(registered.contains("text/html=firefox.desktop;\n"));
+    EXPECT_TRUE(Read(mimeApps).contains("x-scheme-handler/velmo=velmo.desktop;old-desk.desktop;\n"));
 
     EXPECT_EQ(Registration::Unregister(Paths()), Registration::kOk);
-    EXPECT_FALSE(QFileInfo::exists(Desktop()));
-    EXPECT_FALSE(QFileInfo::exists(Mime()));
-    const QString after = QString::fromUtf8(hosttest::ReadFile(MimeApps()));
-    EXPECT_FALSE(after.contains("velmo.desktop"));
-    EXPECT_TRUE(after.contains("x-scheme-handler/velmo=old-desk.desktop;\n"));
-    EXPECT_TRUE(after.contains("text/html=firefox.desktop;\n"));
-    EXPECT_TRUE(after.contains("[Added Associations]\napplication/pdf=evince.desktop;\n"));
-    EXPECT_FALSE(after.contains("application/x-velmo-hostpage"));
-
-    // Nothing left to remove is still success.
-    EXPECT_EQ(Registration::Unregister(Paths()), Registration::kOk);
+    EXPECT_FALSE(QFileInfo::exists(desktop));
+    EXPECT_FALSE(QFileInfo::exists(mime));
+    EXPECT_EQ(Read(mimeApps), "[Default Applications]\ntext/html=firefox.desktop;\n"
+                              "x-scheme-handler/velmo=old-desk.desktop;\n\n"
+                              "[Added Associations]\napplication/pdf=evince.desktop;\n");
+    EXPECT_EQ(Registration::Unregister(Paths()), Registration::kOk) << "nothing left to remove";
 }
 
-TEST_F(DeskRegistration, MimeTypeFailureRegistersNoClassAndDesktopEntryFailureIsTheClassResult) {
-    // A regular file where the mime folder belongs: nothing further is registered.
+TEST_F(DeskRegistration, FailuresGiveTheTypeLibraryOrClassResultInTheirOrder) {
+    // A file where the mime folder belongs: nothing further is registered.
     hosttest::WriteFile(data + "/mime", "in the way");
     EXPECT_EQ(Registration::Register(Paths()), Registration::kTypeLibraryFailed);
-    EXPECT_FALSE(QFileInfo::exists(Desktop()));
-    EXPECT_FALSE(QFileInfo::exists(MimeApps()));
-
+    EXPECT_FALSE(QFileInfo::exists(desktop));
+    EXPECT_FALSE(QFileInfo::exists(mimeApps));
     ASSERT_TRUE(QFile::remove(data + "/mime"));
     hosttest::WriteFile(data + "/applications", "in the way");
     EXPECT_EQ(Registration::Register(Paths()), Registration::kClassFailed);
-    EXPECT_TRUE(QFileInfo::exists(Mime()));
-}
+    EXPECT_TRUE(QFileInfo::exists(mime));
+    ASSERT_TRUE(QFile::remove(data + "/applications"));
 
-TEST_F(DeskRegistration, UnregisterFailuresKeepTheirOrder) {
     ASSERT_EQ(Registration::Register(Paths()), Registration::kOk);
     // A desktop entry that cannot be removed stops the unregistration before the MIME type.
-    ASSERT_TRUE(QFile::remove(Desktop()));
-    ASSERT_TRUE(QDir().mkpath(Desktop() + "/busy"));
+    ASSERT_TRUE(QFile::remove(desktop) && QDir().mkpath(desktop + "/busy"));
     EXPECT_EQ(Registration::Unregister(Paths()), Registration::kClassFailed);
-    EXPECT_TRUE(QFileInfo::exists(Mime()));
-
-    ASSERT_TRUE(QDir(Desktop()).removeRecursively());
-    ASSERT_TRUE(QFile::remove(Mime()));
-    ASSERT_TRUE(QDir().mkpath(Mime() + "/busy"));
+    EXPECT_TRUE(QFileInfo::exists(mime));
+    ASSERT_TRUE(QDir(desktop).removeRecursively() && QFile::remove(mime) && QDir().mkpath(mime + "/busy"));
     EXPECT_EQ(Registration::Unregister(Paths()), Registration::kTypeLibraryFailed);
 }
 
@@ -112,12 +87,10 @@ TEST(DesktopEntry, ExecLineQuotesThePath) {
 
 TEST_F(DeskRegistration, EntryPointsUseTheEnvironmentAndTheRunningProgram) {
     EXPECT_EQ(DllRegisterServer(), Registration::kOk);
-    const QString entry = QString::fromUtf8(hosttest::ReadFile(Desktop()));
-    EXPECT_TRUE(entry.contains(QStringLiteral("Exec=\"") + QCoreApplication::applicationFilePath() + "\" %u"))
-        << entry.toStdString();
-    EXPECT_TRUE(QFileInfo::exists(MimeApps()));
+    EXPECT_TRUE(Read(desktop).contains("Exec=\"" + QCoreApplication::applicationFilePath() + "\" %u"));
+    EXPECT_TRUE(QFileInfo::exists(mimeApps));
     EXPECT_EQ(DllUnregisterServer(), Registration::kOk);
-    EXPECT_FALSE(QFileInfo::exists(Desktop()));
+    EXPECT_FALSE(QFileInfo::exists(desktop));
     EXPECT_TRUE(Registration::Describe(Registration::kTypeLibraryFailed).contains("0x80040200"));
     EXPECT_TRUE(Registration::Describe(Registration::kClassFailed).contains("0x80040201"));
 }

@@ -1,22 +1,27 @@
+#include "host/core/CIniFile.h"
 #include "host/core/CUtility.h"
+#include "host/core/FileChecksum.h"
 #include "tests/host/HostTestSupport.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 namespace {
 
 TEST(SplitString, DelimiterQuirks) {
-    struct Row {
+    const struct {
         const char* source;
         const char* delim;
         int found;
         QStringList pieces; // added after what the list already held
-    };
-    const Row rows[] = {
+    } cases[] = {
         // No delimiter, or nothing but blanks: nothing is added.
         {"", "|", 0, {}},
         {"12~Provider One", "|", 0, {}},
@@ -31,73 +36,163 @@ TEST(SplitString, DelimiterQuirks) {
         {"a||b", "|", 1, {"a", "|b"}},
         {"a|||b", "|", 2, {"a", "|", "b"}},
         {"a||", "|", 1, {"a", "|"}},
-        // A longer delimiter: the search resumes one character past its end ("~~" at 1, next
-        // search from 4, so the "~" at 3 stays in a piece).
+        // A longer delimiter: the search resumes one character past its end.
         {"a~~~~~~b", "~~", 2, {"a", "~", "~b"}},
         {"x<br>y<br>z", "<br>", 2, {"x", "y", "z"}},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.source);
+    for (const auto& c : cases) {
         QStringList pieces{"old"};
-        EXPECT_EQ(CUtility().SplitString(row.source, row.delim, pieces), row.found);
-        EXPECT_EQ(pieces, QStringList{"old"} + row.pieces);
+        EXPECT_EQ(CUtility().SplitString(c.source, c.delim, pieces), c.found) << c.source;
+        EXPECT_EQ(pieces, QStringList{"old"} + c.pieces) << c.source;
     }
 }
 
-TEST(FolderUtilities, CreateFolderPathMakesEveryMissingParentWithOrWithoutTrailingSlash) {
+TEST(FolderUtilities, CreateFolderPathAndFileExists) {
     QTemporaryDir root;
     CUtility u;
     u.CreateFolderPath(root.path() + "/a/b/c/");
-    EXPECT_TRUE(QFileInfo(root.path() + "/a/b/c").isDir());
     u.CreateFolderPath(root.path() + "/d/e");
+    u.CreateFolderPath(QString()); // ignored
+    EXPECT_TRUE(QFileInfo(root.path() + "/a/b/c").isDir());
     EXPECT_TRUE(QFileInfo(root.path() + "/d/e").isDir());
-    u.CreateFolderPath(QString()); // ignored, no crash
 
     // An existing file counts as the folder and is not replaced; below it nothing can be made.
     const QString file = root.path() + "/taken";
     hosttest::WriteFile(file, "content");
     u.CreateFolderPath(file + "/");
-    EXPECT_EQ(hosttest::ReadFile(file), QByteArray("content"));
     u.CreateFolderPath(file + "/sub");
-    EXPECT_FALSE(u.FileExists(file + "/sub"));
-}
-
-TEST(FolderUtilities, FileExistsForFilesAndFoldersOnly) {
-    QTemporaryDir root;
-    CUtility u;
-    hosttest::WriteFile(root.path() + "/f", "");
+    EXPECT_EQ(hosttest::ReadFile(file), "content");
+    EXPECT_TRUE(u.FileExists(file));
     EXPECT_TRUE(u.FileExists(root.path()));
-    EXPECT_TRUE(u.FileExists(root.path() + "/f"));
-    EXPECT_FALSE(u.FileExists(root.path() + "/missing"));
+    EXPECT_FALSE(u.FileExists(file + "/sub"));
     EXPECT_FALSE(u.FileExists(QString()));
 }
 
 TEST(FolderUtilities, ProfileFolderFollowsXdgDataHome) {
     QTemporaryDir root;
     const QString fallback = QDir::homePath() + "/.local/share/velmo/";
-    const std::pair<QByteArray, QString> rows[] = {
+    const std::pair<QByteArray, QString> cases[] = {
         {root.path().toLocal8Bit(), root.path() + "/velmo/"},
         {root.path().toLocal8Bit() + "/", root.path() + "/velmo/"},
         {"", fallback},
         {"relative/data", fallback}, // relative values are not valid XDG folders
     };
-    for (const auto& [value, expected] : rows) {
-        SCOPED_TRACE(value.toStdString());
+    for (const auto& [value, expected] : cases) {
         hosttest::ScopedEnv env("XDG_DATA_HOME", value);
-        EXPECT_EQ(CUtility().ProfileFolder(), expected);
-        EXPECT_EQ(CUtility().TempFolder(), expected + "Temp/");
+        EXPECT_EQ(CUtility().ProfileFolder(), expected) << value.constData();
+        EXPECT_EQ(CUtility().TempFolder(), expected + "Temp/") << value.constData();
     }
 }
 
-TEST(CredentialScramble, AlternatesAndUndoes) {
+TEST(CredentialScramble, AlternatesWrapsAndUndoes) {
     CUtility u;
-    EXPECT_EQ(u.CredentialScramble(QByteArray("abcd"), true), QByteArray("c`eb"));
-    EXPECT_EQ(u.CredentialScramble(QByteArray("abcd"), false), QByteArray("_daf"));
-    // 8-bit wrapping at both ends.
+    EXPECT_EQ(u.CredentialScramble(QByteArray("abcd"), true), "c`eb");
+    EXPECT_EQ(u.CredentialScramble(QByteArray("abcd"), false), "_daf");
     EXPECT_EQ(u.CredentialScramble(QByteArray("\xff\x01", 2), true), QByteArray("\x01\xff", 2));
-    const QByteArray login("dr.smith42");
-    EXPECT_EQ(u.CredentialScramble(u.CredentialScramble(login, true), false), login);
-    EXPECT_EQ(u.CredentialScramble(QStringLiteral("abcd"), true), QStringLiteral("c`eb"));
+    EXPECT_EQ(u.CredentialScramble(u.CredentialScramble(QByteArray("dr.smith42"), true), false),
+              "dr.smith42");
+    EXPECT_EQ(u.CredentialScramble(QStringLiteral("abcd"), true), "c`eb");
+}
+
+TEST(FileChecksum, Crc32OfTheContentsAndZeroWhenThereIsNoFile) {
+    QTemporaryDir dir;
+    hosttest::WriteFile(dir.filePath("check"), "123456789");
+    // Larger than one 102,400-byte read block: the blocks must chain.
+    hosttest::WriteFile(dir.filePath("million"), QByteArray(1000000, 'a'));
+    hosttest::WriteFile(dir.filePath("empty"), QByteArray());
+    const std::pair<QString, quint32> cases[] = {
+        {dir.filePath("check"), 0xCBF43926u}, {dir.filePath("million"), 0xDC25BFBCu},
+        {dir.filePath("empty"), 0u},          {dir.path(), 0u},
+        {dir.filePath("missing"), 0u},        {QString(), 0u},
+    };
+    for (const auto& [path, sum] : cases) {
+        EXPECT_EQ(FileChecksum(path), sum) << path.toStdString();
+    }
+}
+
+TEST(FileChecksum, ZeroWhileAnotherHolderLocksTheFileForWriting) {
+    QTemporaryDir dir;
+    const QString doc = dir.filePath("report.doc");
+    hosttest::WriteFile(doc, "123456789");
+    // An open-file-description lock conflicts with the checksum's probe even inside one
+    // process, so it stands in for the word processor holding the document.
+    const int fd = ::open(QFile::encodeName(doc).constData(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    ASSERT_EQ(::fcntl(fd, F_OFD_SETLK, &lock), 0);
+    EXPECT_EQ(FileChecksum(doc), 0u);
+    lock.l_type = F_UNLCK;
+    ASSERT_EQ(::fcntl(fd, F_OFD_SETLK, &lock), 0);
+    EXPECT_EQ(FileChecksum(doc), 0xCBF43926u);
+    ::close(fd);
+}
+
+class IniFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ini.SetFile(path);
+        ini.SetSection("Locations");
+    }
+    int Read() { return ini.ReadSection(keys, values); }
+
+    QTemporaryDir dir;
+    QString path = dir.filePath("PhysicianLocationCombo.ini");
+    CIniFile ini;
+    QStringList keys{"stale"};
+    QStringList values{"stale"};
+};
+
+TEST_F(IniFile, KeepsWriteOrderReplacesInPlaceDeletesAndIgnoresCase) {
+    ini.WriteValue("12", "3~North Clinic");
+    ini.WriteValue("15", "4~South Clinic");
+    ini.WriteValue("9", "5~East");
+    ini.WriteValue("15", "6~West");
+    ini.WriteValue("empty", QString());
+    ini.WriteValue("url", "http://x/?a=b");
+    ini.SetSection("LOCATIONS");
+    ini.WriteValue("URL", "http://y/");
+    ini.WriteValue("9", QString(), true);
+    ini.WriteValue("missing", QString(), true);
+    ini.SetSection("locations");
+    ASSERT_EQ(Read(), 4);
+    EXPECT_EQ(keys.join(',').toLower(), "12,15,empty,url"); // either spelling of a key is the key
+    EXPECT_EQ(values, (QStringList{"3~North Clinic", "6~West", "", "http://y/"}));
+    EXPECT_TRUE(hosttest::ReadFile(path).contains("\r\nempty=\r\n"));
+}
+
+TEST_F(IniFile, SectionsStayApartAndMissingOnesGiveEmptyLists) {
+    EXPECT_EQ(Read(), 0); // no file yet
+    EXPECT_TRUE(keys.isEmpty() && values.isEmpty());
+    ini.WriteValue("a", "1");
+    ini.SetSection("Other");
+    ini.WriteValue("a", "2");
+    ASSERT_EQ(Read(), 1);
+    EXPECT_EQ(values, QStringList{"2"});
+    ini.SetSection("Locations");
+    ASSERT_EQ(Read(), 1);
+    EXPECT_EQ(values, QStringList{"1"});
+    ini.SetSection("Nowhere");
+    keys = values = QStringList{"stale"};
+    EXPECT_EQ(Read(), 0);
+    EXPECT_TRUE(keys.isEmpty() && values.isEmpty());
+}
+
+TEST_F(IniFile, SectionBufferHoldsOnly1024Bytes) {
+    // "kNN=" + 46 characters and a zero byte: with the closing zero, 20 entries use 1021 bytes.
+    for (int i = 0; i < 20; ++i) {
+        ini.WriteValue(QStringLiteral("k%1").arg(i, 2, 10, QLatin1Char('0')), QString(46, 'v'));
+    }
+    ini.WriteValue("x", QString()); // "x=" and its zero fit exactly...
+    ini.WriteValue("y", QString()); // ...and nothing after it does
+    ini.WriteValue("z", "1");
+    ASSERT_EQ(Read(), 21);
+    EXPECT_EQ(keys.last(), "x");
+    // The entries were written, only not seen: with room made, they appear.
+    ini.WriteValue("k00", QString(), true);
+    ASSERT_EQ(Read(), 22);
+    EXPECT_EQ(keys.mid(19), (QStringList{"x", "y", "z"}));
 }
 
 } // namespace

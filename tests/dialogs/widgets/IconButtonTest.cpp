@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -69,66 +70,43 @@ struct ShownButton {
 
 } // namespace
 
-TEST(IconButtonGrey, KnownColoursFollowTheIntegerFormula) {
+TEST(IconButtonGrey, EveryColourBecomesTheIntegerWeightedGreyExceptInDeepImages) {
+    const auto grey = [](int r, int g, int b) { return (30 * r + 59 * g + 11 * b) / 100; };
     QImage image(4, 1, QImage::Format_ARGB32);
-    image.setPixel(0, 0, qRgba(255, 0, 0, 255));
-    image.setPixel(1, 0, qRgba(0, 255, 0, 255));
-    image.setPixel(2, 0, qRgba(0, 0, 255, 255));
-    image.setPixel(3, 0, qRgba(10, 20, 30, 128)); // straight alpha: colours stay as given
-    const QImage grey = IconButton::GreyCopy(image);
-    ASSERT_EQ(grey.format(), QImage::Format_ARGB32);
-    EXPECT_EQ(grey.pixel(0, 0), qRgba(76, 76, 76, 255));    // 7650 / 100
-    EXPECT_EQ(grey.pixel(1, 0), qRgba(150, 150, 150, 255)); // 15045 / 100
-    EXPECT_EQ(grey.pixel(2, 0), qRgba(28, 28, 28, 255));    // 2805 / 100
-    EXPECT_EQ(grey.pixel(3, 0), qRgba(18, 18, 18, 128));    // 1810 / 100, alpha kept
-    EXPECT_EQ(image.pixel(0, 0), qRgba(255, 0, 0, 255)) << "the source must stay untouched";
-    // A 32-bit image without alpha is converted too.
+    const QRgb colours[] = {qRgba(255, 0, 0, 255), qRgba(0, 255, 0, 255), qRgba(0, 0, 255, 255),
+                            qRgba(10, 20, 30, 128)}; // straight alpha: colours stay as given
+    for (int x = 0; x < 4; ++x) {
+        image.setPixel(x, 0, colours[x]);
+    }
+    const QImage copy = IconButton::GreyCopy(image);
+    ASSERT_EQ(copy.format(), QImage::Format_ARGB32);
+    for (int x = 0; x < 4; ++x) {
+        const int g = grey(qRed(colours[x]), qGreen(colours[x]), qBlue(colours[x]));
+        EXPECT_EQ(copy.pixel(x, 0), qRgba(g, g, g, qAlpha(colours[x]))) << x;
+    }
+    EXPECT_EQ(QColor(copy.pixel(0, 0)), QColor(76, 76, 76)) << "7650 / 100, not rounded";
+    EXPECT_EQ(image.pixel(0, 0), colours[0]) << "the source must stay untouched";
     EXPECT_EQ(QColor(IconButton::GreyCopy(Solid(Qt::red).convertToFormat(QImage::Format_RGB32)).pixel(0, 0)),
               QColor(76, 76, 76));
-}
 
-TEST(IconButtonGrey, PaletteImagesChangeOnlyTheirPaletteNullAndDeepOnesStay) {
+    // A palette image changes only its palette.
     QImage indexed(2, 1, QImage::Format_Indexed8);
     indexed.setColorTable({qRgb(200, 100, 50), qRgb(0, 0, 0)});
     indexed.setPixel(0, 0, 1);
     indexed.setPixel(1, 0, 0);
-    const QImage grey = IconButton::GreyCopy(indexed);
-    ASSERT_EQ(grey.format(), QImage::Format_Indexed8);
-    EXPECT_EQ(grey.pixelIndex(0, 0), 1);
-    EXPECT_EQ(grey.pixelIndex(1, 0), 0);
-    const int g = (30 * 200 + 59 * 100 + 11 * 50) / 100; // 124
-    EXPECT_EQ(grey.colorTable(), (QList<QRgb>{qRgb(g, g, g), qRgb(0, 0, 0)}));
-
+    const QImage greyIndexed = IconButton::GreyCopy(indexed);
+    ASSERT_EQ(greyIndexed.format(), QImage::Format_Indexed8);
+    EXPECT_EQ(greyIndexed.pixelIndex(0, 0), 1);
+    const int g = grey(200, 100, 50);
+    EXPECT_EQ(greyIndexed.colorTable(), (QList<QRgb>{qRgb(g, g, g), qRgb(0, 0, 0)}));
+    // More than 32 bits a pixel keeps its colours; a null image stays null.
+    EXPECT_EQ(QColor(IconButton::GreyCopy(Solid(Qt::red).convertToFormat(QImage::Format_RGBA64)).pixel(1, 1)),
+              QColor(255, 0, 0));
     EXPECT_TRUE(IconButton::GreyCopy(QImage()).isNull());
-    const QImage deep = IconButton::GreyCopy(Solid(Qt::red).convertToFormat(QImage::Format_RGBA64));
-    EXPECT_EQ(deep.format(), QImage::Format_RGBA64);
-    EXPECT_EQ(QColor(deep.pixel(1, 1)), QColor(255, 0, 0));
-}
-
-TEST(IconButtonImages, EveryNamedIconIsInTheResourcesAndLoads) {
-    const QStringList names =
-        QString(
-            "open print fax forward esign demographics search play rename go ok cancel view add down up "
-            "refresh edit delete save status-opened status-printed status-faxed status-forwarded "
-            "status-esigned row-transcribed row-pending label-provider label-location label-from label-to "
-            "label-reporttype busy velmo")
-            .split(' ');
-    ASSERT_EQ(names.size(), 34);
-    for (const QString& name : names) {
-        const QString path = ":/icons/" + name + ".svg";
-        QSvgRenderer renderer(path);
-        EXPECT_TRUE(renderer.isValid()) << path.toStdString();
-        EXPECT_EQ(renderer.defaultSize(), QSize(16, 16)) << path.toStdString();
-        const QImage image = IconButton::LoadImage(path, QSize(), 1.0);
-        ASSERT_FALSE(image.isNull()) << path.toStdString();
-        // Something must actually be drawn, not a blank square.
-        EXPECT_GT(PixelsWhere(image, [](const QColor& c) { return c.alpha() > 0; }).size(), 20)
-            << path.toStdString();
-    }
 }
 
 TEST(IconButtonImages, SetImageBuildsAGreyAwayCopyUnlessAskedNotTo) {
-    IconButton button("Open");
+    IconButton button("&Open");
     button.SetImage(":/icons/open.svg");
     ASSERT_TRUE(button.HasImage());
     const QImage away = button.CurrentPixmap().toImage();
@@ -140,6 +118,14 @@ TEST(IconButtonImages, SetImageBuildsAGreyAwayCopyUnlessAskedNotTo) {
 
     button.SetImageSize(QSize(24, 24));
     EXPECT_EQ(button.CurrentPixmap().deviceIndependentSize().toSize(), QSize(24, 24));
+    // With the caption not drawn, only the image shows, and the caption is still the accessible name.
+    button.SetImageSize(QSize(16, 16));
+    button.SetCaptionShown(false);
+    button.SetFrameStyle(IconButton::NoFrame);
+    EXPECT_LE(InkBox(Grab(button)).width(), 16);
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(&button);
+    EXPECT_EQ(iface->text(QAccessible::Name), "Open");
+    EXPECT_EQ(iface->role(), QAccessible::Button);
     button.SetImage(QString());
     EXPECT_FALSE(button.HasImage());
     EXPECT_TRUE(button.CurrentPixmap().isNull());
@@ -215,59 +201,35 @@ TEST(IconButtonLayout, CaptionAloneOrWithImageIsOneCentredBlockPressingShiftsItD
     EXPECT_NE(QColor(Grab(button).pixel(above.width() / 2, aboveInk.top() + 1)), QColor(Qt::blue));
 }
 
-TEST(IconButtonLook, CaptionTurnsBlueOnHoverOnlyWhenAsked) {
+TEST(IconButtonLook, FlatFrameOnlyWhileHoveredNeverWhenDisabledAndABlueCaptionOnlyWhenAsked) {
     ShownButton shown("OK");
     IconButton& button = *shown.button;
-    shown.Enter();
-    EXPECT_FALSE(HasBluishInk(Grab(button)));
-    button.SetHoverTextColour(true);
-    EXPECT_TRUE(HasBluishInk(Grab(button)));
-    shown.LeaveToWindow();
-    EXPECT_FALSE(HasBluishInk(Grab(button)));
-}
-
-TEST(IconButtonLook, FlatButtonShowsItsFrameOnlyWhileHoveredAndNeverWhenDisabled) {
-    ShownButton shown{QString()};
-    IconButton& button = *shown.button;
-    const QPoint corner(0, 0);
-    const QPoint inner(button.width() / 2, button.height() / 2);
-    QImage image = Grab(button);
-    EXPECT_EQ(image.pixel(corner), image.pixel(inner)) << "flat by default: no frame at rest";
-
-    shown.Enter();
-    image = Grab(button);
-    EXPECT_NE(image.pixel(corner), image.pixel(inner)) << "frame while hovered";
-
-    button.setEnabled(false);
-    image = Grab(button);
-    EXPECT_EQ(image.pixel(corner), image.pixel(inner)) << "no frame on a disabled flat button";
-    button.setEnabled(true);
-    shown.LeaveToWindow();
-
-    button.SetFlatLook(false);
-    image = Grab(button);
-    EXPECT_NE(image.pixel(corner), image.pixel(inner)) << "a button that is not flat has its frame";
-    const QRgb raised = image.pixel(corner);
+    // "frame caption": a frame shows as a corner unlike the face; "blue" when the caption is blue.
+    const auto look = [&button] {
+        const QImage image = Grab(button);
+        return QString(image.pixel(0, 0) != image.pixel(button.width() / 2, 3) ? "frame " : "flat ") +
+               (HasBluishInk(image) ? "blue" : "plain");
+    };
+    const std::pair<std::function<void()>, const char*> steps[] = {
+        {[] {}, "flat plain"}, // flat by default: no frame at rest
+        {[&] { shown.Enter(); }, "frame plain"},
+        {[&] { button.SetHoverTextColour(true); }, "frame blue"},
+        {[&] { button.setEnabled(false); }, "flat plain"},
+        {[&] {
+             button.setEnabled(true);
+             shown.LeaveToWindow();
+         },
+         "flat plain"},
+        {[&] { button.SetFlatLook(false); }, "frame plain"},
+        {[&] { button.SetFrameStyle(IconButton::NoFrame); }, "flat plain"},
+    };
+    int step = 0;
+    for (const auto& [act, expected] : steps) {
+        act();
+        EXPECT_EQ(look(), expected) << "step " << step++;
+    }
+    button.SetFrameStyle(IconButton::ThinFrame);
+    const QRgb raised = Grab(button).pixel(0, 0);
     button.setDown(true);
-    EXPECT_NE(Grab(button).pixel(corner), raised) << "sunken while pressed";
-    button.setDown(false);
-
-    button.SetFrameStyle(IconButton::NoFrame);
-    image = Grab(button);
-    EXPECT_EQ(image.pixel(corner), image.pixel(inner));
-}
-
-TEST(IconButtonAccessibility, CaptionIsTheAccessibleNameEvenWhenNotDrawn) {
-    ShownButton shown("&Search");
-    IconButton& button = *shown.button;
-    button.SetImage(":/icons/search.svg");
-    button.SetCaptionShown(false);
-    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(&button);
-    ASSERT_NE(iface, nullptr);
-    EXPECT_EQ(iface->text(QAccessible::Name), QString("Search"));
-    EXPECT_EQ(iface->role(), QAccessible::Button);
-    // Only the image is drawn now: the ink is no wider than the image.
-    button.SetFrameStyle(IconButton::NoFrame);
-    const QImage image = Grab(button);
-    EXPECT_LE(InkBox(image).width(), 16);
+    EXPECT_NE(Grab(button).pixel(0, 0), raised) << "sunken while pressed";
 }

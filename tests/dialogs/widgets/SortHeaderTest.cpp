@@ -69,57 +69,43 @@ int DifferingPixels(const QImage& a, const QImage& b, const QRect& area) {
 
 } // namespace
 
-TEST(SortHeaderLocking, LockedColumnsRefuseResizeWhileLockingIsOn) {
+TEST(SortHeaderLocking, LockedColumnsRefuseResizeAndTheResizeCursorWhileLockingIsOn) {
     HeaderFixture f;
     for (int i = 1; i <= 5; ++i) {
         f.header->LockColumn(i);
     }
     EXPECT_TRUE(f.header->IsLocked(0)) << "column 0 is locked from the start";
     EXPECT_FALSE(f.header->IsLocked(6));
-
-    // Locking is off at first: a locked-to-be column still resizes.
     f.DragDivider(2, 25);
-    EXPECT_EQ(f.header->sectionSize(2), 55);
+    EXPECT_EQ(f.header->sectionSize(2), 55) << "locking is off at first";
     f.header->resizeSection(2, 30);
 
     f.header->SetLocking(true);
-    f.DragDivider(2, 25);
-    EXPECT_EQ(f.header->sectionSize(2), 30);
-    f.DragDivider(0, 25);
-    EXPECT_EQ(f.header->sectionSize(0), 40);
-    f.DragDivider(6, 30);
-    EXPECT_EQ(f.header->sectionSize(6), 182) << "an unlocked column resizes as usual";
-
-    f.header->SetLocking(false);
-    f.DragDivider(3, 10);
-    EXPECT_EQ(f.header->sectionSize(3), 40);
-    EXPECT_EQ(f.header->sectionResizeMode(3), QHeaderView::Interactive);
-}
-
-TEST(SortHeaderLocking, NoResizeCursorOverALockedColumnOrItsDivider) {
-    HeaderFixture f;
-    f.header->LockColumn(5);
-    f.header->SetLocking(true);
+    const std::pair<int, int> drags[] = {{2, 30}, {0, 40}, {6, 182}}; // column, width after +25 / +30
+    for (const auto& [column, width] : drags) {
+        f.DragDivider(column, column == 6 ? 30 : 25);
+        EXPECT_EQ(f.header->sectionSize(column), width) << column;
+    }
     EXPECT_EQ(f.CursorOver(f.DividerOf(6)), Qt::SplitHCursor) << "divider of an unlocked column";
     EXPECT_NE(f.CursorOver(f.DividerOf(5)), Qt::SplitHCursor) << "divider right of locked column 5";
-    // The left edge of column 6 is column 5's divider.
     EXPECT_NE(f.CursorOver(QPoint(f.header->sectionViewportPosition(6) + 1, f.header->height() / 2)),
-              Qt::SplitHCursor);
+              Qt::SplitHCursor)
+        << "the left edge of column 6 is column 5's divider";
     EXPECT_NE(f.CursorOver(f.SectionRect(0).center()), Qt::SplitHCursor);
-}
 
-TEST(SortHeaderLocking, LocksHoldForColumnsThatArriveWithANewModel) {
-    HeaderFixture f;
-    f.header->LockColumn(4);
-    f.header->SetLocking(true);
+    // Locks hold for columns that arrive with a new model, until the column is unlocked.
     f.model.setColumnCount(0);
     f.model.setColumnCount(9);
-    EXPECT_EQ(f.header->sectionResizeMode(0), QHeaderView::Fixed);
     EXPECT_EQ(f.header->sectionResizeMode(4), QHeaderView::Fixed);
     EXPECT_EQ(f.header->sectionResizeMode(6), QHeaderView::Interactive);
     f.header->UnlockColumn(4);
     EXPECT_EQ(f.header->sectionResizeMode(4), QHeaderView::Interactive);
-    EXPECT_FALSE(f.header->IsLocked(4));
+
+    f.header->SetLocking(false);
+    const int before = f.header->sectionSize(3);
+    f.DragDivider(3, 10);
+    EXPECT_EQ(f.header->sectionSize(3), before + 10);
+    EXPECT_EQ(f.header->sectionResizeMode(3), QHeaderView::Interactive);
 }
 
 TEST(SortHeaderMark, SortedColumnShowsATrianglePointingTheSortDirection) {

@@ -8,197 +8,129 @@
 
 namespace {
 
-// Each record as "label|value,value,...".
-QStringList Rows(const ParsedFileList& list) {
-    QStringList rows;
-    for (const ReportRecord& record : list.records) {
-        rows.append(record.label + QLatin1Char('|') + record.values.join(QLatin1Char(',')));
-    }
-    return rows;
-}
-
-// Each data column as "caption:width".
-QStringList Columns(const ParsedFileList& list) {
+// The list in one text: data columns "caption:width", ColumnKeys, rows "label/access/owner/dots/values"
+// (dots as the five status columns, Opened first), EsignedDocuments.
+QString Describe(const ParsedFileList& list) {
     QStringList columns;
     for (const FileListColumn& column : list.dataColumns) {
-        columns.append(column.caption + QLatin1Char(':') + QString::number(column.width));
+        columns.append(column.caption + ':' + QString::number(column.width));
     }
-    return columns;
+    QStringList rows;
+    for (const ReportRecord& r : list.records) {
+        QString dots;
+        for (int k = 0; k < 5; ++k) {
+            dots += (r.statusDots >> k & 1) != 0 ? 'O' : '.';
+        }
+        rows.append(QStringList{r.label, r.accessFlags, r.esignOwner, dots, r.values.join(',')}.join('/'));
+    }
+    return columns.join(',') + " | " + list.columnKeys.join(',') + " | " + rows.join(" ; ") + " | " +
+           list.esignedDocuments.join(',');
 }
 
-const QByteArray kFirstLine = "Privileges~110011|Owner~12|Activity Indicator~10001|Filename~R1|FirstName~F1";
+const QByteArray kR1 = "Privileges~110011|Owner~12|Activity Indicator~10001|Filename~R1|FirstName~F1";
+const QByteArray kR2 = "Privileges~1|Owner~2|Activity Indicator~01000|Filename~R2|FirstName~F2";
+const QByteArray kR3 = "Privileges~1|Owner~3|Activity Indicator~00000|Filename~R3|FirstName~F3";
 
 } // namespace
 
-TEST(FileListFormat, TranscribedFirstRecordBuildsColumnsRowDotsAndLists) {
-    const ParsedFileList list = Parse(kFirstLine + "\n");
-    EXPECT_TRUE(list.fileFound);
-    EXPECT_TRUE(list.hasRecords);
-    EXPECT_EQ(Columns(list), QStringList({"Filename:100", "First Name:80"}));
-    EXPECT_EQ(list.columnKeys, QStringList({"Filename", "FirstName"}));
-    EXPECT_EQ(Rows(list), QStringList({"  1 |R1,F1"}));
-    ASSERT_EQ(list.records.size(), 1);
-    const ReportRecord& row = list.records[0];
-    EXPECT_EQ(row.accessFlags, "110011");
-    EXPECT_EQ(row.esignOwner, "12");
-    EXPECT_EQ(row.activityFlags, "10001");
-    EXPECT_EQ(row.statusDots, 0b10001) << "dots in the Opened and E-Signed columns only";
-    EXPECT_EQ(list.esignedDocuments, QStringList({"R1"}));
-}
-
-TEST(FileListFormat, PendingShowsOnlyPositionsThreeAndFourAt400Pixels) {
-    const ParsedFileList list = Parse(kFirstLine + "|LastName~L1|MRN~77\n" +
-                                          "Privileges~1|Owner~2|Activity Indicator~00000|Filename~R2|"
-                                          "FirstName~F2|LastName~L2|MRN~78\n",
-                                      true);
-    EXPECT_EQ(Columns(list), QStringList({"Filename:400", "First Name:400"}));
-    EXPECT_EQ(list.columnKeys, QStringList({"Filename", "FirstName"}));
-    EXPECT_EQ(Rows(list), QStringList({"  1 |R1,F1", "  2 |R2,F2"})) << "later positions have no column";
-}
-
-TEST(FileListFormat, ColumnWidthsFollowTheCaptionRules) {
-    EXPECT_EQ(DataColumnWidth("MRN", false), 48);
-    EXPECT_EQ(DataColumnWidth("ssn", true), 48) << "record numbers keep 16 px a character when pending";
-    EXPECT_EQ(DataColumnWidth("FILENAME", false), 100);
-    EXPECT_EQ(DataColumnWidth("Filename", true), 400);
-    EXPECT_EQ(DataColumnWidth("Date of Birth", false), 104);
-    EXPECT_EQ(DataColumnWidth("Date of Birth", true), 400);
-
-    const ParsedFileList list =
-        Parse("Privileges~1|Owner~2|Activity Indicator~0|Filename~R|MRN~5|DateOfBirth~x|"
-              "Location~North|CCDoctorName1~Dr B\n");
-    EXPECT_EQ(Columns(list), QStringList({"Filename:100", "MRN:48", "Date of Birth:104",
-                                          "Office Location:120", "CC Doctor Name 2:128"}));
-}
-
-TEST(FileListFormat, CaptionsMapKnownKeysWithoutRegardToCase) {
-    EXPECT_EQ(CaptionForKey("firstname"), "First Name");
-    EXPECT_EQ(CaptionForKey("CCDoctorName"), "CC Doctor Name 1");
-    EXPECT_EQ(CaptionForKey("CCDOCTORNAME1"), "CC Doctor Name 2");
-    EXPECT_EQ(CaptionForKey("AttendingPhysicianName"), "Attending Doctor Name");
-    EXPECT_EQ(CaptionForKey("PatientList"), "Patient Schedule Received");
-    EXPECT_EQ(CaptionForKey("ReportName"), "ReportName");
-    EXPECT_EQ(CaptionForKey(" FirstName"), " FirstName");
-}
-
-TEST(FileListFormat, FieldsWithoutKeyOrTildeAreSkippedAndDoNotCountAsPositions) {
-    using Fields = QList<QPair<QString, QString>>;
-    EXPECT_EQ(SplitRecordFields("Alpha|Beta~one||Gamma~two"), Fields({{"Beta", "one"}, {"Gamma", "two"}}));
-    EXPECT_EQ(SplitRecordFields("|~nokey|Key~a~b|"), Fields({{"Key", "a~b"}})) << "split at the first tilde";
-    EXPECT_EQ(SplitRecordFields("Empty~"), Fields({{"Empty", ""}}));
-
-    // The positions move up: Beta is position 0 (Privileges), Gamma position 1 (Owner).
-    const ParsedFileList list = Parse("Alpha|Beta~one||Gamma~two|Act~00100|File~R9\n");
-    ASSERT_EQ(list.records.size(), 1);
-    EXPECT_EQ(list.records[0].accessFlags, "one");
-    EXPECT_EQ(list.records[0].esignOwner, "two");
-    EXPECT_EQ(list.records[0].statusDots, 0b00100);
-    EXPECT_EQ(list.records[0].values, QStringList({"R9"}));
-}
-
-TEST(FileListFormat, OnlyTheFirstKeyLosesItsLeadingBlank) {
-    const ParsedFileList list =
-        Parse("  Privileges~1 |Owner~2|Activity Indicator~0|Filename~R| FirstName~F|LastName ~L\n");
-    EXPECT_EQ(Columns(list), QStringList({"Filename:100", " FirstName:80", "LastName :72"}));
-    EXPECT_EQ(list.columnKeys, QStringList({"Filename", " FirstName", "LastName "}));
-    ASSERT_EQ(list.records.size(), 1);
-    EXPECT_EQ(list.records[0].accessFlags, "1") << "the first field is trimmed at both ends";
-    EXPECT_EQ(SplitRecordFields("A~1 | B~2 ").at(1).first, " B");
-    EXPECT_EQ(SplitRecordFields("A~1 | B~2 ").at(1).second, "2 ");
-}
-
-TEST(FileListFormat, RecordEdgeCases) {
-    const QByteArray r2 = "Privileges~1|Owner~2|Activity Indicator~01000|Filename~R2|FirstName~F2";
-    const QByteArray r3 = "Privileges~1|Owner~3|Activity Indicator~00000|Filename~R3|FirstName~F3";
-    const QByteArray signed4 = "Privileges~1|Owner~4|Activity Indicator~00001|Filename~R4|FirstName~F4";
+TEST(FileListFormat, RecordsColumnsAndListsFromTheLines) {
     const struct {
-        const char* what;
+        const char* why;
         QByteArray text;
-        QStringList rows;
-        QStringList esigned;
+        const char* list;
+        bool pending = false;
     } cases[] = {
+        {"transcribed: columns from the first record, dots for the flags", kR1 + "\n",
+         "Filename:100,First Name:80 | Filename,FirstName |   1 /110011/12/O...O/R1,F1 | R1"},
+        {"pending: only positions 3 and 4 get columns, 400 pixels each",
+         kR1 + "|LastName~L1|MRN~77\n" + kR3 + "|LastName~L3\n",
+         "Filename:400,First Name:400 | Filename,FirstName |   1 /110011/12/O...O/R1,F1 ;   2 "
+         "/1/3/...../R3,F3 | R1",
+         true},
+        {"fields without key or tilde do not count as positions",
+         "Alpha|Beta~one||~nokey|Gamma~two|Act~00100|File~R9|Key~a~b\n",
+         "File:32,Key:24 | Act,File,Key |   1 /one/two/..O../R9,a~b | "},
+        {"only the first key loses its blanks; later keys keep them and are not mapped",
+         "  Privileges~1 |Owner~2|Activity Indicator~0|Filename~R| FirstName~F|LastName ~L \n",
+         "Filename:100, FirstName:80,LastName :72 | Filename, FirstName,LastName  |   1 /1/2/...../R,F,L  "
+         "| "},
         {"an empty line ends the list; carriage returns are dropped",
-         kFirstLine + "\r\n" + r2 + "\r\n" + r3 + "\r\n\r\n" + signed4 + "\n",
-         {"  1 |R1,F1", "  2 |R2,F2", "  3 |R3,F3"},
-         {"R1"}},
+         kR1 + "\r\n" + kR2 + "\r\n" + kR3 + "\r\n\r\n" + kR1 + "\n",
+         "Filename:100,First Name:80 | Filename,FirstName |   1 /110011/12/O...O/R1,F1 ;   2 "
+         "/1/2/.O.../R2,F2 ;   "
+         "3 /1/3/...../R3,F3 | R1"},
         {"a first field of blanks gives no row and the numbers stay consecutive",
-         kFirstLine + "\n   |Privileges~1|Owner~2|Activity Indicator~00001|Filename~RX\n" + r3 + "\n",
-         {"  1 |R1,F1", "  2 |R3,F3"},
-         {"R1"}},
+         kR1 + "\n   |Privileges~1|Owner~2|Activity Indicator~00001|Filename~RX\n" + kR3 + "\n",
+         "Filename:100,First Name:80 | Filename,FirstName |   1 /110011/12/O...O/R1,F1 ;   2 "
+         "/1/3/...../R3,F3 | R1"},
         {"short records leave the missing columns empty",
-         kFirstLine + "|LastName~L1\nPrivileges~1|Owner~2|Activity Indicator~0|Filename~R2\n",
-         {"  1 |R1,F1,L1", "  2 |R2,,"},
-         {"R1"}},
-        {"a first line of blanks builds no data columns, so no values are kept",
-         "   \n" + kFirstLine + "\n",
-         {"  1 |"},
-         {"R1"}},
-        {"zero flags give no signed document", r3 + "\n", {"  1 |R3,F3"}, {}},
+         kR1 + "|LastName~L1\nPrivileges~1|Owner~2|Activity Indicator~0|Filename~R2\n",
+         "Filename:100,First Name:80,Last Name:72 | Filename,FirstName,LastName |   1 "
+         "/110011/12/O...O/R1,F1,L1 ;   "
+         "2 /1/2/...../R2,, | R1"},
+        {"a first line of blanks builds no data columns, so no values are kept", "   \n" + kR1 + "\n",
+         " |  |   1 /110011/12/O...O/ | R1"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        const ParsedFileList list = Parse(c.text);
-        EXPECT_TRUE(list.hasRecords);
-        EXPECT_EQ(Rows(list), c.rows);
-        EXPECT_EQ(list.esignedDocuments, c.esigned);
+        const ParsedFileList list = Parse(c.text, c.pending);
+        EXPECT_TRUE(list.hasRecords) << c.why;
+        EXPECT_EQ(Describe(list), QString(c.list)) << c.why;
     }
-    const ParsedFileList blankFirst = Parse(cases[3].text);
-    EXPECT_TRUE(blankFirst.dataColumns.isEmpty());
-    EXPECT_EQ(blankFirst.records.value(0).activityFlags, "10001");
-    EXPECT_EQ(Parse(cases[0].text).records.value(1).statusDots, 1 << 1) << "bit n is flag n";
+}
+
+TEST(FileListFormat, CaptionsAndWidthsFollowTheKeys) {
+    const struct {
+        const char* key;
+        const char* caption;
+        int transcribedWidth; // pending: 400, except the record numbers
+    } cases[] = {
+        {"MRN", "MRN", 48},
+        {"ssn", "ssn", 48}, // 16 px a character, pending too
+        {"FILENAME", "FILENAME", 100},
+        {"firstname", "First Name", 80},
+        {"DateOfBirth", "Date of Birth", 104},
+        {"CCDoctorName", "CC Doctor Name 1", 128},
+        {"CCDOCTORNAME1", "CC Doctor Name 2", 128},
+        {"AttendingPhysicianName", "Attending Doctor Name", 168},
+        {"PatientList", "Patient Schedule Received", 200},
+        {"Location", "Office Location", 120},
+        {"ReportName", "ReportName", 80},
+    };
+    for (const auto& c : cases) {
+        const QString caption = CaptionForKey(c.key);
+        EXPECT_EQ(caption, c.caption) << c.key;
+        EXPECT_EQ(DataColumnWidth(caption, false), c.transcribedWidth) << c.key;
+        EXPECT_EQ(DataColumnWidth(caption, true), c.transcribedWidth == 48 ? 48 : 400) << c.key;
+    }
 }
 
 TEST(FileListFormat, OverlongLineIsCutAndItsRestDoesNotBecomeARow) {
     const QByteArray padding(FileListLimits::kMaxLineBytes + 5000, 'x');
-    const ParsedFileList list =
-        Parse(kFirstLine + "|Pad~" + padding + "|Tail~T1\n" +
-              "Privileges~1|Owner~3|Activity Indicator~00001|Filename~R2|FirstName~F2\n");
+    const ParsedFileList list = Parse(kR1 + "|Pad~" + padding + "|Tail~T1\n" + kR2 + "\n");
     ASSERT_EQ(list.records.size(), 2);
-    EXPECT_EQ(Rows(list).at(1), "  2 |R2,F2,") << "the cut-off Tail field makes no column";
-    EXPECT_EQ(list.esignedDocuments, QStringList({"R1", "R2"}));
+    EXPECT_EQ(list.records[1].values, QStringList({"R2", "F2", ""}))
+        << "the cut-off Tail field makes no column";
     EXPECT_LT(list.records[0].values.value(2).size(), FileListLimits::kMaxLineBytes);
 }
 
-TEST(FileListFormat, EmptyAndMissingFiles) {
-    const ParsedFileList empty = Parse("");
-    EXPECT_TRUE(empty.fileFound);
-    EXPECT_FALSE(empty.hasRecords);
-    EXPECT_FALSE(Parse("\nPrivileges~1|Owner~2\n").hasRecords) << "an empty first line means no records";
-
+TEST(FileListFormat, EmptyMissingAndUnterminatedFilesAndTheirEncoding) {
+    EXPECT_TRUE(Parse("").fileFound);
+    EXPECT_FALSE(Parse("").hasRecords);
+    EXPECT_FALSE(Parse("\n" + kR1 + "\n").hasRecords) << "an empty first line means no records";
     QTemporaryDir dir;
     const QString path = dir.filePath("list.txt");
-    const ParsedFileList missing = ParseFileListFile(path, false);
-    EXPECT_FALSE(missing.fileFound);
-    EXPECT_FALSE(missing.hasRecords);
-
+    EXPECT_FALSE(ParseFileListFile(path, false).fileFound);
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(kFirstLine);
+    file.write(kR1);
     file.close();
     const ParsedFileList read = ParseFileListFile(path, false);
-    EXPECT_TRUE(read.fileFound);
     ASSERT_EQ(read.records.size(), 1) << "a last line without a line feed still counts";
     EXPECT_EQ(read.records[0].values, QStringList({"R1", "F1"}));
-}
-
-TEST(FileListFormat, TextIsUtf8WithWesternFallback) {
+    // UTF-8, with a Western fallback for bytes that are not.
     for (const QByteArray& name : {QByteArray("Jos\xc3\xa9"), QByteArray("Jos\xe9")}) {
-        const ParsedFileList list = Parse(kFirstLine.left(kFirstLine.size() - 2) + name + "\n");
-        EXPECT_EQ(Rows(list), QStringList{QString::fromUtf8("  1 |R1,Jos\xc3\xa9")})
+        EXPECT_EQ(Parse(kR1.chopped(2) + name + "\n").records.value(0).values.value(1),
+                  QString::fromUtf8("Jos\xc3\xa9"))
             << name.toHex().constData();
     }
-}
-
-TEST(FileListFormat, RepeatedValuesAreSharedBetweenRows) {
-    QByteArray text;
-    for (int i = 0; i < 3; ++i) {
-        text += "Privileges~111111|Owner~12|Activity Indicator~10001|Filename~R" + QByteArray::number(i) +
-                "|Location~North Clinic\n";
-    }
-    const ParsedFileList list = Parse(text);
-    ASSERT_EQ(list.records.size(), 3);
-    EXPECT_EQ(list.records[0].values.at(1), "North Clinic");
-    EXPECT_TRUE(list.records[2].values.at(1).isSharedWith(list.records[0].values.at(1)));
-    EXPECT_TRUE(list.records[2].accessFlags.isSharedWith(list.records[1].accessFlags));
-    EXPECT_FALSE(list.records[2].values.at(0).isSharedWith(list.records[1].values.at(0)));
 }

@@ -15,12 +15,6 @@ namespace {
 using LayoutTest = WindowFixture;
 using CleanupTest = WindowFixture;
 
-void WriteFile(const QString& path) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    file.write("x");
-}
-
 // The controls a user sees: every visible "ctl" widget, label and picture of the window.
 QList<QWidget*> VisibleControls(const QWidget& page) {
     QList<QWidget*> controls;
@@ -89,13 +83,9 @@ TEST_F(LayoutTest, TabVisitsTheControlsInOrderAndEachHasAName) {
             visited.append(name);
         }
     }
-    EXPECT_EQ(visited,
-              (QStringList{QStringLiteral("ctl209"), QStringLiteral("ctl211"), QStringLiteral("ctl220"),
-                           QStringLiteral("ctl221"), QStringLiteral("ctl262"), QStringLiteral("ctl219"),
-                           QStringLiteral("ctl8889"), QStringLiteral("ctl210"), QStringLiteral("ctl201"),
-                           QStringLiteral("ctl202"), QStringLiteral("ctl203"), QStringLiteral("ctl204"),
-                           QStringLiteral("ctl207"), QStringLiteral("ctl206"), QStringLiteral("ctl208"),
-                           QStringLiteral("ctl212")}));
+    EXPECT_EQ(visited.join(' '),
+              "ctl209 ctl211 ctl220 ctl221 ctl262 ctl219 ctl8889 ctl210 ctl201 ctl202 ctl203 "
+              "ctl204 ctl207 ctl206 ctl208 ctl212");
 
     for (QWidget* w : VisibleControls(*page_)) {
         if (w->focusPolicy() != Qt::NoFocus || qobject_cast<QLabel*>(w)) {
@@ -106,28 +96,26 @@ TEST_F(LayoutTest, TabVisitsTheControlsInOrderAndEachHasAName) {
     }
     // Alt + the underlined letter of a filter's label reaches its box.
     QTest::keyClick(page_.get(), Qt::Key_L, Qt::AltModifier);
-    EXPECT_EQ(OwningControl(QApplication::focusWidget(), page_.get()), QStringLiteral("ctl211"));
+    EXPECT_EQ(OwningControl(QApplication::focusWidget(), page_.get()), "ctl211");
 }
 
 TEST_F(CleanupTest, ClosingEmptiesTheWorkingFoldersButKeepsThemAndRemovesTheCache) {
     Start();
     const QString temp = CUtility().TempFolder();
-    CUtility().CreateFolderPath(temp + QStringLiteral("versionfiles/"));
-    CUtility().CreateFolderPath(temp + QStringLiteral("nested/"));
-    const QStringList files{temp + QStringLiteral("R260001.doc"), temp + QStringLiteral("ZipFile"),
-                            temp + QStringLiteral("versionfiles/R260001_1.doc"),
-                            temp + QStringLiteral("VoiceFiles/J260101.wav")};
-    for (const QString& f : files) {
-        WriteFile(f);
+    CUtility().CreateFolderPath(temp + "versionfiles/");
+    CUtility().CreateFolderPath(temp + "nested/");
+    const QStringList files{temp + "R260001.doc", temp + "ZipFile", temp + "versionfiles/R260001_1.doc",
+                            temp + "VoiceFiles/J260101.wav"};
+    for (const QString& f : files + QStringList{temp + "nested/keep.txt"}) {
+        QFile file(f);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("x") == 1) << f.toStdString();
     }
     QFile::setPermissions(files.first(), QFileDevice::ReadOwner); // read-only is no obstacle
-    WriteFile(temp + QStringLiteral("nested/keep.txt"));
     // The provider/location cache lives as long as the window.
-    const QString cache = CUtility().ProfileFolder() + QStringLiteral("PhysicianLocationCombo.ini");
+    const QString cache = CUtility().ProfileFolder() + "PhysicianLocationCombo.ini";
     QFile cacheFile(cache);
     ASSERT_TRUE(cacheFile.open(QIODevice::ReadOnly));
     EXPECT_EQ(cacheFile.readAll(), kDemoCacheFile);
-    cacheFile.close();
 
     LogCapture log;
     page_.reset();
@@ -138,10 +126,9 @@ TEST_F(CleanupTest, ClosingEmptiesTheWorkingFoldersButKeepsThemAndRemovesTheCach
     for (const char* folder : {"", "versionfiles/", "VoiceFiles/", "nested/"}) {
         EXPECT_TRUE(QDir(temp + QString::fromLatin1(folder)).exists()) << folder;
     }
-    EXPECT_TRUE(QFile::exists(temp + QStringLiteral("nested/keep.txt")));
+    EXPECT_TRUE(QFile::exists(temp + "nested/keep.txt"));
     EXPECT_FALSE(QFile::exists(cache));
     for (const QString& message : log.Messages()) {
-        EXPECT_FALSE(message.startsWith(QStringLiteral("Failed to delete the file ")))
-            << message.toStdString();
+        EXPECT_FALSE(message.startsWith("Failed to delete the file ")) << message.toStdString();
     }
 }

@@ -8,35 +8,26 @@
 #include <QRegularExpression>
 #include <QStringList>
 
-// Reads the messages the activity log received after the capture was made (today's file,
-// time stamp and error suffix stripped), so tests can check texts and their order.
+// The messages today's activity log received after the capture was made (time stamp and error
+// suffix checked and stripped), so tests can check texts and their order.
 class LogCapture {
 public:
-    LogCapture() : start_(ReadMessages().size()) {}
-
     QStringList Messages() const { return ReadMessages().mid(start_); }
 
     static QStringList ReadMessages() {
-        QFile file(CUtility().ProfileFolder() + QStringLiteral("Log/") +
-                   ActivityLog::FileNameFor(QDate::currentDate()));
+        QFile file(CUtility().ProfileFolder() + "Log/" + ActivityLog::FileNameFor(QDate::currentDate()));
+        static const QRegularExpression line(R"(^\d\d:\d\d:\d\d : (.*) LastError = -?\d+$)");
         QStringList out;
-        if (!file.open(QIODevice::ReadOnly)) {
-            return out;
-        }
-        static const QRegularExpression line(QStringLiteral(R"(^\d\d:\d\d:\d\d : (.*) LastError = -?\d+$)"));
-        const QList<QByteArray> lines = file.readAll().split('\n');
-        for (QByteArray raw : lines) {
-            if (raw.endsWith('\r')) {
-                raw.chop(1);
-            }
-            const QRegularExpressionMatch m = line.match(QString::fromLocal8Bit(raw));
-            if (m.hasMatch()) {
-                out.append(m.captured(1));
+        if (file.open(QIODevice::ReadOnly)) {
+            for (const QString& raw :
+                 QString::fromLocal8Bit(file.readAll()).split("\r\n", Qt::SkipEmptyParts)) {
+                const QRegularExpressionMatch m = line.match(raw);
+                out.append(m.hasMatch() ? m.captured(1) : "malformed: " + raw);
             }
         }
         return out;
     }
 
 private:
-    qsizetype start_;
+    qsizetype start_ = ReadMessages().size();
 };

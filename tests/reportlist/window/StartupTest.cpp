@@ -2,7 +2,10 @@
 #include "tests/reportlist/window/LogCapture.h"
 #include "tests/reportlist/window/WindowFixture.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QImage>
 
 namespace {
 
@@ -14,119 +17,142 @@ TEST_F(StartupTest, DefaultSessionQueriesTheUsersOwnTranscribedReportsOfTheLastS
     LogCapture log;
     CVelmoPropPage& page = Start();
 
-    EXPECT_EQ(ListQueries(),
-              QStringList{DefaultQuery(QStringLiteral("12"), QStringLiteral("All"), QStringLiteral("t"))});
-    EXPECT_EQ(
-        Items(Box("ctl209")),
-        (QStringList{QStringLiteral("All Providers[All]"), QStringLiteral("Dr. Amelia Hart [12]"),
-                     QStringLiteral("Dr. Nina Kowalski [18]"), QStringLiteral("Dr. Rafael Ortiz [15]")}));
-    EXPECT_EQ(Box("ctl209")->currentText(), QStringLiteral("Dr. Amelia Hart [12]"));
-    EXPECT_EQ(Box("ctl211")->currentText(), QStringLiteral("All Locations [All]"));
-    EXPECT_EQ(Box("ctl262")->currentText(), QStringLiteral("Transcribed"));
+    EXPECT_EQ(ListQueries(), QStringList{DefaultQuery("12", "All", "t")});
+    EXPECT_EQ(Items(Box("ctl209")),
+              "All Providers[All]|Dr. Amelia Hart [12]|Dr. Nina Kowalski [18]|Dr. Rafael Ortiz [15]");
+    EXPECT_EQ(Box("ctl209")->currentText(), "Dr. Amelia Hart [12]");
+    EXPECT_EQ(Box("ctl211")->currentText(), "All Locations [All]");
+    EXPECT_EQ(Box("ctl262")->currentText(), "Transcribed");
     EXPECT_EQ(Date("ctl220")->date(), DefaultFrom());
     EXPECT_EQ(Date("ctl221")->date(), QDate::currentDate());
-    EXPECT_EQ(Date("ctl220")->displayFormat(), QStringLiteral("MM/dd/yyyy"));
-
+    EXPECT_EQ(Date("ctl220")->displayFormat(), "MM/dd/yyyy");
     // The session's provider lists follow the entry order, with empty extra values.
-    EXPECT_EQ(Session().CareProviderIds(),
-              (QStringList{QStringLiteral("12"), QStringLiteral("15"), QStringLiteral("18")}));
-    EXPECT_EQ(Session().CareProviderExtras(), (QStringList{QString(), QString(), QString()}));
-    EXPECT_EQ(Session().QueryPhysicianId(), QStringLiteral("12"));
-    EXPECT_EQ(Session().QueryLocationId(), QStringLiteral("All"));
-
-    // The demo practice has transcribed reports in that range: the list is full and every
-    // action of the transcribed list is available.
+    EXPECT_EQ(Session().CareProviderIds(), (QStringList{"12", "15", "18"}));
+    EXPECT_EQ(Session().CareProviderExtras(), QStringList(3, QString()));
+    EXPECT_EQ(Session().QueryPhysicianId(), "12");
+    EXPECT_EQ(Session().QueryLocationId(), "All");
     EXPECT_GT(page.List()->Model()->rowCount(), 0);
     EXPECT_EQ(Session().ListHasRecords(), 1);
-    EXPECT_EQ(page.State().ReportTypeCode, QStringLiteral("t"));
-    EXPECT_EQ(page.State().LastQuery.providerText, QStringLiteral("Dr. Amelia Hart [12]"));
-    for (const char* id :
-         {"ctl210", "ctl201", "ctl202", "ctl203", "ctl204", "ctl207", "ctl206", "ctl208", "ctl212"}) {
-        EXPECT_TRUE(Button(id)->isEnabled()) << id;
-    }
+    EXPECT_EQ(page.State().LastQuery.providerText, "Dr. Amelia Hart [12]");
     EXPECT_TRUE(PromptsDouble::Current().ShownTexts().isEmpty());
-    EXPECT_EQ(page.State().SignaturePatterns.size(), 4);
 
     // The start-up steps in their order, the request address and the list file's removal.
-    const QStringList messages = log.Messages();
-    const QString folder = Session().SystemFolder();
     const QStringList expectedOrder{
-        QStringLiteral("OnInitDialog: Created Image list..."),
-        QStringLiteral("OnInitDialog: String parsed and stored..."),
-        QStringLiteral("OnInitDialog: List column headers created..."),
-        QStringLiteral("OnInitDialog: Winsys path, ") + folder,
-        QStringLiteral("OnInitDialog: Fetching file from, ") + folder + QStringLiteral("/BkImage.bmp"),
-        QStringLiteral("OnInitDialog: Background image set..."),
-        QStringLiteral("OnInitDialog: Image list set..."),
-        QStringLiteral("OnInitDialog: Icons set for controls..."),
-        QStringLiteral("OnInitDialog: Values cleared from controls..."),
-        QStringLiteral("OnInitDialog: Value being displayed"),
-        QStringLiteral("OnInitDialog: Present date and time"),
-        QStringLiteral("OnInitDialog: Transcribed, default value being set..."),
-        QStringLiteral(
-            "OnInitDialog: Transcribed documents should by default display the last 30 days from newest "
-            "to oldest..."),
-        QStringLiteral("OnInitDialog: Present date, ") + Iso(QDate::currentDate()),
-        QStringLiteral("OnInitDialog: Previous date, ") + Iso(DefaultFrom()),
-        QStringLiteral("OnButtonViewlist: Filelist download url, ") + server_.BaseUrl() +
-            QStringLiteral("qm_download_filelist.php?") +
-            DefaultQuery(QStringLiteral("12"), QStringLiteral("All"), QStringLiteral("t")),
+        "OnInitDialog: Created Image list...",
+        "OnInitDialog: String parsed and stored...",
+        "OnInitDialog: List column headers created...",
+        "OnInitDialog: Background image set...",
+        "OnInitDialog: Image list set...",
+        "OnInitDialog: Icons set for controls...",
+        "OnInitDialog: Values cleared from controls...",
+        "OnInitDialog: Value being displayed",
+        "OnInitDialog: Present date and time",
+        "OnInitDialog: Transcribed, default value being set...",
+        "OnInitDialog: Transcribed documents should by default display the last 30 days from newest to "
+        "oldest...",
+        "OnInitDialog: Present date, " + Iso(QDate::currentDate()),
+        "OnInitDialog: Previous date, " + Iso(DefaultFrom()),
+        "OnButtonViewlist: Filelist download url, " + server_.BaseUrl() + "qm_download_filelist.php?" +
+            DefaultQuery("12", "All", "t"),
+        "File, " + Session().LastFileListName() + ", deleted",
     };
+    const QStringList messages = log.Messages();
     qsizetype at = 0;
     for (const QString& expected : expectedOrder) {
-        const qsizetype found = messages.indexOf(expected, at);
-        ASSERT_GE(found, 0) << "missing or out of order: " << expected.toStdString();
-        at = found + 1;
+        at = messages.indexOf(expected, at);
+        ASSERT_GE(at++, 0) << "missing or out of order: " << expected.toStdString();
     }
-    const QString listFile = Session().LastFileListName();
-    EXPECT_TRUE(messages.contains(QStringLiteral("File, ") + listFile + QStringLiteral(", deleted")));
-    EXPECT_FALSE(QFile::exists(listFile));
+    EXPECT_FALSE(QFile::exists(Session().LastFileListName()));
+}
+
+TEST_F(StartupTest, TheListsReportTypeSetsTheRowIconAndTheActionButtons) {
+    const struct {
+        const char* why;
+        const char* dictationFlag;
+        const char* locationList;
+        const char* enabled;
+        const char* rowIcon;
+    } cases[] = {
+        {"a transcribed list offers every action", "", nullptr,
+         "ctl210 ctl201 ctl202 ctl203 ctl204 ctl207 ctl206 ctl208 ctl212", ":/icons/row-transcribed.svg"},
+        {"a pending list offers only Play and Rename", "1", nullptr, "ctl208 ctl212",
+         ":/icons/row-pending.svg"},
+        {"an empty list (no report at that location) leaves only Search", "", "[12]9~Nowhere", "ctl206", ""},
+    };
+    for (const auto& c : cases) {
+        ResetSession();
+        Session().SetFromDictationFlag(c.dictationFlag);
+        if (c.locationList != nullptr) {
+            Session().SetLocationList(c.locationList);
+        }
+        CVelmoPropPage& page = Start();
+        EXPECT_EQ(EnabledButtons(), c.enabled) << c.why;
+        EXPECT_EQ(page.List()->Model()->RowIcon(), c.rowIcon) << c.why;
+        EXPECT_TRUE(Button("ctl219")->isEnabled()) << c.why;
+    }
+    EXPECT_EQ(PromptsDouble::Current().ShownTexts(), QStringList{"No result found."});
+}
+
+TEST_F(StartupTest, BackgroundPictureComesFromTheApplicationsDataFolderElseTheSystemOne) {
+    const QString own = QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../share/velmo");
+    const QString system = "/usr/share/velmo";
+    // The picture is put in place for the first case only, and never left behind.
+    struct Picture {
+        QString path;
+        ~Picture() { QFile::remove(path); }
+    } picture{own + "/BkImage.bmp"};
+    QImage tile(8, 8, QImage::Format_RGB32);
+    tile.fill(Qt::red);
+    ASSERT_TRUE(QDir().mkpath(own) && tile.save(picture.path, "BMP"));
+    const struct {
+        const char* why;
+        QString folder;
+        QStringList lines; // after "Text area background file, " + own + "/BkImage.bmp"
+        bool shown;
+    } cases[] = {
+        {"the application's own folder", own, {}, true},
+        {"the system folder when the own one has none",
+         system,
+         {"File, " + own + "/BkImage.bmp, doesnt exist. Checking in system 32 path..."},
+         QFile::exists(system + "/BkImage.bmp")},
+    };
+    for (const auto& c : cases) {
+        LogCapture log;
+        CVelmoPropPage& page = Start();
+        const QStringList all = log.Messages();
+        const qsizetype from = all.indexOf("OnInitDialog: List column headers created...") + 1;
+        QStringList lines = all.mid(from, all.indexOf("OnInitDialog: Image list set...") - from);
+        const QStringList expected =
+            QStringList{"Text area background file, " + own + "/BkImage.bmp"} + c.lines +
+            QStringList{"Winsys path, " + c.folder, "Fetching file from, " + c.folder + "/BkImage.bmp",
+                        "Background image set..."};
+        EXPECT_EQ(lines.replaceInStrings("OnInitDialog: ", QString()), expected) << c.why;
+        EXPECT_EQ(Session().SystemFolder(), c.folder) << c.why;
+        EXPECT_EQ(page.List()->HasBackgroundImage(), c.shown) << c.why;
+        QFile::remove(picture.path);
+    }
 }
 
 TEST_F(StartupTest, OneProviderSessionShowsOnlyThatProviderAndItsOnlyLocation) {
-    Session().SetLoggedUserId(QStringLiteral("90"));
-    Session().SetPhysicianList(QStringLiteral("18~Dr. Nina Kowalski"));
+    Session().SetLoggedUserId("90");
+    Session().SetPhysicianList("18~Dr. Nina Kowalski");
     Start();
-
-    EXPECT_EQ(Items(Box("ctl209")), QStringList{QStringLiteral("Dr. Nina Kowalski [18]")});
+    EXPECT_EQ(Items(Box("ctl209")), "Dr. Nina Kowalski [18]");
     EXPECT_EQ(Box("ctl209")->currentIndex(), 0);
-    EXPECT_EQ(Items(Box("ctl211")), QStringList{QStringLiteral("East Office [5]")});
+    EXPECT_EQ(Items(Box("ctl211")), "East Office [5]");
     EXPECT_EQ(Box("ctl211")->currentIndex(), 0);
-    const QString query = ListQueries().value(0);
-    EXPECT_EQ(query,
+    EXPECT_EQ(ListQueries().value(0),
               QStringLiteral("loginuserid=90&physicianid=18&locationid=5&fromdate=%1&todate=%2&reporttype=t")
                   .arg(Iso(DefaultFrom()), Iso(QDate::currentDate())));
 }
 
 TEST_F(StartupTest, UserWhoIsNoProviderStartsWithAllProvidersAndTheirLocationsOnce) {
-    Session().SetLoggedUserId(QStringLiteral("90"));
-    Session().SetPhysicianList(QStringLiteral("12~Dr. Amelia Hart|15~Dr. Rafael Ortiz"));
+    Session().SetLoggedUserId("90");
+    Session().SetPhysicianList("12~Dr. Amelia Hart|15~Dr. Rafael Ortiz");
     Start();
-
-    EXPECT_EQ(Box("ctl209")->currentText(), QStringLiteral("All Providers[All]"));
-    EXPECT_EQ(Items(Box("ctl211")),
-              (QStringList{QStringLiteral("All Locations [All]"), QStringLiteral("North Clinic [3]"),
-                           QStringLiteral("South Clinic [4]"), QStringLiteral("East Office [5]")}));
-    EXPECT_EQ(Box("ctl211")->currentText(), QStringLiteral("All Locations [All]"));
-    EXPECT_TRUE(
-        ListQueries().value(0).startsWith(QStringLiteral("loginuserid=90&physicianid=All&locationid=All&")));
-    EXPECT_EQ(Session().QueryPhysicianId(), QStringLiteral("All"));
-}
-
-TEST_F(StartupTest, LocationWithoutNameEndsItsProvidersLocations) {
-    Session().SetLocationList(QStringLiteral("[12]3~North Clinic|7|4~South Clinic[15]5~East Office"));
-    Session().SetPhysicianList(QStringLiteral("12~Dr. Amelia Hart|15~Dr. Rafael Ortiz"));
-    Start();
-
-    // Provider 12 keeps only the location before the nameless one, so that one stands alone.
-    EXPECT_EQ(Items(Box("ctl211")), QStringList{QStringLiteral("North Clinic [3]")});
-    EXPECT_TRUE(ListQueries().value(0).contains(QStringLiteral("&physicianid=12&locationid=3&")));
-
-    ChooseProvider(QStringLiteral("All Providers[All]"));
-    EXPECT_EQ(Box("ctl211")->currentText(), QStringLiteral("All Locations [All]"));
-    EXPECT_EQ(Items(Box("ctl211")),
-              (QStringList{QStringLiteral("All Locations [All]"), QStringLiteral("North Clinic [3]"),
-                           QStringLiteral("South Clinic [4]"), QStringLiteral("East Office [5]")}));
-    ChooseProvider(QStringLiteral("Dr. Rafael Ortiz [15]"));
-    EXPECT_EQ(Items(Box("ctl211")), QStringList{QStringLiteral("East Office [5]")});
+    EXPECT_EQ(Box("ctl209")->currentText(), "All Providers[All]");
+    EXPECT_EQ(Items(Box("ctl211")), "All Locations [All]|North Clinic [3]|South Clinic [4]|East Office [5]");
+    EXPECT_EQ(Box("ctl211")->currentText(), "All Locations [All]");
+    EXPECT_TRUE(ListQueries().value(0).startsWith("loginuserid=90&physicianid=All&locationid=All&"));
+    EXPECT_EQ(Session().QueryPhysicianId(), "All");
 }

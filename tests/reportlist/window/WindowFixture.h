@@ -20,15 +20,18 @@
 
 // The demo practice's locations per provider, and the cache file the window writes for them.
 inline const QString kDemoLocations =
-    QStringLiteral("[12]3~North Clinic|4~South Clinic[15]3~North Clinic|5~East Office[18]5~East Office");
+    "[12]3~North Clinic|4~South Clinic[15]3~North Clinic|5~East Office[18]5~East Office";
 inline const QByteArray kDemoCacheFile = "[12]\r\nAll=All Locations\r\n3=North Clinic\r\n4=South Clinic\r\n"
                                          "[15]\r\nAll=All Locations\r\n3=North Clinic\r\n5=East Office\r\n"
                                          "[18]\r\nAll=All Locations\r\n5=East Office\r\n";
+// The action buttons in their row: Open, Print, Fax, Forward, E-Sign, Version, Search, Play, Rename.
+inline const char* const kActionButtons[] = {"ctl210", "ctl201", "ctl202", "ctl203", "ctl204",
+                                             "ctl207", "ctl206", "ctl208", "ctl212"};
 
 // A report list window on a fresh session against its own stand-in server (demo practice).
 class WindowFixture : public ::testing::Test {
 public:
-    static QString Iso(const QDate& d) { return d.toString(QStringLiteral("yyyy-MM-dd")); }
+    static QString Iso(const QDate& d) { return d.toString("yyyy-MM-dd"); }
     // The default range: six days (518,400 s) back to today.
     static QDate DefaultFrom() { return QDateTime::currentDateTime().addSecs(-518400).date(); }
     // The start-up request's query for user 12 over the default range.
@@ -42,20 +45,23 @@ protected:
     static constexpr int kWaitMs = 20000;
 
     void SetUp() override {
+        ASSERT_TRUE(server_.Start()) << server_.Error().toStdString();
+        ResetSession();
+    }
+    void TearDown() override { page_.reset(); }
+
+    void ResetSession() {
         Session().Reset();
         PromptsDouble::Current().Clear();
-        ASSERT_TRUE(server_.Start()) << server_.Error().toStdString();
         Session().SetServerURL(server_.BaseUrl());
-        Session().SetLoggedUserId(QStringLiteral("12"));
-        Session().SetPhysicianList(
-            QStringLiteral("12~Dr. Amelia Hart|15~Dr. Rafael Ortiz|18~Dr. Nina Kowalski"));
+        Session().SetLoggedUserId("12");
+        Session().SetPhysicianList("12~Dr. Amelia Hart|15~Dr. Rafael Ortiz|18~Dr. Nina Kowalski");
         Session().SetLocationList(kDemoLocations);
     }
 
-    void TearDown() override { page_.reset(); }
-
     // Creates and shows the window and runs its start-up to the end (query, list, check).
     CVelmoPropPage& Start(QSize size = QSize(1024, 700)) {
+        page_.reset();
         page_ = std::make_unique<CVelmoPropPage>();
         page_->resize(size);
         page_->show();
@@ -68,7 +74,6 @@ protected:
         return *page_;
     }
 
-    // Runs event processing until the no-result check has run.
     bool WaitForNoResultCheck() {
         return QTest::qWaitFor([&] { return !page_->NoResultCheckPending(); }, kWaitMs);
     }
@@ -82,18 +87,29 @@ protected:
     QPushButton* Button(const char* name) const { return Child<QPushButton>(name); }
     QDateEdit* Date(const char* name) const { return Child<QDateEdit>(name); }
 
-    static QStringList Items(const QComboBox* box) {
+    // The box's items, "|" between them.
+    static QString Items(const QComboBox* box) {
         QStringList items;
         for (int i = 0; i < box->count(); ++i) {
             items.append(box->itemText(i));
         }
-        return items;
+        return items.join('|');
+    }
+    // The enabled action buttons, " " between them.
+    QString EnabledButtons() const {
+        QStringList enabled;
+        for (const char* id : kActionButtons) {
+            if (Button(id)->isEnabled()) {
+                enabled.append(QString::fromLatin1(id));
+            }
+        }
+        return enabled.join(' ');
     }
 
     QStringList ListQueries() const {
         QStringList queries;
-        for (const QJsonObject& entry : server_.JournalFor(QStringLiteral("qm_download_filelist.php"))) {
-            queries.append(entry.value(QStringLiteral("query")).toString());
+        for (const QJsonObject& entry : server_.JournalFor("qm_download_filelist.php")) {
+            queries.append(entry.value("query").toString());
         }
         return queries;
     }
@@ -106,9 +122,7 @@ protected:
         box->setCurrentIndex(index);
         emit box->activated(index);
     }
-
     void ClickGo() { QTest::mouseClick(Button("ctl219"), Qt::LeftButton); }
-
     void SelectRow(int row) {
         CReportListCtrl* list = page_->List();
         list->selectionModel()->select(list->model()->index(row, 0),
