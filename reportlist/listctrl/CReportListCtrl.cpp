@@ -171,6 +171,14 @@ void CReportListCtrl::OnModelReset() {
     sortColumn_ = 0;
     ascending_ = true;
     header_->SetSortColumn(-1, true);
+    // The new list's columns come in the server's order (a saved column order among them): a
+    // drag made on the old list must not shuffle them.
+    for (int logical = 0; logical < header_->count(); ++logical) {
+        const int visual = header_->visualIndex(logical);
+        if (visual != logical) {
+            header_->moveSection(visual, logical);
+        }
+    }
     ApplyLocks();
     ApplyColumnWidths();
 }

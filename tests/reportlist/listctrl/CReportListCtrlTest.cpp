@@ -58,6 +58,12 @@ TEST_F(ListCtrl, LoadSetsWidthsLocksTheFixedColumnsAndLetsTheOthersMove) {
     }
     EXPECT_EQ(list.columnWidth(kDate), 8 * 13);
     EXPECT_TRUE(header->sectionsMovable());
+    // A column dragged on this list does not shuffle the next list's columns.
+    header->moveSection(header->visualIndex(kDate + 1), kDate);
+    list.Model()->Load(Parse(kFourReports), false);
+    for (int c = 0; c < list.Model()->columnCount(); ++c) {
+        EXPECT_EQ(header->visualIndex(c), c) << c;
+    }
     EXPECT_EQ(list.selectionBehavior(), QAbstractItemView::SelectRows);
     EXPECT_EQ(list.selectionMode(), QAbstractItemView::ExtendedSelection);
 }
