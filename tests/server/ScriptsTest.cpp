@@ -51,37 +51,16 @@ TEST_F(Scripts, RefusalsNeverHoldATildeAndChangeNothing) {
     const std::string flags = Flags("R260006");
     const Reply notFaxable = Fax("101~Lakeside~(555) 201-4410", "R260006;R260005");
     EXPECT_NE(notFaxable.body.find("R260005"), std::string::npos) << notFaxable.body;
-    const std::vector<std::pair<std::string, Reply>> cases{
-        {"document", Get(Url("qm_download_files.php?filename=AB~C"))},
-        {"status name",
-         Get(Url("qm_statusupdate.php?physicianid=12&locationid=3&vfilename=AB~C&field=open"))},
-        {"status field",
-         Get(Url("qm_statusupdate.php?physicianid=12&locationid=3&vfilename=R260006&field=o~n"))},
-        {"list user", Get(FileListUrl("1~2", "All", "All", "t"))},
-        {"list type", Get(FileListUrl("12", "All", "All", "~"))},
-        {"list dates", Get(Url("qm_download_filelist.php?loginuserid=12&physicianid=All&locationid=All"
-                               "&fromdate=0~6-01-2026&todate=2026-01-01&reporttype=t"))},
-        {"list provider", Get(FileListUrl("90", "18", "All", "t"))},
-        {"version", Get(Url("qm_download_versionfiles.php?filename=R~1.v1"))},
-        {"audio", Get(Url("download_play_voicefile.php?filename=J~1"))},
-        {"custom properties", Get(Url("qm_customproperties.php?physicianid=9~9"))},
-        {"custom order", Get(Url("qm_custom_order.php?physicianid=9~9&props=A~"))},
-        {"search", Get(Url("qm_searchfreetext.php?searchtext=x&loginuserid=~"))},
-        {"no script", Get(Url("no~such.php"))},
-        {"host page", Get(Url("desk.php?user=7~7"))},
-        {"audit trail", Get(Url("view_audittrail.php?loginid=12&filename=R~1&fromdate=&todate=&admin=0"))},
+    std::vector<std::pair<std::string, Reply>> cases{
         {"esign user", Upload("qm_esign.php", "9~9", {}, "R260006", "{\\rtf1 x}")},
         {"esign of another's report",
          Upload("qm_esign.php", "12", {{"esign", "1"}}, "R260005", "{\\rtf1 x}")},
         {"resync report", Upload("qm_resync.php", "12", {}, "R~6", "{\\rtf1 x}")},
-        {"resync demographics",
-         Upload("qm_resync.php", "12", {{"demographics", "~Zelda"}}, "R260006", "{\\rtf1 x}")},
+        {"resync demographics", Upload("qm_resync.php", "12", {{"demographics", "~Zelda"}}, "R260006", "x")},
         {"resync of another's report", Upload("qm_resync.php", "12", {}, "R260005", "{\\rtf1 x}")},
-        {"no zip",
-         PostDeskForm(Url("qm_esign.php"), {{"loginid", Scramble("12")}}, FilePart{kLocalZip, "no zip"})},
-        {"no file", Form("qm_resync.php", {{"loginid", Scramble("12")}})},
-        {"no form",
-         Post(Url("qm_esign.php"), "multipart/form-data, boundary=abc", "garbage without boundaries")},
+        {"no zip", PostDeskForm(Url("qm_esign.php"), {{"loginid", "30"}}, FilePart{kLocalZip, "no zip"})},
+        {"no file", Form("qm_resync.php", {{"loginid", "30"}})},
+        {"no form", Post(Url("qm_esign.php"), "multipart/form-data, boundary=abc", "garbage")},
         {"fax document", Fax("101~L~(555) 201-4410", "R~1")},
         {"fax user", Fax("101~L~(555) 201-4410", "R260006", "1~2")},
         {"fax number", Fax("101~L~5~5", "R260006")},
@@ -90,16 +69,37 @@ TEST_F(Scripts, RefusalsNeverHoldATildeAndChangeNothing) {
         {"fax number not in the book", Fax("101~Lakeside Cardiology~(555) 201-4411", "R260006")},
         {"fax without recipient", Fax("", "R260006")},
         {"fax not allowed", notFaxable},
-        {"rename job",
-         Form("qm_rename.php", {{"loginid", Scramble("12")}, {"filename", "J~1;"}, {"stat", "stat4"}})},
+        {"rename job", Form("qm_rename.php", {{"loginid", "30"}, {"filename", "J~1;"}, {"stat", "stat4"}})},
         {"rename stat",
-         Form("qm_rename.php", {{"loginid", Scramble("12")}, {"filename", "J260101;"}, {"stat", "s~t"}})},
-        {"new property", Form("qm_cp_add.php", {{"loginid", Scramble("12")}, {"cps", "a|b~"}})},
-        {"address key", Get(Url("qm_address_update.php?physicianid=12&address=999~x~Ann~~Lee~1~a@b~"))},
-        {"address fields", Get(Url("qm_address_update.php?physicianid=12&address=a~b~c"))},
+         Form("qm_rename.php", {{"loginid", "30"}, {"filename", "J260101;"}, {"stat", "s~t"}})},
+        {"new property", Form("qm_cp_add.php", {{"loginid", "30"}, {"cps", "a|b~"}})},
+        {"list user", Get(FileListUrl("1~2", "All", "All", "t"))},
+        {"list type", Get(FileListUrl("12", "All", "All", "~"))},
+        {"list provider", Get(FileListUrl("90", "18", "All", "t"))},
+        {"list dates", Get(Url("qm_download_filelist.php?loginuserid=12&physicianid=All&locationid=All"
+                               "&fromdate=0~6-01-2026&todate=2026-01-31&reporttype=t"))},
     };
+    for (const char* get : {
+             "qm_download_files.php?filename=AB~C",
+             "qm_statusupdate.php?physicianid=12&locationid=3&vfilename=AB~C&field=open",
+             "qm_statusupdate.php?physicianid=12&locationid=3&vfilename=R260006&field=o~n",
+             "qm_download_versionfiles.php?filename=R~1.v1",
+             "download_play_voicefile.php?filename=J~1",
+             "qm_customproperties.php?physicianid=9~9",
+             "qm_custom_order.php?physicianid=9~9&props=A~",
+             "qm_searchfreetext.php?searchtext=x&loginuserid=~",
+             "not found: no~such.php",
+             "not found: desk.php?user=7~7",
+             "view_audittrail.php?loginid=12&filename=R~1&fromdate=&todate=&admin=0",
+             "qm_address_update.php?physicianid=12&address=999~x~Ann~~Lee~1~a@b~",
+             "qm_address_update.php?physicianid=12&address=a~b~c",
+         }) {
+        const std::string what(get);
+        const std::size_t colon = what.find(": ");
+        cases.emplace_back(what, Get(Url(colon == std::string::npos ? what : what.substr(colon + 2))));
+    }
     for (const auto& [what, reply] : cases) {
-        EXPECT_EQ(reply.status, what == "no script" || what == "host page" ? 404 : 200) << what;
+        EXPECT_EQ(reply.status, what.rfind("not found", 0) == 0 ? 404 : 200) << what;
         EXPECT_FALSE(reply.body.empty()) << what;
         EXPECT_EQ(reply.body.find('~'), std::string::npos) << what << ": " << reply.body;
         if (what.rfind("list", 0) == 0) { // a zipped list's refusal is a message to show
@@ -206,12 +206,11 @@ TEST(ServerJournal, KeepsTheRequestAsReceivedWithSchemePortAndStatus) {
     EXPECT_TRUE(Unzip(Get(server.BaseUrl().toStdString() + "qm_download_filelist.php?" + query).body));
     EXPECT_EQ(Get("https://" + address + "/getservertime.asp").status, 200);
     EXPECT_EQ(Get("http://" + address + "/no_such.php").status, 404);
-    EXPECT_EQ(PostDeskForm(server.BaseUrl().toStdString() + "qm_cp_add.php",
-                           {{"loginid", Scramble("12")}, {"cps", "Caf\xe9~"}})
-                  .body,
-              "~");
+    const std::string cpAdd = server.BaseUrl().toStdString() + "qm_cp_add.php";
+    EXPECT_EQ(PostDeskForm(cpAdd, {{"loginid", "30"}, {"cps", "Caf\xe9~"}}).body, "~");
+    ProbePost(cpAdd);
     const auto entries = server.Journal();
-    ASSERT_EQ(entries.size(), 4);
+    ASSERT_EQ(entries.size(), 5);
     EXPECT_EQ(entries[0]["query"].toString().toStdString(), query);
     EXPECT_EQ(entries[0]["method"].toString(), u"GET"_s);
     EXPECT_TRUE(entries[0]["content_length"].isNull() && entries[0]["content_type"].isNull());
@@ -224,6 +223,7 @@ TEST(ServerJournal, KeepsTheRequestAsReceivedWithSchemePortAndStatus) {
                   vias[i]);
     }
     EXPECT_EQ(entries[3]["body_size"].toInteger(), entries[3]["content_length"].toString().toLongLong());
+    EXPECT_TRUE(entries[4]["content_length"] == u"0"_s && entries[4]["content_type"].isNull()) << "the probe";
     // Bytes that are no UTF-8 still make valid JSON.
     EXPECT_EQ(entries[3]["fields"].toArray().at(1).toObject()["value"], QString::fromLatin1("Caf\xe9~"));
 }

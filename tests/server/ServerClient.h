@@ -1,19 +1,16 @@
 #pragma once
 
-#include <curl/curl.h>
-
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
-// A plain libcurl client for driving the stand-in server in tests, independent of the desk's
+// A plain HTTP client for driving the stand-in server in tests, independent of the desk's
 // own transport, plus the few formats the desk uses on the wire.
 namespace ServerClient {
 
 struct Reply {
-    CURLcode code = CURLE_OK;
-    long status = 0;
+    int status = 0; // 0: no answer
     std::string body;
 };
 
