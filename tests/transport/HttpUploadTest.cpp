@@ -20,24 +20,9 @@ protected:
         server_ = StartServer();
         ASSERT_TRUE(server_);
     }
-    // Posts the file (none: fields only) and the fields to script.
-    int Upload(const QString& script, const QString& file, const QList<Multipart::Field>& fields,
-               bool secure = false, NotificationRecorder* seen = nullptr) {
-        http_ = std::make_unique<CHttp>();
-        http_->SetNotificationWindow(seen);
-        http_->SetKeepResponse(true);
-        for (const auto& field : fields) {
-            http_->AddFormField(QString::fromLatin1(field.name), field.value);
-        }
-        if (!file.isEmpty()) {
-            http_->SetLocalFile(file);
-        }
-        EXPECT_EQ(http_->SetURL(server_->BaseUrl() + script), 1);
-        if (secure) {
-            http_->SetSecure(true);
-        }
-        EXPECT_EQ(http_->OpenInternetSession(), 1);
-        return http_->UploadFile();
+    Fetched Upload(const QString& script, const QString& file, const QList<Multipart::Field>& fields,
+                   bool secure = false, NotificationRecorder* seen = nullptr) {
+        return Fetch(server_->BaseUrl() + script, file, secure, seen, fields);
     }
     // The requests to script as the server saw them, each body as long as announced.
     QList<QJsonObject> Sent(const QString& script, int count) const {
@@ -50,7 +35,6 @@ protected:
     }
     QTemporaryDir dir_;
     std::unique_ptr<StandInServer> server_;
-    std::unique_ptr<CHttp> http_;
 };
 
 // The probe (no body) comes first, then the exact form: the file part with the full local path,
@@ -65,8 +49,8 @@ TEST_F(HttpUpload, ProbeFirstThenTheExactBody) {
         SCOPED_TRACE(file.toStdString());
         NotificationRecorder recorder;
         const auto before = server_->JournalFor(u"qm_cp_add.php"_s).size();
-        ASSERT_EQ(Upload(u"qm_cp_add.php"_s, file, fields, false, &recorder), 1)
-            << http_->GetErrorText().toStdString();
+        const Fetched sent = Upload(u"qm_cp_add.php"_s, file, fields, false, &recorder);
+        ASSERT_EQ(sent.result, 1) << sent.error.toStdString();
         const auto entries = Sent(u"qm_cp_add.php"_s, before + 2).mid(before);
         ASSERT_EQ(entries.size(), 2);
         EXPECT_EQ(entries[0][u"body_size"_s].toInt(), 0);
@@ -82,7 +66,7 @@ TEST_F(HttpUpload, ProbeFirstThenTheExactBody) {
         EXPECT_EQ(recorder.Announced(), expected);
         EXPECT_TRUE(recorder.Saw(MSG_PROGRESS, PROGRESS_UPLOAD_STARTING));
         EXPECT_EQ(Fields(entries[1]), (QStringList{u"loginid=30"_s, u"cps=Referring Physician~Room~"_s}));
-        EXPECT_EQ(http_->GetResponse(), u"~"_s);
+        EXPECT_EQ(sent.response, u"~"_s);
         if (!file.isEmpty()) {
             ASSERT_EQ(files.size(), 1);
             EXPECT_EQ(files[0][u"field"_s].toString(), u"FILE"_s);
@@ -97,27 +81,29 @@ TEST_F(HttpUpload, ProbeFirstThenTheExactBody) {
 TEST_F(HttpUpload, LargeFileStreamsWithTheAnnouncedLengthOverTls) {
     const QString path = dir_.filePath(u"large.bin"_s);
     ASSERT_TRUE(WriteAll(path, BigFileBytes(3 * 1024 * 1024 + 17)));
-    ASSERT_EQ(Upload(u"upload-sink"_s, path, {{"loginid", "30"}}, true), 1)
-        << http_->GetErrorText().toStdString();
+    const Fetched got = Upload(u"upload-sink"_s, path, {{"loginid", "30"}}, true);
+    ASSERT_EQ(got.result, 1) << got.error.toStdString();
     const auto entries = Sent(u"upload-sink"_s, 2);
     ASSERT_EQ(entries.size(), 2);
     const qint64 sent = entries[1][u"body_size"_s].toInteger();
     EXPECT_GT(sent, 3 * 1024 * 1024 + 17);
-    EXPECT_EQ(http_->GetResponse(), u"~"_s + QString::number(sent));
+    EXPECT_EQ(got.response, u"~"_s + QString::number(sent));
     EXPECT_EQ(Vias(*server_, u"upload-sink"_s), (QStringList{u"https:443"_s, u"https:443"_s}));
 }
 
 TEST_F(HttpUpload, RefusedProbeOrUnreadableFileSendsNoBody) {
     ASSERT_TRUE(server_->SetFault(u"status500"_s, u"qm_cp_add.php"_s));
-    EXPECT_EQ(Upload(u"qm_cp_add.php"_s, {}, {{"loginid", "30"}}), 0);
-    EXPECT_TRUE(http_->GetErrorText().contains(u"status code =500"_s));
+    const Fetched refused = Upload(u"qm_cp_add.php"_s, {}, {{"loginid", "30"}});
+    EXPECT_EQ(refused.result, 0);
+    EXPECT_TRUE(refused.error.contains(u"status code =500"_s));
     EXPECT_TRUE(TodayLog().contains(u"Error in HandleAuthentication in _UploadFile,0"_s));
     EXPECT_EQ(Sent(u"qm_cp_add.php"_s, 1).at(0)[u"body_size"_s].toInt(), 0);
 
     ASSERT_TRUE(server_->ClearFaults());
     const QString missing = dir_.filePath(u"gone.zip"_s);
-    EXPECT_EQ(Upload(u"qm_cp_add.php"_s, missing, {}), 0);
-    EXPECT_EQ(http_->GetErrorText(), u"Error reading the file:"_s + missing + u"error: 2"_s);
+    const Fetched unread = Upload(u"qm_cp_add.php"_s, missing, {});
+    EXPECT_EQ(unread.result, 0);
+    EXPECT_EQ(unread.error, u"Error reading the file:"_s + missing + u"error: 2"_s);
     EXPECT_EQ(Sent(u"qm_cp_add.php"_s, 2).size(), 2) << "one more probe, no body";
 }
 
@@ -125,8 +111,9 @@ TEST_F(HttpUpload, LoginOnTheProbeCarriesOverToTheBody) {
     server_ = StartServer({}, 0, u"desk:s3cret"_s);
     ASSERT_TRUE(server_);
     PromptsDouble::Current().QueueCredentials({Prompts::CredentialAnswer::Retry, {u"desk"_s, u"s3cret"_s}});
-    ASSERT_EQ(Upload(u"upload-sink"_s, {}, {{"loginid", "30"}}), 1) << http_->GetErrorText().toStdString();
-    EXPECT_TRUE(http_->GetResponse().startsWith(QLatin1Char('~'))) << http_->GetResponse().toStdString();
+    const Fetched got = Upload(u"upload-sink"_s, {}, {{"loginid", "30"}});
+    EXPECT_EQ(got.result, 1) << got.error.toStdString();
+    EXPECT_TRUE(got.response.startsWith(QLatin1Char('~'))) << got.response.toStdString();
     EXPECT_EQ(server_->JournalFor(u"upload-sink"_s).size(), 3); // refused probe, probe, body
 }
 

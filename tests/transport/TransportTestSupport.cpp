@@ -91,12 +91,14 @@ QStringList Fields(const QJsonObject& entry) {
     return fields;
 }
 
-Fetched Fetch(const QString& url, const QString& localFile, bool secure, QObject* notify) {
+Fetched Fetch(const QString& url, const QString& localFile, bool secure, QObject* notify,
+              const std::optional<QList<Multipart::Field>>& form) {
     CHttp http;
     http.SetNotificationWindow(notify);
-    if (localFile.isEmpty()) {
-        http.SetKeepResponse(true);
-    } else {
+    for (const auto& field : form.value_or(QList<Multipart::Field>())) {
+        http.AddFormField(QString::fromLatin1(field.name), field.value);
+    }
+    if (!localFile.isEmpty()) {
         http.SetLocalFile(localFile);
     }
     if (http.SetURL(url) != 1) {
@@ -106,7 +108,7 @@ Fetched Fetch(const QString& url, const QString& localFile, bool secure, QObject
         http.SetSecure(true);
     }
     EXPECT_EQ(http.OpenInternetSession(), 1);
-    const int result = http.DownloadFile();
+    const int result = form ? http.UploadFile() : http.DownloadFile();
     return {result, http.GetResponse(), http.GetErrorText()};
 }
 

@@ -2,6 +2,7 @@
 
 #include "tests/support/ServerFixture.h"
 #include "transport/HttpNotification.h"
+#include "transport/MultipartBody.h"
 
 #include <QByteArray>
 #include <QJsonObject>
@@ -11,6 +12,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 // Today's activity log as one text (empty when nothing was logged).
 QString TodayLog();
@@ -44,14 +46,15 @@ QStringList Fields(const QJsonObject& entry);
 QStringList Vias(const StandInServer& server, const QString& script);
 QStringList Queries(const StandInServer& server, const QString& script);
 
-// One GET through a fresh CHttp (into localFile, or kept as the response without one).
+// One request through a fresh CHttp: a GET into localFile (without one the answer is kept all the
+// same), or with a form an upload of localFile (none: the fields alone).
 struct Fetched {
     int result = 0;
     QString response;
     QString error;
 };
 Fetched Fetch(const QString& url, const QString& localFile = {}, bool secure = false,
-              QObject* notify = nullptr);
+              QObject* notify = nullptr, const std::optional<QList<Multipart::Field>>& form = std::nullopt);
 
 // Collects the notifications CHttp posts to it.
 class NotificationRecorder final : public QObject {
