@@ -1,35 +1,21 @@
 #pragma once
 
-#include <curl/curl.h>
-
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
-// A plain libcurl client for driving the stand-in server in tests, independent of the desk's
+// A plain HTTP client for driving the stand-in server in tests, independent of the desk's
 // own transport, plus the few formats the desk uses on the wire.
 namespace ServerClient {
 
 struct Reply {
-    CURLcode code = CURLE_OK;
-    long status = 0;
+    int status = 0; // 0: no answer
     std::string body;
-    std::string headers; // raw header block(s)
-    int writes = 0;      // how many pieces the body arrived in
-
-    // The value of the named header, or nothing (names compared without regard to case).
-    std::optional<std::string> Header(const std::string& name) const;
 };
 
-struct Options {
-    std::string userPassword; // "user:pass" for Basic authentication
-    long timeoutMs = 20000;
-};
-
-Reply Get(const std::string& url, const Options& options = {});
-Reply Post(const std::string& url, const std::string& contentType, const std::string& body,
-           const Options& options = {});
+Reply Get(const std::string& url);
+Reply Post(const std::string& url, const std::string& contentType, const std::string& body);
 // The desk's bodiless first request: a POST with Content-Length 0 and no Content-Type.
 Reply ProbePost(const std::string& url);
 
@@ -38,10 +24,8 @@ struct FilePart {
     std::string path; // written after filename= as it stands
     std::string bytes;
 };
-// The desk's multipart layout: the file part first (no CRLF before it), then each field as
-// CRLF--B CRLF disposition CRLF CRLF value, then CRLF--B--CRLF.
-std::string DeskForm(const std::string& boundary, const Fields& fields, const std::optional<FilePart>& file);
-std::string DeskFormType(const std::string& boundary); // "multipart/form-data, boundary=B"
+// The desk's multipart layout ("multipart/form-data, boundary=B"): the file part first (no CRLF
+// before it), then each field as CRLF--B CRLF disposition CRLF CRLF value, then CRLF--B--CRLF.
 Reply PostDeskForm(const std::string& url, const Fields& fields, const std::optional<FilePart>& file = {});
 
 // +2, -2, +2, ... per byte, as the desk scrambles login ids and passwords.
@@ -61,9 +45,8 @@ std::vector<std::string> Split(const std::string& text, char delimiter);
 // Lines split at "\n"; a final line feed ends the last line rather than starting an empty one.
 std::vector<std::string> Lines(const std::string& text);
 
-// One file-list record: its accepted fields (key, value) in order, read the way the desk reads
-// them: lines up to the first empty one, fields split at "|" (empty ones skipped), key before
-// the first "~", fields without a key ignored.
+// One file-list record: its fields (key, value) in order, read the way the desk reads them:
+// fields split at "|" (empty ones skipped), key before the first "~", fields without a key ignored.
 using Record = std::vector<std::pair<std::string, std::string>>;
 std::vector<Record> ParseFileList(const std::string& text);
 std::string FieldOf(const Record& record, const std::string& key); // empty when absent

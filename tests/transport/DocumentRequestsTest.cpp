@@ -22,12 +22,16 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+const QStringList kSecure = {u"https:443"_s};
+
+// The session of provider 12 at location 3, on a server whose ServerURL names port 8080, so that
+// requests forced to 443 and those on the ServerURL's own port can be told apart.
 class DocumentRequests : public ::testing::Test {
 protected:
     void SetUp() override {
         PromptsDouble::Current().Clear();
         Session().Reset();
-        server_ = StartServerOn8080();
+        server_ = StartServer({}, 8080);
         ASSERT_TRUE(server_);
         Session().SetServerURL(server_->BaseUrl());
         Session().SetLoggedUserId(u"12"_s);
@@ -36,14 +40,8 @@ protected:
         Session().AppendCareProvider(u"12"_s, QString(), u"Provider One"_s);
         temp_ = CUtility().TempFolder();
     }
+    QStringList Via(const QString& script) const { return Vias(*server_, script); }
     QStringList Queries(const QString& script) const { return ::Queries(*server_, script); }
-    // Every request for script came in over TLS on 443, or all on the ServerURL's own port.
-    bool AllSecure(const QString& script, int count) const {
-        return Vias(*server_, script) == QStringList(count, u"https:443"_s);
-    }
-    bool AllAsGiven(const QString& script, int count) const {
-        return Vias(*server_, script) == QStringList(count, u"http:8080"_s);
-    }
     std::unique_ptr<StandInServer> server_;
     QString temp_;
 };
@@ -58,15 +56,14 @@ TEST_F(DocumentRequests, DocumentDownloadLeavesEachDocumentAndTheLastChecksum) {
     const std::uint32_t checksum = DownloadDocuments({u"R260001"_s, u"R260002"_s}, nullptr);
     const QString first = temp_ + u"R260001.doc"_s;
     const QString second = temp_ + u"R260002.doc"_s;
-    ASSERT_TRUE(QFileInfo::exists(first));
-    ASSERT_TRUE(QFileInfo::exists(second));
+    ASSERT_TRUE(QFileInfo::exists(first) && QFileInfo::exists(second));
     EXPECT_TRUE(ReadAll(second).startsWith("{\\rtf"));
     EXPECT_EQ(checksum, FileChecksum(second));
     EXPECT_NE(checksum, FileChecksum(first));
     EXPECT_FALSE(QFileInfo::exists(temp_ + u"R260001"_s));
     EXPECT_EQ(Queries(u"qm_download_files.php"_s),
               (QStringList{u"filename=R260001"_s, u"filename=R260002"_s}));
-    EXPECT_TRUE(AllSecure(u"qm_download_files.php"_s, 2));
+    EXPECT_EQ(Via(u"qm_download_files.php"_s), kSecure + kSecure);
     EXPECT_EQ(Missing(TodayLog(), {u"DownloadFiles: File download URL,"_s + server_->BaseUrl() +
                                        u"qm_download_files.php?filename=R260002"_s,
                                    u"DownloadFiles: Unzip filename with full path,"_s + second,
@@ -81,66 +78,63 @@ TEST_F(DocumentRequests, DownloadFilesUnpacksIntoTheTargetFolder) {
     downloads.SetTargetFolder(folder);
     const QString result = downloads.DownloadFiles(u"R260001.v1"_s);
     EXPECT_EQ(result, folder + u"R260001.v1.doc"_s);
-    EXPECT_TRUE(QFileInfo(result).size() > 0);
-    EXPECT_TRUE(AllSecure(u"qm_download_versionfiles.php"_s, 1));
+    EXPECT_GT(QFileInfo(result).size(), 0);
+    EXPECT_EQ(Via(u"qm_download_versionfiles.php"_s), kSecure);
     EXPECT_FALSE(QFileInfo::exists(folder + u"R260001.v1"_s));
     EXPECT_EQ(Missing(TodayLog(), {u"DownloadFiles: Unzip filename with fullpath,"_s + result,
                                    u"Zip file,"_s + folder + u"R260001.v1, deleted"_s}),
               QStringList());
-
     // Nothing unpacked: the same object answers its earlier result, a new one nothing.
-    downloads.SetURL(server_->BaseUrl() + u"qm_download_versionfiles.php?filename=NOPE.v1"_s);
+    const QString nope = server_->BaseUrl() + u"qm_download_versionfiles.php?filename=NOPE.v1"_s;
+    downloads.SetURL(nope);
     EXPECT_EQ(downloads.DownloadFiles(u"NOPE.v1"_s), result);
     CFileDownloads fresh;
-    fresh.SetURL(server_->BaseUrl() + u"qm_download_versionfiles.php?filename=NOPE.v1"_s);
+    fresh.SetURL(nope);
     EXPECT_TRUE(fresh.DownloadFiles(u"NOPE.v1"_s).isEmpty());
 }
 
-TEST_F(DocumentRequests, EsignUploadSendsScrambledFieldsAndTheZippedDocument) {
+TEST_F(DocumentRequests, UploadsSendScrambledFieldsAndTheZippedDocument) {
     DownloadDocuments({u"R260001"_s}, nullptr);
     const QString document = temp_ + u"R260001.doc"_s;
-    ASSERT_TRUE(QFileInfo::exists(document));
-    CFileDownloads upload;
-    EXPECT_EQ(upload.UploadFile(u"R260001"_s), u"~"_s);
-
-    const auto entries = server_->JournalFor(u"qm_esign.php"_s);
-    ASSERT_EQ(entries.size(), 2);
-    EXPECT_TRUE(AllSecure(u"qm_esign.php"_s, 2));
-    const QJsonObject& form = entries.at(1);
-    // "12" scrambled is "30"; the session knows no password for provider 12.
-    EXPECT_EQ(Fields(form), (QStringList{u"loginid=30"_s, u"password="_s, u"locationid=3"_s, u"phyid=12"_s,
-                                         u"esign=1"_s, u"edit=1"_s}));
-    const QJsonArray files = form.value(u"files"_s).toArray();
-    ASSERT_EQ(files.size(), 1);
     const QString zip = temp_ + u"R260001.zip"_s;
-    EXPECT_EQ(files.at(0).toObject().value(u"filename"_s).toString(), zip);
-    EXPECT_EQ(files.at(0).toObject().value(u"entries"_s).toArray(), QJsonArray{u"R260001.doc"_s});
-    EXPECT_FALSE(QFileInfo::exists(zip));
-    EXPECT_TRUE(QFileInfo::exists(document));
-    EXPECT_EQ(
-        Missing(TodayLog(),
-                {u"CFileDownloads::UploadFile: URL for Esign :"_s + server_->BaseUrl() + u"qm_esign.php"_s,
-                 u"CFileDownloads::UploadFile: Update successful"_s, u"File, "_s + zip + u" deleted"_s}),
-        QStringList());
-}
-
-TEST_F(DocumentRequests, ResyncSendsDemographicsOnlyWhenThereAreSome) {
-    DownloadDocuments({u"R260001"_s}, nullptr);
-    const LogMark mark;
-    CFileDownloads plain;
-    EXPECT_EQ(plain.UploadFile(u"R260001"_s, QString()), u"~"_s);
-    CFileDownloads withDemographics;
-    EXPECT_EQ(withDemographics.UploadFile(u"R260001"_s, u"Patient Name~Jane Doe"_s), u"~"_s);
-
-    const auto entries = server_->JournalFor(u"qm_resync.php"_s);
-    ASSERT_EQ(entries.size(), 4);
-    EXPECT_TRUE(AllSecure(u"qm_resync.php"_s, 4));
+    ASSERT_TRUE(QFileInfo::exists(document));
+    // "12" scrambled is "30"; the session knows no password for provider 12.
     const QStringList four{u"loginid=30"_s, u"password="_s, u"locationid=3"_s, u"phyid=12"_s};
-    EXPECT_EQ(Fields(entries.at(1)), four);
-    EXPECT_EQ(entries.at(1).value(u"files"_s).toArray().size(), 1);
-    EXPECT_EQ(Fields(entries.at(3)), four + QStringList{u"demographics=Patient Name~Jane Doe"_s});
-    EXPECT_EQ(mark.Text().count(u"CFileDownloads::UploadFile: Demographics are :Patient Name~Jane Doe"_s), 1);
-    EXPECT_FALSE(mark.Text().contains(u"URL for Esign"_s));
+    const QString demographics = u"CFileDownloads::UploadFile: Demographics are :"_s;
+    const QString esign = u"CFileDownloads::UploadFile: URL for Esign :"_s;
+    const QString esignAt = esign + server_->BaseUrl() + u"qm_esign.php"_s;
+    const QString jane = u"Patient Name~Jane Doe"_s;
+    const struct {
+        bool esign;
+        QString demographics;
+        QStringList more; // the fields after the four
+        QString logged, notLogged;
+    } cases[] = {
+        {true, {}, {u"esign=1"_s, u"edit=1"_s}, esignAt, demographics},
+        {false, {}, {}, u"CFileDownloads::UploadFile: Update successful"_s, demographics},
+        {false, jane, {u"demographics="_s + jane}, demographics + jane, esign},
+    };
+    for (const auto& c : cases) {
+        const QString script = c.esign ? u"qm_esign.php"_s : u"qm_resync.php"_s;
+        SCOPED_TRACE(script.toStdString() + c.demographics.toStdString());
+        const auto before = server_->JournalFor(script).size();
+        const LogMark mark;
+        CFileDownloads upload;
+        EXPECT_EQ(c.esign ? upload.UploadFile(u"R260001"_s) : upload.UploadFile(u"R260001"_s, c.demographics),
+                  u"~"_s);
+        const auto entries = server_->JournalFor(script).mid(before);
+        ASSERT_EQ(entries.size(), 2);
+        EXPECT_EQ(Via(script).mid(before), kSecure + kSecure);
+        EXPECT_EQ(Fields(entries[1]), four + c.more);
+        const QJsonArray files = entries[1][u"files"_s].toArray();
+        ASSERT_EQ(files.size(), 1);
+        EXPECT_EQ(files[0][u"filename"_s].toString(), zip);
+        EXPECT_EQ(files[0][u"entries"_s].toArray(), QJsonArray{u"R260001.doc"_s});
+        EXPECT_FALSE(QFileInfo::exists(zip));
+        EXPECT_TRUE(QFileInfo::exists(document));
+        EXPECT_EQ(Missing(mark.Text(), {c.logged, u"File, "_s + zip + u" deleted"_s}), QStringList());
+        EXPECT_FALSE(mark.Text().contains(c.notLogged));
+    }
 }
 
 TEST_F(DocumentRequests, PasswordIsFoundRegardlessOfCaseAndRefusalIsReturnedUnchanged) {
@@ -151,18 +145,15 @@ TEST_F(DocumentRequests, PasswordIsFoundRegardlessOfCaseAndRefusalIsReturnedUnch
     Session().SetLoggedUserId(u"99"_s);
     DownloadDocuments({u"R260001"_s}, nullptr);
     CFileDownloads upload;
-    const QString answer = upload.UploadFile(u"R260001"_s);
-    EXPECT_EQ(answer, u"The user 99 is not known to the report service."_s);
+    EXPECT_EQ(upload.UploadFile(u"R260001"_s), u"The user 99 is not known to the report service."_s);
     const auto entries = server_->JournalFor(u"qm_esign.php"_s);
     ASSERT_EQ(entries.size(), 2);
     EXPECT_TRUE(Fields(entries.at(1)).contains(u"password=ru"_s)); // "pw" scrambled
     EXPECT_TRUE(TodayLog().contains(u"CFileDownloads::UploadFile: Update not successful"_s));
-}
 
-TEST_F(DocumentRequests, UploadToAnUnreachableServerAnswersNothingAndCleansUp) {
+    // An unreachable server answers nothing; the zip is removed, the document stays.
     ASSERT_TRUE(WriteAll(temp_ + u"R260009.doc"_s, "{\\rtf1 x}"));
     server_->Stop();
-    CFileDownloads upload;
     EXPECT_TRUE(upload.UploadFile(u"R260009"_s).isEmpty());
     EXPECT_FALSE(QFileInfo::exists(temp_ + u"R260009.zip"_s));
     EXPECT_TRUE(QFileInfo::exists(temp_ + u"R260009.doc"_s));
@@ -174,7 +165,7 @@ TEST_F(DocumentRequests, SynchronousStatusUpdateFollowsTheTildeRule) {
     EXPECT_EQ(Queries(u"qm_statusupdate.php"_s),
               (QStringList{u"physicianid=12&locationid=3&vfilename=R260001&field=print&value=1"_s,
                            u"physicianid=12&locationid=3&vfilename=NOSUCH&field=print&value=1"_s}));
-    EXPECT_TRUE(AllSecure(u"qm_statusupdate.php"_s, 2));
+    EXPECT_EQ(Via(u"qm_statusupdate.php"_s), kSecure + kSecure);
     EXPECT_EQ(Missing(TodayLog(), {u"UpdateStatus: confirmation URL,"_s + server_->BaseUrl() +
                                        u"qm_statusupdate.php?physicianid=12&locationid=3&vfilename=R260001"_s,
                                    u"Status updated for file,R260001 LastError"_s,
@@ -190,22 +181,20 @@ TEST_F(DocumentRequests, SynchronousStatusUpdateFollowsTheTildeRule) {
 TEST_F(DocumentRequests, StatusWorkerSendsOneRequestPerSelectedRowInOrder) {
     const auto caller = std::this_thread::get_id();
     std::thread::id askedOn;
-    std::thread worker = StartStatusUpdateWorker(
+    StartStatusUpdateWorker(
         [&askedOn] {
             askedOn = std::this_thread::get_id();
             return QStringList{u"R260003"_s, QString(), u"R260001"_s, u"R260002"_s};
         },
-        u"open"_s);
-    worker.join();
+        u"open"_s)
+        .join();
     EXPECT_NE(askedOn, caller);
     const QString prefix = u"physicianid=12&locationid=3&vfilename="_s;
-    EXPECT_TRUE(AllAsGiven(u"qm_statusupdate.php"_s, 3));
+    EXPECT_EQ(Via(u"qm_statusupdate.php"_s), QStringList(3, u"http:8080"_s));
     EXPECT_EQ(Queries(u"qm_statusupdate.php"_s),
               (QStringList{prefix + u"R260003&field=open&value=1"_s, prefix + u"R260001&field=open&value=1"_s,
                            prefix + u"R260002&field=open&value=1"_s}));
-
-    std::thread none = StartStatusUpdateWorker([] { return QStringList(); }, u"edit"_s);
-    none.join();
+    StartStatusUpdateWorker([] { return QStringList(); }, u"edit"_s).join();
     EXPECT_EQ(Queries(u"qm_statusupdate.php"_s).size(), 3);
 }
 
@@ -215,8 +204,7 @@ TEST_F(DocumentRequests, ServerTimeComesFromTheServerOrTheLocalClock) {
     EXPECT_TRUE(
         QRegularExpression(u"^\\d{2}-\\d{2}-\\d{4} \\d{2}:\\d{2}:\\d{2}$"_s).match(fromServer).hasMatch())
         << fromServer.toStdString();
-    EXPECT_TRUE(AllAsGiven(u"getservertime.asp"_s, 1));
-
+    EXPECT_EQ(Via(u"getservertime.asp"_s), QStringList{u"http:8080"_s});
     server_->Stop();
     QString local;
     EXPECT_EQ(GetServerTime(local), 1);

@@ -1,10 +1,12 @@
 #include "host/core/CUtility.h"
+#include "host/core/GuiThread.h"
 #include "host/core/SessionSettings.h"
 #include "tests/support/PromptsDouble.h"
 #include "tests/transport/TransportTestSupport.h"
 #include "transport/gui/CDlgPleaseWait.h"
 
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -40,19 +42,16 @@ protected:
 };
 
 TEST_F(TransferJobs, FileListIsDownloadedOverTlsUnpackedAndRecorded) {
-    auto server = StartServerOn8080();
+    auto server = StartServer({}, 8080);
     ASSERT_TRUE(server);
     const QString result = RunFileList(*server);
     EXPECT_EQ(result, temp_ + u"FileList.txt"_s);
     EXPECT_EQ(Session().LastFileListName(), result);
-    const QByteArray list = ReadAll(result);
-    EXPECT_TRUE(list.contains("R260001")) << list.left(300).constData();
+    EXPECT_TRUE(ReadAll(result).contains("R260001"));
     EXPECT_FALSE(QFileInfo::exists(temp_ + u"ZipFile"_s));
-
-    const auto entries = server->JournalFor(u"qm_download_filelist.php"_s);
-    ASSERT_EQ(entries.size(), 1);
     EXPECT_EQ(Vias(*server, u"qm_download_filelist.php"_s), QStringList{u"https:443"_s});
-    EXPECT_EQ(u"qm_download_filelist.php?"_s + entries.first().value(u"query"_s).toString(), kListQuery);
+    EXPECT_EQ(u"qm_download_filelist.php?"_s + Queries(*server, u"qm_download_filelist.php"_s).value(0),
+              kListQuery);
     EXPECT_EQ(Missing(TodayLog(), {u"DownloadFileList: Unzip file name,FileList.txt LastError"_s,
                                    u"File list zip,"_s + temp_ + u"ZipFile, deleted"_s,
                                    u"DownloadFileList: Internet session closed"_s}),
@@ -60,51 +59,79 @@ TEST_F(TransferJobs, FileListIsDownloadedOverTlsUnpackedAndRecorded) {
     EXPECT_TRUE(PromptsDouble::Current().Shown().isEmpty());
 }
 
-TEST_F(TransferJobs, StarredAnswerIsShownWithoutStarsAndNothingIsUnpacked) {
-    auto server = StartServer(u"asterisk"_s);
-    ASSERT_TRUE(server);
-    Session().SetLastFileListName(u"/earlier/FileList.txt"_s);
-    EXPECT_TRUE(RunFileList(*server).isEmpty());
-    EXPECT_EQ(PromptsDouble::Current().ShownTexts(),
-              QStringList{u"The report service is busy. Please try again in a few minutes."_s});
-    EXPECT_EQ(PromptsDouble::Current().Shown().first().title, u"Molve"_s);
-    EXPECT_EQ(Session().LastFileListName(), u"/earlier/FileList.txt"_s);
-    // The archive holding the answer stays behind.
-    EXPECT_TRUE(ReadAll(temp_ + u"ZipFile"_s).startsWith("*The report service is busy."));
-}
-
+// No result then: the dialog closes, and the session's last file list stays as it was.
 TEST_F(TransferJobs, FailuresCloseTheDialogWithoutAResult) {
+    const QString busy = u"The report service is busy. Please try again in a few minutes."_s;
     const struct {
         const char* fault; // "stopped": no server listening
         int mode;
         const char* logged;
+        QStringList shown;
     } cases[] = {
-        {"zip-slip", CDlgPleaseWait::kDownloadFileList, "Unzip: entry refused, ../../escape.txt"},
-        {"bad-zip", CDlgPleaseWait::kDownloadFileList, "DownloadFileList: Unzip file name, LastError"},
-        {"stopped", CDlgPleaseWait::kDownloadFileList,
-         "Failed in call to HttpSendRequest  in HandleAuthentication,7"},
-        {"", 2, ""}, // another mode runs no job at all
+        {"asterisk", CDlgPleaseWait::kDownloadFileList, "", {busy}}, // shown without the stars
+        {"zip-slip", CDlgPleaseWait::kDownloadFileList, "Unzip: entry refused, ../../escape.txt", {}},
+        {"bad-zip", CDlgPleaseWait::kDownloadFileList, "DownloadFileList: Unzip file name, LastError", {}},
+        {"stopped",
+         CDlgPleaseWait::kDownloadFileList,
+         "Failed in call to HttpSendRequest  in HandleAuthentication,7",
+         {}},
+        {"", 2, "", {}}, // another mode runs no job at all
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fault);
-        Session().Reset();
+        PromptsDouble::Current().Clear();
+        Session().SetLastFileListName(u"/earlier/FileList.txt"_s);
         const LogMark mark;
-        const QString fault = QString::fromLatin1(c.fault);
-        auto server = StartServer(fault == u"stopped"_s ? QString() : fault);
+        const bool stopped = QByteArray(c.fault) == "stopped";
+        auto server = StartServer(stopped ? QString() : QString::fromLatin1(c.fault));
         ASSERT_TRUE(server);
-        if (fault == u"stopped"_s) {
+        if (stopped) {
             server->Stop();
         }
         EXPECT_TRUE(RunFileList(*server, c.mode).isEmpty());
-        EXPECT_TRUE(Session().LastFileListName().isEmpty());
+        EXPECT_EQ(Session().LastFileListName(), u"/earlier/FileList.txt"_s);
         EXPECT_TRUE(mark.Text().contains(QString::fromLatin1(c.logged)));
-        if (c.mode != CDlgPleaseWait::kDownloadFileList) {
-            EXPECT_TRUE(server->Journal().isEmpty());
+        EXPECT_EQ(PromptsDouble::Current().ShownTexts(), c.shown);
+        EXPECT_TRUE(c.mode == CDlgPleaseWait::kDownloadFileList || server->Journal().isEmpty());
+        if (!c.shown.isEmpty()) {
+            EXPECT_EQ(PromptsDouble::Current().Shown().first().title, u"Molve"_s);
+            // The archive holding the starred answer stays behind.
+            EXPECT_TRUE(ReadAll(temp_ + u"ZipFile"_s).startsWith("*The report service is busy."));
         }
     }
     // "../../escape.txt" from TempFolder would land beside the profile folder.
     EXPECT_FALSE(QFileInfo::exists(QDir::cleanPath(temp_ + u"../../escape.txt"_s)));
     EXPECT_FALSE(QFileInfo::exists(QDir::cleanPath(temp_ + u"../escape.txt"_s)));
+}
+
+// Shows its boxes on the GUI thread, as the desk's message boxes do, and asks the program to
+// quit just before: the wait dialog's modal loop then ends while its worker waits on the box.
+class QuittingPrompts final : public Prompts {
+public:
+    int Show(const Box& box) override {
+        RunOnGuiThread([] { QCoreApplication::exit(0); });
+        RunOnGuiThread([&] { shown.append(box.text); });
+        return Ok;
+    }
+    CredentialAnswer AskCredentials(const QString&, const QString&, bool, Credentials&) override {
+        return CredentialAnswer::Cancel;
+    }
+    QStringList shown;
+};
+
+TEST_F(TransferJobs, DialogEndsWhenTheProgramQuitsWhileTheWorkerWaitsOnAMessage) {
+    auto server = StartServer(u"asterisk"_s);
+    ASSERT_TRUE(server);
+    QuittingPrompts prompts;
+    Prompts::Install(&prompts);
+    {
+        CDlgPleaseWait dialog; // may still be shown: the modal loop ended for the quit
+        dialog.SetURL(server->BaseUrl() + kListQuery);
+        dialog.SetJobMode(CDlgPleaseWait::kDownloadFileList);
+        dialog.exec(); // hung for good before the fix
+    }
+    Prompts::Install(&PromptsDouble::Current());
+    EXPECT_EQ(prompts.shown.size(), 1);
 }
 
 TEST(PleaseWaitDialog, HasOnlyItsTextAndNoWayToCloseIt) {

@@ -2,6 +2,7 @@
 
 #include "host/core/ActivityLog.h"
 #include "host/core/CUtility.h"
+#include "transport/CHttp.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -23,11 +24,8 @@ QString TodayLog() {
 
 QStringList Missing(const QString& log, const QStringList& lines) {
     QStringList missing;
-    for (const QString& line : lines) {
-        if (!log.contains(line)) {
-            missing.append(line);
-        }
-    }
+    std::copy_if(lines.begin(), lines.end(), std::back_inserter(missing),
+                 [&](const QString& line) { return !log.contains(line); });
     return missing;
 }
 
@@ -42,36 +40,6 @@ bool WriteAll(const QString& path, const QByteArray& bytes) {
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
-std::unique_ptr<StandInServer> StartServer(StandInServer::Options options) {
-    auto server = std::make_unique<StandInServer>(std::move(options));
-    if (!server->Start()) {
-        ADD_FAILURE() << server->Error().toStdString();
-        return nullptr;
-    }
-    return server;
-}
-
-std::unique_ptr<StandInServer> StartServer(const QString& fault) {
-    StandInServer::Options options;
-    options.fault = fault;
-    return StartServer(options);
-}
-
-std::unique_ptr<StandInServer> StartServerOn8080() {
-    StandInServer::Options options;
-    options.extraHttpPort = 8080;
-    return StartServer(options);
-}
-
-QStringList Vias(const StandInServer& server, const QString& script) {
-    QStringList vias;
-    for (const QJsonObject& entry : server.JournalFor(script)) {
-        vias << entry.value(u"scheme"_s).toString() + QLatin1Char(':') +
-                    QString::number(entry.value(u"port"_s).toInt());
-    }
-    return vias;
-}
-
 QByteArray BigFileBytes(int size) {
     QByteArray bytes(size, '\0');
     for (int i = 0; i < size; ++i) {
@@ -80,26 +48,73 @@ QByteArray BigFileBytes(int size) {
     return bytes;
 }
 
+std::unique_ptr<StandInServer> StartServer(const QString& fault, int extraPort, const QString& requireAuth) {
+    StandInServer::Options options;
+    options.fault = fault;
+    options.extraHttpPort = extraPort;
+    options.requireAuth = requireAuth;
+    auto server = std::make_unique<StandInServer>(std::move(options));
+    if (!server->Start()) {
+        ADD_FAILURE() << server->Error().toStdString();
+        return nullptr;
+    }
+    return server;
+}
+
+namespace {
+QStringList FromJournal(const StandInServer& server, const QString& script,
+                        QString (*pick)(const QJsonObject&)) {
+    QStringList picked;
+    for (const QJsonObject& entry : server.JournalFor(script)) {
+        picked.append(pick(entry));
+    }
+    return picked;
+}
+} // namespace
+
+QStringList Vias(const StandInServer& server, const QString& script) {
+    return FromJournal(server, script, [](const QJsonObject& e) {
+        return e.value(u"scheme"_s).toString() + QLatin1Char(':') +
+               QString::number(e.value(u"port"_s).toInt());
+    });
+}
+
+QStringList Queries(const StandInServer& server, const QString& script) {
+    return FromJournal(server, script, [](const QJsonObject& e) { return e.value(u"query"_s).toString(); });
+}
+
 QStringList Fields(const QJsonObject& entry) {
     QStringList fields;
     for (const QJsonValue& field : entry.value(u"fields"_s).toArray()) {
-        fields.append(field.toObject().value(u"name"_s).toString() + QLatin1Char('=') +
-                      field.toObject().value(u"value"_s).toString());
+        fields.append(field[u"name"_s].toString() + QLatin1Char('=') + field[u"value"_s].toString());
     }
     return fields;
 }
 
-QStringList Queries(const StandInServer& server, const QString& script) {
-    QStringList queries;
-    for (const QJsonObject& e : server.JournalFor(script)) {
-        queries.append(e.value(u"query"_s).toString());
+Fetched Fetch(const QString& url, const QString& localFile, bool secure, QObject* notify,
+              const std::optional<QList<Multipart::Field>>& form) {
+    CHttp http;
+    http.SetNotificationWindow(notify);
+    for (const auto& field : form.value_or(QList<Multipart::Field>())) {
+        http.AddFormField(QString::fromLatin1(field.name), field.value);
     }
-    return queries;
+    if (!localFile.isEmpty()) {
+        http.SetLocalFile(localFile);
+    }
+    if (http.SetURL(url) != 1) {
+        return {0, {}, http.GetErrorText()};
+    }
+    if (secure) {
+        http.SetSecure(true);
+    }
+    EXPECT_EQ(http.OpenInternetSession(), 1);
+    const int result = form ? http.UploadFile() : http.DownloadFile();
+    return {result, http.GetResponse(), http.GetErrorText()};
 }
 
 bool NotificationRecorder::event(QEvent* e) {
     if (auto* n = dynamic_cast<HttpNotification*>(e)) {
-        seen_.append(Seen{n->Code(), n->Value(), n->Data(), n->Progress(), n->Text(), n->ClientObject()});
+        seen_.append(Seen{n->Code(), n->Value(), n->Data(), n->Progress(), n->ClientObject()});
         return true;
     }
     return QObject::event(e);
@@ -119,9 +134,7 @@ bool NotificationRecorder::Saw(int code, qint64 value) {
 qint64 NotificationRecorder::Announced() {
     qint64 announced = -1;
     for (const Seen& n : Drain()) {
-        if (n.code == MSG_PROGRESS && n.value == PROGRESS_TOTAL_SIZE) {
-            announced = n.data;
-        }
+        announced = n.code == MSG_PROGRESS && n.value == PROGRESS_TOTAL_SIZE ? n.data : announced;
     }
     return announced;
 }

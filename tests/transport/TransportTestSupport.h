@@ -2,6 +2,7 @@
 
 #include "tests/support/ServerFixture.h"
 #include "transport/HttpNotification.h"
+#include "transport/MultipartBody.h"
 
 #include <QByteArray>
 #include <QJsonObject>
@@ -11,6 +12,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 // Today's activity log as one text (empty when nothing was logged).
 QString TodayLog();
@@ -29,23 +31,30 @@ QStringList Missing(const QString& log, const QStringList& lines);
 QByteArray ReadAll(const QString& path);
 // Writes bytes to path, creating the folders; false when it could not.
 bool WriteAll(const QString& path, const QByteArray& bytes);
-
-// Starts a stand-in server; null (and a recorded test failure) when it would not start.
-std::unique_ptr<StandInServer> StartServer(StandInServer::Options options = {});
-std::unique_ptr<StandInServer> StartServer(const QString& fault);
-// A server whose BaseUrl() names plain HTTP port 8080, so that a request forced to 443 (or 80)
-// and one that keeps the ServerURL's port differ.
-std::unique_ptr<StandInServer> StartServerOn8080();
-
 // The bytes GET /bigfile?size=N serves.
 QByteArray BigFileBytes(int size);
 
-// A journal entry's form fields as "name=value", in order.
+// Starts a stand-in server; null (and a recorded test failure) when it would not start. With
+// extraPort 8080 its BaseUrl() names that plain port, so that a request forced to 443 (or 80)
+// and one that keeps the ServerURL's port differ.
+std::unique_ptr<StandInServer> StartServer(const QString& fault = {}, int extraPort = 0,
+                                           const QString& requireAuth = {});
+
+// From the server's journal: a form's fields as "name=value" in order; how each request for
+// script came in ("https:443"); the raw queries for script.
 QStringList Fields(const QJsonObject& entry);
-// How each request for script came in, in order: scheme ":" port, e.g. "https:443".
 QStringList Vias(const StandInServer& server, const QString& script);
-// The raw queries the server received for script, in order.
 QStringList Queries(const StandInServer& server, const QString& script);
+
+// One request through a fresh CHttp: a GET into localFile (without one the answer is kept all the
+// same), or with a form an upload of localFile (none: the fields alone).
+struct Fetched {
+    int result = 0;
+    QString response;
+    QString error;
+};
+Fetched Fetch(const QString& url, const QString& localFile = {}, bool secure = false,
+              QObject* notify = nullptr, const std::optional<QList<Multipart::Field>>& form = std::nullopt);
 
 // Collects the notifications CHttp posts to it.
 class NotificationRecorder final : public QObject {
@@ -55,13 +64,11 @@ public:
         qint64 value = 0;
         qint64 data = 0;
         ProgressBlock progress;
-        QString text;
         void* client = nullptr;
     };
     bool event(QEvent* e) override;
     // Delivers what is queued for this object and answers everything seen so far.
     QList<Seen> Drain();
-    // Whether a notification with code and value arrived.
     bool Saw(int code, qint64 value);
     // The size the last MSG_PROGRESS/PROGRESS_TOTAL_SIZE announced, -1 without one.
     qint64 Announced();

@@ -22,21 +22,6 @@ struct Entry {
     bool symlink = false;
 };
 
-// Builds an archive with libzip directly, so that it may hold names no honest zipper writes.
-bool MakeArchive(const QString& path, const std::vector<Entry>& entries) {
-    int error = 0;
-    zip_t* archive = zip_open(path.toLocal8Bit().constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-    for (const Entry& entry : entries) {
-        zip_source_t* source = zip_source_buffer(archive, entry.data.data(), entry.data.size(), 0);
-        const zip_int64_t index = zip_file_add(archive, entry.name.c_str(), source, ZIP_FL_ENC_UTF_8);
-        if (entry.symlink) {
-            zip_file_set_external_attributes(archive, static_cast<zip_uint64_t>(index), 0, ZIP_OPSYS_UNIX,
-                                             (0120777u) << 16);
-        }
-    }
-    return archive != nullptr && zip_close(archive) == 0;
-}
-
 std::vector<std::string> g_reported;
 int Record(const char* name) {
     g_reported.emplace_back(name);
@@ -51,6 +36,21 @@ protected:
         g_reported.clear();
     }
     QString Path(const char* name) const { return dir_.filePath(QString::fromLatin1(name)); }
+    // Builds an archive with libzip directly, so that it may hold names no honest zipper writes.
+    QString MakeArchive(const char* name, const std::vector<Entry>& entries) const {
+        int error = 0;
+        zip_t* archive = zip_open(Path(name).toLocal8Bit().constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+        for (const Entry& entry : entries) {
+            zip_source_t* source = zip_source_buffer(archive, entry.data.data(), entry.data.size(), 0);
+            const zip_int64_t index = zip_file_add(archive, entry.name.c_str(), source, ZIP_FL_ENC_UTF_8);
+            if (entry.symlink) {
+                zip_file_set_external_attributes(archive, static_cast<zip_uint64_t>(index), 0, ZIP_OPSYS_UNIX,
+                                                 (0120777u) << 16);
+            }
+        }
+        EXPECT_TRUE(archive != nullptr && zip_close(archive) == 0);
+        return Path(name);
+    }
     QTemporaryDir dir_;
     QString dest_;
 };
@@ -83,8 +83,7 @@ TEST_F(ZipLibrary, EntriesThatEscapeTheFolderAreRefusedAndLogged) {
                                      {"/abs.txt", "out"},           {"C:evil.txt", "out"},
                                      {"link", "/etc/passwd", true}, {"ok.txt", "fine"},
                                      {"..\\back.txt", "out"}};
-    ASSERT_TRUE(MakeArchive(Path("slip.zip"), entries));
-    EXPECT_EQ(Unzip(Path("slip.zip"), dest_, 0, 0, &Record), 1);
+    EXPECT_EQ(Unzip(MakeArchive("slip.zip", entries), dest_, 0, 0, &Record), 1);
     EXPECT_EQ(g_reported, std::vector<std::string>{"ok.txt"});
     EXPECT_EQ(ReadAll(dest_ + u"ok.txt"_s), QByteArray("fine"));
     for (const char* outside : {"root/escape.txt", "deep.txt", "root/back.txt", "root/dest/link"}) {
@@ -101,23 +100,20 @@ TEST_F(ZipLibrary, EntriesThatEscapeTheFolderAreRefusedAndLogged) {
     }
 }
 
+// An entry in a subfolder is unpacked there and reported with it; each caller family keeps the
+// last name in its own buffer of at most 511 bytes.
 TEST_F(ZipLibrary, EachCallerFamilyKeepsTheLastNameInItsOwnBuffer) {
-    ASSERT_TRUE(MakeArchive(Path("many.zip"),
-                            {{"a.txt", "A"}, {"dir/", ""}, {"dir/inner.txt", "I"}, {"b.txt", "B"}}));
     PleaseWaitNameBuffer().Zero();
-    EXPECT_EQ(Unzip(Path("many.zip"), dest_, 0, 0, &PleaseWaitNameCallback), 3);
-    EXPECT_EQ(PleaseWaitNameBuffer().Text(), u"b.txt"_s);
-    EXPECT_EQ(ReadAll(dest_ + u"dir/inner.txt"_s), QByteArray("I"));
-    ASSERT_TRUE(MakeArchive(Path("two.zip"), {{"a.txt", "A"}, {"dir/inner.txt", "I"}}));
     DownloadFilesNameBuffer().Zero();
-    Unzip(Path("two.zip"), dest_, 0, 0, &DownloadFilesNameCallback);
+    const QString zip = MakeArchive("many.zip", {{"a.txt", "A"}, {"dir/", ""}, {"dir/inner.txt", "I"}});
+    EXPECT_EQ(Unzip(zip, dest_, 0, 0, &DownloadFilesNameCallback), 2);
+    EXPECT_EQ(ReadAll(dest_ + u"dir/inner.txt"_s), QByteArray("I"));
     EXPECT_EQ(DownloadFilesNameBuffer().Text(), u"dir/inner.txt"_s);
-    EXPECT_EQ(PleaseWaitNameBuffer().Text(), u"b.txt"_s);
-
+    EXPECT_TRUE(PleaseWaitNameBuffer().Text().isEmpty());
     UnzipNameBuffer buffer;
     buffer.Zero();
     EXPECT_EQ(buffer.Store(std::string(600, 'n').c_str()), 512);
-    EXPECT_EQ(buffer.Text(), QString(511, QLatin1Char('n'))) << "at most 511 bytes";
+    EXPECT_EQ(buffer.Text(), QString(511, QLatin1Char('n')));
 }
 
 TEST_F(ZipLibrary, OneArchiveUnpacksABoundedNumberOfEntries) {
@@ -125,8 +121,7 @@ TEST_F(ZipLibrary, OneArchiveUnpacksABoundedNumberOfEntries) {
     for (int i = 0; i < kMaxUnzipEntries + 5; ++i) {
         entries.push_back({"f" + std::to_string(i), "x"});
     }
-    ASSERT_TRUE(MakeArchive(Path("flood.zip"), entries));
-    EXPECT_EQ(Unzip(Path("flood.zip"), dest_, 0, 0, nullptr), kMaxUnzipEntries);
+    EXPECT_EQ(Unzip(MakeArchive("flood.zip", entries), dest_, 0, 0, nullptr), kMaxUnzipEntries);
     EXPECT_FALSE(QFileInfo::exists(dest_ + u"f"_s + QString::number(kMaxUnzipEntries)));
     EXPECT_TRUE(TodayLog().contains(u"Unzip: too many entries"_s));
 }
