@@ -42,6 +42,16 @@ TEST_F(Word, EditHandsTheFileToTheUserWhoHoldsItUntilClosing) {
     EXPECT_FALSE(WordHoldsFile(path_));
 }
 
+TEST_F(Word, AnEditThatDoesNotHoldTheFileLetsGoAtOnce) {
+    desktop_.SetHoldLock(false);
+    desktop_.SetEditText(u"-"_qs);
+    const QByteArray before = DocTest::Read(path_);
+    ASSERT_EQ(WordAutomation().Edit(path_), Outcome::Done);
+    ASSERT_TRUE(desktop_.WaitForRelease(path_));
+    EXPECT_FALSE(WordHoldsFile(path_));
+    EXPECT_EQ(DocTest::Read(path_), before);
+}
+
 TEST_F(Word, ViewOnlyProtectsSavesAndOpensReadOnly) {
     ASSERT_EQ(WordAutomation().ViewOnly(path_), Outcome::Done);
     RtfDocument doc;
