@@ -1,9 +1,8 @@
 #include "dialogs/history/ViewVersion.h"
 
-#include "host/core/Shell.h"
-
-#include <QStringList>
+#include "documents/core/WordAutomation.h"
 
 void OpenVersionViewOnly(const QString& path) {
-    Shell::Get().StartDetached(QStringLiteral("soffice"), {QStringLiteral("--view"), path});
+    // The engine protects the copy for form fields, saves it as RTF and opens it read-only.
+    WordAutomation().ViewOnly(path);
 }
