@@ -135,9 +135,9 @@ TEST_F(FaxDialogTest, TheServerRefusesARecipientWhoseFaxNumberIsNotInTheBook) {
     Fax(desk).Run();
     EXPECT_EQ(JournalFields(server_, QStringLiteral("addtofaxqueue.php")),
               (QList<QStringList>{{kEmerson, "loginid=12", "faxdoc=R260001"}}));
-    // The server's sentence is shown as it came.
+    // The server's sentence (without its tildes) is shown as it came.
     EXPECT_EQ(Shown(),
-              (QStringList{kConfirm, "The fax number of 101~Lakeside Cardiology~(555) 201-4410 is not in "
+              (QStringList{kConfirm, "The fax number of 101-Lakeside Cardiology-(555) 201-4410 is not in "
                                      "the address book."}));
 }
 
