@@ -3,7 +3,7 @@
 #include "dialogs/customproperties/CDlgCustomProperties.h"
 #include "dialogs/customproperties/ColumnOrder.h"
 #include "dialogs/customproperties/CustomPropertySettings.h"
-#include "tests/dialogs/addressbook/DialogTestSupport.h"
+#include "tests/dialogs/ActionTestSupport.h"
 #include "tests/reportlist/window/LogCapture.h"
 #include "tests/reportlist/window/WindowFixture.h"
 
@@ -64,14 +64,14 @@ TEST_F(ColumnOrderTest, ANewPropertyChosenAndOrderedShowsAsAColumnAfterTheRequer
     QStringList selected;
     QStringList addMessages;
     QString listFile;
-    WhenShown<CDlgCustomProperties>([&](CDlgCustomProperties* dialog) {
-        selected = dialog->Selected();
+    WhenShown<CDlgCustomProperties> driver([&](CDlgCustomProperties& dialog) {
+        selected = dialog.Selected();
         listFile = Session().LastFileListName();
-        SelectText(dialog->SelectedList(), QStringLiteral("MRN"));
+        SelectText(dialog.SelectedList(), QStringLiteral("MRN"));
         Click(dialog, "ctl237"); // Up: MRN before DateOfBirth
-        WhenShown<CDlgAddCustomProperty>([&](CDlgAddCustomProperty* add) {
+        WhenShown<CDlgAddCustomProperty> adding([&](CDlgAddCustomProperty& add) {
             for (const char* text : {"Allergies", "allerg", "  "}) {
-                add->findChild<QLineEdit*>(QStringLiteral("ctl274"))->setText(QString::fromLatin1(text));
+                In<QLineEdit>(add, "ctl274")->setText(QString::fromLatin1(text));
                 Click(add, "ctl6");
             }
             Click(add, "ctl290"); // Remove without a selection
@@ -79,7 +79,7 @@ TEST_F(ColumnOrderTest, ANewPropertyChosenAndOrderedShowsAsAColumnAfterTheRequer
             Click(add, "ctl289");
         });
         Click(dialog, "ctl287");
-        SelectText(dialog->AvailableList(), QStringLiteral("Allergies"));
+        SelectText(dialog.AvailableList(), QStringLiteral("Allergies"));
         Click(dialog, "ctl283"); // ">"
         Click(dialog, "ctl1");
     });
@@ -108,9 +108,9 @@ TEST_F(ColumnOrderTest, ANewPropertyChosenAndOrderedShowsAsAColumnAfterTheRequer
 TEST_F(CustomPropertyServerTest, CancelSendsNothingAndDeletesTheListAndARefusedOrderGetsTheStopIcon) {
     FakeDesk desk;
     QString listFile;
-    WhenShown<CDlgCustomProperties>([&](CDlgCustomProperties* dialog) {
+    WhenShown<CDlgCustomProperties> driver([&](CDlgCustomProperties& dialog) {
         listFile = Session().LastFileListName();
-        QTest::keyClick(dialog, Qt::Key_Escape);
+        QTest::keyClick(&dialog, Qt::Key_Escape);
     });
     CustomPropertySettings(desk).Run();
     EXPECT_FALSE(listFile.isEmpty() || QFile::exists(listFile));
@@ -145,21 +145,21 @@ TEST(CustomPropertiesDialog, LaterLinesComeFirstAndUpDownFollowTheSelection) {
         {"ctl238", 3, "xwyz", true, false}, // Down on the last changes nothing
         {"ctl237", 3, "xwzy", true, true},
     };
-    WhenShown<CDlgCustomProperties>([&](CDlgCustomProperties* shown) {
-        EXPECT_EQ(shown->Available(), (QStringList{"c", "a", "b"}));
+    WhenShown<CDlgCustomProperties> driver([&](CDlgCustomProperties& shown) {
+        EXPECT_EQ(shown.Available(), (QStringList{"c", "a", "b"}));
         for (const auto& step : steps) {
             if (step.button != nullptr) {
                 Click(shown, step.button);
             } else if (step.row < 0) {
-                shown->SelectedList()->clearSelection();
+                shown.SelectedList()->clearSelection();
             } else {
-                shown->SelectedList()->setCurrentItem(shown->SelectedList()->topLevelItem(step.row));
+                shown.SelectedList()->setCurrentItem(shown.SelectedList()->topLevelItem(step.row));
             }
             const std::string at =
                 std::string(step.button ? step.button : "select") + " " + std::to_string(step.row);
-            EXPECT_EQ(shown->Selected().join(QString()), QString::fromLatin1(step.selected)) << at;
-            EXPECT_EQ(ButtonOf(shown, "ctl237")->isEnabled(), step.up) << at;
-            EXPECT_EQ(ButtonOf(shown, "ctl238")->isEnabled(), step.down) << at;
+            EXPECT_EQ(shown.Selected().join(QString()), QString::fromLatin1(step.selected)) << at;
+            EXPECT_EQ(In(shown, "ctl237")->isEnabled(), step.up) << at;
+            EXPECT_EQ(In(shown, "ctl238")->isEnabled(), step.down) << at;
         }
         Click(shown, "ctl236"); // "<<"
         Click(shown, "ctl1");
