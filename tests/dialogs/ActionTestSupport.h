@@ -6,6 +6,7 @@
 #include "host/core/SessionSettings.h"
 #include "host/core/Shell.h"
 #include "reportlist/core/DeskContext.h"
+#include "reportlist/core/ReportListModel.h"
 #include "tests/support/PromptsDouble.h"
 #include "tests/support/ServerFixture.h"
 
@@ -167,6 +168,19 @@ inline QStringList Entries(const QComboBox* box) {
         items.append(box->itemText(i));
     }
     return items;
+}
+
+// A list's rows, the cells of columns first to last (-1: the last one) with "~" between them.
+inline QStringList Texts(const ReportListModel* model, int first = 0, int last = -1) {
+    QStringList texts;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        QStringList cells;
+        for (int c = first; c <= (last < 0 ? model->columnCount() - 1 : last); ++c) {
+            cells.append(model->CellText(row, c));
+        }
+        texts.append(cells.join('~'));
+    }
+    return texts;
 }
 
 inline QStringList Shown() {

@@ -14,16 +14,8 @@ namespace {
 
 using HistoryTest = ServerTest;
 
-QList<QStringList> Rows(QWidget& dialog) {
-    const ReportListModel* model = In<CReportListCtrl>(dialog, "ctl235")->Model();
-    QList<QStringList> rows;
-    for (int row = 0; row < model->rowCount(); ++row) {
-        rows.append(QStringList());
-        for (int column = 0; column < model->columnCount(); ++column) {
-            rows.last().append(model->CellText(row, column));
-        }
-    }
-    return rows;
+QStringList Rows(QWidget& dialog) {
+    return Texts(In<CReportListCtrl>(dialog, "ctl235")->Model());
 }
 
 void ViewVersion(QWidget& dialog, int row) {
@@ -61,7 +53,7 @@ TEST_F(HistoryTest, OneReadableOrEditableReportOpensItsHistory) {
         PromptsDouble::Current().Clear();
         const qsizetype before = Queries("qm_versionlist.php").size();
         FakeDesk desk = FakeDesk::Of(c.type, c.selected);
-        QList<QStringList> shown;
+        QStringList shown;
         WhenShown<CDlgDocumentHistory> driver([&](CDlgDocumentHistory& d) {
             shown = Rows(d);
             QTest::keyClick(&d, Qt::Key_Escape);
@@ -72,11 +64,7 @@ TEST_F(HistoryTest, OneReadableOrEditableReportOpensItsHistory) {
                   c.requested.isNull()
                       ? QStringList()
                       : QStringList{"physicianid=12&filename=" + c.requested + "&locationid=All"});
-        if (!c.requested.isNull()) { // each demo report with a history has two earlier versions
-            ASSERT_EQ(shown.size(), 2);
-            EXPECT_EQ(shown[0][1], c.requested + "_Version1");
-            EXPECT_EQ(shown[1][4], c.requested + ".v2");
-        }
+        EXPECT_EQ(shown.size(), c.requested.isNull() ? 0 : 2); // each demo history has two versions
     }
 }
 
@@ -94,10 +82,8 @@ TEST_F(HistoryTest, VersionListFillsTheColumnsIsDeletedEvenWhenReadOnlyAndBadRow
     dialog.SetVersionListPath(path);
     dialog.show();
     EXPECT_EQ(Rows(dialog),
-              (QList<QStringList>{{"1", "R1_Version1", "01/02/2026 09:00 AM", "01/03/2026 10:00 AM", "R1.v1"},
-                                  {"2", "R1_Version2", "01/04/2026 11:00 AM", "", ""},
-                                  {"3", "", "", "", ""},
-                                  {"4", "R1_Version9", "a", "b", "R1.v9"}}));
+              (QStringList{"1~R1_Version1~01/02/2026 09:00 AM~01/03/2026 10:00 AM~R1.v1",
+                           "2~R1_Version2~01/04/2026 11:00 AM~~", "3~~~~", "4~R1_Version9~a~b~R1.v9"}));
     EXPECT_EQ(In<CReportListCtrl>(dialog, "ctl235")->Model()->ColumnCaption(3), "Revised Date/Time");
     EXPECT_TRUE(In<CReportListCtrl>(dialog, "ctl235")->isColumnHidden(4));
     EXPECT_FALSE(QFile::exists(path));

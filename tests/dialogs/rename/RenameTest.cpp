@@ -42,10 +42,7 @@ TEST_F(RenameTest, OnlyPendingJobsWithTheRenameRightReachTheDialog) {
         FakeDesk desk = FakeDesk::Of(c.type, c.selected);
         QStringList listed;
         WhenShown<CDlgRenameJobs> driver([&](CDlgRenameJobs& dialog) {
-            const ReportListModel* model = In<CReportListCtrl>(dialog, "ctl263")->Model();
-            for (int row = 0; row < model->rowCount(); ++row) {
-                listed.append(model->CellText(row, 0));
-            }
+            listed = Texts(In<CReportListCtrl>(dialog, "ctl263")->Model(), 0, 0);
             QTest::keyClick(&dialog, Qt::Key_Escape);
         });
         Rename(desk).Run();
@@ -60,51 +57,37 @@ TEST_F(RenameTest, ThePostCarriesTheStatOrTheProviderAndLocationAndItsAnswerIsSh
     const auto stat = [](const char* shown) {
         return [shown](CDlgRenameJobs& d) { Choose(In<QComboBox>(d, "ctl264"), QString::fromLatin1(shown)); };
     };
-    QStringList locations;
+    const auto provider = [](CDlgRenameJobs& d) {
+        Click(d, "ctl267");
+        Choose(In<QComboBox>(d, "ctl265"), QStringLiteral("Dr. Rafael Ortiz [15]"));
+        EXPECT_EQ(Entries(In<QComboBox>(d, "ctl294")),
+                  (QStringList{"North Clinic [3]", "East Office [5]", "West Wing [6]"}));
+        Choose(In<QComboBox>(d, "ctl294"), QStringLiteral("East Office [5]"));
+    };
+    const QString done = QStringLiteral("File/s renamed successfully.");
     const struct {
-        QStringList jobs;
+        QString jobs;
         std::function<void(CDlgRenameJobs&)> act;
-        QStringList post; // after loginid (12 scrambled), password and the file names
+        QString post; // after the login id ("12" scrambled), the password and the file names
         QString message;
         Prompts::Icon icon = Prompts::Icon::Information;
     } cases[] = {
-        {{"J260101", "J260107{STAT12}"},
-         stat("STAT4"),
-         {"phyid=", "locationid=", "stat=stat4"},
-         "File/s renamed successfully."},
-        {{"J260101"},
-         stat("STAT12"),
-         {"phyid=", "locationid=", "stat=stat12"},
-         "File/s renamed successfully."},
-        {{"J260101"},
-         stat("Remove STAT"),
-         {"phyid=", "locationid=", "stat=notag"},
-         "File/s renamed successfully."},
-        {{"J260102"},
-         [&](CDlgRenameJobs& d) {
-             Click(d, "ctl267");
-             Choose(In<QComboBox>(d, "ctl265"), QStringLiteral("Dr. Rafael Ortiz [15]"));
-             locations = Entries(In<QComboBox>(d, "ctl294"));
-             Choose(In<QComboBox>(d, "ctl294"), QStringLiteral("East Office [5]"));
-         },
-         {"phyid=15", "locationid=5", "phyid=15"},
-         "File/s renamed successfully."},
+        {"J260101;J260107{STAT12}", stat("STAT4"), "phyid=&locationid=&stat=stat4", done},
+        {"J260101", stat("Remove STAT"), "phyid=&locationid=&stat=notag", done},
+        {"J260102", provider, "phyid=15&locationid=5&phyid=15", done},
         // J260104 belongs to a provider the user may not rename for; the server says so.
-        {{"J260104"},
-         [](CDlgRenameJobs&) {},
-         {"phyid=", "locationid=", "stat=stat4"},
-         "You are not set up to rename J260104.",
+        {"J260104", stat("STAT8"), "phyid=&locationid=&stat=stat8", "You are not set up to rename J260104.",
          Prompts::Icon::None},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.jobs.join(' ').toStdString());
+        SCOPED_TRACE(c.jobs.toStdString());
         PromptsDouble::Current().Clear();
-        bool startsInStatMode = false;
         QList<FakeDesk::Row> rows;
-        for (const QString& job : c.jobs) {
+        for (const QString& job : c.jobs.split(';')) {
             rows.append({{job}});
         }
         FakeDesk desk = FakeDesk::Of("p", rows);
+        bool startsInStatMode = false;
         WhenShown<CDlgRenameJobs> driver([&](CDlgRenameJobs& d) {
             startsInStatMode = In<QRadioButton>(d, "ctl266")->isChecked() &&
                                In<QComboBox>(d, "ctl264")->currentText() == QStringLiteral("STAT4") &&
@@ -114,15 +97,13 @@ TEST_F(RenameTest, ThePostCarriesTheStatOrTheProviderAndLocationAndItsAnswerIsSh
         });
         Rename(desk).Run();
         EXPECT_TRUE(startsInStatMode);
-        EXPECT_EQ(Posts().value(Posts().size() - 1),
-                  QStringList({"loginid=30", "password=", "filename=" + c.jobs.join(';') + ';'}) + c.post);
-        ASSERT_EQ(PromptsDouble::Current().Shown().size(), 1);
-        EXPECT_EQ(PromptsDouble::Current().Shown()[0].text, c.message);
+        EXPECT_EQ(Posts().value(Posts().size() - 1).join('&'),
+                  "loginid=30&password=&filename=" + c.jobs + ";&" + c.post);
+        ASSERT_EQ(Shown(), QStringList{c.message});
         EXPECT_EQ(PromptsDouble::Current().Shown()[0].icon, c.icon);
         EXPECT_EQ(desk.deletions, 1);
         EXPECT_EQ(desk.queries, 1);
     }
-    EXPECT_EQ(locations, (QStringList{"North Clinic [3]", "East Office [5]", "West Wing [6]"}));
 }
 
 TEST_F(RenameTest, ProviderWithoutLocationsSendsNothingAndKeepsTheDialogOpen) {
