@@ -3,10 +3,14 @@
 // Shared by the action tests: a fake report list window, a recording Shell, a stand-in server per
 // test, the server's journal as text, and helpers for driving the modal dialogs an action opens.
 
+#include "host/core/CUtility.h"
 #include "host/core/SessionSettings.h"
 #include "host/core/Shell.h"
 #include "reportlist/core/DeskContext.h"
 #include "reportlist/core/ReportListModel.h"
+#include "reportlist/listctrl/CReportListCtrl.h"
+#include "tests/reportlist/window/LogCapture.h"
+#include "tests/reportlist/window/WindowFixture.h"
 #include "tests/support/PromptsDouble.h"
 #include "tests/support/ServerFixture.h"
 
@@ -15,11 +19,15 @@
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QProcess>
+#include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
-#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -60,6 +68,15 @@ public:
             desk.selected.append(r);
         }
         return desk;
+    }
+
+    // Rows that carry only a file name.
+    static QList<Row> Named(const QStringList& names, const QString& flags = QStringLiteral("111111")) {
+        QList<Row> rows;
+        for (const QString& name : names) {
+            rows.append({{name}, flags});
+        }
+        return rows;
     }
 
     WindowState& State() override { return state; }
@@ -209,6 +226,12 @@ inline QList<QStringList> JournalFields(const StandInServer& server, const QStri
         }
     }
     return out;
+}
+
+inline QString WriteFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
+    QFile file(dir.filePath(name));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size()) << name.toStdString();
+    return file.fileName();
 }
 
 inline void AddProviders(const QList<std::pair<const char*, const char*>>& providers) {
