@@ -3,14 +3,7 @@
 #include "dialogs/addressbook/CDlgAddEntry.h"
 #include "dialogs/addressbook/CDlgAddressBook.h"
 #include "dialogs/addressbook/ServerAnswer.h"
-#include "host/core/CUtility.h"
-#include "reportlist/listctrl/CReportListCtrl.h"
 #include "tests/dialogs/ActionTestSupport.h"
-#include "tests/reportlist/window/LogCapture.h"
-
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
 
 namespace {
 
@@ -27,15 +20,7 @@ void Select(CDlgAddressBook& book, int row) {
     In<CReportListCtrl>(book, "ctl285")->selectRow(row);
 }
 
-QString Row(const CDlgAddressBook& book, int row) {
-    QStringList cells;
-    for (int c = 1; c < book.Model()->columnCount(); ++c) {
-        cells.append(book.Model()->CellText(row, c));
-    }
-    return cells.join('~');
-}
-
-TEST_F(AddressBookTest, AddEditDeleteRoundTripAndTheNextOpeningShowsTheChanges) {
+TEST_F(AddressBookTest, AddEditAndDeleteEachSendOneUpdateAndSayItWorked) {
     // The list's provider (the update's physicianid) differs from the user who fetches the book.
     Session().SetQueryPhysicianId(QStringLiteral("All"));
     FakeDesk desk;
@@ -44,8 +29,8 @@ TEST_F(AddressBookTest, AddEditDeleteRoundTripAndTheNextOpeningShowsTheChanges) 
     const LogCapture log;
     WhenShown<CDlgAddressBook> driver([&](CDlgAddressBook& book) {
         ASSERT_EQ(book.Model()->rowCount(), 12);
-        EXPECT_EQ(Row(book, 0), "101~Lakeside Cardiology~Paul~~Emerson~(555) 201-4410~"
-                                "p.emerson@lakeside-cardio.example~(555) 201-4400");
+        EXPECT_EQ(Texts(book.Model(), 1).value(0), "101~Lakeside Cardiology~Paul~~Emerson~(555) 201-4410~"
+                                                   "p.emerson@lakeside-cardio.example~(555) 201-4400");
         QLabel* wait = In<QLabel>(book, "ctl256");
         EXPECT_FALSE(wait->isVisible());
         {
@@ -101,19 +86,6 @@ TEST_F(AddressBookTest, AddEditDeleteRoundTripAndTheNextOpeningShowsTheChanges) 
     EXPECT_FALSE(CUtility().FileExists(CUtility().TempFolder() + QStringLiteral("12_addressbook.txt")));
     EXPECT_TRUE(log.Messages().contains(QStringLiteral("OnPopAdd: Response, ~")));
     EXPECT_TRUE(log.Messages().contains(QStringLiteral("OnDestroy: Deleted address book")));
-
-    QStringList rows;
-    WhenShown<CDlgAddressBook> again([&](CDlgAddressBook& book) {
-        for (int r = 0; r < book.Model()->rowCount(); ++r) {
-            rows.append(Row(book, r));
-        }
-        Click(book, "ctl2");
-    });
-    AddressBook(desk).Run();
-    EXPECT_EQ(rows.size(), 12);
-    EXPECT_FALSE(rows.join('\n').contains(QStringLiteral("101~")));
-    EXPECT_TRUE(rows.contains(QStringLiteral("103~~Hugo~~Lindgren~5550002~hugo.lindgren@mail.example~")));
-    EXPECT_TRUE(rows.last().contains(QStringLiteral("~Nora~~Quinn~5550001~")));
 }
 
 TEST_F(AddressBookTest, RefusedUpdatesSayEntryCouldNotAndKeepTheRow) {
