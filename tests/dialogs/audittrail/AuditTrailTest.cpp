@@ -27,11 +27,8 @@ TEST(AuditTrailTest, OneNamedRowOpensItsPageInTheBrowserAndAnythingElseIsRefused
         PromptsDouble::Current().Clear();
         RecordingShell shell;
         Shell::Install(&shell);
-        QList<FakeDesk::Row> rows;
-        for (const QString& name : c.selected) {
-            rows.append({{name}, QStringLiteral("000000")}); // neither the list type nor the rights count
-        }
-        FakeDesk desk = FakeDesk::Of("p", rows);
+        // Neither the list type nor the rights count.
+        FakeDesk desk = FakeDesk::Of("p", FakeDesk::Named(c.selected, QStringLiteral("000000")));
         AuditTrail(desk).Run();
         Shell::Install(nullptr);
         EXPECT_EQ(Shown(), c.message.isEmpty() ? QStringList() : QStringList{c.message});
