@@ -4,12 +4,8 @@
 #include "dialogs/customproperties/ColumnOrder.h"
 #include "dialogs/customproperties/CustomPropertySettings.h"
 #include "tests/dialogs/ActionTestSupport.h"
-#include "tests/reportlist/window/LogCapture.h"
-#include "tests/reportlist/window/WindowFixture.h"
 
 #include <QHeaderView>
-#include <QLineEdit>
-#include <QTemporaryDir>
 #include <QTreeWidget>
 
 namespace {
@@ -39,7 +35,7 @@ TEST(ColumnKeyList, CaptionsMapToKeysAndTheFixedColumnsAreLeftOut) {
         "Dictation Date/Time~LastName~DateOfBirth~MRN~Location~CCDoctorName1~DateOfVisit~Allergies~");
 }
 
-TEST_F(ColumnOrderTest, DraggedColumnsAreSentInTheirNewOrderAndTheNextListFollows) {
+TEST_F(ColumnOrderTest, DraggedColumnsAreSentInTheirNewOrder) {
     CVelmoPropPage& page = Start();
     QHeaderView* header = page.List()->horizontalHeader();
     const int mrn = page.List()->Model()->columnCount() - 3; // ..., MRN, Report Type, Office Location
@@ -51,11 +47,6 @@ TEST_F(ColumnOrderTest, DraggedColumnsAreSentInTheirNewOrderAndTheNextListFollow
         QStringList{"physicianid=12&props=MRN~Dictation Date/Time~FirstName~LastName~DateOfBirth~ReportType~"
                     "Location~"});
     EXPECT_EQ(Shown(), QStringList{"Column header order saved  successfully."});
-    ClickGo();
-    ASSERT_TRUE(WaitForNoResultCheck());
-    EXPECT_EQ(LoadedCaptions(page),
-              (QStringList{"Filename", "MRN", "Dictation Date/Time", "First Name", "Last Name",
-                           "Date of Birth", "Report Type", "Office Location"}));
 }
 
 TEST_F(ColumnOrderTest, ANewPropertyChosenAndOrderedShowsAsAColumnAfterTheRequery) {
@@ -126,13 +117,9 @@ TEST_F(CustomPropertyServerTest, CancelSendsNothingAndDeletesTheListAndARefusedO
 }
 
 TEST(CustomPropertiesDialog, LaterLinesComeFirstAndUpDownFollowTheSelection) {
-    QTemporaryDir dir;
-    QFile file(dir.filePath(QStringLiteral("CustomProperties.txt")));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("a~b~|x~y~z~\nc~|w~\nlonely|alone\n");
-    file.close();
+    const QTemporaryDir dir;
     CDlgCustomProperties dialog;
-    dialog.SetListFile(file.fileName());
+    dialog.SetListFile(WriteFile(dir, "CustomProperties.txt", "a~b~|x~y~z~\nc~|w~\nlonely|alone\n"));
     const struct {
         const char* button; // nullptr: select the row only (-1: none)
         int row;
@@ -155,8 +142,7 @@ TEST(CustomPropertiesDialog, LaterLinesComeFirstAndUpDownFollowTheSelection) {
             } else {
                 shown.SelectedList()->setCurrentItem(shown.SelectedList()->topLevelItem(step.row));
             }
-            const std::string at =
-                std::string(step.button ? step.button : "select") + " " + std::to_string(step.row);
+            const auto at = &step - steps; // the step's place in the table
             EXPECT_EQ(shown.Selected().join(QString()), QString::fromLatin1(step.selected)) << at;
             EXPECT_EQ(In(shown, "ctl237")->isEnabled(), step.up) << at;
             EXPECT_EQ(In(shown, "ctl238")->isEnabled(), step.down) << at;
