@@ -2,13 +2,7 @@
 #include "dialogs/history/DocumentHistory.h"
 #include "dialogs/history/CDlgDocumentHistory.h"
 
-#include "host/core/CUtility.h"
-#include "reportlist/listctrl/CReportListCtrl.h"
 #include "tests/dialogs/ActionTestSupport.h"
-
-#include <QFile>
-#include <QMenu>
-#include <QTemporaryDir>
 
 namespace {
 
@@ -69,14 +63,10 @@ TEST_F(HistoryTest, OneReadableOrEditableReportOpensItsHistory) {
 }
 
 TEST_F(HistoryTest, VersionListFillsTheColumnsIsDeletedEvenWhenReadOnlyAndBadRowsOpenNothing) {
-    QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("R1_versions.txt"));
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("R1_Version1|01/02/2026 09:00 AM|01/03/2026 10:00 AM|R1.v1|extra\n"
-                   "R1_Version2|01/04/2026 11:00 AM\nno separator\nR1_Version9|a|b|R1.v9\n");
-    }
+    const QTemporaryDir folder;
+    const QString path = WriteFile(folder, "R1_versions.txt",
+                                   "R1_Version1|01/02/2026 09:00 AM|01/03/2026 10:00 AM|R1.v1|extra\n"
+                                   "R1_Version2|01/04/2026 11:00 AM\nno separator\nR1_Version9|a|b|R1.v9\n");
     QFile::setPermissions(path, QFileDevice::ReadOwner);
     CDlgDocumentHistory dialog;
     dialog.SetVersionListPath(path);
