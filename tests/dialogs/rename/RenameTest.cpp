@@ -2,11 +2,7 @@
 #include "dialogs/rename/Rename.h"
 #include "dialogs/rename/CDlgRenameJobs.h"
 
-#include "reportlist/listctrl/CReportListCtrl.h"
 #include "tests/dialogs/ActionTestSupport.h"
-#include "tests/reportlist/window/WindowFixture.h"
-
-#include <QRadioButton>
 
 namespace {
 
@@ -82,11 +78,7 @@ TEST_F(RenameTest, ThePostCarriesTheStatOrTheProviderAndLocationAndItsAnswerIsSh
     for (const auto& c : cases) {
         SCOPED_TRACE(c.jobs.toStdString());
         PromptsDouble::Current().Clear();
-        QList<FakeDesk::Row> rows;
-        for (const QString& job : c.jobs.split(';')) {
-            rows.append({{job}});
-        }
-        FakeDesk desk = FakeDesk::Of("p", rows);
+        FakeDesk desk = FakeDesk::Of("p", FakeDesk::Named(c.jobs.split(';')));
         bool startsInStatMode = false;
         WhenShown<CDlgRenameJobs> driver([&](CDlgRenameJobs& d) {
             startsInStatMode = In<QRadioButton>(d, "ctl266")->isChecked() &&
