@@ -4,13 +4,9 @@
 #include "dialogs/search/CDlgSearch.h"
 
 #include "tests/dialogs/ActionTestSupport.h"
-#include "tests/reportlist/window/WindowFixture.h"
 
 #include <QCheckBox>
 #include <QDateTimeEdit>
-#include <QLabel>
-#include <QLineEdit>
-#include <QRadioButton>
 
 namespace {
 
