@@ -1,8 +1,6 @@
 // Play: the job's dictation fetched, converted by the built converter and opened; the refusals.
 #include "dialogs/voice/VoicePlayback.h"
-#include "host/core/CUtility.h"
 #include "tests/dialogs/ActionTestSupport.h"
-#include "tests/reportlist/window/LogCapture.h"
 
 #include <QFileInfo>
 #include <QUrlQuery>
@@ -29,11 +27,7 @@ protected:
     }
     // Plays the selected rows; busy picture 256 is shown first and hidden last, whatever the way out.
     void Play(const QStringList& names, const QList<int>& selected) {
-        QList<FakeDesk::Row> rows;
-        for (const QString& name : names) {
-            rows.append({{name}});
-        }
-        FakeDesk desk = FakeDesk::Of("p", rows);
+        FakeDesk desk = FakeDesk::Of("p", FakeDesk::Named(names));
         desk.selected = selected;
         VoicePlayback(desk).Run();
         ASSERT_GE(desk.busy.size(), 2);
