@@ -204,6 +204,12 @@ inline QStringList Shown() {
     return PromptsDouble::Current().ShownTexts();
 }
 
+// Exactly one message box was shown, with this text and icon.
+inline void ExpectOneBox(const QString& text, Prompts::Icon icon) {
+    ASSERT_EQ(Shown(), QStringList{text});
+    EXPECT_EQ(PromptsDouble::Current().Shown()[0].icon, icon);
+}
+
 // The decoded query strings a server received for a script, in order.
 inline QStringList JournalQueries(const StandInServer& server, const QString& script) {
     QStringList out;

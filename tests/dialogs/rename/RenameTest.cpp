@@ -91,8 +91,7 @@ TEST_F(RenameTest, ThePostCarriesTheStatOrTheProviderAndLocationAndItsAnswerIsSh
         EXPECT_TRUE(startsInStatMode);
         EXPECT_EQ(Posts().value(Posts().size() - 1).join('&'),
                   "loginid=30&password=&filename=" + c.jobs + ";&" + c.post);
-        ASSERT_EQ(Shown(), QStringList{c.message});
-        EXPECT_EQ(PromptsDouble::Current().Shown()[0].icon, c.icon);
+        ExpectOneBox(c.message, c.icon);
         EXPECT_EQ(desk.deletions, 1);
         EXPECT_EQ(desk.queries, 1);
     }
