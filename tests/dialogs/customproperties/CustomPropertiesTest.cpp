@@ -119,7 +119,7 @@ TEST_F(CustomPropertyServerTest, CancelSendsNothingAndDeletesTheListAndARefusedO
 TEST(CustomPropertiesDialog, LaterLinesComeFirstAndUpDownFollowTheSelection) {
     const QTemporaryDir dir;
     CDlgCustomProperties dialog;
-    dialog.SetListFile(WriteFile(dir, "CustomProperties.txt", "a~b~|x~y~z~\nc~|w~\nlonely|alone\n"));
+    dialog.SetListFile(WriteFile(dir.filePath("CustomProperties.txt"), "a~b~|x~y~z~\nc~|w~\nlonely|alone\n"));
     const struct {
         const char* button; // nullptr: select the row only (-1: none)
         int row;

@@ -47,7 +47,7 @@ TEST(FaxSelection, SelectedRowsAreSplitByTheFaxFlagWithBlanksAndMissingColumnsKe
 TEST(ContactBook, LinesAreReadToTheFirstBlankLineAndFieldsTakenByTheirPlace) {
     const QTemporaryDir dir;
     EXPECT_EQ(
-        ContactBook::ReadLines(WriteFile(dir, "book.txt",
+        ContactBook::ReadLines(WriteFile(dir.filePath("book.txt"),
                                          "101~Lakeside~Paul~ ~Emerson~555-1~p@x~555-0\r\n102~Harbor~Chloe\n"
                                          "\n103~After~the~blank\n")),
         (QStringList{"101~Lakeside~Paul~ ~Emerson~555-1~p@x~555-0", "102~Harbor~Chloe"}));

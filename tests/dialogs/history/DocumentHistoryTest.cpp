@@ -64,7 +64,7 @@ TEST_F(HistoryTest, OneReadableOrEditableReportOpensItsHistory) {
 
 TEST_F(HistoryTest, VersionListFillsTheColumnsIsDeletedEvenWhenReadOnlyAndBadRowsOpenNothing) {
     const QTemporaryDir folder;
-    const QString path = WriteFile(folder, "R1_versions.txt",
+    const QString path = WriteFile(folder.filePath("R1_versions.txt"),
                                    "R1_Version1|01/02/2026 09:00 AM|01/03/2026 10:00 AM|R1.v1|extra\n"
                                    "R1_Version2|01/04/2026 11:00 AM\nno separator\nR1_Version9|a|b|R1.v9\n");
     QFile::setPermissions(path, QFileDevice::ReadOwner);

@@ -59,11 +59,7 @@ TEST_F(VoicePlayTest, PlaysTheConvertedDictationOfTheBracedJob) {
     EXPECT_EQ(shell_.started, QList<QStringList>{converter});
     EXPECT_EQ(shell_.opened, QStringList{folder + "J260101.wav"});
     EXPECT_TRUE(log.Messages().contains("OnPopPlay: Voice file Played, " + folder + "J260101.wav"));
-    QFile wav(folder + "J260101.wav");
-    ASSERT_TRUE(wav.open(QIODevice::ReadOnly));
-    const QByteArray head = wav.read(44);
-    EXPECT_TRUE(head.startsWith("RIFF") && head.mid(8, 4) == "WAVE");
-    EXPECT_GT(wav.size(), 8000 * 2); // more than a second of speech or beeps
+    EXPECT_GT(QFileInfo(folder + "J260101.wav").size(), 8000 * 2); // more than a second of sound
     EXPECT_TRUE(Shown().isEmpty());
 }
 
@@ -82,12 +78,7 @@ TEST_F(VoicePlayTest, SelectionMistakesAreToldAndNothingIsFetched) {
 }
 
 TEST_F(VoicePlayTest, EarlierWaveIsPlayedWhenTheDownloadFailsAndNoWaveIsAnError) {
-    const QString earlier = VoicePlayback::VoiceFolder() + "J999999.wav";
-    {
-        QFile f(earlier);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("RIFF");
-    }
+    const QString earlier = WriteFile(VoicePlayback::VoiceFolder() + "J999999.wav", "RIFF");
     Play({"J999999"}, {0}); // the server knows no such dictation: no archive, no .dss
     EXPECT_EQ(VoiceRequests(), QStringList{"J999999"});
     EXPECT_TRUE(shell_.started.isEmpty());
