@@ -76,7 +76,7 @@ TEST_F(AddressBookTest, AddEditAndDeleteEachSendOneUpdateAndSayItWorked) {
               (QStringList{"physicianid=All&address=~Nora~~Quinn~5550001~nq@quinn.example~",
                            "physicianid=All&address=103~~Hugo~~Lindgren~5550002~hugo.lindgren@mail.example~",
                            "physicianid=All&address=101&delete=1"}));
-    EXPECT_EQ(Shown(),
+    ASSERT_EQ(Shown(),
               (QStringList{"Please enter First name.", "Please enter Last name.", "Please enter Fax Number.",
                            "Please enter EMail-ID.", "Entry added successfully.", "Entry edited successfully",
                            "Entry deleted successfully."}));
