@@ -127,9 +127,7 @@ TEST(CustomPropertiesDialog, LaterLinesComeFirstAndUpDownFollowTheSelection) {
         bool up, down;
     } steps[] = {
         {nullptr, -1, "wxyz", false, false}, {nullptr, 0, "wxyz", false, true},
-        {"ctl237", 0, "wxyz", false, true}, // Up on the first changes nothing
         {"ctl238", 0, "xwyz", true, true},   {nullptr, 3, "xwyz", true, false},
-        {"ctl238", 3, "xwyz", true, false}, // Down on the last changes nothing
         {"ctl237", 3, "xwzy", true, true},
     };
     WhenShown<CDlgCustomProperties> driver([&](CDlgCustomProperties& shown) {
