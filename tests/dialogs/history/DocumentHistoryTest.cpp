@@ -2,145 +2,89 @@
 #include "dialogs/history/DocumentHistory.h"
 #include "dialogs/history/CDlgDocumentHistory.h"
 
-#include "host/core/CUtility.h"
 #include "tests/dialogs/ActionTestSupport.h"
-#include "tests/reportlist/window/WindowFixture.h"
-
-#include <QFile>
-#include <QMenu>
-#include <QTemporaryDir>
 
 namespace {
 
-QList<QStringList> Rows(QWidget& dialog) {
-    const ReportListModel* model = In<CReportListCtrl>(dialog, "ctl235")->Model();
-    QList<QStringList> rows;
-    for (int row = 0; row < model->rowCount(); ++row) {
-        rows.append(QStringList());
-        for (int column = 0; column < model->columnCount(); ++column) {
-            rows.last().append(model->CellText(row, column));
-        }
-    }
-    return rows;
+using HistoryTest = ServerTest;
+
+QStringList Rows(QWidget& dialog) {
+    return Texts(In<CReportListCtrl>(dialog, "ctl235")->Model());
 }
 
 void ViewVersion(QWidget& dialog, int row) {
     CReportListCtrl* list = In<CReportListCtrl>(dialog, "ctl235");
     if (row >= 0) {
-        list->selectionModel()->select(list->model()->index(row, 0),
-                                       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        list->selectRow(row);
     }
-    QTest::mouseClick(In(dialog, "ctl260"), Qt::LeftButton);
+    Click(dialog, "ctl260");
 }
-
-class HistoryTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        Session().Reset();
-        PromptsDouble::Current().Clear();
-        Shell::Install(&shell_);
-        ASSERT_TRUE(server_.Start()) << server_.Error().toStdString();
-        Session().SetServerURL(server_.BaseUrl());
-        Session().SetQueryPhysicianId(QStringLiteral("12"));
-        Session().SetQueryLocationId(QStringLiteral("All"));
-    }
-    void TearDown() override { Shell::Install(nullptr); }
-
-    QStringList Queries(const char* script) const {
-        QStringList queries;
-        for (const QJsonObject& entry : server_.JournalFor(QString::fromLatin1(script))) {
-            queries.append(entry.value(QStringLiteral("query")).toString());
-        }
-        return queries;
-    }
-
-    RecordingShell shell_;
-    StandInServer server_;
-};
 
 TEST_F(HistoryTest, OneReadableOrEditableReportOpensItsHistory) {
     const QString tooMany = QStringLiteral("Select only one file to view document history.");
-    struct Case {
+    const struct {
         const char* type;
         QList<FakeDesk::Row> selected;
         QStringList messages;
         QString requested; // the report whose version list is fetched; null: none
-    };
-    const QList<Case> cases{
-        {"p", {{"R260001", "111111"}}, {"Click on Play to play voice files"}, {}},
+    } cases[] = {
+        {"p", {{{"R260001"}}}, {"Click on Play to play voice files"}, {}},
         {"t", {}, {"Select a document to view previous version."}, {}},
-        {"t", {{"R260001", "111111"}, {"R260004", "111111"}}, {tooMany}, {}},
-        {"t", {{"R260001", "111111"}, {"", ""}}, {tooMany}, {}},
-        {"T", {{"", ""}, {"R260004", "1"}}, {}, QStringLiteral("R260004")},
+        {"t", {{{"R260001"}}, {{"R260004"}}}, {tooMany}, {}},
+        {"t", {{{"R260001"}}, {{""}, ""}}, {tooMany}, {}},
+        {"T", {{{""}, ""}, {{"R260004"}, "1"}}, {}, QStringLiteral("R260004")},
         {"t",
-         {{"R260001", "0000"}},
+         {{{"R260001"}, "0000"}},
          {"ACCESS DENIED: Your user account is not configured to see the \"Document History\" for this "
-          "document. For "
-          "assistance, please contact technical support via email at support@molve-reports.com or "
-          "1-800-555-0142."},
+          "document. For assistance, please contact technical support via email at "
+          "support@molve-reports.com or 1-800-555-0142."},
          {}},
-        {"t", {{"R260001", "00001"}}, {}, QStringLiteral("R260001")},
-        {"t", {{"", "111111"}}, {}, {}},
+        {"t", {{{"R260001"}, "00001"}}, {}, QStringLiteral("R260001")},
+        {"t", {{{""}}}, {}, {}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.messages.join(u' ').toStdString() + c.requested.toStdString());
         PromptsDouble::Current().Clear();
         const qsizetype before = Queries("qm_versionlist.php").size();
-        FakeDesk desk;
-        desk.state.ReportTypeCode = QString::fromLatin1(c.type);
-        desk.rows = c.selected;
-        QList<QStringList> shown;
+        FakeDesk desk = FakeDesk::Of(c.type, c.selected);
+        QStringList shown;
         WhenShown<CDlgDocumentHistory> driver([&](CDlgDocumentHistory& d) {
             shown = Rows(d);
             QTest::keyClick(&d, Qt::Key_Escape);
         });
         DocumentHistory(desk).Run();
-        EXPECT_EQ(PromptsDouble::Current().ShownTexts(), c.messages);
-        const QStringList requests = Queries("qm_versionlist.php").mid(before);
-        EXPECT_EQ(requests, c.requested.isNull()
-                                ? QStringList()
-                                : QStringList{"physicianid=12&filename=" + c.requested + "&locationid=All"});
-        if (!c.requested.isNull()) {
-            // Each demo report with a history has two earlier versions, oldest first.
-            ASSERT_EQ(shown.size(), 2);
-            EXPECT_EQ(shown[0][1], c.requested + "_Version1");
-            EXPECT_EQ(shown[1][4], c.requested + ".v2");
-        }
+        EXPECT_EQ(Shown(), c.messages);
+        EXPECT_EQ(Queries("qm_versionlist.php").mid(before),
+                  c.requested.isNull()
+                      ? QStringList()
+                      : QStringList{"physicianid=12&filename=" + c.requested + "&locationid=All"});
+        EXPECT_EQ(shown.size(), c.requested.isNull() ? 0 : 2); // each demo history has two versions
     }
 }
 
-TEST_F(HistoryTest, VersionListFillsTheColumnsAndIsDeletedEvenWhenReadOnly) {
-    QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("R1_versions.txt"));
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("R1_Version1|01/02/2026 09:00 AM|01/03/2026 10:00 AM|R1.v1|extra\n"
-                   "R1_Version2|01/04/2026 11:00 AM\n"
-                   "no separator\n"
-                   "R1_Version9|a|b|R1.v9\n");
-    }
+TEST_F(HistoryTest, VersionListFillsTheColumnsIsDeletedEvenWhenReadOnlyAndBadRowsOpenNothing) {
+    const QTemporaryDir folder;
+    const QString path = WriteFile(folder.filePath("R1_versions.txt"),
+                                   "R1_Version1|01/02/2026 09:00 AM|01/03/2026 10:00 AM|R1.v1|extra\n"
+                                   "R1_Version2|01/04/2026 11:00 AM\nno separator\nR1_Version9|a|b|R1.v9\n");
     QFile::setPermissions(path, QFileDevice::ReadOwner);
     CDlgDocumentHistory dialog;
     dialog.SetVersionListPath(path);
     dialog.show();
     EXPECT_EQ(Rows(dialog),
-              (QList<QStringList>{{"1", "R1_Version1", "01/02/2026 09:00 AM", "01/03/2026 10:00 AM", "R1.v1"},
-                                  {"2", "R1_Version2", "01/04/2026 11:00 AM", "", ""},
-                                  {"3", "", "", "", ""},
-                                  {"4", "R1_Version9", "a", "b", "R1.v9"}}));
-    const ReportListModel* model = In<CReportListCtrl>(dialog, "ctl235")->Model();
-    EXPECT_EQ(model->ColumnCaption(3), QStringLiteral("Revised Date/Time"));
+              (QStringList{"1~R1_Version1~01/02/2026 09:00 AM~01/03/2026 10:00 AM~R1.v1",
+                           "2~R1_Version2~01/04/2026 11:00 AM~~", "3~~~~", "4~R1_Version9~a~b~R1.v9"}));
+    EXPECT_EQ(In<CReportListCtrl>(dialog, "ctl235")->Model()->ColumnCaption(3), "Revised Date/Time");
     EXPECT_TRUE(In<CReportListCtrl>(dialog, "ctl235")->isColumnHidden(4));
     EXPECT_FALSE(QFile::exists(path));
 
     ViewVersion(dialog, -1);
-    EXPECT_EQ(PromptsDouble::Current().ShownTexts(), QStringList{"Select a document to view."});
     ViewVersion(dialog, 1); // the short line has no server name: nothing happens
     EXPECT_TRUE(server_.Journal().isEmpty());
     ViewVersion(dialog, 3); // a version the server does not have
     const QList<Prompts::Box> shown = PromptsDouble::Current().Shown();
     ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(shown[0].text, QStringLiteral("Select a document to view."));
     EXPECT_EQ(shown[1].text, QStringLiteral("Unable to open file. Please contact Technical support at "
                                             "support@molve-reports.com or 1-800-555-0142 for assistance."));
     EXPECT_EQ(shown[1].icon, Prompts::Icon::Error);
@@ -148,9 +92,7 @@ TEST_F(HistoryTest, VersionListFillsTheColumnsAndIsDeletedEvenWhenReadOnly) {
 }
 
 TEST_F(HistoryTest, ViewDocumentFetchesTheVersionOnceAndOpensItReadOnly) {
-    FakeDesk desk;
-    desk.state.ReportTypeCode = QStringLiteral("t");
-    desk.rows = {{QStringLiteral("R260001"), QStringLiteral("111111")}};
+    FakeDesk desk = FakeDesk::Of("t", {{{"R260001"}}});
     const QString local = CUtility().TempFolder() + QStringLiteral("R260001_Version1.doc");
     WhenShown<CDlgDocumentHistory> driver([&](CDlgDocumentHistory& d) {
         ViewVersion(d, 0);
@@ -160,7 +102,7 @@ TEST_F(HistoryTest, ViewDocumentFetchesTheVersionOnceAndOpensItReadOnly) {
         EXPECT_EQ(menu->actions()[0]->text(), QStringLiteral("View Document"));
         menu->actions()[0]->trigger();
         SaveShot(d, QStringLiteral("dialog-history.png"));
-        QTest::mouseClick(In(d, "ctl1"), Qt::LeftButton);
+        Click(d, "ctl1");
     });
     DocumentHistory(desk).Run();
     ASSERT_EQ(driver.Runs(), 1);
@@ -169,7 +111,7 @@ TEST_F(HistoryTest, ViewDocumentFetchesTheVersionOnceAndOpensItReadOnly) {
     QFile version(local);
     ASSERT_TRUE(version.open(QIODevice::ReadOnly));
     EXPECT_TRUE(version.read(6).startsWith("{\\rtf1"));
-    EXPECT_TRUE(PromptsDouble::Current().ShownTexts().isEmpty());
+    EXPECT_TRUE(Shown().isEmpty());
 }
 
 } // namespace
