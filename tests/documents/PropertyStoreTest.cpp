@@ -69,8 +69,6 @@ TEST(PropertyStore, WritesValuesByNameWithoutRegardToCase) {
          "{\\rtf1\\ansi{\\fonttbl{\\f0 T;}}{\\colortbl;\\red0\\green0\\blue0;}{\\info{\\title x}}\\pard "
          "Body\\par}",
          u"A~1|B~2"_qs, u"A=1|B=2"_qs},
-        {"no properties: a group after the font table", "{\\rtf1\\ansi{\\fonttbl{\\f0 T;}}\\pard Body\\par}",
-         u"A~1"_qs, u"A=1"_qs},
         {"no properties and no tables", "{\\rtf1 Body\\par}", u"A~1"_qs, u"A=1"_qs},
     };
     for (const Case& c : cases) {
