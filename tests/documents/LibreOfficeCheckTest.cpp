@@ -1,13 +1,13 @@
 // What the engine writes must read right in a real word processor: each sequence runs on RTF
-// that LibreOffice wrote, and LibreOffice then reads every result back, as text and as RTF. The
-// conversions are batched (LibreOffice's start is most of their cost), so this is one case.
+// that LibreOffice wrote, and LibreOffice then reads every result back as text; the locked one
+// also goes through LibreOffice's own format and back to RTF. The conversions are batched
+// (LibreOffice's start is most of their cost), so this is one case.
 #include "documents/core/DocumentPropertyStore.h"
 #include "documents/core/ProtectedEditCopy.h"
 #include "documents/core/RtfDocument.h"
 #include "documents/core/SigningCore.h"
 #include "documents/core/WaterMark.h"
 #include "documents/core/WordAutomation.h"
-#include "reportlist/core/SignaturePatterns.h"
 #include "tests/documents/DocumentsTestSupport.h"
 
 #include <QFile>
@@ -24,7 +24,6 @@ bool Sign(const QString& path, const QString& date) {
     Signing::Request r;
     r.signatureText = u"Dr. Amelia Hart"_qs;
     r.dateText = date;
-    r.signaturePatterns = DefaultSignaturePatterns();
     return Signing::SignDocumentFile(path, r).statementWritten;
 }
 

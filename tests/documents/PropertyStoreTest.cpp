@@ -66,8 +66,7 @@ TEST(PropertyStore, WritesValuesByNameWithoutRegardToCase) {
         {"a name with extra blanks is not found by the writer", spaced, u"Spaced~new"_qs,
          u"Spaced=old|Spaced=new"_qs},
         {"no properties: a group after the info group",
-         "{\\rtf1\\ansi{\\fonttbl{\\f0 T;}}{\\colortbl;\\red0\\green0\\blue0;}{\\info{\\title x}}\\pard "
-         "Body\\par}",
+         "{\\rtf1{\\fonttbl{\\f0 T;}}{\\colortbl;\\red0\\green0\\blue0;}{\\info{\\title x}}Body\\par}",
          u"A~1|B~2"_qs, u"A=1|B=2"_qs},
         {"no properties and no tables", "{\\rtf1 Body\\par}", u"A~1"_qs, u"A=1"_qs},
     };

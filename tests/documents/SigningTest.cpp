@@ -57,11 +57,9 @@ TEST(Signing, PatternsFindStatementsWrittenByOtherHands) {
 class SignFile : public ::testing::Test {
 protected:
     static Request Sign() {
-        Request r;
-        r.signatureText = u"Dr. Amelia Hart"_qs;
-        r.dateText = u"12-04-26 at 09:15:00"_qs;
-        r.signaturePatterns = DefaultSignaturePatterns();
-        return r;
+        return {.signatureText = u"Dr. Amelia Hart"_qs,
+                .dateText = u"12-04-26 at 09:15:00"_qs,
+                .signaturePatterns = DefaultSignaturePatterns()};
     }
     QTemporaryDir dir_;
 };
