@@ -9,16 +9,11 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
-namespace {
-
-void Run(const QByteArray& bytes) {
-    LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.constData()),
-                           static_cast<size_t>(bytes.size()));
-}
-
-} // namespace
-
 int main(int argc, char** argv) {
+    auto run = [](const QByteArray& b) {
+        LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(b.constData()),
+                               static_cast<size_t>(b.size()));
+    };
     int files = 0;
     for (int a = 1; a < argc; ++a) {
         QDirIterator it(QString::fromLocal8Bit(argv[a]), QDir::Files, QDirIterator::Subdirectories);
@@ -29,15 +24,14 @@ int main(int argc, char** argv) {
             }
             const QByteArray seed = f.readAll();
             ++files;
-            Run(seed);
+            run(seed);
             // Cuts at many places, and each special byte flipped to another one.
-            const qsizetype step = std::max<qsizetype>(1, seed.size() / 64);
-            for (qsizetype cut = 0; cut < seed.size(); cut += step) {
-                Run(seed.left(cut));
+            static const char kSpecial[] = {'{', '}', '\\', '\'', ' ', '0'};
+            for (qsizetype cut = 0; cut < seed.size(); cut += std::max<qsizetype>(1, seed.size() / 64)) {
+                run(seed.left(cut));
                 QByteArray flipped = seed;
-                static const char kSpecial[] = {'{', '}', '\\', '\'', ' ', '0'};
                 flipped[cut] = kSpecial[static_cast<size_t>(cut) % sizeof(kSpecial)];
-                Run(flipped);
+                run(flipped);
             }
         }
     }
