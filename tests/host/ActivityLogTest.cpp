@@ -24,25 +24,6 @@ TEST(ActivityLogFormat, FileNameHasLeadingSpaceAndEnglishMonthInAnyLocale) {
     QLocale::setDefault(saved);
 }
 
-TEST(ActivityLogFormat, LineIsTimeSeparatorMessageErrorCrLf) {
-    const struct {
-        QTime time;
-        const char* message;
-        int error;
-        const char* line;
-    } cases[] = {
-        {QTime(14, 3, 22), "OnInitDialog: Created Image list...", 0,
-         "14:03:22 : OnInitDialog: Created Image list... LastError = 0\r\n"},
-        {QTime(23, 59, 59), "x", 12029, "23:59:59 : x LastError = 12029\r\n"},
-        // A line feed inside the message becomes CR LF.
-        {QTime(0, 0, 1), "first\nsecond\n", 0, "00:00:01 : first\r\nsecond\r\n LastError = 0\r\n"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(ActivityLog::FormatLine(c.time, QString::fromUtf8(c.message), c.error), QByteArray(c.line))
-            << c.line;
-    }
-}
-
 TEST(WriteLog, FirstCallMakesProfileLogFolderAndDailyFileThenAppendsWithTheErrnoOnEntry) {
     QTemporaryDir root;
     hosttest::ScopedEnv env("XDG_DATA_HOME", (root.path() + "/deep/er").toLocal8Bit());

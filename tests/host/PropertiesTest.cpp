@@ -94,19 +94,9 @@ TEST(PropertyExchange, EverySessionFieldIsFilledAsGivenAndMissingOnesAreEmpty) {
     ExchangeProperties(Bag({{"Colour", "blue"}}), fresh);
     EXPECT_EQ(Stored(fresh), QStringList(9, QString()));
     EXPECT_EQ(fresh.PhysicianEntries(), QStringList{QString()});
-}
-
-TEST(ProviderEntries, SplitOnlyWhenThereIsABarAndReplaceTheOldOnes) {
-    const std::pair<const char*, QStringList> cases[] = {
-        {" 12~Provider One ", {" 12~Provider One "}},
-        {" 12~A | 15~B |", {"12~A", "15~B"}},
-        {"9~C", {"9~C"}},
-    };
-    SessionSettings s;
-    for (const auto& [list, entries] : cases) {
-        s.SetPhysicianList(list);
-        EXPECT_EQ(s.PhysicianEntries(), entries) << list;
-    }
+    // Without a bar the one entry is kept as it is, blanks and all.
+    fresh.SetPhysicianList(" 12~Provider One ");
+    EXPECT_EQ(fresh.PhysicianEntries(), QStringList{" 12~Provider One "});
 }
 
 TEST(ControlPropertiesBag, NamesIgnoreCaseLaterValuesWinAndTheirNumberIsBounded) {

@@ -80,7 +80,13 @@ TEST_F(StartupTest, TheListsReportTypeSetsTheRowIconAndTheActionButtons) {
             Session().SetLocationList(c.locationList);
         }
         CVelmoPropPage& page = Start();
-        EXPECT_EQ(EnabledButtons(), c.enabled) << c.why;
+        QStringList enabled;
+        for (const char* id : kActionButtons) {
+            if (Button(id)->isEnabled()) {
+                enabled.append(QString::fromLatin1(id));
+            }
+        }
+        EXPECT_EQ(enabled.join(' '), c.enabled) << c.why;
         EXPECT_EQ(page.List()->Model()->RowIcon(), c.rowIcon) << c.why;
         EXPECT_TRUE(Button("ctl219")->isEnabled()) << c.why;
     }
