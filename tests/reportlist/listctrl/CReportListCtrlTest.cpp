@@ -155,22 +155,18 @@ constexpr int kName = 8;
 const QColor kGrey(229, 229, 229);
 
 // Leftmost and rightmost columns in rect that differ clearly from the background.
-std::pair<int, int> InkSpan(const QImage& image, const QRect& rect, const QColor& background) {
-    int first = -1;
-    int last = -1;
+std::pair<int, int> InkSpan(const QImage& image, const QRect& rect, const QColor& bg) {
+    std::pair<int, int> span{-1, -1};
     for (int x = rect.left(); x <= rect.right(); ++x) {
         for (int y = rect.top(); y <= rect.bottom(); ++y) {
             const QColor c = image.pixelColor(x, y);
-            if (qAbs(c.red() - background.red()) + qAbs(c.green() - background.green()) +
-                    qAbs(c.blue() - background.blue()) >
-                120) {
-                first = first < 0 ? x : first;
-                last = x;
+            if (qAbs(c.red() - bg.red()) + qAbs(c.green() - bg.green()) + qAbs(c.blue() - bg.blue()) > 120) {
+                span = {span.first < 0 ? x : span.first, x};
                 break;
             }
         }
     }
-    return {first, last};
+    return span;
 }
 
 class CellDrawing : public ::testing::Test {
@@ -209,8 +205,6 @@ TEST_F(CellDrawing, RowShadingGreenDotsAndTheSelectedRowInWhite) {
     for (const auto& c : cases) {
         EXPECT_EQ(image.pixelColor(c.at), c.colour) << c.why;
     }
-    list.clearSelection();
-    EXPECT_EQ(Grab().pixelColor(Cell(1, kBlank).center()), QColor(Qt::white)) << "second row white";
     // Text in the selected row is white: ink on the highlight, and none of it dark.
     const QImage name = image.copy(Cell(1, kName));
     EXPECT_GE(InkSpan(name, name.rect(), highlight).first, 0);

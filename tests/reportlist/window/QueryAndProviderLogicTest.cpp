@@ -120,10 +120,7 @@ TEST_F(CacheTest, LocationBoxForEachProviderChoice) {
         QString items;
         int selected;
     } cases[] = {
-        {"one provider: its locations, All Locations selected", kDemoLocations, "Dr. Amelia Hart [12]", demo,
-         "All Locations [All];North Clinic [3];South Clinic [4]", 0},
         {"no location leaves the box empty", "[12]3~North Clinic[20]", "Dr. New [20]", "", "", -1},
-        {"an unknown provider has no locations", kDemoLocations, "Dr. Unknown [99]", "", "", -1},
         {"a provider id of All counts as all providers", kDemoLocations, "Everyone [All] ", demo, demoAll, 0},
         {"providers sharing their only location offer just that location",
          "[1]3~North Clinic[2]3~North Clinic", "All Providers[All]", "All Providers[All];A [1];B [2]",
