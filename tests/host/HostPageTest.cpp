@@ -126,7 +126,6 @@ TEST(HostPageFetch, LocalFilesAndWebPagesWithinTheSizeBound) {
         QString text; // the body when fetched, else a part of the error
     } cases[] = {
         {"a path", path, true, kPage},
-        {"a missing file", dir.filePath("none.html"), false, "none.html"},
         {"an oversized file", big.fileName(), false, ""},
         {"a web page", url("/desk.php"), true, kPage},
         {"a missing page", url("/nothing.php"), false, "404"},
