@@ -85,8 +85,6 @@ TEST(FileListFormat, CaptionsAndWidthsFollowTheKeys) {
         int transcribedWidth; // pending: 400, except the record numbers
     } cases[] = {
         {"ssn", "ssn", 48}, // 16 px a character, pending too
-        {"FILENAME", "FILENAME", 100},
-        {"firstname", "First Name", 80},
         {"CCDoctorName", "CC Doctor Name 1", 128},
         {"CCDOCTORNAME1", "CC Doctor Name 2", 128},
         {"PatientList", "Patient Schedule Received", 200},
