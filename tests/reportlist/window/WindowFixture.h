@@ -60,10 +60,10 @@ protected:
     }
 
     // Creates and shows the window and runs its start-up to the end (query, list, check).
-    CVelmoPropPage& Start(QSize size = QSize(1024, 700)) {
+    CVelmoPropPage& Start() {
         page_.reset();
         page_ = std::make_unique<CVelmoPropPage>();
-        page_->resize(size);
+        page_->resize(1024, 700);
         page_->show();
         QSignalSpy finished(page_.get(), &CVelmoPropPage::StartupFinished);
         page_->OnInitDialog();
@@ -78,7 +78,7 @@ protected:
         return QTest::qWaitFor([&] { return !page_->NoResultCheckPending(); }, kWaitMs);
     }
 
-    template <typename T = QWidget> T* Child(const char* name) const {
+    template <typename T> T* Child(const char* name) const {
         T* w = page_->findChild<T*>(QString::fromLatin1(name));
         EXPECT_NE(w, nullptr) << name;
         return w;
@@ -94,16 +94,6 @@ protected:
             items.append(box->itemText(i));
         }
         return items.join('|');
-    }
-    // The enabled action buttons, " " between them.
-    QString EnabledButtons() const {
-        QStringList enabled;
-        for (const char* id : kActionButtons) {
-            if (Button(id)->isEnabled()) {
-                enabled.append(QString::fromLatin1(id));
-            }
-        }
-        return enabled.join(' ');
     }
 
     QStringList ListQueries() const {
