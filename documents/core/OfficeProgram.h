@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// LibreOffice (soffice), found on PATH: it shows documents to the user, prints, and converts
+// the rare report that is not RTF. Headless runs use a private profile under ProfileFolder so
+// they neither wait on nor disturb a LibreOffice the user has open.
+namespace OfficeProgram {
+
+// The one message for a desk without LibreOffice.
+QString MissingText();
+// The one message for a print with no printer set up.
+QString NoPrinterText();
+
+// True when soffice is on PATH; otherwise shows MissingText once per call and returns false.
+bool AvailableOrSay();
+// The arguments that put a headless run in the desk's private profile.
+QStringList HeadlessArguments();
+
+// Converts the file at path to RTF in place (through a scratch folder, then renamed over it).
+// False, with the file unchanged, when LibreOffice is missing, fails, or the file is held.
+bool ConvertToRtfInPlace(const QString& path);
+// Leaves an RTF file alone; converts anything else once. False when it is not RTF afterwards.
+bool EnsureRtf(const QString& path);
+bool IsRtfFile(const QString& path);
+
+// The default printer as the print system reports it; empty when none is set up.
+QString DefaultPrinter();
+
+// Bounded waits for LibreOffice's own work (a start of LibreOffice takes seconds).
+inline constexpr int kConvertTimeoutMs = 180000;
+inline constexpr int kPrintTimeoutMs = 300000;
+
+} // namespace OfficeProgram
