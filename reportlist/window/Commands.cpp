@@ -1,6 +1,10 @@
 // The command table: buttons, menu items and list notifications routed to their actions. Each
 // slot announces itself and hands the window, as a DeskContext, to its action.
 #include "dialogs/forward/Forward.h"
+#include "documents/demographics/EditDemographics.h"
+#include "documents/esign/EsignDocuments.h"
+#include "documents/open/OpenDocument.h"
+#include "documents/print/PrintDocuments.h"
 #include "reportlist/listctrl/CReportListCtrl.h"
 #include "reportlist/window/CVelmoPropPage.h"
 #include "ui_CVelmoPropPage.h"
@@ -27,12 +31,12 @@ void CVelmoPropPage::ConnectCommands() {
 
 void CVelmoPropPage::OnButtonOpen() {
     emit CommandRouted(QStringLiteral("OnButtonOpen"));
-    // Filled by the open-document action.
+    OpenDocument(*this).Run();
 }
 
 void CVelmoPropPage::OnButtonPrint() {
     emit CommandRouted(QStringLiteral("OnButtonPrint"));
-    // Filled by the print action.
+    PrintDocuments(*this).Run();
 }
 
 void CVelmoPropPage::OnButtonFax() {
@@ -47,12 +51,12 @@ void CVelmoPropPage::OnButtonForward() {
 
 void CVelmoPropPage::OnButtonEsign() {
     emit CommandRouted(QStringLiteral("OnButtonEsign"));
-    // Filled by the e-sign action.
+    EsignDocuments(*this).OnPopEsign();
 }
 
 void CVelmoPropPage::OnButtonEditDemographics() {
     emit CommandRouted(QStringLiteral("OnButtonEditDemographics"));
-    // Filled by the edit-demographics action.
+    EditDemographics(*this).Run();
 }
 
 void CVelmoPropPage::OnButtonSearch() {
