@@ -45,8 +45,9 @@ void WhenDialogShows(const QList<QPair<QString, QString>>& edits, bool ok) {
             dialog->findChild<QLineEdit*>(QStringLiteral("ctl274"))->setText(value);
             QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("ctl295")), Qt::LeftButton);
         }
-        QTest::mouseClick(dialog->findChild<QPushButton*>(ok ? QStringLiteral("ctlOk") : QStringLiteral("ctl275")),
-                          Qt::LeftButton);
+        QTest::mouseClick(
+            dialog->findChild<QPushButton*>(ok ? QStringLiteral("ctlOk") : QStringLiteral("ctl275")),
+            Qt::LeftButton);
     });
 }
 
@@ -62,27 +63,35 @@ QString Property(const QString& path, const QString& name) {
 
 TEST(DemographicsCaptions, CaptionsMapToPropertiesAndListColumnsCarryNone) {
     const QList<QPair<const char*, const char*>> table{
-        {"First Name", "FirstName"},        {"last name", "LastName"},
-        {"Date Of Birth", "DateOfBirth"},   {"CC Doctor Name 2", "CCDoctorName1"},
+        {"First Name", "FirstName"},
+        {"last name", "LastName"},
+        {"Date Of Birth", "DateOfBirth"},
+        {"CC Doctor Name 2", "CCDoctorName1"},
         {"Attending Doctor Name", "AttendingPhysicianName"},
         {"Patient Schedule Received", "PatientList"},
-        {"Office Location", "Location"},    {" MRN ", "MRN"},
-        {"Sr.#", ""},                       {"Filename", ""},
-        {"", ""},                           {"Es", ""},
-        {"Transcribed Date/Time", ""},      {"Dictation Date/Time", "Dictation Date/Time"},
+        {"Office Location", "Location"},
+        {" MRN ", "MRN"},
+        {"Sr.#", ""},
+        {"Filename", ""},
+        {"", ""},
+        {"Es", ""},
+        {"Transcribed Date/Time", ""},
+        {"Dictation Date/Time", "Dictation Date/Time"},
     };
     for (const auto& [caption, field] : table) {
-        EXPECT_EQ(EditDemographics::FieldNameForCaption(QString::fromLatin1(caption)), QString::fromLatin1(field))
+        EXPECT_EQ(EditDemographics::FieldNameForCaption(QString::fromLatin1(caption)),
+                  QString::fromLatin1(field))
             << caption;
     }
 }
 
 TEST(DemographicsDialog, RowsValuesFirstFixedFieldsAndChangedRows) {
     PromptsDouble::Current().Clear();
-    CDlgEditDemographics dialog({QStringLiteral("FirstName"), QStringLiteral("MRN"), QStringLiteral("Filename"),
-                                 QStringLiteral("LastName")},
-                                {QStringLiteral("Jane"), QString(), QStringLiteral("R1"), QStringLiteral("Doe")},
-                                QStringLiteral("R1"));
+    CDlgEditDemographics dialog(
+        {QStringLiteral("FirstName"), QStringLiteral("MRN"), QStringLiteral("Filename"),
+         QStringLiteral("LastName")},
+        {QStringLiteral("Jane"), QString(), QStringLiteral("R1"), QStringLiteral("Doe")},
+        QStringLiteral("R1"));
     auto* list = dialog.findChild<QTableWidget*>(QStringLiteral("ctl272"));
     QStringList order;
     for (int row = 0; row < list->rowCount(); ++row) {
@@ -94,7 +103,8 @@ TEST(DemographicsDialog, RowsValuesFirstFixedFieldsAndChangedRows) {
 
     list->clearSelection();
     dialog.OnClickListCp();
-    EXPECT_EQ(PromptsDouble::Current().ShownTexts(), QStringList{QStringLiteral("Click on a particular row to edit ")});
+    EXPECT_EQ(PromptsDouble::Current().ShownTexts(),
+              QStringList{QStringLiteral("Click on a particular row to edit ")});
 
     auto setRow = [&](int row, const QString& value) {
         list->selectRow(row);
@@ -124,18 +134,19 @@ TEST_F(DemographicsTest, ChangedFieldGoesIntoPropertiesBookmarksAndTheResync) {
     Click("ctl207");
 
     EXPECT_EQ(Shown(), QStringList{QStringLiteral("Demographics edited successfully")});
-    const QList<QJsonObject> resync = Journal(QStringLiteral("qm_resync.php"));
+    const QList<QJsonObject> resync = Uploads(QStringLiteral("qm_resync.php"));
     ASSERT_EQ(resync.size(), 1);
     const QStringList fields = Fields(resync.first());
     ASSERT_EQ(fields.size(), 5);
     EXPECT_EQ(fields.last(), QStringLiteral("demographics=LastName~Okafor-Lind"));
     EXPECT_EQ(Property(Temp(kOwn), QStringLiteral("LastName")), QStringLiteral("Okafor-Lind"));
     const QString onServer = ServerDocument(kOwn);
-    EXPECT_TRUE(onServer.contains(QStringLiteral("{\\*\\bkmkstart LastName}Okafor-Lind{\\*\\bkmkend LastName}")))
+    EXPECT_TRUE(
+        onServer.contains(QStringLiteral("{\\*\\bkmkstart LastName}Okafor-Lind{\\*\\bkmkend LastName}")))
         << onServer.left(2000).toStdString();
     // Never signed: no statement even for its owner; the list is queried again.
     EXPECT_FALSE(onServer.contains(QStringLiteral("Electronically ESigned")));
-    EXPECT_TRUE(Journal(QStringLiteral("qm_esign.php")).isEmpty());
+    EXPECT_TRUE(Uploads(QStringLiteral("qm_esign.php")).isEmpty());
     EXPECT_EQ(Journal(QStringLiteral("qm_download_filelist.php")).size(), queries + 1);
 }
 
@@ -144,11 +155,11 @@ TEST_F(DemographicsTest, NoChangeStillUploadsAndDiscardChangesNothing) {
     Select({kOwn});
     WhenDialogShows({}, false);
     Click("ctl207");
-    EXPECT_TRUE(Journal(QStringLiteral("qm_resync.php")).isEmpty());
+    EXPECT_TRUE(Uploads(QStringLiteral("qm_resync.php")).isEmpty());
 
     WhenDialogShows({}, true);
     Click("ctl207");
-    const QList<QJsonObject> resync = Journal(QStringLiteral("qm_resync.php"));
+    const QList<QJsonObject> resync = Uploads(QStringLiteral("qm_resync.php"));
     ASSERT_EQ(resync.size(), 1);
     EXPECT_EQ(Fields(resync.first()).size(), 4); // the empty list is not sent
     EXPECT_EQ(Shown(), QStringList{QStringLiteral("Demographics edited successfully")});
@@ -159,20 +170,22 @@ TEST_F(DemographicsTest, SignedReportIsResignedForItsOwnerAndRefusedToOthers) {
     Select({kOtherSigned});
     page_->State().EsignedDocuments.append(kOtherSigned);
     Click("ctl207");
-    EXPECT_EQ(Shown(), QStringList{QStringLiteral(
-                           "ACCESS DENIED: Your user account is not configured to \"Edit\" an E-signed document. For "
-                           "assistance, please contact technical support via email at support@molve-reports.com or "
-                           "1-800-555-0142.")});
+    EXPECT_EQ(Shown(),
+              QStringList{QStringLiteral(
+                  "ACCESS DENIED: Your user account is not configured to \"Edit\" an E-signed document. For "
+                  "assistance, please contact technical support via email at support@molve-reports.com or "
+                  "1-800-555-0142.")});
     EXPECT_TRUE(Journal(QStringLiteral("qm_download_files.php")).isEmpty());
 
     PromptsDouble::Current().Clear();
     Select({kOwnSigned});
     WhenDialogShows({{QStringLiteral("FirstName"), QStringLiteral("Maria")}}, true);
     Click("ctl207");
-    EXPECT_EQ(Shown(), (QStringList{QStringLiteral("ATTENTION:  You are opening an esigned document. An addendum "
-                                                   "statement will be added if it is edited and saved."),
-                                    QStringLiteral("Demographics edited successfully")}));
-    ASSERT_EQ(Journal(QStringLiteral("qm_esign.php")).size(), 1);
+    EXPECT_EQ(Shown(),
+              (QStringList{QStringLiteral("ATTENTION:  You are opening an esigned document. An addendum "
+                                          "statement will be added if it is edited and saved."),
+                           QStringLiteral("Demographics edited successfully")}));
+    ASSERT_EQ(Uploads(QStringLiteral("qm_esign.php")).size(), 1);
     const QString onServer = ServerDocument(kOwnSigned);
     EXPECT_EQ(onServer.count(QStringLiteral("Electronically ESigned by")), 1);
     EXPECT_TRUE(onServer.contains(Signing::kRevisionPrefix + QStringLiteral("Amelia Hart, MD on ")));

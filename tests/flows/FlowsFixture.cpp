@@ -2,6 +2,7 @@
 
 #include "transport/CFileDownloads.h"
 
+#include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
 #include <QFile>
@@ -41,8 +42,8 @@ void FlowsFixture::TearDown() {
 bool FlowsFixture::RestartServerInPlace() {
     restarted_ = std::make_unique<QProcess>();
     restarted_->start(QStringLiteral(VELMO_REPORT_SERVER_PATH),
-                      {QStringLiteral("--data"), server_.DataDir(), QStringLiteral("--bind"), server_.Address(),
-                       QStringLiteral("--journal"), server_.JournalPath()});
+                      {QStringLiteral("--data"), server_.DataDir(), QStringLiteral("--bind"),
+                       server_.Address(), QStringLiteral("--journal"), server_.JournalPath()});
     if (!restarted_->waitForStarted(15000)) {
         return false;
     }
@@ -63,6 +64,12 @@ CVelmoPropPage& FlowsFixture::Start() {
     if (finished.isEmpty()) {
         EXPECT_TRUE(finished.wait(kWaitMs));
     }
+    // Every provider the user works for, over the last 60 days.
+    auto* providers = page_->findChild<QComboBox*>(QStringLiteral("ctl209"));
+    const int all = providers->findText(QStringLiteral("All Providers[All]"));
+    EXPECT_GE(all, 0);
+    providers->setCurrentIndex(all);
+    emit providers->activated(all);
     auto* from = page_->findChild<QDateEdit*>(QStringLiteral("ctl220"));
     from->setDate(QDate::currentDate().addDays(-60));
     Click("ctl219");
@@ -117,6 +124,16 @@ QStringList FlowsFixture::Entries(const QJsonObject& entry) {
     return out;
 }
 
+QList<QJsonObject> FlowsFixture::Uploads(const QString& script) const {
+    QList<QJsonObject> out;
+    for (const QJsonObject& e : server_.JournalFor(script)) {
+        if (!e.value(QStringLiteral("files")).toArray().isEmpty()) {
+            out.append(e);
+        }
+    }
+    return out;
+}
+
 bool FlowsFixture::WaitForRequests(const QString& script, int count) {
     return WaitFor([&] { return server_.JournalFor(script).size() >= count; });
 }
@@ -144,7 +161,8 @@ void FlowsFixture::SetPrivileges(const QString& user, const QString& provider, c
                                        "provider_id='%3';")
                             .arg(flags, user, provider);
     QProcess sqlite;
-    sqlite.start(QStringLiteral("sqlite3"), {server_.DataDir() + QStringLiteral("/report-server.sqlite"), sql});
+    sqlite.start(QStringLiteral("sqlite3"),
+                 {server_.DataDir() + QStringLiteral("/report-server.sqlite"), sql});
     ASSERT_TRUE(sqlite.waitForFinished(10000));
     ASSERT_EQ(sqlite.exitCode(), 0) << sqlite.readAllStandardError().toStdString();
 }

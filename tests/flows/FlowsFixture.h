@@ -21,6 +21,12 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
+
+// Readable failure output for texts and lists of texts.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
 
 // The report list window of demo user 12 against its own stand-in server, with the fake
 // soffice / xdg-open / lpstat first on PATH, the list widened to every transcribed report.
@@ -44,6 +50,8 @@ protected:
 
     QStringList Shown() const { return PromptsDouble::Current().ShownTexts(); }
     QList<QJsonObject> Journal(const QString& script) const { return server_.JournalFor(script); }
+    // The upload requests that carried a document (an upload first sends a bodiless probe).
+    QList<QJsonObject> Uploads(const QString& script) const;
     // A request's form fields as "name=value" in order.
     static QStringList Fields(const QJsonObject& entry);
     // The names inside a request's zipped file parts.

@@ -13,12 +13,13 @@ namespace {
 
 using OpenTest = FlowsFixture;
 
-const QString kOwn = QStringLiteral("R260006");       // provider 12, not signed
-const QString kOwnSigned = QStringLiteral("R260001"); // provider 12, e-signed
-const QString kOther = QStringLiteral("R260004");     // provider 18: user 12 may edit
+const QString kOwn = QStringLiteral("R260006");         // provider 12, not signed
+const QString kOwnSigned = QStringLiteral("R260001");   // provider 12, e-signed
+const QString kOwn2 = QStringLiteral("R260011");        // provider 12, not signed
+const QString kOther = QStringLiteral("R260004");       // provider 18: user 12 may edit
 const QString kOtherSigned = QStringLiteral("R260014"); // provider 18, e-signed
-const QString kReadOnly = QStringLiteral("R260007");  // provider 15: user 12 may only read
-const QString kClosed = QStringLiteral("R260002");    // no access at all
+const QString kReadOnly = QStringLiteral("R260007");    // provider 15: user 12 may only read
+const QString kClosed = QStringLiteral("R260002");      // no access at all
 
 QString OpenRefusal(const QString& name) {
     return QStringLiteral("Currently opened document, ") + LocalDocumentPath(name) +
@@ -36,15 +37,18 @@ TEST_F(OpenTest, EditedOwnReportIsOfferedForSigningAndResyncedOnNo) {
     EXPECT_EQ(desktop_->SofficeCalls().last(), QStringList{Temp(kOwn)});
     EXPECT_EQ(Status(kOwn, DeskContext::StatusColumn::Opened), QStringLiteral("O"));
     ASSERT_TRUE(WaitForRequests(QStringLiteral("qm_statusupdate.php"), 1));
-    EXPECT_TRUE(Journal(QStringLiteral("qm_statusupdate.php")).first().value(QStringLiteral("query")).toString().contains(
-        QStringLiteral("vfilename=") + kOwn + QStringLiteral("&field=open")));
+    EXPECT_TRUE(Journal(QStringLiteral("qm_statusupdate.php"))
+                    .first()
+                    .value(QStringLiteral("query"))
+                    .toString()
+                    .contains(QStringLiteral("vfilename=") + kOwn + QStringLiteral("&field=open")));
 
     // While it is open the window works: a query and a sort; the four document commands refuse.
     Click("ctl219");
     page_->List()->sortByColumn(7, Qt::DescendingOrder);
     for (const char* command : {"ctl210", "ctl201", "ctl204", "ctl207"}) {
         PromptsDouble::Current().Clear();
-        Select({kOther});
+        Select({kOwn2});
         Click(command);
         EXPECT_EQ(Shown(), QStringList{OpenRefusal(kOwn)}) << command;
     }
@@ -53,16 +57,17 @@ TEST_F(OpenTest, EditedOwnReportIsOfferedForSigningAndResyncedOnNo) {
     PromptsDouble::Current().QueueAnswer(Prompts::No);
     desktop_->ReleaseLock();
     ASSERT_TRUE(WaitFor([&] { return page_->State().OpenDocumentName.isEmpty(); }));
-    EXPECT_EQ(Shown(), (QStringList{QStringLiteral("Do you want to E-Sign this document - ") + kOwn + QLatin1Char('?'),
-                                    QStringLiteral("Document updated.")}));
-    const QList<QJsonObject> resync = Journal(QStringLiteral("qm_resync.php"));
+    EXPECT_EQ(Shown(),
+              (QStringList{QStringLiteral("Do you want to E-Sign this document - ") + kOwn + QLatin1Char('?'),
+                           QStringLiteral("Document updated.")}));
+    const QList<QJsonObject> resync = Uploads(QStringLiteral("qm_resync.php"));
     ASSERT_EQ(resync.size(), 1);
     const QStringList fields = Fields(resync.first());
     ASSERT_EQ(fields.size(), 4) << fields.join(QLatin1Char(' ')).toStdString(); // no demographics
     EXPECT_EQ(fields.first(), QStringLiteral("loginid=30"));
     EXPECT_EQ(Entries(resync.first()), QStringList{kOwn + QStringLiteral(".doc")});
     EXPECT_TRUE(ServerDocument(kOwn).contains(QStringLiteral("Edited in the word processor.")));
-    EXPECT_TRUE(Journal(QStringLiteral("qm_esign.php")).isEmpty());
+    EXPECT_TRUE(Uploads(QStringLiteral("qm_esign.php")).isEmpty());
     ASSERT_TRUE(WaitFor([&] {
         for (const QJsonObject& e : Journal(QStringLiteral("qm_statusupdate.php"))) {
             if (e.value(QStringLiteral("query")).toString().contains(QStringLiteral("&field=edit"))) {
@@ -91,10 +96,14 @@ TEST_F(OpenTest, ReleasedDocumentByEditorAndReport) {
     const QList<Case> cases{
         {kOwn, false, 0, {}, 0, 0, {}},
         {kOther, true, 0, {updated}, 1, 0, {}},
-        {kOwn, true, Prompts::Yes,
+        {kOwn,
+         true,
+         Prompts::Yes,
          {QStringLiteral("Do you want to E-Sign this document - ") + kOwn + QLatin1Char('?'),
           QStringLiteral("Document E-Signed successfully.")},
-         0, 1, Signing::kFirstPrefix},
+         0,
+         1,
+         Signing::kFirstPrefix},
         {kOwnSigned, true, 0, {attention, updated}, 0, 1, Signing::kRevisionPrefix},
         {kOtherSigned, true, 0, {}, 0, 0, {}}, // e-signed by another: a protected copy, never uploaded
     };
@@ -108,8 +117,8 @@ TEST_F(OpenTest, ReleasedDocumentByEditorAndReport) {
         PromptsDouble::Current().Clear();
         desktop_->SetEditText(c.change ? QStringLiteral("Corrected dosage.") : QStringLiteral("-"));
         Start();
-        const auto resyncsBefore = Journal(QStringLiteral("qm_resync.php")).size();
-        const auto esignsBefore = Journal(QStringLiteral("qm_esign.php")).size();
+        const auto resyncsBefore = Uploads(QStringLiteral("qm_resync.php")).size();
+        const auto esignsBefore = Uploads(QStringLiteral("qm_esign.php")).size();
         Select({c.report});
         if (c.answer != 0) {
             PromptsDouble::Current().QueueAnswer(c.answer);
@@ -117,7 +126,9 @@ TEST_F(OpenTest, ReleasedDocumentByEditorAndReport) {
         Click("ctl210");
         if (c.report == kOtherSigned) {
             EXPECT_TRUE(page_->State().ViewOnly);
-            EXPECT_EQ(desktop_->SofficeCalls().last(), (QStringList{QStringLiteral("--view"), Temp(c.report)}));
+            ASSERT_TRUE(WaitFor([&] { return !desktop_->SofficeCalls().isEmpty(); })); // started detached
+            EXPECT_EQ(desktop_->SofficeCalls().last(),
+                      (QStringList{QStringLiteral("--view"), Temp(c.report)}));
             EXPECT_TRUE(ReadText(Temp(c.report)).contains(QStringLiteral("\\formprot")));
         } else {
             ASSERT_TRUE(desktop_->WaitForEdit(Temp(c.report)));
@@ -126,13 +137,15 @@ TEST_F(OpenTest, ReleasedDocumentByEditorAndReport) {
         ASSERT_TRUE(WaitFor([&] { return DocumentMonitor::Find(page_.get()) == nullptr; }));
         ASSERT_TRUE(page_->State().OpenDocumentName.isEmpty());
         EXPECT_EQ(Shown(), c.messages);
-        EXPECT_EQ(Journal(QStringLiteral("qm_resync.php")).size() - resyncsBefore, c.resyncs);
-        EXPECT_EQ(Journal(QStringLiteral("qm_esign.php")).size() - esignsBefore, c.esigns);
+        EXPECT_EQ(Uploads(QStringLiteral("qm_resync.php")).size() - resyncsBefore, c.resyncs);
+        EXPECT_EQ(Uploads(QStringLiteral("qm_esign.php")).size() - esignsBefore, c.esigns);
         if (!c.serverHas.isEmpty()) {
             const QString doc = ServerDocument(c.report);
             EXPECT_EQ(doc.count(QStringLiteral("Electronically ESigned by")), 1);
             EXPECT_TRUE(doc.contains(c.serverHas + QStringLiteral("Amelia Hart, MD on ")));
-            EXPECT_TRUE(doc.contains(QStringLiteral("Corrected dosage.")));
+            // A re-sign replaces everything from the old statement on, so only an edit above it
+            // survives; the fake appends at the very end.
+            EXPECT_EQ(doc.contains(QStringLiteral("Corrected dosage.")), c.report != kOwnSigned);
         }
         EXPECT_TRUE(PendingStore::All().isEmpty());
     }
@@ -149,10 +162,12 @@ TEST_F(OpenTest, SelectionAndAccessChecks) {
         {{kOwn}, QStringLiteral("p"), QStringLiteral("Click on Play to play voice files.")},
         {{}, QStringLiteral("t"), QStringLiteral("Select a document to view.")},
         {{kOwn, kOther}, QStringLiteral("t"), QStringLiteral("Select only one file to open.")},
-        {{kClosed}, QStringLiteral("t"),
-         QStringLiteral("ACCESS DENIED: Your user account is not configured to \"Open\" documents. For assistance, "
-                        "please contact technical support via email at support@molve-reports.com or "
-                        "1-800-555-0142.")},
+        {{kClosed},
+         QStringLiteral("t"),
+         QStringLiteral(
+             "ACCESS DENIED: Your user account is not configured to \"Open\" documents. For assistance, "
+             "please contact technical support via email at support@molve-reports.com or "
+             "1-800-555-0142.")},
     };
     for (const Case& c : cases) {
         PromptsDouble::Current().Clear();
@@ -171,6 +186,7 @@ TEST_F(OpenTest, ReaderGetsAProtectedCopyAndMayOpenAnotherAtOnce) {
     Click("ctl210");
     EXPECT_TRUE(page_->State().ViewOnly);
     EXPECT_TRUE(page_->State().OpenDocumentName.isEmpty());
+    ASSERT_TRUE(WaitFor([&] { return !desktop_->SofficeCalls().isEmpty(); })); // started detached
     EXPECT_EQ(desktop_->SofficeCalls().last(), (QStringList{QStringLiteral("--view"), Temp(kReadOnly)}));
     EXPECT_TRUE(ReadText(Temp(kReadOnly)).startsWith(QStringLiteral("{\\rtf")));
     EXPECT_TRUE(ReadText(Temp(kReadOnly)).contains(QStringLiteral("\\formprot")));
@@ -194,8 +210,9 @@ TEST_F(OpenTest, MonitorUsesTheOpenedReportEvenWhenTheListChanged) {
     PromptsDouble::Current().QueueAnswer(Prompts::No);
     desktop_->ReleaseLock();
     ASSERT_TRUE(WaitFor([&] { return page_->State().OpenDocumentName.isEmpty(); }));
-    EXPECT_EQ(Shown().value(0), QStringLiteral("Do you want to E-Sign this document - ") + kOwn + QLatin1Char('?'));
-    EXPECT_EQ(Journal(QStringLiteral("qm_resync.php")).size(), 1);
+    EXPECT_EQ(Shown().value(0),
+              QStringLiteral("Do you want to E-Sign this document - ") + kOwn + QLatin1Char('?'));
+    EXPECT_EQ(Uploads(QStringLiteral("qm_resync.php")).size(), 1);
 }
 
 // From the moment LibreOffice lets go of the file to the resync's answer (the fake releases it).
@@ -213,6 +230,6 @@ TEST_F(OpenTest, ReleaseToAnswerTime) {
     const qint64 ms = t.elapsed();
     RecordProperty("release_to_answer_ms", static_cast<int>(ms));
     std::printf("release to resync answer: %lld ms\n", static_cast<long long>(ms));
-    EXPECT_EQ(Journal(QStringLiteral("qm_resync.php")).size(), 1);
+    EXPECT_EQ(Uploads(QStringLiteral("qm_resync.php")).size(), 1);
     EXPECT_LT(ms, 5000);
 }

@@ -18,7 +18,8 @@ const QString kOther = QStringLiteral("R260004"); // provider 18: user 12 edits,
 const QString kEdit = QStringLiteral("Addendum kept through a restart.");
 
 QString Offer(const QString& name) {
-    return QStringLiteral("1 edited report has not reached the server yet: ") + name + QStringLiteral(". Send it now?");
+    return QStringLiteral("1 edited report has not reached the server yet: ") + name +
+           QStringLiteral(". Send it now?");
 }
 
 } // namespace
@@ -49,8 +50,9 @@ TEST(PendingRecordFormat, RoundTripsAndRejectsWhatIsNotARecord) {
     EXPECT_TRUE(back->SameSession(QStringLiteral("12"), QStringLiteral("HTTP://127.0.0.1/")));
     EXPECT_FALSE(back->SameSession(QStringLiteral("15"), QStringLiteral("http://127.0.0.1/")));
 
-    for (const QByteArray& bad : {QByteArray(), QByteArray("report=R1\n"), QByteArray("velmo-pending 1\nuser=12\n"),
-                                  QByteArray("velmo-pending 1\nreport=") + QByteArray(70000, 'x')}) {
+    for (const QByteArray& bad :
+         {QByteArray(), QByteArray("report=R1\n"), QByteArray("velmo-pending 1\nuser=12\n"),
+          QByteArray("velmo-pending 1\nreport=") + QByteArray(70000, 'x')}) {
         EXPECT_FALSE(PendingRecord::Parse(bad).has_value()) << bad.left(40).toStdString();
     }
 }
@@ -69,7 +71,7 @@ TEST_F(PendingTest, HeldAtCloseOrKillIsSentOnTheNextStart) {
         desktop_ = std::make_unique<FakeDesktop>();
         desktop_->SetEditText(kEdit);
         PromptsDouble::Current().Clear();
-        const auto resyncs = Journal(QStringLiteral("qm_resync.php")).size();
+        const auto resyncs = Uploads(QStringLiteral("qm_resync.php")).size();
         Start();
         Select({kOther});
         Click("ctl210");
@@ -85,14 +87,14 @@ TEST_F(PendingTest, HeldAtCloseOrKillIsSentOnTheNextStart) {
             EXPECT_TRUE(QFile::exists(Temp(kOther))); // LibreOffice still has it there
             EXPECT_TRUE(PendingStore::HasDocument(kOther));
         }
-        EXPECT_EQ(Journal(QStringLiteral("qm_resync.php")).size(), resyncs);
+        EXPECT_EQ(Uploads(QStringLiteral("qm_resync.php")).size(), resyncs);
         desktop_->ReleaseLock();
         ASSERT_TRUE(desktop_->WaitForRelease(Temp(kOther)));
 
         PromptsDouble::Current().QueueAnswer(Prompts::Yes);
         Start();
         EXPECT_EQ(Shown().value(0), Offer(kOther));
-        EXPECT_EQ(Journal(QStringLiteral("qm_resync.php")).size(), resyncs + 1);
+        EXPECT_EQ(Uploads(QStringLiteral("qm_resync.php")).size(), resyncs + 1);
         EXPECT_TRUE(ServerDocument(kOther).contains(kEdit));
         EXPECT_FALSE(PendingStore::Load(kOther).has_value());
         EXPECT_FALSE(PendingStore::HasDocument(kOther));
@@ -111,7 +113,7 @@ TEST_F(PendingTest, RefusedResyncIsKeptAndSentLater) {
     SetPrivileges(QStringLiteral("12"), QStringLiteral("18"), QStringLiteral("110000"));
     desktop_->ReleaseLock();
     ASSERT_TRUE(WaitFor([&] { return page_->State().OpenDocumentName.isEmpty(); }));
-    EXPECT_EQ(Journal(QStringLiteral("qm_resync.php")).size(), 1);
+    EXPECT_EQ(Uploads(QStringLiteral("qm_resync.php")).size(), 1);
     ASSERT_EQ(Shown().size(), 1);
     EXPECT_TRUE(Shown().first().startsWith(QStringLiteral("The edited report ") + kOther));
     const auto record = PendingStore::Load(kOther);
@@ -186,8 +188,9 @@ TEST_F(PendingTest, ChangedServerCopyIsNotReplacedWithoutAsking) {
     PromptsDouble::Current().QueueAnswer(Prompts::No);  // but do not replace the changed copy
     Start();
     ASSERT_EQ(Shown().size(), 3) << Shown().join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(Shown().at(1), QStringLiteral("The server's copy of ") + kOther +
-                                 QStringLiteral(" has changed since it was edited here. Replace it with the edited copy?"));
+    EXPECT_EQ(Shown().at(1),
+              QStringLiteral("The server's copy of ") + kOther +
+                  QStringLiteral(" has changed since it was edited here. Replace it with the edited copy?"));
     EXPECT_TRUE(ServerDocument(kOther).contains(QStringLiteral("Someone else's change")));
     EXPECT_TRUE(PendingStore::Load(kOther).has_value());
     Close();

@@ -8,9 +8,9 @@ namespace {
 using PrintTest = FlowsFixture;
 using EsignTest = FlowsFixture;
 
-const QString kOwnA = QStringLiteral("R260006"); // provider 12, not signed
-const QString kOwnB = QStringLiteral("R260011"); // provider 12, not signed
-const QString kOther = QStringLiteral("R260004"); // provider 18: user 12 may print and edit
+const QString kOwnA = QStringLiteral("R260006");    // provider 12, not signed
+const QString kOwnB = QStringLiteral("R260011");    // provider 12, not signed
+const QString kOther = QStringLiteral("R260004");   // provider 18: user 12 may print and edit
 const QString kNoPrint = QStringLiteral("R260003"); // provider 12, flags 101111
 
 } // namespace
@@ -36,7 +36,8 @@ TEST_F(PrintTest, ThreeRowsPrintThreeDocumentsReportEachAndMarkThemPrinted) {
     statusNames.sort();
     EXPECT_EQ(statusNames, (QStringList{kOther, kOwnA, kOwnB}));
     for (const QString& name : {kOwnA, kOwnB, kOther}) {
-        EXPECT_EQ(Status(name, DeskContext::StatusColumn::Printed), QStringLiteral("O")) << name.toStdString();
+        EXPECT_EQ(Status(name, DeskContext::StatusColumn::Printed), QStringLiteral("O"))
+            << name.toStdString();
     }
     EXPECT_TRUE(Shown().isEmpty()) << Shown().join(QLatin1Char('\n')).toStdString();
 }
@@ -51,11 +52,16 @@ TEST_F(PrintTest, RefusalsPrintNothing) {
         QString message;
     };
     const QList<Case> cases{
-        {"no selection", [this] { page_->List()->clearSelection(); }, QStringLiteral("Select a document to print.")},
-        {"one row may not be printed", [this] { Select({kOwnA, kNoPrint}); },
-         QStringLiteral("ACCESS DENIED: Your user account is not configured to \"Print\" documents. For assistance, "
-                        "please contact technical support via email at support@molve-reports.com or "
-                        "1-800-555-0142.")},
+        {"no selection", [this] { page_->List()->clearSelection(); },
+         QStringLiteral("Select a document to print.")},
+        {"one row may not be printed",
+         [this] {
+             Select({kOwnA, kNoPrint});
+         },
+         QStringLiteral(
+             "ACCESS DENIED: Your user account is not configured to \"Print\" documents. For assistance, "
+             "please contact technical support via email at support@molve-reports.com or "
+             "1-800-555-0142.")},
         {"a document is open for editing",
          [this] {
              Select({kOwnA});
@@ -84,12 +90,13 @@ TEST_F(PrintTest, RefusalsPrintNothing) {
 TEST_F(PrintTest, WithoutAPrinterNothingIsReportedPrinted) {
     desktop_->SetDefaultPrinter(QString());
     Start();
+    const QString before = Status(kOwnB, DeskContext::StatusColumn::Printed);
     Select({kOwnA, kOwnB});
     Click("ctl201");
     EXPECT_TRUE(desktop_->Printed().isEmpty());
     EXPECT_TRUE(Journal(QStringLiteral("qm_statusupdate.php")).isEmpty());
     EXPECT_EQ(Shown().size(), 1); // told once, not per document
-    EXPECT_TRUE(Status(kOwnA, DeskContext::StatusColumn::Printed).isEmpty());
+    EXPECT_EQ(Status(kOwnB, DeskContext::StatusColumn::Printed), before);
 }
 
 TEST_F(EsignTest, OwnReportIsSignedUploadedAndMarked) {
@@ -98,7 +105,7 @@ TEST_F(EsignTest, OwnReportIsSignedUploadedAndMarked) {
     Click("ctl204");
 
     EXPECT_EQ(Shown(), QStringList{QStringLiteral("Document E-Signed successfully.")});
-    const QList<QJsonObject> uploads = Journal(QStringLiteral("qm_esign.php"));
+    const QList<QJsonObject> uploads = Uploads(QStringLiteral("qm_esign.php"));
     ASSERT_FALSE(uploads.isEmpty());
     const QJsonObject& upload = uploads.last();
     EXPECT_EQ(upload.value(QStringLiteral("method")).toString(), QStringLiteral("POST"));
@@ -133,9 +140,10 @@ TEST_F(EsignTest, RefusalsStopBeforeAnyDownload) {
     };
     const QList<Case> cases{
         {{kOther},
-         QStringLiteral("ACCESS DENIED: Your user account is not configured to \"Esign\" documents. For "
-                        "assistance, please contact technical support via email at support@molve-reports.com or "
-                        "1-800-555-0142.")},
+         QStringLiteral(
+             "ACCESS DENIED: Your user account is not configured to \"Esign\" documents. For "
+             "assistance, please contact technical support via email at support@molve-reports.com or "
+             "1-800-555-0142.")},
         {{kOwnA, kOwnB}, QStringLiteral("Select only one file to esign.")},
         {{}, QStringLiteral("Select a document to e-Sign.")},
     };
@@ -146,5 +154,5 @@ TEST_F(EsignTest, RefusalsStopBeforeAnyDownload) {
         EXPECT_EQ(Shown(), QStringList{c.message}) << c.rows.join(QLatin1Char(',')).toStdString();
     }
     EXPECT_TRUE(Journal(QStringLiteral("qm_download_files.php")).isEmpty());
-    EXPECT_TRUE(Journal(QStringLiteral("qm_esign.php")).isEmpty());
+    EXPECT_TRUE(Uploads(QStringLiteral("qm_esign.php")).isEmpty());
 }
