@@ -89,8 +89,8 @@ TEST(DemographicsDialog, RowsValuesFirstFixedFieldsAndChangedRows) {
     PromptsDouble::Current().Clear();
     CDlgEditDemographics dialog(
         {QStringLiteral("FirstName"), QStringLiteral("MRN"), QStringLiteral("Filename"),
-         QStringLiteral("LastName")},
-        {QStringLiteral("Jane"), QString(), QStringLiteral("R1"), QStringLiteral("Doe")},
+         QStringLiteral("LastName"), QStringLiteral("Location")},
+        {QStringLiteral("Jane"), QString(), QStringLiteral("R1"), QStringLiteral("Doe"), QString()},
         QStringLiteral("R1"));
     auto* list = dialog.findChild<QTableWidget*>(QStringLiteral("ctl272"));
     QStringList order;
@@ -98,7 +98,8 @@ TEST(DemographicsDialog, RowsValuesFirstFixedFieldsAndChangedRows) {
         order.append(list->item(row, 1)->text() + QLatin1Char('=') + list->item(row, 2)->text());
     }
     EXPECT_EQ(order, (QStringList{QStringLiteral("FirstName=Jane"), QStringLiteral("Filename=R1"),
-                                  QStringLiteral("LastName=Doe"), QStringLiteral("MRN= ")}));
+                                  QStringLiteral("LastName=Doe"), QStringLiteral("MRN= "),
+                                  QStringLiteral("Location= ")}));
     EXPECT_FALSE(dialog.findChild<QLineEdit*>(QStringLiteral("ctl274"))->isVisibleTo(&dialog));
 
     list->clearSelection();
@@ -119,6 +120,7 @@ TEST(DemographicsDialog, RowsValuesFirstFixedFieldsAndChangedRows) {
     setRow(0, QStringLiteral("  Jane  ")); // the same once trimmed: not a change
     setRow(2, QString());                  // emptied: sent as one blank
     setRow(3, QStringLiteral("12345"));
+    setRow(4, QStringLiteral(" ")); // left empty
     dialog.OnSetDemographics();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     const QList<QPair<QString, QString>> expected{{QStringLiteral("LastName"), QStringLiteral(" ")},
