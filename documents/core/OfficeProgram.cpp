@@ -58,6 +58,7 @@ bool ConvertToRtfInPlace(const QString& path) {
         WriteLog(QStringLiteral("ConvertToRtf: ") + path + QStringLiteral(" is held by the word processor"));
         return false;
     }
+    CUtility().CreateFolderPath(CUtility().ProfileFolder());
     QTemporaryDir scratch(CUtility().ProfileFolder() + QStringLiteral("convert-XXXXXX"));
     if (!scratch.isValid()) {
         return false;

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace {
 
@@ -194,9 +195,10 @@ Token ReadToken(const char* d, qsizetype n, qsizetype i) {
         return t;
     }
     if (d[p] == '\'') {
-        Token t{Token::Hex, std::min(p + 3, n), {}};
+        // Only hex digits belong to it: a brace after "\'" still opens or closes a group.
         const int hi = p + 1 < n ? HexValue(d[p + 1]) : -1;
-        const int lo = p + 2 < n ? HexValue(d[p + 2]) : -1;
+        const int lo = hi >= 0 && p + 2 < n ? HexValue(d[p + 2]) : -1;
+        Token t{Token::Hex, p + 1 + (hi >= 0 ? 1 : 0) + (lo >= 0 ? 1 : 0), {}};
         t.param = (hi < 0 || lo < 0) ? -1 : hi * 16 + lo;
         return t;
     }
@@ -383,10 +385,27 @@ void RtfDocument::Parse() {
             }
             if (cur.skip) {
                 if (cur.dest == Group::None) {
-                    // Hidden text (pictures are most of a large report): run to the next token.
-                    ++i;
-                    while (i < n && d[i] != '\\' && d[i] != '{' && d[i] != '}') {
-                        ++i;
+                    // Hidden text (pictures are most of a large report): run to the next token. The
+                    // window grows from small, so a short run costs little and a long one is
+                    // searched in few large steps: linear either way.
+                    qsizetype j = i + 1;
+                    qsizetype window = 64;
+                    for (;;) {
+                        const qsizetype windowEnd = std::min<qsizetype>(n, j + window);
+                        const char* stop = d + windowEnd;
+                        for (const char special : {'\\', '{', '}'}) {
+                            const void* hit =
+                                std::memchr(d + j, special, static_cast<size_t>(stop - (d + j)));
+                            if (hit) {
+                                stop = static_cast<const char*>(hit);
+                            }
+                        }
+                        if (stop < d + windowEnd || windowEnd == n) {
+                            i = stop - d;
+                            break;
+                        }
+                        j = windowEnd;
+                        window = std::min<qsizetype>(window * 2, 1 << 16);
                     }
                     continue;
                 }

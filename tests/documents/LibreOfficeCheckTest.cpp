@@ -2,6 +2,7 @@
 // that LibreOffice wrote, and LibreOffice then reads every result back, as text and as RTF. The
 // conversions are batched (LibreOffice's start is most of their cost), so this is one case.
 #include "documents/core/DocumentPropertyStore.h"
+#include "documents/core/ProtectedEditCopy.h"
 #include "documents/core/RtfDocument.h"
 #include "documents/core/SigningCore.h"
 #include "documents/core/WaterMark.h"
@@ -181,6 +182,27 @@ TEST(LibreOfficeReadsBack, EverySequenceResult) {
     EXPECT_EQ(values.value(names.indexOf(QStringLiteral("ReferringPhysicianName"))),
               QStringLiteral("Dr. Lee"));
     EXPECT_EQ(values.value(names.indexOf(QStringLiteral("LastName_alias"))), QStringLiteral("Doe"));
+
+    // The locked report through a flat-ODT copy: its statement sits in a protected section, and
+    // the copy comes back as the report's RTF with everything in it.
+    bool protectedSection = false;
+    const QString editCopy = ProtectedEditCopy::Make(locked, &protectedSection);
+    ASSERT_FALSE(editCopy.isEmpty());
+    EXPECT_TRUE(protectedSection);
+    const QByteArray fodt = DocTest::Read(editCopy);
+    const qsizetype sectionAt = fodt.lastIndexOf("<text:section text:protected=\"true\"");
+    ASSERT_GE(sectionAt, 0);
+    EXPECT_GT(fodt.indexOf("This document has been Electronically ESigned by", sectionAt), sectionAt);
+    ASSERT_TRUE(ProtectedEditCopy::Return(editCopy, locked));
+    EXPECT_FALSE(QFile::exists(editCopy));
+    RtfDocument back;
+    ASSERT_TRUE(back.Load(locked));
+    EXPECT_TRUE(back.MainText().contains(QStringLiteral("Regards, Doe family doctor")));
+    EXPECT_TRUE(back.MainText().endsWith(first + u'\r'));
+    names.clear();
+    values.clear();
+    DocumentPropertyStore().ReadDocumentProperties(locked, names, values);
+    EXPECT_TRUE(names.contains(QStringLiteral("LastName_alias")));
 
     // LibreOffice keeps the two sections of a locked document, with the statement in the last.
     RtfDocument relocked;

@@ -1,4 +1,5 @@
 #include "documents/core/WaterMark.h"
+#include "documents/core/ProtectedEditCopy.h"
 #include "documents/core/RtfDocument.h"
 #include "tests/documents/DocumentsTestSupport.h"
 #include "tests/support/FakeDesktop.h"
@@ -126,6 +127,27 @@ TEST(WaterMark, FailuresAreLoggedAndSwallowed) {
             DocTest::LogText().mid(before.size()).contains(u"LockUnLockWaterMark\t:  Catch Block"_qs));
     }
     EXPECT_EQ(DocTest::Read(held), kSigned);
+}
+
+TEST(WaterMark, FlatOdtCopyGetsItsLastSectionProtected) {
+    struct Case {
+        QByteArray in, out;
+        bool found;
+    };
+    const QList<Case> cases = {
+        {R"(<x><text:section text:name="A">a</text:section><text:section text:name="B">b</text:section></x>)",
+         R"(<x><text:section text:name="A">a</text:section><text:section text:protected="true" text:name="B">b</text:section></x>)",
+         true},
+        {R"(<text:section text:protected="false" text:name="B">)",
+         R"(<text:section text:protected="true" text:name="B">)", true},
+        {R"(<text:sequence-decls/><text:p>no sections</text:p>)",
+         R"(<text:sequence-decls/><text:p>no sections</text:p>)", false},
+    };
+    for (const Case& c : cases) {
+        bool found = !c.found;
+        EXPECT_EQ(ProtectedEditCopy::ProtectLastSection(c.in, &found), c.out);
+        EXPECT_EQ(found, c.found);
+    }
 }
 
 } // namespace

@@ -3,12 +3,14 @@
 #include "documents/core/RtfDocument.h"
 #include "documents/core/WordHoldsFile.h"
 #include "host/core/CUtility.h"
+#include "host/core/Shell.h"
 #include "tests/documents/DocumentsTestSupport.h"
 #include "tests/support/FakeDesktop.h"
 #include "tests/support/PromptsDouble.h"
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -38,6 +40,16 @@ TEST_F(Word, EditHandsTheFileToTheUserWhoHoldsItUntilClosing) {
     desktop_.ReleaseLock();
     ASSERT_TRUE(desktop_.WaitForRelease(path_));
     EXPECT_FALSE(WordHoldsFile(path_));
+}
+
+TEST_F(Word, AnEditThatDoesNotHoldTheFileLetsGoAtOnce) {
+    desktop_.SetHoldLock(false);
+    desktop_.SetEditText(u"-"_qs);
+    const QByteArray before = DocTest::Read(path_);
+    ASSERT_EQ(WordAutomation().Edit(path_), Outcome::Done);
+    ASSERT_TRUE(desktop_.WaitForRelease(path_));
+    EXPECT_FALSE(WordHoldsFile(path_));
+    EXPECT_EQ(DocTest::Read(path_), before);
 }
 
 TEST_F(Word, ViewOnlyProtectsSavesAndOpensReadOnly) {
@@ -107,6 +119,12 @@ TEST_F(Word, BookmarkValuesFollowTheFieldsAndTheirAliases) {
                                  u"LastName_alias=Smith"_qs}));
     // The unchanged "John" was left as it was: only the two Doe runs differ.
     EXPECT_EQ(DocTest::Read(path).size(), before.size() + 4);
+}
+
+TEST_F(Word, TheDesktopOpenerIsRecorded) {
+    ASSERT_TRUE(Shell::Get().Open(u"https://reports.example/view_audittrail.php?x=1"_qs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !desktop_.Opened().isEmpty(); }, 20000));
+    EXPECT_EQ(desktop_.Opened(), QStringList{u"https://reports.example/view_audittrail.php?x=1"_qs});
 }
 
 TEST_F(Word, HeldFileIsNotOverwritten) {

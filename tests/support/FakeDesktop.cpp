@@ -15,7 +15,17 @@ FakeDesktop::FakeDesktop() {
 }
 
 FakeDesktop::~FakeDesktop() {
-    ReleaseLock(); // no fake edit outlives its test by more than a poll
+    // No fake edit outlives its test: let every one go and wait (bounded) until each has.
+    ReleaseLock();
+    [[maybe_unused]] const bool allReleased = QTest::qWaitFor(
+        [&] {
+            int open = 0;
+            for (const QString& line : Lines(QStringLiteral("edits.log"))) {
+                open += line.startsWith(QStringLiteral("edited\t")) ? 1 : -1;
+            }
+            return open <= 0;
+        },
+        5000);
     for (const auto& [name, value] : saved_) {
         qputenv(name.constData(), value);
     }

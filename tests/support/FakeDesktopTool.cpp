@@ -107,7 +107,9 @@ int Soffice(const std::vector<std::string>& args) {
     const char* hold = std::getenv("VELMO_FAKE_SOFFICE_HOLD");
     if (!(hold && std::string(hold) == "0")) {
         const auto until = std::chrono::steady_clock::now() + std::chrono::minutes(2);
-        while (!fs::exists(Dir() / "release") && std::chrono::steady_clock::now() < until) {
+        // The fixture's folder gone means its test has ended: let go too.
+        while (fs::exists(Dir()) && !fs::exists(Dir() / "release") &&
+               std::chrono::steady_clock::now() < until) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
     }
