@@ -29,8 +29,10 @@ DocumentMonitor::DocumentMonitor(DeskContext& desk, const Opened& opened, bool t
 DocumentMonitor* DocumentMonitor::Start(DeskContext& desk, const Opened& opened) {
     auto* monitor = new DocumentMonitor(desk, opened, false);
     if (!CUtility().FileExists(monitor->path_)) {
-        // The slot stays taken, as nothing can be watched; a new window frees it.
+        // Nothing can come back from it: the slot is freed rather than blocking every later open.
         Prompts::Information(monitor->path_ + QStringLiteral(" could not be ReSynched"));
+        desk.State().OpenDocumentName.clear();
+        PendingUploads::Released(opened.name);
         monitor->finished_ = true;
         monitor->deleteLater();
         return nullptr;

@@ -104,6 +104,12 @@ void FlowsFixture::Click(const char* button) {
     QTest::mouseClick(b, Qt::LeftButton);
 }
 
+void FlowsFixture::OpenForEditing(const QString& name) {
+    Select({name});
+    Click("ctl210");
+    ASSERT_TRUE(desktop_->WaitForEdit(Temp(name)));
+}
+
 QStringList FlowsFixture::Fields(const QJsonObject& entry) {
     QStringList out;
     for (const QJsonValue& v : entry.value(QStringLiteral("fields")).toArray()) {

@@ -47,6 +47,9 @@ protected:
     // Selects exactly these reports' rows (in list order).
     void Select(const QStringList& names);
     void Click(const char* button);
+    // Selects the report, presses "Open" and waits until the word processor has changed it and
+    // holds it.
+    void OpenForEditing(const QString& name);
 
     QStringList Shown() const { return PromptsDouble::Current().ShownTexts(); }
     QList<QJsonObject> Journal(const QString& script) const { return server_.JournalFor(script); }

@@ -73,9 +73,7 @@ TEST_F(PendingTest, HeldAtCloseOrKillIsSentOnTheNextStart) {
         PromptsDouble::Current().Clear();
         const auto resyncs = Uploads(QStringLiteral("qm_resync.php")).size();
         Start();
-        Select({kOther});
-        Click("ctl210");
-        ASSERT_TRUE(desktop_->WaitForEdit(Temp(kOther)));
+        OpenForEditing(kOther);
         ASSERT_TRUE(WaitFor([&] { return PendingStore::Load(kOther).has_value(); }));
         if (kill) {
             // Nothing of the desk's own clean-up runs: the monitor and the window just vanish.
@@ -107,9 +105,7 @@ TEST_F(PendingTest, HeldAtCloseOrKillIsSentOnTheNextStart) {
 TEST_F(PendingTest, RefusedResyncIsKeptAndSentLater) {
     desktop_->SetEditText(kEdit);
     Start();
-    Select({kOther});
-    Click("ctl210");
-    ASSERT_TRUE(desktop_->WaitForEdit(Temp(kOther)));
+    OpenForEditing(kOther);
     SetPrivileges(QStringLiteral("12"), QStringLiteral("18"), QStringLiteral("110000"));
     desktop_->ReleaseLock();
     ASSERT_TRUE(WaitFor([&] { return page_->State().OpenDocumentName.isEmpty(); }));
@@ -142,9 +138,7 @@ TEST_F(PendingTest, RefusedResyncIsKeptAndSentLater) {
 TEST_F(PendingTest, ServerDownAtResyncIsSentOnTheNextStart) {
     desktop_->SetEditText(kEdit);
     Start();
-    Select({kOther});
-    Click("ctl210");
-    ASSERT_TRUE(desktop_->WaitForEdit(Temp(kOther)));
+    OpenForEditing(kOther);
     server_.Stop();
     desktop_->ReleaseLock();
     ASSERT_TRUE(WaitFor([&] { return page_->State().OpenDocumentName.isEmpty(); }, 60000));
@@ -167,9 +161,7 @@ TEST_F(PendingTest, ServerDownAtResyncIsSentOnTheNextStart) {
 TEST_F(PendingTest, ChangedServerCopyIsNotReplacedWithoutAsking) {
     desktop_->SetEditText(kEdit);
     Start();
-    Select({kOther});
-    Click("ctl210");
-    ASSERT_TRUE(desktop_->WaitForEdit(Temp(kOther)));
+    OpenForEditing(kOther);
     Close(); // held at close
     desktop_->ReleaseLock();
     ASSERT_TRUE(desktop_->WaitForRelease(Temp(kOther)));
