@@ -31,6 +31,8 @@ public:
     static DocumentMonitor* Find(QObject* window);
 
     QString Name() const { return opened_.name; }
+    // The word processor has been seen with the file (it is now waited for to let go).
+    bool Taken() const { return taken_; }
     // The window is closing while the word processor still holds the document: keep it for the
     // next start. The monitor does nothing more.
     void KeepForNextStart();

@@ -1,5 +1,6 @@
 #include "tests/flows/FlowsFixture.h"
 
+#include "documents/monitor/DocumentMonitor.h"
 #include "transport/CFileDownloads.h"
 
 #include <QComboBox>
@@ -32,6 +33,7 @@ void FlowsFixture::SetUp() {
 
 void FlowsFixture::TearDown() {
     page_.reset();
+    killed_.reset();
     desktop_.reset();
     if (restarted_) {
         restarted_->terminate();
@@ -108,6 +110,11 @@ void FlowsFixture::OpenForEditing(const QString& name) {
     Select({name});
     Click("ctl210");
     ASSERT_TRUE(desktop_->WaitForEdit(Temp(name)));
+    // Released before the monitor ever saw it held, an unchanged file would be waited for.
+    ASSERT_TRUE(WaitFor([&] {
+        const DocumentMonitor* monitor = DocumentMonitor::Find(page_.get());
+        return monitor && monitor->Taken();
+    }));
 }
 
 QStringList FlowsFixture::Fields(const QJsonObject& entry) {

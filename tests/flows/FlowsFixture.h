@@ -80,4 +80,5 @@ protected:
     std::unique_ptr<QProcess> restarted_;
     std::unique_ptr<FakeDesktop> desktop_;
     std::unique_ptr<CVelmoPropPage> page_;
+    std::unique_ptr<CVelmoPropPage> killed_; // a window whose desk "was killed": never cleaned up in the test
 };

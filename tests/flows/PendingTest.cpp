@@ -79,7 +79,7 @@ TEST_F(PendingTest, HeldAtCloseOrKillIsSentOnTheNextStart) {
             // Nothing of the desk's own clean-up runs: the monitor and the window just vanish.
             delete DocumentMonitor::Find(page_.get());
             page_->hide();
-            (void)page_.release(); // as a killed process leaves it; reclaimed with the process
+            killed_ = std::move(page_); // left as a killed process leaves it, until the test ends
         } else {
             Close();
             EXPECT_TRUE(QFile::exists(Temp(kOther))); // LibreOffice still has it there
