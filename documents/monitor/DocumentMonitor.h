@@ -56,6 +56,9 @@ private:
     DeskContext& desk_;
     Opened opened_;
     QString path_;
+    // The file as handed to the word processor. Kept here: any document download while the
+    // report is open rewrites the window's DocumentChecksum.
+    std::uint32_t openedChecksum_ = 0;
     QTimer poll_;
     QElapsedTimer sinceStart_;
     bool taken_ = false; // the word processor has been seen holding the file

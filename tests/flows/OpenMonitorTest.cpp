@@ -129,6 +129,7 @@ TEST_F(OpenTest, ReleasedDocumentByEditorAndReport) {
             EXPECT_TRUE(ReadText(Temp(c.report)).contains(QStringLiteral("\\formprot")));
         } else {
             OpenForEditing(c.report);
+            page_->DownloadDocuments({kReadOnly}); // another action fetches a report meanwhile
             desktop_->ReleaseLock();
         }
         ASSERT_TRUE(WaitFor([&] { return DocumentMonitor::Find(page_.get()) == nullptr; }));
