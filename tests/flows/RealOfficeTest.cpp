@@ -56,7 +56,18 @@ QStringList PrintedPdfs() {
 // that holds a macro to make a change, save and close like a user.
 class RealOfficeShell final : public Shell {
 public:
-    explicit RealOfficeShell(QString profile) : profile_(std::move(profile)), desktop_(Shell::Get()) {}
+    explicit RealOfficeShell(QString profile) : profile_(std::move(profile)), desktop_(Shell::Get()) {
+        Shell::Install(this);
+    }
+    ~RealOfficeShell() override {
+        Shell::Install(nullptr);
+        if (process_) {
+            process_->terminate();
+            process_->waitForFinished(10000);
+        }
+    }
+    RealOfficeShell(const RealOfficeShell&) = delete;
+    RealOfficeShell& operator=(const RealOfficeShell&) = delete;
     bool Open(const QString& fileOrUrl) override { return desktop_.Open(fileOrUrl); }
     bool StartDetached(const QString& program, const QStringList& arguments) override {
         if (program != QStringLiteral("soffice") || arguments.size() != 1) {
@@ -85,12 +96,6 @@ public:
         p.setProcessEnvironment(Environment());
         p.start(kSoffice, Arguments() << QStringLiteral("macro:///Standard.Module1.") + name);
         return p.waitForFinished(60000) && p.exitCode() == 0;
-    }
-    void Stop() {
-        if (process_) {
-            process_->terminate();
-            process_->waitForFinished(10000);
-        }
     }
 
 private:
@@ -202,7 +207,6 @@ TEST_F(RealOfficeTest, EditIsWatchedThroughLibreOfficesOwnLockFile) {
         f.write(kMacroModule);
     }
     RealOfficeShell shell(profile.path());
-    Shell::Install(&shell);
     Delays::Get().monitorPoll = 1000; // the product's poll
 
     Start();
@@ -228,6 +232,4 @@ TEST_F(RealOfficeTest, EditIsWatchedThroughLibreOfficesOwnLockFile) {
     EXPECT_EQ(Shown(), QStringList{QStringLiteral("Document updated.")});
     ASSERT_EQ(Uploads(QStringLiteral("qm_resync.php")).size(), 1);
     EXPECT_TRUE(ServerDocument(kOther).contains(QStringLiteral("Changed in LibreOffice.")));
-    shell.Stop();
-    Shell::Install(nullptr);
 }
