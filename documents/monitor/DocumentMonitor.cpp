@@ -19,7 +19,7 @@
 
 DocumentMonitor::DocumentMonitor(DeskContext& desk, const Opened& opened, bool taken)
     : QObject(desk.DialogParent()), desk_(desk), opened_(opened), path_(LocalDocumentPath(opened.name)),
-      taken_(taken) {
+      openedChecksum_(desk.State().DocumentChecksum), taken_(taken) {
     setObjectName(QStringLiteral("DocumentMonitor"));
     poll_.setInterval(Delays::Get().monitorPoll);
     connect(&poll_, &QTimer::timeout, this, &DocumentMonitor::Poll);
@@ -79,7 +79,7 @@ void DocumentMonitor::Poll() {
             taken_ = true;
             return;
         }
-        if (FileChecksum(path_) != desk_.State().DocumentChecksum) {
+        if (FileChecksum(path_) != openedChecksum_) {
             taken_ = true;
         } else if (sinceStart_.elapsed() < kTakeTimeoutMs) {
             return;
@@ -99,7 +99,7 @@ void DocumentMonitor::Evaluate() {
     const std::uint32_t checksum = FileChecksum(path_);
     LockUnLockWaterMark(0, path_);
 
-    if (checksum == state.DocumentChecksum || state.ViewOnly) {
+    if (checksum == openedChecksum_ || state.ViewOnly) {
         PendingUploads::Released(opened_.name);
         Finish();
         return;
