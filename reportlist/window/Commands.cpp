@@ -10,6 +10,10 @@
 #include "dialogs/rename/Rename.h"
 #include "dialogs/search/Search.h"
 #include "dialogs/voice/VoicePlayback.h"
+#include "documents/demographics/EditDemographics.h"
+#include "documents/esign/EsignDocuments.h"
+#include "documents/open/OpenDocument.h"
+#include "documents/print/PrintDocuments.h"
 #include "reportlist/listctrl/CReportListCtrl.h"
 #include "reportlist/window/CVelmoPropPage.h"
 #include "ui_CVelmoPropPage.h"
@@ -36,12 +40,12 @@ void CVelmoPropPage::ConnectCommands() {
 
 void CVelmoPropPage::OnButtonOpen() {
     emit CommandRouted(QStringLiteral("OnButtonOpen"));
-    // Filled by the open-document action.
+    OpenDocument(*this).Run();
 }
 
 void CVelmoPropPage::OnButtonPrint() {
     emit CommandRouted(QStringLiteral("OnButtonPrint"));
-    // Filled by the print action.
+    PrintDocuments(*this).Run();
 }
 
 void CVelmoPropPage::OnButtonFax() {
@@ -56,12 +60,12 @@ void CVelmoPropPage::OnButtonForward() {
 
 void CVelmoPropPage::OnButtonEsign() {
     emit CommandRouted(QStringLiteral("OnButtonEsign"));
-    // Filled by the e-sign action.
+    EsignDocuments(*this).OnPopEsign();
 }
 
 void CVelmoPropPage::OnButtonEditDemographics() {
     emit CommandRouted(QStringLiteral("OnButtonEditDemographics"));
-    // Filled by the edit-demographics action.
+    EditDemographics(*this).Run();
 }
 
 void CVelmoPropPage::OnButtonSearch() {

@@ -1,6 +1,7 @@
 // The window's start: everything the first query needs, in the order the log documents it.
 #include "dialogs/widgets/IconButton.h"
 #include "dialogs/widgets/SortHeader.h"
+#include "documents/pending/PendingUploads.h"
 #include "host/core/ActivityLog.h"
 #include "host/core/CUtility.h"
 #include "host/core/SessionSettings.h"
@@ -96,6 +97,8 @@ void CVelmoPropPage::OnInitDialog() {
 
     SetActionButtonsEnabled(false, false, false, false, false, false, true, false, false);
     state_.OpenDocumentName.clear();
+    // Edits an earlier run could not deliver are offered before the list shows the server's state.
+    PendingUploads(*this).OfferAtStart();
 
     PreselectProvider();
     OnSelchangeComboPhysician();

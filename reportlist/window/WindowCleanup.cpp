@@ -1,4 +1,9 @@
-// Closing the window leaves no downloaded reports, audio or cache behind.
+// Closing the window leaves no downloaded reports, audio or cache behind, except a report the
+// word processor still holds: it is kept for the next start, and its file and lock stay where
+// the word processor expects them.
+#include "documents/core/DocumentPaths.h"
+#include "documents/core/WordHoldsFile.h"
+#include "documents/monitor/DocumentMonitor.h"
 #include "host/core/ActivityLog.h"
 #include "host/core/CUtility.h"
 #include "host/core/Delays.h"
@@ -8,6 +13,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
 
@@ -19,16 +25,35 @@ void RemoveClearingReadOnly(const QString& path, bool logFailure) {
     }
 }
 
+void EmptyFolderKeeping(const QString& folder, const QStringList& keep) {
+    const QDir dir(folder);
+    const QStringList files =
+        dir.entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
+    for (const QString& name : files) {
+        if (!keep.contains(name)) {
+            RemoveClearingReadOnly(dir.filePath(name), true);
+        }
+    }
+}
+
 } // namespace
 
 CVelmoPropPage::~CVelmoPropPage() {
     noResultTimer_.stop();
     const CUtility util;
     const QString temp = util.TempFolder();
+    QStringList held;
+    if (DocumentMonitor* monitor = DocumentMonitor::Find(this)) {
+        const QString path = LocalDocumentPath(monitor->Name());
+        monitor->KeepForNextStart();
+        if (WordHoldsFile(path)) {
+            held << QFileInfo(path).fileName() << QFileInfo(OfficeLockFilePath(path)).fileName();
+        }
+    }
     Delays::Wait(Delays::Get().folderCleanup);
     EmptyFolder(temp + QStringLiteral("versionfiles/"));
     Delays::Wait(Delays::Get().folderCleanup);
-    EmptyFolder(temp);
+    EmptyFolderKeeping(temp, held);
     Delays::Wait(Delays::Get().folderCleanup);
     EmptyFolder(temp + QStringLiteral("VoiceFiles/"));
     Delays::Wait(Delays::Get().folderCleanup);
@@ -39,10 +64,5 @@ CVelmoPropPage::~CVelmoPropPage() {
 }
 
 void CVelmoPropPage::EmptyFolder(const QString& folder) {
-    const QDir dir(folder);
-    const QStringList files =
-        dir.entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
-    for (const QString& name : files) {
-        RemoveClearingReadOnly(dir.filePath(name), true);
-    }
+    EmptyFolderKeeping(folder, {});
 }

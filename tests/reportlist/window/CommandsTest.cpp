@@ -78,6 +78,8 @@ TEST_F(CommandsTest, TranscribedListMenuItemsAndButtonsRouteToTheirCommands) {
         }
     });
     cancelDialogs.start(5);
+    // A document open for editing: the document commands answer only with their refusal here.
+    page.State().OpenDocumentName = QStringLiteral("R0");
     QSignalSpy routed(&page, &CVelmoPropPage::CommandRouted);
     for (QAction* action : menu->actions()) {
         action->trigger(); // a separator triggers nothing
@@ -102,6 +104,8 @@ TEST_F(CommandsTest, DoubleClickAndEnterOpenATranscribedReportAndPlayAPendingOne
     CVelmoPropPage& page = Start();
     CReportListCtrl* list = page.List();
     QSignalSpy routed(&page, &CVelmoPropPage::CommandRouted);
+    page.State().OpenDocumentName = QStringLiteral("R0"); // Open only refuses here
+
     page.OnDblclkList(); // no row selected: nothing
     EXPECT_TRUE(routed.isEmpty());
 

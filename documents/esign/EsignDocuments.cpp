@@ -1,0 +1,148 @@
+#include "documents/esign/EsignDocuments.h"
+
+#include "documents/common/FlowSupport.h"
+#include "documents/common/OpenDocumentGuard.h"
+#include "documents/core/DocumentPaths.h"
+#include "documents/core/SigningCore.h"
+#include "documents/pending/PendingUploads.h"
+#include "host/core/ActivityLog.h"
+#include "host/core/CUtility.h"
+#include "host/core/Delays.h"
+#include "host/core/FileChecksum.h"
+#include "host/core/Prompts.h"
+#include "host/core/SessionSettings.h"
+#include "reportlist/core/AccessDenied.h"
+#include "reportlist/core/ReportQuery.h"
+#include "transport/CFileDownloads.h"
+#include "transport/ServerTime.h"
+
+void EsignDocuments::OnPopEsign() {
+    WindowState& state = desk_.State();
+    if (ReportQuery::IsPendingCode(state.ReportTypeCode)) {
+        Prompts::Information(QStringLiteral("Click on Play to play voice files"));
+        return;
+    }
+    const QList<int> rows = desk_.SelectedRows();
+    if (rows.isEmpty()) {
+        Prompts::Information(QStringLiteral("Select a document to e-Sign."));
+        return;
+    }
+    QStringList names;
+    for (const int row : rows) {
+        if (!names.isEmpty()) {
+            Prompts::Information(QStringLiteral("Select only one file to esign."));
+            return;
+        }
+        if (!SameText(Session().LoggedUserId(), desk_.EsignOwner(row))) {
+            Prompts::Information(AccessDeniedMessage(QStringLiteral("\"Esign\"")));
+            return;
+        }
+        const QString name = desk_.Filename(row);
+        WriteLog(QStringLiteral("OnPopEsign: File, ") + name + QStringLiteral(", selected for E-Sign"));
+        if (!name.isEmpty()) {
+            names.append(name);
+        }
+    }
+    if (RefuseWhileDocumentOpen(desk_)) {
+        return;
+    }
+
+    const CUtility util;
+    QStringList missing;
+    for (const QString& name : names) {
+        if (!util.FileExists(LocalDocumentPath(name))) {
+            WriteLog(QStringLiteral("OnPopEsign:  File, ") + name + QStringLiteral(" has to be downloaded"));
+            missing.append(name);
+            Delays::Wait(Delays::Get().actionStep);
+        }
+    }
+    DownloadBehindBusyPicture(desk_, missing, QStringLiteral("OnPopEsign: Downloading files"),
+                              QStringLiteral("OnPopEsign: Finished downloading files"));
+
+    QStringList present;
+    QStringList failed;
+    for (const QString& name : names) {
+        (util.FileExists(LocalDocumentPath(name)) ? present : failed).append(name);
+    }
+    if (!failed.isEmpty()) {
+        Prompts::Error(QStringLiteral("File/s ") + NamesEachFollowedByComma(failed) +
+                       QStringLiteral(" could not be e-Signed."));
+    }
+    WriteLog(QStringLiteral("OnPopEsign: Files taken up for E-Signing"));
+    EsignFiles(present);
+}
+
+QStringList EsignDocuments::EsignFiles(const QStringList& names) {
+    return Sign(names, false);
+}
+
+QStringList EsignDocuments::EsignWatchedFile(const QStringList& names) {
+    return Sign(names, true);
+}
+
+QStringList EsignDocuments::Sign(const QStringList& names, bool watchedFile) {
+    WindowState& state = desk_.State();
+    QStringList signedNames;
+    bool lastGotStatement = false;
+    for (const QString& name : names) {
+        const QString path = LocalDocumentPath(name);
+        const std::uint32_t before = FileChecksum(path);
+        QString timeText;
+        GetServerTime(timeText);
+        Signing::Request request;
+        request.signatureText =
+            Signing::SignatureTextFor(Session().SignatureLine(), Session().LoggedUserId());
+        request.dateText = Signing::StatementDateText(timeText);
+        request.watchedFile = watchedFile;
+        request.knownSigned = ContainsText(state.EsignedDocuments, name);
+        request.demographicsResign = !watchedFile && state.DemographicsResign;
+        request.signaturePatterns = state.SignaturePatterns;
+
+        // While the file is being rewritten no other action may take it up.
+        if (!watchedFile) {
+            state.OpenDocumentName = name;
+        }
+        const Signing::Result result = Signing::SignDocumentFile(path, request);
+        if (watchedFile) {
+            state.DocumentChecksum = result.checksum;
+        } else {
+            state.OpenDocumentName.clear();
+        }
+        lastGotStatement = result.statementWritten;
+        if (!result.statementWritten) {
+            if (!result.saved) {
+                WriteLog(QStringLiteral("OnPopEsign: File, ") + path +
+                         QStringLiteral(" could not be signed"));
+            }
+            continue;
+        }
+
+        const QString response = CFileDownloads().UploadFile(name);
+        if (response.contains(QLatin1Char('~'))) {
+            WriteLog(QStringLiteral("OnPopEsign: Update successful"));
+            if (!watchedFile && !state.DemographicsResign) {
+                Prompts::Information(QStringLiteral("Document E-Signed successfully."));
+            }
+            if (!ContainsText(state.EsignedDocuments, name)) {
+                state.EsignedDocuments.append(name);
+            }
+            signedNames.append(name);
+            PendingUploads::Confirmed(name);
+        } else {
+            if (!watchedFile) {
+                WriteLog(QStringLiteral("Response from Server for esign is :") + response);
+            }
+            // The signed copy must outlive TempFolder until the server has it.
+            PendingUploads::RecordOwed(name, PendingRecord::Form::Esign, QString(), before);
+        }
+    }
+    if (lastGotStatement) {
+        desk_.ShowBusy(DeskContext::Busy::Picture269, true);
+        desk_.SetStatusForSelected(DeskContext::StatusColumn::Esigned, signedNames, QStringLiteral("O"));
+        desk_.ShowBusy(DeskContext::Busy::Picture269, false);
+    }
+    if (watchedFile) {
+        desk_.ShowBusy(DeskContext::Busy::Picture256, false);
+    }
+    return signedNames;
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+// What the desk still owes the server for one edited report, kept outside TempFolder (which
+// is emptied when the window closes) so that a physician's correction survives a closed
+// window, a killed desk, a refusing server or a network that is down.
+//
+// ProfileFolder + "Pending/" holds, per report, NAME.pending (this record) and, once something
+// is owed, NAME.doc (the document to send). A record is written whole or not at all.
+struct PendingRecord {
+    enum class State {
+        Watching, // open in the word processor; owed only if it comes back changed
+        Owed,     // the document in the pending folder has not been confirmed by the server
+    };
+    enum class Form {
+        Resync, // "qm_resync.php", with the demographics text when there is one
+        Esign,  // "qm_esign.php": the document carries a new signature statement
+    };
+
+    QString report;
+    QString user;   // LoggedUserId of the session that edited it
+    QString server; // ServerURL of that session
+    QString physicianId;
+    QString locationId;
+    State state = State::Watching;
+    Form form = Form::Resync;
+    QString demographics;
+    // The document as the server last gave it to us, and as handed to the word processor.
+    std::uint32_t baseChecksum = 0;
+    std::uint32_t openedChecksum = 0;
+    // What Open knew of the report's row, for a monitor resumed on the next start.
+    QString esignOwner;
+    bool esignedOpened = false;
+    QString created; // ISO date and time, for the log
+
+    bool SameSession(const QString& userId, const QString& serverUrl) const;
+    QString Serialize() const;
+    // Nullopt for a text that is not a record (unknown first line, no report, too long).
+    static std::optional<PendingRecord> Parse(const QByteArray& text);
+};
+
+namespace PendingStore {
+
+// ProfileFolder + "Pending/".
+QString Folder();
+// Where a report's record and document go; names that are not plain file names are hashed.
+QString RecordPath(const QString& report);
+QString DocumentPath(const QString& report);
+
+// Writes the record atomically; false (logged) when it could not.
+bool Save(const PendingRecord& record);
+std::optional<PendingRecord> Load(const QString& report);
+// Every readable record in the folder (at most a few hundred are looked at).
+QList<PendingRecord> All();
+// Copies source to the report's pending document atomically; false (logged) on failure.
+bool KeepDocument(const QString& report, const QString& source);
+bool HasDocument(const QString& report);
+// Deletes the report's record and document.
+void Remove(const QString& report);
+
+} // namespace PendingStore

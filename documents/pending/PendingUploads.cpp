@@ -1,0 +1,277 @@
+#include "documents/pending/PendingUploads.h"
+
+#include "documents/core/DocumentPaths.h"
+#include "documents/core/WaterMark.h"
+#include "documents/core/WordHoldsFile.h"
+#include "documents/monitor/DocumentMonitor.h"
+#include "host/core/ActivityLog.h"
+#include "host/core/CUtility.h"
+#include "host/core/FileChecksum.h"
+#include "host/core/Prompts.h"
+#include "host/core/SessionSettings.h"
+#include "transport/CFileDownloads.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QSaveFile>
+
+namespace {
+
+const QString kLog = QStringLiteral("PendingUploads: ");
+
+PendingRecord NewRecord(const QString& report) {
+    PendingRecord r;
+    r.report = report;
+    r.user = Session().LoggedUserId();
+    r.server = Session().ServerURL();
+    r.physicianId = Session().QueryPhysicianId();
+    r.locationId = Session().QueryLocationId();
+    r.created = QDateTime::currentDateTime().toString(Qt::ISODate);
+    return r;
+}
+
+// Copies the pending document to where the uploads read it (TempFolder + name + ".doc").
+bool RestoreToTemp(const QString& report) {
+    const CUtility util;
+    util.CreateFolderPath(util.TempFolder());
+    QFile in(PendingStore::DocumentPath(report));
+    QSaveFile out(LocalDocumentPath(report));
+    bool ok = in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly);
+    while (ok && !in.atEnd()) {
+        const QByteArray block = in.read(64 * 1024);
+        ok = !block.isEmpty() && out.write(block) == block.size();
+    }
+    ok = ok && out.commit();
+    if (!ok) {
+        out.cancelWriting();
+    }
+    return ok;
+}
+
+// The uploads read the query's provider and location from the session: for a report owed from
+// an earlier run, send the ones it was edited under.
+class QueryIdsFor final {
+public:
+    explicit QueryIdsFor(const PendingRecord& r)
+        : physician_(Session().QueryPhysicianId()), location_(Session().QueryLocationId()) {
+        Session().SetQueryPhysicianId(r.physicianId);
+        Session().SetQueryLocationId(r.locationId);
+    }
+    ~QueryIdsFor() {
+        Session().SetQueryPhysicianId(physician_);
+        Session().SetQueryLocationId(location_);
+    }
+    QueryIdsFor(const QueryIdsFor&) = delete;
+    QueryIdsFor& operator=(const QueryIdsFor&) = delete;
+
+private:
+    QString physician_;
+    QString location_;
+};
+
+} // namespace
+
+void PendingUploads::RecordWatching(const QString& report, std::uint32_t baseChecksum,
+                                    std::uint32_t openedChecksum, const QString& esignOwner,
+                                    bool esignedOpened) {
+    if (const auto existing = PendingStore::Load(report);
+        existing && existing->state == PendingRecord::State::Owed) {
+        // An earlier edit is still owed: its record stays as it is.
+        WriteLog(kLog + QStringLiteral("an earlier edit of ") + report + QStringLiteral(" is still owed"));
+        return;
+    }
+    PendingRecord r = NewRecord(report);
+    r.baseChecksum = baseChecksum;
+    r.openedChecksum = openedChecksum;
+    r.esignOwner = esignOwner;
+    r.esignedOpened = esignedOpened;
+    if (PendingStore::Save(r)) {
+        WriteLog(kLog + QStringLiteral("watching ") + report);
+    }
+}
+
+void PendingUploads::RecordOwed(const QString& report, PendingRecord::Form form, const QString& demographics,
+                                std::uint32_t baseChecksum) {
+    const auto existing = PendingStore::Load(report);
+    PendingRecord r = existing.value_or(NewRecord(report));
+    if (!existing) {
+        r.baseChecksum = baseChecksum;
+    }
+    r.state = PendingRecord::State::Owed;
+    r.form = form;
+    r.demographics = demographics;
+    const bool kept = PendingStore::KeepDocument(report, LocalDocumentPath(report)) && PendingStore::Save(r);
+    WriteLog(kLog + report +
+             (kept ? QStringLiteral(" kept, owed ") : QStringLiteral(" could not be kept, owed ")) +
+             (form == PendingRecord::Form::Esign ? QStringLiteral("esign") : QStringLiteral("resync")));
+    if (kept) {
+        Prompts::Information(QStringLiteral("The edited report ") + report +
+                             QStringLiteral(" has not reached the server. It is kept and will be offered "
+                                            "again when the desk next starts."));
+    }
+}
+
+void PendingUploads::Confirmed(const QString& report) {
+    if (PendingStore::Load(report) || PendingStore::HasDocument(report)) {
+        PendingStore::Remove(report);
+        WriteLog(kLog + report + QStringLiteral(" confirmed by the server, record removed"));
+    }
+}
+
+void PendingUploads::Released(const QString& report) {
+    const auto r = PendingStore::Load(report);
+    if (r && r->state == PendingRecord::State::Watching) {
+        PendingStore::Remove(report);
+        WriteLog(kLog + report + QStringLiteral(" released, nothing owed"));
+    }
+}
+
+void PendingUploads::KeepHeldAtClose(const QString& report) {
+    const bool kept = PendingStore::KeepDocument(report, LocalDocumentPath(report));
+    WriteLog(kLog + report +
+             (kept ? QStringLiteral(" still open in the word processor at close, kept")
+                   : QStringLiteral(" still open in the word processor at close, could not be kept")));
+}
+
+QString PendingUploads::OfferText(const QStringList& reports) {
+    const bool one = reports.size() == 1;
+    return QString::number(reports.size()) +
+           (one ? QStringLiteral(" edited report has not reached the server yet: ")
+                : QStringLiteral(" edited reports have not reached the server yet: ")) +
+           reports.join(QStringLiteral(", ")) +
+           (one ? QStringLiteral(". Send it now?") : QStringLiteral(". Send them now?"));
+}
+
+bool PendingUploads::Settle(PendingRecord record, bool monitorRunning) {
+    const QString live = LocalDocumentPath(record.report);
+    const CUtility util;
+    if (util.FileExists(live) && WordHoldsFile(live)) {
+        if (monitorRunning) {
+            WriteLog(kLog + record.report +
+                     QStringLiteral(" still open in the word processor; left for later"));
+            return false;
+        }
+        WriteLog(kLog + record.report +
+                 QStringLiteral(" still open in the word processor; watching it again"));
+        DocumentMonitor::Resume(desk_, record);
+        return true;
+    }
+    // The live copy is the newest when it survived (the word processor may have saved after the
+    // window closed); else the copy kept at close.
+    QString source;
+    if (util.FileExists(live) && FileChecksum(live) != record.openedChecksum) {
+        source = live;
+    } else if (PendingStore::HasDocument(record.report) &&
+               FileChecksum(PendingStore::DocumentPath(record.report)) != record.openedChecksum) {
+        source = PendingStore::DocumentPath(record.report);
+    }
+    if (source.isEmpty()) {
+        PendingStore::Remove(record.report);
+        WriteLog(kLog + record.report + QStringLiteral(" came back unchanged, nothing owed"));
+        return false;
+    }
+    if (source == live && !PendingStore::KeepDocument(record.report, live)) {
+        return false;
+    }
+    LockUnLockWaterMark(0, PendingStore::DocumentPath(record.report));
+    record.state = PendingRecord::State::Owed;
+    record.form = PendingRecord::Form::Resync;
+    PendingStore::Save(record);
+    WriteLog(kLog + record.report + QStringLiteral(" was changed after the desk let go of it, owed resync"));
+    return false;
+}
+
+void PendingUploads::OfferAtStart() {
+    const QString user = Session().LoggedUserId();
+    const QString server = Session().ServerURL();
+    bool monitorRunning = !desk_.State().OpenDocumentName.isEmpty();
+    for (const PendingRecord& r : PendingStore::All()) {
+        if (r.SameSession(user, server) && r.state == PendingRecord::State::Watching) {
+            monitorRunning = Settle(r, monitorRunning) || monitorRunning;
+        }
+    }
+    QList<PendingRecord> owed;
+    QStringList names;
+    for (const PendingRecord& r : PendingStore::All()) {
+        if (r.SameSession(user, server) && r.state == PendingRecord::State::Owed) {
+            if (!PendingStore::HasDocument(r.report)) {
+                WriteLog(kLog + r.report +
+                         QStringLiteral(" is owed but its document is gone; record removed"));
+                PendingStore::Remove(r.report);
+                continue;
+            }
+            owed.append(r);
+            names.append(r.report);
+        }
+    }
+    if (owed.isEmpty()) {
+        return;
+    }
+    WriteLog(kLog + QStringLiteral("owed at start: ") + names.join(QStringLiteral(", ")));
+    const int answer = Prompts::Get().Show(
+        {OfferText(names), QStringLiteral("Molve"), Prompts::Icon::Question, Prompts::Yes | Prompts::No});
+    if (answer != Prompts::Yes) {
+        WriteLog(kLog + QStringLiteral("user chose to send later"));
+        return;
+    }
+    QStringList notSent;
+    for (const PendingRecord& r : owed) {
+        if (!Send(r)) {
+            notSent.append(r.report);
+        }
+    }
+    if (!notSent.isEmpty()) {
+        Prompts::Information(
+            notSent.join(QStringLiteral(", ")) +
+            QStringLiteral(" could not be sent now; the desk keeps the edits and offers them "
+                           "again at the next start."));
+    }
+}
+
+bool PendingUploads::Send(const PendingRecord& r) {
+    // A report whose server copy changed since it was taken for editing is not replaced blindly.
+    desk_.DownloadDocuments({r.report});
+    const QString live = LocalDocumentPath(r.report);
+    if (CUtility().FileExists(live)) {
+        const std::uint32_t server = FileChecksum(live);
+        if (server != r.baseChecksum) {
+            WriteLog(kLog + r.report + QStringLiteral(" changed on the server since it was edited here"));
+            const int answer = Prompts::Get().Show(
+                {QStringLiteral("The server's copy of ") + r.report +
+                     QStringLiteral(
+                         " has changed since it was edited here. Replace it with the edited copy?"),
+                 QStringLiteral("Molve"), Prompts::Icon::Question, Prompts::Yes | Prompts::No});
+            if (answer != Prompts::Yes) {
+                WriteLog(kLog + r.report +
+                         QStringLiteral(" kept; the user did not replace the server's copy"));
+                return false;
+            }
+        }
+    } else {
+        WriteLog(kLog + r.report + QStringLiteral(" server copy could not be fetched for comparison"));
+    }
+    if (!RestoreToTemp(r.report)) {
+        WriteLog(kLog + r.report + QStringLiteral(" could not be put back for sending"));
+        return false;
+    }
+    QString response;
+    {
+        const QueryIdsFor ids(r);
+        WriteLog(kLog + QStringLiteral("sending ") + r.report +
+                 (r.form == PendingRecord::Form::Esign ? QStringLiteral(" (esign)")
+                                                       : QStringLiteral(" (resync)")));
+        response = r.form == PendingRecord::Form::Esign
+                       ? CFileDownloads().UploadFile(r.report)
+                       : CFileDownloads().UploadFile(r.report, r.demographics);
+    }
+    if (!response.contains(QLatin1Char('~'))) {
+        WriteLog(kLog + r.report + QStringLiteral(" not confirmed, response is : ") + response);
+        return false;
+    }
+    PendingStore::Remove(r.report);
+    WriteLog(kLog + r.report + QStringLiteral(" confirmed by the server, record removed"));
+    if (r.form == PendingRecord::Form::Esign && !desk_.State().EsignedDocuments.contains(r.report)) {
+        desk_.State().EsignedDocuments.append(r.report);
+    }
+    return true;
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "documents/pending/PendingRecord.h"
+#include "reportlist/core/DeskContext.h"
+
+#include <QString>
+
+#include <cstdint>
+
+// Keeps an edited report until the server has confirmed it, and offers what is still owed when
+// the desk next starts for the same user and server.
+class PendingUploads final {
+public:
+    explicit PendingUploads(DeskContext& desk) : desk_(desk) {}
+
+    // At start: settles the records an earlier run left (a report still open in the word
+    // processor is watched again; one released with changes becomes owed), then asks whether
+    // to send what is owed and sends it.
+    void OfferAtStart();
+
+    // Open for editing: what the report was when handed to the word processor.
+    static void RecordWatching(const QString& report, std::uint32_t baseChecksum,
+                               std::uint32_t openedChecksum, const QString& esignOwner, bool esignedOpened);
+    // An upload of TempFolder's copy was not confirmed: the copy is kept in the pending folder
+    // with what is owed, and the user is told. baseChecksum is used when the report has no
+    // record yet.
+    static void RecordOwed(const QString& report, PendingRecord::Form form, const QString& demographics,
+                           std::uint32_t baseChecksum);
+    // The server confirmed the report: nothing is owed any more.
+    static void Confirmed(const QString& report);
+    // The word processor let go of the report and nothing is owed: a watching record goes.
+    static void Released(const QString& report);
+    // The window closes while the word processor still holds the report: its current state is
+    // kept in the pending folder, and the record stays, to be settled on the next start.
+    static void KeepHeldAtClose(const QString& report);
+
+    // "1 edited report has not reached the server yet: R260019. Send it now?"
+    static QString OfferText(const QStringList& reports);
+
+private:
+    // Watching records of this session: watched again, made owed, or dropped. Answers whether
+    // a monitor was started.
+    bool Settle(PendingRecord record, bool monitorRunning);
+    // Sends one owed report; true when the server confirmed it.
+    bool Send(const PendingRecord& record);
+
+    DeskContext& desk_;
+};
