@@ -33,10 +33,18 @@ OrphanKeeper& Keeper() {
 class DesktopShell final : public Shell {
 public:
     bool Open(const QString& fileOrUrl) override {
-        return QProcess::startDetached(QStringLiteral("xdg-open"), {fileOrUrl});
+        return StartDetached(QStringLiteral("xdg-open"), {fileOrUrl});
     }
     bool StartDetached(const QString& program, const QStringList& arguments) override {
-        return QProcess::startDetached(program, arguments);
+        // A program that outlives the desk must not hold the desk's output open (a caller
+        // reading it, a terminal or a test runner, would wait for the program too).
+        QProcess process;
+        process.setProgram(program);
+        process.setArguments(arguments);
+        process.setStandardInputFile(QProcess::nullDevice());
+        process.setStandardOutputFile(QProcess::nullDevice());
+        process.setStandardErrorFile(QProcess::nullDevice());
+        return process.startDetached();
     }
     std::unique_ptr<ProgramHandle> Start(const QString& program, const QStringList& arguments) override {
         auto process = std::make_shared<QProcess>();
