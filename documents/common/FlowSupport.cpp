@@ -1,7 +1,10 @@
 #include "documents/common/FlowSupport.h"
 
+#include "documents/core/DocumentPaths.h"
 #include "host/core/ActivityLog.h"
+#include "host/core/CUtility.h"
 #include "host/core/Delays.h"
+#include "host/core/Prompts.h"
 
 bool SameText(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
@@ -41,4 +44,30 @@ void DownloadBehindBusyPicture(DeskContext& desk, const QStringList& names, cons
     desk.DownloadDocuments(names);
     desk.ShowBusy(DeskContext::Busy::Picture256, false);
     WriteLog(endLog);
+}
+
+QStringList FetchDocumentsOrSay(DeskContext& desk, const QStringList& names, const QString& operation,
+                                const QString& missingLogPrefix, const QString& failedVerb) {
+    const CUtility util;
+    QStringList missing;
+    for (const QString& name : names) {
+        if (!util.FileExists(LocalDocumentPath(name))) {
+            WriteLog(missingLogPrefix + name + QStringLiteral(" has to be downloaded"));
+            missing.append(name);
+            Delays::Wait(Delays::Get().actionStep);
+        }
+    }
+    DownloadBehindBusyPicture(desk, missing, operation + QStringLiteral(": Downloading files"),
+                              operation + QStringLiteral(": Finished downloading files"));
+
+    QStringList present;
+    QStringList failed;
+    for (const QString& name : names) {
+        (util.FileExists(LocalDocumentPath(name)) ? present : failed).append(name);
+    }
+    if (!failed.isEmpty()) {
+        Prompts::Error(QStringLiteral("File/s ") + NamesEachFollowedByComma(failed) +
+                       QStringLiteral(" could not be ") + failedVerb + QLatin1Char('.'));
+    }
+    return present;
 }

@@ -22,3 +22,11 @@ int RowOfReport(DeskContext& desk, const QString& name);
 // names is empty.
 void DownloadBehindBusyPicture(DeskContext& desk, const QStringList& names, const QString& startLog,
                                const QString& endLog);
+
+// E-Sign's and Print's fetch of the taken names: each missing one logged as
+// missingLogPrefix + name + " has to be downloaded" (a short step each), the missing ones
+// fetched behind the busy picture between operation + ": Downloading files" and
+// operation + ": Finished downloading files", and the names still missing then reported as
+// "File/s A, B,  could not be " + failedVerb + ".". Returns the names whose document is there.
+QStringList FetchDocumentsOrSay(DeskContext& desk, const QStringList& names, const QString& operation,
+                                const QString& missingLogPrefix, const QString& failedVerb);

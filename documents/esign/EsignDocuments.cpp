@@ -47,27 +47,9 @@ void EsignDocuments::OnPopEsign() {
         return;
     }
 
-    const CUtility util;
-    QStringList missing;
-    for (const QString& name : names) {
-        if (!util.FileExists(LocalDocumentPath(name))) {
-            WriteLog(QStringLiteral("OnPopEsign:  File, ") + name + QStringLiteral(" has to be downloaded"));
-            missing.append(name);
-            Delays::Wait(Delays::Get().actionStep);
-        }
-    }
-    DownloadBehindBusyPicture(desk_, missing, QStringLiteral("OnPopEsign: Downloading files"),
-                              QStringLiteral("OnPopEsign: Finished downloading files"));
-
-    QStringList present;
-    QStringList failed;
-    for (const QString& name : names) {
-        (util.FileExists(LocalDocumentPath(name)) ? present : failed).append(name);
-    }
-    if (!failed.isEmpty()) {
-        Prompts::Error(QStringLiteral("File/s ") + NamesEachFollowedByComma(failed) +
-                       QStringLiteral(" could not be e-Signed."));
-    }
+    const QStringList present =
+        FetchDocumentsOrSay(desk_, names, QStringLiteral("OnPopEsign"), QStringLiteral("OnPopEsign:  File, "),
+                            QStringLiteral("e-Signed"));
     WriteLog(QStringLiteral("OnPopEsign: Files taken up for E-Signing"));
     EsignFiles(present);
 }

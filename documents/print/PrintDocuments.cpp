@@ -39,27 +39,9 @@ void PrintDocuments::Run() {
         }
     }
 
-    const CUtility util;
-    QStringList missing;
-    for (const QString& name : names) {
-        if (!util.FileExists(LocalDocumentPath(name))) {
-            WriteLog(QStringLiteral("OnPopPrint: File, ") + name + QStringLiteral(" has to be downloaded"));
-            missing.append(name);
-            Delays::Wait(Delays::Get().actionStep);
-        }
-    }
-    DownloadBehindBusyPicture(desk_, missing, QStringLiteral("OnPopPrint: Downloading files"),
-                              QStringLiteral("OnPopPrint: Finished downloading files"));
-
-    QStringList present;
-    QStringList failed;
-    for (const QString& name : names) {
-        (util.FileExists(LocalDocumentPath(name)) ? present : failed).append(name);
-    }
-    if (!failed.isEmpty()) {
-        Prompts::Error(QStringLiteral("File/s ") + NamesEachFollowedByComma(failed) +
-                       QStringLiteral(" could not be printed."));
-    }
+    const QStringList present =
+        FetchDocumentsOrSay(desk_, names, QStringLiteral("OnPopPrint"), QStringLiteral("OnPopPrint: File, "),
+                            QStringLiteral("printed"));
 
     WriteLog(QStringLiteral("OnPopPrint: Files taken up for printing"));
     const QStringList printed = PrintList(present);
