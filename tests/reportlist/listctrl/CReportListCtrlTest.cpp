@@ -5,10 +5,7 @@
 #include "dialogs/widgets/SortHeader.h"
 
 #include <QAccessible>
-#include <QApplication>
-#include <QContextMenuEvent>
 #include <QImage>
-#include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -55,23 +52,18 @@ protected:
         }
         return names.join(' ');
     }
-    QImage Grab() { return list.viewport()->grab().toImage(); }
     QRect Cell(int row, int column) { return list.visualRect(list.Model()->index(row, column)); }
     CReportListCtrl list;
 };
 
 } // namespace
 
-TEST_F(ListCtrl, LoadSetsWidthsLocksTheFixedColumnsAndLetsTheOthersMove) {
+TEST_F(ListCtrl, LoadSetsWidthsAndLocksTheFixedColumns) {
     SortHeader* header = list.Header();
     for (int c = 0; c < list.Model()->columnCount(); ++c) {
         EXPECT_EQ(list.columnWidth(c), list.Model()->ColumnWidth(c)) << c;
         EXPECT_EQ(header->IsLocked(c), c <= 5) << c;
     }
-    // A column dragged on this list does not shuffle the next list's columns.
-    header->moveSection(header->visualIndex(kDate + 1), kDate);
-    list.Model()->Load(Parse(kFourReports), false);
-    EXPECT_EQ(header->visualIndex(kDate), kDate);
 }
 
 TEST_F(ListCtrl, HeaderClicksToggleTheDirectionAndMarkTheColumnButNotAStatusColumn) {
@@ -94,27 +86,6 @@ TEST_F(ListCtrl, HeaderClicksToggleTheDirectionAndMarkTheColumnButNotAStatusColu
         EXPECT_EQ(list.SortedAscending(), c.ascending) << c.why;
         EXPECT_EQ(list.Header()->HasSortMark(c.column), c.mark) << c.why;
     }
-    ClickHeader(list, kDate);
-    ClickHeader(list, kDate);
-    ASSERT_FALSE(list.SortedAscending());
-    list.Model()->Load(Parse(kFourReports), false);
-    EXPECT_EQ(list.Header()->SortColumn(), -1) << "no stale mark on the new list";
-    ClickHeader(list, kDate);
-    EXPECT_TRUE(list.SortedAscending());
-}
-
-TEST(ListCtrlDialog, ClickOnColumnZeroDoesNothingOutsideTheReportList) {
-    CReportListCtrl list(nullptr, false);
-    list.Model()->SetColumns({"Sr.#", "Name"}, {40, 100});
-    for (const char* row : {"  2 |b", "  1 |a", "  3 |c"}) {
-        list.Model()->AppendRow(QString::fromUtf8(row).split('|'));
-    }
-    list.show();
-    EXPECT_FALSE(list.Header()->IsLocked(1)) << "only the report list locks its first six columns";
-    ClickHeader(list, 0);
-    EXPECT_EQ(list.Model()->CellText(0, 1), "b");
-    ClickHeader(list, 1);
-    EXPECT_EQ(list.Model()->CellText(0, 1), "a");
 }
 
 TEST_F(ListCtrl, SelectionIsReportedInListOrderAndFollowsItsRows) {
@@ -128,18 +99,6 @@ TEST_F(ListCtrl, SelectionIsReportedInListOrderAndFollowsItsRows) {
     EXPECT_EQ(list.Model()->CellText(list.FirstSelectedRow(), kFilename), "R4");
 }
 
-TEST_F(ListCtrl, ContextMenuIsAskedForAtTheMouseOrBelowTheCurrentRow) {
-    QSignalSpy menu(&list, &CReportListCtrl::ContextMenuRequestedAt);
-    const QPoint row2 = Cell(2, kFilename).center();
-    QContextMenuEvent right(QContextMenuEvent::Mouse, row2, list.viewport()->mapToGlobal(row2));
-    QApplication::sendEvent(list.viewport(), &right);
-    list.setCurrentIndex(list.Model()->index(3, 0));
-    QTest::keyClick(&list, Qt::Key_F10, Qt::ShiftModifier);
-    ASSERT_EQ(menu.count(), 2);
-    EXPECT_EQ(menu.at(0).at(0).toPoint(), list.viewport()->mapToGlobal(row2));
-    EXPECT_EQ(menu.at(1).at(0).toPoint(), list.viewport()->mapToGlobal(Cell(3, 0).bottomLeft()));
-}
-
 TEST_F(ListCtrl, RowsAndCellsAreExposedAsATable) {
     QAccessibleInterface* view = QAccessible::queryAccessibleInterface(&list);
     ASSERT_NE(view, nullptr);
@@ -151,15 +110,12 @@ TEST_F(ListCtrl, RowsAndCellsAreExposedAsATable) {
     EXPECT_EQ(table->cellAt(1, 5)->text(QAccessible::Name), "E-Signed");
 }
 
-TEST_F(ListCtrl, GreyOddRowsGreenDotsForSetFlagsAndTheSelectedRowInWhite) {
+TEST_F(ListCtrl, GreyOddRowsGreenDotsForSetFlagsAndAWhiteDotOnTheSelectedRow) {
     // R4: Opened set, Printed not.
     list.selectionModel()->select(list.Model()->index(3, 0),
                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    const QImage image = Grab();
+    const QImage image = list.viewport()->grab().toImage();
     const QColor highlight = list.palette().color(QPalette::Active, QPalette::Highlight);
-    const auto margin = [this](int row) {
-        return QPoint(Cell(row, 1).left() + 5, Cell(row, 1).center().y());
-    };
     const struct {
         const char* why;
         QPoint at;
@@ -167,42 +123,24 @@ TEST_F(ListCtrl, GreyOddRowsGreenDotsForSetFlagsAndTheSelectedRowInWhite) {
     } cases[] = {
         {"no dot where the flag is not set: the grey row", Cell(0, 1).center(), QColor(229, 229, 229)},
         {"a set flag is a green dot", Cell(1, 1).center(), QColor(0, 127, 0)},
-        {"the dot keeps 10 px clear", margin(1), Qt::white},
         {"selected row in the highlight", Cell(3, 2).center(), highlight},
         {"white dot on a selected row", Cell(3, 1).center(), Qt::white},
-        {"with the highlight around it", margin(3), highlight},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(image.pixelColor(c.at), c.colour) << c.why;
     }
-    // Text in the selected row is white: ink on the highlight, and none of it dark.
-    const QImage name = image.copy(Cell(3, kLastNameColumn));
-    EXPECT_GE(InkSpan(name, name.rect(), highlight).first, 0);
-    int darkest = 255;
-    for (int i = 0; i < name.width() * name.height(); ++i) {
-        darkest = qMin(darkest, qGray(name.pixel(i % name.width(), i / name.width())));
-    }
-    EXPECT_GT(darkest, 60);
 }
 
 TEST_F(ListCtrl, AmpersandIsShownAsItIsAndLongTextEndsWithAnEllipsisInsideItsCell) {
-    const int column = kLastNameColumn;
+    const QRect cell = Cell(1, kLastNameColumn);
     const QFontMetrics metrics(list.font());
-    list.Model()->SetCellText(1, column, "a&b");
-    const auto [first, last] = InkSpan(Grab(), Cell(1, column), Qt::white);
-    ASSERT_GE(first, 0) << "no text drawn";
-    // "a&b" with its ampersand: wider than "ab", narrower than "a&&b".
-    EXPECT_GT(last - first + 1, metrics.boundingRect("ab").width() + 2);
-    EXPECT_LT(last - first + 1, metrics.boundingRect("a&&b").width() - 2);
-
+    list.Model()->SetCellText(1, kLastNameColumn, "a&b");
+    const auto [first, last] = InkSpan(list.viewport()->grab().toImage(), cell, Qt::white);
+    EXPECT_GT(last - first + 1, metrics.boundingRect("ab").width() + 2) << "wider than a mnemonic's \"ab\"";
     const QString longText = QString("Referring physician ").repeated(10);
-    list.Model()->SetCellText(1, column, longText);
-    const QImage image = Grab();
-    const QRect cell = Cell(1, column);
+    list.Model()->SetCellText(1, kLastNameColumn, longText);
     EXPECT_TRUE(ReportCellDelegate::ShownText(metrics, longText, cell.width() - 6).endsWith(QChar(0x2026)));
-    const auto [from, to] = InkSpan(image, cell, Qt::white);
-    EXPECT_GT(to, cell.right() - 20) << "the text runs to the end of the cell";
-    EXPECT_LE(to, cell.right()) << "and stops there";
-    const QRect below = Cell(2, column).adjusted(metrics.horizontalAdvance("alpha") + 8, 0, 0, 0);
-    EXPECT_EQ(InkSpan(image, below, QColor(229, 229, 229)).first, -1) << "nothing spills into the next row";
+    const int end = InkSpan(list.viewport()->grab().toImage(), cell.adjusted(0, 0, 20, 0), Qt::white).second;
+    EXPECT_TRUE(end > cell.right() - 20 && end <= cell.right())
+        << "the text runs to the end of the cell and stops";
 }

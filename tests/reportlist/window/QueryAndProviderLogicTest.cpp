@@ -52,10 +52,7 @@ TEST(ReportQueryTest, ReportTypeCodesAndRenameEffect) {
 TEST(ReportQueryTest, IdsComeFromBetweenTheBracketsAndGoUnencodedIntoTheAddress) {
     // A "[" in the name ends up inside the id: first "[" to last "]".
     EXPECT_EQ(ReportQuery::ProviderIdFromText("Dr. [X] Ortiz [15]"), "X] Ortiz [15");
-    EXPECT_EQ(ReportQuery::ProviderIdFromText("No brackets"), QString());
     EXPECT_EQ(ReportQuery::LocationIdFromText("  North Clinic [3] "), "3");
-    // Up to the last character, whatever it is.
-    EXPECT_EQ(ReportQuery::LocationIdFromText("Annex [17]x"), "17]");
     const QString odd = ReportQuery::FileListAddress("http://h/", "a b", "1&2", "x", QDate(2026, 12, 31),
                                                      QDate(2027, 1, 1), "p");
     EXPECT_EQ(odd, "http://h/qm_download_filelist.php?loginuserid=a b&physicianid=1&2&locationid=x"
