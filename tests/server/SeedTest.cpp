@@ -104,23 +104,6 @@ TEST_F(ServerTest, DemoDocumentsHoldWhatTheDocumentActionsMustFind) {
     }
 }
 
-TEST(DemoWord97, ReportIsAWord97DocumentWhenLibreOfficeIsThere) {
-    StandInServer::Options options;
-    options.convertWord97 = true;
-    StandInServer server(options);
-    ASSERT_TRUE(server.Start()) << server.Error().toStdString();
-    const std::string doc =
-        SingleFileText(Get(server.BaseUrl().toStdString() + "qm_download_files.php?filename=R260039").body)
-            .value_or("");
-    if (server.StartupOutput().contains(u"R260039 stays RTF: soffice is not on PATH"_s)) {
-        EXPECT_EQ(doc.rfind("{\\rtf1", 0), 0u);
-        GTEST_SKIP() << "no LibreOffice here";
-    }
-    EXPECT_TRUE(server.StartupOutput().contains(u"demo: R260039 is stored as a Word 97 document"_s))
-        << server.StartupOutput().toStdString();
-    EXPECT_EQ(doc.substr(0, 8), std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8));
-}
-
 // A practice from a seed file: short flags, a row without a name, an owner without a signature
 // line, a provider without locations, a contact without company, middle name or telephone.
 TEST(SeedFile, GivesTheTestExactlyThePracticeItDescribes) {
@@ -164,16 +147,4 @@ TEST(SeedFile, GivesTheTestExactlyThePracticeItDescribes) {
     // An empty field is one blank, so that the desk's splitter keeps every field in its place.
     EXPECT_EQ(Lines(SingleFileText(Get(base + "addressbook.php?physicianid=40").body).value_or("")),
               std::vector<std::string>{"101~ ~Ann~ ~Lee~555-0101~ann@lee.example~ "});
-}
-
-TEST(SeedFile, AMistakeStopsTheServerWithTheReason) {
-    for (const char* seed :
-         {R"({"reports": [{"name": "X", "kind": "q"}]})", R"({"note": [[[[[[[[[[[[]]]]]]]]]]]]})",
-          R"({"users": [{"id": "1", "worksFor": ["12"]}]})", "{"}) {
-        StandInServer::Options options;
-        options.seedJson = seed;
-        StandInServer server(options);
-        EXPECT_FALSE(server.Start()) << seed;
-        EXPECT_TRUE(server.Error().contains(u"cannot seed from"_s)) << server.Error().toStdString();
-    }
 }
