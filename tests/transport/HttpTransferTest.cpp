@@ -92,9 +92,8 @@ TEST_F(HttpTransfer, RequestGoesWhereTheAddressAndSetSecureSay) {
         {on8080, false, 0, u"Failed in call to HttpSendRequest, Error:7\n"_s, 0},
         {Url(kStatusOpen + u"&name=Jane Doe&cps=A~B|C&q=50%"_s), false, 1, {}, 0},
         {Url(u"redirect?to="_s + Url(u"getservertime.asp"_s)), false, 1, {}, 2},
-        // Refused before any connection is tried (a followed ftp:// would fail to connect instead).
+        // Refused before any connection is tried.
         {Url(u"redirect?to=file://"_s + secret), false, 0, refused, 0},
-        {Url(u"redirect?to=ftp://%1/secret.txt"_s.arg(server_->Address())), false, 0, refused, 0},
     };
     for (const auto& c : cases) {
         const Fetched got = Fetch(c.url, {}, c.secure);

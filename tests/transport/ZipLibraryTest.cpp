@@ -55,15 +55,8 @@ protected:
     QString dest_;
 };
 
-TEST_F(ZipLibrary, BasicZipThenUnzipGivesTheSameBytesUnderTheFileName) {
-    const QByteArray content = BigFileBytes(200000); // zero bytes included
-    const QString source = Path("src/R260001.doc");
-    ASSERT_TRUE(WriteAll(source, content));
-    EXPECT_EQ(ZipPathFor(source), Path("src/R260001.zip"));
-    ASSERT_EQ(BasicZip(source, ZipPathFor(source)), 1);
-    EXPECT_EQ(Unzip(ZipPathFor(source), dest_, 0, 0, &Record), 1);
-    EXPECT_EQ(g_reported, std::vector<std::string>{"R260001.doc"});
-    EXPECT_EQ(ReadAll(dest_ + u"R260001.doc"_s), content);
+// The uploads zip and the downloads unpack real documents; here only the names and the failures.
+TEST_F(ZipLibrary, ZipNameReplacesTheExtensionAndNothingToPackOrUnpackWritesNothing) {
     // A dot in a folder name is not the file's extension.
     EXPECT_EQ(ZipPathFor(u"/p/Temp/R1.v2.doc"_s), u"/p/Temp/R1.v2.zip"_s);
     EXPECT_EQ(ZipPathFor(u"/home/u/.local/R1"_s), u"/home/u/.local/R1.zip"_s);
