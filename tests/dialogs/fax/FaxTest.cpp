@@ -85,18 +85,12 @@ TEST_F(FaxDialogTest, MixedSelectionRefusesFirstThenListsTheAcceptedAndPostsOver
                                   {{"R260001", "Amy", "Baker", "Consult"}},
                                   {{"R260002", "Cal", "Dunn", "Letter"}, "000000"}},
                                  {"Filename", "First Name", "Last Name", "Report Type"});
-    QStringList columns;
     WhenShown<CDlgFax> driver([&](CDlgFax& fax) {
         EXPECT_EQ(Shown(), QStringList{"User does not privilege to fax the file R260002~Cal~Dunn~Letter\n"});
-        for (int c = 0; c < fax.Reports()->Model()->columnCount(); ++c) {
-            columns.append(fax.Reports()->Model()->ColumnCaption(c) + ' ' +
-                           QString::number(fax.Reports()->Model()->ColumnWidth(c)));
-        }
         EXPECT_EQ(Column(fax.Reports(), 1), (QStringList{"R999999", "R260001"})); // sorted by last name
         CheckAndSend(fax, QStringLiteral("Emerson"));
     });
     Fax(desk).Run();
-    EXPECT_EQ(columns, (QStringList{"..... 2", "Selected Report(s) 208", "Last Name 208", "First Name 208"}));
     EXPECT_EQ(Shown().mid(1), (QStringList{kConfirm, "The report R999999 could not be found."}));
     EXPECT_EQ(JournalFields(server_, QStringLiteral("addtofaxqueue.php")),
               (QList<QStringList>{{kEmerson, "loginid=12", "faxdoc=R999999;R260001"}}));
