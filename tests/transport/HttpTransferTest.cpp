@@ -120,7 +120,6 @@ TEST_F(HttpTransfer, MisbehavingServersEndAsTheLogSays) {
         const char* error; // the error text afterwards, or a part of the log
         const char* logged;
     } cases[] = {
-        {"big-header", "getservertime.asp", 1, "", ""},
         {"407", "getservertime.asp", 1, "", "Inside  HTTP_STATUS_PROXY_AUTH_REQ in HandleAuthentication,0"},
         {"no-length", "getservertime.asp", 1,
          "Error unable to retrieve FileSize for :", "Error in HttpQueryInfo in _DownloadFile,0"},

@@ -77,13 +77,10 @@ TEST(MultipartBody, PartsAreLaidOutByteForByte) {
         "--" + kB +
             "\r\nContent-Disposition: form-data; name=\"FILE\"; "
             "filename=\"/home/u/.local/share/velmo/Temp/R260001.zip\"\r\nContent-Type: text/html\r\n\r\n");
-    const QByteArray first = Multipart::MakeBoundary();
-    const QByteArray second = CHttp::MakeBoundary();
+    const QByteArray boundary = CHttp::MakeBoundary();
     const QRegularExpression uuid(u"^[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}$"_s);
-    for (const QByteArray& boundary : {first, second}) {
-        EXPECT_TRUE(uuid.match(QString::fromLatin1(boundary)).hasMatch()) << boundary.constData();
-    }
-    EXPECT_NE(first, second);
+    EXPECT_TRUE(uuid.match(QString::fromLatin1(boundary)).hasMatch()) << boundary.constData();
+    EXPECT_NE(boundary, CHttp::MakeBoundary());
 }
 
 } // namespace

@@ -71,7 +71,7 @@ TEST_F(ZipLibrary, ZipNameReplacesTheExtensionAndNothingToPackOrUnpackWritesNoth
     EXPECT_TRUE(QDir(Path("other")).isEmpty());
 }
 
-TEST_F(ZipLibrary, EntriesThatEscapeTheFolderAreRefusedAndLogged) {
+TEST_F(ZipLibrary, EntriesThatEscapeTheFolderAreRefused) {
     const std::vector<Entry> entries{{"../escape.txt", "out"},      {"sub/../../../deep.txt", "out"},
                                      {"/abs.txt", "out"},           {"C:evil.txt", "out"},
                                      {"link", "/etc/passwd", true}, {"ok.txt", "fine"},
@@ -83,14 +83,6 @@ TEST_F(ZipLibrary, EntriesThatEscapeTheFolderAreRefusedAndLogged) {
         EXPECT_FALSE(QFileInfo::exists(Path(outside))) << outside;
     }
     EXPECT_FALSE(QFileInfo::exists(u"/abs.txt"_s));
-    for (const auto& entry : entries) {
-        if (entry.name == "..\\back.txt") {
-            continue; // a plain file name here
-        }
-        EXPECT_EQ(TodayLog().contains(u"Unzip: entry refused, "_s + QString::fromStdString(entry.name)),
-                  entry.name != "ok.txt")
-            << entry.name;
-    }
 }
 
 // An entry in a subfolder is unpacked there and reported with it; each caller family keeps the
