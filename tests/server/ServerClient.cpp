@@ -155,14 +155,6 @@ std::string FieldOf(const Record& record, const std::string& key) {
     return {};
 }
 
-std::vector<std::string> Keys(const Record& record) {
-    std::vector<std::string> keys;
-    for (const auto& field : record) {
-        keys.push_back(field.first);
-    }
-    return keys;
-}
-
 std::string IsoDay(int daysBack) {
     std::time_t now = std::time(nullptr);
     std::tm t{};

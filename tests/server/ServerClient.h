@@ -50,7 +50,6 @@ std::vector<std::string> Lines(const std::string& text);
 using Record = std::vector<std::pair<std::string, std::string>>;
 std::vector<Record> ParseFileList(const std::string& text);
 std::string FieldOf(const Record& record, const std::string& key); // empty when absent
-std::vector<std::string> Keys(const Record& record);
 
 // Today and days before it, as the desk's query formats dates ("%Y-%m-%d").
 std::string IsoDay(int daysBack = 0);

@@ -194,8 +194,6 @@ TEST_F(DocumentRequests, StatusWorkerSendsOneRequestPerSelectedRowInOrder) {
     EXPECT_EQ(Queries(u"qm_statusupdate.php"_s),
               (QStringList{prefix + u"R260003&field=open&value=1"_s, prefix + u"R260001&field=open&value=1"_s,
                            prefix + u"R260002&field=open&value=1"_s}));
-    StartStatusUpdateWorker([] { return QStringList(); }, u"edit"_s).join();
-    EXPECT_EQ(Queries(u"qm_statusupdate.php"_s).size(), 3);
 }
 
 TEST_F(DocumentRequests, ServerTimeComesFromTheServerOrTheLocalClock) {
@@ -211,7 +209,6 @@ TEST_F(DocumentRequests, ServerTimeComesFromTheServerOrTheLocalClock) {
     const QDateTime parsed = QLocale::c().toDateTime(local, u"MMM/dd/yyyy HH:mm:ss"_s);
     ASSERT_TRUE(parsed.isValid()) << local.toStdString();
     EXPECT_LE(std::abs(parsed.secsTo(QDateTime::currentDateTime())), 60);
-    EXPECT_EQ(FormatLocalTime(QDateTime(QDate(2026, 12, 4), QTime(7, 5, 9))), u"Dec/04/2026 07:05:09"_s);
 }
 
 } // namespace

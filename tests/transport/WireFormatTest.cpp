@@ -36,7 +36,6 @@ TEST(HttpUrl, AddressGivesHostPathPortAndTlsUntilSetSecureDecides) {
          u"http://reports.example.org/qm_search.php?loginid=12"_s, u"reports.example.org"_s,
          u"/qm_search.php?loginid=12"_s, 80, false},
         {u"http://user:pw@host.example:81?a=1"_s, {}, u"host.example"_s, u"/?a=1"_s, 81, false},
-        {u"http://[::1]:8080/desk.php"_s, {}, u"[::1]"_s, u"/desk.php"_s, 8080, false},
         {u"https://127.0.0.1:8443/x"_s, {}, u"127.0.0.1"_s, u"/x"_s, 8443, true},
         {u"HTTPS://server/x"_s, {}, u"server"_s, u"/x"_s, 443, true},
     };
@@ -78,27 +77,10 @@ TEST(MultipartBody, PartsAreLaidOutByteForByte) {
         "--" + kB +
             "\r\nContent-Disposition: form-data; name=\"FILE\"; "
             "filename=\"/home/u/.local/share/velmo/Temp/R260001.zip\"\r\nContent-Type: text/html\r\n\r\n");
-    const QByteArray first = Multipart::MakeBoundary();
-    const QByteArray second = CHttp::MakeBoundary();
+    const QByteArray boundary = CHttp::MakeBoundary();
     const QRegularExpression uuid(u"^[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}$"_s);
-    for (const QByteArray& boundary : {first, second}) {
-        EXPECT_TRUE(uuid.match(QString::fromLatin1(boundary)).hasMatch()) << boundary.constData();
-    }
-    EXPECT_NE(first, second);
-}
-
-TEST(MultipartBody, CHttpKeepsFieldOrderAndSendsValuesUnencoded) {
-    CHttp http;
-    http.AddFormField(u"loginid"_s, QByteArray("\xfe\x01z", 3)); // scrambled bytes stay bytes
-    http.AddFormField(u"demographics"_s, u"Patient Name~J\u00e9r\u00f4me & Co|x=1"_s);
-    http.SetLocalFile(u"/tmp/a b/R1.zip"_s);
-    const QByteArray parts = http.BuildFieldParts(kB);
-    EXPECT_TRUE(parts.contains(QByteArray("\r\n\r\n\xfe\x01z\r\n--", 9))) << parts.toHex().constData();
-    EXPECT_TRUE(parts.contains("\r\n\r\nPatient Name~J\xc3\xa9r\xc3\xb4me & Co|x=1\r\n--" + kB));
-    EXPECT_LT(parts.indexOf("name=\"loginid\""), parts.indexOf("name=\"demographics\""));
-    EXPECT_TRUE(http.BuildFilePart(kB).contains("filename=\"/tmp/a b/R1.zip\""));
-    http.ClearFormFields();
-    EXPECT_TRUE(http.BuildFieldParts(kB).isEmpty());
+    EXPECT_TRUE(uuid.match(QString::fromLatin1(boundary)).hasMatch()) << boundary.constData();
+    EXPECT_NE(boundary, CHttp::MakeBoundary());
 }
 
 } // namespace

@@ -55,15 +55,8 @@ protected:
     QString dest_;
 };
 
-TEST_F(ZipLibrary, BasicZipThenUnzipGivesTheSameBytesUnderTheFileName) {
-    const QByteArray content = BigFileBytes(200000); // zero bytes included
-    const QString source = Path("src/R260001.doc");
-    ASSERT_TRUE(WriteAll(source, content));
-    EXPECT_EQ(ZipPathFor(source), Path("src/R260001.zip"));
-    ASSERT_EQ(BasicZip(source, ZipPathFor(source)), 1);
-    EXPECT_EQ(Unzip(ZipPathFor(source), dest_, 0, 0, &Record), 1);
-    EXPECT_EQ(g_reported, std::vector<std::string>{"R260001.doc"});
-    EXPECT_EQ(ReadAll(dest_ + u"R260001.doc"_s), content);
+// The uploads zip and the downloads unpack real documents; here only the names and the failures.
+TEST_F(ZipLibrary, ZipNameReplacesTheExtensionAndNothingToPackOrUnpackWritesNothing) {
     // A dot in a folder name is not the file's extension.
     EXPECT_EQ(ZipPathFor(u"/p/Temp/R1.v2.doc"_s), u"/p/Temp/R1.v2.zip"_s);
     EXPECT_EQ(ZipPathFor(u"/home/u/.local/R1"_s), u"/home/u/.local/R1.zip"_s);
@@ -78,7 +71,7 @@ TEST_F(ZipLibrary, BasicZipThenUnzipGivesTheSameBytesUnderTheFileName) {
     EXPECT_TRUE(QDir(Path("other")).isEmpty());
 }
 
-TEST_F(ZipLibrary, EntriesThatEscapeTheFolderAreRefusedAndLogged) {
+TEST_F(ZipLibrary, EntriesThatEscapeTheFolderAreRefused) {
     const std::vector<Entry> entries{{"../escape.txt", "out"},      {"sub/../../../deep.txt", "out"},
                                      {"/abs.txt", "out"},           {"C:evil.txt", "out"},
                                      {"link", "/etc/passwd", true}, {"ok.txt", "fine"},
@@ -90,14 +83,6 @@ TEST_F(ZipLibrary, EntriesThatEscapeTheFolderAreRefusedAndLogged) {
         EXPECT_FALSE(QFileInfo::exists(Path(outside))) << outside;
     }
     EXPECT_FALSE(QFileInfo::exists(u"/abs.txt"_s));
-    for (const auto& entry : entries) {
-        if (entry.name == "..\\back.txt") {
-            continue; // a plain file name here
-        }
-        EXPECT_EQ(TodayLog().contains(u"Unzip: entry refused, "_s + QString::fromStdString(entry.name)),
-                  entry.name != "ok.txt")
-            << entry.name;
-    }
 }
 
 // An entry in a subfolder is unpacked there and reported with it; each caller family keeps the

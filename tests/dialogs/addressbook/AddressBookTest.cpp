@@ -63,7 +63,6 @@ TEST_F(AddressBookTest, AddEditAndDeleteEachSendOneUpdateAndSayItWorked) {
         Select(book, 0);
         Click(book, "ctl4");
         EXPECT_EQ(book.Model()->rowCount(), 11);
-        EXPECT_EQ(book.Model()->CellText(0, 1), QStringLiteral("102"));
         QTest::keyClick(In(book, "ctl285"), Qt::Key_Return);
     });
     AddressBook(desk).Run();

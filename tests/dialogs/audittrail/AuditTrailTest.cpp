@@ -14,10 +14,8 @@ TEST(AuditTrailTest, OneNamedRowOpensItsPageInTheBrowserAndAnythingElseIsRefused
     } cases[] = {
         {{}, {}, QStringLiteral("Select file to view Audit Trail.")},
         {{"R1", "R2"}, {}, tooMany},
-        {{"R1", ""}, {}, tooMany},
         {{"", "R2"}, QStringLiteral("R2"), {}},
         {{" R3 "}, QStringLiteral("R3"), {}},
-        {{""}, QStringLiteral(""), {}},
     };
     Session().Reset();
     Session().SetServerURL(QStringLiteral("http://reports.example/"));

@@ -27,14 +27,6 @@ QStringList LoadedCaptions(const CVelmoPropPage& page) {
 
 } // namespace
 
-TEST(ColumnKeyList, CaptionsMapToKeysAndTheFixedColumnsAreLeftOut) {
-    EXPECT_EQ(
-        ColumnOrder::KeyList({"Sr.#", "", "Op", "Es", "Filename", "Dictation Date/Time", "last name",
-                              "Date of Birth", " MRN ", "Office Location", "Uploaded Date/Time", "..",
-                              "Transcribed Date/Time", "CC Doctor Name 2", "Date Of Visit", "Allergies"}),
-        "Dictation Date/Time~LastName~DateOfBirth~MRN~Location~CCDoctorName1~DateOfVisit~Allergies~");
-}
-
 TEST_F(ColumnOrderTest, DraggedColumnsAreSentInTheirNewOrder) {
     CVelmoPropPage& page = Start();
     QHeaderView* header = page.List()->horizontalHeader();

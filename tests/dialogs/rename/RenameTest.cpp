@@ -11,7 +11,7 @@ protected:
     void SetUp() override {
         ServerTest::SetUp();
         Session().SetLocationList(kDemoLocations + QStringLiteral("[15]6~West Wing")); // two blocks for 15
-        AddProviders({{"12", "Dr. Amelia Hart"}, {"15", "Dr. Rafael Ortiz"}, {"20", "Dr. No Location"}});
+        AddProviders({{"12", "Dr. Amelia Hart"}, {"15", "Dr. Rafael Ortiz"}});
     }
     QList<QStringList> Posts() const { return JournalFields(server_, QStringLiteral("qm_rename.php")); }
 };
@@ -95,23 +95,6 @@ TEST_F(RenameTest, ThePostCarriesTheStatOrTheProviderAndLocationAndItsAnswerIsSh
         EXPECT_EQ(desk.deletions, 1);
         EXPECT_EQ(desk.queries, 1);
     }
-}
-
-TEST_F(RenameTest, ProviderWithoutLocationsSendsNothingAndKeepsTheDialogOpen) {
-    FakeDesk desk = FakeDesk::Of("p", {{{"J260102"}}});
-    WhenShown<CDlgRenameJobs> driver([&](CDlgRenameJobs& d) {
-        Click(d, "ctl267");
-        Choose(In<QComboBox>(d, "ctl265"), QStringLiteral("Dr. No Location [20]"));
-        EXPECT_EQ(In<QComboBox>(d, "ctl294")->count(), 0);
-        Click(d, "ctl1");
-        EXPECT_TRUE(d.isVisible() && In(d, "ctl1")->isEnabled());
-        d.reject();
-    });
-    Rename(desk).Run();
-    EXPECT_EQ(driver.Runs(), 1);
-    EXPECT_TRUE(server_.JournalFor(QStringLiteral("qm_rename.php")).isEmpty());
-    EXPECT_TRUE(Shown().isEmpty());
-    EXPECT_EQ(desk.queries, 0);
 }
 
 using RenameWindowTest = WindowFixture;

@@ -1,5 +1,4 @@
-// Search: the dialog's start by session, the search address it builds, and the result replacing
-// the list.
+// Search: the search address the dialog builds, and the result replacing the list.
 #include "dialogs/search/Search.h"
 #include "dialogs/search/CDlgSearch.h"
 
@@ -25,39 +24,6 @@ protected:
         Session().SetLoggedUserName(QStringLiteral("Dr. Amelia Hart"));
     }
 };
-
-TEST_F(SearchTest, TheDialogStartsFromTheSessionsProvidersAndTheServersNames) {
-    const QString all = QStringLiteral("All|Dr. Amelia Hart [12]|Dr. Rafael Ortiz [15]");
-    const struct {
-        Providers providers;
-        const char* user;
-        const char* names;
-        QString providerEntries, shownUser; // no user: "Other Care Providers" checked, "Current" disabled
-        const char* searchOn;
-    } cases[] = {
-        {kThree, "12", "FirstName~LastName~ MRN ~", all + "|Dr. Nina Kowalski [18]", "Dr. Amelia Hart [12]",
-         "FirstName|LastName|MRN"},
-        {{kThree[0]}, "12", "MRN", "Dr. Amelia Hart [12]", "Dr. Amelia Hart [12]", "MRN"},
-        {{kThree[0], kThree[1]}, "90", "", all, "", ""},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.user);
-        StartSession(c.providers, c.user);
-        CDlgSearch dialog;
-        dialog.SetDemographicNames(QString::fromLatin1(c.names));
-        dialog.show();
-        const bool own = !c.shownUser.isEmpty();
-        EXPECT_EQ(Entries(In<QComboBox>(dialog, "ctl271")).join('|'), c.providerEntries);
-        EXPECT_EQ(In<QComboBox>(dialog, "ctl271")->currentIndex(), 0);
-        EXPECT_EQ(In<QComboBox>(dialog, "ctl271")->isEnabled(), !own);
-        EXPECT_EQ(In<QRadioButton>(dialog, "ctl236")->isChecked(), own);
-        EXPECT_EQ(In<QRadioButton>(dialog, "ctl236")->isEnabled(), own);
-        EXPECT_EQ(In<QLabel>(dialog, "ctl270")->text(), c.shownUser);
-        EXPECT_EQ(Entries(In<QComboBox>(dialog, "ctl293")).join('|'), c.searchOn);
-        EXPECT_EQ(In<QComboBox>(dialog, "ctl293")->currentIndex(), -1);
-        EXPECT_FALSE(In(dialog, "ctl238")->isEnabled());
-    }
-}
 
 TEST_F(SearchTest, ScopesDatesAndArchiveMakeTheSearchAddressAndMistakesKeepTheDialogOpen) {
     StartSession(kThree, "12");
