@@ -90,3 +90,22 @@ TEST_F(QueryTest, FailedDownloadRestoresTheFiltersWithoutAMessage) {
     EXPECT_EQ(Box("ctl209")->currentText(), "Dr. Amelia Hart [12]");
     EXPECT_EQ(page.List()->Model()->rowCount(), rows);
 }
+
+TEST_F(QueryTest, GoBeforeTheNoResultCheckCancelsItAndEveryListComesOverTls) {
+    CVelmoPropPage& page = Start();
+    Date("ctl220")->setDate(kEmptyDay);
+    Date("ctl221")->setDate(kEmptyDay);
+    ClickGo();
+    ASSERT_TRUE(page.NoResultCheckPending());
+    // The next query starts before the check's tick: the check must not run inside it.
+    ChooseProvider("Dr. Rafael Ortiz [15]");
+    Date("ctl221")->setDate(QDate::currentDate());
+    Date("ctl220")->setDate(DefaultFrom());
+    ClickGo();
+    ASSERT_TRUE(WaitForNoResultCheck());
+    EXPECT_FALSE(PromptsDouble::Current().ShownTexts().contains("No result found."));
+    EXPECT_EQ(Box("ctl209")->currentText(), "Dr. Rafael Ortiz [15]");
+    for (const QJsonObject& e : server_.JournalFor("qm_download_filelist.php")) {
+        EXPECT_EQ(e["scheme"].toString() + ':' + QString::number(e["port"].toInt()), "https:443");
+    }
+}
