@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -38,6 +39,19 @@ TEST(SplitString, DelimiterQuirks) {
         EXPECT_EQ(CUtility().SplitString(c.source, c.delim, pieces), c.found) << c.source;
         EXPECT_EQ(pieces, QStringList{"old"} + c.pieces) << c.source;
     }
+}
+
+TEST(RunProgram, PassesOneUnsplitParameterAndTheProgramOutlivesItsHandle) {
+    const QTemporaryDir dir;
+    const QString script = dir.filePath(QStringLiteral("a folder/wait then write.sh"));
+    QDir().mkpath(QFileInfo(script).path());
+    QFile file(script);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("while [ ! -e \"$(dirname \"$0\")/go\" ]; do sleep 0.02; done; touch \"$0.done\"\n");
+    file.close();
+    ASSERT_NE(CUtility().RunProgram(QStringLiteral("sh"), script), nullptr); // handle dropped at once
+    QFile(QFileInfo(script).path() + QStringLiteral("/go")).open(QIODevice::WriteOnly);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(script + QStringLiteral(".done")); }, 10000));
 }
 
 TEST(FileChecksum, Crc32OfTheContentsAndZeroWhenThereIsNoFile) {
