@@ -1,6 +1,7 @@
 #pragma once
 
 #include "documents/core/DocumentPaths.h"
+#include "documents/monitor/DocumentMonitor.h"
 #include "documents/pending/PendingRecord.h"
 #include "host/core/CUtility.h"
 #include "host/core/Delays.h"
@@ -11,11 +12,17 @@
 #include "tests/support/FakeDesktop.h"
 #include "tests/support/PromptsDouble.h"
 #include "tests/support/ServerFixture.h"
+#include "transport/CFileDownloads.h"
 
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QProcess>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -23,7 +30,6 @@
 #include <memory>
 #include <ostream>
 
-// Readable failure output for texts and lists of texts.
 inline void PrintTo(const QString& s, std::ostream* os) {
     *os << '"' << s.toStdString() << '"';
 }
@@ -34,47 +40,205 @@ class FlowsFixture : public ::testing::Test {
 protected:
     static constexpr int kWaitMs = 20000;
 
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override {
+        Session().Reset();
+        PromptsDouble::Current().Clear();
+        Delays::ZeroAll();
+        Delays::Get().monitorPoll = 10; // polls, but without spinning
+        QDir(CUtility().TempFolder()).removeRecursively();
+        QDir(PendingStore::Folder()).removeRecursively();
+        ASSERT_TRUE(server_.Start()) << server_.Error().toStdString();
+        Session().SetServerURL(server_.BaseUrl());
+        Session().SetLoggedUserId(QStringLiteral("12"));
+        Session().SetLoggedUserName(QStringLiteral("Dr. Amelia Hart"));
+        Session().SetPhysicianList(
+            QStringLiteral("12~Dr. Amelia Hart|15~Dr. Rafael Ortiz|18~Dr. Nina Kowalski"));
+        Session().SetLocationList(QStringLiteral(
+            "[12]3~North Clinic|4~South Clinic[15]3~North Clinic|5~East Office[18]5~East Office"));
+        Session().SetSignatureLine(QStringLiteral("12~Amelia Hart, MD"));
+        NewDesktop();
+    }
+    void TearDown() override {
+        page_.reset();
+        killed_.reset();
+        desktop_.reset();
+        if (restarted_) {
+            restarted_->terminate();
+            restarted_->waitForFinished(5000);
+        }
+    }
+    // A fresh fake word processor whose edits append text.
+    void NewDesktop(const QString& text = QStringLiteral("Edited in the word processor.")) {
+        desktop_.reset();
+        desktop_ = std::make_unique<FakeDesktop>();
+        desktop_->SetDefaultPrinter(QStringLiteral("PDF"));
+        desktop_->SetEditText(text);
+    }
 
     // Creates, shows and starts the window (a start runs the offer of owed uploads), then lists
-    // the transcribed reports of the last 60 days.
-    CVelmoPropPage& Start();
+    // the transcribed reports of every provider over the last 60 days.
+    CVelmoPropPage& Start() {
+        page_ = std::make_unique<CVelmoPropPage>();
+        page_->resize(1024, 700);
+        page_->show();
+        QSignalSpy finished(page_.get(), &CVelmoPropPage::StartupFinished);
+        page_->OnInitDialog();
+        if (finished.isEmpty()) {
+            EXPECT_TRUE(finished.wait(kWaitMs));
+        }
+        auto* providers = page_->findChild<QComboBox*>(QStringLiteral("ctl209"));
+        const int all = providers->findText(QStringLiteral("All Providers[All]"));
+        providers->setCurrentIndex(all);
+        emit providers->activated(all);
+        page_->findChild<QDateEdit*>(QStringLiteral("ctl220"))->setDate(QDate::currentDate().addDays(-60));
+        Click("ctl219");
+        EXPECT_GE(page_->RowCount(), 30);
+        return *page_;
+    }
     // The window goes as when the page is closed.
     void Close() { page_.reset(); }
 
-    int RowOf(const QString& name) const;
-    // Selects exactly these reports' rows (in list order).
-    void Select(const QStringList& names);
-    void Click(const char* button);
-    // Selects the report, presses "Open" and waits until the word processor has changed it and
-    // holds it.
-    void OpenForEditing(const QString& name);
+    int RowOf(const QString& name) const {
+        for (int row = 0; row < page_->RowCount(); ++row) {
+            if (page_->Filename(row) == name) {
+                return row;
+            }
+        }
+        return -1;
+    }
+    // Selects exactly these reports' rows.
+    void Select(const QStringList& names) {
+        CReportListCtrl* list = page_->List();
+        list->clearSelection();
+        for (const QString& name : names) {
+            ASSERT_GE(RowOf(name), 0) << name.toStdString();
+            list->selectionModel()->select(list->model()->index(RowOf(name), 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+    }
+    void Click(const char* button) {
+        auto* b = page_->findChild<QPushButton*>(QString::fromLatin1(button));
+        ASSERT_NE(b, nullptr) << button;
+        b->setEnabled(true);
+        QTest::mouseClick(b, Qt::LeftButton);
+    }
+    // The refusal for a command the user's privileges do not cover.
+    static QString Denied(const QString& what) {
+        return QStringLiteral(
+                   "ACCESS DENIED: Your user account is not configured to %1. For assistance, please "
+                   "contact technical support via email at support@molve-reports.com or "
+                   "1-800-555-0142.")
+            .arg(what);
+    }
+    // Presses a command on each selection and expects just its message.
+    void ExpectRefusals(const char* button, const QList<QPair<QStringList, QString>>& cases) {
+        for (const auto& [rows, message] : cases) {
+            PromptsDouble::Current().Clear();
+            Select(rows);
+            Click(button);
+            EXPECT_EQ(Shown(), QStringList{message}) << message.toStdString();
+        }
+    }
+    // Opens the report and waits until the word processor has changed it and the monitor holds it.
+    void OpenForEditing(const QString& name) {
+        Select({name});
+        Click("ctl210");
+        ASSERT_TRUE(desktop_->WaitForEdit(Temp(name)));
+        // Released before the monitor ever saw it held, an unchanged file would be waited for.
+        ASSERT_TRUE(WaitFor([&] {
+            const DocumentMonitor* monitor = DocumentMonitor::Find(page_.get());
+            return monitor && monitor->Taken();
+        }));
+    }
+    bool Closed() {
+        return WaitFor([&] { return page_->State().OpenDocumentName.isEmpty(); }, 60000);
+    }
 
     QStringList Shown() const { return PromptsDouble::Current().ShownTexts(); }
     QList<QJsonObject> Journal(const QString& script) const { return server_.JournalFor(script); }
+    qsizetype Count(const QString& script) const { return Uploads(script).size(); }
     // The upload requests that carried a document (an upload first sends a bodiless probe).
-    QList<QJsonObject> Uploads(const QString& script) const;
-    // A request's form fields as "name=value" in order.
-    static QStringList Fields(const QJsonObject& entry);
-    // The names inside a request's zipped file parts.
-    static QStringList Entries(const QJsonObject& entry);
-    // Waits, serving the event loop, until the journal holds count requests for script.
-    bool WaitForRequests(const QString& script, int count);
+    QList<QJsonObject> Uploads(const QString& script) const {
+        QList<QJsonObject> out;
+        for (const QJsonObject& e : server_.JournalFor(script)) {
+            if (!e.value(QStringLiteral("files")).toArray().isEmpty()) {
+                out.append(e);
+            }
+        }
+        return out;
+    }
+    // A request's form fields as "name=value" in order, then the names inside its zipped parts.
+    static QStringList Fields(const QJsonObject& entry) {
+        QStringList out;
+        for (const QJsonValue& v : entry.value(QStringLiteral("fields")).toArray()) {
+            out.append(v[QStringLiteral("name")].toString() + QLatin1Char('=') +
+                       v[QStringLiteral("value")].toString());
+        }
+        for (const QJsonValue& file : entry.value(QStringLiteral("files")).toArray()) {
+            for (const QJsonValue& name : file[QStringLiteral("entries")].toArray()) {
+                out.append(name.toString());
+            }
+        }
+        return out;
+    }
+    // Whether a status request for the report with this action reached the server.
+    bool StatusSent(const QString& name, const QString& field) {
+        return WaitFor([&] {
+            for (const QJsonObject& e : Journal(QStringLiteral("qm_statusupdate.php"))) {
+                if (e.value(QStringLiteral("query"))
+                        .toString()
+                        .contains(QStringLiteral("vfilename=%1&field=%2").arg(name, field))) {
+                    return true;
+                }
+            }
+            return false;
+        });
+    }
     bool WaitFor(const std::function<bool()>& done, int ms = kWaitMs) { return QTest::qWaitFor(done, ms); }
 
     static QString Temp(const QString& name) { return LocalDocumentPath(name); }
-    static QString ReadText(const QString& path);
+    static QString ReadText(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()) : QString();
+    }
     // The report's document as the server holds it now.
-    QString ServerDocument(const QString& name) const;
+    QString ServerDocument(const QString& name) const {
+        QTemporaryDir dir;
+        CFileDownloads download;
+        download.SetURL(server_.BaseUrl() + QStringLiteral("qm_download_files.php?filename=") + name);
+        download.SetTargetFolder(dir.path() + QLatin1Char('/'));
+        return ReadText(download.DownloadFiles(name));
+    }
     // The status cell of a report's row ("O" when marked).
-    QString Status(const QString& name, DeskContext::StatusColumn column) const;
+    QString Status(const QString& name, DeskContext::StatusColumn column) const {
+        return page_->List()->Model()->CellText(RowOf(name), static_cast<int>(column));
+    }
 
     // Changes the user's privileges on a provider's reports in the server's database.
-    void SetPrivileges(const QString& user, const QString& provider, const QString& flags) const;
+    void SetPrivileges(const QString& provider, const QString& flags) const {
+        QProcess sqlite;
+        sqlite.start(QStringLiteral("sqlite3"),
+                     {server_.DataDir() + QStringLiteral("/report-server.sqlite"),
+                      QStringLiteral("UPDATE user_providers SET privileges='%1' WHERE user_id='12' AND "
+                                     "provider_id='%2';")
+                          .arg(flags, provider)});
+        ASSERT_TRUE(sqlite.waitForFinished(10000));
+        ASSERT_EQ(sqlite.exitCode(), 0) << sqlite.readAllStandardError().toStdString();
+    }
 
     // After server_.Stop(): the same server (address, data, journal) started again.
-    bool RestartServerInPlace();
+    bool RestartServerInPlace() {
+        restarted_ = std::make_unique<QProcess>();
+        restarted_->start(QStringLiteral(VELMO_REPORT_SERVER_PATH),
+                          {QStringLiteral("--data"), server_.DataDir(), QStringLiteral("--bind"),
+                           server_.Address(), QStringLiteral("--journal"), server_.JournalPath()});
+        QByteArray output;
+        return restarted_->waitForStarted(15000) && WaitFor([&] {
+                   restarted_->waitForReadyRead(50);
+                   output += restarted_->readAllStandardOutput();
+                   return output.contains("listening");
+               });
+    }
 
     StandInServer server_;
     std::unique_ptr<QProcess> restarted_;
