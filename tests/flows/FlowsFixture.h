@@ -6,7 +6,6 @@
 #include "host/core/CUtility.h"
 #include "host/core/Delays.h"
 #include "host/core/SessionSettings.h"
-#include "reportlist/core/ReportListModel.h"
 #include "reportlist/listctrl/CReportListCtrl.h"
 #include "reportlist/window/CVelmoPropPage.h"
 #include "tests/support/FakeDesktop.h"
@@ -18,15 +17,13 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QJsonArray>
-#include <QJsonObject>
-#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <ostream>
 
@@ -38,8 +35,6 @@ inline void PrintTo(const QString& s, std::ostream* os) {
 // soffice / xdg-open / lpstat first on PATH, the list widened to every transcribed report.
 class FlowsFixture : public ::testing::Test {
 protected:
-    static constexpr int kWaitMs = 20000;
-
     void SetUp() override {
         Session().Reset();
         PromptsDouble::Current().Clear();
@@ -62,12 +57,8 @@ protected:
         page_.reset();
         killed_.reset();
         desktop_.reset();
-        if (restarted_) {
-            restarted_->terminate();
-            restarted_->waitForFinished(5000);
-        }
+        restarted_.reset();
     }
-    // A fresh fake word processor whose edits append text.
     void NewDesktop(const QString& text = QStringLiteral("Edited in the word processor.")) {
         desktop_.reset();
         desktop_ = std::make_unique<FakeDesktop>();
@@ -75,16 +66,14 @@ protected:
         desktop_->SetEditText(text);
     }
 
-    // Creates, shows and starts the window (a start runs the offer of owed uploads), then lists
-    // the transcribed reports of every provider over the last 60 days.
-    CVelmoPropPage& Start() {
+    // Starts the window (which offers owed uploads), then lists every provider's last 60 days.
+    void Start() {
         page_ = std::make_unique<CVelmoPropPage>();
-        page_->resize(1024, 700);
         page_->show();
         QSignalSpy finished(page_.get(), &CVelmoPropPage::StartupFinished);
         page_->OnInitDialog();
         if (finished.isEmpty()) {
-            EXPECT_TRUE(finished.wait(kWaitMs));
+            EXPECT_TRUE(finished.wait(20000));
         }
         auto* providers = page_->findChild<QComboBox*>(QStringLiteral("ctl209"));
         const int all = providers->findText(QStringLiteral("All Providers[All]"));
@@ -93,20 +82,16 @@ protected:
         page_->findChild<QDateEdit*>(QStringLiteral("ctl220"))->setDate(QDate::currentDate().addDays(-60));
         Click("ctl219");
         EXPECT_GE(page_->RowCount(), 30);
-        return *page_;
     }
-    // The window goes as when the page is closed.
     void Close() { page_.reset(); }
 
     int RowOf(const QString& name) const {
-        for (int row = 0; row < page_->RowCount(); ++row) {
-            if (page_->Filename(row) == name) {
-                return row;
-            }
+        int row = page_->RowCount() - 1;
+        while (row >= 0 && page_->Filename(row) != name) {
+            --row;
         }
-        return -1;
+        return row;
     }
-    // Selects exactly these reports' rows.
     void Select(const QStringList& names) {
         CReportListCtrl* list = page_->List();
         list->clearSelection();
@@ -159,12 +144,8 @@ protected:
     qsizetype Count(const QString& script) const { return Uploads(script).size(); }
     // The upload requests that carried a document (an upload first sends a bodiless probe).
     QList<QJsonObject> Uploads(const QString& script) const {
-        QList<QJsonObject> out;
-        for (const QJsonObject& e : server_.JournalFor(script)) {
-            if (!e.value(QStringLiteral("files")).toArray().isEmpty()) {
-                out.append(e);
-            }
-        }
+        QList<QJsonObject> out = server_.JournalFor(script);
+        out.removeIf([](const QJsonObject& e) { return e[QStringLiteral("files")].toArray().isEmpty(); });
         return out;
     }
     // A request's form fields as "name=value" in order, then the names inside its zipped parts.
@@ -183,18 +164,15 @@ protected:
     }
     // Whether a status request for the report with this action reached the server.
     bool StatusSent(const QString& name, const QString& field) {
+        const QString query = QStringLiteral("vfilename=%1&field=%2").arg(name, field);
         return WaitFor([&] {
-            for (const QJsonObject& e : Journal(QStringLiteral("qm_statusupdate.php"))) {
-                if (e.value(QStringLiteral("query"))
-                        .toString()
-                        .contains(QStringLiteral("vfilename=%1&field=%2").arg(name, field))) {
-                    return true;
-                }
-            }
-            return false;
+            const QList<QJsonObject> all = Journal(QStringLiteral("qm_statusupdate.php"));
+            return std::any_of(all.begin(), all.end(), [&](const QJsonObject& e) {
+                return e[QStringLiteral("query")].toString().contains(query);
+            });
         });
     }
-    bool WaitFor(const std::function<bool()>& done, int ms = kWaitMs) { return QTest::qWaitFor(done, ms); }
+    bool WaitFor(const std::function<bool()>& done, int ms = 20000) { return QTest::qWaitFor(done, ms); }
 
     static QString Temp(const QString& name) { return LocalDocumentPath(name); }
     static QString ReadText(const QString& path) {
@@ -209,21 +187,8 @@ protected:
         download.SetTargetFolder(dir.path() + QLatin1Char('/'));
         return ReadText(download.DownloadFiles(name));
     }
-    // The status cell of a report's row ("O" when marked).
     QString Status(const QString& name, DeskContext::StatusColumn column) const {
         return page_->List()->Model()->CellText(RowOf(name), static_cast<int>(column));
-    }
-
-    // Changes the user's privileges on a provider's reports in the server's database.
-    void SetPrivileges(const QString& provider, const QString& flags) const {
-        QProcess sqlite;
-        sqlite.start(QStringLiteral("sqlite3"),
-                     {server_.DataDir() + QStringLiteral("/report-server.sqlite"),
-                      QStringLiteral("UPDATE user_providers SET privileges='%1' WHERE user_id='12' AND "
-                                     "provider_id='%2';")
-                          .arg(flags, provider)});
-        ASSERT_TRUE(sqlite.waitForFinished(10000));
-        ASSERT_EQ(sqlite.exitCode(), 0) << sqlite.readAllStandardError().toStdString();
     }
 
     // After server_.Stop(): the same server (address, data, journal) started again.
@@ -241,7 +206,7 @@ protected:
     }
 
     StandInServer server_;
-    std::unique_ptr<QProcess> restarted_;
+    std::unique_ptr<QProcess> restarted_; // QProcess's destructor kills it
     std::unique_ptr<FakeDesktop> desktop_;
     std::unique_ptr<CVelmoPropPage> page_;
     std::unique_ptr<CVelmoPropPage> killed_; // a window whose desk "was killed": never cleaned up in the test
