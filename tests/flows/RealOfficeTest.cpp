@@ -5,8 +5,8 @@
 
 #include "documents/core/WordHoldsFile.h"
 
-#include <QDirIterator>
 #include <QElapsedTimer>
+#include <QScopeGuard>
 
 #include <csignal>
 
@@ -25,26 +25,15 @@ int RunTool(const QString& program, const QStringList& args, QByteArray* out = n
     return done && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 
-QStringList PrintedPdfs() {
-    QStringList found;
-    for (const QString& folder :
-         {QDir::homePath() + QStringLiteral("/PDF"), QStringLiteral("/var/spool/cups-pdf")}) {
-        for (QDirIterator it(folder, {QStringLiteral("*.pdf")}, QDir::Files, QDirIterator::Subdirectories);
-             it.hasNext();) {
-            found.append(it.next());
-        }
-    }
-    return found;
-}
-
 using RealOfficeTest = FlowsFixture;
 
 } // namespace
 
 TEST_F(RealOfficeTest, PrintComesOutOfThePdfPrinter) {
     desktop_.reset(); // the real programs, not the fakes
-    const auto sh = [](const char* command) {
-        return RunTool(QStringLiteral("sh"), {QStringLiteral("-c"), QString::fromLatin1(command)}) == 0;
+    QByteArray out;
+    const auto sh = [&](const char* command) {
+        return RunTool(QStringLiteral("sh"), {QStringLiteral("-c"), QString::fromLatin1(command)}, &out) == 0;
     };
     if (!sh("command -v soffice cupsd lpadmin pdftotext && test $(id -u) = 0")) {
         GTEST_SKIP() << "needs root, LibreOffice, CUPS with cups-pdf and pdftotext";
@@ -54,27 +43,31 @@ TEST_F(RealOfficeTest, PrintComesOutOfThePdfPrinter) {
     ASSERT_TRUE(
         sh("lpadmin -p VelmoPDF -E -v cups-pdf:/ -m lsb/usr/cups-pdf/CUPS-PDF_noopt.ppd && lpadmin -d "
            "VelmoPDF"));
-    const QStringList before = PrintedPdfs();
+    const char* pdfs = "ls ~/PDF/*.pdf /var/spool/cups-pdf/*/*.pdf 2>/dev/null; true";
+    sh(pdfs);
+    const QList<QByteArray> before = out.split('\n');
     Start();
     const QString lastName = page_->CellText(RowOf(kOther), QStringLiteral("Last Name"));
+    ASSERT_FALSE(lastName.isEmpty());
     Select({kOther});
     Click("ctl201");
     EXPECT_EQ(Status(kOther, DeskContext::StatusColumn::Printed), QStringLiteral("O"));
     QString pdf;
     ASSERT_TRUE(WaitFor(
         [&] {
-            const QStringList now = PrintedPdfs();
-            pdf = now.value(now.size() - 1);
-            return now.size() > before.size();
+            sh(pdfs);
+            for (const QByteArray& file : out.split('\n')) {
+                pdf = before.contains(file) ? pdf : QString::fromLocal8Bit(file);
+            }
+            return !pdf.isEmpty();
         },
         kOfficeWaitMs));
+    const auto remove = qScopeGuard([&] { QFile::remove(pdf); });
     QByteArray text;
-    ASSERT_TRUE(WaitFor([&] {
-        return RunTool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}, &text) == 0;
-    }));
-    EXPECT_TRUE(!lastName.isEmpty() && QString::fromUtf8(text).contains(lastName))
-        << text.left(500).toStdString();
-    QFile::remove(pdf);
+    EXPECT_TRUE(WaitFor([&] {
+        return RunTool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}, &text) == 0 &&
+               QString::fromUtf8(text).contains(lastName);
+    })) << text.left(500).toStdString();
 }
 
 // soffice for the desk is a script first on PATH: the real program, off-screen, in a profile of
@@ -116,6 +109,13 @@ End Sub
     qputenv("PATH", bin.path().toUtf8() + ':' + path);
     Delays::Get().monitorPoll = 1000; // the product's poll
 
+    // The instance the desk starts (the second soffice run) stays up without a document: end it.
+    const auto stop = qScopeGuard([&] {
+        const QString pid = ReadText(bin.filePath(QStringLiteral("pids"))).section(QLatin1Char('\n'), 1, 1);
+        if (pid.toInt() > 0 && ::kill(pid.toInt(), SIGTERM) == 0) {
+            EXPECT_TRUE(WaitFor([&] { return !QFile::exists(QStringLiteral("/proc/") + pid); }));
+        }
+    });
     Start();
     Select({kOther});
     Click("ctl210");
@@ -135,8 +135,4 @@ End Sub
     EXPECT_EQ(Shown(), QStringList{QStringLiteral("Document updated.")});
     EXPECT_EQ(Count(QStringLiteral("qm_resync.php")), 1);
     EXPECT_TRUE(ServerDocument(kOther).contains(QStringLiteral("Changed in LibreOffice.")));
-    // The instance the desk started (the second soffice run) stays up with no document: end it.
-    const QString pid = ReadText(bin.filePath(QStringLiteral("pids"))).split(QLatin1Char('\n')).value(1);
-    ASSERT_EQ(::kill(pid.toInt(), SIGTERM), 0);
-    EXPECT_TRUE(WaitFor([&] { return !QFile::exists(QStringLiteral("/proc/") + pid); }));
 }
