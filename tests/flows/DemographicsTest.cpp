@@ -65,7 +65,7 @@ TEST_F(DemographicsTest, ChangedFieldGoesIntoPropertiesBookmarksAndTheResync) {
     WhenDialogShows({}); // no change: still uploaded, without a demographics field
     Click("ctl207");
     ASSERT_EQ(Count(QStringLiteral("qm_resync.php")), 1);
-    EXPECT_EQ(Fields(Uploads(QStringLiteral("qm_resync.php")).first()).size(), 5);
+    EXPECT_EQ(Fields(Uploads(QStringLiteral("qm_resync.php")).first()).size(), 4);
 
     const qsizetype queries = Journal(QStringLiteral("qm_download_filelist.php")).size();
     Select({own});
