@@ -57,15 +57,14 @@ TEST_F(DemographicsTest, ChangedFieldGoesIntoPropertiesBookmarksAndTheResync) {
     const QString own = QStringLiteral("R260006");
     Start();
     page_->State().EsignedDocuments.append(QStringLiteral("R260014")); // provider 18's, e-signed
-    ExpectRefusals("ctl207",
-                   {{{QStringLiteral("R260014")}, Denied(QStringLiteral("\"Edit\" an E-signed document"))}});
-    EXPECT_TRUE(Journal(QStringLiteral("qm_download_files.php")).isEmpty());
-    PromptsDouble::Current().Clear();
+    ExpectRefusals("ctl207", {{{QStringLiteral("R260014")}, Denied("\"Edit\" an E-signed document")}});
+    EXPECT_TRUE(Journal(kDownload).isEmpty());
+    Answers();
     Select({own});
     WhenDialogShows({}); // no change: still uploaded, without a demographics field
     Click("ctl207");
-    ASSERT_EQ(Count(QStringLiteral("qm_resync.php")), 1);
-    EXPECT_EQ(Fields(Uploads(QStringLiteral("qm_resync.php")).first()).size(), 4);
+    ASSERT_EQ(Count(kResync), 1);
+    EXPECT_EQ(Fields(Uploads(kResync).first()).size(), 4);
 
     const qsizetype queries = Journal(QStringLiteral("qm_download_filelist.php")).size();
     Select({own});
@@ -74,7 +73,7 @@ TEST_F(DemographicsTest, ChangedFieldGoesIntoPropertiesBookmarksAndTheResync) {
     Click("ctl207");
     EXPECT_EQ(Shown(),
               (QStringList{kSuccess, QStringLiteral("Click on a particular row to edit "), kSuccess}));
-    EXPECT_EQ(Fields(Uploads(QStringLiteral("qm_resync.php")).value(1)).value(4),
+    EXPECT_EQ(Fields(Uploads(kResync).value(1)).value(4),
               QStringLiteral("demographics=LastName~Okafor-Lind"));
     const QString onServer = ServerDocument(own);
     EXPECT_TRUE(onServer.contains(QStringLiteral("{\\staticval Okafor-Lind}")));
@@ -82,11 +81,11 @@ TEST_F(DemographicsTest, ChangedFieldGoesIntoPropertiesBookmarksAndTheResync) {
         onServer.contains(QStringLiteral("{\\*\\bkmkstart LastName}Okafor-Lind{\\*\\bkmkend LastName}")));
     // Never signed: no statement even for its owner; the list is queried again.
     EXPECT_FALSE(onServer.contains(QStringLiteral("Electronically ESigned")));
-    EXPECT_EQ(Count(QStringLiteral("qm_esign.php")), 0);
+    EXPECT_EQ(Count(kEsign), 0);
     EXPECT_EQ(Journal(QStringLiteral("qm_download_filelist.php")).size(), queries + 1);
 
     // Its owner's e-signed report is signed again.
-    PromptsDouble::Current().Clear();
+    Answers();
     Select({QStringLiteral("R260001")});
     WhenDialogShows({{QStringLiteral("FirstName"), QStringLiteral("Maria")}});
     Click("ctl207");
@@ -94,7 +93,7 @@ TEST_F(DemographicsTest, ChangedFieldGoesIntoPropertiesBookmarksAndTheResync) {
               (QStringList{QStringLiteral("ATTENTION:  You are opening an esigned document. An addendum "
                                           "statement will be added if it is edited and saved."),
                            kSuccess}));
-    ASSERT_EQ(Count(QStringLiteral("qm_esign.php")), 1);
+    ASSERT_EQ(Count(kEsign), 1);
     EXPECT_EQ(ServerDocument(QStringLiteral("R260001"))
                   .count(Signing::kRevisionPrefix + QStringLiteral("Amelia Hart, MD on ")),
               1);

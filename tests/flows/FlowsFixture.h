@@ -26,6 +26,10 @@
 #include <memory>
 #include <ostream>
 
+inline const QString kResync = QStringLiteral("qm_resync.php");
+inline const QString kEsign = QStringLiteral("qm_esign.php");
+inline const QString kDownload = QStringLiteral("qm_download_files.php");
+
 inline void PrintTo(const QString& s, std::ostream* os) {
     *os << '"' << s.toStdString() << '"';
 }
@@ -36,7 +40,7 @@ class FlowsFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         Session().Reset();
-        PromptsDouble::Current().Clear();
+        Answers();
         Delays::ZeroAll();
         Delays::Get().monitorPoll = 10; // polls, but without spinning
         QDir(CUtility().TempFolder()).removeRecursively();
@@ -101,17 +105,16 @@ protected:
         QTest::mouseClick(b, Qt::LeftButton);
     }
     // The refusal for a command the user's privileges do not cover.
-    static QString Denied(const QString& what) {
-        return QStringLiteral(
-                   "ACCESS DENIED: Your user account is not configured to %1. For assistance, please "
-                   "contact technical support via email at support@molve-reports.com or "
-                   "1-800-555-0142.")
-            .arg(what);
+    static QString Denied(const char* what) {
+        return QStringLiteral("ACCESS DENIED: Your user account is not configured to ") +
+               QLatin1String(what) +
+               QStringLiteral(". For assistance, please contact technical support via email at "
+                              "support@molve-reports.com or 1-800-555-0142.");
     }
     // Presses a command on each selection and expects just its message.
     void ExpectRefusals(const char* button, const QList<QPair<QStringList, QString>>& cases) {
         for (const auto& [rows, message] : cases) {
-            PromptsDouble::Current().Clear();
+            Answers();
             Select(rows);
             Click(button);
             EXPECT_EQ(Shown(), QStringList{message}) << message.toStdString();
@@ -133,6 +136,13 @@ protected:
     }
 
     QStringList Shown() const { return PromptsDouble::Current().ShownTexts(); }
+    // Forgets the boxes shown so far; the next questions get these answers.
+    static void Answers(std::initializer_list<int> answers = {}) {
+        PromptsDouble::Current().Clear();
+        for (const int a : answers) {
+            PromptsDouble::Current().QueueAnswer(a);
+        }
+    }
     QList<QJsonObject> Journal(const QString& script) const { return server_.JournalFor(script); }
     qsizetype Count(const QString& script) const { return Uploads(script).size(); }
     // The upload requests that carried a document (an upload first sends a bodiless probe).
@@ -171,7 +181,7 @@ protected:
     QString ServerDocument(const QString& name) const {
         QTemporaryDir dir;
         CFileDownloads download;
-        download.SetURL(server_.BaseUrl() + QStringLiteral("qm_download_files.php?filename=") + name);
+        download.SetURL(server_.BaseUrl() + kDownload + QStringLiteral("?filename=") + name);
         download.SetTargetFolder(dir.path() + QLatin1Char('/'));
         return ReadText(download.DownloadFiles(name));
     }

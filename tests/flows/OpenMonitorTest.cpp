@@ -28,7 +28,7 @@ TEST_F(OpenTest, EditedOwnReportIsOfferedForSigningAndResyncedOnNo) {
     Click("ctl219");
     page_->List()->sortByColumn(7, Qt::DescendingOrder);
     for (const char* command : {"ctl210", "ctl201", "ctl204", "ctl207"}) {
-        PromptsDouble::Current().Clear();
+        Answers();
         Select({QStringLiteral("R260011")}); // provider 12, not signed
         Click(command);
         EXPECT_EQ(Shown(), QStringList{QStringLiteral("Currently opened document, ") + Temp(kOwn) +
@@ -37,18 +37,17 @@ TEST_F(OpenTest, EditedOwnReportIsOfferedForSigningAndResyncedOnNo) {
     }
     // A query that no longer lists it: the monitor goes by what it knew at opening.
     page_->DeleteAllRows();
-    PromptsDouble::Current().Clear();
-    PromptsDouble::Current().QueueAnswer(Prompts::No);
+    Answers({Prompts::No});
     desktop_->ReleaseLock();
     ASSERT_TRUE(Closed());
     EXPECT_EQ(Shown(), (QStringList{kOffer.arg(kOwn), QStringLiteral("Document updated.")}));
-    const QList<QJsonObject> resync = Uploads(QStringLiteral("qm_resync.php"));
+    const QList<QJsonObject> resync = Uploads(kResync);
     ASSERT_EQ(resync.size(), 1);
     const QStringList fields = Fields(resync.first()); // no demographics
     EXPECT_EQ(fields.size(), 4);
     EXPECT_EQ(fields.first(), QStringLiteral("loginid=30"));
     EXPECT_TRUE(ServerDocument(kOwn).contains(QStringLiteral("Edited in the word processor.")));
-    EXPECT_EQ(Count(QStringLiteral("qm_esign.php")), 0);
+    EXPECT_EQ(Count(kEsign), 0);
     EXPECT_TRUE(StatusSent(kOwn, QStringLiteral("edit")));
     EXPECT_TRUE(PendingStore::All().isEmpty()); // nothing owed
 }
@@ -58,39 +57,34 @@ TEST_F(OpenTest, ReleasedDocumentByEditorAndReport) {
     struct Case {
         QString report, edit;
         QStringList messages;
-        int uploads;       // resyncs + 10 * e-signs
-        QString statement; // the server's copy then holds exactly this one
+        QString statement; // e-signed: the server's copy then holds exactly this statement
     };
     const QList<Case> cases{
-        {kOwn, QStringLiteral("-"), {}, 0, {}}, // unchanged
+        {kOwn, QStringLiteral("-"), {}, {}}, // unchanged
         {kOwn,
          kEdit,
          {kOffer.arg(kOwn), QStringLiteral("Document E-Signed successfully.")},
-         10,
          Signing::kFirstPrefix},
         {kOwnSigned,
          kEdit,
          {QStringLiteral("ATTENTION:  You are opening an esigned document. An addendum statement will be "
                          "added if it is edited and saved."),
           QStringLiteral("Document updated.")},
-         10,
          Signing::kRevisionPrefix},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.report.toStdString());
         NewDesktop(c.edit);
-        PromptsDouble::Current().Clear();
+        Answers();
         Start();
-        const auto uploads = [&] {
-            return Count(QStringLiteral("qm_resync.php")) + 10 * Count(QStringLiteral("qm_esign.php"));
-        };
-        const qsizetype before = uploads();
-        PromptsDouble::Current().QueueAnswer(Prompts::Yes);
+        const qsizetype before = Count(kEsign);
+        Answers({Prompts::Yes});
         OpenForEditing(c.report);
         desktop_->ReleaseLock();
         ASSERT_TRUE(WaitFor([&] { return DocumentMonitor::Find(page_.get()) == nullptr; }));
         EXPECT_EQ(Shown(), c.messages);
-        EXPECT_EQ(uploads() - before, c.uploads);
+        EXPECT_EQ(Count(kEsign) - before, c.statement.isEmpty() ? 0 : 1);
+        EXPECT_EQ(Count(kResync), 0);
         if (!c.statement.isEmpty()) { // one statement, the old one replaced
             const QString doc = ServerDocument(c.report);
             EXPECT_EQ(doc.count(QStringLiteral("Electronically ESigned by")), 1);
@@ -107,13 +101,13 @@ TEST_F(OpenTest, ChecksAndProtectedCopies) {
     page_->State().ReportTypeCode = QStringLiteral("t");
     ExpectRefusals("ctl210", {{{}, QStringLiteral("Select a document to view.")},
                               {{kOwn, kOther}, QStringLiteral("Select only one file to open.")},
-                              {{QStringLiteral("R260002")}, Denied(QStringLiteral("\"Open\" documents"))}});
-    EXPECT_TRUE(Journal(QStringLiteral("qm_download_files.php")).isEmpty());
+                              {{QStringLiteral("R260002")}, Denied("\"Open\" documents")}});
+    EXPECT_TRUE(Journal(kDownload).isEmpty());
     EXPECT_TRUE(desktop_->SofficeCalls().isEmpty());
 
     // Signed by another: a protected RTF copy, shown, never watched; another may open at once,
     // and a report already here is not fetched again.
-    PromptsDouble::Current().Clear();
+    Answers();
     for (const QString& name : {kOtherSigned, kReadOnly, kOtherSigned}) {
         Select({name});
         Click("ctl210");
@@ -125,7 +119,7 @@ TEST_F(OpenTest, ChecksAndProtectedCopies) {
         EXPECT_TRUE(ReadText(Temp(name)).startsWith(QStringLiteral("{\\rtf")));
         EXPECT_TRUE(ReadText(Temp(name)).contains(QStringLiteral("\\formprot")));
     }
-    EXPECT_EQ(Journal(QStringLiteral("qm_download_files.php")).size(), 2);
+    EXPECT_EQ(Journal(kDownload).size(), 2);
     EXPECT_EQ(DocumentMonitor::Find(page_.get()), nullptr);
     EXPECT_TRUE(Shown().isEmpty());
 }

@@ -12,16 +12,8 @@ const QString kOffer =
 
 } // namespace
 
-// A line break in a value must not add a key; an oversized record is no record.
-TEST(PendingRecordFormat, RoundTripsAndRejectsWhatIsNotARecord) {
-    PendingRecord r;
-    r.report = QStringLiteral("R260019");
-    r.state = PendingRecord::State::Owed;
-    r.demographics = QStringLiteral("MRN~1\nstate=0");
-    const auto back = PendingRecord::Parse(r.Serialize().toUtf8());
-    ASSERT_TRUE(back.has_value());
-    EXPECT_EQ(back->state, PendingRecord::State::Owed);
-    EXPECT_EQ(back->demographics, QStringLiteral("MRN~1 state=0"));
+// A record is read back from disk: an oversized one is no record.
+TEST(PendingRecordFormat, OversizedTextIsNoRecord) {
     EXPECT_FALSE(PendingRecord::Parse(QByteArray("velmo-pending 1\nreport=") + QByteArray(70000, 'x')));
 }
 
@@ -33,8 +25,8 @@ TEST_F(PendingTest, EditIsSentOnTheNextStart) {
         const QString how = QString::fromLatin1(fault);
         const QString edit = QStringLiteral("Addendum kept through a restart: ") + how;
         NewDesktop(edit);
-        PromptsDouble::Current().Clear();
-        const qsizetype resyncs = Count(QStringLiteral("qm_resync.php"));
+        Answers();
+        const qsizetype resyncs = Count(kResync);
         Start();
         OpenForEditing(kOther);
         ASSERT_TRUE(WaitFor([&] { return PendingStore::Load(kOther).has_value(); }));
@@ -44,7 +36,7 @@ TEST_F(PendingTest, EditIsSentOnTheNextStart) {
             page_->hide();
             killed_ = std::move(page_);
         } else if (how == QStringLiteral("refuse")) {
-            ASSERT_TRUE(server_.SetFault(QStringLiteral("refuse"), QStringLiteral("qm_resync.php")));
+            ASSERT_TRUE(server_.SetFault(QStringLiteral("refuse"), kResync));
         } else if (how == QStringLiteral("down")) {
             server_.Stop();
         } else {
@@ -64,8 +56,7 @@ TEST_F(PendingTest, EditIsSentOnTheNextStart) {
             Close();
             EXPECT_TRUE(PendingStore::HasDocument(kOther));
         }
-        EXPECT_EQ(Count(QStringLiteral("qm_resync.php")),
-                  resyncs + (how == QStringLiteral("refuse") ? 1 : 0));
+        EXPECT_EQ(Count(kResync), resyncs + (how == QStringLiteral("refuse") ? 1 : 0));
         ASSERT_TRUE(how == QStringLiteral("down") ? RestartServerInPlace() : server_.ClearFaults());
         if (how == QStringLiteral("changed")) {
             QFile other(Temp(kOther));
@@ -75,8 +66,7 @@ TEST_F(PendingTest, EditIsSentOnTheNextStart) {
             other.close();
             ASSERT_TRUE(CFileDownloads().UploadFile(kOther, QString()).contains(QLatin1Char('~')));
             QFile::remove(Temp(kOther));
-            PromptsDouble::Current().QueueAnswer(Prompts::Yes); // send
-            PromptsDouble::Current().QueueAnswer(Prompts::No);  // but do not replace the changed copy
+            Answers({Prompts::Yes, Prompts::No}); // send, but do not replace the changed copy
             Start();
             EXPECT_EQ(Shown().value(1),
                       QStringLiteral("The server's copy of R260004 has changed since it was edited "
@@ -85,9 +75,7 @@ TEST_F(PendingTest, EditIsSentOnTheNextStart) {
             Close();
         }
 
-        PromptsDouble::Current().Clear();
-        PromptsDouble::Current().QueueAnswer(Prompts::Yes);
-        PromptsDouble::Current().QueueAnswer(Prompts::Yes);
+        Answers({Prompts::Yes, Prompts::Yes});
         Start();
         EXPECT_EQ(Shown().value(0), kOffer);
         EXPECT_TRUE(ServerDocument(kOther).contains(edit));

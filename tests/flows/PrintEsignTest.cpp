@@ -36,27 +36,26 @@ TEST_F(PrintTest, ThreeRowsPrintThreeDocumentsReportEachAndMarkThemPrinted) {
     EXPECT_TRUE(Shown().isEmpty());
 
     // Refusals stop before anything is fetched or printed.
-    const qsizetype downloads = Journal(QStringLiteral("qm_download_files.php")).size();
-    ExpectRefusals("ctl201",
-                   {{{}, QStringLiteral("Select a document to print.")},
-                    {{kOwnA, QStringLiteral("R260003")},
-                     Denied(QStringLiteral("\"Print\" documents"))}}); // the second may not be printed
+    const qsizetype downloads = Journal(kDownload).size();
+    ExpectRefusals("ctl201", {{{}, QStringLiteral("Select a document to print.")},
+                              {{kOwnA, QStringLiteral("R260003")},
+                               Denied("\"Print\" documents")}}); // the second may not be printed
     EXPECT_EQ(desktop_->Printed().size(), 3);
-    EXPECT_EQ(Journal(QStringLiteral("qm_download_files.php")).size(), downloads);
+    EXPECT_EQ(Journal(kDownload).size(), downloads);
 }
 
 TEST_F(EsignTest, OwnReportIsSignedUploadedAndMarked) {
     Start();
-    ExpectRefusals("ctl204", {{{kOther}, Denied(QStringLiteral("\"Esign\" documents"))},
+    ExpectRefusals("ctl204", {{{kOther}, Denied("\"Esign\" documents")},
                               {{kOwnA, kOwnB}, QStringLiteral("Select only one file to esign.")},
                               {{}, QStringLiteral("Select a document to e-Sign.")}});
-    EXPECT_TRUE(Journal(QStringLiteral("qm_download_files.php")).isEmpty());
+    EXPECT_TRUE(Journal(kDownload).isEmpty());
 
-    PromptsDouble::Current().Clear();
+    Answers();
     Select({kOwnA});
     Click("ctl204");
     EXPECT_EQ(Shown(), QStringList{QStringLiteral("Document E-Signed successfully.")});
-    const QList<QJsonObject> uploads = Uploads(QStringLiteral("qm_esign.php"));
+    const QList<QJsonObject> uploads = Uploads(kEsign);
     ASSERT_EQ(uploads.size(), 1);
     const QString fields = Fields(uploads.first()).join(QLatin1Char(' ')); // "12" scrambled
     EXPECT_TRUE(
