@@ -131,10 +131,6 @@ protected:
             return monitor && monitor->Taken();
         }));
     }
-    bool Closed() {
-        return WaitFor([&] { return page_->State().OpenDocumentName.isEmpty(); }, 60000);
-    }
-
     QStringList Shown() const { return PromptsDouble::Current().ShownTexts(); }
     // Forgets the boxes shown so far; the next questions get these answers.
     static void Answers(std::initializer_list<int> answers = {}) {

@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QRegularExpression>
 #include <QTableWidget>
 #include <QTimer>
 
@@ -27,6 +26,8 @@ const QString kAttention = QStringLiteral("ATTENTION:  You are opening an esigne
                                           "statement will be added if it is edited and saved.");
 const QString kUpdated = QStringLiteral("Document updated.");
 const QString kEdited = QStringLiteral("Demographics edited successfully");
+const QString kSigner = kSigner;
+const QString kFileList = QStringLiteral("qm_download_filelist.php");
 
 // Sets a row's value as the user does: a click on the row, the box, "Set Value".
 void SetRow(CDlgEditDemographics* dialog, const QString& name, const QString& value) {
@@ -113,8 +114,7 @@ TEST_F(Flows, OpenEditAndRelease) {
         EXPECT_EQ(Count(kResync) - resyncs, c.answer == Prompts::No ? 1 : 0);
         const QString doc = ServerDocument(c.report);
         EXPECT_EQ(doc.count(QStringLiteral("Electronically ESigned by")), c.statement.isEmpty() ? 0 : 1);
-        EXPECT_TRUE(doc.contains(c.statement + QStringLiteral("Amelia Hart, MD on ")) ||
-                    c.statement.isEmpty());
+        EXPECT_TRUE(doc.contains(c.statement + kSigner) || c.statement.isEmpty());
         if (c.answer == Prompts::No) {
             EXPECT_TRUE(doc.contains(c.edit));
             const QStringList fields = Fields(Uploads(kResync).value(0)); // no demographics
@@ -191,13 +191,10 @@ TEST_F(Flows, EsignOwnReport) {
     Click("ctl204");
     EXPECT_EQ(Shown(), QStringList{QStringLiteral("Document E-Signed successfully.")});
     ASSERT_EQ(Count(kEsign), 1);
-    const QString fields = Fields(Uploads(kEsign).first()).join(QLatin1Char(' '));
-    EXPECT_TRUE(
-        QRegularExpression(QStringLiteral("^loginid=30 password= locationid=\\S* phyid=\\S* esign=1 edit=1$"))
-            .match(fields)
-            .hasMatch())
-        << fields.toStdString();
-    EXPECT_EQ(ServerDocument(kOwnA).count(Signing::kFirstPrefix + QStringLiteral("Amelia Hart, MD on ")), 1);
+    EXPECT_EQ(
+        Fields(Uploads(kEsign).first()).join(QLatin1Char(' ')),
+        QStringLiteral("loginid=30 password= locationid=All phyid=All esign=1 edit=1")); // "12" scrambled
+    EXPECT_EQ(ServerDocument(kOwnA).count(Signing::kFirstPrefix + kSigner), 1);
     EXPECT_EQ(Status(kOwnA, DeskContext::StatusColumn::Esigned), QStringLiteral("O"));
     EXPECT_TRUE(page_->State().EsignedDocuments.contains(kOwnA));
 }
@@ -224,7 +221,7 @@ TEST_F(Flows, EditDemographics) {
     ASSERT_EQ(Count(kResync), 1);
     EXPECT_EQ(Fields(Uploads(kResync).first()).size(), 4);
 
-    const qsizetype queries = Journal(QStringLiteral("qm_download_filelist.php")).size();
+    const qsizetype queries = Journal(kFileList).size();
     Select({kOwnA});
     WhenDialogShows({{QString(), QString()}, // no row
                      {QStringLiteral("LastName"), QStringLiteral("  Okafor-Lind ")}});
@@ -238,7 +235,7 @@ TEST_F(Flows, EditDemographics) {
         onServer.contains(QStringLiteral("{\\*\\bkmkstart LastName}Okafor-Lind{\\*\\bkmkend LastName}")));
     // Never signed: no statement even for its owner; the list is queried again.
     EXPECT_FALSE(onServer.contains(QStringLiteral("Electronically ESigned")));
-    EXPECT_EQ(Journal(QStringLiteral("qm_download_filelist.php")).size(), queries + 1);
+    EXPECT_EQ(Journal(kFileList).size(), queries + 1);
 
     // Its owner's e-signed report is signed again.
     Answers();
@@ -247,9 +244,7 @@ TEST_F(Flows, EditDemographics) {
     Click("ctl207");
     EXPECT_EQ(Shown(), (QStringList{kAttention, kEdited}));
     ASSERT_EQ(Count(kEsign), 1);
-    EXPECT_EQ(
-        ServerDocument(kOwnSigned).count(Signing::kRevisionPrefix + QStringLiteral("Amelia Hart, MD on ")),
-        1);
+    EXPECT_EQ(ServerDocument(kOwnSigned).count(Signing::kRevisionPrefix + kSigner), 1);
     EXPECT_FALSE(page_->State().DemographicsResign);
 }
 
@@ -261,24 +256,24 @@ TEST(PendingRecordFormat, OversizedTextIsNoRecord) {
 // Each way the edit fails to reach the server; the next start sends it. "changed": another desk
 // changed the server's copy meanwhile, and the user is asked first. The server goes down last.
 TEST_F(Flows, EditIsNeverLost) {
-    for (const char* fault : {"close", "changed", "kill", "refuse", "down"}) {
-        SCOPED_TRACE(fault);
-        const QString how = QString::fromLatin1(fault);
-        const QString edit = QStringLiteral("Addendum kept through a restart: ") + how;
+    for (const std::string how : {"close", "changed", "kill", "refuse", "down"}) {
+        SCOPED_TRACE(how);
+        const QString edit =
+            QStringLiteral("Addendum kept through a restart: ") + QString::fromStdString(how);
         NewDesktop(edit);
         Answers();
         const qsizetype resyncs = Count(kResync);
         Start();
         OpenForEditing(kOther);
         ASSERT_TRUE(WaitFor([&] { return PendingStore::Load(kOther).has_value(); }));
-        if (how == QStringLiteral("kill")) {
+        if (how == "kill") {
             // Nothing of the desk's own clean-up runs: the monitor and the window just vanish.
             delete DocumentMonitor::Find(page_.get());
             page_->hide();
             killed_ = std::move(page_);
-        } else if (how == QStringLiteral("refuse")) {
+        } else if (how == "refuse") {
             ASSERT_TRUE(server_.SetFault(QStringLiteral("refuse"), kResync));
-        } else if (how == QStringLiteral("down")) {
+        } else if (how == "down") {
             server_.Stop();
         } else {
             Close();
@@ -288,7 +283,7 @@ TEST_F(Flows, EditIsNeverLost) {
         desktop_->ReleaseLock();
         ASSERT_TRUE(desktop_->WaitForRelease(Temp(kOther)));
         if (page_) { // the desk still runs: it tells, keeps the edit and empties TempFolder at close
-            ASSERT_TRUE(Closed());
+            ASSERT_TRUE(WaitFor([&] { return page_->State().OpenDocumentName.isEmpty(); }, 60000));
             EXPECT_EQ(Shown(),
                       QStringList{QStringLiteral("The edited report R260004 has not reached the server. It "
                                                  "is kept and will be offered again when the desk next "
@@ -297,13 +292,14 @@ TEST_F(Flows, EditIsNeverLost) {
             Close();
             EXPECT_TRUE(PendingStore::HasDocument(kOther));
         }
-        EXPECT_EQ(Count(kResync), resyncs + (how == QStringLiteral("refuse") ? 1 : 0));
-        ASSERT_TRUE(how == QStringLiteral("down") ? RestartServerInPlace() : server_.ClearFaults());
-        if (how == QStringLiteral("changed")) {
+        EXPECT_EQ(Count(kResync), resyncs + (how == "refuse" ? 1 : 0));
+        ASSERT_TRUE(how == "down" ? RestartServerInPlace() : server_.ClearFaults());
+        if (how == "changed") {
             QFile other(Temp(kOther));
-            ASSERT_TRUE(other.open(QIODevice::WriteOnly));
-            other.write(
-                ReadText(PendingStore::DocumentPath(kOther)).toLatin1().replace("Addendum", "Other's"));
+            ASSERT_TRUE(
+                other.open(QIODevice::WriteOnly) &&
+                other.write(
+                    ReadText(PendingStore::DocumentPath(kOther)).toLatin1().replace("Addendum", "Other's")));
             other.close();
             ASSERT_TRUE(CFileDownloads().UploadFile(kOther, QString()).contains(QLatin1Char('~')));
             QFile::remove(Temp(kOther));

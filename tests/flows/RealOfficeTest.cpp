@@ -13,14 +13,16 @@ namespace {
 const QString kOther = QStringLiteral("R260004"); // provider 18: user 12 may print and edit
 constexpr int kOfficeWaitMs = 120000;
 
-int RunTool(const QString& program, const QStringList& args, QByteArray* out = nullptr) {
+// Runs a shell command line; true when it ends with 0. Its output goes to out.
+bool Sh(const QString& command, QByteArray* out = nullptr) {
     QProcess p;
-    p.start(program, args);
-    const bool done = p.waitForFinished(kOfficeWaitMs);
+    p.start(QStringLiteral("sh"), {QStringLiteral("-c"), command});
+    const bool ok =
+        p.waitForFinished(kOfficeWaitMs) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
     if (out) {
-        *out = p.readAllStandardOutput();
+        *out = p.readAllStandardOutput().trimmed();
     }
-    return done && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    return ok;
 }
 
 using RealOfficeTest = FlowsFixture;
@@ -29,41 +31,28 @@ using RealOfficeTest = FlowsFixture;
 
 TEST_F(RealOfficeTest, PrintComesOutOfThePdfPrinter) {
     desktop_.reset(); // the real programs, not the fakes
-    QByteArray out;
-    const auto sh = [&](const char* command) {
-        return RunTool(QStringLiteral("sh"), {QStringLiteral("-c"), QString::fromLatin1(command)}, &out) == 0;
-    };
-    if (!sh("command -v soffice cupsd lpadmin pdftotext && test $(id -u) = 0")) {
+    if (!Sh(QStringLiteral("command -v soffice cupsd lpadmin pdftotext && test $(id -u) = 0"))) {
         GTEST_SKIP() << "needs root, LibreOffice, CUPS with cups-pdf and pdftotext";
     }
-    const char* running = "lpstat -r | grep -q 'scheduler is running'";
-    ASSERT_TRUE(sh(running) || (sh("cupsd") && WaitFor([&] { return sh(running); })));
+    const QString running = QStringLiteral("lpstat -r | grep -q 'scheduler is running'");
+    ASSERT_TRUE(Sh(running) || (Sh(QStringLiteral("cupsd")) && WaitFor([&] { return Sh(running); })));
     ASSERT_TRUE(
-        sh("lpadmin -p VelmoPDF -E -v cups-pdf:/ -m lsb/usr/cups-pdf/CUPS-PDF_noopt.ppd && lpadmin -d "
-           "VelmoPDF"));
-    const char* pdfs = "ls ~/PDF/*.pdf /var/spool/cups-pdf/*/*.pdf 2>/dev/null; true";
-    sh(pdfs);
-    const QList<QByteArray> before = out.split('\n');
+        Sh(QStringLiteral("lpadmin -p VelmoPDF -E -v cups-pdf:/ -m lsb/usr/cups-pdf/CUPS-PDF_noopt.ppd && "
+                          "lpadmin -d VelmoPDF")));
+    const QString newest =
+        QStringLiteral("ls -t ~/PDF/*.pdf /var/spool/cups-pdf/*/*.pdf 2>/dev/null | head -n1");
+    QByteArray before, pdf, text;
+    Sh(newest, &before);
     Start();
     const QString lastName = page_->CellText(RowOf(kOther), QStringLiteral("Last Name"));
     ASSERT_FALSE(lastName.isEmpty());
     Select({kOther});
     Click("ctl201");
     EXPECT_EQ(Status(kOther, DeskContext::StatusColumn::Printed), QStringLiteral("O"));
-    QString pdf;
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            sh(pdfs);
-            for (const QByteArray& file : out.split('\n')) {
-                pdf = before.contains(file) ? pdf : QString::fromLocal8Bit(file);
-            }
-            return !pdf.isEmpty();
-        },
-        kOfficeWaitMs));
-    const auto remove = qScopeGuard([&] { QFile::remove(pdf); });
-    QByteArray text;
+    ASSERT_TRUE(WaitFor([&] { return Sh(newest, &pdf) && !pdf.isEmpty() && pdf != before; }, kOfficeWaitMs));
+    const auto remove = qScopeGuard([&] { QFile::remove(QString::fromLocal8Bit(pdf)); });
     EXPECT_TRUE(WaitFor([&] {
-        return RunTool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}, &text) == 0 &&
+        return Sh(QStringLiteral("pdftotext '%1' -").arg(QString::fromLocal8Bit(pdf)), &text) &&
                QString::fromUtf8(text).contains(lastName);
     })) << text.left(500).toStdString();
 }
@@ -74,21 +63,20 @@ TEST_F(RealOfficeTest, EditIsWatchedThroughLibreOfficesOwnLockFile) {
     desktop_.reset();
     QTemporaryDir bin;
     const QString soffice = bin.filePath(QStringLiteral("soffice"));
-    const QString profile = bin.filePath(QStringLiteral("profile"));
-    const QString module = profile + QStringLiteral("/user/basic/Standard/Module1.xba");
     {
         QFile f(soffice);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("#!/bin/sh\necho $$ >>" + bin.filePath(QStringLiteral("pids")).toUtf8() +
-                "\nSAL_USE_VCLPLUGIN=svp exec /usr/lib/libreoffice/program/soffice.bin --norestore "
-                "--nologo -env:UserInstallation=file://" +
-                profile.toUtf8() + " \"$@\"\n");
+        f.write(QStringLiteral("#!/bin/sh\necho $$ >>%1/pids\nSAL_USE_VCLPLUGIN=svp exec "
+                               "/usr/lib/libreoffice/program/soffice.bin --norestore --nologo "
+                               "-env:UserInstallation=file://%1/profile \"$@\"\n")
+                    .arg(bin.path())
+                    .toUtf8());
         f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
     }
     // The first start builds the profile; then the macro goes in.
-    RunTool(soffice, {QStringLiteral("--headless"), QStringLiteral("--terminate_after_init")});
-    QFile f(module);
-    if (!QFile::exists(module) || !f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    Sh(soffice + QStringLiteral(" --headless --terminate_after_init"));
+    QFile f(bin.filePath(QStringLiteral("profile/user/basic/Standard/Module1.xba")));
+    if (!f.exists() || !f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         GTEST_SKIP() << "LibreOffice is not installed or built no profile";
     }
     f.write(
@@ -105,24 +93,20 @@ End Sub
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", bin.path().toUtf8() + ':' + path);
     Delays::Get().monitorPoll = 1000; // the product's poll
-
     // The instance the desk starts (the second soffice run) stays up without a document: end it.
     const auto stop = qScopeGuard([&] {
-        RunTool(QStringLiteral("sh"),
-                {QStringLiteral("-c"), QStringLiteral("p=$(sed -n 2p %1/pids) && kill $p && "
-                                                      "tail --pid=$p -f /dev/null")
-                                           .arg(bin.path())});
+        Sh(QStringLiteral("p=$(sed -n 2p %1/pids) && kill $p && tail --pid=$p -f /dev/null").arg(bin.path()));
     });
+
     Start();
     Select({kOther});
     Click("ctl210");
     const QString doc = Temp(kOther);
     ASSERT_TRUE(WaitFor([&] { return QFile::exists(OfficeLockFilePath(doc)); }, kOfficeWaitMs));
     qputenv("PATH", path);
-    // LibreOffice holds it: the monitor waits.
-    QTest::qWait(1500);
+    QTest::qWait(1500); // more than a poll: the monitor sees LibreOffice hold it and waits
     EXPECT_EQ(page_->State().OpenDocumentName, kOther);
-    ASSERT_EQ(RunTool(soffice, {QStringLiteral("macro:///Standard.Module1.EditAndClose")}), 0);
+    ASSERT_TRUE(Sh(soffice + QStringLiteral(" macro:///Standard.Module1.EditAndClose")));
     ASSERT_TRUE(WaitFor([&] { return !WordHoldsFile(doc); }, kOfficeWaitMs));
     QElapsedTimer released;
     released.start();
