@@ -24,7 +24,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <ostream>
 
 inline const QString kResync = QStringLiteral("qm_resync.php");
 inline const QString kEsign = QStringLiteral("qm_esign.php");
@@ -34,21 +33,18 @@ inline void PrintTo(const QString& s, std::ostream* os) {
     *os << '"' << s.toStdString() << '"';
 }
 
-// The report list window of demo user 12 against its own stand-in server, with the fake
-// soffice / xdg-open / lpstat first on PATH, the list widened to every transcribed report.
+// The report list window of demo user 12 against its own stand-in server, the fakes first on PATH.
 class FlowsFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         Session().Reset();
         Answers();
-        Delays::ZeroAll();
-        Delays::Get().monitorPoll = 10; // polls, but without spinning
+        Delays::Get().monitorPoll = 10; // polls, but without spinning (the rest are zero)
         QDir(CUtility().TempFolder()).removeRecursively();
         QDir(PendingStore::Folder()).removeRecursively();
         ASSERT_TRUE(server_.Start()) << server_.Error().toStdString();
         Session().SetServerURL(server_.BaseUrl());
         Session().SetLoggedUserId(QStringLiteral("12"));
-        Session().SetLoggedUserName(QStringLiteral("Dr. Amelia Hart"));
         Session().SetPhysicianList(
             QStringLiteral("12~Dr. Amelia Hart|15~Dr. Rafael Ortiz|18~Dr. Nina Kowalski"));
         Session().SetLocationList(QStringLiteral(
@@ -69,9 +65,7 @@ protected:
         page_->show();
         QSignalSpy finished(page_.get(), &CVelmoPropPage::StartupFinished);
         page_->OnInitDialog();
-        if (finished.isEmpty()) {
-            EXPECT_TRUE(finished.wait(20000));
-        }
+        EXPECT_TRUE(!finished.isEmpty() || finished.wait(20000));
         auto* providers = page_->findChild<QComboBox*>(QStringLiteral("ctl209"));
         const int all = providers->findText(QStringLiteral("All Providers[All]"));
         providers->setCurrentIndex(all);
