@@ -77,7 +77,7 @@ QString Make(const QString& path, bool* protectedSection) {
         return {};
     }
     const QFileInfo info(path);
-    const QString copy = info.absolutePath() + u'/' + info.completeBaseName() + QStringLiteral(".fodt");
+    QString copy = info.absolutePath() + u'/' + info.completeBaseName() + QStringLiteral(".fodt");
     if (!SaveFileAtomically(copy, ProtectLastSection(fodt, protectedSection))) {
         return {};
     }

@@ -36,7 +36,7 @@ QString EditDemographics::FieldNameForCaption(const QString& caption) {
     static const char* const kNoField[] = {
         "..", "Sr.#", "Filename", "Uploaded Date/Time", "Transcribed Date/Time", "Op", "Pr",
         "Fa", "Fo",   "Es"};
-    const QString trimmed = caption.trimmed();
+    QString trimmed = caption.trimmed();
     if (trimmed.isEmpty()) {
         return {};
     }

@@ -26,7 +26,7 @@ const QString kAttention = QStringLiteral("ATTENTION:  You are opening an esigne
                                           "statement will be added if it is edited and saved.");
 const QString kUpdated = QStringLiteral("Document updated.");
 const QString kEdited = QStringLiteral("Demographics edited successfully");
-const QString kSigner = kSigner;
+const QString kSigner = QStringLiteral("Amelia Hart, MD on "); // the session's signature text
 const QString kFileList = QStringLiteral("qm_download_filelist.php");
 
 // Sets a row's value as the user does: a click on the row, the box, "Set Value".
@@ -72,7 +72,8 @@ TEST_F(Flows, OpenEditAndRelease) {
          Prompts::No,
          {kOffer.arg(kOwn), kUpdated},
          {}},
-        {kOwn, QStringLiteral("-"), Prompts::Yes, {}, {}}, // unchanged
+        {kOwn, QStringLiteral("-"), Prompts::Yes, {}, {}},                               // unchanged
+        {kOther, QStringLiteral("Edited by a colleague."), Prompts::No, {kUpdated}, {}}, // not asked to sign
         {kOwn,
          QStringLiteral("Corrected dosage."),
          Prompts::Yes,
@@ -101,7 +102,7 @@ TEST_F(Flows, OpenEditAndRelease) {
             for (const char* command : {"ctl210", "ctl201", "ctl204", "ctl207"}) {
                 ExpectRefusals(command,
                                {{{kOwnB},
-                                 QStringLiteral("Currently opened document, ") + Temp(kOwn) +
+                                 QStringLiteral("Currently opened document, ") + Temp(c.report) +
                                      QStringLiteral(", needs to be closed before opening another one.")}});
             }
             page_->DeleteAllRows(); // gone from the list: the monitor goes by what it knew at opening
@@ -117,10 +118,11 @@ TEST_F(Flows, OpenEditAndRelease) {
         EXPECT_TRUE(doc.contains(c.statement + kSigner) || c.statement.isEmpty());
         if (c.answer == Prompts::No) {
             EXPECT_TRUE(doc.contains(c.edit));
-            const QStringList fields = Fields(Uploads(kResync).value(0)); // no demographics
+            const auto uploads = Uploads(kResync);
+            const QStringList fields = Fields(uploads.value(uploads.size() - 1)); // no demographics
             EXPECT_EQ(fields.size(), 4);
             EXPECT_EQ(fields.value(0), QStringLiteral("loginid=30")); // "12" scrambled
-            EXPECT_TRUE(StatusSent(kOwn, QStringLiteral("edit")));
+            EXPECT_TRUE(StatusSent(c.report, QStringLiteral("edit")));
         }
         EXPECT_TRUE(PendingStore::All().isEmpty()); // nothing owed
         Close();
@@ -141,13 +143,16 @@ TEST_F(Flows, OpenChecksAndProtectedCopies) {
     // Signed by another: a protected RTF copy, shown, never watched; another may open at once,
     // and a report already here is not fetched again.
     Answers();
+    qsizetype opened = 0;
     for (const QString& name : {kOtherSigned, kReadOnly, kOtherSigned}) {
         Select({name});
         Click("ctl210");
         EXPECT_TRUE(page_->State().ViewOnly);
+        ++opened;
         ASSERT_TRUE(WaitFor([&] {
-            return desktop_->SofficeCalls().value(0) ==
-                   QStringList{QStringLiteral("--view"), Temp(kOtherSigned)};
+            const auto calls = desktop_->SofficeCalls();
+            return calls.size() == opened &&
+                   calls.last() == QStringList{QStringLiteral("--view"), Temp(name)};
         }));
         EXPECT_TRUE(ReadText(Temp(name)).startsWith(QStringLiteral("{\\rtf")));
         EXPECT_TRUE(ReadText(Temp(name)).contains(QStringLiteral("\\formprot")));
