@@ -4,7 +4,6 @@
 #include "dialogs/customproperties/CDlgCustomProperties.h"
 #include "dialogs/customproperties/ColumnOrder.h"
 #include "host/core/ActivityLog.h"
-#include "host/core/CUtility.h"
 #include "host/core/Prompts.h"
 #include "host/core/SessionSettings.h"
 #include "transport/gui/CDlgPleaseWait.h"
@@ -13,19 +12,11 @@ void CustomPropertySettings::Run() {
     const QString url = Session().ServerURL() + QStringLiteral("qm_customproperties.php") +
                         QStringLiteral("?physicianid=") + Session().LoggedUserId();
     WriteLog(QStringLiteral("OnPopCustomproperty: URL, ") + url);
-    QString path;
     {
         CDlgPleaseWait wait;
         wait.SetURL(url);
         wait.SetJobMode(CDlgPleaseWait::kDownloadFileList);
         wait.exec();
-        path = wait.ResultPath();
-    }
-    // Without a fresh list there is nothing to choose from: the last file-list name would name
-    // an older, already deleted list.
-    if (path.isEmpty() || !CUtility().FileExists(path)) {
-        WriteLog(QStringLiteral("OnPopCustomproperty: Custom property list could not be downloaded..."));
-        return;
     }
     QString keys;
     {
