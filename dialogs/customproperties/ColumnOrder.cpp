@@ -4,46 +4,15 @@
 #include "host/core/ActivityLog.h"
 #include "host/core/Prompts.h"
 #include "host/core/SessionSettings.h"
+#include "reportlist/core/FileListFormat.h"
 
 namespace ColumnOrder {
 
-QString KeyOfCaption(const QString& caption) {
-    static const struct {
-        const char* caption;
-        const char* key;
-    } kTable[] = {{"First Name", "FirstName"},
-                  {"Last Name", "LastName"},
-                  {"Date Of Birth", "DateOfBirth"},
-                  {"Date Of Visit", "DateOfVisit"},
-                  {"Report Type", "ReportType"},
-                  {"CC Doctor Name 1", "CCDoctorName"},
-                  {"CC Doctor Name 2", "CCDoctorName1"},
-                  {"Referring Physician Name", "ReferringPhysicianName"},
-                  {"Attending Doctor Name", "AttendingPhysicianName"},
-                  {"Patient Schedule Received", "PatientList"},
-                  {"Office Location", "Location"}};
-    for (const auto& entry : kTable) {
-        if (caption.compare(QLatin1String(entry.caption), Qt::CaseInsensitive) == 0) {
-            return QString::fromLatin1(entry.key);
-        }
-    }
-    return caption;
-}
-
 QString KeyList(const QStringList& captions) {
-    // The status columns show an image, not their stored captions: their text counts as empty.
-    static const QStringList kStatusCaptions{QStringLiteral("Op"), QStringLiteral("Pr"), QStringLiteral("Fa"),
-                                             QStringLiteral("Fo"), QStringLiteral("Es")};
-    static const QStringList kLeftOut{QStringLiteral(".."),
-                                      QStringLiteral("Sr.#"),
-                                      QString(),
-                                      QStringLiteral("Filename"),
-                                      QStringLiteral("Uploaded Date/Time"),
-                                      QStringLiteral("Transcribed Date/Time")};
     QString keys;
     for (const QString& caption : captions) {
-        const QString key = kStatusCaptions.contains(caption) ? QString() : KeyOfCaption(caption).trimmed();
-        if (!kLeftOut.contains(key)) {
+        const QString key = KeyForCaption(caption).trimmed();
+        if (!IsFieldlessCaption(key)) {
             keys += key + QLatin1Char('~');
         }
     }

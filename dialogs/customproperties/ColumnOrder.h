@@ -7,13 +7,8 @@
 
 namespace ColumnOrder {
 
-// The server's key of a column caption ("Date Of Birth" -> "DateOfBirth"); a caption it does
-// not know is its own key.
-QString KeyOfCaption(const QString& caption);
-
-// The keys of the captions in the order given, each followed by "~", leaving out the row
-// label, the status columns (no text, or their stored "Op" ... "Es"), Filename and the upload
-// and transcription times.
+// The keys of the captions in the order given (each mapped, then trimmed), each followed by
+// "~", leaving out the columns that carry no field.
 QString KeyList(const QStringList& captions);
 
 // "qm_custom_order.php" with the user's new order.

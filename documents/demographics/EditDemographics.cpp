@@ -15,42 +15,13 @@
 #include "host/core/Prompts.h"
 #include "host/core/SessionSettings.h"
 #include "reportlist/core/AccessDenied.h"
+#include "reportlist/core/FileListFormat.h"
 #include "reportlist/core/ReportQuery.h"
 #include "transport/CFileDownloads.h"
 
 QString EditDemographics::FieldNameForCaption(const QString& caption) {
-    static const std::pair<const char*, const char*> kFields[] = {
-        {"First Name", "FirstName"},
-        {"Last Name", "LastName"},
-        {"Date Of Birth", "DateOfBirth"},
-        {"Date Of Visit", "DateOfVisit"},
-        {"Report Type", "ReportType"},
-        {"CC Doctor Name 1", "CCDoctorName"},
-        {"CC Doctor Name 2", "CCDoctorName1"},
-        {"Referring Physician Name", "ReferringPhysicianName"},
-        {"Attending Doctor Name", "AttendingPhysicianName"},
-        {"Patient Schedule Received", "PatientList"},
-        {"Office Location", "Location"},
-    };
-    // The list's own columns: the row label and the status dots (their stored captions).
-    static const char* const kNoField[] = {
-        "..", "Sr.#", "Filename", "Uploaded Date/Time", "Transcribed Date/Time", "Op", "Pr",
-        "Fa", "Fo",   "Es"};
-    QString trimmed = caption.trimmed();
-    if (trimmed.isEmpty()) {
-        return {};
-    }
-    for (const char* none : kNoField) {
-        if (trimmed == QLatin1String(none)) {
-            return {};
-        }
-    }
-    for (const auto& [from, to] : kFields) {
-        if (trimmed.compare(QLatin1String(from), Qt::CaseInsensitive) == 0) {
-            return QString::fromLatin1(to);
-        }
-    }
-    return trimmed;
+    const QString trimmed = caption.trimmed();
+    return IsFieldlessCaption(trimmed) ? QString() : KeyForCaption(trimmed);
 }
 
 void EditDemographics::Run() {

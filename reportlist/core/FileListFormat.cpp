@@ -187,26 +187,53 @@ QList<QPair<QString, QString>> SplitRecordFields(const QString& line) {
     return fields;
 }
 
+namespace {
+
+// Field keys and the captions the list shows for them; compared without regard to case.
+constexpr std::pair<const char16_t*, const char16_t*> kKeyCaptions[] = {
+    {u"FirstName", u"First Name"},
+    {u"LastName", u"Last Name"},
+    {u"DateOfBirth", u"Date of Birth"},
+    {u"DateOfVisit", u"Date of Visit"},
+    {u"ReportType", u"Report Type"},
+    {u"CCDoctorName", u"CC Doctor Name 1"},
+    {u"CCDoctorName1", u"CC Doctor Name 2"},
+    {u"ReferringPhysicianName", u"Referring Physician Name"},
+    {u"AttendingPhysicianName", u"Attending Doctor Name"},
+    {u"PatientList", u"Patient Schedule Received"},
+    {u"Location", u"Office Location"},
+};
+
+} // namespace
+
 QString CaptionForKey(const QString& key) {
-    static const std::pair<const char16_t*, const char16_t*> kCaptions[] = {
-        {u"FirstName", u"First Name"},
-        {u"LastName", u"Last Name"},
-        {u"DateOfBirth", u"Date of Birth"},
-        {u"DateOfVisit", u"Date of Visit"},
-        {u"ReportType", u"Report Type"},
-        {u"CCDoctorName", u"CC Doctor Name 1"},
-        {u"CCDoctorName1", u"CC Doctor Name 2"},
-        {u"ReferringPhysicianName", u"Referring Physician Name"},
-        {u"AttendingPhysicianName", u"Attending Doctor Name"},
-        {u"PatientList", u"Patient Schedule Received"},
-        {u"Location", u"Office Location"},
-    };
-    for (const auto& [from, to] : kCaptions) {
+    for (const auto& [from, to] : kKeyCaptions) {
         if (key.compare(QStringView(from), Qt::CaseInsensitive) == 0) {
             return QString::fromUtf16(to);
         }
     }
     return key;
+}
+
+QString KeyForCaption(const QString& caption) {
+    for (const auto& [to, from] : kKeyCaptions) {
+        if (caption.compare(QStringView(from), Qt::CaseInsensitive) == 0) {
+            return QString::fromUtf16(to);
+        }
+    }
+    return caption;
+}
+
+bool IsFieldlessCaption(const QString& caption) {
+    static const char16_t* const kFieldless[] = {
+        u"",   u"..", u"Sr.#", u"Filename", u"Uploaded Date/Time", u"Transcribed Date/Time", u"Op",
+        u"Pr", u"Fa", u"Fo",   u"Es"};
+    for (const char16_t* text : kFieldless) {
+        if (caption == QStringView(text)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 int DataColumnWidth(const QString& caption, bool pending) {

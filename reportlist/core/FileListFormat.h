@@ -39,6 +39,12 @@ inline constexpr int kMaxRows = 250000;
 QList<QPair<QString, QString>> SplitRecordFields(const QString& line);
 // Column caption shown for a field key.
 QString CaptionForKey(const QString& key);
+// The reverse: the field key of a column caption ("Date Of Birth" -> "DateOfBirth", letter case
+// ignored); a caption the table does not know is its own key.
+QString KeyForCaption(const QString& caption);
+// The list's columns that carry no field: the row label, the status dots (their stored
+// captions "Op" ... "Es"), an empty caption, Filename and the upload and transcription times.
+bool IsFieldlessCaption(const QString& caption);
 // Width in pixels of a data column (6 onward) for its caption.
 int DataColumnWidth(const QString& caption, bool pending);
 // Bounded in line length and row count.
