@@ -121,23 +121,35 @@ int CDlgAddressBook::SelectedRow() const {
     return ui_->ctl285->FirstSelectedRow();
 }
 
-void CDlgAddressBook::OnPopAdd() {
+bool CDlgAddressBook::SendUpdate(const QString& url, const QString& operation, const Prompts::Box& success,
+                                 const QString& failure) {
+    const ServerAnswer answer = GetShortAnswer(url, false);
+    if (!answer.opened) {
+        return false;
+    }
+    WriteLog(operation + QStringLiteral(": Response, ") + answer.response);
+    if (answer.response != QStringLiteral("~")) {
+        Prompts::Plain(failure);
+        return false;
+    }
+    Prompts::Get().Show(success);
+    return true;
+}
+
+void CDlgAddressBook::RunEntryDialog(const QString& text, int mode, const QString& operation,
+                                     const Prompts::Box& success, const QString& failure) {
     ShowWait(true);
     CDlgAddEntry entry(this);
-    entry.SetEntryText({}, 0);
+    entry.SetEntryText(text, mode);
     if (entry.exec() == QDialog::Accepted) {
-        const ServerAnswer answer =
-            GetShortAnswer(AddressBookEntry::UpdateUrl(entry.EntryText(), false), false);
-        if (answer.opened) {
-            WriteLog(QStringLiteral("OnPopAdd: Response, ") + answer.response);
-            if (answer.response == QStringLiteral("~")) {
-                Prompts::Information(QStringLiteral("Entry added successfully."));
-            } else {
-                Prompts::Plain(QStringLiteral("Entry could not be added successfully."));
-            }
-        }
+        SendUpdate(AddressBookEntry::UpdateUrl(entry.EntryText(), false), operation, success, failure);
     }
     ShowWait(false);
+}
+
+void CDlgAddressBook::OnPopAdd() {
+    RunEntryDialog({}, 0, QStringLiteral("OnPopAdd"), {QStringLiteral("Entry added successfully.")},
+                   QStringLiteral("Entry could not be added successfully."));
 }
 
 void CDlgAddressBook::OnPopEdit() {
@@ -145,26 +157,13 @@ void CDlgAddressBook::OnPopEdit() {
     if (row < 0) {
         return;
     }
-    ShowWait(true);
     QStringList fields;
     for (int column = kKeyColumn; column <= kPhoneColumn; ++column) {
         fields.append(Model()->CellText(row, column));
     }
-    CDlgAddEntry entry(this);
-    entry.SetEntryText(AddressBookEntry::TextForEdit(fields), 1);
-    if (entry.exec() == QDialog::Accepted) {
-        const ServerAnswer answer =
-            GetShortAnswer(AddressBookEntry::UpdateUrl(entry.EntryText(), false), false);
-        if (answer.opened) {
-            WriteLog(QStringLiteral("OnPopEdit: Response, ") + answer.response);
-            if (answer.response == QStringLiteral("~")) {
-                Prompts::Information(QStringLiteral("Entry edited successfully"), QStringLiteral("Quillet"));
-            } else {
-                Prompts::Plain(QStringLiteral("Entry could not be edited successfully."));
-            }
-        }
-    }
-    ShowWait(false);
+    RunEntryDialog(AddressBookEntry::TextForEdit(fields), 1, QStringLiteral("OnPopEdit"),
+                   {QStringLiteral("Entry edited successfully"), QStringLiteral("Quillet")},
+                   QStringLiteral("Entry could not be edited successfully."));
 }
 
 void CDlgAddressBook::OnPopDelete() {
@@ -174,16 +173,10 @@ void CDlgAddressBook::OnPopDelete() {
     }
     ShowWait(true);
     // No confirmation: the entry goes at once.
-    const ServerAnswer answer =
-        GetShortAnswer(AddressBookEntry::UpdateUrl(Model()->CellText(row, kKeyColumn), true), false);
-    if (answer.opened) {
-        WriteLog(QStringLiteral("OnPopDelete: Response, ") + answer.response);
-        if (answer.response == QStringLiteral("~")) {
-            Prompts::Information(QStringLiteral("Entry deleted successfully."));
-            RemoveListRow(Model(), row);
-        } else {
-            Prompts::Plain(QStringLiteral("Entry could not be deleted successfully"));
-        }
+    if (SendUpdate(AddressBookEntry::UpdateUrl(Model()->CellText(row, kKeyColumn), true),
+                   QStringLiteral("OnPopDelete"), {QStringLiteral("Entry deleted successfully.")},
+                   QStringLiteral("Entry could not be deleted successfully"))) {
+        RemoveListRow(Model(), row);
     }
     ShowWait(false);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "host/core/Prompts.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -43,6 +45,13 @@ private:
     void Initialise();
     void ReadFile();
     void ShowWait(bool shown);
+    // Sends one update; its answer "~" shows success, anything else failure, a request that could
+    // not be made nothing. True on success.
+    bool SendUpdate(const QString& url, const QString& operation, const Prompts::Box& success,
+                    const QString& failure);
+    // Add and Edit: the entry dialog, then its text sent as an update.
+    void RunEntryDialog(const QString& text, int mode, const QString& operation, const Prompts::Box& success,
+                        const QString& failure);
     int SelectedRow() const;
 
     std::unique_ptr<Ui::CDlgAddressBook> ui_;
