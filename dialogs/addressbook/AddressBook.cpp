@@ -9,14 +9,7 @@
 void AddressBook::Run() {
     const QString url = Session().ServerURL() + QStringLiteral("addressbook.php") +
                         QStringLiteral("?physicianid=") + Session().LoggedUserId();
-    QString path;
-    {
-        CDlgPleaseWait wait;
-        wait.SetURL(url);
-        wait.SetJobMode(CDlgPleaseWait::kDownloadFileList);
-        wait.exec();
-        path = wait.ResultPath();
-    }
+    const QString path = CDlgPleaseWait::DownloadList(url);
     if (path.isEmpty() || !CUtility().FileExists(path)) {
         WriteLog(QStringLiteral("OnPopAddressbook: Address book could not be downloaded..."));
         return;

@@ -12,12 +12,7 @@ void CustomPropertySettings::Run() {
     const QString url = Session().ServerURL() + QStringLiteral("qm_customproperties.php") +
                         QStringLiteral("?physicianid=") + Session().LoggedUserId();
     WriteLog(QStringLiteral("OnPopCustomproperty: URL, ") + url);
-    {
-        CDlgPleaseWait wait;
-        wait.SetURL(url);
-        wait.SetJobMode(CDlgPleaseWait::kDownloadFileList);
-        wait.exec();
-    }
+    CDlgPleaseWait::DownloadList(url);
     QString keys;
     {
         CDlgCustomProperties dialog(desk_.DialogParent());

@@ -167,12 +167,7 @@ void CDlgFax::OnRefreshContacts() {
     const QString url = Session().ServerURL() + QStringLiteral("addressbook.php") +
                         QStringLiteral("?physicianid=") + Session().LoggedUserId();
     WriteLog(QStringLiteral("OnFaxBook : Dpwnload address book URL :") + url);
-    {
-        CDlgPleaseWait wait;
-        wait.SetURL(url);
-        wait.SetJobMode(CDlgPleaseWait::kDownloadFileList);
-        wait.exec();
-    }
+    CDlgPleaseWait::DownloadList(url);
     const QString path = AddressBookPath();
     if (!CUtility().FileExists(path)) {
         WriteLog(QStringLiteral("OnFaxBook: Address book could not be downloaded..."));

@@ -53,14 +53,7 @@ void DocumentHistory::Run() {
                         QStringLiteral("&filename=") + name + QStringLiteral("&locationid=") +
                         Session().QueryLocationId();
     WriteLog(QStringLiteral("URL for downloading version list, ") + url);
-    QString versionList;
-    {
-        CDlgPleaseWait wait(desk_.DialogParent());
-        wait.SetURL(url);
-        wait.SetJobMode(CDlgPleaseWait::kDownloadFileList);
-        wait.exec();
-        versionList = wait.ResultPath();
-    }
+    const QString versionList = CDlgPleaseWait::DownloadList(url, desk_.DialogParent());
     CDlgDocumentHistory dialog(desk_.DialogParent());
     dialog.SetVersionListPath(versionList);
     dialog.exec();

@@ -43,12 +43,7 @@ void Search::Run() {
         return;
     }
 
-    {
-        CDlgPleaseWait wait(desk_.DialogParent());
-        wait.SetURL(url);
-        wait.SetJobMode(CDlgPleaseWait::kDownloadFileList);
-        wait.exec();
-    }
+    CDlgPleaseWait::DownloadList(url, desk_.DialogParent());
     // A failed search leaves the path of the last list that did arrive.
     desk_.LoadFileList(Session().LastFileListName());
 }

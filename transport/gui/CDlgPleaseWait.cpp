@@ -86,3 +86,11 @@ void CDlgPleaseWait::closeEvent(QCloseEvent* event) {
     }
     QDialog::closeEvent(event);
 }
+
+QString CDlgPleaseWait::DownloadList(const QString& url, QWidget* parent) {
+    CDlgPleaseWait wait(parent);
+    wait.SetURL(url);
+    wait.SetJobMode(kDownloadFileList);
+    wait.exec();
+    return wait.ResultPath();
+}

@@ -23,6 +23,10 @@ public:
     QString ResultPath() const;
     int exec() override;
 
+    // The usual run: a file-list job for url behind the dialog; answers the unpacked file's path
+    // (empty when nothing was unpacked).
+    static QString DownloadList(const QString& url, QWidget* parent = nullptr);
+
     void reject() override;
 
 protected:
