@@ -5,6 +5,7 @@
 #include "host/core/Prompts.h"
 #include "host/core/SessionSettings.h"
 #include "reportlist/core/AccessDenied.h"
+#include "reportlist/core/ReportQuery.h"
 #include "transport/gui/CDlgPleaseWait.h"
 
 namespace {
@@ -18,7 +19,7 @@ bool MaySeeHistory(const QString& flags) {
 } // namespace
 
 void DocumentHistory::Run() {
-    if (desk_.State().ReportTypeCode.compare(QLatin1StringView("p"), Qt::CaseInsensitive) == 0) {
+    if (ReportQuery::IsPendingCode(desk_.State().ReportTypeCode)) {
         Prompts::Information(QStringLiteral("Click on Play to play voice files"));
         return;
     }

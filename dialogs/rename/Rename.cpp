@@ -2,9 +2,10 @@
 
 #include "dialogs/rename/CDlgRenameJobs.h"
 #include "host/core/Prompts.h"
+#include "reportlist/core/ReportQuery.h"
 
 void Rename::Run() {
-    if (desk_.State().ReportTypeCode.compare(QLatin1StringView("p"), Qt::CaseInsensitive) != 0) {
+    if (!ReportQuery::IsPendingCode(desk_.State().ReportTypeCode)) {
         Prompts::Information(QStringLiteral("Transcribed files cannot be renamed."));
         return;
     }

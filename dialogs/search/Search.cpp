@@ -4,11 +4,12 @@
 #include "host/core/ActivityLog.h"
 #include "host/core/Prompts.h"
 #include "host/core/SessionSettings.h"
+#include "reportlist/core/ReportQuery.h"
 #include "transport/CHttp.h"
 #include "transport/gui/CDlgPleaseWait.h"
 
 void Search::Run() {
-    if (desk_.State().ReportTypeCode.compare(QLatin1StringView("p"), Qt::CaseInsensitive) == 0) {
+    if (ReportQuery::IsPendingCode(desk_.State().ReportTypeCode)) {
         Prompts::Information(QStringLiteral("Click on Play to play Voice files"));
         return;
     }
