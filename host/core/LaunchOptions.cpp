@@ -29,7 +29,7 @@ QString LaunchOptions::PageFromSchemeUrl(const QString& argument) {
     if (!argument.startsWith(QLatin1String("velmo:"), Qt::CaseInsensitive)) {
         return argument;
     }
-    const QString rest = argument.mid(6);
+    QString rest = argument.mid(6);
     if (rest.startsWith(QLatin1String("//"))) {
         return QStringLiteral("https:") + rest;
     }

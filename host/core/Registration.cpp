@@ -17,7 +17,7 @@ constexpr qint64 kMaxMimeAppsSize = 1024 * 1024;
 constexpr int kToolTimeoutMs = 30000;
 
 QString XdgHome(const char* variable, const QString& fallback) {
-    const QString value = qEnvironmentVariable(variable);
+    QString value = qEnvironmentVariable(variable);
     // Relative values are invalid by the XDG rules and must be ignored.
     if (value.isEmpty() || !QDir::isAbsolutePath(value)) {
         return QDir::homePath() + fallback;
