@@ -42,6 +42,10 @@ int main(int argc, char** argv) {
         std::fputs(qPrintable(LaunchOptions::HelpText()), stdout);
         return 0;
     }
+    if (options.version) {
+        std::fputs(qPrintable(LaunchOptions::VersionText()), stdout);
+        return 0;
+    }
     if (options.registerDesk || options.unregisterDesk) {
         QCoreApplication app(argc, argv);
         const std::uint32_t result = options.registerDesk ? DllRegisterServer() : DllUnregisterServer();

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Sets up, builds, starts the stand-in report server with a demo practice on 127.0.0.1 and
 # opens the desk on its host page. Without a display the desk runs off-screen and saves a
-# picture to build-demo/demo.png instead. Usage: sudo bash scripts/demo.sh
-# (root, because the stand-in server listens on ports 80 and 443 as a real one does.)
+# picture to build-demo/demo.png instead. Usage: bash scripts/demo.sh (as root, or as a user
+# who may use sudo: it is asked for only to install missing packages and to let the stand-in
+# server listen on ports 80 and 443, as a real one does).
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -14,6 +15,7 @@ cmake --build "$build" -j "${VELMO_JOBS:-2}" --target velmo report-server
 
 velmo="$build/app/velmo"
 server="$build/server/report-server"
+bash "$root/scripts/server-ports.sh" "$server"
 
 data="$(mktemp -d)"
 server_pid=""

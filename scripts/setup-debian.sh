@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs every Debian 12 package the desk needs to build, test and run its demo.
-# Safe to run again: it only calls apt-get when something is missing. Run as root or with sudo.
+# Installs every Debian 12 package the desk needs to build, test and run its demo; with
+# --packaging, also the tools that build its Debian package (scripts/package.sh).
+# Safe to run again: it only calls apt-get when something is missing. Run as root, or as a user
+# who may use sudo (asked for only when something must be installed).
 set -euo pipefail
 
 packages=(
@@ -14,9 +16,25 @@ packages=(
   # printer lets a test print for real; clang builds the fuzz target
   libgtest-dev libgmock-dev libbenchmark-dev espeak-ng sox zip ffmpeg clang
   cups cups-client printer-driver-cups-pdf poppler-utils
+  # packaging metadata checks: the desktop entry, the manual page, the AppStream file
+  desktop-file-utils man-db appstream
+  # a user without root lets the stand-in server bind ports 80 and 443 (scripts/server-ports.sh)
+  libcap2-bin
   # run time: registration, the default browser and viewer, fonts for off-screen pictures
   xdg-utils shared-mime-info curl fonts-dejavu-core libreoffice-writer
 )
+
+case "${1:-}" in
+  "") ;;
+  --packaging)
+    # dpkg-buildpackage, debhelper, lintian, and rsvg-convert for the icon's PNG sizes
+    packages+=(dpkg-dev debhelper lintian librsvg2-bin)
+    ;;
+  *)
+    echo "setup-debian: unknown option $1 (only --packaging)" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

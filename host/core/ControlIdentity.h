@@ -12,10 +12,11 @@ inline constexpr QLatin1String kPropPageProgId{"VELMO.VelmoPropPage.1"};
 inline constexpr QLatin1String kClassId{"5E3D9A41-7C2B-4F86-A1D0-3B9E6C5F2A17"};
 inline constexpr QLatin1String kPropPageClassId{"5E3D9A42-7C2B-4F86-A1D0-3B9E6C5F2A17"};
 inline constexpr QLatin1String kTypeName{"Velmo Control"};
-inline constexpr QLatin1String kVersion{"1.0.1.0"};
+// The build sets VELMO_VERSION from the project's version.
+inline constexpr QLatin1String kVersion{VELMO_VERSION};
 
 // The line the module writes to the activity log when it starts.
 inline constexpr QLatin1String kStartupLogLine{
-    "OCX Version : 1.0.1.0 August 6 2009 Version Changed for MID : 2433,2156,2242,2423,2429"};
+    "OCX Version : " VELMO_VERSION " August 6 2009 Version Changed for MID : 2433,2156,2242,2423,2429"};
 
 } // namespace ControlIdentity

@@ -1,5 +1,6 @@
 #include "host/core/LaunchOptions.h"
 
+#include "host/core/ControlIdentity.h"
 #include "host/core/HostPage.h"
 #include "host/core/HostPageFetch.h"
 
@@ -28,7 +29,7 @@ QString LaunchOptions::PageFromSchemeUrl(const QString& argument) {
     if (!argument.startsWith(QLatin1String("velmo:"), Qt::CaseInsensitive)) {
         return argument;
     }
-    const QString rest = argument.mid(6);
+    QString rest = argument.mid(6);
     if (rest.startsWith(QLatin1String("//"))) {
         return QStringLiteral("https:") + rest;
     }
@@ -104,6 +105,8 @@ LaunchOptions LaunchOptions::Parse(const QStringList& arguments) {
             o.unregisterDesk = noValue();
         } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             o.help = noValue();
+        } else if (arg == QLatin1String("--version")) {
+            o.version = noValue();
         } else if (arg == QLatin1String("--screenshot")) {
             if (value(v)) {
                 if (v.isEmpty()) {
@@ -139,10 +142,15 @@ QString LaunchOptions::HelpText() {
         "  --screenshot FILE     once start-up has finished, save the window as a PNG and exit\n"
         "  --register            install the desktop entry for velmo: links and host-page files\n"
         "  --unregister          remove it again\n"
+        "  --version             print the desk's version and exit\n"
         "  -h, --help            show this text\n"
         "\n"
         "Properties: ServerURL, LoggedUserId, LoggedUserName, PhysicianList, LocationList,\n"
         "SignatureLine, Printprevilage, DefaultCustomProperty, FromDictationFlag.\n");
+}
+
+QString LaunchOptions::VersionText() {
+    return QStringLiteral("velmo ") + ControlIdentity::kVersion + QLatin1Char('\n');
 }
 
 bool LaunchOptions::LoadProperties(ControlProperties& properties, QString& loadError) const {

@@ -14,6 +14,7 @@ struct LaunchOptions {
     bool registerDesk = false;
     bool unregisterDesk = false;
     bool help = false;
+    bool version = false;
     QString screenshot;    // PNG to write once start-up has finished
     QSize size{1024, 700}; // initial window size
     QString error;         // non-empty when the command line is not usable
@@ -24,6 +25,7 @@ struct LaunchOptions {
     // a host page, and a "velmo:" address is a host page given through the URL scheme.
     static LaunchOptions Parse(const QStringList& arguments);
     static QString HelpText();
+    static QString VersionText(); // "velmo VERSION", one line
 
     // The page a "velmo:" address stands for: the text after "velmo:", where a "//host/..."
     // form means https://host/... Any other text is returned unchanged.

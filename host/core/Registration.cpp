@@ -17,7 +17,7 @@ constexpr qint64 kMaxMimeAppsSize = 1024 * 1024;
 constexpr int kToolTimeoutMs = 30000;
 
 QString XdgHome(const char* variable, const QString& fallback) {
-    const QString value = qEnvironmentVariable(variable);
+    QString value = qEnvironmentVariable(variable);
     // Relative values are invalid by the XDG rules and must be ignored.
     if (value.isEmpty() || !QDir::isAbsolutePath(value)) {
         return QDir::homePath() + fallback;
@@ -63,16 +63,15 @@ void RunCacheTool(const QString& tool, const QString& folder) {
     }
 }
 
+// The MIME type and the desktop entry are the files the package installs system-wide, built in
+// (host/core's resources), so a per-user registration and the package always agree.
+QByteArray Resource(const QString& name) {
+    QFile file(QStringLiteral(":/desktop/") + name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 QByteArray MimePackageText() {
-    return QByteArrayLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                             "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-                             "  <mime-type type=\"") +
-           kMimeType +
-           QByteArrayLiteral("\">\n"
-                             "    <comment>Molve host page</comment>\n"
-                             "    <glob pattern=\"*.velmo\"/>\n"
-                             "  </mime-type>\n"
-                             "</mime-info>\n");
+    return Resource(QStringLiteral("velmo.xml"));
 }
 
 bool IsSectionLine(const QByteArray& line) {
@@ -203,26 +202,24 @@ QString Paths::MimeApps() const {
 }
 
 QString DesktopEntryText(const QString& executable) {
-    return QStringLiteral("[Desktop Entry]\n"
-                          "Type=Application\n"
-                          "Version=1.0\n"
-                          "Name=Molve\n"
-                          "GenericName=Report desk\n"
-                          "Comment=Medical transcription report desk\n"
-                          "Exec=%1 %u\n"
-                          "Terminal=false\n"
-                          "NoDisplay=true\n"
-                          "Categories=Office;MedicalSoftware;\n"
-                          "MimeType=%2;%3;\n")
-        .arg(QuoteExec(executable), QLatin1String(kSchemeMimeType), QLatin1String(kMimeType));
+    // The package's entry starts "velmo" from PATH; a per-user one names this executable.
+    QStringList lines = QString::fromUtf8(Resource(QStringLiteral("velmo.desktop"))).split(QLatin1Char('\n'));
+    for (QString& line : lines) {
+        if (line.startsWith(QLatin1String("Exec="))) {
+            line = QStringLiteral("Exec=") + QuoteExec(executable) + QStringLiteral(" %u");
+        }
+    }
+    return lines.join(QLatin1Char('\n'));
 }
 
 std::uint32_t Register(const Paths& paths) {
-    if (!WriteWhole(paths.MimePackage(), MimePackageText())) {
+    const QByteArray mimePackage = MimePackageText();
+    if (mimePackage.isEmpty() || !WriteWhole(paths.MimePackage(), mimePackage)) {
         return kTypeLibraryFailed;
     }
     RunCacheTool(QStringLiteral("update-mime-database"), paths.dataHome + QStringLiteral("/mime"));
-    if (!WriteWhole(paths.DesktopEntry(), DesktopEntryText(paths.executable).toUtf8()) ||
+    const QByteArray entry = DesktopEntryText(paths.executable).toUtf8();
+    if (entry.isEmpty() || !WriteWhole(paths.DesktopEntry(), entry) ||
         !UpdateMimeApps(paths.MimeApps(), true)) {
         return kClassFailed;
     }

@@ -2,5 +2,5 @@
 
 #include <QIcon>
 
-// The control's icon (window, About box, desktop entry): drawn, so it needs no resource file.
+// The control's icon (window, About box), from the resources (:/icons/velmo.svg).
 QIcon DeskIcon();

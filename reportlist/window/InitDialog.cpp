@@ -24,13 +24,15 @@ constexpr int kDefaultColumnCount = 9;
 constexpr int kFixedColumns = 6;         // "Sr.#" and the five status columns
 constexpr qint64 kFromDaysBack = 518400; // seconds: the From picker starts six days back
 
-// The application's own data folder beside the executable, first place for the background.
+// The desk's own folder for its picture and converter, found from the executable: /usr/bin/velmo
+// gives /usr/lib/velmo, build/app/velmo gives build/lib/velmo (the build tree's own converter).
 QString ApplicationFolder() {
-    return QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/velmo"));
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../lib/velmo"));
 }
 
+// Where the installed package keeps them, for a velmo started from elsewhere.
 QString SystemWideFolder() {
-    return QStringLiteral("/usr/share/velmo");
+    return QStringLiteral("/usr/lib/velmo");
 }
 
 } // namespace

@@ -110,7 +110,8 @@ TEST(LaunchCommandLine, PagesAndMistakes) {
         EXPECT_EQ(Parse(args).page, page) << args.join(' ').toStdString();
     }
     // Arguments split at "|".
-    const char* const mistakes[] = {"--param|NoEquals", "--size|99999x1", "--register|--unregister"};
+    const char* const mistakes[] = {"--param|NoEquals", "--size|99999x1", "--register|--unregister",
+                                    "--version=1"};
     for (const char* args : mistakes) {
         EXPECT_FALSE(Parse(QString(args).split('|')).error.isEmpty()) << args;
     }

@@ -36,7 +36,8 @@ StandInServer::~StandInServer() {
 bool StandInServer::ReserveAddress(quint32 host) {
     ReleaseAddress();
     const QByteArray path = QStringLiteral("/tmp/velmo-test-address-%1.lock").arg(host).toLocal8Bit();
-    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    // Read-only is enough for flock, and opens a lock file that another account's run left behind.
+    const int fd = ::open(path.constData(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) {
         return false;
     }

@@ -96,12 +96,12 @@ TEST_F(StartupTest, TheListsReportTypeSetsTheRowIconAndTheActionButtons) {
 }
 
 TEST_F(StartupTest, BackgroundPictureComesFromTheApplicationsDataFolderElseTheSystemOne) {
-    const QString own = QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../share/velmo");
+    const QString own = QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../lib/velmo");
     const QString picture = own + "/BkImage.bmp";
     QImage tile(8, 8, QImage::Format_RGB32);
     tile.fill(Qt::red);
     ASSERT_TRUE(QDir().mkpath(own) && tile.save(picture, "BMP"));
-    for (const QString& folder : {own, QStringLiteral("/usr/share/velmo")}) {
+    for (const QString& folder : {own, QStringLiteral("/usr/lib/velmo")}) {
         LogCapture log;
         CVelmoPropPage& page = Start();
         QFile::remove(picture); // so the second start finds none in the own folder
