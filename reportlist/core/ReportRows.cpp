@@ -92,12 +92,10 @@ ReportRows::Bytes ReportRows::TextBytes(qsizetype row, int position) const {
         at += length;
     } else if (position == kLabel) {
         // "  n ": two blanks, the row number, one blank.
-        char* end = labelScratch_ + sizeof labelScratch_ - 1;
-        labelScratch_[0] = ' ';
-        labelScratch_[1] = ' ';
-        char* digits = std::to_chars(labelScratch_ + 2, end, static_cast<long long>(row) + 1).ptr;
-        *digits = ' ';
-        return {QByteArrayView(labelScratch_, digits + 1 - labelScratch_), false};
+        thread_local char label[24] = {' ', ' '};
+        char* end = std::to_chars(label + 2, label + sizeof label - 1, static_cast<long long>(row) + 1).ptr;
+        *end = ' ';
+        return {QByteArrayView(label, end + 1 - label), false};
     }
     if (position < 0 || position >= count) {
         return {{}, r.utf8 != 0};

@@ -39,8 +39,8 @@ public:
     void Append(const QString& label, const QStringList& texts, quint8 dots);
 
     qsizetype TextCount(qsizetype row) const;
-    // The bytes of a text; those of a label made from the row number stay valid until the next
-    // call.
+    // The bytes of a text; those of a label made from the row number stay valid until this
+    // thread's next call.
     Bytes TextBytes(qsizetype row, int position) const;
     QString Text(qsizetype row, int position) const;
     // Rewrites the row with the new text (position may be kLabel).
@@ -62,5 +62,4 @@ private:
 
     QByteArray bytes_;
     std::vector<Row> rows_;
-    mutable char labelScratch_[24] = {};
 };
