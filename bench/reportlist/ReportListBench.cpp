@@ -1,5 +1,6 @@
 // Parses and shows a 100,000-row transcribed file list (twelve fields a row) in the report list,
-// then sorts it by a date column and by a text column. Prints milliseconds and peak memory.
+// then sorts it by a date column and by a text column. Prints milliseconds, rows per second, peak
+// memory and what the list costs per cell (memory grown since before the load over rows x columns).
 //   bench_reportlist [--rows N] [--png FILE] [--locale NAME]
 #include "reportlist/core/FileListFormat.h"
 #include "reportlist/listctrl/CReportListCtrl.h"
@@ -42,6 +43,7 @@ struct Stopwatch {
     QString Read() const {
         return QStringLiteral("%1 ms (processor %2 ms)").arg(wall.elapsed()).arg(CpuMs() - cpu, 0, 'f', 0);
     }
+    double Seconds() const { return static_cast<double>(wall.nsecsElapsed()) / 1e9; }
 };
 
 long CurrentKilobytes() {
@@ -161,6 +163,7 @@ int main(int argc, char** argv) {
     list.ApplyColumnWidths();
     Show(list);
     const QString loadMs = timer.Read();
+    const double loadSeconds = timer.Seconds();
 
     const int dateColumn = ColumnOf(*list.Model(), "DictationDate");
     const int textColumn = ColumnOf(*list.Model(), "Last Name");
@@ -194,7 +197,13 @@ int main(int argc, char** argv) {
                 qPrintable(textBackMs));
     std::printf("sort by number column (MRN): %s\n", qPrintable(numberMs));
     std::printf("sort by status column (Opened): %s\n", qPrintable(statusMs));
-    std::printf("memory: resident before load %ld KB, after %ld KB, peak %ld KB\n", baseline,
-                CurrentKilobytes(), PeakKilobytes());
+    const long peak = PeakKilobytes();
+    const double cells = static_cast<double>(list.Model()->rowCount()) * list.Model()->columnCount();
+    std::printf("load rate: %.0f rows per second\n", list.Model()->rowCount() / loadSeconds);
+    std::printf("memory: resident before load %ld KB, after %ld KB, peak %ld KB (%.1f MB)\n", baseline,
+                CurrentKilobytes(), peak, static_cast<double>(peak) / 1024.0);
+    std::printf("memory per cell: %.1f bytes at the peak, %.1f bytes after the sorts\n",
+                static_cast<double>(peak - baseline) * 1024.0 / cells,
+                static_cast<double>(CurrentKilobytes() - baseline) * 1024.0 / cells);
     return 0;
 }

@@ -5,8 +5,6 @@
 #include <QHash>
 #include <QIODevice>
 
-#include <algorithm>
-#include <charconv>
 #include <cstring>
 #include <type_traits>
 #include <vector>
@@ -19,12 +17,9 @@ constexpr int kEsignedFlag = 4;
 constexpr int kStatusColumnCount = 5;
 // Pending lists show only positions 3 and 4.
 constexpr int kPendingStopPosition = 5;
+// The most room taken ahead for the rows' texts; a larger list grows as it is read.
+constexpr qint64 kMaxReservedBytes = 256 * 1024 * 1024;
 
-// Calls f(position, key, value) for each accepted field of a record line: fields between "|"
-// that are not empty, the first one trimmed (a first field of blanks only ends the line: no
-// fields at all), split at the first "~", with a non-empty key. Returns the number of accepted
-// fields. Works on text and, for speed, on the undecoded bytes of a line ("|" and "~" are the
-// same bytes in every encoding the server uses).
 // Index of c in data[0, n), or n.
 qsizetype Find(const char* data, qsizetype n, char c) {
     const void* at = std::memchr(data, c, static_cast<size_t>(n));
@@ -36,6 +31,11 @@ qsizetype Find(const QChar* data, qsizetype n, QChar c) {
     return at < 0 ? n : at;
 }
 
+// Calls f(position, key, value) for each accepted field of a record line: fields between "|"
+// that are not empty, the first one trimmed (a first field of blanks only ends the line: no
+// fields at all), split at the first "~", with a non-empty key. Returns the number of accepted
+// fields. Works on text and, for speed, on the undecoded bytes of a line ("|" and "~" are the
+// same bytes in every encoding the server uses).
 template <typename View, typename F> int ForEachField(View line, F&& f) {
     using Char = std::remove_cv_t<std::remove_pointer_t<decltype(line.data())>>;
     const Char* data = line.data();
@@ -92,56 +92,6 @@ QString Decode(QByteArrayView bytes, LineCode code) {
     return code == LineCode::Utf8 ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
 }
 
-// Shares equal texts of a column between rows (locations, report types, doctors repeat on
-// thousands of rows) through a small cache indexed by a hash of the bytes. A column whose texts
-// hardly ever repeat (file names, record numbers) stops being looked up.
-class TextPool {
-public:
-    QString Take(QByteArrayView bytes, LineCode code) {
-        if (bytes.isEmpty()) {
-            return {};
-        }
-        if (off_ || code != LineCode::Ascii) {
-            return Decode(bytes, code);
-        }
-        quint32 hash = 2166136261u; // FNV-1a
-        for (const char c : bytes) {
-            hash = (hash ^ static_cast<quint8>(c)) * 16777619u;
-        }
-        QString& slot = slots_[hash % kSlots];
-        ++lookups_;
-        if (slot.size() == bytes.size() &&
-            std::equal(bytes.begin(), bytes.end(), slot.cbegin(),
-                       [](char b, QChar t) { return t.unicode() == uchar(b); })) {
-            ++hits_;
-            return slot;
-        }
-        if (lookups_ == kTrial && hits_ * 4 < lookups_) {
-            off_ = true;
-            slots_.clear();
-            slots_.shrink_to_fit();
-            return Decode(bytes, code);
-        }
-        slot = QString::fromLatin1(bytes);
-        return slot;
-    }
-
-private:
-    static constexpr size_t kSlots = 1024;
-    static constexpr qint64 kTrial = 2048;
-    std::vector<QString> slots_ = std::vector<QString>(kSlots);
-    qint64 lookups_ = 0;
-    qint64 hits_ = 0;
-    bool off_ = false;
-};
-
-QString RowLabel(qsizetype number) {
-    char text[32] = {' ', ' '};
-    const auto end = std::to_chars(text + 2, text + sizeof text - 1, static_cast<long long>(number)).ptr;
-    *end = ' ';
-    return QString::fromLatin1(text, end + 1 - text);
-}
-
 // Reads one line into buffer (without its line end); a line longer than the buffer is cut and
 // the rest of it skipped. Returns false at the end of the data.
 bool ReadLine(QIODevice& in, std::vector<char>& buffer, qsizetype& length, bool& cut) {
@@ -175,6 +125,76 @@ bool IsExcludedCaption(const QString& caption) {
     return caption.compare(u"Activity Indicator", Qt::CaseInsensitive) == 0 ||
            caption.compare(u"Privileges", Qt::CaseInsensitive) == 0 ||
            caption.compare(u"Owner", Qt::CaseInsensitive) == 0;
+}
+
+// The fields of one record line that the list keeps.
+struct LineFields {
+    std::vector<QByteArrayView> texts; // positions 0 .. the last data column
+    QByteArrayView position3;          // the document name, even without a column for it
+    quint8 dots = 0;                   // the status columns' dots
+    bool esigned = false;
+};
+
+// Splits a record line into fields; false when it has none (it makes no row).
+bool ReadFields(QByteArrayView line, qsizetype dataColumns, LineFields& fields) {
+    fields.texts.assign(static_cast<size_t>(kFirstValuePosition + dataColumns), QByteArrayView());
+    fields.position3 = {};
+    fields.dots = 0;
+    fields.esigned = false;
+    QByteArrayView flags;
+    const int accepted = ForEachField(line, [&](int position, QByteArrayView, QByteArrayView value) {
+        if (position == kActivityPosition) {
+            flags = value;
+        } else if (position == kFirstValuePosition) {
+            fields.position3 = value;
+        }
+        if (static_cast<size_t>(position) < fields.texts.size()) {
+            fields.texts[static_cast<size_t>(position)] = value;
+        }
+    });
+    for (qsizetype k = 0; k < flags.size(); ++k) {
+        if (flags[k] != '1') {
+            continue;
+        }
+        if (k < kStatusColumnCount) {
+            fields.dots = static_cast<quint8>(fields.dots | (1u << k));
+            fields.esigned = fields.esigned || k == kEsignedFlag;
+            continue;
+        }
+        // A flag past the five status columns lands in a data column, unless the line has a
+        // value (even an empty one) for that column.
+        const qsizetype position = k - kStatusColumnCount + kFirstValuePosition;
+        if (position >= accepted && position < static_cast<qsizetype>(fields.texts.size())) {
+            fields.texts[static_cast<size_t>(position)] = "O";
+        }
+    }
+    return accepted > 0;
+}
+
+// The columns and ColumnKeys, from the first record.
+void BuildColumns(QByteArrayView line, LineCode code, bool pending, ParsedFileList& list) {
+    ForEachField(line, [&](int position, QByteArrayView key, QByteArrayView) {
+        if (position < kActivityPosition || (pending && position >= kPendingStopPosition)) {
+            return;
+        }
+        const QString keyText = Decode(key, code);
+        const QString caption = CaptionForKey(keyText);
+        if (!IsExcludedCaption(caption)) {
+            list.columnKeys.append(keyText);
+        }
+        if (position >= kFirstValuePosition) {
+            list.dataColumns.append({keyText, caption, DataColumnWidth(caption, pending)});
+        }
+    });
+}
+
+// Every row of a file list is taken in here.
+void AcceptRow(const LineFields& fields, LineCode code, ParsedFileList& list) {
+    if (fields.esigned) {
+        list.esignedDocuments.append(Decode(fields.position3, code));
+    }
+    list.rows.Append(fields.texts.data(), static_cast<qsizetype>(fields.texts.size()), code == LineCode::Utf8,
+                     fields.dots);
 }
 
 } // namespace
@@ -257,13 +277,8 @@ ParsedFileList ParseFileList(QIODevice& in, bool pending) {
 
     // +1: QIODevice::readLine keeps room for a terminating zero.
     std::vector<char> buffer(static_cast<size_t>(FileListLimits::kMaxLineBytes) + 1);
-    QList<TextPool> pools;
-    TextPool flagPool;
-    TextPool ownerPool;
-    const QString dot = QStringLiteral("O");
-
+    LineFields fields;
     qsizetype length = 0;
-    bool firstLine = true;
     bool cut = false;
     int lineNumber = 0;
     while (ReadLine(in, buffer, length, cut)) {
@@ -274,7 +289,7 @@ ParsedFileList ParseFileList(QIODevice& in, bool pending) {
                     .arg(lineNumber)
                     .arg(FileListLimits::kMaxLineBytes));
         }
-        if (list.records.size() >= FileListLimits::kMaxRows) {
+        if (list.rows.Count() >= FileListLimits::kMaxRows) {
             WriteLog(
                 QStringLiteral("LoadFileList: The list stops at %1 rows; the rest of the file is not read")
                     .arg(FileListLimits::kMaxRows));
@@ -285,82 +300,23 @@ ParsedFileList ParseFileList(QIODevice& in, bool pending) {
         }
         const QByteArrayView line(buffer.data(), length);
         const LineCode code = CodeOf(line);
-
-        if (firstLine) {
-            firstLine = false;
+        if (!list.hasRecords) {
             list.hasRecords = true;
-            ForEachField(line, [&](int position, QByteArrayView key, QByteArrayView) {
-                if (position < kActivityPosition || (pending && position >= kPendingStopPosition)) {
-                    return;
-                }
-                const QString keyText = Decode(key, code);
-                const QString caption = CaptionForKey(keyText);
-                if (!IsExcludedCaption(caption)) {
-                    list.columnKeys.append(keyText);
-                }
-                if (position >= kFirstValuePosition) {
-                    list.dataColumns.append({keyText, caption, DataColumnWidth(caption, pending)});
-                }
-            });
-            pools.resize(list.dataColumns.size());
-            // Rows are about as long as the first; one allocation instead of a growing copy.
+            BuildColumns(line, code, pending, list);
+            // Rows are about as long as the first, and keep fewer bytes than their lines (no keys,
+            // no separators): room reserved once spares the copies of a growing buffer, and the
+            // part never written costs no memory.
             if (in.size() > 0) {
                 const qint64 estimate = in.size() / (length + 1) + in.size() / (length + 1) / 8 + 16;
-                list.records.reserve(
-                    static_cast<qsizetype>(qMin<qint64>(estimate, FileListLimits::kMaxRows)));
+                list.rows.Reserve(static_cast<qsizetype>(qMin<qint64>(estimate, FileListLimits::kMaxRows)),
+                                  static_cast<qsizetype>(qMin<qint64>(in.size(), kMaxReservedBytes)));
             }
         }
-
-        const qsizetype columns = list.dataColumns.size();
-        ReportRecord record;
-        record.values.resize(columns);
-        QByteArrayView position3;
-        bool esigned = false;
-        const int accepted = ForEachField(line, [&](int position, QByteArrayView, QByteArrayView value) {
-            switch (position) {
-            case 0:
-                record.accessFlags = flagPool.Take(value, code);
-                return;
-            case 1:
-                record.esignOwner = ownerPool.Take(value, code);
-                return;
-            case kActivityPosition:
-                record.activityFlags = flagPool.Take(value, code);
-                for (qsizetype k = 0; k < value.size(); ++k) {
-                    if (value[k] != '1') {
-                        continue;
-                    }
-                    if (k < kStatusColumnCount) {
-                        record.statusDots = static_cast<quint8>(record.statusDots | (1u << k));
-                        esigned = esigned || k == kEsignedFlag;
-                    } else if (k - kStatusColumnCount < columns) {
-                        // A flag past the five status columns lands in a data column, where the
-                        // values that follow overwrite it.
-                        record.values[k - kStatusColumnCount] = dot;
-                    }
-                }
-                return;
-            default: {
-                if (position == kFirstValuePosition) {
-                    position3 = value;
-                }
-                const qsizetype column = position - kFirstValuePosition;
-                if (column < columns) {
-                    record.values[column] = pools[column].Take(value, code);
-                }
-                return;
-            }
-            }
-        });
-        if (accepted == 0) {
-            continue;
+        if (ReadFields(line, list.dataColumns.size(), fields)) {
+            AcceptRow(fields, code, list);
         }
-        if (esigned) {
-            list.esignedDocuments.append(Decode(position3, code));
-        }
-        record.label = RowLabel(list.records.size() + 1);
-        list.records.append(std::move(record));
     }
+    list.rows.Squeeze();
     return list;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "reportlist/core/ReportRecord.h"
+#include "reportlist/core/ReportRows.h"
 
 #include <QList>
 #include <QPair>
@@ -22,7 +22,7 @@ struct ParsedFileList {
     bool hasRecords = false;           // first line not empty
     QList<FileListColumn> dataColumns; // columns 6.. built from the first record
     QStringList columnKeys;            // ColumnKeys
-    QList<ReportRecord> records;       // file order
+    ReportRows rows;                   // file order
     QStringList esignedDocuments;      // EsignedDocuments
 };
 

@@ -1,7 +1,6 @@
 #include "reportlist/core/ReportListModel.h"
 
-#include "reportlist/core/SortKey.h"
-
+#include <numeric>
 #include <utility>
 
 namespace {
@@ -64,7 +63,9 @@ void ReportListModel::SetDefaultColumns() {
     }
     beginResetModel();
     SetReportColumns(data, kDefaultLabelWidth, kStatusWidth);
-    rows_.clear();
+    rows_.Clear();
+    order_.clear();
+    ForgetKeys();
     endResetModel();
 }
 
@@ -81,16 +82,22 @@ void ReportListModel::Load(ParsedFileList&& list, bool /*pending*/) {
     }
     beginResetModel();
     SetReportColumns(list.dataColumns, kLoadedLabelWidth, kStatusWidth);
-    rows_ = std::move(list.records);
+    rows_ = std::move(list.rows);
+    order_.resize(static_cast<size_t>(rows_.Count()));
+    std::iota(order_.begin(), order_.end(), 0);
+    order_.shrink_to_fit();
+    ForgetKeys();
     endResetModel();
 }
 
 void ReportListModel::ClearRows() {
-    if (rows_.isEmpty()) {
+    if (order_.empty()) {
         return;
     }
     beginResetModel();
-    rows_.clear();
+    rows_.Clear();
+    order_.clear();
+    ForgetKeys();
     endResetModel();
 }
 
@@ -101,30 +108,35 @@ void ReportListModel::SetColumns(const QStringList& captions, const QList<int>& 
         columns_.append({captions[i], {}, {}, i < widths.size() ? widths[i] : 0});
     }
     statusColumns_ = 0;
-    rows_.clear();
+    rows_.Clear();
+    order_.clear();
+    ForgetKeys();
     endResetModel();
 }
 
 void ReportListModel::AppendRow(const QStringList& cells) {
-    ReportRecord record;
-    record.label = cells.value(0);
-    const qsizetype firstValue = 1 + statusColumns_;
+    quint8 dots = 0;
     for (int k = 0; k < statusColumns_; ++k) {
         if (cells.value(1 + k) == Dot()) {
-            record.statusDots = static_cast<quint8>(record.statusDots | (1u << k));
+            dots = static_cast<quint8>(dots | (1u << k));
         }
     }
+    // A plain list's rows have no access flags, owner or activity flags.
+    QStringList texts(ReportRows::kFirstValue);
+    const qsizetype firstValue = 1 + statusColumns_;
     if (cells.size() > firstValue) {
-        record.values = cells.mid(firstValue);
+        texts.append(cells.mid(firstValue));
     }
-    const int row = static_cast<int>(rows_.size());
+    const int row = static_cast<int>(order_.size());
     beginInsertRows({}, row, row);
-    rows_.append(std::move(record));
+    rows_.Append(cells.value(0), texts, dots);
+    order_.push_back(static_cast<qint32>(rows_.Count() - 1));
+    ForgetKeys();
     endInsertRows();
 }
 
 int ReportListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+    return parent.isValid() ? 0 : static_cast<int>(order_.size());
 }
 
 int ReportListModel::columnCount(const QModelIndex& parent) const {
@@ -132,7 +144,7 @@ int ReportListModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant ReportListModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= rows_.size() || index.column() >= columns_.size()) {
+    if (!index.isValid() || !IsRow(index.row()) || index.column() >= columns_.size()) {
         return {};
     }
     const int column = index.column();
@@ -142,7 +154,7 @@ QVariant ReportListModel::data(const QModelIndex& index, int role) const {
     case Qt::AccessibleTextRole:
         // A dot reads as what it stands for.
         if (IsStatusColumn(column)) {
-            return CellText(index.row(), column) == Dot() ? columns_[column].tooltip : QString();
+            return data(index, StatusDotRole).toBool() ? columns_[column].tooltip : QString();
         }
         return CellText(index.row(), column);
     case Qt::DecorationRole:
@@ -153,7 +165,7 @@ QVariant ReportListModel::data(const QModelIndex& index, int role) const {
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
     case StatusDotRole:
-        return IsStatusColumn(column) && CellText(index.row(), column) == Dot();
+        return IsStatusColumn(column) && (rows_.Dots(RowAt(index.row())) & (1u << (column - 1))) != 0;
     case IsImageColumnRole:
         return IsImageColumn(column);
     case ColumnWidthRole:
@@ -198,44 +210,41 @@ bool ReportListModel::setHeaderData(int section, Qt::Orientation o, const QVaria
     return true;
 }
 
-const ReportRecord& ReportListModel::Record(int row) const {
+ReportRecord ReportListModel::Record(int row) const {
     // A row that is gone (the list was reloaded meanwhile) reads as an empty record.
-    static const ReportRecord none;
-    return row >= 0 && row < rows_.size() ? rows_.at(row) : none;
+    return IsRow(row) ? rows_.Record(RowAt(row)) : ReportRecord();
 }
 
 QString ReportListModel::CellText(int row, int column) const {
-    if (row < 0 || row >= rows_.size() || column < 0 || column >= columns_.size()) {
+    if (!IsRow(row) || column < 0 || column >= columns_.size()) {
         return {};
     }
-    const ReportRecord& record = rows_.at(row);
     if (column == 0) {
-        return record.label;
+        return rows_.Text(RowAt(row), ReportRows::kLabel);
     }
     if (IsStatusColumn(column)) {
-        return (record.statusDots & (1u << (column - 1))) != 0 ? Dot() : QString();
+        return (rows_.Dots(RowAt(row)) & (1u << (column - 1))) != 0 ? Dot() : QString();
     }
-    return record.values.value(column - 1 - statusColumns_);
+    return rows_.Text(RowAt(row), ValuePosition(column));
 }
 
 void ReportListModel::SetCellText(int row, int column, const QString& text) {
-    if (row < 0 || row >= rows_.size() || column < 0 || column >= columns_.size()) {
+    if (!IsRow(row) || column < 0 || column >= columns_.size()) {
         return;
     }
-    ReportRecord& record = rows_[row];
+    const qsizetype at = RowAt(row);
     if (column == 0) {
-        record.label = text;
+        rows_.SetText(at, ReportRows::kLabel, text);
     } else if (IsStatusColumn(column)) {
         // A status column holds a dot or nothing.
         const quint8 bit = static_cast<quint8>(1u << (column - 1));
-        record.statusDots =
-            static_cast<quint8>(text == Dot() ? (record.statusDots | bit) : (record.statusDots & ~bit));
+        const quint8 dots = rows_.Dots(at);
+        rows_.SetDots(at, static_cast<quint8>(text == Dot() ? (dots | bit) : (dots & ~bit)));
     } else {
-        const qsizetype value = column - 1 - statusColumns_;
-        if (record.values.size() <= value) {
-            record.values.resize(value + 1);
-        }
-        record.values[value] = text;
+        rows_.SetText(at, ValuePosition(column), text);
+    }
+    if (static_cast<size_t>(column) < keys_.size()) {
+        keys_[static_cast<size_t>(column)] = {};
     }
     const QModelIndex cell = index(row, column);
     emit dataChanged(cell, cell);
@@ -266,48 +275,78 @@ int ReportListModel::FindFilenameColumn() const {
     return -1;
 }
 
-QStringList ReportListModel::PerRow(QString ReportRecord::*field) const {
+QStringList ReportListModel::PerRow(int position) const {
     QStringList list;
-    list.reserve(rows_.size());
-    for (const ReportRecord& record : rows_) {
-        list.append(record.*field);
+    list.reserve(static_cast<qsizetype>(order_.size()));
+    for (const qint32 at : order_) {
+        list.append(rows_.Text(at, position));
     }
     return list;
 }
 
 QStringList ReportListModel::AccessFlags() const {
-    return PerRow(&ReportRecord::accessFlags);
+    return PerRow(0);
 }
 
 QStringList ReportListModel::EsignOwner() const {
-    return PerRow(&ReportRecord::esignOwner);
+    return PerRow(1);
 }
 
 QStringList ReportListModel::ActivityFlags() const {
-    return PerRow(&ReportRecord::activityFlags);
+    return PerRow(2);
+}
+
+void ReportListModel::ForgetKeys() {
+    keys_.clear();
+}
+
+const SortKey::ColumnKeys& ReportListModel::KeysOf(int column, SortKey::ColumnKeys& uncached) {
+    const QLocale locale;
+    const qsizetype count = rows_.Count();
+    // Only the data columns' keys are kept: they are what needs parsing (dates, numbers) and
+    // collating. The row number and the dots are read again at each sort.
+    const bool keep = column > statusColumns_;
+    if (keep && static_cast<size_t>(column) < keys_.size() &&
+        keys_[static_cast<size_t>(column)].Fits(count, locale)) {
+        return keys_[static_cast<size_t>(column)];
+    }
+    SortKey::CellSource cellAt;
+    if (IsStatusColumn(column)) {
+        cellAt = [this, bit = 1u << (column - 1)](qsizetype at) {
+            return SortKey::CellBytes{(rows_.Dots(at) & bit) != 0 ? QByteArrayView("O") : QByteArrayView()};
+        };
+    } else {
+        cellAt = [this, position = column == 0 ? ReportRows::kLabel : ValuePosition(column)](qsizetype at) {
+            return rows_.TextBytes(at, position);
+        };
+    }
+    SortKey::ColumnKeys keys(count, cellAt, column == 0, locale);
+    if (!keep) {
+        uncached = std::move(keys);
+        return uncached;
+    }
+    if (keys_.size() <= static_cast<size_t>(column)) {
+        keys_.resize(static_cast<size_t>(column) + 1);
+    }
+    keys_[static_cast<size_t>(column)] = std::move(keys);
+    return keys_[static_cast<size_t>(column)];
 }
 
 void ReportListModel::Sort(int column, bool ascending) {
-    if (column < 0 || column >= columns_.size() || rows_.size() < 2) {
+    if (column < 0 || column >= columns_.size() || order_.size() < 2) {
         return;
     }
-    QStringList texts;
-    texts.reserve(rows_.size());
-    for (int row = 0; row < rows_.size(); ++row) {
-        texts.append(CellText(row, column));
-    }
-    const QList<int> order = SortKey::SortOrder(texts, column == 0, ascending);
-    texts.clear();
+    SortKey::ColumnKeys uncached;
+    const QList<int> order = KeysOf(column, uncached).Order(order_, ascending);
 
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    QList<ReportRecord> sorted;
-    sorted.reserve(rows_.size());
-    QList<int> newRowOf(rows_.size());
+    std::vector<qint32> sorted(order_.size());
+    QList<int> newRowOf(static_cast<qsizetype>(order_.size()));
     for (qsizetype i = 0; i < order.size(); ++i) {
-        sorted.append(std::move(rows_[order[i]]));
+        sorted[static_cast<size_t>(i)] = order_[static_cast<size_t>(order[i])];
         newRowOf[order[i]] = static_cast<int>(i);
     }
-    rows_ = std::move(sorted);
+    order_ = std::move(sorted);
     // Selection and current row follow their rows.
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;
@@ -321,8 +360,8 @@ void ReportListModel::Sort(int column, bool ascending) {
 
 void ReportListModel::SetRowIcon(const QString& resource) {
     rowIconResource_ = resource;
-    if (!rows_.isEmpty()) {
-        emit dataChanged(index(0, 0), index(static_cast<int>(rows_.size()) - 1, 0), {Qt::DecorationRole});
+    if (!order_.empty()) {
+        emit dataChanged(index(0, 0), index(static_cast<int>(order_.size()) - 1, 0), {Qt::DecorationRole});
     }
 }
 

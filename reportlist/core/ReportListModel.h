@@ -2,6 +2,8 @@
 
 #include "reportlist/core/FileListFormat.h"
 #include "reportlist/core/ReportRecord.h"
+#include "reportlist/core/ReportRows.h"
+#include "reportlist/core/SortKey.h"
 
 #include <QAbstractTableModel>
 #include <QHash>
@@ -11,11 +13,13 @@
 #include <QVariant>
 
 #include <functional>
+#include <vector>
 
 // The rows and columns of a report list: the report list window's and the dialogs' lists.
 // Column 0 is the row label; in the report list columns 1..5 are the status columns (header
 // image, "O" drawn as a dot) and the data columns follow; a dialog's list has no status
-// columns. Rows own their values, so sorting moves them whole.
+// columns. The rows stay in the order they came in (ReportRows); sorting reorders a list of
+// them, so each row's values travel with it.
 class ReportListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -39,7 +43,7 @@ public:
     // DisplayRole caption, ToolTipRole, DecorationRole (status image), AccessibleTextRole.
     QVariant headerData(int section, Qt::Orientation o, int role) const override;
 
-    const ReportRecord& Record(int row) const; // an empty record for a row out of range
+    ReportRecord Record(int row) const; // an empty record for a row out of range
     QString CellText(int row, int column) const;
     void SetCellText(int row, int column, const QString& text); // e.g. "O" for a status dot
     QString ColumnCaption(int column) const;
@@ -53,7 +57,8 @@ public:
     QStringList EsignOwner() const;
     QStringList ActivityFlags() const;
 
-    void Sort(int column, bool ascending);    // rows carry their values
+    // Rows carry their values. A data column's sort keys are kept until its cells change.
+    void Sort(int column, bool ascending);
     void SetRowIcon(const QString& resource); // image 0: ":/icons/row-transcribed.svg" / row-pending
     QString RowIcon() const;
     // ToolTipRole only: a header tooltip.
@@ -65,8 +70,8 @@ public:
     void SetDecorationFactory(DecorationFactory factory);
 
 private:
-    // One per-row value of every row, in current row order.
-    QStringList PerRow(QString ReportRecord::*field) const;
+    // One per-row value (a position of ReportRows) of every row, in current row order.
+    QStringList PerRow(int position) const;
     struct Column {
         QString caption;
         QString tooltip; // status columns: "Opened" ...
@@ -77,9 +82,17 @@ private:
     void SetReportColumns(const QList<FileListColumn>& dataColumns, int labelWidth, int statusWidth);
     QVariant Decoration(const QString& resource) const;
     bool IsStatusColumn(int column) const { return column >= 1 && column <= statusColumns_; }
+    // The ReportRows position of a data column's values.
+    int ValuePosition(int column) const { return column - 1 - statusColumns_ + ReportRows::kFirstValue; }
+    bool IsRow(int row) const { return row >= 0 && row < static_cast<int>(order_.size()); }
+    qsizetype RowAt(int row) const { return order_[static_cast<size_t>(row)]; }
+    const SortKey::ColumnKeys& KeysOf(int column, SortKey::ColumnKeys& uncached);
+    void ForgetKeys();
 
     QList<Column> columns_;
-    QList<ReportRecord> rows_;
+    ReportRows rows_;
+    std::vector<qint32> order_;             // shown row -> row of rows_
+    std::vector<SortKey::ColumnKeys> keys_; // per column; empty until the column is sorted
     int statusColumns_ = 0;
     QString rowIconResource_;
     DecorationFactory decorationFactory_;

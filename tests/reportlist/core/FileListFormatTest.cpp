@@ -16,7 +16,8 @@ QString Describe(const ParsedFileList& list) {
         columns.append(column.caption + ':' + QString::number(column.width));
     }
     QStringList rows;
-    for (const ReportRecord& r : list.records) {
+    for (qsizetype i = 0; i < list.rows.Count(); ++i) {
+        const ReportRecord r = list.rows.Record(i);
         QString dots;
         for (int k = 0; k < 5; ++k) {
             dots += (r.statusDots >> k & 1) != 0 ? 'O' : '.';
@@ -65,6 +66,11 @@ TEST(FileListFormat, RecordsColumnsAndListsFromTheLines) {
          "/1/3/...../R3,F3 | R1"},
         {"a first line of blanks builds no data columns, so no values are kept", "   \n" + kR1 + "\n",
          " |  |   1 /110011/12/O...O/ | R1"},
+        {"a flag past the five status columns shows in a data column the line gives no value",
+         "Privileges~1|Owner~2|Activity Indicator~0|Filename~R|FirstName~F|LastName~L\n"
+         "Privileges~1|Owner~3|Activity Indicator~00000111|Filename~S|FirstName~\n",
+         "Filename:100,First Name:80,Last Name:72 | Filename,FirstName,LastName |   1 /1/2/...../R,F,L ;   2 "
+         "/1/3/...../S,,O | "},
     };
     for (const auto& c : cases) {
         const ParsedFileList list = Parse(c.text, c.pending);
@@ -94,10 +100,10 @@ TEST(FileListFormat, CaptionsAndWidthsFollowTheKeys) {
 TEST(FileListFormat, OverlongLineIsCutAndItsRestDoesNotBecomeARow) {
     const QByteArray padding(FileListLimits::kMaxLineBytes + 5000, 'x');
     const ParsedFileList list = Parse(kR1 + "|Pad~" + padding + "|Tail~T1\n" + kR2 + "\n");
-    ASSERT_EQ(list.records.size(), 2);
-    EXPECT_EQ(list.records[1].values, QStringList({"R2", "F2", ""}))
+    ASSERT_EQ(list.rows.Count(), 2);
+    EXPECT_EQ(list.rows.Record(1).values, QStringList({"R2", "F2", ""}))
         << "the cut-off Tail field makes no column";
-    EXPECT_LT(list.records[0].values.value(2).size(), FileListLimits::kMaxLineBytes);
+    EXPECT_LT(list.rows.Record(0).values.value(2).size(), FileListLimits::kMaxLineBytes);
 }
 
 TEST(FileListFormat, EmptyMissingAndUnterminatedFilesAndTheirEncoding) {
@@ -112,11 +118,11 @@ TEST(FileListFormat, EmptyMissingAndUnterminatedFilesAndTheirEncoding) {
     file.write(kR1);
     file.close();
     const ParsedFileList read = ParseFileListFile(path, false);
-    ASSERT_EQ(read.records.size(), 1) << "a last line without a line feed still counts";
-    EXPECT_EQ(read.records[0].values, QStringList({"R1", "F1"}));
+    ASSERT_EQ(read.rows.Count(), 1) << "a last line without a line feed still counts";
+    EXPECT_EQ(read.rows.Record(0).values, QStringList({"R1", "F1"}));
     // UTF-8, with a Western fallback for bytes that are not.
     for (const QByteArray& name : {QByteArray("Jos\xc3\xa9"), QByteArray("Jos\xe9")}) {
-        EXPECT_EQ(Parse(kR1.chopped(2) + name + "\n").records.value(0).values.value(1),
+        EXPECT_EQ(Parse(kR1.chopped(2) + name + "\n").rows.Record(0).values.value(1),
                   QString::fromUtf8("Jos\xc3\xa9"))
             << name.toHex().constData();
     }

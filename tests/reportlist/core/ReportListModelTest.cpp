@@ -105,6 +105,19 @@ TEST_F(ReportListModelTest, SortingByDateNumberTextAndStatusKeepsEachRowsValues)
     EXPECT_EQ(Column(model, 0), "  4 |  3 |  2 |  1 ") << "labels travel with their rows";
 }
 
+TEST_F(ReportListModelTest, KeptSortKeysFollowAChangedCellAndTellEncodingsApart) {
+    // The second line is not UTF-8 (its owner): the same name bytes read as Latin-1 there, another name.
+    model.Load(Parse("Privileges~1|Owner~u1|Activity Indicator~0|Filename~R1|LastName~Jos\xc3\xa9\n"
+                     "Privileges~1|Owner~u\xff|Activity Indicator~0|Filename~R2|LastName~Jos\xc3\xa9\n"
+                     "Privileges~1|Owner~u3|Activity Indicator~0|Filename~R3|LastName~Josf\n"),
+               false);
+    model.Sort(kFilenameColumn + 1, true);
+    EXPECT_EQ(Column(model, kFilenameColumn), "R2|R1|R3");
+    model.SetCellText(2, kFilenameColumn + 1, "Abe");
+    model.Sort(kFilenameColumn + 1, true);
+    EXPECT_EQ(Column(model, kFilenameColumn), "R3|R2|R1") << "the changed name sorts as it is now";
+}
+
 TEST_F(ReportListModelTest, CellsAndThePlainListsOfTheDialogs) {
     model.Load(Parse(kFourReports), false);
     model.SetCellText(0, 2, "O");

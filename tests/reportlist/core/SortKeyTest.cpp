@@ -51,6 +51,9 @@ TEST(SortKey, OrdersByLabelNumberDateOrTextAsTheColumnsCellsFit) {
          "12/01/2023|03/04/2024|04/02/2024", true, false, kGb},
         {"a date only the locale reads makes the column day first", "13/03/2024|03/04/2024|01/02/2024",
          "01/02/2024|13/03/2024|03/04/2024", true, false, kGb},
+        {"numbers past 64 bits by value among the others, text after them",
+         "123456789012345678901|99|x|12345678901234567890|0099",
+         "99|0099|12345678901234567890|123456789012345678901|x"},
     };
     for (const auto& c : cases) {
         const QStringList texts = QString::fromUtf8(c.texts).split('|');
