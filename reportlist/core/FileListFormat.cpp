@@ -1,5 +1,6 @@
 #include "reportlist/core/FileListFormat.h"
 #include "host/core/ActivityLog.h"
+#include "host/core/NameGate.h"
 
 #include <QFile>
 #include <QHash>
@@ -263,6 +264,7 @@ ParsedFileList ParseFileList(QIODevice& in, bool pending) {
     const QString dot = QStringLiteral("O");
 
     qsizetype length = 0;
+    qsizetype filenameColumn = -1;
     bool firstLine = true;
     bool cut = false;
     int lineNumber = 0;
@@ -303,6 +305,12 @@ ParsedFileList ParseFileList(QIODevice& in, bool pending) {
                 }
             });
             pools.resize(list.dataColumns.size());
+            for (qsizetype c = 0; c < list.dataColumns.size(); ++c) {
+                if (list.dataColumns.at(c).caption.trimmed() == u"Filename") {
+                    filenameColumn = c;
+                    break;
+                }
+            }
             // Rows are about as long as the first; one allocation instead of a growing copy.
             if (in.size() > 0) {
                 const qint64 estimate = in.size() / (length + 1) + in.size() / (length + 1) / 8 + 16;
@@ -354,6 +362,17 @@ ParsedFileList ParseFileList(QIODevice& in, bool pending) {
         });
         if (accepted == 0) {
             continue;
+        }
+        if (filenameColumn >= 0) {
+            const QString& name = record.values.at(filenameColumn);
+            if (const QString why = NameGate::Refusal(name); !name.isEmpty() && !why.isEmpty()) {
+                ++list.refusedRows;
+                WriteLog(
+                    QStringLiteral("LoadFileList: Row %1 not listed, its report name is refused (%2): %3")
+                        .arg(lineNumber)
+                        .arg(why, NameGate::Printable(name)));
+                continue;
+            }
         }
         if (esigned) {
             list.esignedDocuments.append(Decode(position3, code));

@@ -43,7 +43,7 @@ void RemoveRepeatedItems(QStringList& items) {
 } // namespace
 
 QString CacheFilePath() {
-    return CUtility().ProfileFolder() + QStringLiteral("PhysicianLocationCombo.ini");
+    return CUtility().TempFolder() + QStringLiteral("PhysicianLocationCombo.ini");
 }
 
 QList<ProviderLocations> ParseLocationList(const QString& locationList) {

@@ -37,7 +37,7 @@ struct LocationBox {
     int selected = -1; // -1: nothing selected
 };
 
-// ProfileFolder() + "PhysicianLocationCombo.ini".
+// TempFolder() + "PhysicianLocationCombo.ini": each running desk keeps its own.
 QString CacheFilePath();
 
 // Deletes the old file and writes one section per "[id]" block of locationList, logging each
