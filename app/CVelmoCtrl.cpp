@@ -1,5 +1,7 @@
 #include "app/CVelmoCtrl.h"
 
+#include "host/core/ServerGate.h"
+#include "host/core/SessionSettings.h"
 #include "host/gui/AboutBox.h"
 #include "host/gui/DeskIcon.h"
 #include "reportlist/window/CVelmoPropPage.h"
@@ -12,7 +14,8 @@
 
 CVelmoCtrl::CVelmoCtrl(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("CVelmoCtrl"));
-    setWindowTitle(QStringLiteral("Molve"));
+    // The server beside the name: the user sees where a link has pointed the desk.
+    setWindowTitle(ServerGate::WindowTitle(Session().ServerURL()));
     setWindowIcon(DeskIcon());
     setAccessibleName(QStringLiteral("Molve"));
 

@@ -2,11 +2,14 @@
 // control (report list window) until the user closes it.
 #include "app/CVelmoCtrl.h"
 #include "host/core/ControlProperties.h"
+#include "host/core/DeskSettings.h"
 #include "host/core/LaunchOptions.h"
 #include "host/core/Registration.h"
+#include "host/core/ServerGate.h"
 #include "host/core/SessionSettings.h"
 #include "host/core/VelmoApp.h"
 #include "host/gui/GuiPrompts.h"
+#include "reportlist/core/SessionIds.h"
 #include "reportlist/window/CVelmoPropPage.h"
 
 #include <QApplication>
@@ -72,6 +75,13 @@ int main(int argc, char** argv) {
         Prompts::Install(&guiPrompts);
     }
 
+    // Where a link may point the desk: an administrator's list, or the user's word per server.
+    const QStringList allowedServers = DeskSettings().AllowedServers();
+    if (!ServerGate::AdmitPage(options.page, allowedServers)) {
+        SayError(QStringLiteral("the host page's server is not allowed: ") + options.page);
+        Prompts::Install(nullptr);
+        return 1;
+    }
     ControlProperties properties;
     QString loadError;
     if (!options.LoadProperties(properties, loadError)) {
@@ -83,6 +93,18 @@ int main(int argc, char** argv) {
         return 1;
     }
     ExchangeProperties(properties, Session());
+    // The page's ids become file names and sections; a page with one the desk cannot trust ends here.
+    if (const QString refusal = SessionIds::Refusal(Session()); !refusal.isEmpty()) {
+        SayError(refusal);
+        Prompts::Error(refusal);
+        Prompts::Install(nullptr);
+        return 1;
+    }
+    if (!ServerGate::Admit(Session().ServerURL(), allowedServers)) {
+        SayError(QStringLiteral("the session's server was not admitted: ") + Session().ServerURL());
+        Prompts::Install(nullptr);
+        return 1;
+    }
 
     int exitCode = 0;
     {

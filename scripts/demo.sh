@@ -59,7 +59,11 @@ if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
 else
   # Written into the build folder, so the checkout stays as it was.
   picture="$build/demo.png"
-  QT_QPA_PLATFORM=offscreen "$velmo" "${session[@]}" --screenshot "$picture"
+  # A headless run answers every question with No, the first-contact question too: it runs in a
+  # profile of its own that already knows the stand-in server.
+  mkdir -p "$data/profile/velmo"
+  echo 127.0.0.1 >"$data/profile/velmo/KnownServers"
+  XDG_DATA_HOME="$data/profile" QT_QPA_PLATFORM=offscreen "$velmo" "${session[@]}" --screenshot "$picture"
   if [[ -n "${SUDO_USER:-}" ]]; then
     chown "$SUDO_USER": "$picture" 2>/dev/null || true
   fi

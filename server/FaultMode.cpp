@@ -66,3 +66,23 @@ FaultMode FaultTable::For(const std::string& script) const {
     const auto it = perScript_.find(Text::Lower(script));
     return it != perScript_.end() ? it->second : all_;
 }
+
+void CraftedAnswers::Set(const std::string& script, std::string body) {
+    const std::lock_guard lock(mutex_);
+    perScript_[Text::Lower(script)] = std::move(body);
+}
+
+void CraftedAnswers::Clear(const std::string& script) {
+    const std::lock_guard lock(mutex_);
+    if (script.empty()) {
+        perScript_.clear();
+    } else {
+        perScript_.erase(Text::Lower(script));
+    }
+}
+
+std::optional<std::string> CraftedAnswers::For(const std::string& script) const {
+    const std::lock_guard lock(mutex_);
+    const auto it = perScript_.find(Text::Lower(script));
+    return it != perScript_.end() ? std::optional<std::string>(it->second) : std::nullopt;
+}

@@ -39,6 +39,19 @@ private:
     std::map<std::string, FaultMode> perScript_;
 };
 
+// Answers a test hands the server for a script (a hostile server's lists, documents, pages):
+// sent as they are instead of the script's own, until cleared. Set by the control requests.
+class CraftedAnswers {
+public:
+    void Set(const std::string& script, std::string body);
+    void Clear(const std::string& script); // empty script: every one
+    std::optional<std::string> For(const std::string& script) const;
+
+private:
+    mutable std::mutex mutex_;
+    std::map<std::string, std::string> perScript_;
+};
+
 // The pieces the fault modes use, kept here so the tests and the docs agree with the code.
 namespace FaultText {
 inline constexpr const char* kAsteriskSentence =

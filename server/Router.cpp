@@ -193,10 +193,11 @@ bool FromLoopback(const httplib::Request& req) {
     return req.remote_addr.rfind("127.", 0) == 0 || req.remote_addr == "::1";
 }
 
-// POST /__control/fault?mode=MODE[&script=NAME] and POST /__control/clear[?script=NAME]: the
-// tests change the faults of a running server. Loopback only, and never journaled.
+// POST /__control/fault?mode=MODE[&script=NAME], POST /__control/answer?script=NAME (the body is
+// the answer) and POST /__control/clear[?script=NAME]: the tests change the faults and crafted
+// answers of a running server. Loopback only, and never journaled.
 void Control(ServerContext& ctx, const httplib::Request& req, httplib::Response& res,
-             const std::string& action, const QueryString& query) {
+             const std::string& action, const QueryString& query, const httplib::ContentReader* reader) {
     const auto answer = [&res](int status, const std::string& text) {
         res.status = status;
         res.set_content(text, "text/plain");
@@ -208,7 +209,28 @@ void Control(ServerContext& ctx, const httplib::Request& req, httplib::Response&
     const std::string script = query.Value("script");
     if (action == "clear") {
         ctx.faults.Clear(script);
+        ctx.crafted.Clear(script);
         answer(200, "cleared");
+        return;
+    }
+    if (action == "answer" && !script.empty()) {
+        std::string body;
+        bool tooLarge = false;
+        if (reader != nullptr) {
+            (*reader)([&](const char* data, std::size_t length) {
+                tooLarge = tooLarge || body.size() + length > kMaxFormBody;
+                if (!tooLarge) {
+                    body.append(data, length);
+                }
+                return !tooLarge;
+            });
+        }
+        if (tooLarge) {
+            answer(400, "The crafted answer is too large.");
+            return;
+        }
+        ctx.crafted.Set(script, std::move(body));
+        answer(200, "set");
         return;
     }
     const auto mode = ParseFaultMode(query.Value("mode"));
@@ -231,7 +253,8 @@ void Handle(ServerContext& ctx, const std::string& scheme, const httplib::Reques
     request.host = HostWithoutPort(req.get_header_value("Host"));
     const std::string scriptName = PercentDecode(request.path.substr(request.path.rfind('/') + 1));
     if (request.path.rfind(kControlPrefix, 0) == 0) {
-        Control(ctx, req, res, request.path.substr(std::string_view(kControlPrefix).size()), request.query);
+        Control(ctx, req, res, request.path.substr(std::string_view(kControlPrefix).size()), request.query,
+                reader);
         return;
     }
 
@@ -311,6 +334,17 @@ void Handle(ServerContext& ctx, const std::string& scheme, const httplib::Reques
     }
     if (sink) {
         Send(res, Answer::Plain("~" + std::to_string(entry.bodySize)), FaultMode::None);
+        return;
+    }
+    if (std::optional<std::string> crafted = ctx.crafted.For(scriptName)) {
+        // A hostile server's answer: exactly the bytes the test gave.
+        Answer answer = Answer::Plain(std::move(*crafted));
+        if (answer.body.rfind("PK", 0) == 0) {
+            answer.contentType = "application/zip";
+        } else if (answer.body.rfind('<', 0) == 0) {
+            answer.contentType = "text/html";
+        }
+        Send(res, std::move(answer), FaultMode::None);
         return;
     }
     if (Text::EqualsNoCase(scriptName, "bigfile")) {

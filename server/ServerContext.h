@@ -19,6 +19,7 @@ struct ServerContext {
 
     ServerOptions options;
     FaultTable faults;
+    CraftedAnswers crafted;
     Database db;
     std::mutex dbMutex;
     Journal journal;

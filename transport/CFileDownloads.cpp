@@ -3,6 +3,7 @@
 #include "host/core/ActivityLog.h"
 #include "host/core/CUtility.h"
 #include "host/core/Delays.h"
+#include "host/core/NameGate.h"
 #include "host/core/Prompts.h"
 #include "transport/CHttp.h"
 #include "transport/ZipLibrary.h"
@@ -17,13 +18,6 @@ bool DeleteArchive(const QString& path) {
     return file.remove();
 }
 
-// The archive is stored under the caller's name inside the folder; a name that would
-// leave the folder is not used.
-bool IsPlainFileName(const QString& name) {
-    return !name.isEmpty() && !name.contains(QLatin1Char('/')) && name != QStringLiteral(".") &&
-           name != QStringLiteral("..");
-}
-
 } // namespace
 
 QString CFileDownloads::DownloadFiles(const QString& fileName) {
@@ -36,11 +30,12 @@ QString CFileDownloads::DownloadFiles(const QString& fileName) {
         folder += QLatin1Char('/');
     }
     utility.CreateFolderPath(folder);
-    if (!IsPlainFileName(fileName)) {
+    // The archive is stored under the caller's name inside the folder.
+    const QString archivePath = NameGate::PathInside(folder, fileName);
+    if (archivePath.isEmpty()) {
         WriteLog(QStringLiteral("DownloadFiles: File name refused,") + fileName);
         return resultPath_;
     }
-    const QString archivePath = folder + fileName;
     WriteLog(QStringLiteral("DownloadFiles: File download url,") + url_);
 
     http.SetLocalFile(archivePath);

@@ -1,6 +1,7 @@
 #include "transport/CHttp.h"
 
 #include "host/core/ActivityLog.h"
+#include "host/core/NameGate.h"
 #include "host/core/Prompts.h"
 #include "transport/HttpUrl.h"
 
@@ -678,8 +679,13 @@ bool CHttp::BeginBody(std::int64_t contentLength) {
     started_.start();
     lastEstimateMs_ = 0;
     if (!localFile_.isEmpty()) {
-        const QByteArray path = localFile_.toLocal8Bit();
-        fd_ = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        // A path holding a NUL would end early at the system call and name another file; a link
+        // in the desk's folder is not followed.
+        QByteArray path;
+        errno = EINVAL;
+        fd_ = NameGate::NativePath(localFile_, path)
+                  ? ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644)
+                  : -1;
         if (fd_ < 0) {
             fileErrno_ = errno;
             fileOpenFailed_ = true;

@@ -4,9 +4,11 @@
 #include "host/core/CUtility.h"
 #include "host/core/Delays.h"
 #include "host/core/FileChecksum.h"
+#include "host/core/NameGate.h"
 #include "host/core/Prompts.h"
 #include "host/core/SessionSettings.h"
 #include "transport/CHttp.h"
+#include "transport/LocalCopies.h"
 #include "transport/ZipLibrary.h"
 
 #include <QFile>
@@ -25,12 +27,14 @@ void DownloadDocuments(const QStringList& names, QObject* receiver, std::uint32_
     utility.CreateFolderPath(tempFolder);
 
     for (const QString& name : names) {
-        // Report names come from the server's list: one that would leave the folder is skipped.
-        if (name.isEmpty() || name.contains(QLatin1Char('/')) || name == QStringLiteral("..")) {
+        // Report names come from the server's list: one the names rule refuses is skipped.
+        const QString archivePath = NameGate::PathInside(tempFolder, name);
+        const QString documentPath = NameGate::PathInside(tempFolder, name, QStringLiteral(".doc"));
+        if (archivePath.isEmpty() || documentPath.isEmpty()) {
             WriteLog(QStringLiteral("DownloadFiles: File name refused,") + name);
             continue;
         }
-        const QString archivePath = tempFolder + name;
+
         const QString url = Session().ServerURL() + QStringLiteral("qm_download_files.php") +
                             QStringLiteral("?filename=") + name;
         WriteLog(QStringLiteral("DownloadFiles: File download URL,") + url);
@@ -51,7 +55,11 @@ void DownloadDocuments(const QStringList& names, QObject* receiver, std::uint32_
                 WriteLog(QStringLiteral("DownloadFiles: Unzip filename,") + unpacked);
                 WriteLog(QStringLiteral("DownloadFiles: Unzip filename with full path,") + tempFolder +
                          unpacked);
-                checksum = FileChecksum(tempFolder + name + QStringLiteral(".doc"));
+                checksum = FileChecksum(documentPath);
+                // Only a document this archive wrote counts as downloaded (see LocalCopies).
+                if (unpacked == name + QStringLiteral(".doc")) {
+                    LocalCopies::Remember(documentPath);
+                }
                 QFile archive(archivePath);
                 archive.setPermissions(archive.permissions() | QFileDevice::WriteOwner);
                 WriteLog(QStringLiteral("DownloadFiles: File,") + archivePath +

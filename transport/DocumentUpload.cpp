@@ -3,6 +3,7 @@
 
 #include "host/core/ActivityLog.h"
 #include "host/core/CUtility.h"
+#include "host/core/NameGate.h"
 #include "host/core/SessionSettings.h"
 #include "transport/CHttp.h"
 #include "transport/ZipLibrary.h"
@@ -37,7 +38,11 @@ QString CFileDownloads::UploadFile(const QString& baseName, const QString& demog
 
 QString CFileDownloads::Upload(const QString& baseName, bool esign, const QString& demographics) {
     CUtility utility;
-    const QString documentPath = utility.TempFolder() + baseName + QStringLiteral(".doc");
+    const QString documentPath = NameGate::PathInside(utility.TempFolder(), baseName, QStringLiteral(".doc"));
+    if (documentPath.isEmpty()) {
+        WriteLog(QStringLiteral("CFileDownloads::UploadFile: File name refused, ") + baseName);
+        return {};
+    }
     // Without the zip library there is no archive to send; a failed zip leaves a path that
     // the upload then cannot read, so nothing goes out.
     QString zipPath;

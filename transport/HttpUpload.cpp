@@ -3,6 +3,7 @@
 #include "transport/CHttp.h"
 
 #include "host/core/ActivityLog.h"
+#include "host/core/NameGate.h"
 
 #include <curl/curl.h>
 
@@ -78,11 +79,16 @@ int CHttp::_UploadFile() {
     tail_ = Multipart::Tail();
     uploadFileSize_ = 0;
     if (!localFile_.isEmpty()) {
-        const QByteArray path = localFile_.toLocal8Bit();
-        uploadFd_ = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+        // Only a regular file goes up: a path holding a NUL would name another file at the system
+        // call, and a device or pipe has no length to announce.
+        QByteArray path;
+        errno = EINVAL;
+        uploadFd_ = NameGate::NativePath(localFile_, path)
+                        ? ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)
+                        : -1;
         struct stat info {};
         if (uploadFd_ >= 0 && (::fstat(uploadFd_, &info) != 0 || !S_ISREG(info.st_mode))) {
-            const int e = S_ISDIR(info.st_mode) ? EISDIR : errno;
+            const int e = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
             ::close(uploadFd_);
             uploadFd_ = -1;
             errno = e;

@@ -1,6 +1,7 @@
 #include "transport/ZipLibrary.h"
 
 #include "host/core/ActivityLog.h"
+#include "host/core/NameGate.h"
 
 #include <zip.h>
 
@@ -29,7 +30,8 @@ struct EntryCloser {
     void operator()(zip_file_t* file) const { zip_fclose(file); }
 };
 
-// The entry's path segments when it stays inside the destination; empty when it would not.
+// The entry's path segments when it stays inside the destination and each is a name the desk
+// accepts; empty when not.
 QList<QByteArray> SafeSegments(const QByteArray& name) {
     if (name.isEmpty() || name.startsWith('/') || name.startsWith('\\') ||
         (name.size() >= 2 && name.at(1) == ':')) {
@@ -39,12 +41,14 @@ QList<QByteArray> SafeSegments(const QByteArray& name) {
     normalised.replace('\\', '/');
     QList<QByteArray> segments;
     for (const QByteArray& segment : normalised.split('/')) {
-        if (segment == "..") {
+        if (segment.isEmpty() || segment == ".") {
+            continue;
+        }
+        // Every part becomes a file or folder name of the desk's: the names rule holds for each.
+        if (!NameGate::Accepts(QString::fromUtf8(segment))) {
             return {};
         }
-        if (!segment.isEmpty() && segment != ".") {
-            segments.append(segment);
-        }
+        segments.append(segment);
     }
     return segments;
 }
@@ -133,17 +137,21 @@ bool LoadZipLibrary() {
 }
 
 int BasicZip(const QString& sourcePath, const QString& zipPath) {
+    QByteArray zipBytes;
+    QByteArray sourceBytes;
+    // A NUL would shorten either path at the system call: another file would be read or written.
+    if (!NameGate::NativePath(sourcePath, sourceBytes) || !NameGate::NativePath(zipPath, zipBytes)) {
+        return 0;
+    }
     const QFileInfo source(sourcePath);
     if (!source.isFile() || !source.isReadable()) {
         return 0;
     }
     int error = 0;
-    const QByteArray zipBytes = zipPath.toLocal8Bit();
     Archive archive(zip_open(zipBytes.constData(), ZIP_CREATE | ZIP_TRUNCATE, &error));
     if (!archive) {
         return 0;
     }
-    const QByteArray sourceBytes = sourcePath.toLocal8Bit();
     zip_source_t* data = zip_source_file(archive.get(), sourceBytes.constData(), 0, -1);
     if (data == nullptr) {
         return 0;
@@ -163,13 +171,17 @@ int BasicZip(const QString& sourcePath, const QString& zipPath) {
 
 int Unzip(const QString& zipPath, const QString& destFolder, int, int, UnzipNameCallback callback) {
     int error = 0;
-    const QByteArray zipBytes = zipPath.toLocal8Bit();
+    QByteArray zipBytes;
+    QByteArray root;
+    if (!NameGate::NativePath(zipPath, zipBytes) || !NameGate::NativePath(destFolder, root)) {
+        WriteLog(QStringLiteral("Unzip: path refused, ") + zipPath);
+        return 0;
+    }
     const Archive archive(zip_open(zipBytes.constData(), ZIP_RDONLY, &error));
     if (!archive) {
         WriteLog(QStringLiteral("Unzip: not a zip archive, ") + zipPath);
         return 0;
     }
-    QByteArray root = destFolder.toLocal8Bit();
     if (!root.endsWith('/')) {
         root += '/';
     }

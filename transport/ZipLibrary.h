@@ -24,9 +24,10 @@ int BasicZip(const QString& sourcePath, const QString& zipPath);
 
 // Unpacks every file of the archive into destFolder (which ends in "/") and reports each
 // unpacked name, relative to that folder, through callback. Entries whose names would land
-// outside the folder (absolute, "..", drive letters) and symbolic links are refused and
-// logged; nothing is written for them. Answers the number of files unpacked. The two zero
-// arguments are kept for the callers' sake and select nothing.
+// outside the folder (absolute, "..", drive letters), whose parts the names rule refuses
+// (NameGate: a leading "." or "-", control characters ...) and symbolic links are refused and
+// logged; nothing is written for them. A path holding a NUL unpacks nothing. Answers the number of files
+// unpacked. The two zero arguments are kept for the callers' sake and select nothing.
 int Unzip(const QString& zipPath, const QString& destFolder, int reserved1, int reserved2,
           UnzipNameCallback callback);
 

@@ -1,6 +1,8 @@
 #include "dialogs/addressbook/AddressBookEntry.h"
 
+#include "host/core/ActivityLog.h"
 #include "host/core/CUtility.h"
+#include "host/core/NameGate.h"
 #include "host/core/SessionSettings.h"
 
 namespace AddressBookEntry {
@@ -41,6 +43,24 @@ QStringList SplitLine(const QString& line) {
     QStringList fields;
     CUtility().SplitString(line, QStringLiteral("~"), fields);
     return fields;
+}
+
+bool KeyAccepted(const QStringList& fields, qsizetype lineNumber) {
+    const QString key = fields.value(0);
+    const QString why = NameGate::Refusal(key);
+    if (key.isEmpty() || why.isEmpty()) {
+        return true;
+    }
+    WriteLog(QStringLiteral("Address book: line %1 not listed, its key is refused (%2): %3")
+                 .arg(lineNumber)
+                 .arg(why, NameGate::Printable(key)));
+    return false;
+}
+
+QString RefusedContactsText(int contacts) {
+    return QStringLiteral("%1 contact(s) of the address book are not shown: the server gave keys the desk "
+                          "does not accept. The activity log names them.")
+        .arg(contacts);
 }
 
 } // namespace AddressBookEntry

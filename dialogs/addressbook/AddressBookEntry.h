@@ -23,4 +23,11 @@ QString Build(const QString& key, const QStringList& sevenFields);
 // One line of the book split at "~" (blank pieces kept as empty texts, empty pieces dropped).
 QStringList SplitLine(const QString& line);
 
+// True when the line's key (its first field, when it has one) is one the names rule accepts;
+// a refused key is logged, naming the line. Keys go back to the server in every update.
+bool KeyAccepted(const QStringList& fields, qsizetype lineNumber);
+
+// The message for contacts left out for their keys.
+QString RefusedContactsText(int contacts);
+
 } // namespace AddressBookEntry

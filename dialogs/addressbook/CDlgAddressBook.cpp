@@ -77,14 +77,23 @@ void CDlgAddressBook::ReadFile() {
         return;
     }
     // Every line is a row, an empty one too; field k goes to column k.
+    int refused = 0;
     for (qsizetype lines = 0; lines < kMaxLines && !file.atEnd(); ++lines) {
         QString line = QString::fromUtf8(file.readLine(kMaxLineBytes));
         while (line.endsWith(QLatin1Char('\n')) || line.endsWith(QLatin1Char('\r'))) {
             line.chop(1);
         }
+        const QStringList fields = AddressBookEntry::SplitLine(line);
+        if (!AddressBookEntry::KeyAccepted(fields, lines + 1)) {
+            ++refused;
+            continue;
+        }
         QStringList cells{QStringLiteral(" ")};
-        cells += AddressBookEntry::SplitLine(line).mid(0, AddressBookEntry::kFields);
+        cells += fields.mid(0, AddressBookEntry::kFields);
         Model()->AppendRow(cells);
+    }
+    if (refused > 0) {
+        Prompts::Information(AddressBookEntry::RefusedContactsText(refused));
     }
 }
 

@@ -1,9 +1,11 @@
 #include "dialogs/fax/CDlgFax.h"
 
+#include "dialogs/addressbook/AddressBookEntry.h"
 #include "dialogs/addressbook/DialogLook.h"
 #include "dialogs/fax/ContactBook.h"
 #include "host/core/ActivityLog.h"
 #include "host/core/CUtility.h"
+#include "host/core/NameGate.h"
 #include "host/core/Prompts.h"
 #include "host/core/SessionSettings.h"
 #include "transport/CHttp.h"
@@ -70,7 +72,10 @@ void CDlgFax::SetSelectedReports(const QStringList& lines, const QStringList& ow
 }
 
 QString CDlgFax::AddressBookPath() const {
-    return CUtility().TempFolder() + Session().LoggedUserId() + QStringLiteral("_addressbook.txt");
+    // The user id comes from the host page: the path is built so that it stays in TempFolder.
+    return NameGate::PathInside(CUtility().TempFolder(),
+                                Session().LoggedUserId() + QStringLiteral("_addressbook"),
+                                QStringLiteral(".txt"));
 }
 
 CReportListCtrl* CDlgFax::Reports() const {
@@ -173,7 +178,11 @@ void CDlgFax::OnRefreshContacts() {
         WriteLog(QStringLiteral("OnFaxBook: Address book could not be downloaded..."));
         return;
     }
-    const QStringList lines = ContactBook::ReadLines(path);
+    int refused = 0;
+    const QStringList lines = ContactBook::ReadLines(path, &refused);
+    if (refused > 0) {
+        Prompts::Information(AddressBookEntry::RefusedContactsText(refused));
+    }
     ContactModel()->ClearRows();
     if (lines.isEmpty()) {
         return;

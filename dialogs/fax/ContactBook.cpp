@@ -1,5 +1,6 @@
 #include "dialogs/fax/ContactBook.h"
 
+#include "dialogs/addressbook/AddressBookEntry.h"
 #include "host/core/CUtility.h"
 
 #include <QFile>
@@ -27,19 +28,26 @@ QString Contact::RecipientEntry() const {
 
 namespace ContactBook {
 
-QStringList ReadLines(const QString& path) {
+QStringList ReadLines(const QString& path, int* refused) {
     QStringList lines;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         return lines;
     }
-    while (lines.size() < kMaxLines && !file.atEnd()) {
+    qsizetype number = 0;
+    while (number < kMaxLines && !file.atEnd()) {
         QString line = QString::fromUtf8(file.readLine(kMaxLineBytes));
         while (line.endsWith(QLatin1Char('\n')) || line.endsWith(QLatin1Char('\r'))) {
             line.chop(1);
         }
         if (line.isEmpty()) {
             break;
+        }
+        if (!AddressBookEntry::KeyAccepted(AddressBookEntry::SplitLine(line), ++number)) {
+            if (refused != nullptr) {
+                ++*refused;
+            }
+            continue;
         }
         lines.append(line);
     }

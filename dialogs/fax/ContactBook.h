@@ -32,7 +32,8 @@ namespace ContactBook {
 inline constexpr qsizetype kMaxLines = 10000;
 inline constexpr qint64 kMaxLineBytes = 64 * 1024;
 
-// The lines of the book file from its start up to the first empty line.
-QStringList ReadLines(const QString& path);
+// The lines of the book file from its start up to the first empty line, without those whose key
+// the names rule refuses (counted in refused).
+QStringList ReadLines(const QString& path, int* refused = nullptr);
 
 } // namespace ContactBook

@@ -6,10 +6,12 @@
 #include "host/core/ActivityLog.h"
 #include "host/core/CUtility.h"
 #include "host/core/Delays.h"
+#include "host/core/NameGate.h"
 #include "host/core/Prompts.h"
 #include "host/core/SessionSettings.h"
 #include "reportlist/core/AccessDenied.h"
 #include "transport/CFileDownloads.h"
+#include "transport/LocalCopies.h"
 #include "ui_CDlgDocumentHistory.h"
 
 #include <QFile>
@@ -25,12 +27,6 @@ QString OpenFailureMessage() {
     return QStringLiteral("Unable to open file. Please contact Technical support at ") +
            QLatin1StringView(kSupportEmail) + QStringLiteral(" or ") + QLatin1StringView(kSupportTelephone) +
            QStringLiteral(" for assistance.");
-}
-
-// The version's name becomes a file name in the temporary folder; one that would leave it is
-// not used.
-bool IsPlainName(const QString& name) {
-    return !name.isEmpty() && !name.contains(QLatin1Char('/')) && name != QStringLiteral("..");
 }
 
 bool DeleteFile(const QString& path) {
@@ -94,7 +90,8 @@ void CDlgDocumentHistory::LoadVersionList() {
         return; // the download failed and said so
     }
     QList<QStringList> rows;
-    if (!VersionList::Read(versionListPath_, rows)) {
+    int refused = 0;
+    if (!VersionList::Read(versionListPath_, rows, &refused)) {
         WriteLog(QStringLiteral("File, ") + versionListPath_ + QStringLiteral(", could not be read"));
         return;
     }
@@ -104,6 +101,11 @@ void CDlgDocumentHistory::LoadVersionList() {
     WriteLog(QStringLiteral("File, ") + versionListPath_ +
              (DeleteFile(versionListPath_) ? QStringLiteral(", deleted")
                                            : QStringLiteral(", could not be deleted")));
+    if (refused > 0) {
+        Prompts::Information(QStringLiteral("%1 earlier version(s) are not shown: the server gave names the "
+                                            "desk cannot use as file names. The activity log names them.")
+                                 .arg(refused));
+    }
 }
 
 void CDlgDocumentHistory::OnViewDocument() {
@@ -118,15 +120,24 @@ void CDlgDocumentHistory::OnViewDocument() {
     if (serverName.isEmpty()) {
         return;
     }
-    if (!IsPlainName(versionName)) {
+    const CUtility utility;
+    const QString folder = utility.TempFolder() + QStringLiteral("versionfiles/");
+    const QString localCopy = NameGate::PathInside(utility.TempFolder(), versionName, QStringLiteral(".doc"));
+    const QString renamed = NameGate::PathInside(folder, versionName, QStringLiteral(".doc"));
+    if (localCopy.isEmpty() || renamed.isEmpty() || !NameGate::Accepts(serverName)) {
         Prompts::Error(OpenFailureMessage());
         return;
     }
 
-    const CUtility utility;
-    const QString localCopy = utility.TempFolder() + versionName + QStringLiteral(".doc");
-    if (!utility.FileExists(localCopy)) {
-        const QString folder = utility.TempFolder() + QStringLiteral("versionfiles/");
+    // Only a version this desk fetched in this run is opened again as it stands; a report's copy
+    // of the same name is not replaced by a version.
+    if (!LocalCopies::Reusable(localCopy, LocalCopies::Kind::Version)) {
+        if (utility.FileExists(localCopy)) {
+            WriteLog(QStringLiteral("OnPopDownload: File, ") + localCopy +
+                     QStringLiteral(" is a report's copy"));
+            Prompts::Error(OpenFailureMessage());
+            return;
+        }
         CFileDownloads download;
         download.SetURL(Session().ServerURL() + QStringLiteral("qm_download_versionfiles.php") +
                         QStringLiteral("?filename=") + serverName);
@@ -139,16 +150,22 @@ void CDlgDocumentHistory::OnViewDocument() {
         }
 
         // Under the version's own name first, then into the temporary folder beside the reports.
-        const QString renamed = folder + versionName + QStringLiteral(".doc");
         if (renamed != unpacked) {
             QFile::remove(renamed);
         }
         const bool moved =
             (renamed == unpacked || QFile::rename(unpacked, renamed)) && QFile::rename(renamed, localCopy);
+        if (moved) {
+            LocalCopies::Remember(localCopy, LocalCopies::Kind::Version);
+        }
         WriteLog(QStringLiteral("OnPopDownload: File, ") + unpacked +
                  (moved ? QStringLiteral(" moved to, ") : QStringLiteral(" could not be moved to, ")) +
                  localCopy);
         Delays::Wait(Delays::Get().versionStep);
+        if (!moved) {
+            Prompts::Error(OpenFailureMessage());
+            return;
+        }
     }
     OpenVersionViewOnly(localCopy);
 }

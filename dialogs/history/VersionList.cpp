@@ -1,13 +1,15 @@
 #include "dialogs/history/VersionList.h"
 
+#include "host/core/ActivityLog.h"
 #include "host/core/CUtility.h"
+#include "host/core/NameGate.h"
 
 #include <QFile>
 #include <QTextStream>
 
 namespace VersionList {
 
-bool Read(const QString& path, QList<QStringList>& rows) {
+bool Read(const QString& path, QList<QStringList>& rows, int* refused) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         return false;
@@ -21,6 +23,19 @@ bool Read(const QString& path, QList<QStringList>& rows) {
         QStringList fields;
         utility.SplitString(line, QStringLiteral("|"), fields);
         row += fields.mid(0, 4);
+        // The version name and the server's file name become file names in TempFolder.
+        const QString why = row.size() > 1 ? NameGate::Refusal(row.at(1)) : QString();
+        const QString serverWhy = row.size() > 4 ? NameGate::Refusal(row.at(4)) : QString();
+        if (!why.isEmpty() || !serverWhy.isEmpty()) {
+            WriteLog(QStringLiteral("Version list: line %1 not listed, its file name is refused (%2): %3")
+                         .arg(number)
+                         .arg(why.isEmpty() ? serverWhy : why,
+                              NameGate::Printable(why.isEmpty() ? row.at(4) : row.at(1))));
+            if (refused != nullptr) {
+                ++*refused;
+            }
+            continue;
+        }
         rows.append(row);
     }
     return true;

@@ -3,12 +3,15 @@
 #include "host/core/ActivityLog.h"
 #include "host/core/CUtility.h"
 #include "host/core/Delays.h"
+#include "host/core/NameGate.h"
 #include "host/core/Prompts.h"
 #include "host/core/SessionSettings.h"
 #include "host/core/Shell.h"
 #include "transport/CFileDownloads.h"
 
 #include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
 #include <QPointer>
 #include <QProcess>
 #include <QWidget>
@@ -35,6 +38,17 @@ void WaitPainting(ProgramHandle& converter) {
     if (converter.Running()) {
         loop.exec();
     }
+}
+
+// The converter ended by itself with status 0 (a program that cannot say so, as a test's
+// stand-in, counts when it ended).
+bool ConverterSucceeded(ProgramHandle& converter) {
+    const QProcess* process = converter.Process();
+    if (process == nullptr) {
+        return !converter.Running();
+    }
+    return process->state() == QProcess::NotRunning && process->exitStatus() == QProcess::NormalExit &&
+           process->exitCode() == 0;
 }
 
 } // namespace
@@ -92,37 +106,58 @@ void VoicePlayback::Play() {
     }
     const QString job = JobName(filename);
     const QString folder = VoiceFolder();
+    // The job name comes from the server's list: the audio and the wave it becomes are named
+    // after it, and both must stay in the voice folder.
+    const QString dss = NameGate::PathInside(folder, job, QStringLiteral(".dss"));
+    const QString wav = NameGate::PathInside(folder, job, QStringLiteral(".wav"));
+    auto unable = [&](const QString& why) {
+        WriteLog(kLog + why);
+        hideBusy();
+        Prompts::Error(QStringLiteral("Unable to play the selected voice file."));
+    };
+    if (dss.isEmpty() || wav.isEmpty()) {
+        unable(QStringLiteral("Job name refused, ") + NameGate::Printable(job));
+        return;
+    }
     const QString url = Session().ServerURL() + QStringLiteral("download_play_voicefile.php") +
                         QStringLiteral("?filename=") + job;
     WriteLog(kLog + QStringLiteral("Voice file download URL, ") + url);
 
+    // Only a wave this Play's converter writes is ever opened: an earlier one goes first.
+    QFile::remove(wav);
+    QString unpacked;
     {
         CFileDownloads download;
         download.SetURL(url);
         download.SetTargetFolder(folder);
-        download.DownloadFiles(job);
+        unpacked = download.DownloadFiles(job);
     }
     Delays::Wait(Delays::Get().voiceStep);
 
     const CUtility util;
-    const QString dss = folder + job + QStringLiteral(".dss");
-    if (util.FileExists(dss)) {
-        const QString converter = Session().SystemFolder() + QLatin1Char('/') + kConverter;
-        std::unique_ptr<ProgramHandle> handle =
-            util.RunProgram(converter, dss + QLatin1Char('|') + folder + job + QStringLiteral(".wav"));
-        if (handle) {
-            WaitPainting(*handle);
-        }
-        if (hasWindow && !window) {
-            return;
-        }
+    if (unpacked.isEmpty() || !util.FileExists(dss)) {
+        unable(QStringLiteral("Voice file could not be downloaded, ") + job);
+        return;
+    }
+    const QString converter = Session().SystemFolder() + QLatin1Char('/') + kConverter;
+    std::unique_ptr<ProgramHandle> handle = util.RunProgram(converter, dss + QLatin1Char('|') + wav);
+    if (!handle) {
+        unable(QStringLiteral("Converter could not be started, ") + converter);
+        return;
+    }
+    WaitPainting(*handle);
+    if (hasWindow && !window) {
+        return;
+    }
+    if (!ConverterSucceeded(*handle)) {
+        unable(QStringLiteral("Converter failed for ") + dss);
+        return;
     }
     Delays::Wait(Delays::Get().voiceStep);
     hideBusy();
 
-    const QString wav = (folder + job + QStringLiteral(".wav")).trimmed();
     WriteLog(kLog + QStringLiteral("Voice file Played, ") + wav);
-    if (util.FileExists(wav)) {
+    if (QFileInfo(wav).isFile() && !QFileInfo(wav).isSymLink()) {
         Shell::Get().Open(wav);
     } else {
         Prompts::Error(QStringLiteral("Unable to play the selected voice file."));

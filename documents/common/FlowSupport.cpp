@@ -2,9 +2,9 @@
 
 #include "documents/core/DocumentPaths.h"
 #include "host/core/ActivityLog.h"
-#include "host/core/CUtility.h"
 #include "host/core/Delays.h"
 #include "host/core/Prompts.h"
+#include "transport/LocalCopies.h"
 
 bool SameText(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
@@ -48,10 +48,10 @@ void DownloadBehindBusyPicture(DeskContext& desk, const QStringList& names, cons
 
 QStringList FetchDocumentsOrSay(DeskContext& desk, const QStringList& names, const QString& operation,
                                 const QString& missingLogPrefix, const QString& failedVerb) {
-    const CUtility util;
     QStringList missing;
     for (const QString& name : names) {
-        if (!util.FileExists(LocalDocumentPath(name))) {
+        // Only a copy this desk fetched (or owes) is used as it stands; anything else is fetched.
+        if (!LocalCopies::Reusable(LocalDocumentPath(name))) {
             WriteLog(missingLogPrefix + name + QStringLiteral(" has to be downloaded"));
             missing.append(name);
             Delays::Wait(Delays::Get().actionStep);
@@ -63,7 +63,7 @@ QStringList FetchDocumentsOrSay(DeskContext& desk, const QStringList& names, con
     QStringList present;
     QStringList failed;
     for (const QString& name : names) {
-        (util.FileExists(LocalDocumentPath(name)) ? present : failed).append(name);
+        (LocalCopies::Reusable(LocalDocumentPath(name)) ? present : failed).append(name);
     }
     if (!failed.isEmpty()) {
         Prompts::Error(QStringLiteral("File/s ") + NamesEachFollowedByComma(failed) +

@@ -1,7 +1,8 @@
 #include "documents/core/DocumentPaths.h"
 
 #include "host/core/CUtility.h"
+#include "host/core/NameGate.h"
 
 QString LocalDocumentPath(const QString& reportName) {
-    return CUtility().TempFolder() + reportName + QStringLiteral(".doc");
+    return NameGate::PathInside(CUtility().TempFolder(), reportName, QStringLiteral(".doc"));
 }

@@ -35,8 +35,59 @@ bool AvailableOrSay() {
     return false;
 }
 
+namespace {
+
+// A report from the server may link pictures on this computer or the network. Converted or
+// printed in the desk's own profile, LibreOffice must neither fetch nor embed them: with
+// untrusted referer links blocked (measured with LibreOffice 7.4: no picture in the RTF, no
+// request made) and Writer's link updates set to never.
+const QByteArray kProfileItems[] = {
+    "<item oor:path=\"/org.openoffice.Office.Common/Security/Scripting\"><prop "
+    "oor:name=\"BlockUntrustedRefererLinks\" oor:op=\"fuse\"><value>true</value></prop></item>",
+    "<item oor:path=\"/org.openoffice.Office.Writer/Content/Update\"><prop oor:name=\"Link\" "
+    "oor:op=\"fuse\"><value>0</value></prop></item>",
+};
+constexpr qint64 kMaxRegistryBytes = 16 * 1024 * 1024;
+
+// Puts the items into the profile's registrymodifications.xcu, where LibreOffice keeps a
+// profile's settings (it writes them back in the same form).
+void BlockLinkedContent(const QString& profile) {
+    const QString path = profile + QStringLiteral("/user/registrymodifications.xcu");
+    QFile file(path);
+    QByteArray xcu;
+    if (file.open(QIODevice::ReadOnly) && file.size() <= kMaxRegistryBytes) {
+        xcu = file.readAll();
+    }
+    file.close();
+    const qsizetype end = xcu.lastIndexOf("</oor:items>");
+    if (end < 0) {
+        xcu =
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<oor:items "
+            "xmlns:oor=\"http://openoffice.org/2001/registry\" xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" "
+            "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n</oor:items>\n";
+    }
+    QByteArray missing;
+    for (const QByteArray& item : kProfileItems) {
+        if (!xcu.contains(item)) {
+            missing += item + '\n';
+        }
+    }
+    if (missing.isEmpty()) {
+        return;
+    }
+    xcu.insert(xcu.lastIndexOf("</oor:items>"), missing);
+    CUtility().CreateFolderPath(profile + QStringLiteral("/user/"));
+    if (!SaveFileAtomically(path, xcu)) {
+        WriteLog(QStringLiteral("OfficeProgram: the settings of ") + path +
+                 QStringLiteral(" could not be written"));
+    }
+}
+
+} // namespace
+
 QStringList HeadlessArguments() {
     const QString profile = CUtility().ProfileFolder() + QStringLiteral("LibreOffice");
+    BlockLinkedContent(profile);
     return {QStringLiteral("--headless"), QStringLiteral("--norestore"),
             QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(profile).toString()};
 }

@@ -15,7 +15,8 @@ QString NoPrinterText();
 
 // True when soffice is on PATH; otherwise shows MissingText once per call and returns false.
 bool AvailableOrSay();
-// The arguments that put a headless run in the desk's private profile.
+// The arguments that put a headless run in the desk's private profile, which is set up first
+// to load no linked content (pictures a report links are neither fetched nor embedded).
 QStringList HeadlessArguments();
 
 // Converts the file at path to RTF in place (through a scratch folder, then renamed over it).

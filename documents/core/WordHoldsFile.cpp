@@ -1,6 +1,8 @@
 #include "documents/core/WordHoldsFile.h"
 
-#include <QFile>
+#include "host/core/CUtility.h"
+#include "host/core/RegularFile.h"
+
 #include <QFileInfo>
 
 #include <fcntl.h>
@@ -12,11 +14,13 @@ QString OfficeLockFilePath(const QString& path) {
 }
 
 bool WordHoldsFile(const QString& path) {
-    if (QFileInfo::exists(OfficeLockFilePath(path))) {
+    if (path.contains(QChar(u'\0'))) {
+        return false; // no such document: the system call would see a shorter path
+    }
+    if (CUtility().FileExists(OfficeLockFilePath(path))) {
         return true;
     }
-    const QByteArray native = QFile::encodeName(path);
-    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = OpenRegularFileForReading(path);
     if (fd < 0) {
         return false;
     }

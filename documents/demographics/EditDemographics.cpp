@@ -9,7 +9,6 @@
 #include "documents/esign/EsignDocuments.h"
 #include "documents/pending/PendingUploads.h"
 #include "host/core/ActivityLog.h"
-#include "host/core/CUtility.h"
 #include "host/core/Delays.h"
 #include "host/core/FileChecksum.h"
 #include "host/core/Prompts.h"
@@ -18,6 +17,7 @@
 #include "reportlist/core/FileListFormat.h"
 #include "reportlist/core/ReportQuery.h"
 #include "transport/CFileDownloads.h"
+#include "transport/LocalCopies.h"
 
 QString EditDemographics::FieldNameForCaption(const QString& caption) {
     const QString trimmed = caption.trimmed();
@@ -78,12 +78,11 @@ void EditDemographics::Run() {
         return;
     }
 
-    const CUtility util;
     const QString path = LocalDocumentPath(name);
-    if (!util.FileExists(path)) {
+    if (!LocalCopies::Reusable(path)) {
         desk_.DownloadDocuments({name});
         Delays::Wait(Delays::Get().afterDemographicsDownload);
-        if (!util.FileExists(path)) {
+        if (!LocalCopies::Reusable(path)) {
             Prompts::Information(name + QStringLiteral(".doc could not be downloaded."));
             return;
         }

@@ -2,6 +2,7 @@
 
 #include "documents/common/FlowSupport.h"
 #include "documents/core/DocumentPaths.h"
+#include "documents/core/SafeSave.h"
 #include "documents/core/WaterMark.h"
 #include "documents/core/WordHoldsFile.h"
 #include "documents/esign/EsignDocuments.h"
@@ -13,12 +14,13 @@
 #include "host/core/Prompts.h"
 #include "host/core/SessionSettings.h"
 #include "transport/CFileDownloads.h"
+#include "transport/LocalCopies.h"
 #include "transport/StatusUpdate.h"
 
 #include <QWidget>
 
-DocumentMonitor::DocumentMonitor(DeskContext& desk, const Opened& opened, bool taken)
-    : QObject(desk.DialogParent()), desk_(desk), opened_(opened), path_(LocalDocumentPath(opened.name)),
+DocumentMonitor::DocumentMonitor(DeskContext& desk, const Opened& opened, const QString& path, bool taken)
+    : QObject(desk.DialogParent()), desk_(desk), opened_(opened), path_(path),
       openedChecksum_(desk.State().DocumentChecksum), taken_(taken) {
     setObjectName(QStringLiteral("DocumentMonitor"));
     poll_.setInterval(Delays::Get().monitorPoll);
@@ -27,7 +29,7 @@ DocumentMonitor::DocumentMonitor(DeskContext& desk, const Opened& opened, bool t
 }
 
 DocumentMonitor* DocumentMonitor::Start(DeskContext& desk, const Opened& opened) {
-    auto* monitor = new DocumentMonitor(desk, opened, false);
+    auto* monitor = new DocumentMonitor(desk, opened, LocalDocumentPath(opened.name), false);
     if (!CUtility().FileExists(monitor->path_)) {
         // Nothing can come back from it: the slot is freed rather than blocking every later open.
         Prompts::Information(monitor->path_ + QStringLiteral(" could not be ReSynched"));
@@ -47,7 +49,8 @@ DocumentMonitor* DocumentMonitor::Resume(DeskContext& desk, const PendingRecord&
     state.DocumentChecksum = record.openedChecksum;
     state.EsignedOpened = record.esignedOpened;
     state.ViewOnly = false;
-    auto* monitor = new DocumentMonitor(desk, {record.report, record.esignOwner, record.esignedOpened}, true);
+    auto* monitor = new DocumentMonitor(desk, {record.report, record.esignOwner, record.esignedOpened},
+                                        record.LivePath(), true);
     monitor->poll_.start();
     return monitor;
 }
@@ -67,7 +70,7 @@ void DocumentMonitor::KeepForNextStart() {
     }
     poll_.stop();
     finished_ = true;
-    PendingUploads::KeepHeldAtClose(opened_.name);
+    PendingUploads::KeepHeldAtClose(opened_.name, path_);
 }
 
 void DocumentMonitor::Poll() {
@@ -90,7 +93,26 @@ void DocumentMonitor::Poll() {
         return;
     }
     poll_.stop();
+    if (!TakeIntoOwnFolder()) {
+        Finish(); // the record stays: the next start settles it from the earlier folder
+        return;
+    }
     Evaluate();
+}
+
+bool DocumentMonitor::TakeIntoOwnFolder() {
+    const QString own = LocalDocumentPath(opened_.name);
+    if (path_ == own) {
+        return true;
+    }
+    // Watched again from an earlier desk's folder: the uploads send this desk's copy.
+    if (!CopyFileAtomically(path_, own)) {
+        WriteLog(QStringLiteral("DocumentMonitoring: could not take ") + path_ + QStringLiteral(" over"));
+        return false;
+    }
+    LocalCopies::Remember(own);
+    path_ = own;
+    return true;
 }
 
 void DocumentMonitor::Evaluate() {

@@ -31,6 +31,8 @@ public:
     static DocumentMonitor* Find(QObject* window);
 
     QString Name() const { return opened_.name; }
+    // The file watched: this desk's copy, or an earlier desk's for a report watched again.
+    QString Path() const { return path_; }
     // The word processor has been seen with the file (it is now waited for to let go).
     bool Taken() const { return taken_; }
     // The window is closing while the word processor still holds the document: keep it for the
@@ -45,8 +47,11 @@ signals:
     void Finished(const QString& name);
 
 private:
-    DocumentMonitor(DeskContext& desk, const Opened& opened, bool taken);
+    DocumentMonitor(DeskContext& desk, const Opened& opened, const QString& path, bool taken);
     void Poll();
+    // A report watched in an earlier desk's folder is copied into this desk's before anything is
+    // sent; false when that failed (its record then waits for the next start).
+    bool TakeIntoOwnFolder();
     void Evaluate();
     void Resync();
     // After a signing path: a change the server did not confirm is owed as a resync.

@@ -8,13 +8,13 @@
 #include "documents/monitor/DocumentMonitor.h"
 #include "documents/pending/PendingUploads.h"
 #include "host/core/ActivityLog.h"
-#include "host/core/CUtility.h"
 #include "host/core/Delays.h"
 #include "host/core/FileChecksum.h"
 #include "host/core/Prompts.h"
 #include "host/core/SessionSettings.h"
 #include "reportlist/core/AccessDenied.h"
 #include "reportlist/core/ReportQuery.h"
+#include "transport/LocalCopies.h"
 #include "transport/StatusUpdate.h"
 
 #include <QFile>
@@ -65,9 +65,9 @@ void OpenDocument::Run() {
         return;
     }
 
-    const CUtility util;
     const QString path = LocalDocumentPath(name);
-    if (!util.FileExists(path)) {
+    // Only a copy this desk fetched (or owes) is opened as it stands; anything else is fetched.
+    if (!LocalCopies::Reusable(path)) {
         DownloadBehindBusyPicture(desk_, {name}, QStringLiteral("OnPopOpen: Start file download"),
                                   QStringLiteral("OnPopOpen: End file download"));
     }
@@ -76,7 +76,7 @@ void OpenDocument::Run() {
     Delays::Wait(Delays::Get().beforeOpenStatus);
 
     QString failures;
-    const bool retained = util.FileExists(path);
+    const bool retained = LocalCopies::Reusable(path);
     if (retained) {
         WriteLog(QStringLiteral("OnPopOpen: File, ") + name + QStringLiteral(", downloaded"));
     } else {

@@ -1,7 +1,10 @@
 #include "documents/pending/PendingRecord.h"
 
+#include "documents/core/DocumentPaths.h"
 #include "host/core/ActivityLog.h"
 #include "host/core/CUtility.h"
+#include "host/core/DeskFolder.h"
+#include "host/core/NameGate.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -47,6 +50,14 @@ bool PendingRecord::SameSession(const QString& userId, const QString& serverUrl)
            server.trimmed().compare(serverUrl.trimmed(), Qt::CaseInsensitive) == 0;
 }
 
+QString PendingRecord::LivePath() const {
+    if (folder.isEmpty() || !NameGate::Accepts(folder)) {
+        return LocalDocumentPath(report);
+    }
+    return NameGate::PathInside(DeskFolder::Root() + folder + QLatin1Char('/'), report,
+                                QStringLiteral(".doc"));
+}
+
 QString PendingRecord::Serialize() const {
     QString text = QString::fromLatin1(kFirstLine) + QLatin1Char('\n');
     const auto put = [&text](const char* key, const QString& value) {
@@ -65,6 +76,7 @@ QString PendingRecord::Serialize() const {
     put("esignowner", esignOwner);
     put("esignedopened", esignedOpened ? QStringLiteral("1") : QStringLiteral("0"));
     put("created", created);
+    put("folder", folder);
     return text;
 }
 
@@ -111,6 +123,8 @@ std::optional<PendingRecord> PendingRecord::Parse(const QByteArray& text) {
             r.esignedOpened = value == QLatin1String("1");
         } else if (key == QLatin1String("created")) {
             r.created = value;
+        } else if (key == QLatin1String("folder")) {
+            r.folder = value;
         }
     }
     if (r.report.trimmed().isEmpty()) {

@@ -37,6 +37,12 @@ struct PendingRecord {
     QString esignOwner;
     bool esignedOpened = false;
     QString created; // ISO date and time, for the log
+    // The desk folder (under ProfileFolder + "Temp/") the word processor was given the report in.
+    QString folder;
+
+    // Where the report was handed to the word processor: its desk folder's NAME.doc, or this
+    // desk's copy when the record names no usable folder. Empty for a refused name.
+    QString LivePath() const;
 
     bool SameSession(const QString& userId, const QString& serverUrl) const;
     QString Serialize() const;

@@ -6,10 +6,12 @@
 #include "documents/monitor/DocumentMonitor.h"
 #include "host/core/ActivityLog.h"
 #include "host/core/CUtility.h"
+#include "host/core/DeskFolder.h"
 #include "host/core/FileChecksum.h"
 #include "host/core/Prompts.h"
 #include "host/core/SessionSettings.h"
 #include "transport/CFileDownloads.h"
+#include "transport/LocalCopies.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -27,6 +29,7 @@ PendingRecord NewRecord(const QString& report) {
     r.physicianId = Session().QueryPhysicianId();
     r.locationId = Session().QueryLocationId();
     r.created = QDateTime::currentDateTime().toString(Qt::ISODate);
+    r.folder = DeskFolder::Name();
     return r;
 }
 
@@ -44,8 +47,10 @@ bool RestoreToTemp(const QString& report) {
     ok = ok && out.commit();
     if (!ok) {
         out.cancelWriting();
+        return false;
     }
-    return ok;
+    LocalCopies::Remember(LocalDocumentPath(report)); // the owed copy: this desk wrote it
+    return true;
 }
 
 // The uploads read the query's provider and location from the session: for a report owed from
@@ -126,8 +131,8 @@ void PendingUploads::Released(const QString& report) {
     }
 }
 
-void PendingUploads::KeepHeldAtClose(const QString& report) {
-    const bool kept = PendingStore::KeepDocument(report, LocalDocumentPath(report));
+void PendingUploads::KeepHeldAtClose(const QString& report, const QString& path) {
+    const bool kept = PendingStore::KeepDocument(report, path);
     WriteLog(kLog + report +
              (kept ? QStringLiteral(" still open in the word processor at close, kept")
                    : QStringLiteral(" still open in the word processor at close, could not be kept")));
@@ -143,7 +148,13 @@ QString PendingUploads::OfferText(const QStringList& reports) {
 }
 
 bool PendingUploads::Settle(PendingRecord record, bool monitorRunning) {
-    const QString live = LocalDocumentPath(record.report);
+    if (!record.folder.isEmpty() && record.folder != DeskFolder::Name() &&
+        DeskFolder::IsRunning(record.folder)) {
+        // The desk that opened it still watches it.
+        WriteLog(kLog + record.report + QStringLiteral(" is open in another running desk; left to it"));
+        return false;
+    }
+    const QString live = record.LivePath();
     const CUtility util;
     if (util.FileExists(live) && WordHoldsFile(live)) {
         if (monitorRunning) {
@@ -232,7 +243,7 @@ bool PendingUploads::Send(const PendingRecord& r) {
     // A report whose server copy changed since it was taken for editing is not replaced blindly.
     desk_.DownloadDocuments({r.report});
     const QString live = LocalDocumentPath(r.report);
-    if (CUtility().FileExists(live)) {
+    if (LocalCopies::Reusable(live)) {
         const std::uint32_t server = FileChecksum(live);
         if (server != r.baseChecksum) {
             WriteLog(kLog + r.report + QStringLiteral(" changed on the server since it was edited here"));
@@ -274,4 +285,16 @@ bool PendingUploads::Send(const PendingRecord& r) {
         desk_.State().EsignedDocuments.append(r.report);
     }
     return true;
+}
+
+void PendingUploads::RemoveLeftoverFolders() {
+    // A report an earlier desk handed to the word processor may still be open there: its
+    // folder stays until its record is settled.
+    QStringList keep;
+    for (const PendingRecord& r : PendingStore::All()) {
+        if (r.state == PendingRecord::State::Watching && !r.folder.isEmpty()) {
+            keep.append(r.folder);
+        }
+    }
+    DeskFolder::RemoveLeftovers(keep);
 }

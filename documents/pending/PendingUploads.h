@@ -30,9 +30,12 @@ public:
     static void Confirmed(const QString& report);
     // The word processor let go of the report and nothing is owed: a watching record goes.
     static void Released(const QString& report);
-    // The window closes while the word processor still holds the report: its current state is
-    // kept in the pending folder, and the record stays, to be settled on the next start.
-    static void KeepHeldAtClose(const QString& report);
+    // The window closes while the word processor still holds the report (at path): its current
+    // state is kept in the pending folder, and the record stays, to be settled on the next start.
+    static void KeepHeldAtClose(const QString& report, const QString& path);
+    // Removes the desk folders of earlier runs, once the records have taken what they owe,
+    // except a folder that still holds a report being watched.
+    static void RemoveLeftoverFolders();
 
     // "1 edited report has not reached the server yet: R260019. Send it now?"
     static QString OfferText(const QStringList& reports);

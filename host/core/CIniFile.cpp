@@ -1,6 +1,7 @@
 #include "host/core/CIniFile.h"
 
 #include <QFile>
+#include <QHash>
 #include <QSaveFile>
 
 namespace {
@@ -59,56 +60,131 @@ std::pair<qsizetype, qsizetype> FindSection(const QList<QByteArray>& lines, cons
 
 } // namespace
 
+namespace {
+
+// The file's lines with an index of its sections and of the keys in each, so that a batch of
+// writes touches each line a bounded number of times.
+class IniLines {
+public:
+    explicit IniLines(QList<QByteArray> lines) {
+        for (QByteArray& line : lines) {
+            const QByteArray name = SectionName(line);
+            if (!name.isNull()) {
+                sections_.append({std::move(line), {}, {}});
+                if (!index_.contains(name.toLower())) {
+                    index_.insert(name.toLower(), sections_.size() - 1); // the first of a name is written to
+                }
+                continue;
+            }
+            if (sections_.isEmpty()) {
+                preamble_.append(std::move(line));
+            } else {
+                AddLine(sections_.last(), std::move(line));
+            }
+        }
+    }
+
+    void Write(const QByteArray& section, const QByteArray& key, const QByteArray& value, bool remove) {
+        const QByteArray entry = key + '=' + value;
+        auto found = index_.constFind(section.toLower());
+        if (found == index_.constEnd()) {
+            if (remove) {
+                return;
+            }
+            sections_.append({'[' + section + ']', {}, {}});
+            found = index_.insert(section.toLower(), sections_.size() - 1);
+        }
+        Section& s = sections_[found.value()];
+        const auto at = s.keys.constFind(key.toLower());
+        if (remove) {
+            if (at != s.keys.constEnd()) {
+                s.lines.removeAt(at.value());
+                Reindex(s);
+            }
+        } else if (at != s.keys.constEnd()) {
+            s.lines[at.value()] = entry;
+        } else {
+            // After the section's last entry, before trailing blank lines.
+            qsizetype pos = s.lines.size();
+            while (pos > 0 && s.lines.at(pos - 1).trimmed().isEmpty()) {
+                --pos;
+            }
+            s.lines.insert(pos, entry);
+            s.keys.insert(key.toLower(), pos); // only blank lines come after it
+        }
+    }
+
+    void Save(const QString& path) const {
+        QSaveFile out(path);
+        if (!out.open(QIODevice::WriteOnly)) {
+            return;
+        }
+        const auto put = [&out](const QByteArray& line) {
+            out.write(line);
+            out.write("\r\n");
+        };
+        for (const QByteArray& line : preamble_) {
+            put(line);
+        }
+        for (const Section& section : sections_) {
+            put(section.header);
+            for (const QByteArray& line : section.lines) {
+                put(line);
+            }
+        }
+        out.commit();
+    }
+
+private:
+    struct Section {
+        QByteArray header;
+        QList<QByteArray> lines;
+        QHash<QByteArray, qsizetype> keys; // lower-case key -> its first line
+    };
+
+    static void AddLine(Section& s, QByteArray line) {
+        if (!line.trimmed().isEmpty()) {
+            const QByteArray key = KeyOf(line).toLower();
+            if (!s.keys.contains(key)) {
+                s.keys.insert(key, s.lines.size());
+            }
+        }
+        s.lines.append(std::move(line));
+    }
+    static void Reindex(Section& s) {
+        QList<QByteArray> lines = std::move(s.lines);
+        s.lines.clear();
+        s.keys.clear();
+        for (QByteArray& line : lines) {
+            AddLine(s, std::move(line));
+        }
+    }
+
+    QList<QByteArray> preamble_;
+    QList<Section> sections_;
+    QHash<QByteArray, qsizetype> index_; // lower-case section name -> its first section
+};
+
+} // namespace
+
 void CIniFile::WriteValue(const QString& key, const QString& value, bool remove) {
     if (path_.isEmpty()) {
         return;
     }
-    QList<QByteArray> lines = ReadLines(path_);
-    const QByteArray section = section_.toLocal8Bit();
-    const QByteArray k = key.toLocal8Bit();
-    const QByteArray entry = k + '=' + value.toLocal8Bit();
+    IniLines lines(ReadLines(path_));
+    lines.Write(section_.toLocal8Bit(), key.toLocal8Bit(), value.toLocal8Bit(), remove);
+    lines.Save(path_);
+}
 
-    auto [first, end] = FindSection(lines, section);
-    if (first < 0) {
-        if (remove) {
-            return;
-        }
-        lines.append('[' + section + ']');
-        lines.append(entry);
-    } else {
-        qsizetype found = -1;
-        for (qsizetype i = first; i < end; ++i) {
-            if (!lines.at(i).trimmed().isEmpty() && SameName(KeyOf(lines.at(i)), k)) {
-                found = i;
-                break;
-            }
-        }
-        if (remove) {
-            if (found < 0) {
-                return;
-            }
-            lines.removeAt(found);
-        } else if (found >= 0) {
-            lines[found] = entry;
-        } else {
-            // After the section's last entry, before trailing blank lines.
-            qsizetype at = end;
-            while (at > first && lines.at(at - 1).trimmed().isEmpty()) {
-                --at;
-            }
-            lines.insert(at, entry);
-        }
-    }
-
-    QSaveFile out(path_);
-    if (!out.open(QIODevice::WriteOnly)) {
+void CIniFile::WriteValues(const QList<Value>& values) {
+    if (path_.isEmpty()) {
         return;
     }
-    for (const QByteArray& line : lines) {
-        out.write(line);
-        out.write("\r\n");
+    IniLines lines(ReadLines(path_));
+    for (const Value& v : values) {
+        lines.Write(v.section.toLocal8Bit(), v.key.toLocal8Bit(), v.value.toLocal8Bit(), false);
     }
-    out.commit();
+    lines.Save(path_);
 }
 
 int CIniFile::ReadSection(QStringList& keys, QStringList& values) const {

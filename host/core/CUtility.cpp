@@ -1,5 +1,8 @@
 #include "host/core/CUtility.h"
 
+#include "host/core/DeskFolder.h"
+#include "host/core/NameGate.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -61,7 +64,7 @@ int CUtility::SplitString(const QString& source, const QString& delim, QStringLi
 }
 
 void CUtility::CreateFolderPath(const QString& path) const {
-    if (path.isEmpty()) {
+    if (path.isEmpty() || path.contains(QChar(u'\0'))) {
         return;
     }
     QString folder = path;
@@ -75,12 +78,16 @@ void CUtility::CreateFolderPath(const QString& path) const {
     if (slash > 0) {
         CreateFolderPath(folder.left(slash));
     }
-    ::mkdir(QFile::encodeName(folder).constData(), 0755);
+    QByteArray native;
+    if (NameGate::NativePath(folder, native)) {
+        ::mkdir(native.constData(), 0755);
+    }
 }
 
 bool CUtility::FileExists(const QString& path) const {
+    QByteArray native;
     struct stat st {};
-    return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &st) == 0;
+    return NameGate::NativePath(path, native) && ::stat(native.constData(), &st) == 0;
 }
 
 QString CUtility::ProfileFolder() const {
@@ -96,7 +103,7 @@ QString CUtility::ProfileFolder() const {
 }
 
 QString CUtility::TempFolder() const {
-    return ProfileFolder() + QStringLiteral("Temp/");
+    return DeskFolder::Path();
 }
 
 std::unique_ptr<ProgramHandle> CUtility::RunProgram(const QString& file, const QString& parameters) const {

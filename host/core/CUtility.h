@@ -20,11 +20,11 @@ public:
 
     // Creates path and every missing parent; errors are ignored.
     void CreateFolderPath(const QString& path) const;
-    // True when path names an existing file or folder.
+    // True when path names an existing file or folder (never for a path holding a NUL).
     bool FileExists(const QString& path) const;
     // $XDG_DATA_HOME/velmo/ (default ~/.local/share/velmo/), always ending in "/".
     QString ProfileFolder() const;
-    // ProfileFolder() + "Temp/".
+    // This desk's own working folder under ProfileFolder() + "Temp/" (see DeskFolder).
     QString TempFolder() const;
     // Starts file with parameters as its one argument, never split (the converter's
     // "in|out" text may hold blanks); an empty text passes no argument. The program outlives

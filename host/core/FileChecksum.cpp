@@ -1,22 +1,16 @@
 #include "host/core/FileChecksum.h"
 
-#include <QFile>
+#include "host/core/RegularFile.h"
 
 #include <array>
 #include <cerrno>
 #include <fcntl.h>
 #include <memory>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
 
 std::uint32_t FileChecksum(const QString& path) {
-    const QByteArray native = QFile::encodeName(path);
-    struct stat st {};
-    if (path.isEmpty() || ::stat(native.constData(), &st) != 0 || S_ISDIR(st.st_mode)) {
-        return 0;
-    }
-    const int fd = ::open(native.constData(), O_RDWR | O_CLOEXEC);
+    const int fd = OpenRegularFileForReading(path);
     if (fd < 0) {
         return 0;
     }

@@ -1,5 +1,6 @@
 #include "reportlist/core/FileListFormat.h"
 #include "host/core/ActivityLog.h"
+#include "host/core/NameGate.h"
 
 #include <QFile>
 #include <QHash>
@@ -188,8 +189,29 @@ void BuildColumns(QByteArrayView line, LineCode code, bool pending, ParsedFileLi
     });
 }
 
-// Every row of a file list is taken in here.
-void AcceptRow(const LineFields& fields, LineCode code, ParsedFileList& list) {
+qsizetype FilenameColumn(const ParsedFileList& list) {
+    for (qsizetype c = 0; c < list.dataColumns.size(); ++c) {
+        if (list.dataColumns.at(c).caption.trimmed() == u"Filename") {
+            return c;
+        }
+    }
+    return -1;
+}
+
+// Every row of a file list is taken in here; a row whose report name could reach outside the
+// desk's folders is not listed.
+void AcceptRow(const LineFields& fields, LineCode code, qsizetype filenameColumn, int lineNumber,
+               ParsedFileList& list) {
+    if (filenameColumn >= 0) {
+        const QString name = Decode(fields.texts[static_cast<size_t>(kFirstValuePosition + filenameColumn)], code);
+        if (const QString why = NameGate::Refusal(name); !name.isEmpty() && !why.isEmpty()) {
+            ++list.refusedRows;
+            WriteLog(QStringLiteral("LoadFileList: Row %1 not listed, its report name is refused (%2): %3")
+                         .arg(lineNumber)
+                         .arg(why, NameGate::Printable(name)));
+            return;
+        }
+    }
     if (fields.esigned) {
         list.esignedDocuments.append(Decode(fields.position3, code));
     }
@@ -279,6 +301,7 @@ ParsedFileList ParseFileList(QIODevice& in, bool pending) {
     std::vector<char> buffer(static_cast<size_t>(FileListLimits::kMaxLineBytes) + 1);
     LineFields fields;
     qsizetype length = 0;
+    qsizetype filenameColumn = -1;
     bool cut = false;
     int lineNumber = 0;
     while (ReadLine(in, buffer, length, cut)) {
@@ -303,6 +326,7 @@ ParsedFileList ParseFileList(QIODevice& in, bool pending) {
         if (!list.hasRecords) {
             list.hasRecords = true;
             BuildColumns(line, code, pending, list);
+            filenameColumn = FilenameColumn(list);
             // Rows are about as long as the first, and keep fewer bytes than their lines (no keys,
             // no separators): room reserved once spares the copies of a growing buffer, and the
             // part never written costs no memory.
@@ -313,7 +337,7 @@ ParsedFileList ParseFileList(QIODevice& in, bool pending) {
             }
         }
         if (ReadFields(line, list.dataColumns.size(), fields)) {
-            AcceptRow(fields, code, list);
+            AcceptRow(fields, code, filenameColumn, lineNumber, list);
         }
     }
     list.rows.Squeeze();

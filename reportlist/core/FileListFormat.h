@@ -24,6 +24,8 @@ struct ParsedFileList {
     QStringList columnKeys;            // ColumnKeys
     ReportRows rows;                   // file order
     QStringList esignedDocuments;      // EsignedDocuments
+    // Rows left out because the names rule refuses their Filename (each logged once).
+    int refusedRows = 0;
 };
 
 // Bounds against a hostile or broken server; both are logged when they bite.
@@ -47,6 +49,7 @@ QString KeyForCaption(const QString& caption);
 bool IsFieldlessCaption(const QString& caption);
 // Width in pixels of a data column (6 onward) for its caption.
 int DataColumnWidth(const QString& caption, bool pending);
-// Bounded in line length and row count.
+// Bounded in line length and row count. A row whose Filename the names rule refuses is not
+// listed: every action would build a path from it.
 ParsedFileList ParseFileList(QIODevice& in, bool pending);
 ParsedFileList ParseFileListFile(const QString& path, bool pending);

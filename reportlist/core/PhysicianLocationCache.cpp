@@ -3,6 +3,7 @@
 #include "host/core/ActivityLog.h"
 #include "host/core/CIniFile.h"
 #include "host/core/CUtility.h"
+#include "reportlist/core/ProviderList.h"
 #include "reportlist/core/ReportQuery.h"
 
 #include <QFile>
@@ -20,36 +21,6 @@ bool DeleteFileClearingReadOnly(const QString& path) {
         file.setPermissions(file.permissions() | QFileDevice::WriteOwner);
     }
     return file.remove();
-}
-
-// One "[id]" block without its "[": the id up to the first "]", the locations after it.
-// False when the block has no "]".
-bool WriteProviderBlock(CIniFile& ini, const QString& block) {
-    const qsizetype close = block.indexOf(QLatin1Char(']'));
-    if (close < 0) {
-        return false;
-    }
-    const QString providerId = block.left(close);
-    const QString rest = block.mid(close + 1);
-
-    QStringList locations;
-    if (rest.contains(QLatin1Char('|'))) {
-        CUtility().SplitString(rest, QStringLiteral("|"), locations);
-    } else {
-        locations.append(rest); // the only location, even when empty
-    }
-
-    ini.SetSection(providerId);
-    ini.WriteValue(QStringLiteral("All"), QStringLiteral("All Locations"));
-    for (const QString& location : locations) {
-        const qsizetype tilde = location.indexOf(QLatin1Char('~'));
-        if (tilde >= 0) {
-            ini.WriteValue(location.left(tilde), location.mid(tilde + 1));
-        } else {
-            ini.WriteValue(location, QString());
-        }
-    }
-    return true;
 }
 
 bool EndsWithAllMarker(const QString& providerText) {
@@ -72,7 +43,48 @@ void RemoveRepeatedItems(QStringList& items) {
 } // namespace
 
 QString CacheFilePath() {
-    return CUtility().ProfileFolder() + QStringLiteral("PhysicianLocationCombo.ini");
+    return CUtility().TempFolder() + QStringLiteral("PhysicianLocationCombo.ini");
+}
+
+QList<ProviderLocations> ParseLocationList(const QString& locationList) {
+    QList<ProviderLocations> providers;
+    qsizetype locations = 0;
+    const QStringList blocks = locationList.split(QLatin1Char('['), Qt::SkipEmptyParts);
+    for (const QString& block : blocks) {
+        if (providers.size() >= ProviderList::kMaxProviders || locations >= kMaxLocations) {
+            WriteLog(kWriteLog +
+                     QStringLiteral("The location list stops at %1 care providers and %2 locations; "
+                                    "the rest is not used")
+                         .arg(ProviderList::kMaxProviders)
+                         .arg(kMaxLocations));
+            break;
+        }
+        // One "[id]" block without its "[": the id up to the first "]", the locations after it.
+        ProviderLocations provider{block, false, {}, {}};
+        const qsizetype close = block.indexOf(QLatin1Char(']'));
+        if (close >= 0) {
+            provider.valid = true;
+            provider.id = block.left(close);
+            const QString rest = block.mid(close + 1);
+            QStringList pieces;
+            if (rest.contains(QLatin1Char('|'))) {
+                CUtility().SplitString(rest, QStringLiteral("|"), pieces);
+            } else {
+                pieces.append(rest); // the only location, even when empty
+            }
+            for (const QString& location : pieces) {
+                if (locations >= kMaxLocations) {
+                    break;
+                }
+                const qsizetype tilde = location.indexOf(QLatin1Char('~'));
+                provider.locations.append(tilde >= 0 ? Entry{location.left(tilde), location.mid(tilde + 1)}
+                                                     : Entry{location, QString()});
+                ++locations;
+            }
+        }
+        providers.append(provider);
+    }
+    return providers;
 }
 
 void WriteComboFile(const QString& locationList, const QString& path) {
@@ -86,13 +98,21 @@ void WriteComboFile(const QString& locationList, const QString& path) {
     WriteLog(kWriteLog + QStringLiteral("String to be parsed and stored..."));
     WriteLog(kWriteLog + QStringLiteral("String parsed..."));
 
-    const QStringList blocks = locationList.split(QLatin1Char('['), Qt::SkipEmptyParts);
-    for (const QString& block : blocks) {
-        WriteLog(kWriteLog + QStringLiteral("String to parse, ") + block);
-        if (!WriteProviderBlock(ini, block)) {
-            WriteLog(kWriteLog + QStringLiteral("Exception found in string, ") + block);
+    // The whole cache in one write: each entry rewriting the file made a start with many
+    // locations slow beyond reason.
+    QList<CIniFile::Value> values;
+    for (const ProviderLocations& provider : ParseLocationList(locationList)) {
+        WriteLog(kWriteLog + QStringLiteral("String to parse, ") + provider.block);
+        if (!provider.valid) {
+            WriteLog(kWriteLog + QStringLiteral("Exception found in string, ") + provider.block);
+            continue;
+        }
+        values.append({provider.id, QStringLiteral("All"), QStringLiteral("All Locations")});
+        for (const Entry& location : provider.locations) {
+            values.append({provider.id, location.key, location.value});
         }
     }
+    ini.WriteValues(values);
 }
 
 QList<Entry> ReadProviderSection(const QString& path, const QString& providerId) {

@@ -15,17 +15,33 @@ struct Entry {
     QString value;
 };
 
+// One "[id]" block of the session's LocationList (block: its text after "["): the provider and
+// its locations (id, name); not valid when the block has no "]".
+struct ProviderLocations {
+    QString block;
+    bool valid = false;
+    QString id;
+    QList<Entry> locations;
+};
+
+// The page's list is bounded: more providers (ProviderList::kMaxProviders) or locations than
+// this are not used (logged).
+inline constexpr qsizetype kMaxLocations = 2000;
+
+// The blocks of locationList in order.
+QList<ProviderLocations> ParseLocationList(const QString& locationList);
+
 // What the location box should hold after a provider change.
 struct LocationBox {
     QStringList items;
     int selected = -1; // -1: nothing selected
 };
 
-// ProfileFolder() + "PhysicianLocationCombo.ini".
+// TempFolder() + "PhysicianLocationCombo.ini": each running desk keeps its own.
 QString CacheFilePath();
 
 // Deletes the old file and writes one section per "[id]" block of locationList, logging each
-// step under "WritePhysicianLocationComboToFile: ".
+// step under "WritePhysicianLocationComboToFile: ". The file is written once, whatever its size.
 void WriteComboFile(const QString& locationList, const QString& path);
 
 // The entries of one provider's section, in file order (only those that fit the section

@@ -19,6 +19,12 @@ Derived DeriveProviders(const QStringList& entries, const QString& loggedUserId)
     Derived result;
     const CUtility util;
     for (const QString& entry : entries) {
+        if (result.providers.size() >= kMaxProviders) {
+            WriteLog(
+                QStringLiteral("OnInitDialog: The provider list stops at %1 entries; the rest is not used")
+                    .arg(kMaxProviders));
+            break;
+        }
         QStringList pieces;
         if (util.SplitString(entry, QStringLiteral("~"), pieces) == 0 || pieces.isEmpty()) {
             WriteLog(QStringLiteral("OnInitDialog: Error while splitting the text..."));

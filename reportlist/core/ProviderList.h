@@ -19,6 +19,9 @@ struct Derived {
     QString preferredText;     // display text of the logged-in user's own entry, or empty
 };
 
+// The page's provider list is bounded: entries beyond this many are not used (logged).
+inline constexpr qsizetype kMaxProviders = 500;
+
 // The first provider box item; choosing it queries every provider of the session.
 QString AllProvidersText();
 
@@ -27,7 +30,7 @@ QString DisplayText(const QString& name, const QString& id);
 
 // Splits each entry at "~" (the first piece is the id, the second the name), writing the
 // "OnInitDialog: " log lines of the provider box. An entry without "~" is logged as an error
-// and left out: an entry without an id cannot be queried.
+// and left out: an entry without an id cannot be queried. At most kMaxProviders are taken.
 Derived DeriveProviders(const QStringList& entries, const QString& loggedUserId);
 
 // Case-insensitive ascending order, stable for texts that compare equal.

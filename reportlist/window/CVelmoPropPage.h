@@ -52,8 +52,10 @@ public:
     // calls it once, after the window is shown and the event loop runs.
     void OnInitDialog();
 
-    // Replaces the list with a downloaded file list and deletes the file.
+    // Replaces the list with a downloaded file list and deletes the file. Rows whose names the
+    // desk refuses are not listed, and the user is told how many (RefusedRowsText).
     void LoadFileList(const QString& path) override;
+    static QString RefusedRowsText(int rows);
     // Index of the column captioned "Filename", -1 when none; repaints the list.
     int FindFilenameColumn();
     // Deletes every file directly in folder; sub-folders stay.

@@ -101,6 +101,7 @@ void CVelmoPropPage::OnInitDialog() {
     state_.OpenDocumentName.clear();
     // Edits an earlier run could not deliver are offered before the list shows the server's state.
     PendingUploads(*this).OfferAtStart();
+    PendingUploads::RemoveLeftoverFolders();
 
     PreselectProvider();
     OnSelchangeComboPhysician();

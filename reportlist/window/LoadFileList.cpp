@@ -2,6 +2,7 @@
 #include "host/core/ActivityLog.h"
 #include "host/core/CUtility.h"
 #include "host/core/Delays.h"
+#include "host/core/Prompts.h"
 #include "host/core/SessionSettings.h"
 #include "reportlist/core/FileListFormat.h"
 #include "reportlist/core/ReportListModel.h"
@@ -48,6 +49,7 @@ void CVelmoPropPage::LoadFileList(const QString& path) {
     const bool pending = ReportQuery::IsPendingCode(code);
 
     ParsedFileList parsed = ParseFileListFile(path, pending);
+    const int refused = parsed.refusedRows;
     if (parsed.hasRecords) {
         Session().SetListHasRecords(1);
         CReportListCtrl* list = ui_->ctl8889;
@@ -82,6 +84,18 @@ void CVelmoPropPage::LoadFileList(const QString& path) {
     const bool deleted = DeleteFileClearingReadOnly(path);
     WriteLog(QStringLiteral("File, ") + path +
              (deleted ? QStringLiteral(", deleted") : QStringLiteral(", could not be deleted")));
+    if (refused > 0) {
+        Prompts::Information(RefusedRowsText(refused));
+    }
+}
+
+QString CVelmoPropPage::RefusedRowsText(int rows) {
+    return rows == 1
+               ? QStringLiteral("1 report of the list is not shown: the server gave it a name the desk "
+                                "cannot use as a file name. The activity log names it.")
+               : QStringLiteral("%1 reports of the list are not shown: the server gave them names the desk "
+                                "cannot use as file names. The activity log names them.")
+                     .arg(rows);
 }
 
 int CVelmoPropPage::FindFilenameColumn() {

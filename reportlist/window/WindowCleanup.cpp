@@ -1,14 +1,16 @@
-// Closing the window leaves no downloaded reports, audio or cache behind, except a report the
-// word processor still holds: it is kept for the next start, and its file and lock stay where
-// the word processor expects them.
+// Closing the window leaves no downloaded reports, audio or cache behind in this desk's folder,
+// except a report the word processor still holds: it is kept for the next start, and its file
+// and lock stay where the word processor expects them. Other desks' folders are not touched.
 #include "documents/core/DocumentPaths.h"
 #include "documents/core/WordHoldsFile.h"
 #include "documents/monitor/DocumentMonitor.h"
 #include "host/core/ActivityLog.h"
 #include "host/core/CUtility.h"
 #include "host/core/Delays.h"
+#include "host/core/DeskFolder.h"
 #include "reportlist/core/PhysicianLocationCache.h"
 #include "reportlist/window/CVelmoPropPage.h"
+#include "transport/LocalCopies.h"
 #include "ui_CVelmoPropPage.h"
 
 #include <QDir>
@@ -44,9 +46,9 @@ CVelmoPropPage::~CVelmoPropPage() {
     const QString temp = util.TempFolder();
     QStringList held;
     if (DocumentMonitor* monitor = DocumentMonitor::Find(this)) {
-        const QString path = LocalDocumentPath(monitor->Name());
+        const QString path = monitor->Path();
         monitor->KeepForNextStart();
-        if (WordHoldsFile(path)) {
+        if (path == LocalDocumentPath(monitor->Name()) && WordHoldsFile(path)) {
             held << QFileInfo(path).fileName() << QFileInfo(OfficeLockFilePath(path)).fileName();
         }
     }
@@ -61,6 +63,11 @@ CVelmoPropPage::~CVelmoPropPage() {
     if (util.FileExists(cache)) {
         RemoveClearingReadOnly(cache, false);
     }
+    // Nothing downloaded is left to reuse; the folder goes unless the word processor holds a report.
+    LocalCopies::ForgetAll();
+    QDir(temp).rmdir(QStringLiteral("versionfiles"));
+    QDir(temp).rmdir(QStringLiteral("VoiceFiles"));
+    DeskFolder::RemoveIfEmpty();
 }
 
 void CVelmoPropPage::EmptyFolder(const QString& folder) {

@@ -1,4 +1,5 @@
 #include "app/CVelmoCtrl.h"
+#include "host/core/SessionSettings.h"
 #include "host/gui/AboutBox.h"
 #include "host/gui/GuiPrompts.h"
 #include "reportlist/window/CVelmoPropPage.h"
@@ -33,6 +34,15 @@ void OnNextModal(std::function<void(QWidget*)> handle, int turnsLeft = 500) {
             ADD_FAILURE() << "no modal dialog came up";
         }
     });
+}
+
+// The title says which server a link has pointed the desk at.
+TEST(ControlWindow, TitleNamesTheSessionsServer) {
+    for (const auto& [url, title] :
+         {std::pair{"https://Reports.Example:8443/desk/", "Molve - reports.example"}, {"", "Molve"}}) {
+        Session().SetServerURL(QString::fromLatin1(url));
+        EXPECT_EQ(CVelmoCtrl().windowTitle(), QString::fromLatin1(title));
+    }
 }
 
 TEST(ControlWindow, HostsOneReportListWindowInItsClientAreaInitialisedOnceAfterShowing) {

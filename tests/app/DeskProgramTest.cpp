@@ -22,6 +22,7 @@ protected:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_DATA_HOME", home.path() + "/data");
         env.insert("XDG_CONFIG_HOME", home.path() + "/config");
+        env.insert("XDG_CONFIG_DIRS", home.path() + "/etc");
         env.insert("QT_QPA_PLATFORM", "offscreen");
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(home.path());
@@ -40,12 +41,18 @@ protected:
                                                          ActivityLog::FileNameFor(QDate::currentDate())));
     }
 
+    // The desk has been used with this server before: no first-contact question.
+    void KnowServer(const QByteArray& host) {
+        hosttest::WriteFile(home.path() + "/data/velmo/KnownServers", host + "\n");
+    }
+
     QTemporaryDir home;
     QString err;
 };
 
 TEST_F(DeskProgram, ScreenshotRunWritesThePictureAndStartsTheLogFromParamsOrTheHostPage) {
     const QString png = home.filePath("out.png");
+    KnowServer("127.0.0.1");
     ASSERT_EQ(Velmo({"--param", "ServerURL=http://127.0.0.1:9/", "--param", "LoggedUserId=12", "--param",
                      "PhysicianList=12~Provider One", "--size", "900x640", "--screenshot", png}),
               0)
@@ -65,6 +72,49 @@ TEST_F(DeskProgram, ScreenshotRunWritesThePictureAndStartsTheLogFromParamsOrTheH
     ASSERT_EQ(Velmo({"velmo:" + page, "--screenshot", png}), 0) << err.toStdString();
     EXPECT_TRUE(Log().contains("SetWebsite: HostName, http://127.0.0.1:9/page/ LastError"))
         << Log().toStdString();
+}
+
+// Before a session starts: an administrator's AllowedServers (it holds over the user's own) lets
+// only its servers through; without one, a server the desk has not used is asked about (a headless
+// run answers No); a page id the desk cannot use as a name ends the session.
+TEST_F(DeskProgram, TheSessionsServerAndIdsAreCheckedBeforeItStarts) {
+    const struct {
+        const char *admin, *own; // AllowedServers of the two settings files (nullptr: no file)
+        bool known;
+        const char* user;
+        int exit;
+        const char* said; // on stderr
+    } cases[] = {
+        {nullptr, nullptr, false, "12", 1,
+         "This link connects the desk to 127.0.0.1, which it has not used before. Continue?"},
+        {"reports.example", "127.0.0.1", true, "12", 1,
+         "The desk may not connect to 127.0.0.1: it is not one of the report servers allowed on this "
+         "computer."},
+        {nullptr, nullptr, true, "../../x", 1, "the user id (LoggedUserId) \"../../x\" is not a valid id"},
+        {nullptr, "Reports.Example, 127.0.0.1", false, "12", 0, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.said);
+        QDir(home.path()).removeRecursively();
+        QDir().mkpath(home.path());
+        for (const auto& [file, hosts] :
+             {std::pair{"/etc/velmo/velmo.conf", c.admin}, {"/config/velmo/velmo.conf", c.own}}) {
+            if (hosts != nullptr) {
+                hosttest::WriteFile(home.path() + file, QByteArray("AllowedServers=") + hosts);
+            }
+        }
+        if (c.known) {
+            KnowServer("127.0.0.1");
+        }
+        const QString png = home.filePath("out.png");
+        EXPECT_EQ(
+            Velmo({"--param", "ServerURL=http://127.0.0.1:9/", "--param", QString("LoggedUserId=") + c.user,
+                   "--param", "PhysicianList=12~Provider One", "--screenshot", png}),
+            c.exit)
+            << err.toStdString();
+        EXPECT_TRUE(err.contains(c.said)) << err.toStdString();
+        EXPECT_EQ(QFileInfo::exists(png), c.exit == 0);
+    }
 }
 
 TEST_F(DeskProgram, AMissingPageExitsNonZeroNamingIt) {

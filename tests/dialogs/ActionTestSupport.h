@@ -13,6 +13,7 @@
 #include "tests/reportlist/window/WindowFixture.h"
 #include "tests/support/PromptsDouble.h"
 #include "tests/support/ServerFixture.h"
+#include "transport/DocumentDownload.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -56,6 +57,7 @@ public:
     int deletions = 0;
     int repaints = 0;
     QStringList loadedLists;
+    bool downloads = false;            // DownloadDocuments fetches for real (as the window does)
     QList<std::pair<Busy, bool>> busy; // ShowBusy calls in order
 
     // A list of this type whose rows are all selected.
@@ -95,7 +97,11 @@ public:
     void RepaintNow() override { ++repaints; }
     void RunQuery() override { ++queries; }
     void LoadFileList(const QString& path) override { loadedLists.append(path); }
-    void DownloadDocuments(const QStringList&) override {}
+    void DownloadDocuments(const QStringList& names) override {
+        if (downloads) {
+            ::DownloadDocuments(names, nullptr, state.DocumentChecksum);
+        }
+    }
     QWidget* DialogParent() override { return nullptr; }
 };
 

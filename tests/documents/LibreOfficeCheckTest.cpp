@@ -1,16 +1,20 @@
 // What the engine writes must read right in a real word processor: each sequence runs on RTF
 // that LibreOffice wrote, and LibreOffice then reads every result back as text; the locked one
 // also goes through LibreOffice's own format and back to RTF. The conversions are batched
-// (LibreOffice's start is most of their cost), so this is one case.
+// (LibreOffice's start is most of their cost), so this is one case; a second converts a report
+// that links pictures, in the desk's own profile.
 #include "documents/core/DocumentPropertyStore.h"
+#include "documents/core/OfficeProgram.h"
 #include "documents/core/ProtectedEditCopy.h"
 #include "documents/core/RtfDocument.h"
 #include "documents/core/SigningCore.h"
 #include "documents/core/WaterMark.h"
 #include "documents/core/WordAutomation.h"
 #include "tests/documents/DocumentsTestSupport.h"
+#include "tests/support/ServerFixture.h"
 
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -126,6 +130,40 @@ TEST(LibreOfficeReadsBack, EverySequenceResult) {
     EXPECT_EQ(values.value(names.indexOf(u"FirstName"_qs)), u"Mary"_qs);
     EXPECT_EQ(values.value(names.indexOf(u"ReferringPhysicianName"_qs)), u"Dr. Lee"_qs);
     EXPECT_EQ(values.value(names.indexOf(u"LastName_alias"_qs)), u"Doe"_qs);
+}
+
+// A report that is not RTF, linking a picture on this computer and one on the network, is
+// converted in the desk's profile without either: nothing fetched, nothing embedded.
+TEST(LibreOfficeReadsBack, AConversionLoadsNoLinkedContent) {
+    QTemporaryDir dir;
+    StandInServer web;
+    ASSERT_TRUE(web.Start()) << web.Error().toStdString();
+    QImage picture(20, 20, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    ASSERT_TRUE(picture.save(dir.filePath(u"scan.png"_qs), "PNG"));
+    QString body = u"<text:p>Report with linked pictures.</text:p>"_qs;
+    for (const QString& href :
+         {QUrl::fromLocalFile(dir.filePath(u"scan.png"_qs)).toString(), web.BaseUrl() + u"scan.png"_qs}) {
+        body +=
+            uR"(<text:p><draw:frame svg:width="2cm" svg:height="2cm"><draw:image xlink:href=")"_qs + href +
+            uR"(" xlink:type="simple" xlink:show="embed" xlink:actuate="onLoad"/></draw:frame></text:p>)"_qs;
+    }
+    const QString report = DocTest::Write(
+        dir, u"R260050.doc"_qs,
+        (uR"(<?xml version="1.0" encoding="UTF-8"?><office:document office:version="1.2")"
+         uR"( xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0")"
+         uR"( xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0")"
+         uR"( xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0" xmlns:xlink="http://www.w3.org/1999/xlink")"
+         uR"( xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0")"
+         uR"( office:mimetype="application/vnd.oasis.opendocument.text"><office:body><office:text>)"_qs +
+         body + u"</office:text></office:body></office:document>"_qs)
+            .toUtf8());
+    ASSERT_TRUE(OfficeProgram::ConvertToRtfInPlace(report));
+    const QByteArray rtf = DocTest::Read(report);
+    ASSERT_TRUE(rtf.contains("Report with linked pictures.")) << rtf.left(400).toStdString();
+    // A blocked link leaves an empty placeholder; the picture itself would come as PNG data.
+    EXPECT_FALSE(rtf.contains("blip") || rtf.contains("89504e470d0a1a0a")) << "a linked picture was embedded";
+    EXPECT_TRUE(web.JournalFor(u"scan.png"_qs).isEmpty()) << "a linked picture was fetched";
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "host/core/CUtility.h"
 #include "host/core/FileChecksum.h"
 #include "tests/host/HostTestSupport.h"
+#include "tests/support/Watchdog.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,6 +11,7 @@
 #include <QTest>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -68,6 +70,17 @@ TEST(FileChecksum, Crc32OfTheContentsAndZeroWhenThereIsNoFile) {
     for (const auto& [path, sum] : cases) {
         EXPECT_EQ(FileChecksum(path), sum) << path.toStdString();
     }
+}
+
+// A device reads forever and a pipe waits for a writer: neither may hold the desk.
+TEST(FileChecksum, OnlyRegularFilesAreReadAndNothingHangs) {
+    using namespace std::chrono_literals;
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("pipe.doc");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const Watchdog guard("FileChecksum of a device or a pipe", 30s);
+    EXPECT_EQ(FileChecksum(QStringLiteral("/dev/zero")), 0u);
+    EXPECT_EQ(FileChecksum(fifo), 0u);
 }
 
 TEST(FileChecksum, ZeroWhileAnotherHolderLocksTheFileForWriting) {

@@ -1,5 +1,7 @@
 #include "tests/support/ServerFixture.h"
 
+#include "transport/ZipLibrary.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
@@ -63,7 +65,7 @@ QString StandInServer::BaseUrl() const {
     return QStringLiteral("http://%1/").arg(address_);
 }
 
-bool StandInServer::Control(const QByteArray& pathAndQuery) {
+bool StandInServer::Control(const QByteArray& pathAndQuery, const QByteArray& body) {
     // A raw request keeps the fixture free of an HTTP library; the answer is one short line.
     const int sock = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (sock < 0) {
@@ -76,9 +78,14 @@ bool StandInServer::Control(const QByteArray& pathAndQuery) {
                 ::connect(sock, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) == 0;
     if (done) {
         const QByteArray request = "POST " + pathAndQuery + " HTTP/1.1\r\nHost: " + address_.toLatin1() +
-                                   "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
-        done = ::send(sock, request.constData(), static_cast<size_t>(request.size()), MSG_NOSIGNAL) ==
-               static_cast<ssize_t>(request.size());
+                                   "\r\nContent-Type: application/octet-stream\r\nContent-Length: " +
+                                   QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+        for (qsizetype sent = 0; done && sent < request.size();) {
+            const ssize_t n = ::send(sock, request.constData() + sent,
+                                     static_cast<size_t>(request.size() - sent), MSG_NOSIGNAL);
+            done = n > 0;
+            sent += done ? n : 0;
+        }
     }
     char reply[128] = {};
     if (done) {
@@ -100,6 +107,19 @@ bool StandInServer::SetFault(const QString& mode, const QString& script) {
 bool StandInServer::ClearFaults(const QString& script) {
     return Control(script.isEmpty() ? QByteArray("/__control/clear")
                                     : "/__control/clear?script=" + QUrl::toPercentEncoding(script));
+}
+
+bool StandInServer::SetAnswer(const QString& script, const QByteArray& body) {
+    return Control("/__control/answer?script=" + QUrl::toPercentEncoding(script), body);
+}
+
+bool StandInServer::SetZippedAnswer(const QString& script, const QString& entry, const QByteArray& bytes) {
+    const QTemporaryDir dir;
+    QFile file(dir.filePath(entry));
+    QFile zip(dir.filePath(QStringLiteral("answer.zip")));
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush() &&
+           BasicZip(file.fileName(), zip.fileName()) == 1 && zip.open(QIODevice::ReadOnly) &&
+           SetAnswer(script, zip.readAll());
 }
 
 QString StandInServer::HostPageUrl(const QString& user) const {

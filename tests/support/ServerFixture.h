@@ -54,6 +54,11 @@ public:
     // server answers before this returns; false when it did not take it.
     bool SetFault(const QString& mode, const QString& script = {});
     bool ClearFaults(const QString& script = {});
+    // A hostile server: script (e.g. "qm_download_filelist.php") answers with exactly body from
+    // now on, instead of its own answer; ClearFaults(script) ends it.
+    bool SetAnswer(const QString& script, const QByteArray& body);
+    // The same with a zip archive holding one entry, as the zipped-list scripts answer.
+    bool SetZippedAnswer(const QString& script, const QString& entry, const QByteArray& bytes);
 
     // The journal's lines, one JSON object per request, in order.
     QList<QJsonObject> Journal() const;
@@ -62,7 +67,7 @@ public:
 
 private:
     bool ReserveAddress(quint32 host);
-    bool Control(const QByteArray& pathAndQuery);
+    bool Control(const QByteArray& pathAndQuery, const QByteArray& body = {});
     void ReleaseAddress();
 
     Options options_;

@@ -1,5 +1,6 @@
 // Shared main of every test executable: a QApplication (offscreen), a fresh profile folder
-// under a temporary XDG_DATA_HOME, zeroed waits and the Prompts double.
+// under a temporary XDG_DATA_HOME (and settings folders beside it), zeroed waits and the
+// Prompts double.
 #include "host/core/Delays.h"
 #include "tests/support/PromptsDouble.h"
 
@@ -15,6 +16,9 @@ int main(int argc, char** argv) {
     }
     QTemporaryDir profile;
     qputenv("XDG_DATA_HOME", profile.path().toLocal8Bit());
+    // The machine's and the user's settings files (velmo.conf) stay out of the tests.
+    qputenv("XDG_CONFIG_HOME", (profile.path() + "/config").toLocal8Bit());
+    qputenv("XDG_CONFIG_DIRS", (profile.path() + "/etc-xdg").toLocal8Bit());
     QApplication app(argc, argv);
     Delays::ZeroAll();
     Prompts::Install(&PromptsDouble::Current());

@@ -78,18 +78,28 @@ TEST_F(VoicePlayTest, SelectionMistakesAreToldAndNothingIsFetched) {
     EXPECT_EQ(shell_.opened, QStringList{VoicePlayback::VoiceFolder() + "J260105.wav"});
 }
 
-TEST_F(VoicePlayTest, EarlierWaveIsPlayedWhenTheDownloadFailsAndNoWaveIsAnError) {
-    const QString earlier = WriteFile(VoicePlayback::VoiceFolder() + "J999999.wav", "RIFF");
-    Play({"J999999"}, {0}); // the server knows no such dictation: no archive, no .dss
-    EXPECT_EQ(VoiceRequests(), QStringList{"J999999"});
-    EXPECT_TRUE(shell_.started.isEmpty());
-    EXPECT_EQ(shell_.opened, QStringList{earlier});
-    EXPECT_TRUE(Shown().isEmpty());
-
-    QFile::remove(earlier);
-    Play({"J999999"}, {0});
-    EXPECT_EQ(shell_.opened, QStringList{earlier}); // nothing more opened
-    ExpectOneBox("Unable to play the selected voice file.", Prompts::Icon::Error);
+// Only a wave this Play's converter wrote is opened: not one left from before when the download
+// fails, nor one beside audio the converter failed on.
+TEST_F(VoicePlayTest, OnlyTheWaveThisPlayConvertedIsOpened) {
+    const QString folder = VoicePlayback::VoiceFolder();
+    const struct {
+        const char* job;
+        const char* converter; // stands in for DSSDecoder (empty: the real one)
+    } cases[] = {
+        {"J999999", ""},      // the server knows no such dictation: no archive, no .dss
+        {"J260104", "false"}, // the converter fails
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.job);
+        PromptsDouble::Current().Clear();
+        shell_.standIn = QString::fromLatin1(c.converter);
+        WriteFile(folder + c.job + ".wav", "RIFF left from before");
+        Play({c.job}, {0});
+        EXPECT_TRUE(shell_.opened.isEmpty());
+        ExpectOneBox("Unable to play the selected voice file.", Prompts::Icon::Error);
+    }
+    EXPECT_EQ(VoiceRequests(), (QStringList{"J999999", "J260104"}));
+    EXPECT_EQ(shell_.started.size(), 1); // no audio, no converter
 }
 
 TEST_F(VoicePlayTest, WindowKeepsWorkingWhileTheConverterRunsButASecondPlayDoesNothing) {

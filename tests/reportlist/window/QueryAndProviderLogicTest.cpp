@@ -6,6 +6,7 @@
 #include "tests/reportlist/window/LogCapture.h"
 #include "tests/reportlist/window/WindowFixture.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -147,4 +148,23 @@ TEST_F(CacheTest, LocationIdIsSettledThroughTheProvidersSection) {
     EXPECT_EQ(PhysicianLocationCache::SettleLocationId(path_, "12", "3"), "3");
     EXPECT_EQ(PhysicianLocationCache::SettleLocationId(path_, "12", "All"), "All");
     EXPECT_EQ(PhysicianLocationCache::SettleLocationId(path_, "15", "south clinic"), "south clinic");
+}
+
+// A page with many providers and locations: the cache is written in one pass, not rewritten per
+// entry (which took tens of seconds), and what is beyond the bound is left out.
+TEST_F(CacheTest, ALargeLocationListIsWrittenInOnePassUpToItsBound) {
+    QString list;
+    for (int provider = 0; provider < 400; ++provider) {
+        list += QStringLiteral("[%1]").arg(provider);
+        for (int location = 0; location < 10; ++location) {
+            list += QStringLiteral("%1~Clinic %1|").arg(provider * 10 + location);
+        }
+    }
+    QElapsedTimer timer;
+    timer.start();
+    PhysicianLocationCache::WriteComboFile(list, path_);
+    const qint64 ms = timer.elapsed();
+    EXPECT_LT(ms, 3000);
+    EXPECT_EQ(PhysicianLocationCache::ReadProviderSection(path_, "199").size(), 11);  // "All" and ten
+    EXPECT_TRUE(PhysicianLocationCache::ReadProviderSection(path_, "200").isEmpty()); // past 2000 locations
 }

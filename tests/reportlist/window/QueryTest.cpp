@@ -1,4 +1,5 @@
 // "Go": its checks, its side effects and the no-result check that follows it.
+#include "tests/reportlist/window/LogCapture.h"
 #include "tests/reportlist/window/WindowFixture.h"
 
 namespace {
@@ -6,6 +7,24 @@ namespace {
 using QueryTest = WindowFixture;
 
 const QDate kEmptyDay(2001, 1, 1); // the demo practice has no reports that far back
+
+// Rows whose report names aim outside the desk's folder are not listed; each is logged once and
+// the user is told how many.
+TEST_F(QueryTest, RowsWithNamesTheDeskRefusesAreNotListedLoggedAndTold) {
+    const QByteArray row = "Privileges~111111|Owner~12|Activity Indicator~00000|Filename~";
+    ASSERT_TRUE(server_.SetZippedAnswer("qm_download_filelist.php", "FileList.txt",
+                                        row + "R260019|FirstName~Jane\n" + row +
+                                            "../../.ssh/id_rsa|FirstName~A\n" + row +
+                                            QByteArray("id_rsa\0|FirstName~B\n", 21) + row +
+                                            "-p|FirstName~C\n" + row + "R260006|FirstName~Ann\n"));
+    const LogCapture log;
+    Start();
+    EXPECT_EQ(page_->RowCount(), 2);
+    EXPECT_EQ(page_->Filename(0) + page_->Filename(1), "R260019R260006");
+    EXPECT_EQ(log.Messages().filter("not listed").size(), 3);
+    EXPECT_TRUE(
+        PromptsDouble::Current().ShownTexts().value(0).startsWith("3 reports of the list are not shown"));
+}
 
 } // namespace
 

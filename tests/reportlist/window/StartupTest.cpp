@@ -147,7 +147,7 @@ TEST_F(StartupTest, ProvidersOfTheSessionGiveTheFirstQuerysProviderAndLocation) 
     }
 }
 
-TEST_F(StartupTest, ClosingEmptiesTheWorkingFoldersButKeepsThemAndRemovesTheCache) {
+TEST_F(StartupTest, ClosingEmptiesAndRemovesThisDesksFolderWithTheCache) {
     Start();
     const QString temp = CUtility().TempFolder();
     for (const char* folder : {"versionfiles/", "VoiceFiles/"}) {
@@ -160,8 +160,8 @@ TEST_F(StartupTest, ClosingEmptiesTheWorkingFoldersButKeepsThemAndRemovesTheCach
         ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("x") == 1) << f.toStdString();
     }
     QFile::setPermissions(files.first(), QFileDevice::ReadOwner); // read-only is no obstacle
-    // The provider/location cache lives as long as the window.
-    const QString cache = CUtility().ProfileFolder() + "PhysicianLocationCombo.ini";
+    // The provider/location cache lives in the desk's folder as long as the window.
+    const QString cache = temp + "PhysicianLocationCombo.ini";
     ASSERT_TRUE(QFile::exists(cache));
 
     page_.reset();
@@ -169,8 +169,6 @@ TEST_F(StartupTest, ClosingEmptiesTheWorkingFoldersButKeepsThemAndRemovesTheCach
     for (const QString& f : files) {
         EXPECT_FALSE(QFile::exists(f)) << f.toStdString();
     }
-    for (const char* folder : {"", "versionfiles/", "VoiceFiles/"}) {
-        EXPECT_TRUE(QDir(temp + QString::fromLatin1(folder)).exists()) << folder;
-    }
     EXPECT_FALSE(QFile::exists(cache));
+    EXPECT_FALSE(QDir(temp).exists());
 }

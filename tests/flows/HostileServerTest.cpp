@@ -1,0 +1,159 @@
+// A hostile report server: lists, versions and address books whose names aim outside the desk's
+// folders, run through every action that builds a path from a name. Nothing outside the desk's
+// folders may be read, written, uploaded or opened, the desk must stay responsive, and the user
+// must hear that the name was refused.
+#include "dialogs/fax/CDlgFax.h"
+#include "dialogs/fax/Fax.h"
+#include "dialogs/history/CDlgDocumentHistory.h"
+#include "dialogs/history/DocumentHistory.h"
+#include "dialogs/voice/VoicePlayback.h"
+#include "documents/demographics/CDlgEditDemographics.h"
+#include "documents/demographics/EditDemographics.h"
+#include "documents/esign/EsignDocuments.h"
+#include "documents/open/OpenDocument.h"
+#include "documents/print/PrintDocuments.h"
+#include "tests/dialogs/ActionTestSupport.h"
+#include "tests/support/FakeDesktop.h"
+#include "tests/support/Watchdog.h"
+
+#include <QDirIterator>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Every file under folder with its bytes and time: what "untouched" is compared against.
+QMap<QString, QPair<QByteArray, qint64>> Snapshot(const QString& folder) {
+    QMap<QString, QPair<QByteArray, qint64>> files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile f(it.next());
+        files.insert(f.fileName(), {f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray(),
+                                    QFileInfo(f).lastModified().toMSecsSinceEpoch()});
+    }
+    return files;
+}
+
+enum class Action { Open, Esign, Print, EditDemographics, History, Play, Fax };
+
+class HostileServer : public ServerTest, public ::testing::WithParamInterface<Action> {
+protected:
+    void SetUp() override {
+        ServerTest::SetUp();
+        Shell::Install(nullptr); // the desktop's programs are the fakes on PATH
+        desktop_.SetDefaultPrinter("PDF");
+        Session().SetSignatureLine("12~Amelia Hart, MD");
+        Session().SetSystemFolder(victim_.path()); // no converter there
+        // What a name aimed outside would reach: a letter, a key and planted dictation.
+        for (const auto& [file, bytes] : {std::pair{"letter.doc", "{\\rtf1\\ansi Dear friend,\\par}"},
+                                          {"secret", "PRIVATE KEY"},
+                                          {"letter.dss", "not audio"},
+                                          {"letter.wav", "RIFF planted"}}) {
+            WriteFile(victim_.filePath(file), bytes);
+        }
+        // A Play of a plain name gets a page instead of audio.
+        ASSERT_TRUE(server_.SetAnswer("download_play_voicefile.php", "<html><script>run()</script></html>"));
+    }
+
+    // Names from the server, aimed at the victim's files from any folder depth.
+    QList<std::pair<const char*, QString>> Names() const {
+        const QString up = QStringLiteral("../").repeated(20) + victim_.path().mid(1);
+        return {{"slashes", up + "/letter"},
+                {"nul after a path", up + "/secret" + QChar(u'\0')},
+                {"nul after a plain name", "payload.html" + QString(QChar(u'\0'))},
+                {"a device", QStringLiteral("../").repeated(20) + "dev/zero" + QChar(u'\0')}, // read for ever
+                {"backslashes", "..\\..\\letter"},
+                {"dots", "R260019..doc"},
+                {"control character", "R2600" + QString(QChar(0x1B)) + "19"},
+                {"leading dash", "-letter"},
+                {"leading dot", ".letter"},
+                {"over-long", QString(200, QLatin1Char('R'))}};
+    }
+
+    // Runs the action on a list that shows name where the action takes its name from: the row,
+    // or (History, Fax) the version list or address book of a real report.
+    void Run(Action action, const QString& name) {
+        PromptsDouble::Current().Clear();
+        const bool byRow = action != Action::History && action != Action::Fax;
+        FakeDesk desk =
+            FakeDesk::Of(action == Action::Play ? "p" : "t", FakeDesk::Named({byRow ? name : "R260001"}));
+        desk.downloads = true;
+        if (action == Action::Open) {
+            OpenDocument(desk).Run();
+        } else if (action == Action::Esign) {
+            EsignDocuments(desk).OnPopEsign();
+        } else if (action == Action::Print) {
+            PrintDocuments(desk).Run();
+        } else if (action == Action::EditDemographics) {
+            const WhenShown<CDlgEditDemographics> ok([](CDlgEditDemographics& d) { Click(d, "ctlOk"); });
+            EditDemographics(desk).Run();
+        } else if (action == Action::Play) {
+            VoicePlayback(desk).Run();
+        } else if (action == Action::History) {
+            ASSERT_TRUE(server_.SetZippedAnswer("qm_versionlist.php", "R260001_versions.txt",
+                                                (name + "|01/02/2026|01/03/2026|R260001.v1\n").toUtf8()));
+            const WhenShown<CDlgDocumentHistory> view([](CDlgDocumentHistory& d) {
+                In<CReportListCtrl>(d, "ctl235")->selectRow(0);
+                Click(d, "ctl260");
+                Click(d, "ctl1");
+            });
+            DocumentHistory(desk).Run();
+        } else {
+            ASSERT_TRUE(server_.SetZippedAnswer("addressbook.php", "12_addressbook.txt",
+                                                (name + "~Clinic~Ann~ ~Lee~555-0101~a@x~ \n"
+                                                        "101~ ~Hugo~ ~Lindgren~555-0102~h@x~ \n")
+                                                    .toUtf8()));
+            const WhenShown<CDlgFax> send([](CDlgFax& fax) {
+                for (int row = 0; row < fax.Contacts()->Model()->rowCount(); ++row) {
+                    fax.SetChecked(row, true);
+                }
+                PromptsDouble::Current().QueueAnswer(Prompts::Ok);
+                fax.accept();
+            });
+            Fax(desk).Run();
+        }
+    }
+
+    QTemporaryDir victim_;
+    FakeDesktop desktop_;
+};
+
+TEST_P(HostileServer, NamesAimedOutsideReachNothingAndTheUserIsTold) {
+    for (const auto& [label, name] : Names()) {
+        SCOPED_TRACE(label);
+        const auto before = Snapshot(victim_.path());
+        const qsizetype requests = server_.Journal().size();
+        {
+            const Watchdog guard(std::string("an action on the name ") + label, 60s);
+            Run(GetParam(), name);
+        }
+        EXPECT_EQ(Snapshot(victim_.path()), before) << "a file outside the desk's folders was written";
+        for (const QJsonObject& request : server_.Journal().mid(requests)) {
+            EXPECT_TRUE(request["files"].toArray().isEmpty())
+                << "uploaded: " << request["path"].toString().toStdString();
+            for (const QJsonValue& field : request["fields"].toArray()) {
+                EXPECT_FALSE(field["value"].toString().contains(name.left(12)))
+                    << "the name reached the server";
+            }
+        }
+        EXPECT_TRUE(desktop_.Opened().isEmpty()) << desktop_.Opened().join(' ').toStdString();
+        for (const QStringList& call : desktop_.SofficeCalls()) {
+            EXPECT_FALSE(call.join(' ').contains(victim_.path())) << call.join(' ').toStdString();
+        }
+        EXPECT_FALSE(Shown().isEmpty()) << "the user was not told";
+    }
+}
+
+std::string ActionName(const ::testing::TestParamInfo<Action>& info) {
+    static const char* const names[] = {"Open",    "Esign", "Print", "EditDemographics",
+                                        "History", "Play",  "Fax"};
+    return names[static_cast<int>(info.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryAction, HostileServer,
+                         ::testing::Values(Action::Open, Action::Esign, Action::Print,
+                                           Action::EditDemographics, Action::History, Action::Play,
+                                           Action::Fax),
+                         ActionName);
+
+} // namespace
