@@ -2,6 +2,7 @@
 
 #include "host/core/ActivityLog.h"
 #include "host/core/NameGate.h"
+#include "host/core/PrivateModes.h"
 #include "host/core/Prompts.h"
 #include "transport/HttpUrl.h"
 
@@ -684,8 +685,10 @@ bool CHttp::BeginBody(std::int64_t contentLength) {
         QByteArray path;
         errno = EINVAL;
         fd_ = NameGate::NativePath(localFile_, path)
-                  ? ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644)
+                  ? ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC,
+                           PrivateModes::kFile)
                   : -1;
+        PrivateModes::Restrict(fd_);
         if (fd_ < 0) {
             fileErrno_ = errno;
             fileOpenFailed_ = true;

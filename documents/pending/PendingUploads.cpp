@@ -8,6 +8,7 @@
 #include "host/core/CUtility.h"
 #include "host/core/DeskFolder.h"
 #include "host/core/FileChecksum.h"
+#include "host/core/PrivateModes.h"
 #include "host/core/Prompts.h"
 #include "host/core/SessionSettings.h"
 #include "transport/CFileDownloads.h"
@@ -39,7 +40,7 @@ bool RestoreToTemp(const QString& report) {
     util.CreateFolderPath(util.TempFolder());
     QFile in(PendingStore::DocumentPath(report));
     QSaveFile out(LocalDocumentPath(report));
-    bool ok = in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly);
+    bool ok = in.open(QIODevice::ReadOnly) && PrivateModes::OpenForWriting(out);
     while (ok && !in.atEnd()) {
         const QByteArray block = in.read(64 * 1024);
         ok = !block.isEmpty() && out.write(block) == block.size();

@@ -60,9 +60,12 @@ TEST_F(DeskProgram, ScreenshotRunWritesThePictureAndStartsTheLogFromParamsOrTheH
     const QImage picture(png);
     ASSERT_FALSE(picture.isNull());
     EXPECT_EQ(picture.size() / picture.devicePixelRatio(), QSize(900, 640));
-    const QRegularExpression start(" : OCX Version : 1\\.0\\.1\\.0 August 6 2009 Version Changed for MID : "
-                                   "2433,2156,2242,2423,2429 LastError = \\d+\r\n\\d\\d:\\d\\d:\\d\\d : "
-                                   "SetWebsite: HostName, http://127\\.0\\.0\\.1:9/ LastError");
+    const QRegularExpression start(
+        " : OCX Version : 1\\.0\\.1\\.0 August 6 2009 Version Changed for MID : "
+        "2433,2156,2242,2423,2429 LastError = \\d+\r\n"
+        // The test made the profile with the umask's modes.
+        "(\\d\\d:\\d\\d:\\d\\d : InitInstance: Profile folder made private[^\r]*\r\n)?"
+        "\\d\\d:\\d\\d:\\d\\d : SetWebsite: HostName, http://127\\.0\\.0\\.1:9/ LastError");
     EXPECT_TRUE(start.match(Log()).hasMatch()) << Log().toStdString();
 
     // A host page given through the URL scheme holds the session.

@@ -9,6 +9,7 @@
 #include "reportlist/listctrl/CReportListCtrl.h"
 #include "reportlist/window/CVelmoPropPage.h"
 #include "tests/support/FakeDesktop.h"
+#include "tests/support/ProfileCheck.h"
 #include "tests/support/PromptsDouble.h"
 #include "tests/support/ServerFixture.h"
 #include "transport/CFileDownloads.h"
@@ -52,6 +53,8 @@ protected:
         Session().SetSignatureLine(QStringLiteral("12~Amelia Hart, MD"));
         NewDesktop();
     }
+    // Whatever a flow wrote under the profile folder stays the user's alone.
+    void TearDown() override { EXPECT_EQ(NotPrivate(CUtility().ProfileFolder()), QStringList()); }
     void NewDesktop(const QString& text = QStringLiteral("Edited in the word processor.")) {
         desktop_.reset();
         desktop_ = std::make_unique<FakeDesktop>();
