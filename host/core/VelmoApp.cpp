@@ -3,11 +3,12 @@
 #include "host/core/ActivityLog.h"
 #include "host/core/CUtility.h"
 #include "host/core/ControlIdentity.h"
+#include "host/core/LogRetention.h"
 #include "host/core/PrivateModes.h"
 
 namespace VelmoApp {
 
-void InitInstance() {
+void InitInstance(int logRetentionDays) {
     WriteLog(ControlIdentity::kStartupLogLine);
     // An older desk left its profile readable by every account of the workstation. The
     // conversions' LibreOffice profile keeps its own files; its folder is closed like the rest.
@@ -17,6 +18,7 @@ void InitInstance() {
                                 "readable by other accounts")
                      .arg(tightened));
     }
+    LogRetention::RemoveOlderThan(logRetentionDays);
 }
 
 } // namespace VelmoApp

@@ -67,8 +67,8 @@ TEST(PrivateProfile, AStartClosesWhatAnOlderDeskLeftOpenAndSaysSoOnce) {
     }
     ASSERT_TRUE(QFile::link(target, profile + QStringLiteral("Temp/link")));
 
-    VelmoApp::InitInstance();
-    VelmoApp::InitInstance();
+    VelmoApp::InitInstance(0);
+    VelmoApp::InitInstance(0);
     EXPECT_EQ(NotPrivate(profile), QStringList());
     // LibreOffice's own files are its own; a link is not followed out of the profile.
     EXPECT_EQ(ModeOf(lo), 0644u);
