@@ -18,15 +18,18 @@ public:
         bool seedDemo = true;
         QString fault;       // --fault MODE, empty for none
         QString requireAuth; // --require-auth USER:PASS, empty for none
-        // A plain HTTP port besides 80 and 443; BaseUrl() then names it, so that requests the desk
-        // forces to 443 (or 80) and those that keep the ServerURL's port can be told apart.
-        int extraHttpPort = 0;
+        // An HTTPS port besides 443; BaseUrl() then names it, so that requests the desk forces to
+        // 443 and those that keep the ServerURL's port can be told apart.
+        int extraHttpsPort = 0;
         // The practice as JSON (the layout in docs/server.md) instead of the demo; written to the
         // data folder and given with --seed.
         QByteArray seedJson;
         // The demo's Word 97 report needs LibreOffice; off by default, since the desk's tests put a
         // fake soffice first on PATH that must not see the server's calls.
         bool convertWord97 = false;
+        // An authority of its own instead of the one the test program's servers share (and its
+        // desk trusts through VELMO_CA_FILE): a server whose certificate the desk cannot verify.
+        bool ownAuthority = false;
     };
 
     StandInServer();
@@ -41,10 +44,12 @@ public:
     void Stop();
 
     QString Address() const { return address_; }         // "127.0.0.N"
-    QString BaseUrl() const;                             // "http://127.0.0.N[:extra port]/"
+    QString BaseUrl() const;                             // "https://127.0.0.N[:extra port]/"
     QString HostPageUrl(const QString& user = {}) const; // BaseUrl() + "desk.php[?user=ID]"
     QString DataDir() const { return data_.path(); }
     QString JournalPath() const;
+    // The certificate of the authority that signed the server's: the file a desk is given to trust it.
+    QString AuthorityFile() const;
     QString Error() const { return error_; }
     // What the server printed on start-up (the demo users' ids among it).
     QString StartupOutput() const { return startupOutput_; }
