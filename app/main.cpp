@@ -6,6 +6,7 @@
 #include "host/core/LaunchOptions.h"
 #include "host/core/Registration.h"
 #include "host/core/ServerGate.h"
+#include "host/core/ServerTrust.h"
 #include "host/core/SessionSettings.h"
 #include "host/core/VelmoApp.h"
 #include "host/gui/GuiPrompts.h"
@@ -67,6 +68,9 @@ int main(int argc, char** argv) {
     errno = 0;
     const DeskSettings settings;
     VelmoApp::InitInstance(settings.LogRetentionDays());
+    // Before the host page is fetched: it too comes only from a server whose certificate holds.
+    ServerTrust::Configure(
+        ServerTrust::ChooseCaFile(options.caFile, qEnvironmentVariable("VELMO_CA_FILE"), settings.CaFile()));
 
     // A headless run (--screenshot) must never wait for a click: its messages go to stderr
     // through the console prompts and are answered as an acknowledging user would.

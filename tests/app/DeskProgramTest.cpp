@@ -69,7 +69,7 @@ TEST_F(DeskProgram, ScreenshotRunWritesThePictureAndStartsTheLogFromParamsOrTheH
         "2433,2156,2242,2423,2429 LastError = \\d+\r\n"
         // The start's housekeeping: the test made the profile with the umask's modes and left a
         // log of 31 days ago.
-        "(\\d\\d:\\d\\d:\\d\\d : (InitInstance|RemoveOldLogs): [^\r]*\r\n)*"
+        "(\\d\\d:\\d\\d:\\d\\d : (InitInstance|RemoveOldLogs|ServerTrust): [^\r]*\r\n)*"
         "\\d\\d:\\d\\d:\\d\\d : SetWebsite: HostName, http://127\\.0\\.0\\.1:9/ LastError");
     EXPECT_TRUE(start.match(Log()).hasMatch()) << Log().toStdString();
     EXPECT_TRUE(Log().contains("RemoveOldLogs: File, " + oldLog + ", deleted")) << Log().toStdString();

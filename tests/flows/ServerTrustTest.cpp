@@ -1,0 +1,38 @@
+// A desk whose report server presents a certificate signed by an authority the desk was not given.
+#include "tests/flows/FlowsFixture.h"
+
+#include "host/core/CertificateNotice.h"
+
+namespace {
+
+using ServerTrustFlow = FlowsFixture;
+
+// Nothing reaches the server, the start and each later command tell the user once; given the
+// authority, the next command lists the reports (and TearDown sees every request over TLS).
+TEST_F(ServerTrustFlow, AnUntrustedServerIsSentNothingAndTheUserToldOncePerCommand) {
+    const QByteArray trusted = qgetenv("VELMO_CA_FILE");
+    struct Restore {
+        QByteArray value;
+        ~Restore() { qputenv("VELMO_CA_FILE", value); }
+    } restore{trusted};
+    qputenv("VELMO_CA_FILE", QByteArray());
+    page_ = std::make_unique<CVelmoPropPage>();
+    page_->show();
+    QSignalSpy finished(page_.get(), &CVelmoPropPage::StartupFinished);
+    page_->OnInitDialog();
+    ASSERT_TRUE(!finished.isEmpty() || finished.wait(20000));
+    EXPECT_EQ(Shown().count(CertificateNotice::kText), 1) << Shown().join(u'\n').toStdString();
+    Click("ctl219");
+    EXPECT_EQ(Shown().count(CertificateNotice::kText), 2) << Shown().join(u'\n').toStdString();
+    EXPECT_TRUE(server_.Journal().isEmpty());
+    EXPECT_EQ(page_->RowCount(), 0);
+
+    qputenv("VELMO_CA_FILE", trusted);
+    Answers();
+    Click("ctl219");
+    EXPECT_GT(page_->RowCount(), 0);
+    EXPECT_FALSE(Shown().contains(CertificateNotice::kText));
+    EXPECT_FALSE(server_.Journal().isEmpty());
+}
+
+} // namespace
