@@ -26,7 +26,9 @@ int main(int argc, char** argv) {
             ++files;
             run(seed);
             // Cuts at many places, and each special byte flipped to another one.
-            static const char kSpecial[] = {'{', '}', '\\', '\'', ' ', '0'};
+            // RTF's and the server texts' special bytes.
+            static const char kSpecial[] = {'{', '}',  '\\', '\'', ' ', '0', '|',
+                                            '~', '\n', '<',  '"',  '/', '.', '['};
             for (qsizetype cut = 0; cut < seed.size(); cut += std::max<qsizetype>(1, seed.size() / 64)) {
                 run(seed.left(cut));
                 QByteArray flipped = seed;
