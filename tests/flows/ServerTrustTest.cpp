@@ -35,4 +35,29 @@ TEST_F(ServerTrustFlow, AnUntrustedServerIsSentNothingAndTheUserToldOncePerComma
     EXPECT_FALSE(server_.Journal().isEmpty());
 }
 
+// An edit whose upload meets an unverified certificate stays owed, and the user learns why.
+TEST_F(ServerTrustFlow, AnEditRefusedForTheCertificateStaysOwedAndSaysWhy) {
+    const QString report = QStringLiteral("R260004");
+    Start();
+    OpenForEditing(report);
+    ASSERT_TRUE(WaitFor([&] { return PendingStore::Load(report).has_value(); }));
+    const QByteArray trusted = qgetenv("VELMO_CA_FILE");
+    struct Restore {
+        QByteArray value;
+        ~Restore() { qputenv("VELMO_CA_FILE", value); }
+    } restore{trusted};
+    qputenv("VELMO_CA_FILE", QByteArray());
+    const qsizetype before = server_.Journal().size();
+    desktop_->ReleaseLock();
+    ASSERT_TRUE(desktop_->WaitForRelease(Temp(report)));
+    ASSERT_TRUE(WaitFor([&] { return page_->State().OpenDocumentName.isEmpty(); }, 60000));
+    EXPECT_EQ(Shown(),
+              (QStringList{CertificateNotice::kText,
+                           QStringLiteral("The edited report R260004 has not reached the server (the "
+                                          "report server's certificate could not be verified). It is "
+                                          "kept and will be offered again when the desk next starts.")}));
+    EXPECT_EQ(PendingStore::Load(report)->state, PendingRecord::State::Owed);
+    EXPECT_EQ(server_.Journal().size(), before);
+}
+
 } // namespace
