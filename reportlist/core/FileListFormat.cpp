@@ -203,7 +203,8 @@ qsizetype FilenameColumn(const ParsedFileList& list) {
 void AcceptRow(const LineFields& fields, LineCode code, qsizetype filenameColumn, int lineNumber,
                ParsedFileList& list) {
     if (filenameColumn >= 0) {
-        const QString name = Decode(fields.texts[static_cast<size_t>(kFirstValuePosition + filenameColumn)], code);
+        const QString name =
+            Decode(fields.texts[static_cast<size_t>(kFirstValuePosition + filenameColumn)], code);
         if (const QString why = NameGate::Refusal(name); !name.isEmpty() && !why.isEmpty()) {
             ++list.refusedRows;
             WriteLog(QStringLiteral("LoadFileList: Row %1 not listed, its report name is refused (%2): %3")
