@@ -800,14 +800,15 @@ void RtfDocument::AppendContinuousSectionBreak() {
     if (!parsed_ && edits_.empty()) {
         Parse();
     }
-    // An unfinished last paragraph is ended by the break itself, in the groups it was written in,
-    // so that it keeps its own formatting; otherwise the formatting is reset first, so that the
-    // break does not end a table row or a list item of its own.
-    if (EndsInOpenParagraph()) {
-        Queue(EndOfMainText(), 0, "\\sect" + ClosingForAppend() + "\\sectd\\sbknone " + kPlainFormatting);
-    } else {
-        Queue(EndOfMainText(), 0, ClosingForAppend() + kPlainFormatting + "\\sect\\sectd\\sbknone ");
-    }
+    // An unfinished last paragraph is ended by the break itself, so that it keeps its own
+    // formatting; otherwise the formatting is reset first, so that the break does not end a
+    // table row or a list item of its own. (The groups of a document cut short are closed
+    // first: the break must not fall into a hidden group.)
+    const QByteArray closing = ClosingForAppend();
+    const QByteArray sectionBreak = QByteArrayLiteral("\\sect\\sectd\\sbknone ");
+    Queue(EndOfMainText(), 0,
+          closing +
+              (EndsInOpenParagraph() ? sectionBreak + kPlainFormatting : kPlainFormatting + sectionBreak));
     tail_ = Tail::Plain;
 }
 
@@ -848,12 +849,11 @@ void RtfDocument::AppendRun(const QString& text, int pointSize) {
     const int colour = BlackColourIndex();
     QByteArray run = QByteArrayLiteral("{\\uc1\\fs") + QByteArray::number(pointSize * 2) + "\\cf" +
                      QByteArray::number(colour) + ' ' + Escape(text) + '}';
-    // After the document's own last paragraph (ended in its own groups), in plain formatting.
-    const bool open = tail_ != Tail::Plain && EndsInOpenParagraph();
+    // After the document's own last paragraph, in plain formatting.
     const QByteArray closing = ClosingForAppend();
-    const QByteArray start = tail_ == Tail::Plain ? closing
-                             : open               ? "\\par" + closing + kPlainFormatting
-                                                  : closing + kPlainFormatting;
+    const QByteArray start = tail_ == Tail::Plain    ? closing
+                             : EndsInOpenParagraph() ? closing + "\\par" + kPlainFormatting
+                                                     : closing + kPlainFormatting;
     Queue(EndOfMainText(), 0, start + run);
     tail_ = text.isEmpty() || text.endsWith(u'\n') ? Tail::Closed : Tail::Open;
 }

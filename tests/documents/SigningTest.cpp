@@ -234,7 +234,8 @@ TEST_F(SignFile, TheStatementIsPlainWhateverTheReportEndsIn) {
         {"a right-to-left paragraph", R"({\rtf1\pard\rtlpar\rtlch Report\par})"},
         {"hidden text, no last mark", R"({\rtf1 Report\par\v Hidden})"},
         {"columns, a centred last line without mark", R"({\rtf1\sectd\cols2\pard\qc Report})"},
-        {"a group cut short", R"({\rtf1 Report\par {\b\intbl Cut)"},
+        {"a list item in a group cut short", R"({\rtf1 Report\par\pard\ls1 {Cut)"},
+        {"a hidden group cut short", R"({\rtf1 Report\par\pard\ls1 Cut{\*\bkmkstart B)"},
         {"a statement that inherited a table row",
          R"({\rtf1 A\cell\row\sect\sectd\sbknone {\uc1\fs16\cf1 \par This document has been Electronically ESigned by X on 1.}})"},
     };
