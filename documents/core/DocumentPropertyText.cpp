@@ -115,8 +115,13 @@ void Write(QByteArray& rtf, const QString& name, const QString& value) {
     // Names match without regard to case: positions come from a lower-case copy.
     QByteArray lower = rtf.toLower();
     auto replaceValue = [&](const QByteArray& propertyName) {
-        const qsizetype at = lower.indexOf(("{\\propname " + propertyName + '}').toLower());
-        const qsizetype valueAt = at < 0 ? -1 : lower.indexOf(kStaticVal, at);
+        // The name without regard to case; the control words as RTF spells them (in lower case).
+        const QByteArray needle = ("{\\propname " + propertyName + '}').toLower();
+        qsizetype at = lower.indexOf(needle);
+        while (at >= 0 && !QByteArrayView(rtf).sliced(at).startsWith(kPropName)) {
+            at = lower.indexOf(needle, at + 1);
+        }
+        const qsizetype valueAt = at < 0 ? -1 : rtf.indexOf(kStaticVal, at);
         const qsizetype close = valueAt < 0 ? -1 : GroupEnd(rtf, valueAt);
         if (close < 0) {
             return false;
