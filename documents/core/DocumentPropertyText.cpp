@@ -3,6 +3,7 @@
 #include "documents/core/RtfDocument.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace {
 
@@ -27,6 +28,38 @@ qsizetype GroupEnd(const QByteArray& rtf, qsizetype start, qsizetype limit = kMa
         }
     }
     return -1;
+}
+
+// Where the group opening with the control word stands, from `from` on: the word whole, so that
+// a longer word ("{\staticvalx") is not taken for it; -1 when absent.
+qsizetype FindWord(const QByteArray& rtf, const QByteArray& word, qsizetype from) {
+    for (qsizetype at = rtf.indexOf(word, from); at >= 0; at = rtf.indexOf(word, at + 1)) {
+        const qsizetype after = at + word.size();
+        if (after >= rtf.size() || !std::isalpha(static_cast<unsigned char>(rtf.at(after)))) {
+            return at;
+        }
+    }
+    return -1;
+}
+
+// The value group of the property whose name group closes at nameEnd: the group right after it,
+// past blanks and its \proptypeN; -1 when the property has none (another property's value is
+// not its).
+qsizetype ValueOf(const QByteArray& rtf, qsizetype nameEnd) {
+    qsizetype i = nameEnd + 1;
+    for (;;) {
+        while (i < rtf.size() && std::isspace(static_cast<unsigned char>(rtf.at(i)))) {
+            ++i;
+        }
+        if (!QByteArrayView(rtf).sliced(i).startsWith("\\proptype")) {
+            break;
+        }
+        i += 9;
+        while (i < rtf.size() && (std::isdigit(static_cast<unsigned char>(rtf.at(i))) || rtf.at(i) == '-')) {
+            ++i;
+        }
+    }
+    return FindWord(rtf, kStaticVal, i) == i ? i : -1;
 }
 
 // The document's own \ansicpgN and \ucN from its header, as the words to read a value with:
@@ -88,16 +121,14 @@ QByteArray Escape(const QString& text) {
 
 void Read(const QByteArray& rtf, QStringList& names, QStringList& values) {
     const QByteArray settings = DocumentSettings(rtf);
-    qsizetype from = 0;
-    for (;;) {
-        const qsizetype start = rtf.indexOf(kPropName, from);
-        const qsizetype nameEnd = start < 0 ? -1 : GroupEnd(rtf, start);
+    for (qsizetype start = FindWord(rtf, kPropName, 0); start >= 0;) {
+        const qsizetype nameEnd = GroupEnd(rtf, start);
         if (nameEnd < 0) {
             return;
         }
         const qsizetype nameStart = start + kPropName.size();
         names.append(Unescape(rtf.mid(nameStart, nameEnd - nameStart), settings).trimmed());
-        const qsizetype valueAt = rtf.indexOf(kStaticVal, start);
+        const qsizetype valueAt = ValueOf(rtf, nameEnd);
         const qsizetype valueEnd = valueAt < 0 ? -1 : GroupEnd(rtf, valueAt);
         if (valueEnd < 0) {
             values.append(QStringLiteral(" "));
@@ -105,7 +136,7 @@ void Read(const QByteArray& rtf, QStringList& names, QStringList& values) {
         }
         const qsizetype valueStart = valueAt + kStaticVal.size();
         values.append(Unescape(rtf.mid(valueStart, valueEnd - valueStart), settings).trimmed());
-        from = valueAt;
+        start = FindWord(rtf, kPropName, valueEnd);
     }
 }
 
@@ -115,13 +146,13 @@ void Write(QByteArray& rtf, const QString& name, const QString& value) {
     // Names match without regard to case: positions come from a lower-case copy.
     QByteArray lower = rtf.toLower();
     auto replaceValue = [&](const QByteArray& propertyName) {
-        // The name without regard to case; the control words as RTF spells them (in lower case).
+        // The name without regard to case; the control word as RTF spells it (in lower case).
         const QByteArray needle = ("{\\propname " + propertyName + '}').toLower();
         qsizetype at = lower.indexOf(needle);
         while (at >= 0 && !QByteArrayView(rtf).sliced(at).startsWith(kPropName)) {
             at = lower.indexOf(needle, at + 1);
         }
-        const qsizetype valueAt = at < 0 ? -1 : rtf.indexOf(kStaticVal, at);
+        const qsizetype valueAt = at < 0 ? -1 : ValueOf(rtf, at + needle.size() - 1);
         const qsizetype close = valueAt < 0 ? -1 : GroupEnd(rtf, valueAt);
         if (close < 0) {
             return false;
@@ -136,8 +167,12 @@ void Write(QByteArray& rtf, const QString& name, const QString& value) {
     }
     const QByteArray property = "{\\propname " + escapedName + "}\\proptype30" + valueGroup + '}';
     // After the last property's value, inside its group; a document without one gets a group.
-    const qsizetype last = rtf.lastIndexOf(kPropName);
-    const qsizetype lastValue = last < 0 ? -1 : rtf.indexOf(kStaticVal, last);
+    qsizetype last = -1;
+    for (qsizetype at = FindWord(rtf, kPropName, 0); at >= 0; at = FindWord(rtf, kPropName, at + 1)) {
+        last = at;
+    }
+    const qsizetype lastName = last < 0 ? -1 : GroupEnd(rtf, last);
+    const qsizetype lastValue = lastName < 0 ? -1 : ValueOf(rtf, lastName);
     const qsizetype lastEnd = lastValue < 0 ? -1 : GroupEnd(rtf, lastValue);
     if (lastEnd >= 0) {
         rtf.insert(lastEnd + 1, property);
