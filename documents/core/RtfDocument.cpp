@@ -796,6 +796,22 @@ bool RtfDocument::EndsInOpenParagraph() const {
     return last != u'\r' && last != u'\f' && last != u'\a';
 }
 
+QByteArray RtfDocument::EndOfStandIns() const {
+    // A last character written as \uN may still be waiting for stand-ins (a writer that wrote
+    // fewer than its \ucN says): an empty group ends the wait, so that nothing appended is taken
+    // for one.
+    if (tail_ != Tail::Parsed || mainTextEnd_ <= 0 || runs_.empty()) {
+        return {};
+    }
+    auto it = std::upper_bound(runs_.begin(), runs_.end(), mainTextEnd_ - 1,
+                               [](qsizetype p, const Run& r) { return p < r.textPos; });
+    const Run& r = *(it - 1);
+    const QByteArrayView source(src_.constData() + r.srcPos, r.srcEnd - r.srcPos);
+    const bool unicode =
+        !r.literal && source.startsWith("\\u") && (source.size() == 2 || !IsLetter(source.at(2)));
+    return unicode ? QByteArrayLiteral("{}") : QByteArray();
+}
+
 void RtfDocument::AppendContinuousSectionBreak() {
     if (!parsed_ && edits_.empty()) {
         Parse();
@@ -804,7 +820,7 @@ void RtfDocument::AppendContinuousSectionBreak() {
     // formatting; otherwise the formatting is reset first, so that the break does not end a
     // table row or a list item of its own. (The groups of a document cut short are closed
     // first: the break must not fall into a hidden group.)
-    const QByteArray closing = ClosingForAppend();
+    const QByteArray closing = EndOfStandIns() + ClosingForAppend();
     const QByteArray sectionBreak = QByteArrayLiteral("\\sect\\sectd\\sbknone ");
     Queue(EndOfMainText(), 0,
           closing +
@@ -850,7 +866,7 @@ void RtfDocument::AppendRun(const QString& text, int pointSize) {
     QByteArray run = QByteArrayLiteral("{\\uc1\\fs") + QByteArray::number(pointSize * 2) + "\\cf" +
                      QByteArray::number(colour) + ' ' + Escape(text) + '}';
     // After the document's own last paragraph, in plain formatting.
-    const QByteArray closing = ClosingForAppend();
+    const QByteArray closing = EndOfStandIns() + ClosingForAppend();
     const QByteArray start = tail_ == Tail::Plain    ? closing
                              : EndsInOpenParagraph() ? closing + "\\par" + kPlainFormatting
                                                      : closing + kPlainFormatting;

@@ -146,6 +146,8 @@ private:
                                                                   qsizetype* lastKept = nullptr) const;
     // Whether the main text, once the queued edits are done, ends inside a paragraph.
     bool EndsInOpenParagraph() const;
+    // "{}" when the main text ends in a \uN character, whose stand-ins may be incomplete.
+    QByteArray EndOfStandIns() const;
     void ApplyEdits();
     qsizetype SourceOffsetOfText(qsizetype pos) const;
     // Where text appended at the end of the main text goes.
