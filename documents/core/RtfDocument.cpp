@@ -1,15 +1,17 @@
 #include "documents/core/RtfDocument.h"
 
+#include "documents/core/RtfCodePage.h"
 #include "documents/core/SafeSave.h"
 #include "documents/core/WordHoldsFile.h"
 
 #include <QByteArrayView>
 #include <QFile>
-#include <QStringDecoder>
 
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <map>
+#include <string_view>
 
 namespace {
 
@@ -21,108 +23,29 @@ bool IsDigit(char c) {
 }
 
 // Destinations whose text is not part of the main text. Any group naming one of them is
-// skipped, as is every group marked with "\*".
+// skipped, as is every group marked with "\*". Every control word is looked up: sorted, so
+// that the look-up is a binary search.
 bool IsHiddenDestination(QByteArrayView w) {
-    static const std::array<QByteArrayView, 52> kHidden = {"fonttbl",
-                                                           "colortbl",
-                                                           "stylesheet",
-                                                           "info",
-                                                           "pict",
-                                                           "header",
-                                                           "headerl",
-                                                           "headerr",
-                                                           "headerf",
-                                                           "footer",
-                                                           "footerl",
-                                                           "footerr",
-                                                           "footerf",
-                                                           "fldinst",
-                                                           "footnote",
-                                                           "annotation",
-                                                           "atnid",
-                                                           "atnauthor",
-                                                           "listtable",
-                                                           "listoverridetable",
-                                                           "listtext",
-                                                           "pntext",
-                                                           "pntxta",
-                                                           "pntxtb",
-                                                           "rsidtbl",
-                                                           "revtbl",
-                                                           "filetbl",
-                                                           "generator",
-                                                           "xmlnstbl",
-                                                           "themedata",
-                                                           "colorschememapping",
-                                                           "datastore",
-                                                           "latentstyles",
-                                                           "pgdsctbl",
-                                                           "objdata",
-                                                           "nonshppict",
-                                                           "shprslt",
-                                                           "shpinst",
-                                                           "template",
-                                                           "userprops",
-                                                           "docvar",
-                                                           "xe",
-                                                           "tc",
-                                                           "txe",
-                                                           "ftnsep",
-                                                           "ftnsepc",
-                                                           "ftncn",
-                                                           "aftnsep",
-                                                           "aftnsepc",
-                                                           "aftncn",
-                                                           "do",
-                                                           "bkmkstart"};
-    for (const QByteArrayView& h : kHidden) {
-        if (h == w) {
-            return true;
-        }
-    }
-    return w == "bkmkend" || w == "objclass" || w == "objname" || w == "title" || w == "author" ||
-           w == "operator" || w == "subject" || w == "keywords" || w == "comment" || w == "doccomm";
+    // clang-format off
+    static constexpr std::array<std::string_view, 62> kHidden = {
+        "aftncn", "aftnsep", "aftnsepc", "annotation", "atnauthor", "atnid", "author", "bkmkend",
+        "bkmkstart", "colorschememapping", "colortbl", "comment", "datastore", "do", "doccomm", "docvar",
+        "filetbl", "fldinst", "fonttbl", "footer", "footerf", "footerl", "footerr", "footnote", "ftncn",
+        "ftnsep", "ftnsepc", "generator", "header", "headerf", "headerl", "headerr", "info", "keywords",
+        "latentstyles", "listoverridetable", "listtable", "listtext", "nonshppict", "objclass", "objdata",
+        "objname", "operator", "pgdsctbl", "pict", "pntext", "pntxta", "pntxtb", "revtbl", "rsidtbl",
+        "shpinst", "shprslt", "stylesheet", "subject", "tc", "template", "themedata", "title", "txe",
+        "userprops", "xe", "xmlnstbl"};
+    // clang-format on
+    static_assert(std::is_sorted(kHidden.begin(), kHidden.end()));
+    return std::binary_search(kHidden.begin(), kHidden.end(),
+                              std::string_view(w.data(), static_cast<size_t>(w.size())));
 }
 
 bool IsProtectionWord(QByteArrayView w) {
     return w == "formprot" || w == "revprot" || w == "annotprot" || w == "readprot" || w == "enforceprot" ||
            w == "protlevel";
 }
-
-// The upper half of Windows-1252; other single-byte code pages go through Qt's converters.
-constexpr std::array<char16_t, 32> kCp1252High = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-struct CodePage {
-    std::array<char16_t, 128> high{};
-    void Set(int cp) {
-        for (int b = 0; b < 128; ++b) {
-            high[static_cast<size_t>(b)] = static_cast<char16_t>(0x80 + b);
-        }
-        if (cp == 1252 || cp <= 0) {
-            for (int b = 0; b < 32; ++b) {
-                high[static_cast<size_t>(b)] = kCp1252High[static_cast<size_t>(b)];
-            }
-            return;
-        }
-        QStringDecoder decoder(QByteArray("windows-") + QByteArray::number(cp));
-        if (!decoder.isValid()) {
-            Set(1252);
-            return;
-        }
-        for (int b = 0; b < 128; ++b) {
-            const char byte = static_cast<char>(0x80 + b);
-            const QString s = decoder.decode(QByteArrayView(&byte, 1));
-            decoder.resetState();
-            if (s.size() == 1) {
-                high[static_cast<size_t>(b)] = s.at(0).unicode();
-            }
-        }
-    }
-    QChar Decode(unsigned char b) const { return b < 0x80 ? QChar(b) : QChar(high[b - 0x80]); }
-};
 
 int HexValue(char c) {
     if (IsDigit(c)) {
@@ -328,7 +251,11 @@ void RtfDocument::Parse() {
         bool skip = true;
         bool first = true;
         bool starred = false;
+        bool inFontTable = false; // the font table or a font defined in it
         int uc = 1;
+        int font = -1;          // \fN in effect, -1 for the default font
+        qint16 halfPoints = 24; // \fsN in effect
+        const RtfCodePage* cp = nullptr;
         enum { None, BookmarkStart, BookmarkEnd, ColourTable, FontTable } dest = None;
         qsizetype start = 0;
     };
@@ -349,8 +276,15 @@ void RtfDocument::Parse() {
     const qsizetype n = src_.size();
     std::vector<Group> stack;
     Group cur;
-    CodePage cp;
-    cp.Set(1252);
+    int documentCodePage = 1252;
+    int defaultFont = -1;
+    int definingFont = -1;
+    std::map<int, int> fontCodePages; // font number to the code page of its \fcharset
+    auto pageOf = [&](int font) {
+        const auto it = fontCodePages.find(font < 0 ? defaultFont : font);
+        return RtfCodePages::Get(it != fontCodePages.end() && it->second > 0 ? it->second : documentCodePage);
+    };
+    cur.cp = RtfCodePages::Get(documentCodePage);
     int pendingSkip = 0;
     QString destText;
     int red = -1, green = -1, blue = -1;
@@ -360,14 +294,54 @@ void RtfDocument::Parse() {
         if (bodyStart_ < 0) {
             bodyStart_ = from;
         }
-        runs_.push_back({text_.size(), from, to, false});
+        runs_.push_back({text_.size(), from, to, false, cur.halfPoints});
         text_.append(ch);
     };
-    auto skipOne = [&](qsizetype to) {
+    auto skipOne = [&](qsizetype to, int count = 1) {
         // A character standing in for the preceding \u: it belongs to that character's source.
-        --pendingSkip;
+        pendingSkip = std::max(0, pendingSkip - count);
         if (!runs_.empty() && !runs_.back().literal) {
             runs_.back().srcEnd = to;
+        }
+    };
+    // Double-byte code pages: a lead byte waits for the byte after it; the pair is one character
+    // (and one stand-in of a \u, whatever its \uc count: a \uc1 or a \uc2 writer alike).
+    struct Lead {
+        int byte = -1;
+        qsizetype from = 0, to = 0;
+        bool skipped = false;
+        const RtfCodePage* cp = nullptr;
+    } lead;
+    auto flushLead = [&]() {
+        if (lead.byte < 0) {
+            return;
+        }
+        if (lead.skipped) {
+            skipOne(lead.to);
+        } else {
+            put(QChar(u'\uFFFD'), lead.from, lead.to);
+        }
+        lead.byte = -1;
+    };
+    auto putByte = [&](unsigned char b, qsizetype from, qsizetype to) {
+        if (lead.byte >= 0) {
+            if (lead.cp->IsTrailByte(b)) {
+                if (lead.skipped) {
+                    skipOne(to, 2);
+                } else {
+                    put(lead.cp->DecodePair(static_cast<unsigned char>(lead.byte), b), lead.from, to);
+                }
+                lead.byte = -1;
+                return;
+            }
+            flushLead();
+        }
+        if (cur.cp->IsLeadByte(b)) {
+            lead = {b, from, to, pendingSkip > 0, cur.cp};
+        } else if (pendingSkip > 0) {
+            skipOne(to);
+        } else {
+            put(cur.cp->Decode(b), from, to);
         }
     };
 
@@ -417,20 +391,15 @@ void RtfDocument::Parse() {
                     red = green = blue = -1;
                 } else if (cur.dest == Group::BookmarkStart || cur.dest == Group::BookmarkEnd) {
                     if (destText.size() < 256) {
-                        destText.append(cp.Decode(static_cast<unsigned char>(c)));
+                        destText.append(cur.cp->Decode(static_cast<unsigned char>(c)));
                     }
                 }
                 ++i;
                 continue;
             }
             cur.first = false;
-            if (pendingSkip > 0) {
-                skipOne(i + 1);
-                ++i;
-                continue;
-            }
-            if (static_cast<unsigned char>(c) >= 0x80) {
-                put(cp.Decode(static_cast<unsigned char>(c)), i, i + 1);
+            if (pendingSkip > 0 || lead.byte >= 0 || static_cast<unsigned char>(c) >= 0x80) {
+                putByte(static_cast<unsigned char>(c), i, i + 1);
                 ++i;
                 continue;
             }
@@ -442,12 +411,17 @@ void RtfDocument::Parse() {
             if (bodyStart_ < 0) {
                 bodyStart_ = i;
             }
-            runs_.push_back({text_.size(), i, j, true});
+            runs_.push_back({text_.size(), i, j, true, cur.halfPoints});
             text_.append(QLatin1StringView(d + i, j - i));
             i = j;
             continue;
         }
         const Token t = ReadToken(d, n, i);
+        const bool escapedByte =
+            t.kind == Token::Symbol && (t.symbol == '\\' || t.symbol == '{' || t.symbol == '}');
+        if (lead.byte >= 0 && t.kind != Token::Hex && !escapedByte) {
+            flushLead(); // only a byte may follow a lead byte
+        }
         switch (t.kind) {
         case Token::Open: {
             stack.push_back(cur);
@@ -469,13 +443,18 @@ void RtfDocument::Parse() {
                     .push_back(std::move(mark));
             } else if (cur.dest == Group::ColourTable) {
                 colortblEnd_ = i;
-            } else if (cur.dest == Group::FontTable && stack.size() == 2) {
+            }
+            const bool fontTableDone = cur.dest == Group::FontTable && stack.size() == 2;
+            if (fontTableDone) {
                 afterHeader = t.end;
             }
             const bool root = stack.size() == 1;
             cur = stack.back();
             stack.pop_back();
             pendingSkip = 0;
+            if (fontTableDone && cur.font < 0) {
+                cur.cp = pageOf(-1); // the default font's code page, now that its charset is known
+            }
             if (root) {
                 rootEnd_ = i;
                 i = n; // what follows the root group is not the document
@@ -502,12 +481,13 @@ void RtfDocument::Parse() {
                 cur.dest = w == "bkmkstart" ? Group::BookmarkStart : Group::BookmarkEnd;
                 destText.clear();
             }
-            if (w == "colortbl" && !parentSkip) {
+            if (w == "colortbl" && !parentSkip && stack.size() > 1) {
                 cur.dest = Group::ColourTable;
                 colourCount_ = 0;
                 red = green = blue = -1;
             } else if (w == "fonttbl") {
                 cur.dest = Group::FontTable;
+                cur.inFontTable = true;
             }
             if (IsHiddenDestination(w) && stack.size() > 1) {
                 cur.skip = true;
@@ -522,11 +502,25 @@ void RtfDocument::Parse() {
                     } else if (w == "blue") {
                         blue = t.param;
                     }
+                } else if (cur.inFontTable && t.hasParam) {
+                    if (w == "f") {
+                        definingFont = t.param;
+                    } else if (w == "fcharset" && definingFont >= 0 && fontCodePages.size() < 4096) {
+                        fontCodePages[definingFont] = RtfCodePage::ForCharset(t.param);
+                    }
                 }
                 break;
             }
             if (w == "ansicpg" && t.hasParam) {
-                cp.Set(t.param);
+                documentCodePage = t.param;
+                cur.cp = pageOf(cur.font);
+                break;
+            }
+            if (w == "deff" && t.hasParam) {
+                defaultFont = t.param;
+                if (cur.font < 0) {
+                    cur.cp = pageOf(-1);
+                }
                 break;
             }
             if (w == "uc") {
@@ -544,6 +538,11 @@ void RtfDocument::Parse() {
                 if (sections_.back().sectdEnd < 0) {
                     sections_.back().sectdEnd = t.end;
                 }
+                sections_.back().continuous = false;
+                break;
+            }
+            if (w == "sbknone" || w == "sbkcol" || w == "sbkpage" || w == "sbkeven" || w == "sbkodd") {
+                sections_.back().continuous = w == "sbknone";
                 break;
             }
             if (w == "sectunlocked") {
@@ -552,6 +551,18 @@ void RtfDocument::Parse() {
             }
             if (pendingSkip > 0) {
                 skipOne(t.end);
+                break;
+            }
+            if (w == "f" || w == "plain") {
+                cur.font = w == "f" && t.hasParam ? t.param : -1;
+                cur.cp = pageOf(cur.font);
+                if (w == "plain") {
+                    cur.halfPoints = 24;
+                }
+                break;
+            }
+            if (w == "fs") {
+                cur.halfPoints = static_cast<qint16>(t.hasParam ? std::clamp(t.param, 1, 32767) : 24);
                 break;
             }
             if (w == "u") {
@@ -563,7 +574,7 @@ void RtfDocument::Parse() {
             } else if (w == "sect") {
                 put(QChar(u'\f'), i, t.end);
                 if (sections_.size() < 100000) {
-                    sections_.push_back(Section{t.end, -1, {}});
+                    sections_.push_back(Section{t.end, -1, {}, text_.size(), false});
                 }
             } else if (w == "page") {
                 put(QChar(u'\f'), i, t.end);
@@ -598,14 +609,17 @@ void RtfDocument::Parse() {
             if (cur.skip) {
                 if ((cur.dest == Group::BookmarkStart || cur.dest == Group::BookmarkEnd) && t.param >= 0 &&
                     destText.size() < 256) {
-                    destText.append(cp.Decode(static_cast<unsigned char>(t.param)));
+                    destText.append(cur.cp->Decode(static_cast<unsigned char>(t.param)));
                 }
                 break;
             }
-            if (pendingSkip > 0) {
-                skipOne(t.end);
-            } else if (t.param >= 0) {
-                put(cp.Decode(static_cast<unsigned char>(t.param)), i, t.end);
+            if (t.param >= 0) {
+                putByte(static_cast<unsigned char>(t.param), i, t.end);
+            } else {
+                flushLead();
+                if (pendingSkip > 0) {
+                    skipOne(t.end);
+                }
             }
             break;
         case Token::Symbol:
@@ -624,16 +638,15 @@ void RtfDocument::Parse() {
                 }
                 break;
             }
+            if (escapedByte) {
+                putByte(static_cast<unsigned char>(t.symbol), i, t.end); // may be a trail byte
+                break;
+            }
             if (pendingSkip > 0) {
                 skipOne(t.end);
                 break;
             }
             switch (t.symbol) {
-            case '\\':
-            case '{':
-            case '}':
-                put(QLatin1Char(t.symbol), i, t.end);
-                break;
             case '~':
                 put(QChar(u'\u00A0'), i, t.end);
                 break;
@@ -656,6 +669,7 @@ void RtfDocument::Parse() {
         }
         i = t.end;
     }
+    flushLead();
     if (bodyStart_ < 0) {
         bodyStart_ = EndOfMainText();
     }
@@ -663,6 +677,8 @@ void RtfDocument::Parse() {
     openGroupsAtEnd_ = rootEnd_ >= 0 ? 0 : static_cast<qsizetype>(stack.size());
     closedOpenGroups_ = false;
     fonttblOrHeaderEnd_ = afterHeader < 0 ? std::min<qsizetype>(1, n) : afterHeader;
+    mainTextEnd_ = text_.size();
+    tail_ = Tail::Parsed;
     parsed_ = true;
 }
 
@@ -718,13 +734,98 @@ void RtfDocument::DeleteToEnd(qsizetype pos) {
     Queue(from, to - from, KeptClosingBraces(from, to, &leftOpen));
     // Groups of a document cut short that began in the deleted part are gone with it.
     openGroupsAtEnd_ -= leftOpen;
+    mainTextEnd_ = std::min(mainTextEnd_, pos);
+}
+
+void RtfDocument::DeleteText(qsizetype from, qsizetype to) {
+    EnsureParsed();
+    from = std::max<qsizetype>(0, from);
+    to = std::min(to, text_.size());
+    if (from >= to) {
+        return;
+    }
+    qsizetype lastKept = -1;
+    for (const auto& [a, z] : CharacterSources(from, to, &lastKept)) {
+        QueueRemoval(a, z);
+    }
+    if (to >= mainTextEnd_) {
+        mainTextEnd_ = lastKept >= 0 ? lastKept + 1 : from;
+    }
+}
+
+void RtfDocument::QueueRemoval(qsizetype from, qsizetype to) {
+    const bool keepBlank = to < src_.size() && EndsInOpenControlWord(src_, from) &&
+                           NeedsDelimiterBefore(QByteArray(1, src_[to]));
+    edits_.push_back({from, to - from, keepBlank ? QByteArray(" ") : QByteArray()});
+}
+
+std::vector<std::pair<qsizetype, qsizetype>> RtfDocument::CharacterSources(qsizetype from, qsizetype to,
+                                                                           qsizetype* lastKept) const {
+    std::vector<std::pair<qsizetype, qsizetype>> sources;
+    for (qsizetype p = from; p < to;) {
+        auto it = std::upper_bound(runs_.begin(), runs_.end(), p,
+                                   [](qsizetype q, const Run& r) { return q < r.textPos; });
+        const Run& r = *(it - 1);
+        const qsizetype runLength = r.literal ? r.srcEnd - r.srcPos : 1;
+        const qsizetype a = p - r.textPos;
+        const qsizetype z = std::min(runLength, to - r.textPos);
+        const QChar ch = text_.at(p);
+        if (!r.literal && (ch == u'\a' || ch == u'\f')) {
+            if (lastKept) {
+                *lastKept = p;
+            }
+        } else {
+            sources.emplace_back(r.literal ? r.srcPos + a : r.srcPos, r.literal ? r.srcPos + z : r.srcEnd);
+        }
+        p = r.textPos + z;
+    }
+    return sources;
+}
+
+namespace {
+// Paragraph and character formatting back to the defaults: no table cell, list, frame,
+// right-to-left direction or hidden text carries over into what follows.
+const QByteArray kPlainFormatting = QByteArrayLiteral("\\pard\\plain\\ltrpar ");
+} // namespace
+
+bool RtfDocument::EndsInOpenParagraph() const {
+    if (tail_ != Tail::Parsed) {
+        return tail_ == Tail::Open;
+    }
+    const QChar last = mainTextEnd_ > 0 ? text_.at(mainTextEnd_ - 1) : QChar(u'\r');
+    return last != u'\r' && last != u'\f' && last != u'\a';
+}
+
+QByteArray RtfDocument::EndOfStandIns() const {
+    // A last character written as \uN may still be waiting for stand-ins (a writer that wrote
+    // fewer than its \ucN says): an empty group ends the wait, so that nothing appended is taken
+    // for one.
+    if (tail_ != Tail::Parsed || mainTextEnd_ <= 0 || runs_.empty()) {
+        return {};
+    }
+    auto it = std::upper_bound(runs_.begin(), runs_.end(), mainTextEnd_ - 1,
+                               [](qsizetype p, const Run& r) { return p < r.textPos; });
+    const Run& r = *(it - 1);
+    const QByteArrayView source(src_.constData() + r.srcPos, r.srcEnd - r.srcPos);
+    const bool unicode =
+        !r.literal && source.startsWith("\\u") && (source.size() == 2 || !IsLetter(source.at(2)));
+    return unicode ? QByteArrayLiteral("{}") : QByteArray();
 }
 
 void RtfDocument::AppendContinuousSectionBreak() {
     if (!parsed_ && edits_.empty()) {
         Parse();
     }
-    Queue(EndOfMainText(), 0, ClosingForAppend() + QByteArrayLiteral("\\sect\\sectd\\sbknone "));
+    // An unfinished last paragraph is ended by the break itself, so that it keeps its own
+    // formatting; otherwise the formatting is reset first, so that the break does not end a
+    // table row or a list item of its own. (The groups of a document cut short are closed
+    // first: the break must not fall into a hidden group.)
+    const QByteArray closing = EndOfStandIns() + ClosingForAppend();
+    const QByteArray sectionBreak = QByteArrayLiteral("\\sect\\sectd\\sbknone ");
+    Queue(EndOfMainText(), 0,
+          closing +
+              (EndsInOpenParagraph() ? sectionBreak + kPlainFormatting : kPlainFormatting + sectionBreak));
+    tail_ = Tail::Plain;
 }
 
 QByteArray RtfDocument::ClosingForAppend() {
@@ -764,7 +865,33 @@ void RtfDocument::AppendRun(const QString& text, int pointSize) {
     const int colour = BlackColourIndex();
     QByteArray run = QByteArrayLiteral("{\\uc1\\fs") + QByteArray::number(pointSize * 2) + "\\cf" +
                      QByteArray::number(colour) + ' ' + Escape(text) + '}';
-    Queue(EndOfMainText(), 0, ClosingForAppend() + run);
+    // After the document's own last paragraph, in plain formatting.
+    const QByteArray closing = EndOfStandIns() + ClosingForAppend();
+    const QByteArray start = tail_ == Tail::Plain    ? closing
+                             : EndsInOpenParagraph() ? closing + "\\par" + kPlainFormatting
+                                                     : closing + kPlainFormatting;
+    Queue(EndOfMainText(), 0, start + run);
+    tail_ = text.isEmpty() || text.endsWith(u'\n') ? Tail::Closed : Tail::Open;
+}
+
+int RtfDocument::HalfPointsAt(qsizetype pos) {
+    EnsureParsed();
+    if (pos < 0 || pos >= text_.size()) {
+        return 0;
+    }
+    auto it = std::upper_bound(runs_.begin(), runs_.end(), pos,
+                               [](qsizetype p, const Run& r) { return p < r.textPos; });
+    return (it - 1)->halfPoints;
+}
+
+qsizetype RtfDocument::LastSectionStart() {
+    EnsureParsed();
+    return sections_.size() > 1 ? sections_.back().textStart : -1;
+}
+
+bool RtfDocument::LastSectionContinuous() {
+    EnsureParsed();
+    return sections_.size() > 1 && sections_.back().continuous;
 }
 
 QList<RtfDocument::Bookmark> RtfDocument::Bookmarks() {
@@ -792,34 +919,16 @@ bool RtfDocument::SetBookmarkText(int index, const QString& text) {
         return false;
     }
     const Bookmark& b = marks.at(index);
-    qsizetype insertAt = bookmarkStarts_[static_cast<size_t>(index)].groupEnd;
-    bool first = true;
-    std::vector<std::pair<qsizetype, qsizetype>> removals;
-    for (qsizetype p = b.start; p < b.end;) {
-        auto it = std::upper_bound(runs_.begin(), runs_.end(), p,
-                                   [](qsizetype q, const Run& r) { return q < r.textPos; });
-        const Run& r = *(it - 1);
-        const qsizetype runLength = r.literal ? r.srcEnd - r.srcPos : 1;
-        const qsizetype a = p - r.textPos;
-        const qsizetype z = std::min(runLength, b.end - r.textPos);
-        // Table and section structure inside a bookmark stays; only characters go.
-        const QChar ch = text_.at(p);
-        const bool structure = !r.literal && (ch == u'\a' || ch == u'\f');
-        if (!structure) {
-            const qsizetype from = r.literal ? r.srcPos + a : r.srcPos;
-            const qsizetype to = r.literal ? r.srcPos + z : r.srcEnd;
-            if (first) {
-                insertAt = from;
-                first = false;
-            }
-            removals.emplace_back(from, to);
-        }
-        p = r.textPos + z;
-    }
+    // Table and section structure inside a bookmark stays; only characters go.
+    const auto removals = CharacterSources(b.start, b.end);
+    const qsizetype insertAt =
+        removals.empty() ? bookmarkStarts_[static_cast<size_t>(index)].groupEnd : removals.front().first;
+    // A document may count a \u's stand-in characters otherwise (\uc2 in East Asian reports).
+    const bool wide = std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x80; });
     // The new text goes where the old began, ahead of the removals at the same place.
-    Queue(insertAt, 0, Escape(text));
+    Queue(insertAt, 0, wide ? "{\\uc1 " + Escape(text) + '}' : Escape(text));
     for (const auto& [from, to] : removals) {
-        Queue(from, to - from, {});
+        QueueRemoval(from, to);
     }
     ApplyEdits();
     return true;
