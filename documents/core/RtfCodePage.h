@@ -20,7 +20,6 @@ public:
     RtfCodePage& operator=(const RtfCodePage&) = delete;
 
     int Number() const { return number_; }
-    bool DoubleByte() const { return lead_ != nullptr; }
     bool IsLeadByte(unsigned char b) const { return lead_ && lead_->lead[b]; }
     bool IsTrailByte(unsigned char b) const { return lead_ && lead_->trail[b]; }
 

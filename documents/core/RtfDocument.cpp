@@ -1,6 +1,7 @@
 #include "documents/core/RtfDocument.h"
 
 #include "documents/core/RtfCodePage.h"
+#include "documents/core/RtfToken.h"
 #include "documents/core/SafeSave.h"
 #include "documents/core/WordHoldsFile.h"
 
@@ -15,129 +16,14 @@
 
 namespace {
 
-bool IsLetter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-// Destinations whose text is not part of the main text. Any group naming one of them is
-// skipped, as is every group marked with "\*". Every control word is looked up: sorted, so
-// that the look-up is a binary search.
-bool IsHiddenDestination(QByteArrayView w) {
-    // clang-format off
-    static constexpr std::array<std::string_view, 62> kHidden = {
-        "aftncn", "aftnsep", "aftnsepc", "annotation", "atnauthor", "atnid", "author", "bkmkend",
-        "bkmkstart", "colorschememapping", "colortbl", "comment", "datastore", "do", "doccomm", "docvar",
-        "filetbl", "fldinst", "fonttbl", "footer", "footerf", "footerl", "footerr", "footnote", "ftncn",
-        "ftnsep", "ftnsepc", "generator", "header", "headerf", "headerl", "headerr", "info", "keywords",
-        "latentstyles", "listoverridetable", "listtable", "listtext", "nonshppict", "objclass", "objdata",
-        "objname", "operator", "pgdsctbl", "pict", "pntext", "pntxta", "pntxtb", "revtbl", "rsidtbl",
-        "shpinst", "shprslt", "stylesheet", "subject", "tc", "template", "themedata", "title", "txe",
-        "userprops", "xe", "xmlnstbl"};
-    // clang-format on
-    static_assert(std::is_sorted(kHidden.begin(), kHidden.end()));
-    return std::binary_search(kHidden.begin(), kHidden.end(),
-                              std::string_view(w.data(), static_cast<size_t>(w.size())));
-}
-
-bool IsProtectionWord(QByteArrayView w) {
-    return w == "formprot" || w == "revprot" || w == "annotprot" || w == "readprot" || w == "enforceprot" ||
-           w == "protlevel";
-}
-
-int HexValue(char c) {
-    if (IsDigit(c)) {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
-struct Token {
-    enum Kind { Open, Close, Word, Hex, Symbol, Text, Skip } kind;
-    qsizetype end;
-    QByteArrayView word;
-    int param = 0;
-    bool hasParam = false;
-    char symbol = 0;
-};
-
-constexpr int kMaxWordLength = 32;
-constexpr int kMaxParamDigits = 10;
-
-// Reads the token at i (i < n); plain text is returned one byte at a time.
-Token ReadToken(const char* d, qsizetype n, qsizetype i) {
-    const char c = d[i];
-    if (c == '{') {
-        return {Token::Open, i + 1, {}};
-    }
-    if (c == '}') {
-        return {Token::Close, i + 1, {}};
-    }
-    if (c != '\\') {
-        return {Token::Text, i + 1, {}};
-    }
-    qsizetype p = i + 1;
-    if (p >= n) {
-        return {Token::Skip, n, {}};
-    }
-    if (IsLetter(d[p])) {
-        const qsizetype ws = p;
-        while (p < n && IsLetter(d[p]) && p - ws < kMaxWordLength) {
-            ++p;
-        }
-        Token t{Token::Word, p, QByteArrayView(d + ws, p - ws)};
-        bool negative = false;
-        if (p < n && d[p] == '-' && p + 1 < n && IsDigit(d[p + 1])) {
-            negative = true;
-            ++p;
-        }
-        long long value = 0;
-        int digits = 0;
-        while (p < n && IsDigit(d[p]) && digits < kMaxParamDigits) {
-            value = value * 10 + (d[p] - '0');
-            ++p;
-            ++digits;
-        }
-        if (digits > 0) {
-            t.hasParam = true;
-            value = std::clamp(negative ? -value : value, -2147483647LL, 2147483647LL);
-            t.param = static_cast<int>(value);
-        }
-        if (p < n && d[p] == ' ') {
-            ++p;
-        }
-        t.end = p;
-        return t;
-    }
-    if (d[p] == '\'') {
-        // Only hex digits belong to it: a brace after "\'" still opens or closes a group.
-        const int hi = p + 1 < n ? HexValue(d[p + 1]) : -1;
-        const int lo = hi >= 0 && p + 2 < n ? HexValue(d[p + 2]) : -1;
-        Token t{Token::Hex, p + 1 + (hi >= 0 ? 1 : 0) + (lo >= 0 ? 1 : 0), {}};
-        t.param = (hi < 0 || lo < 0) ? -1 : hi * 16 + lo;
-        return t;
-    }
-    Token t{Token::Symbol, p + 1, {}};
-    t.symbol = d[p];
-    return t;
-}
-
 // True when the bytes just before pos end a control word that has no delimiter yet, so that
 // text written at pos would run into it.
 bool EndsInOpenControlWord(const QByteArray& src, qsizetype pos) {
     qsizetype k = pos - 1;
-    while (k >= 0 && (IsLetter(src[k]) || IsDigit(src[k]) || src[k] == '-')) {
+    while (k >= 0 && (rtf::IsLetter(src[k]) || rtf::IsDigit(src[k]) || src[k] == '-')) {
         --k;
     }
-    if (k < 0 || k == pos - 1 || src[k] != '\\' || !IsLetter(src[k + 1])) {
+    if (k < 0 || k == pos - 1 || src[k] != '\\' || !rtf::IsLetter(src[k + 1])) {
         return false;
     }
     qsizetype slashes = 0;
@@ -152,7 +38,7 @@ bool NeedsDelimiterBefore(const QByteArray& text) {
         return false;
     }
     const char c = text.front();
-    return IsLetter(c) || IsDigit(c) || c == ' ' || c == '-';
+    return rtf::IsLetter(c) || rtf::IsDigit(c) || c == ' ' || c == '-';
 }
 
 } // namespace
@@ -180,10 +66,6 @@ bool RtfDocument::Save(const QString& path) {
 const QByteArray& RtfDocument::Source() {
     ApplyEdits();
     return src_;
-}
-
-bool RtfDocument::LooksLikeRtf(const QByteArray& head) {
-    return head.startsWith('{');
 }
 
 QString RtfDocument::MainText() {
@@ -246,442 +128,6 @@ void RtfDocument::RemoveToken(qsizetype pos, qsizetype end) {
     edits_.push_back({pos, end - pos, keepBlank ? QByteArray(" ") : QByteArray()});
 }
 
-void RtfDocument::Parse() {
-    struct Group {
-        bool skip = true;
-        bool first = true;
-        bool starred = false;
-        bool inFontTable = false; // the font table or a font defined in it
-        int uc = 1;
-        int font = -1;          // \fN in effect, -1 for the default font
-        qint16 halfPoints = 24; // \fsN in effect
-        const RtfCodePage* cp = nullptr;
-        enum { None, BookmarkStart, BookmarkEnd, ColourTable, FontTable } dest = None;
-        qsizetype start = 0;
-    };
-    text_.clear();
-    runs_.clear();
-    rootEnd_ = -1;
-    incompleteTail_ = -1;
-    bodyStart_ = -1;
-    colortblEnd_ = -1;
-    colourCount_ = 0;
-    blackIndex_ = -1;
-    sections_.assign(1, Section{});
-    protection_.clear();
-    bookmarkStarts_.clear();
-    bookmarkEnds_.clear();
-
-    const char* d = src_.constData();
-    const qsizetype n = src_.size();
-    std::vector<Group> stack;
-    Group cur;
-    int documentCodePage = 1252;
-    int defaultFont = -1;
-    int definingFont = -1;
-    std::map<int, int> fontCodePages; // font number to the code page of its \fcharset
-    auto pageOf = [&](int font) {
-        const auto it = fontCodePages.find(font < 0 ? defaultFont : font);
-        return RtfCodePages::Get(it != fontCodePages.end() && it->second > 0 ? it->second : documentCodePage);
-    };
-    cur.cp = RtfCodePages::Get(documentCodePage);
-    int pendingSkip = 0;
-    QString destText;
-    int red = -1, green = -1, blue = -1;
-    qsizetype afterHeader = -1; // end of the \rtf1 word, or of the font table
-
-    auto put = [&](QChar ch, qsizetype from, qsizetype to) {
-        if (bodyStart_ < 0) {
-            bodyStart_ = from;
-        }
-        runs_.push_back({text_.size(), from, to, false, cur.halfPoints});
-        text_.append(ch);
-    };
-    auto skipOne = [&](qsizetype to, int count = 1) {
-        // A character standing in for the preceding \u: it belongs to that character's source.
-        pendingSkip = std::max(0, pendingSkip - count);
-        if (!runs_.empty() && !runs_.back().literal) {
-            runs_.back().srcEnd = to;
-        }
-    };
-    // Double-byte code pages: a lead byte waits for the byte after it; the pair is one character
-    // (and one stand-in of a \u, whatever its \uc count: a \uc1 or a \uc2 writer alike).
-    struct Lead {
-        int byte = -1;
-        qsizetype from = 0, to = 0;
-        bool skipped = false;
-        const RtfCodePage* cp = nullptr;
-    } lead;
-    auto flushLead = [&]() {
-        if (lead.byte < 0) {
-            return;
-        }
-        if (lead.skipped) {
-            skipOne(lead.to);
-        } else {
-            put(QChar(u'\uFFFD'), lead.from, lead.to);
-        }
-        lead.byte = -1;
-    };
-    auto putByte = [&](unsigned char b, qsizetype from, qsizetype to) {
-        if (lead.byte >= 0) {
-            if (lead.cp->IsTrailByte(b)) {
-                if (lead.skipped) {
-                    skipOne(to, 2);
-                } else {
-                    put(lead.cp->DecodePair(static_cast<unsigned char>(lead.byte), b), lead.from, to);
-                }
-                lead.byte = -1;
-                return;
-            }
-            flushLead();
-        }
-        if (cur.cp->IsLeadByte(b)) {
-            lead = {b, from, to, pendingSkip > 0, cur.cp};
-        } else if (pendingSkip > 0) {
-            skipOne(to);
-        } else {
-            put(cur.cp->Decode(b), from, to);
-        }
-    };
-
-    qsizetype i = 0;
-    while (i < n) {
-        const char c = d[i];
-        if (stack.empty() && c != '{') {
-            ++i;
-            continue;
-        }
-        if (!stack.empty() && c != '\\' && c != '{' && c != '}') {
-            if (c == '\r' || c == '\n' || c == '\0') {
-                ++i;
-                continue;
-            }
-            if (cur.skip) {
-                if (cur.dest == Group::None) {
-                    // Hidden text (pictures are most of a large report): run to the next token. The
-                    // window grows from small, so a short run costs little and a long one is
-                    // searched in few large steps: linear either way.
-                    qsizetype j = i + 1;
-                    qsizetype window = 64;
-                    for (;;) {
-                        const qsizetype windowEnd = std::min<qsizetype>(n, j + window);
-                        const char* stop = d + windowEnd;
-                        for (const char special : {'\\', '{', '}'}) {
-                            const void* hit =
-                                std::memchr(d + j, special, static_cast<size_t>(stop - (d + j)));
-                            if (hit) {
-                                stop = static_cast<const char*>(hit);
-                            }
-                        }
-                        if (stop < d + windowEnd || windowEnd == n) {
-                            i = stop - d;
-                            break;
-                        }
-                        j = windowEnd;
-                        window = std::min<qsizetype>(window * 2, 1 << 16);
-                    }
-                    continue;
-                }
-                if (cur.dest == Group::ColourTable && c == ';') {
-                    if (red == 0 && green == 0 && blue == 0 && blackIndex_ < 0) {
-                        blackIndex_ = colourCount_;
-                    }
-                    ++colourCount_;
-                    red = green = blue = -1;
-                } else if (cur.dest == Group::BookmarkStart || cur.dest == Group::BookmarkEnd) {
-                    if (destText.size() < 256) {
-                        destText.append(cur.cp->Decode(static_cast<unsigned char>(c)));
-                    }
-                }
-                ++i;
-                continue;
-            }
-            cur.first = false;
-            if (pendingSkip > 0 || lead.byte >= 0 || static_cast<unsigned char>(c) >= 0x80) {
-                putByte(static_cast<unsigned char>(c), i, i + 1);
-                ++i;
-                continue;
-            }
-            qsizetype j = i;
-            while (j < n && d[j] != '\\' && d[j] != '{' && d[j] != '}' && d[j] != '\r' && d[j] != '\n' &&
-                   d[j] != '\0' && static_cast<unsigned char>(d[j]) < 0x80) {
-                ++j;
-            }
-            if (bodyStart_ < 0) {
-                bodyStart_ = i;
-            }
-            runs_.push_back({text_.size(), i, j, true, cur.halfPoints});
-            text_.append(QLatin1StringView(d + i, j - i));
-            i = j;
-            continue;
-        }
-        const Token t = ReadToken(d, n, i);
-        const bool escapedByte =
-            t.kind == Token::Symbol && (t.symbol == '\\' || t.symbol == '{' || t.symbol == '}');
-        if (lead.byte >= 0 && t.kind != Token::Hex && !escapedByte) {
-            flushLead(); // only a byte may follow a lead byte
-        }
-        switch (t.kind) {
-        case Token::Open: {
-            stack.push_back(cur);
-            const bool root = stack.size() == 1;
-            cur.first = true;
-            cur.starred = false;
-            cur.dest = Group::None;
-            cur.start = i;
-            if (root) {
-                cur.skip = false;
-            }
-            pendingSkip = 0;
-            break;
-        }
-        case Token::Close: {
-            if (cur.dest == Group::BookmarkStart || cur.dest == Group::BookmarkEnd) {
-                BookmarkMark mark{destText.trimmed(), text_.size(), cur.start, t.end};
-                (cur.dest == Group::BookmarkStart ? bookmarkStarts_ : bookmarkEnds_)
-                    .push_back(std::move(mark));
-            } else if (cur.dest == Group::ColourTable) {
-                colortblEnd_ = i;
-            }
-            const bool fontTableDone = cur.dest == Group::FontTable && stack.size() == 2;
-            if (fontTableDone) {
-                afterHeader = t.end;
-            }
-            const bool root = stack.size() == 1;
-            cur = stack.back();
-            stack.pop_back();
-            pendingSkip = 0;
-            if (fontTableDone && cur.font < 0) {
-                cur.cp = pageOf(-1); // the default font's code page, now that its charset is known
-            }
-            if (root) {
-                rootEnd_ = i;
-                i = n; // what follows the root group is not the document
-                continue;
-            }
-            break;
-        }
-        case Token::Word: {
-            const QByteArrayView w = t.word;
-            if (w == "bin") {
-                // Binary data: its bytes are not tokens.
-                const qsizetype len = t.hasParam && t.param > 0 ? t.param : 0;
-                if (t.end + len > n) {
-                    incompleteTail_ = i;
-                }
-                i = std::min(n, t.end + len);
-                continue;
-            }
-            if (stack.size() == 1 && afterHeader < 0 && w == "rtf") {
-                afterHeader = t.end;
-            }
-            const bool parentSkip = stack.size() > 1 && stack.back().skip;
-            if (cur.first && cur.starred && !parentSkip && (w == "bkmkstart" || w == "bkmkend")) {
-                cur.dest = w == "bkmkstart" ? Group::BookmarkStart : Group::BookmarkEnd;
-                destText.clear();
-            }
-            if (w == "colortbl" && !parentSkip && stack.size() > 1) {
-                cur.dest = Group::ColourTable;
-                colourCount_ = 0;
-                red = green = blue = -1;
-            } else if (w == "fonttbl") {
-                cur.dest = Group::FontTable;
-                cur.inFontTable = true;
-            }
-            if (IsHiddenDestination(w) && stack.size() > 1) {
-                cur.skip = true;
-            }
-            cur.first = false;
-            if (cur.skip) {
-                if (cur.dest == Group::ColourTable) {
-                    if (w == "red") {
-                        red = t.param;
-                    } else if (w == "green") {
-                        green = t.param;
-                    } else if (w == "blue") {
-                        blue = t.param;
-                    }
-                } else if (cur.inFontTable && t.hasParam) {
-                    if (w == "f") {
-                        definingFont = t.param;
-                    } else if (w == "fcharset" && definingFont >= 0 && fontCodePages.size() < 4096) {
-                        fontCodePages[definingFont] = RtfCodePage::ForCharset(t.param);
-                    }
-                }
-                break;
-            }
-            if (w == "ansicpg" && t.hasParam) {
-                documentCodePage = t.param;
-                cur.cp = pageOf(cur.font);
-                break;
-            }
-            if (w == "deff" && t.hasParam) {
-                defaultFont = t.param;
-                if (cur.font < 0) {
-                    cur.cp = pageOf(-1);
-                }
-                break;
-            }
-            if (w == "uc") {
-                cur.uc = std::clamp(t.param, 0, 16);
-                break;
-            }
-            if (IsProtectionWord(w)) {
-                protection_.push_back({i, t.end, w.toByteArray(), t.param, t.hasParam});
-                break;
-            }
-            if (bodyStart_ < 0 && (w == "sectd" || w == "pard" || w == "plain")) {
-                bodyStart_ = i;
-            }
-            if (w == "sectd") {
-                if (sections_.back().sectdEnd < 0) {
-                    sections_.back().sectdEnd = t.end;
-                }
-                sections_.back().continuous = false;
-                break;
-            }
-            if (w == "sbknone" || w == "sbkcol" || w == "sbkpage" || w == "sbkeven" || w == "sbkodd") {
-                sections_.back().continuous = w == "sbknone";
-                break;
-            }
-            if (w == "sectunlocked") {
-                sections_.back().unlocked.push_back({i, t.end, w.toByteArray(), t.param, t.hasParam});
-                break;
-            }
-            if (pendingSkip > 0) {
-                skipOne(t.end);
-                break;
-            }
-            if (w == "f" || w == "plain") {
-                cur.font = w == "f" && t.hasParam ? t.param : -1;
-                cur.cp = pageOf(cur.font);
-                if (w == "plain") {
-                    cur.halfPoints = 24;
-                }
-                break;
-            }
-            if (w == "fs") {
-                cur.halfPoints = static_cast<qint16>(t.hasParam ? std::clamp(t.param, 1, 32767) : 24);
-                break;
-            }
-            if (w == "u") {
-                const int v = t.param < 0 ? t.param + 65536 : t.param;
-                put(QChar(static_cast<char16_t>(std::clamp(v, 0, 0xFFFF))), i, t.end);
-                pendingSkip = cur.uc;
-            } else if (w == "par") {
-                put(QChar(u'\r'), i, t.end);
-            } else if (w == "sect") {
-                put(QChar(u'\f'), i, t.end);
-                if (sections_.size() < 100000) {
-                    sections_.push_back(Section{t.end, -1, {}, text_.size(), false});
-                }
-            } else if (w == "page") {
-                put(QChar(u'\f'), i, t.end);
-            } else if (w == "line") {
-                put(QChar(u'\v'), i, t.end);
-            } else if (w == "tab") {
-                put(QChar(u'\t'), i, t.end);
-            } else if (w == "cell" || w == "nestcell" || w == "row" || w == "nestrow") {
-                put(QChar(u'\a'), i, t.end);
-            } else if (w == "emdash") {
-                put(QChar(u'\u2014'), i, t.end);
-            } else if (w == "endash") {
-                put(QChar(u'\u2013'), i, t.end);
-            } else if (w == "bullet") {
-                put(QChar(u'\u2022'), i, t.end);
-            } else if (w == "lquote") {
-                put(QChar(u'\u2018'), i, t.end);
-            } else if (w == "rquote") {
-                put(QChar(u'\u2019'), i, t.end);
-            } else if (w == "ldblquote") {
-                put(QChar(u'\u201C'), i, t.end);
-            } else if (w == "rdblquote") {
-                put(QChar(u'\u201D'), i, t.end);
-            }
-            break;
-        }
-        case Token::Hex:
-            if (t.param < 0 && t.end >= n) {
-                incompleteTail_ = i;
-            }
-            cur.first = false;
-            if (cur.skip) {
-                if ((cur.dest == Group::BookmarkStart || cur.dest == Group::BookmarkEnd) && t.param >= 0 &&
-                    destText.size() < 256) {
-                    destText.append(cur.cp->Decode(static_cast<unsigned char>(t.param)));
-                }
-                break;
-            }
-            if (t.param >= 0) {
-                putByte(static_cast<unsigned char>(t.param), i, t.end);
-            } else {
-                flushLead();
-                if (pendingSkip > 0) {
-                    skipOne(t.end);
-                }
-            }
-            break;
-        case Token::Symbol:
-            if (t.symbol == '*') {
-                if (cur.first && stack.size() > 1) {
-                    cur.starred = true;
-                    cur.skip = true;
-                }
-                break;
-            }
-            cur.first = false;
-            if (cur.skip) {
-                if ((cur.dest == Group::BookmarkStart || cur.dest == Group::BookmarkEnd) &&
-                    (t.symbol == '\\' || t.symbol == '{' || t.symbol == '}') && destText.size() < 256) {
-                    destText.append(QLatin1Char(t.symbol));
-                }
-                break;
-            }
-            if (escapedByte) {
-                putByte(static_cast<unsigned char>(t.symbol), i, t.end); // may be a trail byte
-                break;
-            }
-            if (pendingSkip > 0) {
-                skipOne(t.end);
-                break;
-            }
-            switch (t.symbol) {
-            case '~':
-                put(QChar(u'\u00A0'), i, t.end);
-                break;
-            case '_':
-                put(QChar(u'\u2011'), i, t.end);
-                break;
-            case '\r':
-            case '\n':
-                put(QChar(u'\r'), i, t.end);
-                break;
-            default:
-                break;
-            }
-            break;
-        case Token::Skip:
-            incompleteTail_ = i;
-            break;
-        case Token::Text:
-            break;
-        }
-        i = t.end;
-    }
-    flushLead();
-    if (bodyStart_ < 0) {
-        bodyStart_ = EndOfMainText();
-    }
-    sections_.front().start = bodyStart_;
-    openGroupsAtEnd_ = rootEnd_ >= 0 ? 0 : static_cast<qsizetype>(stack.size());
-    closedOpenGroups_ = false;
-    fonttblOrHeaderEnd_ = afterHeader < 0 ? std::min<qsizetype>(1, n) : afterHeader;
-    mainTextEnd_ = text_.size();
-    tail_ = Tail::Parsed;
-    parsed_ = true;
-}
-
 qsizetype RtfDocument::EndOfMainText() const {
     return rootEnd_ >= 0 ? rootEnd_ : src_.size();
 }
@@ -702,16 +148,16 @@ QByteArray RtfDocument::KeptClosingBraces(qsizetype from, qsizetype to, qsizetyp
     qsizetype depth = 0;
     qsizetype i = from;
     while (i < to) {
-        const Token t = ReadToken(d, to, i);
-        if (t.kind == Token::Open) {
+        const rtf::Token t = rtf::ReadToken(d, to, i);
+        if (t.kind == rtf::Token::Open) {
             ++depth;
-        } else if (t.kind == Token::Close) {
+        } else if (t.kind == rtf::Token::Close) {
             if (depth == 0) {
                 kept.append('}');
             } else {
                 --depth;
             }
-        } else if (t.kind == Token::Word && t.word == "bin") {
+        } else if (t.kind == rtf::Token::Word && t.word == "bin") {
             i = std::min(to, t.end + (t.hasParam && t.param > 0 ? t.param : 0));
             continue;
         }
@@ -808,7 +254,7 @@ QByteArray RtfDocument::EndOfStandIns() const {
     const Run& r = *(it - 1);
     const QByteArrayView source(src_.constData() + r.srcPos, r.srcEnd - r.srcPos);
     const bool unicode =
-        !r.literal && source.startsWith("\\u") && (source.size() == 2 || !IsLetter(source.at(2)));
+        !r.literal && source.startsWith("\\u") && (source.size() == 2 || !rtf::IsLetter(source.at(2)));
     return unicode ? QByteArrayLiteral("{}") : QByteArray();
 }
 

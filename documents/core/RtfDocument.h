@@ -49,7 +49,6 @@ public:
     // The source with every queued edit applied.
     const QByteArray& Source();
     // True when the bytes begin with "{" (what the desk takes for RTF).
-    static bool LooksLikeRtf(const QByteArray& head);
 
     QString MainText();
     // First occurrence of needle in the main text from its start, not case-sensitive unless
@@ -133,6 +132,8 @@ private:
         QByteArray inserted;
     };
 
+    class Parser; // one pass over the source: RtfParse.cpp
+    friend class Parser;
     void Parse();
     void EnsureParsed();
     void Queue(qsizetype pos, qsizetype removed, QByteArray inserted);
