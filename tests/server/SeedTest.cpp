@@ -20,6 +20,15 @@ Record PageParams(const std::string& page) {
     return params;
 }
 
+// User 40's list of transcribed reports of provider (or All) from..to days back.
+std::vector<Record> TranscribedList(const std::string& base, const std::string& provider, int from, int to) {
+    return ParseFileList(SingleFileText(Get(base + "qm_download_filelist.php?loginuserid=40&physicianid=" +
+                                            provider + "&locationid=All&fromdate=" + IsoDay(from) +
+                                            "&todate=" + IsoDay(to) + "&reporttype=t")
+                                            .body)
+                             .value_or(""));
+}
+
 } // namespace
 
 TEST_F(ServerTest, DemoHostPagesCarryTheNineParameters) {
@@ -81,13 +90,7 @@ TEST(SeedFile, GivesTheTestExactlyThePracticeItDescribes) {
     EXPECT_EQ(FieldOf(params, "SignatureLine"), "");
     EXPECT_EQ(FieldOf(params, "PhysicianList"), "40~Dr. Ada Quill|41~Dr. Ben Nowhere");
     EXPECT_EQ(FieldOf(params, "LocationList"), "[40]3~North Clinic[41]");
-    const auto list = ParseFileList(
-        SingleFileText(Get(base +
-                           "qm_download_filelist.php?loginuserid=40&physicianid=All&locationid=All"
-                           "&fromdate=" +
-                           IsoDay(6) + "&todate=" + IsoDay(0) + "&reporttype=t")
-                           .body)
-            .value_or(""));
+    const auto list = TranscribedList(base, "All", 6, 0);
     ASSERT_EQ(list.size(), 3u);
     EXPECT_EQ(FieldOf(list[0], "Privileges"), "1");
     EXPECT_EQ(FieldOf(list[0], "LastName"), "Rowe");
@@ -118,13 +121,7 @@ TEST(SeedFile, PlacesTimesAndBuildsDocumentsVersionsAndAudit) {
     const auto us = [](const std::string& iso) {
         return iso.substr(5, 2) + "/" + iso.substr(8, 2) + "/" + iso.substr(0, 4);
     };
-    const auto list =
-        ParseFileList(SingleFileText(Get(base +
-                                         "qm_download_filelist.php?loginuserid=40&physicianid=40"
-                                         "&locationid=All&fromdate=" +
-                                         IsoDay(1) + "&todate=" + IsoDay(1) + "&reporttype=t")
-                                         .body)
-                          .value_or(""));
+    const auto list = TranscribedList(base, "40", 1, 1);
     ASSERT_EQ(list.size(), 1u);
     EXPECT_EQ(FieldOf(list[0], "Dictation Date/Time"), us(IsoDay(2)) + " 03:07 PM");
     EXPECT_EQ(FieldOf(list[0], "DateOfVisit"), us(IsoDay(2)));
