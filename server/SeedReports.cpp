@@ -231,46 +231,60 @@ void SeedAudit(Database& db, const SeedJson& row, const std::string& name, const
     }
 }
 
-void SeedReport(Database& db, const SeedJson& seed, const SeedJson& row, const std::tm& today,
-                const std::filesystem::path& folder) {
-    const std::string name = SeedText(row, "name");
-    const std::string kind = SeedText(row, "kind", "t");
-    if (kind != "t" && kind != "p") {
-        throw SeedError("report " + name + ": kind is t or p");
-    }
-    const std::string provider = SeedText(row, "provider");
-    std::tm midnight = today;
-    midnight.tm_hour = midnight.tm_min = midnight.tm_sec = 0;
-    const ReportTimes times = TimesOf(row, name, kind == "t", midnight);
-    const Pairs fields = ValuesOf(row, "fields", times, name);
-    std::optional<RtfReport> built;
-    std::string document;
+// What the rest of a report's seeding reads from its row.
+struct ReportRow {
+    std::string name;
+    std::string kind; // t or p
+    std::string provider;
+    ReportTimes times;
+    Pairs fields;
+};
+
+struct SeededDocument {
+    std::string bytes;              // empty: none (a pending dictation)
+    std::optional<RtfReport> built; // when the server built it, for the versions
+};
+
+// A file beside the seed, a document object, a text as given, or for a transcribed report
+// without any: a small RTF holding its fields.
+SeededDocument DocumentFor(Database& db, const SeedJson& seed, const SeedJson& row, const ReportRow& report,
+                           const std::filesystem::path& folder) {
+    SeededDocument document;
     if (row.contains("documentFile")) {
-        document = ReadSeedFile(folder / SeedText(row, "documentFile"), kMaxDocumentBytes);
+        document.bytes = ReadSeedFile(folder / SeedText(row, "documentFile"), kMaxDocumentBytes);
     } else if (row.contains("document") && row.at("document").is_object()) {
-        built = DocumentOf(db, seed, row.at("document"), provider, fields, times, name);
-        document = BuildRtf(*built);
+        document.built = DocumentOf(db, seed, row.at("document"), report.provider, report.fields,
+                                    report.times, report.name);
+        document.bytes = BuildRtf(*document.built);
     } else if (row.contains("document")) {
-        document = SeedText(row, "document");
-    } else if (kind == "t") {
-        RtfReport report;
-        report.title = SeedText(row, "title", "Report");
-        report.properties = fields;
-        for (const auto& [field, value] : fields) {
-            report.headerLines.emplace_back(field, field);
+        document.bytes = SeedText(row, "document");
+    } else if (report.kind == "t") {
+        RtfReport rtf;
+        rtf.title = SeedText(row, "title", "Report");
+        rtf.properties = report.fields;
+        for (const auto& [field, value] : report.fields) {
+            rtf.headerLines.emplace_back(field, field);
         }
-        report.paragraphs = {"Report text of " + (name.empty() ? std::string("an unnamed report") : name) +
-                             "."};
-        document = BuildRtf(report);
+        rtf.paragraphs = {"Report text of " +
+                          (report.name.empty() ? std::string("an unnamed report") : report.name) + "."};
+        document.bytes = BuildRtf(rtf);
     }
+    return document;
+}
+
+void InsertReport(Database& db, const SeedJson& row, const ReportRow& report, const std::string& document) {
     auto insert = db.Prepare("INSERT INTO reports(name, kind, provider_id, location_id, dictated_at, "
                              "transcribed_at, saved_at, "
                              "opened, printed, faxed, forwarded, esigned, stat, archived, document) "
                              "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-    insert.Bind(1, name).Bind(2, kind).Bind(3, provider).Bind(4, SeedText(row, "location"));
-    insert.Bind(5, DateText::Stored(times.dictated));
-    if (kind == "t") {
-        insert.Bind(6, DateText::Stored(times.transcribed)).Bind(7, DateText::Stored(times.saved));
+    insert.Bind(1, report.name)
+        .Bind(2, report.kind)
+        .Bind(3, report.provider)
+        .Bind(4, SeedText(row, "location"));
+    insert.Bind(5, DateText::Stored(report.times.dictated));
+    if (report.kind == "t") {
+        insert.Bind(6, DateText::Stored(report.times.transcribed))
+            .Bind(7, DateText::Stored(report.times.saved));
     } else {
         insert.BindNull(6).BindNull(7);
     }
@@ -287,10 +301,14 @@ void SeedReport(Database& db, const SeedJson& seed, const SeedJson& row, const s
         insert.BindBlob(15, document);
     }
     insert.Run();
+}
+
+// The report's fields in order, and the flags single users have for it.
+void InsertFieldsAndPrivileges(Database& db, const SeedJson& row, const ReportRow& report) {
     std::int64_t ord = 1;
-    for (const auto& [field, value] : fields) {
+    for (const auto& [field, value] : report.fields) {
         db.Prepare("INSERT INTO report_fields(report_name, name, value, ord) VALUES(?, ?, ?, ?)")
-            .Bind(1, name)
+            .Bind(1, report.name)
             .Bind(2, field)
             .Bind(3, value)
             .Bind(4, ord++)
@@ -299,19 +317,37 @@ void SeedReport(Database& db, const SeedJson& seed, const SeedJson& row, const s
     for (const auto& [user, privileges] : SeedPairs(row, "privileges")) {
         db.Prepare("INSERT INTO report_privileges(user_id, report_name, privileges) VALUES(?, ?, ?)")
             .Bind(1, user)
-            .Bind(2, name)
+            .Bind(2, report.name)
             .Bind(3, privileges)
             .Run();
     }
-    SeedVersions(db, row, built, name, times, midnight);
-    SeedAudit(db, row, name, times);
+}
+
+void SeedReport(Database& db, const SeedJson& seed, const SeedJson& row, const std::tm& midnight,
+                const std::filesystem::path& folder) {
+    ReportRow report;
+    report.name = SeedText(row, "name");
+    report.kind = SeedText(row, "kind", "t");
+    if (report.kind != "t" && report.kind != "p") {
+        throw SeedError("report " + report.name + ": kind is t or p");
+    }
+    report.provider = SeedText(row, "provider");
+    report.times = TimesOf(row, report.name, report.kind == "t", midnight);
+    report.fields = ValuesOf(row, "fields", report.times, report.name);
+    const SeededDocument document = DocumentFor(db, seed, row, report, folder);
+    InsertReport(db, row, report, document.bytes);
+    InsertFieldsAndPrivileges(db, row, report);
+    SeedVersions(db, row, document.built, report.name, report.times, midnight);
+    SeedAudit(db, row, report.name, report.times);
 }
 
 } // namespace
 
 void SeedReports(Database& db, const SeedJson& seed, const std::tm& today,
                  const std::filesystem::path& folder) {
+    std::tm midnight = today;
+    midnight.tm_hour = midnight.tm_min = midnight.tm_sec = 0;
     for (const SeedJson& row : SeedItems(seed, "reports")) {
-        SeedReport(db, seed, row, today, folder);
+        SeedReport(db, seed, row, midnight, folder);
     }
 }
