@@ -28,7 +28,6 @@ public:
     // Lines "file name~first name~last name~report type", and each one's e-sign owner (kept,
     // not sent).
     void SetSelectedReports(const QStringList& lines, const QStringList& owners);
-    QStringList Owners() const { return owners_; }
     QString AddressBookPath() const;
 
     int exec() override;

@@ -145,8 +145,10 @@ TEST(InstalledTree, HoldsTheDesksFilesAndTheInstalledDeskFindsItsSystemFolder) {
     // The installed desk takes the folder beside it as its system folder, where Play finds the converter.
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_DATA_HOME", prefix.filePath("profile"));
+    env.insert("XDG_CONFIG_HOME", prefix.filePath("config"));
+    env.insert("XDG_CONFIG_DIRS", prefix.filePath("config"));
     env.insert("QT_QPA_PLATFORM", "offscreen");
-    // A headless run answers the first-contact question with No: the server is known already.
+    // An off-screen run answers the first-contact question No: the profile already knows the host.
     hosttest::WriteFile(prefix.filePath("profile/velmo/KnownServers"), "127.0.0.1\n");
     const Result run = RunTool(
         prefix.filePath("bin/velmo"),
