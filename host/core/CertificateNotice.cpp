@@ -2,9 +2,6 @@
 
 #include "host/core/Prompts.h"
 
-#include <QCoreApplication>
-#include <QThread>
-
 #include <atomic>
 
 namespace CertificateNotice {
@@ -22,14 +19,9 @@ void Refused() {
     if (shownForAction.exchange(action) == action) {
         return;
     }
-    QCoreApplication* app = QCoreApplication::instance();
-    if (app == nullptr || QThread::currentThread() == app->thread()) {
-        Prompts::Error(kText);
-        return;
-    }
-    // A worker does not wait for the user: its request has failed either way.
-    QMetaObject::invokeMethod(
-        app, [] { Prompts::Error(kText); }, Qt::QueuedConnection);
+    // The message boxes reach the GUI thread themselves; a worker waits for the user as it does
+    // for any other message, so the message comes before whatever the worker says next.
+    Prompts::Error(kText);
 }
 
 void BeginAction() {

@@ -11,7 +11,7 @@ inline const QString kText =
     QStringLiteral("The report server's certificate could not be verified. Nothing was sent.");
 
 // A request was refused for its server's certificate (any thread). The first refusal of an
-// action shows kText: at once on the GUI thread, queued to it from another one.
+// action shows kText (on the GUI thread, as every message box is).
 void Refused();
 // A new action begins (a command of the window, a report the word processor let go of): its
 // first refusal is shown again.

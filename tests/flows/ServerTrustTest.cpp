@@ -10,12 +10,7 @@ using ServerTrustFlow = FlowsFixture;
 // Nothing reaches the server, the start and each later command tell the user once; given the
 // authority, the next command lists the reports (and TearDown sees every request over TLS).
 TEST_F(ServerTrustFlow, AnUntrustedServerIsSentNothingAndTheUserToldOncePerCommand) {
-    const QByteArray trusted = qgetenv("VELMO_CA_FILE");
-    struct Restore {
-        QByteArray value;
-        ~Restore() { qputenv("VELMO_CA_FILE", value); }
-    } restore{trusted};
-    qputenv("VELMO_CA_FILE", QByteArray());
+    const UntrustedStandIn untrusted;
     page_ = std::make_unique<CVelmoPropPage>();
     page_->show();
     QSignalSpy finished(page_.get(), &CVelmoPropPage::StartupFinished);
@@ -27,7 +22,7 @@ TEST_F(ServerTrustFlow, AnUntrustedServerIsSentNothingAndTheUserToldOncePerComma
     EXPECT_TRUE(server_.Journal().isEmpty());
     EXPECT_EQ(page_->RowCount(), 0);
 
-    qputenv("VELMO_CA_FILE", trusted);
+    untrusted.End();
     Answers();
     Click("ctl219");
     EXPECT_GT(page_->RowCount(), 0);
@@ -41,12 +36,7 @@ TEST_F(ServerTrustFlow, AnEditRefusedForTheCertificateStaysOwedAndSaysWhy) {
     Start();
     OpenForEditing(report);
     ASSERT_TRUE(WaitFor([&] { return PendingStore::Load(report).has_value(); }));
-    const QByteArray trusted = qgetenv("VELMO_CA_FILE");
-    struct Restore {
-        QByteArray value;
-        ~Restore() { qputenv("VELMO_CA_FILE", value); }
-    } restore{trusted};
-    qputenv("VELMO_CA_FILE", QByteArray());
+    const UntrustedStandIn untrusted;
     const qsizetype before = server_.Journal().size();
     desktop_->ReleaseLock();
     ASSERT_TRUE(desktop_->WaitForRelease(Temp(report)));

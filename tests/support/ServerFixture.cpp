@@ -135,7 +135,7 @@ QString StandInServer::AuthorityFile() const {
     // The test main names the shared authority's certificate in VELMO_CA_FILE; the first server
     // makes it there.
     const QString shared = qEnvironmentVariable("VELMO_CA_FILE");
-    return options_.ownAuthority || shared.isEmpty() ? data_.filePath(QStringLiteral("ca.crt")) : shared;
+    return shared.isEmpty() ? data_.filePath(QStringLiteral("ca.crt")) : shared;
 }
 
 QString StandInServer::JournalPath() const {

@@ -12,6 +12,20 @@
 // Runs the stand-in report server on a loopback address of its own (127.0.0.N, ports 80 and
 // 443), so parallel tests never share a server. The data folder is temporary and removed
 // with the fixture.
+// While one lives, the desk trusts only the system's authorities, not the one the stand-in
+// servers share: a server whose certificate it cannot verify. End() trusts the stand-in again.
+class UntrustedStandIn {
+public:
+    UntrustedStandIn() : trusted_(qgetenv("VELMO_CA_FILE")) { qputenv("VELMO_CA_FILE", QByteArray()); }
+    ~UntrustedStandIn() { End(); }
+    UntrustedStandIn(const UntrustedStandIn&) = delete;
+    UntrustedStandIn& operator=(const UntrustedStandIn&) = delete;
+    void End() const { qputenv("VELMO_CA_FILE", trusted_); }
+
+private:
+    QByteArray trusted_;
+};
+
 class StandInServer {
 public:
     struct Options {
@@ -27,9 +41,6 @@ public:
         // The demo's Word 97 report needs LibreOffice; off by default, since the desk's tests put a
         // fake soffice first on PATH that must not see the server's calls.
         bool convertWord97 = false;
-        // An authority of its own instead of the one the test program's servers share (and its
-        // desk trusts through VELMO_CA_FILE): a server whose certificate the desk cannot verify.
-        bool ownAuthority = false;
     };
 
     StandInServer();

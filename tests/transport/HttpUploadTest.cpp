@@ -123,12 +123,7 @@ TEST_F(HttpUpload, LoginOnTheProbeCarriesOverToTheBody) {
 TEST_F(HttpUpload, AnUnverifiedServerIsSentNothingAndTheUserToldOncePerAction) {
     const QString document = dir_.filePath(u"R260001.zip"_s);
     ASSERT_TRUE(WriteAll(document, "PK a zipped report"));
-    const QByteArray trusted = qgetenv("VELMO_CA_FILE");
-    struct Restore {
-        QByteArray value;
-        ~Restore() { qputenv("VELMO_CA_FILE", value); }
-    } restore{trusted};
-    qputenv("VELMO_CA_FILE", QByteArray()); // the system's authorities alone: not the stand-in's
+    const UntrustedStandIn untrusted;
     const LogMark mark;
     const QString time = server_->BaseUrl() + u"getservertime.asp"_s;
     CertificateNotice::BeginAction();
@@ -145,7 +140,7 @@ TEST_F(HttpUpload, AnUnverifiedServerIsSentNothingAndTheUserToldOncePerAction) {
     EXPECT_FALSE(mark.Text().contains(u"resending"_s) || mark.Text().contains(u"Retrying"_s));
 
     // Given the authority, the same request goes through, over TLS.
-    qputenv("VELMO_CA_FILE", trusted);
+    untrusted.End();
     EXPECT_EQ(Fetch(time).result, 1);
     EXPECT_EQ(Vias(*server_, u"getservertime.asp"_s), QStringList{u"https:443"_s});
     EXPECT_EQ(PromptsDouble::Current().ShownTexts().size(), 2);
