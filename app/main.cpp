@@ -6,6 +6,7 @@
 #include "host/core/LaunchOptions.h"
 #include "host/core/Registration.h"
 #include "host/core/ServerGate.h"
+#include "host/core/ServerTrust.h"
 #include "host/core/SessionSettings.h"
 #include "host/core/VelmoApp.h"
 #include "host/gui/GuiPrompts.h"
@@ -65,7 +66,11 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("velmo"));
     // What the toolkit's start-up left in errno is not the desk's error.
     errno = 0;
-    VelmoApp::InitInstance();
+    const DeskSettings settings;
+    VelmoApp::InitInstance(settings.LogRetentionDays());
+    // Before the host page is fetched: it too comes only from a server whose certificate holds.
+    ServerTrust::Configure(
+        ServerTrust::ChooseCaFile(options.caFile, qEnvironmentVariable("VELMO_CA_FILE"), settings.CaFile()));
 
     // A headless run (--screenshot) must never wait for a click: its messages go to stderr
     // through the console prompts and are answered as an acknowledging user would.
@@ -76,7 +81,7 @@ int main(int argc, char** argv) {
     }
 
     // Where a link may point the desk: an administrator's list, or the user's word per server.
-    const QStringList allowedServers = DeskSettings().AllowedServers();
+    const QStringList allowedServers = settings.AllowedServers();
     if (!ServerGate::AdmitPage(options.page, allowedServers)) {
         SayError(QStringLiteral("the host page's server is not allowed: ") + options.page);
         Prompts::Install(nullptr);

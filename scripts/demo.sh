@@ -45,14 +45,22 @@ if ! grep -q '^listening' "$data/server.out"; then
   echo "demo: the report server did not come up" >&2
   exit 1
 fi
-session=(--page http://127.0.0.1/desk.php)
+# The stand-in signs its certificate with a local authority of its own, as a clinic's might: the
+# desk trusts it through VELMO_CA_FILE. The copy beside the build stays readable for the user the
+# desk runs as, and for a second desk started by hand (see the README).
+authority="$build/demo-ca.crt"
+cp "$data/server/ca.crt" "$authority"
+chmod 644 "$authority"
+export VELMO_CA_FILE="$authority"
+session=(--page https://127.0.0.1/desk.php)
 
 if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
   run_as=()
   # Under sudo the desk belongs to the user on the display, not to root.
   if ((EUID == 0)) && [[ -n "${SUDO_USER:-}" && "${SUDO_USER}" != root ]]; then
     run_as=(sudo -u "$SUDO_USER" env "DISPLAY=${DISPLAY:-}" "WAYLAND_DISPLAY=${WAYLAND_DISPLAY:-}"
-            "XAUTHORITY=${XAUTHORITY:-/home/$SUDO_USER/.Xauthority}" "XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-/run/user/$(id -u "$SUDO_USER")}")
+            "XAUTHORITY=${XAUTHORITY:-/home/$SUDO_USER/.Xauthority}" "XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-/run/user/$(id -u "$SUDO_USER")}"
+            "VELMO_CA_FILE=$authority")
   fi
   echo "demo: the desk is open; close its window to end the demo"
   "${run_as[@]}" "$velmo" "${session[@]}"

@@ -43,7 +43,8 @@ Answer HostPage(ServerContext& ctx, const ScriptRequest& request) {
     }
     const std::string host = request.host.empty() ? ctx.options.bindAddress : request.host;
     const std::string serverUrl =
-        "http://" + host + (ctx.httpPort == 80 ? std::string() : ":" + std::to_string(ctx.httpPort)) + "/";
+        "https://" + host + (ctx.httpsPort == 443 ? std::string() : ":" + std::to_string(ctx.httpsPort)) +
+        "/";
 
     std::string page = "<!DOCTYPE html>\n<html>\n<head><meta charset=\"utf-8\"><title>Velmo desk - " +
                        Text::HtmlEscape(user->name) + "</title></head>\n<body>\n<p>Signed in as " +

@@ -25,4 +25,5 @@ struct ServerContext {
     Journal journal;
     std::string scratchDir;
     int httpPort = 80; // the bound port (differs from the option when that asked for any port)
+    int httpsPort = 443;
 };

@@ -21,8 +21,8 @@ bool ParsePort(const std::string& text, int& port) {
 
 std::string ServerUsage() {
     return "usage: report-server --data DIR [--bind ADDR] [--http-port N] [--https-port N] "
-           "[--extra-http-port N] [--seed demo|FILE] [--no-convert] [--journal FILE] [--fault MODE] "
-           "[--require-auth USER:PASS]";
+           "[--extra-https-port N] [--seed demo|FILE] [--no-convert] [--journal FILE] [--fault MODE] "
+           "[--require-auth USER:PASS] [--authority DIR]";
 }
 
 std::optional<ServerOptions> ParseServerOptions(const std::vector<std::string>& args, std::string& error) {
@@ -56,14 +56,16 @@ std::optional<ServerOptions> ParseServerOptions(const std::vector<std::string>& 
                 error = "bad HTTPS port: " + value;
                 return std::nullopt;
             }
-        } else if (arg == "--extra-http-port") {
-            if (!ParsePort(value, options.extraHttpPort)) {
-                error = "bad extra HTTP port: " + value;
+        } else if (arg == "--extra-https-port") {
+            if (!ParsePort(value, options.extraHttpsPort)) {
+                error = "bad extra HTTPS port: " + value;
                 return std::nullopt;
             }
         } else if (arg == "--seed") {
             options.seedDemo = value == "demo";
             options.seedFile = options.seedDemo ? std::string() : value;
+        } else if (arg == "--authority") {
+            options.authorityDir = value;
         } else if (arg == "--journal") {
             options.journalPath = value;
         } else if (arg == "--fault") {
@@ -86,6 +88,9 @@ std::optional<ServerOptions> ParseServerOptions(const std::vector<std::string>& 
     if (options.dataDir.empty()) {
         error = "--data DIR is required";
         return std::nullopt;
+    }
+    if (options.authorityDir.empty()) {
+        options.authorityDir = options.dataDir;
     }
     return options;
 }

@@ -79,7 +79,9 @@ int main(int argc, char** argv) {
     }
     std::string certPath;
     std::string keyPath;
-    if (!EnsureCertificate(options->dataDir, certPath, keyPath, error)) {
+    std::filesystem::create_directories(options->authorityDir, ec);
+    if (!EnsureCertificate(options->authorityDir, options->dataDir, options->bindAddress, certPath, keyPath,
+                           error)) {
         return Fail(error);
     }
 
@@ -94,13 +96,13 @@ int main(int argc, char** argv) {
         const int yes = 1;
         setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     };
-    httplib::Server extra;
+    httplib::SSLServer extra(certPath.c_str(), keyPath.c_str());
     http.set_socket_options(reuseAddress);
     https.set_socket_options(reuseAddress);
     extra.set_socket_options(reuseAddress);
     InstallRoutes(http, *ctx, "http");
     InstallRoutes(https, *ctx, "https");
-    InstallRoutes(extra, *ctx, "http");
+    InstallRoutes(extra, *ctx, "https");
     const int httpPort = Bind(http, options->bindAddress, options->httpPort);
     if (httpPort < 0) {
         return Fail("cannot bind " + options->bindAddress + " port " + std::to_string(options->httpPort));
@@ -110,12 +112,13 @@ int main(int argc, char** argv) {
         return Fail("cannot bind " + options->bindAddress + " port " + std::to_string(options->httpsPort));
     }
     ctx->httpPort = httpPort;
+    ctx->httpsPort = httpsPort;
     int extraPort = -1;
-    if (options->extraHttpPort >= 0) {
-        extraPort = Bind(extra, options->bindAddress, options->extraHttpPort);
+    if (options->extraHttpsPort >= 0) {
+        extraPort = Bind(extra, options->bindAddress, options->extraHttpsPort);
         if (extraPort < 0) {
             return Fail("cannot bind " + options->bindAddress + " port " +
-                        std::to_string(options->extraHttpPort));
+                        std::to_string(options->extraHttpsPort));
         }
     }
 
@@ -125,13 +128,14 @@ int main(int argc, char** argv) {
             std::cout << "demo user " << user.id << ": " << user.name << " ("
                       << (user.role == "provider" ? "care provider" : "office staff") << ")\n";
         }
-        std::cout << "host page: http://" << options->bindAddress
-                  << (httpPort == 80 ? std::string() : ":" + std::to_string(httpPort))
+        std::cout << "host page: https://" << options->bindAddress
+                  << (httpsPort == 443 ? std::string() : ":" + std::to_string(httpsPort))
                   << "/desk.php?user=ID\n";
     }
+    std::cout << "authority: " << AuthorityCertificatePath(options->authorityDir) << "\n";
     std::cout << "listening on " << options->bindAddress << " http=" << httpPort << " https=" << httpsPort;
     if (extraPort >= 0) {
-        std::cout << " extra-http=" << extraPort;
+        std::cout << " extra-https=" << extraPort;
     }
     std::cout << std::endl;
 

@@ -1,8 +1,11 @@
 #include "transport/CHttp.h"
 
 #include "host/core/ActivityLog.h"
+#include "host/core/CertificateNotice.h"
 #include "host/core/NameGate.h"
+#include "host/core/PrivateModes.h"
 #include "host/core/Prompts.h"
+#include "host/core/ServerTrust.h"
 #include "transport/HttpUrl.h"
 
 #include <QCoreApplication>
@@ -21,9 +24,8 @@
 
 namespace {
 
-// Security flags added after a certificate or redirect failure: ignore revocation, unknown
-// authority, wrong usage, name and date, and scheme-changing redirects.
-constexpr std::uint32_t kRelaxedFlags = 0xF380;
+constexpr std::uint16_t kPlainPort = 80;
+constexpr std::uint16_t kTlsPort = 443;
 constexpr long kConnectTimeoutSeconds = 30;
 constexpr long kLowSpeedSeconds = 120;
 constexpr long kMaxRedirects = 5;
@@ -148,22 +150,17 @@ int CHttp::SetURL(const QString& url) {
     url_ = candidate;
     serverName_ = parts->host;
     objectPath_ = parts->objectPath;
-    port_ = parts->port;
-    httpsScheme_ = parts->httpsScheme;
-    secureSet_ = false;
-    secure_ = false;
+    // Every request goes over TLS: an address that names plain HTTP's own port is asked on
+    // HTTPS's; a port of its own stays, and must speak TLS.
+    port_ = parts->port == kPlainPort ? kTlsPort : parts->port;
     return 1;
 }
 
-int CHttp::SetSecure(bool secure) {
-    secure_ = secure;
-    secureSet_ = true;
-    port_ = secure ? 443 : 80;
+int CHttp::SetSecure(bool /*secure*/) {
+    // Requests that were once sent in the clear carry passwords and patients' file names too:
+    // both values mean TLS on its port.
+    port_ = kTlsPort;
     return 1;
-}
-
-bool CHttp::UsesTls() const {
-    return secureSet_ ? secure_ : httpsScheme_;
 }
 
 int CHttp::SetLocalFile(const QString& path) {
@@ -207,6 +204,7 @@ QString CHttp::GetResponse() const {
 
 int CHttp::OpenInternetSession() {
     CloseHandles();
+    CertificateNotice::RequestStarted();
     CURL* h = curl_easy_init();
     if (h == nullptr) {
         lastCode_ = CURLE_FAILED_INIT;
@@ -296,9 +294,8 @@ int CHttp::OpenInternetSession() {
     }
 
     // "Connecting" binds the handle to the server: libcurl's parser must accept the address.
-    const QByteArray address = (UsesTls() ? QByteArray("https://") : QByteArray("http://")) +
-                               serverName_.toUtf8() + ':' + QByteArray::number(port_) +
-                               EncodeForWire(objectPath_.toUtf8());
+    const QByteArray address = QByteArray("https://") + serverName_.toUtf8() + ':' +
+                               QByteArray::number(port_) + EncodeForWire(objectPath_.toUtf8());
     rc = CURLE_URL_MALFORMAT;
     if (!serverName_.isEmpty()) {
         const std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> parsed(curl_url(), &curl_url_cleanup);
@@ -369,33 +366,6 @@ void CHttp::PostStatus(int status, const char* text) {
     Post(MSG_STATUS, status, 0, QString::fromLatin1(text));
 }
 
-bool CHttp::IsCertificateError(int code) {
-    switch (code) {
-    case CURLE_PEER_FAILED_VERIFICATION:
-    case CURLE_SSL_CACERT_BADFILE:
-    case CURLE_SSL_ISSUER_ERROR:
-    case CURLE_SSL_INVALIDCERTSTATUS:
-    case CURLE_SSL_CERTPROBLEM:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool CHttp::RelaxVerification() {
-    securityFlags_ |= kRelaxedFlags;
-    CURL* h = Handle(curl_);
-    CURLcode rc = h != nullptr ? curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 0L) : CURLE_FAILED_INIT;
-    if (rc == CURLE_OK) {
-        rc = curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 0L);
-    }
-    if (rc != CURLE_OK) {
-        lastCode_ = rc;
-        return false;
-    }
-    return true;
-}
-
 void CHttp::ResetAttempt() {
     blockStatus_ = 0;
     finalStatus_ = 0;
@@ -417,11 +387,7 @@ void CHttp::ResetAttempt() {
 
 bool CHttp::ApplyRequestOptions() {
     CURL* h = Handle(curl_);
-    const bool relaxed = (securityFlags_ & kRelaxedFlags) != 0;
-    CURLcode rc = curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, relaxed ? 0L : 1L);
-    if (rc == CURLE_OK) {
-        rc = curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, relaxed ? 0L : 2L);
-    }
+    CURLcode rc = ServerTrust::Apply(h) ? CURLE_OK : CURLE_SSL_CACERT_BADFILE;
 
     FreeList(headerList_);
     if (rc == CURLE_OK && !postRequest_) {
@@ -525,16 +491,10 @@ int CHttp::HandleAuthentication() {
         lastCode_ = rc;
         if (!headersDone_) {
             WriteLog(QStringLiteral("Error in HttpSendRequest   in HandleAuthentication,") + Num(rc));
-            if (IsCertificateError(rc) && resends < kMaxResends) {
-                // Our own flags are always readable, so only writing them can fail.
-                if (!RelaxVerification()) {
-                    WriteLog(QStringLiteral("InternetSetOption Error   in HandleAuthentication,") +
-                             Num(lastCode_));
-                    errorText_ = Format("Internet Setoption FAILED . Errorcode:%d", lastCode_);
-                    return 0;
-                }
-                WriteLog(QStringLiteral("resending in HandleAuthentication"));
-                continue;
+            // A server whose certificate cannot be verified is not asked again with the checks off:
+            // whoever stands between the desk and the server would read the reports.
+            if (ServerTrust::IsCertificateError(rc)) {
+                CertificateNotice::Refused();
             }
             WriteLog(QStringLiteral("Failed in call to HttpSendRequest  in HandleAuthentication,") + Num(rc));
             errorText_ = Format("Failed in call to HttpSendRequest, Error:%d\n", rc);
@@ -684,8 +644,10 @@ bool CHttp::BeginBody(std::int64_t contentLength) {
         QByteArray path;
         errno = EINVAL;
         fd_ = NameGate::NativePath(localFile_, path)
-                  ? ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644)
+                  ? ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC,
+                           PrivateModes::kFile)
                   : -1;
+        PrivateModes::Restrict(fd_);
         if (fd_ < 0) {
             fileErrno_ = errno;
             fileOpenFailed_ = true;

@@ -25,7 +25,8 @@ class CHttp final {
 public:
     // Size of one transfer chunk and of the one buffer every body goes through.
     static constexpr std::size_t kTransferChunk = 16384;
-    // Resends of one request (authentication, certificate relaxing) before giving up.
+    // Resends of one request for a login before giving up. A certificate that cannot be verified
+    // is never answered by a resend: the request fails and nothing is sent.
     static constexpr int kMaxResends = 5;
     // Most of a response kept in memory as text; the rest still reaches the local file.
     static constexpr qsizetype kMaxResponseText = 16 * 1024 * 1024;
@@ -45,7 +46,8 @@ public:
     void SetNotificationWindow(QObject* receiver, void* clientObject = nullptr);
 
     int SetURL(const QString& url);
-    // true: TLS to port 443; false: plain to port 80. Called after SetURL.
+    // Sends to port 443 whatever port the URL named (either value: every request is TLS).
+    // Called after SetURL.
     int SetSecure(bool secure);
     int SetLocalFile(const QString& path);
     void SetKeepResponse(bool keep);
@@ -59,7 +61,8 @@ public:
     int OpenInternetSession();
     // verb 1 = POST, anything else GET.
     int OpenConnection(int verb);
-    // Sends the opened request and settles authentication and certificate errors.
+    // Sends the opened request and settles authentication; a certificate that cannot be verified
+    // fails it.
     int HandleAuthentication();
     int DownloadFile();
     int UploadFile();
@@ -78,7 +81,6 @@ public:
     QString ServerName() const { return serverName_; }
     QString ObjectPath() const { return objectPath_; }
     std::uint16_t Port() const { return port_; }
-    bool UsesTls() const;
     // The libcurl result (or errno for local files) of the last failing step.
     int LastErrorCode() const { return lastCode_; }
 
@@ -97,8 +99,6 @@ private:
     int Perform();
     void ResetAttempt();
     bool ApplyRequestOptions();
-    bool RelaxVerification();
-    static bool IsCertificateError(int code);
 
     // Download body steps, run live while a 200 answer arrives, or afterwards over the held
     // body of a refused request whose login was cancelled.
@@ -136,10 +136,7 @@ private:
     ProgressBlock progress_;
     bool keepResponse_ = false;
     QByteArray response_;
-    std::uint16_t port_ = 80;
-    bool secure_ = false;
-    bool secureSet_ = false;
-    bool httpsScheme_ = false;
+    std::uint16_t port_ = 443;
     QList<Multipart::Field> formFields_;
     void* curl_ = nullptr; // the session, connection and request in one libcurl handle
     bool requestOpen_ = false;
@@ -149,8 +146,6 @@ private:
     std::vector<char> buffer_;
     int lastCode_ = 0;
 
-    // Certificate checks relaxed after a verification failure (kept for the whole object).
-    std::uint32_t securityFlags_ = 0;
     // Request headers handed to libcurl (a curl_slist), owned here.
     void* headerList_ = nullptr;
     void* uploadHeaders_ = nullptr;

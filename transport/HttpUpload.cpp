@@ -1,9 +1,12 @@
-// The multipart form post of CHttp: a bodiless probe settles login and certificates, then the
-// body is streamed from disk through the transfer buffer with its exact length announced.
+// The multipart form post of CHttp: a bodiless probe settles the login and checks the server's
+// certificate, then the body is streamed from disk through the transfer buffer with its exact
+// length announced.
 #include "transport/CHttp.h"
 
 #include "host/core/ActivityLog.h"
+#include "host/core/CertificateNotice.h"
 #include "host/core/NameGate.h"
+#include "host/core/ServerTrust.h"
 
 #include <curl/curl.h>
 
@@ -119,78 +122,67 @@ int CHttp::_UploadFile() {
 
     bodyMode_ = BodyMode::Answer;
     uploadBody_ = true;
-    for (int attempt = 0;; ++attempt) {
-        // Every attempt sends the whole body again, the file from its first byte.
-        if (!RewindUpload()) {
-            lastCode_ = errno;
-            errorText_ = QStringLiteral("Error reading the file:") + localFile_ + QStringLiteral("error: ") +
-                         Num(lastCode_);
-            NotifyClient(MSG_ERROR, lastCode_, lastCode_);
-            return 0;
-        }
-        response_.clear();
-        responseTextStopped_ = false;
-        const int rc = Perform();
-        lastCode_ = rc;
-        if (rc == CURLE_OK) {
-            NotifyClient(MSG_DONE, 0, 0);
-            return 1;
-        }
-
-        curl_off_t sent = 0;
-        if (curl_ != nullptr) {
-            curl_easy_getinfo(static_cast<CURL*>(curl_), CURLINFO_SIZE_UPLOAD_T, &sent);
-        }
-        const auto sentBytes = static_cast<std::uint64_t>(std::max<curl_off_t>(sent, 0));
-        const bool started = anyPieceSent_ || sentBytes > 0;
-        if (!headersDone_ && started && (sentBytes < uploadTotal_ || rc == CURLE_ABORTED_BY_CALLBACK)) {
-            // A write failed: which piece was on its way decides the line.
-            const auto fileEnd = static_cast<std::uint64_t>(filePart_.size()) + uploadFileSize_;
-            const auto fieldsEnd = fileEnd + static_cast<std::uint64_t>(fieldParts_.size());
-            QString line;
-            std::int64_t data = rc;
-            if (rc == CURLE_ABORTED_BY_CALLBACK ||
-                (sentBytes >= static_cast<std::uint64_t>(filePart_.size()) && sentBytes < fileEnd)) {
-                line = QStringLiteral("Error in InternetWriteFile Transfer Error in _UploadFile,");
-            } else if (sentBytes < static_cast<std::uint64_t>(filePart_.size())) {
-                line = QStringLiteral("Error in InternetWriteFile in _UploadFile,");
-                data = 0;
-            } else if (sentBytes < fieldsEnd) {
-                line =
-                    QStringLiteral("Error in InternetWriteFile Transfer Error Writing Tail in _UploadFile,");
-            } else {
-                line =
-                    QStringLiteral("Error in InternetWriteFile Transfer Error Writing Pack in _UploadFile,");
-            }
-            WriteLog(line + Num(rc));
-            errorText_ = Format("InternetWriteFile Transfer Error : %d", rc);
-            NotifyClient(MSG_ERROR, rc, data);
-            return 0;
-        }
-        if (!headersDone_ && started) {
-            // The body went out whole but no answer came back.
-            WriteLog(QStringLiteral("Error in HttpEndRequest Transfer Error Writing Pack in _UploadFile,") +
-                     Num(rc));
-            errorText_ = Format("Error Http EndRequest : %d", rc);
-            NotifyClient(MSG_ERROR, rc, 0);
-            return 0;
-        }
-        if (IsCertificateError(rc) && attempt < kMaxResends) {
-            if (!RelaxVerification()) {
-                WriteLog(QStringLiteral("Error in InternetSetOption  in _UploadFile,") + Num(lastCode_));
-                errorText_ = Format("Internet Setoption FAILED . Errorcode:%d", lastCode_);
-                NotifyClient(MSG_ERROR, lastCode_, 0);
-                return 0;
-            }
-            WriteLog(QStringLiteral("Retrying after InternetSetOption in _UploadFile"));
-            NotifyClient(MSG_PROGRESS, PROGRESS_TOTAL_SIZE, static_cast<std::int64_t>(uploadTotal_));
-            continue;
-        }
-        WriteLog(QStringLiteral("Unable to Transfer File  in _UploadFile,") + Num(rc));
-        errorText_ = Format("Unable to Transfer File  . Errorcode:%d", rc);
-        NotifyClient(MSG_ERROR, rc, rc);
+    if (!RewindUpload()) {
+        lastCode_ = errno;
+        errorText_ = QStringLiteral("Error reading the file:") + localFile_ + QStringLiteral("error: ") +
+                     Num(lastCode_);
+        NotifyClient(MSG_ERROR, lastCode_, lastCode_);
         return 0;
     }
+    response_.clear();
+    responseTextStopped_ = false;
+    const int rc = Perform();
+    lastCode_ = rc;
+    if (rc == CURLE_OK) {
+        NotifyClient(MSG_DONE, 0, 0);
+        return 1;
+    }
+
+    curl_off_t sent = 0;
+    if (curl_ != nullptr) {
+        curl_easy_getinfo(static_cast<CURL*>(curl_), CURLINFO_SIZE_UPLOAD_T, &sent);
+    }
+    const auto sentBytes = static_cast<std::uint64_t>(std::max<curl_off_t>(sent, 0));
+    const bool started = anyPieceSent_ || sentBytes > 0;
+    if (!headersDone_ && started && (sentBytes < uploadTotal_ || rc == CURLE_ABORTED_BY_CALLBACK)) {
+        // A write failed: which piece was on its way decides the line.
+        const auto fileEnd = static_cast<std::uint64_t>(filePart_.size()) + uploadFileSize_;
+        const auto fieldsEnd = fileEnd + static_cast<std::uint64_t>(fieldParts_.size());
+        QString line;
+        std::int64_t data = rc;
+        if (rc == CURLE_ABORTED_BY_CALLBACK ||
+            (sentBytes >= static_cast<std::uint64_t>(filePart_.size()) && sentBytes < fileEnd)) {
+            line = QStringLiteral("Error in InternetWriteFile Transfer Error in _UploadFile,");
+        } else if (sentBytes < static_cast<std::uint64_t>(filePart_.size())) {
+            line = QStringLiteral("Error in InternetWriteFile in _UploadFile,");
+            data = 0;
+        } else if (sentBytes < fieldsEnd) {
+            line = QStringLiteral("Error in InternetWriteFile Transfer Error Writing Tail in _UploadFile,");
+        } else {
+            line = QStringLiteral("Error in InternetWriteFile Transfer Error Writing Pack in _UploadFile,");
+        }
+        WriteLog(line + Num(rc));
+        errorText_ = Format("InternetWriteFile Transfer Error : %d", rc);
+        NotifyClient(MSG_ERROR, rc, data);
+        return 0;
+    }
+    if (!headersDone_ && started) {
+        // The body went out whole but no answer came back.
+        WriteLog(QStringLiteral("Error in HttpEndRequest Transfer Error Writing Pack in _UploadFile,") +
+                 Num(rc));
+        errorText_ = Format("Error Http EndRequest : %d", rc);
+        NotifyClient(MSG_ERROR, rc, 0);
+        return 0;
+    }
+    // The probe has verified the server; should the certificate fail now, the body is not
+    // sent again with the checks off.
+    if (ServerTrust::IsCertificateError(rc)) {
+        CertificateNotice::Refused();
+    }
+    WriteLog(QStringLiteral("Unable to Transfer File  in _UploadFile,") + Num(rc));
+    errorText_ = Format("Unable to Transfer File  . Errorcode:%d", rc);
+    NotifyClient(MSG_ERROR, rc, rc);
+    return 0;
 }
 
 bool CHttp::RewindUpload() {

@@ -2,6 +2,7 @@
 
 #include "host/core/ActivityLog.h"
 #include "host/core/NameGate.h"
+#include "host/core/PrivateModes.h"
 
 #include <zip.h>
 
@@ -67,11 +68,7 @@ bool MakeFolders(const QByteArray& root, const QList<QByteArray>& folders) {
     QByteArray path = root;
     for (const QByteArray& folder : folders) {
         path += folder;
-        if (::mkdir(path.constData(), 0755) != 0 && errno != EEXIST) {
-            return false;
-        }
-        struct stat info {};
-        if (::lstat(path.constData(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+        if (!PrivateModes::MakeFolder(path)) {
             return false;
         }
         path += '/';
@@ -87,10 +84,12 @@ EntryResult WriteEntry(zip_t* archive, zip_uint64_t index, const QByteArray& tar
     if (!entry) {
         return EntryResult::Failed;
     }
-    const int fd = ::open(target.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+    const int fd = ::open(target.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC,
+                          PrivateModes::kFile);
     if (fd < 0) {
         return EntryResult::Failed;
     }
+    PrivateModes::Restrict(fd);
     EntryResult result = EntryResult::Written;
     for (;;) {
         const zip_int64_t got = zip_fread(entry.get(), buffer.data(), buffer.size());
@@ -166,6 +165,8 @@ int BasicZip(const QString& sourcePath, const QString& zipPath) {
         return 0;
     }
     static_cast<void>(archive.release());
+    // libzip gives a new archive the umask's mode.
+    PrivateModes::Restrict(zipPath);
     return 1;
 }
 

@@ -6,6 +6,7 @@
 #include "dialogs/common/DialogButton.h"
 #include "dialogs/common/ListRows.h"
 #include "host/core/ActivityLog.h"
+#include "host/core/AnswerLines.h"
 #include "host/core/Prompts.h"
 #include "ui_CDlgAddressBook.h"
 
@@ -79,11 +80,10 @@ void CDlgAddressBook::ReadFile() {
     }
     // Every line is a row, an empty one too; field k goes to column k.
     int refused = 0;
-    for (qsizetype lines = 0; lines < kMaxLines && !file.atEnd(); ++lines) {
-        QString line = QString::fromUtf8(file.readLine(kMaxLineBytes));
-        while (line.endsWith(QLatin1Char('\n')) || line.endsWith(QLatin1Char('\r'))) {
-            line.chop(1);
-        }
+    AnswerLines in(file, QStringLiteral("Address book"));
+    QByteArray bytes;
+    for (qsizetype lines = 0; lines < kMaxLines && in.Next(bytes); ++lines) {
+        const QString line = QString::fromUtf8(bytes);
         const QStringList fields = AddressBookEntry::SplitLine(line);
         if (!AddressBookEntry::KeyAccepted(fields, lines + 1)) {
             ++refused;

@@ -20,8 +20,8 @@ class CDlgAddressBook;
 class CDlgAddressBook final : public QDialog {
     Q_OBJECT
 public:
+    // At most 100,000 contacts are read; a line over 64 KiB is skipped whole and logged.
     static constexpr qsizetype kMaxLines = 100000;
-    static constexpr qint64 kMaxLineBytes = 64 * 1024;
 
     explicit CDlgAddressBook(QWidget* parent = nullptr);
     ~CDlgAddressBook() override;

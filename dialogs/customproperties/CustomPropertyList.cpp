@@ -1,5 +1,6 @@
 #include "dialogs/customproperties/CustomPropertyList.h"
 
+#include "host/core/AnswerLines.h"
 #include "host/core/CUtility.h"
 
 #include <QFile>
@@ -25,11 +26,10 @@ CustomPropertyList CustomPropertyList::Read(const QString& path) {
     if (!file.open(QIODevice::ReadOnly)) {
         return list;
     }
-    for (qsizetype lines = 0; lines < kMaxLines && !file.atEnd(); ++lines) {
-        QString line = QString::fromUtf8(file.readLine(kMaxLineBytes));
-        while (line.endsWith(QLatin1Char('\n')) || line.endsWith(QLatin1Char('\r'))) {
-            line.chop(1);
-        }
+    AnswerLines in(file, QStringLiteral("Custom properties"));
+    QByteArray bytes;
+    for (qsizetype lines = 0; lines < kMaxLines && in.Next(bytes); ++lines) {
+        const QString line = QString::fromUtf8(bytes);
         const qsizetype bar = line.indexOf(QLatin1Char('|'));
         InsertPart(bar < 0 ? line : line.left(bar), list.available);
         if (bar >= 0) {

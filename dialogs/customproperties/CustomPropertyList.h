@@ -9,8 +9,8 @@ struct CustomPropertyList {
     QStringList available;
     QStringList selected;
 
+    // At most 1,000 lines are read; a line over 64 KiB is skipped whole and logged.
     static constexpr qsizetype kMaxLines = 1000;
-    static constexpr qint64 kMaxLineBytes = 64 * 1024;
 
     // The i-th name of a line's part goes to row i of its list, so the names of a later line
     // come before those of an earlier one.

@@ -12,11 +12,13 @@ void CustomPropertySettings::Run() {
     const QString url = Session().ServerURL() + QStringLiteral("qm_customproperties.php") +
                         QStringLiteral("?physicianid=") + Session().LoggedUserId();
     WriteLog(QStringLiteral("OnPopCustomproperty: URL, ") + url);
-    CDlgPleaseWait::DownloadList(url);
+    // Only this download's own file: after a failed one the dialog starts empty instead of showing
+    // another feature's list (the fax dialog's contacts) as properties.
+    const QString listFile = CDlgPleaseWait::DownloadList(url);
     QString keys;
     {
         CDlgCustomProperties dialog(desk_.DialogParent());
-        dialog.SetListFile(Session().LastFileListName());
+        dialog.SetListFile(listFile);
         if (dialog.exec() != QDialog::Accepted) {
             return;
         }
@@ -25,10 +27,7 @@ void CustomPropertySettings::Run() {
     const QString orderUrl = ColumnOrder::OrderUrl(keys);
     WriteLog(QStringLiteral("UpdateStatus: confirmation URL, ") + orderUrl);
     const ServerAnswer answer = GetShortAnswer(orderUrl, std::nullopt);
-    if (!answer.sent) {
-        return;
-    }
-    if (!answer.response.contains(QLatin1Char('~'))) {
+    if (!answer.sent || !answer.response.contains(QLatin1Char('~'))) {
         WriteLog(QStringLiteral("CP re-ordering list could not be sent"));
         Prompts::Error(answer.response);
         return;

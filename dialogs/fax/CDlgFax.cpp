@@ -12,6 +12,7 @@
 #include "transport/gui/CDlgPleaseWait.h"
 #include "ui_CDlgFax.h"
 
+#include <QFile>
 #include <QIdentityProxyModel>
 
 namespace {
@@ -180,6 +181,12 @@ void CDlgFax::OnRefreshContacts() {
     }
     int refused = 0;
     const QStringList lines = ContactBook::ReadLines(path, &refused);
+    // Read once and gone: left behind, the book would be the last list a later failed download
+    // falls back on.
+    QFile::remove(path);
+    if (Session().LastFileListName() == path) {
+        Session().SetLastFileListName(QString());
+    }
     if (refused > 0) {
         Prompts::Information(AddressBookEntry::RefusedContactsText(refused));
     }

@@ -1,6 +1,7 @@
 #include "dialogs/fax/ContactBook.h"
 
 #include "dialogs/addressbook/AddressBookEntry.h"
+#include "host/core/AnswerLines.h"
 #include "host/core/CUtility.h"
 
 #include <QFile>
@@ -34,12 +35,11 @@ QStringList ReadLines(const QString& path, int* refused) {
     if (!file.open(QIODevice::ReadOnly)) {
         return lines;
     }
+    AnswerLines in(file, QStringLiteral("Contact book"));
     qsizetype number = 0;
-    while (number < kMaxLines && !file.atEnd()) {
-        QString line = QString::fromUtf8(file.readLine(kMaxLineBytes));
-        while (line.endsWith(QLatin1Char('\n')) || line.endsWith(QLatin1Char('\r'))) {
-            line.chop(1);
-        }
+    QByteArray bytes;
+    while (number < kMaxLines && in.Next(bytes)) {
+        const QString line = QString::fromUtf8(bytes);
         if (line.isEmpty()) {
             break;
         }

@@ -29,8 +29,8 @@ struct Contact {
 
 namespace ContactBook {
 
+// At most 10,000 lines are read; a line over 64 KiB is skipped whole and logged.
 inline constexpr qsizetype kMaxLines = 10000;
-inline constexpr qint64 kMaxLineBytes = 64 * 1024;
 
 // The lines of the book file from its start up to the first empty line, without those whose key
 // the names rule refuses (counted in refused).

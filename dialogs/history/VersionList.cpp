@@ -1,24 +1,25 @@
 #include "dialogs/history/VersionList.h"
 
 #include "host/core/ActivityLog.h"
+#include "host/core/AnswerLines.h"
 #include "host/core/CUtility.h"
 #include "host/core/NameGate.h"
 
 #include <QFile>
-#include <QTextStream>
 
 namespace VersionList {
 
 bool Read(const QString& path, QList<QStringList>& rows, int* refused) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    if (!file.open(QIODevice::ReadOnly)) {
         return false;
     }
-    QTextStream in(&file);
+    AnswerLines in(file, QStringLiteral("Version list"));
     const CUtility utility;
     int number = 0;
-    while (!in.atEnd() && number < kMaxLines) {
-        const QString line = in.readLine(kMaxLineLength);
+    QByteArray bytes;
+    while (number < kMaxLines && in.Next(bytes)) {
+        const QString line = QString::fromUtf8(bytes);
         QStringList row{QString::number(++number)};
         QStringList fields;
         utility.SplitString(line, QStringLiteral("|"), fields);

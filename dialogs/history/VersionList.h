@@ -10,10 +10,9 @@ namespace VersionList {
 
 // The list's rows: the 1-based line number, then up to four fields. Empty fields are dropped
 // (the later ones move left); a line without "|" gives its number only. At most kMaxLines
-// lines are read, each cut at kMaxLineLength characters. A row whose version name or server
-// file name the names rule refuses is left out and logged; refused counts them.
+// (10,000) lines are read; a line over 64 KiB is skipped whole and logged (AnswerLines). A row whose version
+// name or server file name the names rule refuses is left out and logged; refused counts them.
 inline constexpr int kMaxLines = 10000;
-inline constexpr qint64 kMaxLineLength = 65536;
 bool Read(const QString& path, QList<QStringList>& rows, int* refused = nullptr);
 
 } // namespace VersionList

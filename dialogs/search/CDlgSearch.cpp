@@ -2,6 +2,7 @@
 
 #include "dialogs/common/DialogButton.h"
 #include "dialogs/rename/ProviderEntries.h"
+#include "dialogs/search/SearchNames.h"
 #include "host/core/ActivityLog.h"
 #include "host/core/CUtility.h"
 #include "host/core/Prompts.h"
@@ -76,13 +77,7 @@ void CDlgSearch::OnInitDialog() {
     OnRadioCurrentProvider();
     OnRadioDemographic();
 
-    if (demographicNames_.contains(QLatin1Char('~'))) {
-        QStringList pieces;
-        CUtility().SplitString(demographicNames_, QStringLiteral("~"), pieces);
-        ui_->ctl293->addItems(pieces);
-    } else {
-        ui_->ctl293->addItem(demographicNames_);
-    }
+    ui_->ctl293->addItems(SearchNames::Parse(demographicNames_));
     ui_->ctl293->setCurrentIndex(-1);
 
     if (ownProvider_ == 0) {

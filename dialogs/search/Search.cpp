@@ -44,7 +44,10 @@ void Search::Run() {
         return;
     }
 
-    CDlgPleaseWait::DownloadList(url, desk_.DialogParent());
-    // A failed search leaves the path of the last list that did arrive.
-    desk_.LoadFileList(Session().LastFileListName());
+    // Only this search's own result is loaded: a failed one never shows another feature's file
+    // (an address book, the custom properties) as a report list.
+    const QString list = CDlgPleaseWait::DownloadList(url, desk_.DialogParent());
+    if (!list.isEmpty()) {
+        desk_.LoadFileList(list);
+    }
 }

@@ -4,6 +4,7 @@
 #include "host/core/CUtility.h"
 #include "host/core/Delays.h"
 #include "host/core/NameGate.h"
+#include "host/core/PrivateModes.h"
 #include "host/core/Prompts.h"
 #include "host/core/SessionSettings.h"
 #include "host/core/Shell.h"
@@ -153,6 +154,8 @@ void VoicePlayback::Play() {
         unable(QStringLiteral("Converter failed for ") + dss);
         return;
     }
+    // The converter writes with the umask's mode; the dictation is as private as the report.
+    PrivateModes::Restrict(wav);
     Delays::Wait(Delays::Get().voiceStep);
     hideBusy();
 

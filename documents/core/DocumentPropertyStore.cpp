@@ -5,6 +5,7 @@
 #include "documents/core/WordHoldsFile.h"
 #include "host/core/CUtility.h"
 #include "host/core/Delays.h"
+#include "host/core/PrivateModes.h"
 #include "host/core/Prompts.h"
 
 #include <QFile>
@@ -35,7 +36,8 @@ int DocumentPropertyStore::WriteDocumentProperties(const QString& path, const QS
     CUtility().CreateFolderPath(CUtility().ProfileFolder());
     QFile document(path);
     QFile scratch(ScratchPath());
-    if (!document.open(QIODevice::ReadOnly) || !scratch.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    if (!document.open(QIODevice::ReadOnly) ||
+        !PrivateModes::OpenForWriting(scratch, QIODevice::WriteOnly | QIODevice::Truncate)) {
         return 0;
     }
     char first = 0;

@@ -7,7 +7,6 @@
 #include "host/core/Prompts.h"
 #include "host/core/Shell.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -121,7 +120,7 @@ bool ConvertToRtfInPlace(const QString& path) {
         return false;
     }
     const QString outDir = scratch.filePath(QStringLiteral("out"));
-    QDir().mkpath(outDir);
+    CUtility().CreateFolderPath(outDir);
     QStringList args = HeadlessArguments();
     args << QStringLiteral("--convert-to") << QStringLiteral("rtf") << QStringLiteral("--outdir") << outDir
          << input;

@@ -7,7 +7,6 @@
 #include "host/core/CUtility.h"
 #include "host/core/Shell.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -29,7 +28,7 @@ QByteArray Convert(const QString& source, const QString& inputName, const QStrin
         return {};
     }
     const QString outDir = scratch.filePath(QStringLiteral("out"));
-    QDir().mkpath(outDir);
+    CUtility().CreateFolderPath(outDir);
     QStringList args = OfficeProgram::HeadlessArguments();
     args << QStringLiteral("--convert-to") << format << QStringLiteral("--outdir") << outDir << input;
     auto handle = Shell::Get().Start(QStringLiteral("soffice"), args);

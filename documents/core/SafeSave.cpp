@@ -1,28 +1,18 @@
 #include "documents/core/SafeSave.h"
 
+#include "host/core/PrivateModes.h"
+
 #include <QFile>
 #include <QSaveFile>
 
 #include <array>
 
-namespace {
-
-void KeepPermissions(const QString& path, QSaveFile& out) {
-    // QSaveFile makes the new file with default permissions; a report keeps its own.
-    if (QFile::exists(path)) {
-        out.setPermissions(QFile::permissions(path) | QFileDevice::WriteOwner);
-    }
-}
-
-} // namespace
-
 bool SaveFileAtomically(const QString& path, const QByteArray& bytes) {
     QSaveFile out(path);
     out.setDirectWriteFallback(false);
-    if (!out.open(QIODevice::WriteOnly)) {
+    if (!PrivateModes::OpenForWriting(out)) {
         return false;
     }
-    KeepPermissions(path, out);
     if (out.write(bytes) != bytes.size()) {
         out.cancelWriting();
         return false;
@@ -37,10 +27,9 @@ bool CopyFileAtomically(const QString& source, const QString& target) {
     }
     QSaveFile out(target);
     out.setDirectWriteFallback(false);
-    if (!out.open(QIODevice::WriteOnly)) {
+    if (!PrivateModes::OpenForWriting(out)) {
         return false;
     }
-    KeepPermissions(target, out);
     static constexpr qint64 kBlock = 64 * 1024;
     std::array<char, kBlock> buffer{};
     for (;;) {

@@ -5,6 +5,7 @@
 #include "host/core/CUtility.h"
 #include "host/core/DeskFolder.h"
 #include "host/core/NameGate.h"
+#include "host/core/PrivateModes.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -150,7 +151,8 @@ QString DocumentPath(const QString& report) {
 bool Save(const PendingRecord& record) {
     CUtility().CreateFolderPath(Folder());
     QSaveFile file(RecordPath(record.report));
-    if (!file.open(QIODevice::WriteOnly) || file.write(record.Serialize().toUtf8()) < 0 || !file.commit()) {
+    if (!PrivateModes::OpenForWriting(file) || file.write(record.Serialize().toUtf8()) < 0 ||
+        !file.commit()) {
         WriteLog(QStringLiteral("PendingRecord: could not write the record of ") + record.report +
                  QStringLiteral(", ") + file.errorString());
         return false;
@@ -193,7 +195,7 @@ bool KeepDocument(const QString& report, const QString& source) {
     CUtility().CreateFolderPath(Folder());
     QFile in(source);
     QSaveFile out(DocumentPath(report));
-    bool ok = in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly);
+    bool ok = in.open(QIODevice::ReadOnly) && PrivateModes::OpenForWriting(out);
     QByteArray buffer;
     while (ok && !in.atEnd()) {
         buffer = in.read(kCopyBuffer);

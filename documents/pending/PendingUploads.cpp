@@ -6,8 +6,10 @@
 #include "documents/monitor/DocumentMonitor.h"
 #include "host/core/ActivityLog.h"
 #include "host/core/CUtility.h"
+#include "host/core/CertificateNotice.h"
 #include "host/core/DeskFolder.h"
 #include "host/core/FileChecksum.h"
+#include "host/core/PrivateModes.h"
 #include "host/core/Prompts.h"
 #include "host/core/SessionSettings.h"
 #include "transport/CFileDownloads.h"
@@ -18,6 +20,13 @@
 #include <QSaveFile>
 
 namespace {
+
+// Why the last request of this thread failed, when the server's certificate was the reason.
+QString CertificateReason() {
+    return CertificateNotice::LastRequestRefused()
+               ? QStringLiteral(" (the report server's certificate could not be verified)")
+               : QString();
+}
 
 const QString kLog = QStringLiteral("PendingUploads: ");
 
@@ -39,7 +48,7 @@ bool RestoreToTemp(const QString& report) {
     util.CreateFolderPath(util.TempFolder());
     QFile in(PendingStore::DocumentPath(report));
     QSaveFile out(LocalDocumentPath(report));
-    bool ok = in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly);
+    bool ok = in.open(QIODevice::ReadOnly) && PrivateModes::OpenForWriting(out);
     while (ok && !in.atEnd()) {
         const QByteArray block = in.read(64 * 1024);
         ok = !block.isEmpty() && out.write(block) == block.size();
@@ -110,9 +119,10 @@ void PendingUploads::RecordOwed(const QString& report, PendingRecord::Form form,
              (kept ? QStringLiteral(" kept, owed ") : QStringLiteral(" could not be kept, owed ")) +
              (form == PendingRecord::Form::Esign ? QStringLiteral("esign") : QStringLiteral("resync")));
     if (kept) {
-        Prompts::Information(QStringLiteral("The edited report ") + report +
-                             QStringLiteral(" has not reached the server. It is kept and will be offered "
-                                            "again when the desk next starts."));
+        Prompts::Information(
+            QStringLiteral("The edited report ") + report + QStringLiteral(" has not reached the server") +
+            CertificateReason() +
+            QStringLiteral(". It is kept and will be offered again when the desk next starts."));
     }
 }
 
@@ -226,16 +236,17 @@ void PendingUploads::OfferAtStart() {
         return;
     }
     QStringList notSent;
+    QString why;
     for (const PendingRecord& r : owed) {
         if (!Send(r)) {
             notSent.append(r.report);
+            why = why.isEmpty() ? CertificateReason() : why;
         }
     }
     if (!notSent.isEmpty()) {
         Prompts::Information(
-            notSent.join(QStringLiteral(", ")) +
-            QStringLiteral(" could not be sent now; the desk keeps the edits and offers them "
-                           "again at the next start."));
+            notSent.join(QStringLiteral(", ")) + QStringLiteral(" could not be sent now") + why +
+            QStringLiteral("; the desk keeps the edits and offers them again at the next start."));
     }
 }
 

@@ -1,6 +1,7 @@
 #include "host/core/ActivityLog.h"
 
 #include "host/core/CUtility.h"
+#include "host/core/PrivateModes.h"
 
 #include <array>
 #include <cerrno>
@@ -40,8 +41,9 @@ void WriteLog(const QString& message) {
     const QByteArray path = (folder + ActivityLog::FileNameFor(now.date())).toLocal8Bit();
     const QByteArray line = ActivityLog::FormatLine(now.time(), message, lastError);
 
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, PrivateModes::kFile);
     if (fd >= 0) {
+        PrivateModes::Restrict(fd);
         // One write per line keeps lines from different threads whole.
         [[maybe_unused]] const ssize_t written =
             ::write(fd, line.constData(), static_cast<size_t>(line.size()));

@@ -1,5 +1,7 @@
 #include "host/core/CIniFile.h"
 
+#include "host/core/PrivateModes.h"
+
 #include <QFile>
 #include <QHash>
 #include <QSaveFile>
@@ -116,7 +118,7 @@ public:
 
     void Save(const QString& path) const {
         QSaveFile out(path);
-        if (!out.open(QIODevice::WriteOnly)) {
+        if (!PrivateModes::OpenForWriting(out)) {
             return;
         }
         const auto put = [&out](const QByteArray& line) {

@@ -2,6 +2,7 @@
 
 #include "host/core/DeskFolder.h"
 #include "host/core/NameGate.h"
+#include "host/core/PrivateModes.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -80,7 +81,7 @@ void CUtility::CreateFolderPath(const QString& path) const {
     }
     QByteArray native;
     if (NameGate::NativePath(folder, native)) {
-        ::mkdir(native.constData(), 0755);
+        PrivateModes::MakeFolder(native);
     }
 }
 

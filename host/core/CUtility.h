@@ -18,7 +18,8 @@ public:
     // blanks becomes an empty text); empty pieces are skipped; out is not emptied first.
     int SplitString(const QString& source, const QString& delim, QStringList& out) const;
 
-    // Creates path and every missing parent; errors are ignored.
+    // Creates path and every missing parent, each private to the user (mode 0700); errors are
+    // ignored.
     void CreateFolderPath(const QString& path) const;
     // True when path names an existing file or folder (never for a path holding a NUL).
     bool FileExists(const QString& path) const;

@@ -1,6 +1,7 @@
 #include "host/core/HostPageFetch.h"
 
 #include "host/core/HostPage.h"
+#include "host/core/ServerTrust.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -47,8 +48,23 @@ Page FetchFile(const QString& path) {
     return page;
 }
 
-Page FetchWeb(const QString& url) {
+// The page carries the session (user, providers, the server to trust): it is asked for over TLS
+// even when the link says http://, on HTTPS's port when the address names plain HTTP's.
+QString OverTls(const QString& url) {
+    QUrl address(url);
+    if (address.scheme().compare(QLatin1String("http"), Qt::CaseInsensitive) != 0) {
+        return url;
+    }
+    address.setScheme(QStringLiteral("https"));
+    if (address.port() == 80) {
+        address.setPort(-1);
+    }
+    return address.toString(QUrl::FullyEncoded);
+}
+
+Page FetchWeb(const QString& link) {
     Page page;
+    const QString url = OverTls(link);
     static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
     std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(initialised ? curl_easy_init() : nullptr,
                                                              &curl_easy_cleanup);
@@ -61,15 +77,16 @@ Page FetchWeb(const QString& url) {
     const QByteArray address = url.toUtf8();
     CURL* h = curl.get();
     curl_easy_setopt(h, CURLOPT_URL, address.constData());
-    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "https");
+    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "https");
     curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(h, CURLOPT_MAXREDIRS, 5L);
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, 20L);
     curl_easy_setopt(h, CURLOPT_TIMEOUT, 120L);
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 0L);
-    curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 0L);
+    // The page names the server the desk will trust with the session: it is taken only from a
+    // server whose certificate holds.
+    ServerTrust::Apply(h);
     curl_easy_setopt(h, CURLOPT_USERAGENT, "Velmo desk");
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorText.data());
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &Collect);
@@ -82,8 +99,11 @@ Page FetchWeb(const QString& url) {
         return page;
     }
     if (rc != CURLE_OK) {
-        const QString why = errorText.front() != '\0' ? QString::fromLocal8Bit(errorText.data())
-                                                      : QString::fromLatin1(curl_easy_strerror(rc));
+        QString why = errorText.front() != '\0' ? QString::fromLocal8Bit(errorText.data())
+                                                : QString::fromLatin1(curl_easy_strerror(rc));
+        if (ServerTrust::IsCertificateError(rc)) {
+            why = QStringLiteral("the server's certificate could not be verified (") + why + QLatin1Char(')');
+        }
         page.error = QStringLiteral("cannot fetch the host page %1: %2").arg(url, why);
         return page;
     }

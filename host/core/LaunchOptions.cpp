@@ -114,6 +114,13 @@ LaunchOptions LaunchOptions::Parse(const QStringList& arguments) {
                 }
                 o.screenshot = v;
             }
+        } else if (arg == QLatin1String("--ca-file")) {
+            if (value(v)) {
+                if (v.isEmpty()) {
+                    o.error = QStringLiteral("--ca-file needs a file name");
+                }
+                o.caFile = v;
+            }
         } else if (arg == QLatin1String("--size")) {
             if (value(v) && !ParseSize(v, o.size)) {
                 o.error = QStringLiteral("--size needs WIDTHxHEIGHT (100 to 16384), not \"%1\"").arg(v);
@@ -140,6 +147,8 @@ QString LaunchOptions::HelpText() {
         "                        and they replace the host page's values)\n"
         "  --size WxH            initial window size (default 1024x700)\n"
         "  --screenshot FILE     once start-up has finished, save the window as a PNG and exit\n"
+        "  --ca-file FILE        also trust the certificate authorities in FILE (PEM), for a\n"
+        "                        report server whose certificate a clinic's own authority signed\n"
         "  --register            install the desktop entry for velmo: links and host-page files\n"
         "  --unregister          remove it again\n"
         "  --version             print the desk's version and exit\n"

@@ -16,6 +16,7 @@ struct LaunchOptions {
     bool help = false;
     bool version = false;
     QString screenshot;    // PNG to write once start-up has finished
+    QString caFile;        // certificates trusted beside the system's (a clinic's own authority)
     QSize size{1024, 700}; // initial window size
     QString error;         // non-empty when the command line is not usable
 

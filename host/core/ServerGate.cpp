@@ -2,6 +2,7 @@
 
 #include "host/core/ActivityLog.h"
 #include "host/core/CUtility.h"
+#include "host/core/PrivateModes.h"
 #include "host/core/Prompts.h"
 
 #include <QFile>
@@ -73,7 +74,7 @@ bool Remember(const QString& host) {
     CUtility().CreateFolderPath(CUtility().ProfileFolder());
     QSaveFile file(KnownServersPath());
     const QByteArray text = hosts.join(QLatin1Char('\n')).toUtf8() + '\n';
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+    if (!PrivateModes::OpenForWriting(file) || file.write(text) != text.size() || !file.commit()) {
         WriteLog(kLog + QStringLiteral("could not remember ") + host + QStringLiteral(", ") +
                  file.errorString());
         return false;

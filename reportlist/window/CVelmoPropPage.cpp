@@ -1,6 +1,7 @@
 #include "reportlist/window/CVelmoPropPage.h"
 
 #include "dialogs/widgets/IconButton.h"
+#include "host/core/CertificateNotice.h"
 #include "reportlist/listctrl/CReportListCtrl.h"
 #include "ui_CVelmoPropPage.h"
 
@@ -21,6 +22,9 @@ CVelmoPropPage::CVelmoPropPage(QWidget* parent)
     setWindowFlags(parent ? Qt::Widget : Qt::Window);
     SetupControls();
     ConnectCommands();
+    // Each command is a new action: its first request refused for the server's certificate tells
+    // the user again, its further ones do not.
+    connect(this, &CVelmoPropPage::CommandRouted, this, [] { CertificateNotice::BeginAction(); });
 }
 
 CReportListCtrl* CVelmoPropPage::List() const {

@@ -11,8 +11,6 @@
 #include "transport/gui/CDlgPleaseWait.h"
 #include "ui_CVelmoPropPage.h"
 
-#include <QDir>
-
 QDateTime CVelmoPropPage::FromTime() const {
     return QDateTime(ui_->ctl220->date(), QTime(0, 0));
 }
@@ -43,7 +41,7 @@ void CVelmoPropPage::OnButtonViewlist() {
     Session().SetQueryPhysicianId(providerId);
     Session().SetQueryLocationId(locationId);
 
-    QDir().mkdir(CUtility().TempFolder()); // one level; an existing folder is fine
+    CUtility().CreateFolderPath(CUtility().TempFolder());
 
     const QDateTime from = FromTime();
     const QDateTime to = ToTime();

@@ -53,6 +53,10 @@ protected:
 TEST_F(DeskProgram, ScreenshotRunWritesThePictureAndStartsTheLogFromParamsOrTheHostPage) {
     const QString png = home.filePath("out.png");
     KnowServer("127.0.0.1");
+    // Logs are kept 30 days when the settings file does not say otherwise.
+    const QString oldLog =
+        home.path() + "/data/velmo/Log/" + ActivityLog::FileNameFor(QDate::currentDate().addDays(-31));
+    hosttest::WriteFile(oldLog, "an old line\r\n");
     ASSERT_EQ(Velmo({"--param", "ServerURL=http://127.0.0.1:9/", "--param", "LoggedUserId=12", "--param",
                      "PhysicianList=12~Provider One", "--size", "900x640", "--screenshot", png}),
               0)
@@ -60,10 +64,15 @@ TEST_F(DeskProgram, ScreenshotRunWritesThePictureAndStartsTheLogFromParamsOrTheH
     const QImage picture(png);
     ASSERT_FALSE(picture.isNull());
     EXPECT_EQ(picture.size() / picture.devicePixelRatio(), QSize(900, 640));
-    const QRegularExpression start(" : OCX Version : 1\\.0\\.1\\.0 August 6 2009 Version Changed for MID : "
-                                   "2433,2156,2242,2423,2429 LastError = \\d+\r\n\\d\\d:\\d\\d:\\d\\d : "
-                                   "SetWebsite: HostName, http://127\\.0\\.0\\.1:9/ LastError");
+    const QRegularExpression start(
+        " : OCX Version : 1\\.0\\.1\\.0 August 6 2009 Version Changed for MID : "
+        "2433,2156,2242,2423,2429 LastError = \\d+\r\n"
+        // The start's housekeeping: the test made the profile with the umask's modes and left a
+        // log of 31 days ago.
+        "(\\d\\d:\\d\\d:\\d\\d : (InitInstance|RemoveOldLogs|ServerTrust): [^\r]*\r\n)*"
+        "\\d\\d:\\d\\d:\\d\\d : SetWebsite: HostName, http://127\\.0\\.0\\.1:9/ LastError");
     EXPECT_TRUE(start.match(Log()).hasMatch()) << Log().toStdString();
+    EXPECT_TRUE(Log().contains("RemoveOldLogs: File, " + oldLog + ", deleted")) << Log().toStdString();
 
     // A host page given through the URL scheme holds the session.
     const QString page = home.filePath("desk.velmo");

@@ -12,6 +12,7 @@
 #include "tests/reportlist/window/LogCapture.h"
 #include "tests/reportlist/window/WindowFixture.h"
 #include "tests/support/JournalFields.h"
+#include "tests/support/ProfileCheck.h"
 #include "tests/support/PromptsDouble.h"
 #include "tests/support/QStringPrinting.h"
 #include "tests/support/ServerFixture.h"
@@ -237,7 +238,11 @@ protected:
         Session().SetQueryPhysicianId(QStringLiteral("12"));
         Session().SetQueryLocationId(QStringLiteral("All"));
     }
-    void TearDown() override { Shell::Install(nullptr); }
+    void TearDown() override {
+        Shell::Install(nullptr);
+        // Whatever the action wrote under the profile folder stays the user's alone.
+        EXPECT_EQ(NotPrivate(CUtility().ProfileFolder()), QStringList());
+    }
     QStringList Queries(const QString& script) const { return JournalQueries(server_, script); }
 
     RecordingShell shell_;

@@ -42,8 +42,8 @@ TEST_F(Word, ViewOnlyProtectsSavesAndOpensReadOnly) {
     const QString text = DocTest::MainText(path_);
     QFile::setPermissions(path_, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
     ASSERT_EQ(WordAutomation().ViewOnly(path_), Outcome::Done);
-    // Saved by a rename over the report: its permissions kept, nothing left beside it.
-    EXPECT_TRUE(QFile::permissions(path_).testFlag(QFileDevice::ReadGroup));
+    // Saved by a rename over the report: the user's alone, nothing left beside it.
+    EXPECT_FALSE(QFile::permissions(path_).testAnyFlags(QFileDevice::ReadGroup | QFileDevice::ReadOther));
     EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"report.doc"_qs});
     RtfDocument doc;
     doc.Load(path_);

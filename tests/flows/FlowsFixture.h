@@ -10,6 +10,7 @@
 #include "reportlist/window/CVelmoPropPage.h"
 #include "tests/support/FakeDesktop.h"
 #include "tests/support/JournalFields.h"
+#include "tests/support/ProfileCheck.h"
 #include "tests/support/PromptsDouble.h"
 #include "tests/support/QStringPrinting.h"
 #include "tests/support/ServerFixture.h"
@@ -49,6 +50,15 @@ protected:
             "[12]3~North Clinic|4~South Clinic[15]3~North Clinic|5~East Office[18]5~East Office"));
         Session().SetSignatureLine(QStringLiteral("12~Amelia Hart, MD"));
         NewDesktop();
+    }
+    // Whatever a flow wrote under the profile folder stays the user's alone, and nothing of the
+    // session crossed the network in the clear.
+    void TearDown() override {
+        EXPECT_EQ(NotPrivate(CUtility().ProfileFolder()), QStringList());
+        for (const QJsonObject& request : server_.Journal()) {
+            EXPECT_EQ(request.value(QStringLiteral("scheme")).toString(), QStringLiteral("https"))
+                << request.value(QStringLiteral("path")).toString().toStdString();
+        }
     }
     void NewDesktop(const QString& text = QStringLiteral("Edited in the word processor.")) {
         desktop_.reset();
@@ -175,7 +185,8 @@ protected:
         restarted_ = std::make_unique<QProcess>();
         restarted_->start(QStringLiteral(VELMO_REPORT_SERVER_PATH),
                           {QStringLiteral("--data"), server_.DataDir(), QStringLiteral("--bind"),
-                           server_.Address(), QStringLiteral("--journal"), server_.JournalPath()});
+                           server_.Address(), QStringLiteral("--journal"), server_.JournalPath(),
+                           QStringLiteral("--authority"), QFileInfo(server_.AuthorityFile()).path()});
         QByteArray output;
         return restarted_->waitForStarted(15000) && WaitFor([&] {
                    restarted_->waitForReadyRead(50);

@@ -26,9 +26,10 @@ int main(int argc, char** argv) {
             const QByteArray seed = f.readAll();
             ++files;
             run(seed);
-            // Cuts at many places, and each special byte flipped to another one: fewer for a large
-            // seed, so that each seed costs about the same.
-            static const char kSpecial[] = {'{', '}', '\\', '\'', ' ', '0'};
+            // Cuts at many places, and each special byte (RTF's and the server texts') flipped to
+            // another one: fewer for a large seed, so that each seed costs about the same.
+            static const char kSpecial[] = {'{', '}',  '\\', '\'', ' ', '0', '|',
+                                            '~', '\n', '<',  '"',  '/', '.', '['};
             const qsizetype cuts =
                 std::clamp<qsizetype>((32 * 4096) / std::max<qsizetype>(1, seed.size()), 4, 32);
             for (qsizetype cut = 0; cut < seed.size(); cut += std::max<qsizetype>(1, seed.size() / cuts)) {

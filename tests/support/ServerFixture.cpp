@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QRandomGenerator>
 
@@ -59,10 +60,10 @@ void StandInServer::ReleaseAddress() {
 }
 
 QString StandInServer::BaseUrl() const {
-    if (options_.extraHttpPort > 0) {
-        return QStringLiteral("http://%1:%2/").arg(address_).arg(options_.extraHttpPort);
+    if (options_.extraHttpsPort > 0) {
+        return QStringLiteral("https://%1:%2/").arg(address_).arg(options_.extraHttpsPort);
     }
-    return QStringLiteral("http://%1/").arg(address_);
+    return QStringLiteral("https://%1/").arg(address_);
 }
 
 bool StandInServer::Control(const QByteArray& pathAndQuery, const QByteArray& body) {
@@ -130,6 +131,13 @@ QString StandInServer::HostPageUrl(const QString& user) const {
     return url;
 }
 
+QString StandInServer::AuthorityFile() const {
+    // The test main names the shared authority's certificate in VELMO_CA_FILE; the first server
+    // makes it there.
+    const QString shared = qEnvironmentVariable("VELMO_CA_FILE");
+    return shared.isEmpty() ? data_.filePath(QStringLiteral("ca.crt")) : shared;
+}
+
 QString StandInServer::JournalPath() const {
     return data_.filePath(QStringLiteral("journal.jsonl"));
 }
@@ -153,7 +161,8 @@ bool StandInServer::Start() {
                          QStringLiteral("--bind"),       address_,
                          QStringLiteral("--http-port"),  QStringLiteral("80"),
                          QStringLiteral("--https-port"), QStringLiteral("443"),
-                         QStringLiteral("--journal"),    JournalPath()};
+                         QStringLiteral("--journal"),    JournalPath(),
+                         QStringLiteral("--authority"),  QFileInfo(AuthorityFile()).path()};
         if (!options_.seedJson.isEmpty()) {
             QFile seed(data_.filePath(QStringLiteral("seed.json")));
             if (!seed.open(QIODevice::WriteOnly) ||
@@ -168,8 +177,8 @@ bool StandInServer::Start() {
         if (!options_.convertWord97) {
             args << QStringLiteral("--no-convert");
         }
-        if (options_.extraHttpPort > 0) {
-            args << QStringLiteral("--extra-http-port") << QString::number(options_.extraHttpPort);
+        if (options_.extraHttpsPort > 0) {
+            args << QStringLiteral("--extra-https-port") << QString::number(options_.extraHttpsPort);
         }
         if (!options_.fault.isEmpty()) {
             args << QStringLiteral("--fault") << options_.fault;

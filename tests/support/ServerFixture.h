@@ -12,15 +12,29 @@
 // Runs the stand-in report server on a loopback address of its own (127.0.0.N, ports 80 and
 // 443), so parallel tests never share a server. The data folder is temporary and removed
 // with the fixture.
+// While one lives, the desk trusts only the system's authorities, not the one the stand-in
+// servers share: a server whose certificate it cannot verify. End() trusts the stand-in again.
+class UntrustedStandIn {
+public:
+    UntrustedStandIn() : trusted_(qgetenv("VELMO_CA_FILE")) { qputenv("VELMO_CA_FILE", QByteArray()); }
+    ~UntrustedStandIn() { End(); }
+    UntrustedStandIn(const UntrustedStandIn&) = delete;
+    UntrustedStandIn& operator=(const UntrustedStandIn&) = delete;
+    void End() const { qputenv("VELMO_CA_FILE", trusted_); }
+
+private:
+    QByteArray trusted_;
+};
+
 class StandInServer {
 public:
     struct Options {
         bool seedDemo = true;
         QString fault;       // --fault MODE, empty for none
         QString requireAuth; // --require-auth USER:PASS, empty for none
-        // A plain HTTP port besides 80 and 443; BaseUrl() then names it, so that requests the desk
-        // forces to 443 (or 80) and those that keep the ServerURL's port can be told apart.
-        int extraHttpPort = 0;
+        // An HTTPS port besides 443; BaseUrl() then names it, so that requests the desk forces to
+        // 443 and those that keep the ServerURL's port can be told apart.
+        int extraHttpsPort = 0;
         // The practice as JSON (the layout in docs/server.md) instead of the demo; written to the
         // data folder and given with --seed.
         QByteArray seedJson;
@@ -41,10 +55,12 @@ public:
     void Stop();
 
     QString Address() const { return address_; }         // "127.0.0.N"
-    QString BaseUrl() const;                             // "http://127.0.0.N[:extra port]/"
+    QString BaseUrl() const;                             // "https://127.0.0.N[:extra port]/"
     QString HostPageUrl(const QString& user = {}) const; // BaseUrl() + "desk.php[?user=ID]"
     QString DataDir() const { return data_.path(); }
     QString JournalPath() const;
+    // The certificate of the authority that signed the server's: the file a desk is given to trust it.
+    QString AuthorityFile() const;
     QString Error() const { return error_; }
     // What the server printed on start-up (the demo users' ids among it).
     QString StartupOutput() const { return startupOutput_; }

@@ -190,7 +190,7 @@ TEST_F(DocumentRequests, StatusWorkerSendsOneRequestPerSelectedRowInOrder) {
         .join();
     EXPECT_NE(askedOn, caller);
     const QString prefix = u"physicianid=12&locationid=3&vfilename="_s;
-    EXPECT_EQ(Via(u"qm_statusupdate.php"_s), QStringList(3, u"http:8080"_s));
+    EXPECT_EQ(Via(u"qm_statusupdate.php"_s), QStringList(3, u"https:8080"_s));
     EXPECT_EQ(Queries(u"qm_statusupdate.php"_s),
               (QStringList{prefix + u"R260003&field=open&value=1"_s, prefix + u"R260001&field=open&value=1"_s,
                            prefix + u"R260002&field=open&value=1"_s}));
@@ -202,7 +202,7 @@ TEST_F(DocumentRequests, ServerTimeComesFromTheServerOrTheLocalClock) {
     EXPECT_TRUE(
         QRegularExpression(u"^\\d{2}-\\d{2}-\\d{4} \\d{2}:\\d{2}:\\d{2}$"_s).match(fromServer).hasMatch())
         << fromServer.toStdString();
-    EXPECT_EQ(Via(u"getservertime.asp"_s), QStringList{u"http:8080"_s});
+    EXPECT_EQ(Via(u"getservertime.asp"_s), QStringList{u"https:8080"_s});
     server_->Stop();
     QString local;
     EXPECT_EQ(GetServerTime(local), 1);

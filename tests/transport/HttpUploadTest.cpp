@@ -1,3 +1,4 @@
+#include "host/core/CertificateNotice.h"
 #include "tests/support/PromptsDouble.h"
 #include "tests/transport/TransportTestSupport.h"
 #include "transport/CHttp.h"
@@ -115,6 +116,34 @@ TEST_F(HttpUpload, LoginOnTheProbeCarriesOverToTheBody) {
     EXPECT_EQ(got.result, 1) << got.error.toStdString();
     EXPECT_TRUE(got.response.startsWith(QLatin1Char('~'))) << got.response.toStdString();
     EXPECT_EQ(server_->JournalFor(u"upload-sink"_s).size(), 3); // refused probe, probe, body
+}
+
+// A server whose certificate the desk cannot verify is sent nothing, neither a request nor an
+// upload's probe, and never again with the checks off; the user hears it once per action.
+TEST_F(HttpUpload, AnUnverifiedServerIsSentNothingAndTheUserToldOncePerAction) {
+    const QString document = dir_.filePath(u"R260001.zip"_s);
+    ASSERT_TRUE(WriteAll(document, "PK a zipped report"));
+    const UntrustedStandIn untrusted;
+    const LogMark mark;
+    const QString time = server_->BaseUrl() + u"getservertime.asp"_s;
+    CertificateNotice::BeginAction();
+    const int results = Fetch(time).result +
+                        Upload(u"qm_resync.php"_s, document, {{"loginid", "30"}}).result +
+                        Fetch(time, {}, true).result;
+    EXPECT_EQ(results, 0);
+    EXPECT_EQ(PromptsDouble::Current().ShownTexts(), QStringList{CertificateNotice::kText});
+    CertificateNotice::BeginAction();
+    EXPECT_EQ(Fetch(time).result, 0);
+    EXPECT_EQ(PromptsDouble::Current().ShownTexts(), QStringList(2, CertificateNotice::kText));
+    EXPECT_TRUE(server_->Journal().isEmpty());
+    EXPECT_EQ(mark.Text().count(u"Error in HttpSendRequest   in HandleAuthentication,60"_s), 4);
+    EXPECT_FALSE(mark.Text().contains(u"resending"_s) || mark.Text().contains(u"Retrying"_s));
+
+    // Given the authority, the same request goes through, over TLS.
+    untrusted.End();
+    EXPECT_EQ(Fetch(time).result, 1);
+    EXPECT_EQ(Vias(*server_, u"getservertime.asp"_s), QStringList{u"https:443"_s});
+    EXPECT_EQ(PromptsDouble::Current().ShownTexts().size(), 2);
 }
 
 } // namespace

@@ -52,7 +52,7 @@ QByteArray BigFileBytes(int size) {
 std::unique_ptr<StandInServer> StartServer(const QString& fault, int extraPort, const QString& requireAuth) {
     StandInServer::Options options;
     options.fault = fault;
-    options.extraHttpPort = extraPort;
+    options.extraHttpsPort = extraPort;
     options.requireAuth = requireAuth;
     auto server = std::make_unique<StandInServer>(std::move(options));
     if (!server->Start()) {

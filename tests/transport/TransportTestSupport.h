@@ -35,8 +35,8 @@ bool WriteAll(const QString& path, const QByteArray& bytes);
 QByteArray BigFileBytes(int size);
 
 // Starts a stand-in server; null (and a recorded test failure) when it would not start. With
-// extraPort 8080 its BaseUrl() names that plain port, so that a request forced to 443 (or 80)
-// and one that keeps the ServerURL's port differ.
+// extraPort 8080 its BaseUrl() names that HTTPS port, so that a request forced to 443 and one
+// that keeps the ServerURL's port differ.
 std::unique_ptr<StandInServer> StartServer(const QString& fault = {}, int extraPort = 0,
                                            const QString& requireAuth = {});
 

@@ -1,0 +1,83 @@
+// Clinics share workstations between accounts: what the desk keeps under its profile folder is the
+// user's alone, whatever the umask, and a start closes what an older desk left open.
+#include "host/core/ActivityLog.h"
+#include "host/core/CIniFile.h"
+#include "host/core/CUtility.h"
+#include "host/core/ServerGate.h"
+#include "host/core/VelmoApp.h"
+#include "tests/host/HostTestSupport.h"
+#include "tests/support/ProfileCheck.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace {
+
+mode_t ModeOf(const QString& path) {
+    struct stat info {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+TEST(PrivateProfile, WhatTheDeskWritesIsTheUsersAloneWhateverTheUmask) {
+    for (const mode_t mask : {mode_t{0}, mode_t{022}, mode_t{0277}}) {
+        SCOPED_TRACE(mask);
+        QTemporaryDir root;
+        hosttest::ScopedEnv env("XDG_DATA_HOME", root.path().toLocal8Bit());
+        const QString profile = CUtility().ProfileFolder();
+        const mode_t old = ::umask(mask);
+        WriteLog(QStringLiteral("a line"));
+        CUtility().CreateFolderPath(profile + QStringLiteral("Temp/a/b/"));
+        CIniFile ini;
+        ini.SetFile(profile + QStringLiteral("Temp/a/b/cache.ini"));
+        ini.SetSection(QStringLiteral("12"));
+        ini.WriteValue(QStringLiteral("3"), QStringLiteral("North Clinic"));
+        ServerGate::Remember(QStringLiteral("reports.example"));
+        ::umask(old);
+        // Written, not just created: a umask that takes the owner's bits must not stop the desk.
+        EXPECT_EQ(hosttest::LogLines().filter(QStringLiteral(" : a line ")).size(), 1);
+        EXPECT_TRUE(
+            hosttest::ReadFile(profile + QStringLiteral("Temp/a/b/cache.ini")).contains("North Clinic"));
+        EXPECT_TRUE(ServerGate::IsKnown(QStringLiteral("reports.example")));
+        EXPECT_EQ(NotPrivate(profile), QStringList());
+    }
+}
+
+TEST(PrivateProfile, AStartClosesWhatAnOlderDeskLeftOpenAndSaysSoOnce) {
+    QTemporaryDir root;
+    QTemporaryDir outside;
+    hosttest::ScopedEnv env("XDG_DATA_HOME", root.path().toLocal8Bit());
+    const QString profile = CUtility().ProfileFolder();
+    const QString lo = profile + QStringLiteral("LibreOffice/user/registrymodifications.xcu");
+    const QString target = outside.filePath(QStringLiteral("elsewhere.txt"));
+    for (const QString& file :
+         {profile + QStringLiteral("Log/ Molve 01-Jan-2026"), profile + QStringLiteral("Temp/R1.doc"),
+          profile + QStringLiteral("KnownServers"), lo, target}) {
+        hosttest::WriteFile(file, "patient data");
+        ::chmod(QFile::encodeName(file).constData(), 0644);
+    }
+    for (const QString& folder :
+         {profile, profile + QStringLiteral("Log"), profile + QStringLiteral("Temp"),
+          profile + QStringLiteral("LibreOffice"), profile + QStringLiteral("LibreOffice/user")}) {
+        ::chmod(QFile::encodeName(folder).constData(), 0755);
+    }
+    ASSERT_TRUE(QFile::link(target, profile + QStringLiteral("Temp/link")));
+
+    VelmoApp::InitInstance(0);
+    VelmoApp::InitInstance(0);
+    EXPECT_EQ(NotPrivate(profile), QStringList());
+    // LibreOffice's own files are its own; a link is not followed out of the profile.
+    EXPECT_EQ(ModeOf(lo), 0644u);
+    EXPECT_EQ(ModeOf(profile + QStringLiteral("LibreOffice/user")), 0755u);
+    EXPECT_EQ(ModeOf(target), 0644u);
+    const QStringList said =
+        hosttest::LogLines().filter(QStringLiteral("InitInstance: Profile folder made private"));
+    ASSERT_EQ(said.size(), 1) << hosttest::LogLines().join('\n').toStdString();
+    EXPECT_TRUE(said[0].contains(QStringLiteral(", 7 files and folders"))) << said[0].toStdString();
+}
+
+} // namespace
