@@ -149,3 +149,23 @@ TEST_F(NeverLost, EsignOfAHeldReportTellsTheUser) {
               QStringList{Temp(kOwn) + QStringLiteral(" is open. Please close the document and try again.")});
     EXPECT_EQ(Count(kEsign), 0);
 }
+
+// The report came back unchanged, but LibreOffice saved a file of its name elsewhere: the
+// physician learns where the edit went instead of losing it without a word.
+TEST_F(NeverLost, AnEditSavedUnderAnotherNameIsPointedOut) {
+    NewDesktop(QStringLiteral("-"));
+    Start();
+    OpenForEditing(kOther);
+    const QString elsewhere = Temp(kOther).chopped(4) + QStringLiteral(".txt");
+    QFile saved(elsewhere);
+    ASSERT_TRUE(saved.open(QIODevice::WriteOnly) && saved.write("The edit, saved as text.") > 0);
+    saved.close();
+    desktop_->ReleaseLock();
+    ASSERT_TRUE(WaitFor([&] { return page_->State().OpenDocumentName.isEmpty(); }));
+    EXPECT_EQ(Shown(),
+              QStringList{kOther + QStringLiteral(" came back unchanged, but LibreOffice saved ") +
+                          elsewhere +
+                          QStringLiteral(". That file is not sent to the server: open the report again, "
+                                         "make the edit and save it in its own format.")});
+    EXPECT_EQ(Count(kResync), 0);
+}
