@@ -106,8 +106,8 @@ TEST_F(FlowLog, RefusalsAndFailuresSayWhy) {
     ExpectRefusals("ctl207", {{{kOwn}, QStringLiteral("Click on play to play voice files.")}});
     ExpectRefusals("ctl204", {{{kOwn}, QStringLiteral("Click on Play to play voice files")}});
     page_->State().ReportTypeCode = QStringLiteral("t");
-    ExpectRefusals("ctl207",
-                   {{{}, QStringLiteral("Select a document to view.")}, {{kReadOnly}, Denied("\"Edit\" documents")}});
+    ExpectRefusals("ctl207", {{{}, QStringLiteral("Select a document to view.")},
+                              {{kReadOnly}, Denied("\"Edit\" documents")}});
     // Nothing comes down from the server.
     ASSERT_TRUE(server_.SetFault(QStringLiteral("status500"), kDownload));
     ExpectRefusals("ctl210", {{{kOther}, QStringLiteral("File/s R260004,  could not be downloaded.")}});
