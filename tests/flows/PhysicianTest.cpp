@@ -42,6 +42,9 @@ protected:
             GTEST_SKIP() << "LibreOffice with python3-uno is needed (no seeded profile at "
                          << seed.toStdString() << ")";
         }
+        // The desk's headless conversions start from the seeded profile too, not from a new one.
+        QProcess::execute(QStringLiteral("cp"), {QStringLiteral("-a"), seed,
+                                                 CUtility().ProfileFolder() + QStringLiteral("LibreOffice")});
         QFile::link(QStringLiteral(VELMO_PHYSICIAN_SCRIPT), bin_.filePath(QStringLiteral("soffice")));
         path_ = qgetenv("PATH");
         qputenv("PATH", bin_.path().toUtf8() + ':' + path_);
