@@ -28,6 +28,12 @@ QString ProfilePath(const QString& url) {
     return u.isLocalFile() ? QDir::cleanPath(u.toLocalFile()) : QString();
 }
 
+// LibreOffice may write the host's full name where Qt gives the short one, or the other way.
+bool SameHost(const QString& a, const QString& b) {
+    return a.section(QLatin1Char('.'), 0, 0)
+               .compare(b.section(QLatin1Char('.'), 0, 0), Qt::CaseInsensitive) == 0;
+}
+
 QString DefaultProfilePath() {
     return QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
                            QStringLiteral("/libreoffice/4"));
@@ -83,7 +89,7 @@ bool IsStale(const QString& lockPath) {
         return false;
     }
     const LockOwner owner = ReadLock(lockPath);
-    if (owner.host.isEmpty() || owner.host != QSysInfo::machineHostName() ||
+    if (owner.host.isEmpty() || !SameHost(owner.host, QSysInfo::machineHostName()) ||
         ProfilePath(owner.profileUrl).isEmpty()) {
         return false;
     }
