@@ -16,6 +16,8 @@ packages=(
   # printer lets a test print for real; clang builds the fuzz target
   libgtest-dev libgmock-dev libbenchmark-dev espeak-ng sox zip ffmpeg clang
   cups cups-client printer-driver-cups-pdf poppler-utils
+  # the scripted physician types into the real LibreOffice through its own API
+  python3-uno
   # packaging metadata checks: the desktop entry, the manual page, the AppStream file
   desktop-file-utils man-db appstream
   # a user without root lets the stand-in server bind ports 80 and 443 (scripts/server-ports.sh)

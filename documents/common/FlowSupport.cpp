@@ -71,3 +71,14 @@ QStringList FetchDocumentsOrSay(DeskContext& desk, const QStringList& names, con
     }
     return present;
 }
+
+void TellMovedText(const QString& name, const QString& movedText) {
+    if (movedText.trimmed().isEmpty()) {
+        return;
+    }
+    WriteLog(QStringLiteral("E-Sign: text after the statement of ") + name +
+             QStringLiteral(" was kept above the revision statement"));
+    Prompts::Information(QStringLiteral("Text typed after the signature statement of ") + name +
+                         QStringLiteral(" was kept and now stands above the revision statement: ") +
+                         movedText.trimmed().left(200));
+}

@@ -30,3 +30,7 @@ void DownloadBehindBusyPicture(DeskContext& desk, const QStringList& names, cons
 // "File/s A, B,  could not be " + failedVerb + ".". Returns the names whose document is there.
 QStringList FetchDocumentsOrSay(DeskContext& desk, const QStringList& names, const QString& operation,
                                 const QString& missingLogPrefix, const QString& failedVerb);
+
+// Re-signing kept text that followed the earlier statement (an addendum typed after it) and put
+// it above the revision statement: the physician is told, so nothing moves without a word.
+void TellMovedText(const QString& name, const QString& movedText);

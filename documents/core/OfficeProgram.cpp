@@ -36,21 +36,23 @@ bool AvailableOrSay() {
 
 namespace {
 
-// A report from the server may link pictures on this computer or the network. Converted or
-// printed in the desk's own profile, LibreOffice must neither fetch nor embed them: with
-// untrusted referer links blocked (measured with LibreOffice 7.4: no picture in the RTF, no
-// request made) and Writer's link updates set to never.
-const QByteArray kProfileItems[] = {
-    "<item oor:path=\"/org.openoffice.Office.Common/Security/Scripting\"><prop "
-    "oor:name=\"BlockUntrustedRefererLinks\" oor:op=\"fuse\"><value>true</value></prop></item>",
-    "<item oor:path=\"/org.openoffice.Office.Writer/Content/Update\"><prop oor:name=\"Link\" "
-    "oor:op=\"fuse\"><value>0</value></prop></item>",
+// One setting of a profile's user/registrymodifications.xcu, where LibreOffice keeps a
+// profile's settings (it writes them back in the same form, one item a line).
+struct ProfileItem {
+    const char* path;
+    const char* name;
+    QByteArray value;
+
+    QByteArray Head() const {
+        return QByteArray("<item oor:path=\"") + path + "\"><prop oor:name=\"" + name + '"';
+    }
+    QByteArray Xml() const { return Head() + " oor:op=\"fuse\"><value>" + value + "</value></prop></item>"; }
 };
 constexpr qint64 kMaxRegistryBytes = 16 * 1024 * 1024;
+constexpr int kMaxItemsReplaced = 64;
 
-// Puts the items into the profile's registrymodifications.xcu, where LibreOffice keeps a
-// profile's settings (it writes them back in the same form).
-void BlockLinkedContent(const QString& profile) {
+// Puts the items into the profile's settings, replacing what the profile said for them.
+void SetProfileItems(const QString& profile, const QList<ProfileItem>& items) {
     const QString path = profile + QStringLiteral("/user/registrymodifications.xcu");
     QFile file(path);
     QByteArray xcu;
@@ -58,20 +60,30 @@ void BlockLinkedContent(const QString& profile) {
         xcu = file.readAll();
     }
     file.close();
-    const qsizetype end = xcu.lastIndexOf("</oor:items>");
-    if (end < 0) {
+    if (xcu.lastIndexOf("</oor:items>") < 0) {
         xcu =
             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<oor:items "
             "xmlns:oor=\"http://openoffice.org/2001/registry\" xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" "
             "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n</oor:items>\n";
     }
+    const QByteArray before = xcu;
     QByteArray missing;
-    for (const QByteArray& item : kProfileItems) {
-        if (!xcu.contains(item)) {
-            missing += item + '\n';
+    for (const ProfileItem& item : items) {
+        if (xcu.contains(item.Xml())) {
+            continue;
         }
+        // An earlier value of the same setting goes first.
+        for (int n = 0; n < kMaxItemsReplaced; ++n) {
+            const qsizetype at = xcu.indexOf(item.Head());
+            const qsizetype end = at < 0 ? -1 : xcu.indexOf("</item>", at);
+            if (end < 0) {
+                break;
+            }
+            xcu.remove(at, end + 7 - at);
+        }
+        missing += item.Xml() + '\n';
     }
-    if (missing.isEmpty()) {
+    if (xcu == before && missing.isEmpty()) {
         return;
     }
     xcu.insert(xcu.lastIndexOf("</oor:items>"), missing);
@@ -82,6 +94,41 @@ void BlockLinkedContent(const QString& profile) {
     }
 }
 
+// A report from the server may link pictures on this computer or the network. Converted or
+// printed in the desk's own profile, LibreOffice must neither fetch nor embed them: with
+// untrusted referer links blocked (measured with LibreOffice 7.4: no picture in the RTF, no
+// request made) and Writer's link updates set to never.
+void BlockLinkedContent(const QString& profile) {
+    SetProfileItems(
+        profile, {{"/org.openoffice.Office.Common/Security/Scripting", "BlockUntrustedRefererLinks", "true"},
+                  {"/org.openoffice.Office.Writer/Content/Update", "Link", "0"}});
+}
+
+// Copies the user's own dictionaries and autocorrect lists into the editing profile once, so
+// that the physician's words are known there too; the user's profile is only read.
+void SeedFromUserProfile(const QString& profile) {
+    const QString marker = profile + QStringLiteral("/user/velmo-seeded");
+    if (QFileInfo::exists(marker)) {
+        return;
+    }
+    const QString own = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                        QStringLiteral("/libreoffice/4/user/");
+    for (const QString& folder : {QStringLiteral("wordbook"), QStringLiteral("autocorr")}) {
+        const QDir from(own + folder);
+        const QStringList files = from.entryList(QDir::Files);
+        if (files.isEmpty()) {
+            continue;
+        }
+        const QString to = profile + QStringLiteral("/user/") + folder + QLatin1Char('/');
+        CUtility().CreateFolderPath(to);
+        for (const QString& name : files.mid(0, 256)) {
+            QFile::copy(from.filePath(name), to + name);
+        }
+    }
+    CUtility().CreateFolderPath(profile + QStringLiteral("/user/"));
+    QFile(marker).open(QIODevice::WriteOnly);
+}
+
 } // namespace
 
 QStringList HeadlessArguments() {
@@ -89,6 +136,24 @@ QStringList HeadlessArguments() {
     BlockLinkedContent(profile);
     return {QStringLiteral("--headless"), QStringLiteral("--norestore"),
             QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(profile).toString()};
+}
+
+QString EditingProfile() {
+    return CUtility().ProfileFolder() + QStringLiteral("LibreOfficeEdit");
+}
+
+QStringList EditingArguments() {
+    const QString profile = EditingProfile();
+    SeedFromUserProfile(profile);
+    QByteArray work = QUrl::fromLocalFile(CUtility().TempFolder()).toEncoded();
+    work = work.replace('&', "&amp;").replace('<', "&lt;");
+    SetProfileItems(profile,
+                    {// Saving a report must not offer ODF: the report would leave the desk's folder.
+                     {"/org.openoffice.Office.Common/Save/Document", "WarnAlienFormat", "false"},
+                     {"/org.openoffice.Office.Common/Misc", "ShowTipOfTheDay", "false"},
+                     // Save As starts in the desk's folder, beside the report.
+                     {"/org.openoffice.Office.Paths/Variables", "Work", work}});
+    return {QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(profile).toString()};
 }
 
 bool IsRtfFile(const QString& path) {
@@ -101,10 +166,14 @@ bool IsRtfFile(const QString& path) {
 }
 
 bool ConvertToRtfInPlace(const QString& path) {
+    return ConvertToRtfOver(path, path);
+}
+
+bool ConvertToRtfOver(const QString& source, const QString& path, const QString& sourceSuffix) {
     if (!AvailableOrSay()) {
         return false;
     }
-    if (WordHoldsFile(path)) {
+    if (WordHoldsFile(path) || WordHoldsFile(source)) {
         WriteLog(QStringLiteral("ConvertToRtf: ") + path + QStringLiteral(" is held by the word processor"));
         return false;
     }
@@ -115,8 +184,9 @@ bool ConvertToRtfInPlace(const QString& path) {
     }
     // LibreOffice names its output after the input; a copy with a plain name avoids surprises
     // with blanks and dots in report names.
-    const QString input = scratch.filePath(QStringLiteral("report.") + QFileInfo(path).suffix());
-    if (!QFile::copy(path, input)) {
+    const QString input = scratch.filePath(
+        QStringLiteral("report.") + (sourceSuffix.isEmpty() ? QFileInfo(source).suffix() : sourceSuffix));
+    if (!QFile::copy(source, input)) {
         return false;
     }
     const QString outDir = scratch.filePath(QStringLiteral("out"));

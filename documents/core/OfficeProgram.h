@@ -19,6 +19,19 @@ bool AvailableOrSay();
 // to load no linked content (pictures a report links are neither fetched nor embedded).
 QStringList HeadlessArguments();
 
+// The desk's own LibreOffice profile for editing reports (ProfileFolder + "LibreOfficeEdit"),
+// apart from the headless one so that conversions never attach to the LibreOffice the user
+// edits in. Its settings keep a report in its own format (no "Use ODF Format?" question) and
+// start Save As in the desk's folder; the user's dictionaries and autocorrect lists are copied
+// in once. The user's own profile is never touched.
+QString EditingProfile();
+// The arguments that start LibreOffice for editing in that profile (set up first).
+QStringList EditingArguments();
+
+// Converts source (any format LibreOffice reads) to RTF over path, atomically. False, with
+// path unchanged, when LibreOffice is missing, fails, or either file is held. sourceSuffix
+// names source's format when its own name does not ("fodt").
+bool ConvertToRtfOver(const QString& source, const QString& path, const QString& sourceSuffix = {});
 // Converts the file at path to RTF in place (through a scratch folder, then renamed over it).
 // False, with the file unchanged, when LibreOffice is missing, fails, or the file is held.
 bool ConvertToRtfInPlace(const QString& path);

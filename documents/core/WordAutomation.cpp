@@ -32,7 +32,9 @@ WordAutomation::Outcome WordAutomation::Edit(const QString& path) {
     if (!OfficeProgram::AvailableOrSay()) {
         return Outcome::OfficeMissing;
     }
-    return Shell::Get().StartDetached(QStringLiteral("soffice"), {path}) ? Outcome::Done : Outcome::Failed;
+    return Shell::Get().StartDetached(QStringLiteral("soffice"), OfficeProgram::EditingArguments() << path)
+               ? Outcome::Done
+               : Outcome::Failed;
 }
 
 WordAutomation::Outcome WordAutomation::ViewOnly(const QString& path) {

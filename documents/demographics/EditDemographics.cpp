@@ -79,6 +79,7 @@ void EditDemographics::Run() {
     }
 
     const QString path = LocalDocumentPath(name);
+    PendingUploads::TakeOwedCopy(name);
     if (!LocalCopies::Reusable(path)) {
         desk_.DownloadDocuments({name});
         Delays::Wait(Delays::Get().afterDemographicsDownload);

@@ -4,6 +4,7 @@
 #include "documents/common/OpenDocumentGuard.h"
 #include "documents/core/DocumentPaths.h"
 #include "documents/core/SigningCore.h"
+#include "documents/core/WordHoldsFile.h"
 #include "documents/pending/PendingUploads.h"
 #include "host/core/ActivityLog.h"
 #include "host/core/CUtility.h"
@@ -47,6 +48,9 @@ void EsignDocuments::OnPopEsign() {
         return;
     }
 
+    for (const QString& name : names) {
+        PendingUploads::TakeOwedCopy(name);
+    }
     const QStringList present =
         FetchDocumentsOrSay(desk_, names, QStringLiteral("OnPopEsign"), QStringLiteral("OnPopEsign:  File, "),
                             QStringLiteral("e-Signed"));
@@ -80,7 +84,17 @@ QStringList EsignDocuments::Sign(const QStringList& names, bool watchedFile) {
         request.demographicsResign = !watchedFile && state.DemographicsResign;
         request.signaturePatterns = state.SignaturePatterns;
 
-        // While the file is being rewritten no other action may take it up.
+        if (WordHoldsFile(path)) {
+            // Another program has it open: signing would write under it.
+            WriteLog(QStringLiteral("OnPopEsign: File, ") + path +
+                     QStringLiteral(" is held by another program"));
+            Prompts::Information(path + QStringLiteral(" is open. Please close the document and try again."));
+            lastGotStatement = false;
+            continue;
+        }
+        // While the file is being rewritten no other action may take it up; afterwards the slot
+        // is as it was (the monitor that called keeps it until it is done).
+        const QString slot = state.OpenDocumentName;
         if (!watchedFile) {
             state.OpenDocumentName = name;
         }
@@ -88,7 +102,7 @@ QStringList EsignDocuments::Sign(const QStringList& names, bool watchedFile) {
         if (watchedFile) {
             state.DocumentChecksum = result.checksum;
         } else {
-            state.OpenDocumentName.clear();
+            state.OpenDocumentName = slot;
         }
         lastGotStatement = result.statementWritten;
         if (!result.statementWritten) {
@@ -98,6 +112,7 @@ QStringList EsignDocuments::Sign(const QStringList& names, bool watchedFile) {
             }
             continue;
         }
+        TellMovedText(name, result.movedText);
 
         const QString response = CFileDownloads().UploadFile(name);
         if (response.contains(QLatin1Char('~'))) {

@@ -2,6 +2,9 @@
 
 #include "documents/common/FlowSupport.h"
 #include "documents/core/DocumentPaths.h"
+#include "documents/core/OfficeLockLiveness.h"
+#include "documents/core/OfficeProgram.h"
+#include "documents/core/ProtectedEditCopy.h"
 #include "documents/core/SafeSave.h"
 #include "documents/core/WaterMark.h"
 #include "documents/core/WordHoldsFile.h"
@@ -11,28 +14,50 @@
 #include "host/core/CUtility.h"
 #include "host/core/Delays.h"
 #include "host/core/FileChecksum.h"
+#include "host/core/NameGate.h"
 #include "host/core/Prompts.h"
 #include "host/core/SessionSettings.h"
 #include "transport/CFileDownloads.h"
 #include "transport/LocalCopies.h"
 #include "transport/StatusUpdate.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QWidget>
 
-DocumentMonitor::DocumentMonitor(DeskContext& desk, const Opened& opened, const QString& path, bool taken)
+namespace {
+
+// What LibreOffice makes of the report when the user saves it as ODF or as Word: NAME.odt or
+// NAME.docx beside NAME.doc.
+QString Twin(const QString& reportPath, const char* suffix) {
+    return reportPath.chopped(4) + QLatin1String(suffix);
+}
+
+constexpr int kMaxFilesLookedAt = 10000;
+
+} // namespace
+
+DocumentMonitor::DocumentMonitor(DeskContext& desk, const Opened& opened, const QString& path,
+                                 std::uint32_t openedChecksum, bool taken)
     : QObject(desk.DialogParent()), desk_(desk), opened_(opened), path_(path),
-      openedChecksum_(desk.State().DocumentChecksum), taken_(taken) {
+      reportPath_(path.endsWith(QStringLiteral(".fodt")) ? path.chopped(5) + QStringLiteral(".doc") : path),
+      openedChecksum_(openedChecksum), openedAt_(QDateTime::currentDateTime().addSecs(-1)), taken_(taken) {
     setObjectName(QStringLiteral("DocumentMonitor"));
     poll_.setInterval(Delays::Get().monitorPoll);
     connect(&poll_, &QTimer::timeout, this, &DocumentMonitor::Poll);
+    liveness_.setInterval(kLivenessPeriodMs);
+    connect(&liveness_, &QTimer::timeout, this, &DocumentMonitor::CheckLiveness);
     sinceStart_.start();
 }
 
-DocumentMonitor* DocumentMonitor::Start(DeskContext& desk, const Opened& opened) {
-    auto* monitor = new DocumentMonitor(desk, opened, LocalDocumentPath(opened.name), false);
+DocumentMonitor* DocumentMonitor::Start(DeskContext& desk, const Opened& opened,
+                                        std::uint32_t openedChecksum) {
+    const QString path = opened.editCopy.isEmpty() ? LocalDocumentPath(opened.name) : opened.editCopy;
+    auto* monitor = new DocumentMonitor(desk, opened, path, openedChecksum, false);
     if (!CUtility().FileExists(monitor->path_)) {
         // Nothing can come back from it: the slot is freed rather than blocking every later open.
-        Prompts::Information(monitor->path_ + QStringLiteral(" could not be ReSynched"));
+        Prompts::Information(LocalDocumentPath(opened.name) + QStringLiteral(" could not be ReSynched"));
         desk.State().OpenDocumentName.clear();
         PendingUploads::Released(opened.name);
         monitor->finished_ = true;
@@ -40,6 +65,7 @@ DocumentMonitor* DocumentMonitor::Start(DeskContext& desk, const Opened& opened)
         return nullptr;
     }
     monitor->poll_.start();
+    monitor->liveness_.start();
     return monitor;
 }
 
@@ -48,10 +74,12 @@ DocumentMonitor* DocumentMonitor::Resume(DeskContext& desk, const PendingRecord&
     state.OpenDocumentName = record.report;
     state.DocumentChecksum = record.openedChecksum;
     state.EsignedOpened = record.esignedOpened;
-    state.ViewOnly = false;
-    auto* monitor = new DocumentMonitor(desk, {record.report, record.esignOwner, record.esignedOpened},
-                                        record.LivePath(), true);
+    const QString live = record.LivePath();
+    auto* monitor = new DocumentMonitor(
+        desk, {record.report, record.esignOwner, record.esignedOpened, record.editCopy ? live : QString()},
+        live, record.openedChecksum, true);
     monitor->poll_.start();
+    monitor->liveness_.start();
     return monitor;
 }
 
@@ -69,12 +97,57 @@ void DocumentMonitor::KeepForNextStart() {
         return;
     }
     poll_.stop();
+    liveness_.stop();
     finished_ = true;
+    if (evaluating_) {
+        return; // the edit was already handled; only the pause after it was left
+    }
     PendingUploads::KeepHeldAtClose(opened_.name, path_);
+    Prompts::Information(
+        opened_.name + QStringLiteral(" is still open in LibreOffice. Its edit is kept: it will be sent when "
+                                      "LibreOffice closes it and the desk next starts."));
+}
+
+bool DocumentMonitor::Held() const {
+    return WordHoldsFile(path_) || WordHoldsFile(Twin(reportPath_, ".odt")) ||
+           WordHoldsFile(Twin(reportPath_, ".docx"));
+}
+
+void DocumentMonitor::CheckLiveness() {
+    bool gone = false;
+    for (const QString& file : {path_, Twin(reportPath_, ".odt"), Twin(reportPath_, ".docx")}) {
+        const QString lock = OfficeLockFilePath(file);
+        if (OfficeLockLiveness::IsStale(lock)) {
+            WriteLog(QStringLiteral("DocumentMonitoring: the LibreOffice that held ") + file +
+                     QStringLiteral(" is gone; its lock file is removed"));
+            QFile::remove(lock);
+            gone = true;
+        }
+    }
+    if (gone) {
+        taken_ = true; // it held the file once
+        Poll();
+    }
+}
+
+void DocumentMonitor::KeepLatestSave() {
+    const QDateTime saved = QFileInfo(path_).lastModified();
+    if (saved == lastSave_) {
+        return;
+    }
+    lastSave_ = saved;
+    // Only a report still being watched: an owed edit's document is not replaced under it.
+    if (const auto record = PendingStore::Load(opened_.name);
+        record && record->state == PendingRecord::State::Watching) {
+        PendingStore::KeepDocument(opened_.name, path_);
+    }
 }
 
 void DocumentMonitor::Poll() {
-    const bool held = WordHoldsFile(path_);
+    if (finished_ || evaluating_) {
+        return;
+    }
+    const bool held = Held();
     if (!taken_) {
         // The word processor starts in the background: wait until it holds the file, within reason,
         // unless it has already been and gone (the file changed).
@@ -90,9 +163,11 @@ void DocumentMonitor::Poll() {
             WriteLog(QStringLiteral("DocumentMonitoring: the word processor never took ") + path_);
         }
     } else if (held) {
+        KeepLatestSave();
         return;
     }
     poll_.stop();
+    liveness_.stop();
     if (!TakeIntoOwnFolder()) {
         Finish(); // the record stays: the next start settles it from the earlier folder
         return;
@@ -101,7 +176,7 @@ void DocumentMonitor::Poll() {
 }
 
 bool DocumentMonitor::TakeIntoOwnFolder() {
-    const QString own = LocalDocumentPath(opened_.name);
+    const QString own = NameGate::PathInside(CUtility().TempFolder(), QFileInfo(path_).fileName());
     if (path_ == own) {
         return true;
     }
@@ -110,18 +185,86 @@ bool DocumentMonitor::TakeIntoOwnFolder() {
         WriteLog(QStringLiteral("DocumentMonitoring: could not take ") + path_ + QStringLiteral(" over"));
         return false;
     }
-    LocalCopies::Remember(own);
+    if (path_ != reportPath_) {
+        CopyFileAtomically(reportPath_, LocalDocumentPath(opened_.name));
+    }
+    LocalCopies::Remember(LocalDocumentPath(opened_.name));
     path_ = own;
+    reportPath_ = LocalDocumentPath(opened_.name);
+    if (!opened_.editCopy.isEmpty()) {
+        opened_.editCopy = own;
+    }
     return true;
 }
 
-void DocumentMonitor::Evaluate() {
-    WindowState& state = desk_.State();
-    desk_.ShowBusy(DeskContext::Busy::Picture256, true);
-    const std::uint32_t checksum = FileChecksum(path_);
-    LockUnLockWaterMark(0, path_);
+DocumentMonitor::Edit DocumentMonitor::BringBackEdit() {
+    if (!opened_.editCopy.isEmpty()) {
+        if (FileChecksum(path_) == openedChecksum_) {
+            QFile::remove(path_);
+            return Edit::Unchanged;
+        }
+        return ProtectedEditCopy::Return(path_, reportPath_) ? Edit::Changed : Edit::Failed;
+    }
+    for (const char* suffix : {".odt", ".docx"}) {
+        const QString twin = Twin(reportPath_, suffix);
+        const QFileInfo info(twin);
+        if (!info.isFile() || info.lastModified() < openedAt_) {
+            continue;
+        }
+        // Saved as ODF or Word beside the report: that is the edit.
+        if (OfficeProgram::ConvertToRtfOver(twin, reportPath_)) {
+            WriteLog(QStringLiteral("DocumentMonitoring: the edit was saved as ") + twin +
+                     QStringLiteral("; it is taken back as the report"));
+            QFile::remove(twin);
+            LocalCopies::Remember(reportPath_);
+        }
+        break;
+    }
+    return Edit::AsSaved;
+}
 
-    if (checksum == openedChecksum_ || state.ViewOnly) {
+void DocumentMonitor::TellWhereEditWent() {
+    const QString prefix = opened_.name + QLatin1Char('.');
+    for (const QString& folder : {QFileInfo(reportPath_).absolutePath(), QDir::homePath()}) {
+        const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden, QDir::Time);
+        for (const QFileInfo& file : files.mid(0, kMaxFilesLookedAt)) {
+            if (file.lastModified() < openedAt_) {
+                break; // newest first: the rest are older
+            }
+            if (file.fileName().startsWith(prefix) && file.absoluteFilePath() != reportPath_ &&
+                file.absoluteFilePath() != path_) {
+                WriteLog(QStringLiteral("DocumentMonitoring: ") + opened_.name +
+                         QStringLiteral(" came back unchanged; LibreOffice saved ") +
+                         file.absoluteFilePath());
+                Prompts::Information(opened_.name +
+                                     QStringLiteral(" came back unchanged, but LibreOffice saved ") +
+                                     file.absoluteFilePath() +
+                                     QStringLiteral(". That file is not sent to the server: open the report "
+                                                    "again, make the edit and save it in its own format."));
+                return;
+            }
+        }
+    }
+}
+
+void DocumentMonitor::Evaluate() {
+    evaluating_ = true;
+    desk_.ShowBusy(DeskContext::Busy::Picture256, true);
+    const Edit edit = BringBackEdit();
+    if (edit == Edit::Failed) {
+        // The protected copy could not become the report again: its record keeps it for the
+        // next start.
+        Prompts::Information(QStringLiteral("The edited report ") + opened_.name +
+                             QStringLiteral(" has not reached the server. It is kept and will be offered "
+                                            "again when the desk next starts."));
+        Finish();
+        return;
+    }
+    const std::uint32_t checksum = FileChecksum(reportPath_);
+    LockUnLockWaterMark(0, reportPath_);
+
+    if (edit == Edit::Unchanged || (edit == Edit::AsSaved && checksum == openedChecksum_)) {
+        TellWhereEditWent();
         PendingUploads::Released(opened_.name);
         Finish();
         return;
@@ -146,7 +289,7 @@ void DocumentMonitor::Evaluate() {
              QStringLiteral("Molve"), Prompts::Icon::Question, Prompts::Yes | Prompts::No});
         if (answer == Prompts::Yes) {
             WriteLog(QStringLiteral("DocumentMonitoring: User pressed YES to esign"));
-            OweUnlessSent(EsignDocuments(desk_).EsignFiles({opened_.name}));
+            OweUnlessSent(EsignDocuments(desk_).EsignFiles({opened_.name}), PendingRecord::Form::Resync);
             QTimer::singleShot(Delays::Get().afterMonitorEsign, this, &DocumentMonitor::Finish);
             return;
         }
@@ -156,10 +299,12 @@ void DocumentMonitor::Evaluate() {
     }
 
     WriteLog(QStringLiteral("DocumentMonitoring : Response is "));
-    state.DocumentChecksum = checksum;
+    desk_.State().DocumentChecksum = checksum;
     WriteLog(QStringLiteral("DocumentMonitoring: Update successful"));
     Prompts::Information(QStringLiteral("Document updated."));
-    OweUnlessSent(EsignDocuments(desk_).EsignWatchedFile({opened_.name}));
+    // Whatever stops the re-sign, the edit of a signed report never goes up under the old
+    // statement: what is owed is a re-sign.
+    OweUnlessSent(EsignDocuments(desk_).EsignWatchedFile({opened_.name}), PendingRecord::Form::Resign);
     QTimer::singleShot(Delays::Get().afterMonitorEsign, this, &DocumentMonitor::Finish);
 }
 
@@ -179,16 +324,21 @@ void DocumentMonitor::Resync() {
     Finish();
 }
 
-void DocumentMonitor::OweUnlessSent(const QStringList& confirmed) {
+void DocumentMonitor::OweUnlessSent(const QStringList& confirmed, PendingRecord::Form form) {
     const auto record = PendingStore::Load(opened_.name);
     if (confirmed.isEmpty() && !(record && record->state == PendingRecord::State::Owed)) {
-        PendingUploads::RecordOwed(opened_.name, PendingRecord::Form::Resync, QString(), 0);
+        PendingUploads::RecordOwed(opened_.name, form, QString(), 0);
     }
 }
 
 void DocumentMonitor::Finish() {
     WindowState& state = desk_.State();
-    state.OpenDocumentName.clear();
+    // Only its own slot: another report may hold it by now.
+    if (SameText(state.OpenDocumentName, opened_.name)) {
+        state.OpenDocumentName.clear();
+    }
+    poll_.stop();
+    liveness_.stop();
     desk_.ShowBusy(DeskContext::Busy::Picture269, false);
     desk_.ShowBusy(DeskContext::Busy::Picture256, false);
     finished_ = true;

@@ -3,6 +3,8 @@
 #include "documents/common/FlowSupport.h"
 #include "documents/common/OpenDocumentGuard.h"
 #include "documents/core/DocumentPaths.h"
+#include "documents/core/OfficeProgram.h"
+#include "documents/core/ProtectedEditCopy.h"
 #include "documents/core/WaterMark.h"
 #include "documents/core/WordAutomation.h"
 #include "documents/monitor/DocumentMonitor.h"
@@ -66,6 +68,7 @@ void OpenDocument::Run() {
     }
 
     const QString path = LocalDocumentPath(name);
+    PendingUploads::TakeOwedCopy(name);
     // Only a copy this desk fetched (or owes) is opened as it stands; anything else is fetched.
     if (!LocalCopies::Reusable(path)) {
         DownloadBehindBusyPicture(desk_, {name}, QStringLiteral("OnPopOpen: Start file download"),
@@ -110,6 +113,10 @@ void OpenDocument::Run() {
 void OpenDocument::OpenForEditing(const QString& name, bool esigned, const QString& esignOwner) {
     WindowState& state = desk_.State();
     const QString path = LocalDocumentPath(name);
+    // Nothing is changed for a desk that cannot show the report: the user is told once.
+    if (!OfficeProgram::AvailableOrSay()) {
+        return;
+    }
     // What the server last gave us, before the watermark step touches the file.
     const std::uint32_t base = FileChecksum(path);
     LockUnLockWaterMark(esigned ? 1 : 0, path);
@@ -121,13 +128,28 @@ void OpenDocument::OpenForEditing(const QString& name, bool esigned, const QStri
     QFile file(path);
     file.setPermissions(file.permissions() | QFileDevice::WriteOwner);
     state.DocumentChecksum = FileChecksum(path);
-    if (WordAutomation().Edit(path) != WordAutomation::Outcome::Done) {
-        // Nothing is open for the user, so there is nothing to watch.
+    // LibreOffice ignores the RTF lock of the signature section: an e-signed report is edited as
+    // a flat-ODT copy whose signature section LibreOffice keeps read-only.
+    const QString copy = esigned ? ProtectedEditCopy::Make(path) : QString();
+    if (esigned && copy.isEmpty()) {
+        WriteLog(QStringLiteral("OnPopOpen: File, ") + path +
+                 QStringLiteral(" has no protected copy; the report itself is opened"));
+    }
+    const QString handed = copy.isEmpty() ? path : copy;
+    const std::uint32_t handedChecksum = FileChecksum(handed);
+    if (WordAutomation().Edit(handed) != WordAutomation::Outcome::Done) {
+        // Nothing is open for the user, so there is nothing to watch; the report is left as the
+        // server gave it, so no later action sends a locked copy.
         WriteLog(QStringLiteral("OnPopOpen: File, ") + path +
                  QStringLiteral(" could not be opened for editing"));
+        LockUnLockWaterMark(0, path);
+        LocalCopies::Forget(path);
+        if (!copy.isEmpty()) {
+            QFile::remove(copy);
+        }
         return;
     }
     state.OpenDocumentName = name;
-    PendingUploads::RecordWatching(name, base, state.DocumentChecksum, esignOwner, esigned);
-    DocumentMonitor::Start(desk_, {name, esignOwner, esigned});
+    PendingUploads::RecordWatching(name, base, handedChecksum, esignOwner, esigned, handed, !copy.isEmpty());
+    DocumentMonitor::Start(desk_, {name, esignOwner, esigned, copy}, handedChecksum);
 }

@@ -25,7 +25,15 @@ QString StateText(PendingRecord::State s) {
 }
 
 QString FormText(PendingRecord::Form f) {
-    return f == PendingRecord::Form::Esign ? QStringLiteral("esign") : QStringLiteral("resync");
+    switch (f) {
+    case PendingRecord::Form::Esign:
+        return QStringLiteral("esign");
+    case PendingRecord::Form::Resign:
+        return QStringLiteral("resign");
+    case PendingRecord::Form::Resync:
+        break;
+    }
+    return QStringLiteral("resync");
 }
 
 // One line per value: line breaks would end it early.
@@ -52,11 +60,11 @@ bool PendingRecord::SameSession(const QString& userId, const QString& serverUrl)
 }
 
 QString PendingRecord::LivePath() const {
+    const QString suffix = editCopy ? QStringLiteral(".fodt") : QStringLiteral(".doc");
     if (folder.isEmpty() || !NameGate::Accepts(folder)) {
-        return LocalDocumentPath(report);
+        return NameGate::PathInside(CUtility().TempFolder(), report, suffix);
     }
-    return NameGate::PathInside(DeskFolder::Root() + folder + QLatin1Char('/'), report,
-                                QStringLiteral(".doc"));
+    return NameGate::PathInside(DeskFolder::Root() + folder + QLatin1Char('/'), report, suffix);
 }
 
 QString PendingRecord::Serialize() const {
@@ -78,6 +86,7 @@ QString PendingRecord::Serialize() const {
     put("esignedopened", esignedOpened ? QStringLiteral("1") : QStringLiteral("0"));
     put("created", created);
     put("folder", folder);
+    put("editcopy", editCopy ? QStringLiteral("1") : QStringLiteral("0"));
     return text;
 }
 
@@ -111,7 +120,9 @@ std::optional<PendingRecord> PendingRecord::Parse(const QByteArray& text) {
         } else if (key == QLatin1String("state")) {
             r.state = value == QLatin1String("owed") ? State::Owed : State::Watching;
         } else if (key == QLatin1String("form")) {
-            r.form = value == QLatin1String("esign") ? Form::Esign : Form::Resync;
+            r.form = value == QLatin1String("esign")    ? Form::Esign
+                     : value == QLatin1String("resign") ? Form::Resign
+                                                        : Form::Resync;
         } else if (key == QLatin1String("demographics")) {
             r.demographics = value;
         } else if (key == QLatin1String("basechecksum")) {
@@ -126,6 +137,8 @@ std::optional<PendingRecord> PendingRecord::Parse(const QByteArray& text) {
             r.created = value;
         } else if (key == QLatin1String("folder")) {
             r.folder = value;
+        } else if (key == QLatin1String("editcopy")) {
+            r.editCopy = value == QLatin1String("1");
         }
     }
     if (r.report.trimmed().isEmpty()) {

@@ -20,6 +20,9 @@ struct PendingRecord {
     enum class Form {
         Resync, // "qm_resync.php", with the demographics text when there is one
         Esign,  // "qm_esign.php": the document carries a new signature statement
+        // An edit of a report its owner had e-signed: re-signed with the revision statement
+        // when it is sent, then "qm_esign.php", as the monitor does when it sees the edit.
+        Resign,
     };
 
     QString report;
@@ -39,6 +42,9 @@ struct PendingRecord {
     QString created; // ISO date and time, for the log
     // The desk folder (under ProfileFolder + "Temp/") the word processor was given the report in.
     QString folder;
+    // The word processor was given a protected flat-ODT copy (NAME.fodt) instead of NAME.doc:
+    // the copy is what is watched and kept, and it goes back to RTF before it is sent.
+    bool editCopy = false;
 
     // Where the report was handed to the word processor: its desk folder's NAME.doc, or this
     // desk's copy when the record names no usable folder. Empty for a refused name.

@@ -1,6 +1,10 @@
 #include "documents/pending/PendingUploads.h"
 
+#include "documents/common/FlowSupport.h"
 #include "documents/core/DocumentPaths.h"
+#include "documents/core/OfficeLockLiveness.h"
+#include "documents/core/OfficeProgram.h"
+#include "documents/core/SigningCore.h"
 #include "documents/core/WaterMark.h"
 #include "documents/core/WordHoldsFile.h"
 #include "documents/monitor/DocumentMonitor.h"
@@ -14,10 +18,12 @@
 #include "host/core/SessionSettings.h"
 #include "transport/CFileDownloads.h"
 #include "transport/LocalCopies.h"
+#include "transport/ServerTime.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QSaveFile>
+#include <QSet>
 
 namespace {
 
@@ -29,6 +35,12 @@ QString CertificateReason() {
 }
 
 const QString kLog = QStringLiteral("PendingUploads: ");
+
+// Reports whose owed edit this run put back in TempFolder to work on.
+QSet<QString>& TakenOwed() {
+    static QSet<QString> taken;
+    return taken;
+}
 
 PendingRecord NewRecord(const QString& report) {
     PendingRecord r;
@@ -87,7 +99,7 @@ private:
 
 void PendingUploads::RecordWatching(const QString& report, std::uint32_t baseChecksum,
                                     std::uint32_t openedChecksum, const QString& esignOwner,
-                                    bool esignedOpened) {
+                                    bool esignedOpened, const QString& handedPath, bool editCopy) {
     if (const auto existing = PendingStore::Load(report);
         existing && existing->state == PendingRecord::State::Owed) {
         // An earlier edit is still owed: its record stays as it is.
@@ -99,9 +111,32 @@ void PendingUploads::RecordWatching(const QString& report, std::uint32_t baseChe
     r.openedChecksum = openedChecksum;
     r.esignOwner = esignOwner;
     r.esignedOpened = esignedOpened;
-    if (PendingStore::Save(r)) {
+    r.editCopy = editCopy;
+    if (PendingStore::KeepDocument(report, handedPath) && PendingStore::Save(r)) {
         WriteLog(kLog + QStringLiteral("watching ") + report);
     }
+}
+
+bool PendingUploads::TakeOwedCopy(const QString& report) {
+    const auto r = PendingStore::Load(report);
+    if (!r || r->state != PendingRecord::State::Owed || !PendingStore::HasDocument(report) ||
+        !r->SameSession(Session().LoggedUserId(), Session().ServerURL())) {
+        return false;
+    }
+    if (TakenOwed().contains(report) && LocalCopies::Reusable(LocalDocumentPath(report))) {
+        return true; // already here, and possibly worked on since
+    }
+    if (!RestoreToTemp(report)) {
+        WriteLog(kLog + report + QStringLiteral(" could not be put back for sending"));
+        return false;
+    }
+    WriteLog(kLog + report + QStringLiteral(" is worked on from its owed edit"));
+    if (!TakenOwed().contains(report)) {
+        Prompts::Information(report + QStringLiteral(" has an edit that has not reached the server yet; the "
+                                                     "edited copy is used."));
+    }
+    TakenOwed().insert(report);
+    return true;
 }
 
 void PendingUploads::RecordOwed(const QString& report, PendingRecord::Form form, const QString& demographics,
@@ -127,8 +162,15 @@ void PendingUploads::RecordOwed(const QString& report, PendingRecord::Form form,
 }
 
 void PendingUploads::Confirmed(const QString& report) {
-    if (PendingStore::Load(report) || PendingStore::HasDocument(report)) {
+    const auto r = PendingStore::Load(report);
+    if (r && r->state == PendingRecord::State::Owed && !TakenOwed().contains(report)) {
+        WriteLog(kLog + report +
+                 QStringLiteral(" confirmed by the server without its owed edit; the edit stays owed"));
+        return;
+    }
+    if (r || PendingStore::HasDocument(report)) {
         PendingStore::Remove(report);
+        TakenOwed().remove(report);
         WriteLog(kLog + report + QStringLiteral(" confirmed by the server, record removed"));
     }
 }
@@ -142,6 +184,10 @@ void PendingUploads::Released(const QString& report) {
 }
 
 void PendingUploads::KeepHeldAtClose(const QString& report, const QString& path) {
+    const auto r = PendingStore::Load(report);
+    if (!r || r->state != PendingRecord::State::Watching) {
+        return; // nothing is watched for it: a copy would lie in the pending folder with no record
+    }
     const bool kept = PendingStore::KeepDocument(report, path);
     WriteLog(kLog + report +
              (kept ? QStringLiteral(" still open in the word processor at close, kept")
@@ -166,6 +212,11 @@ bool PendingUploads::Settle(PendingRecord record, bool monitorRunning) {
     }
     const QString live = record.LivePath();
     const CUtility util;
+    if (const QString lock = OfficeLockFilePath(live); OfficeLockLiveness::IsStale(lock)) {
+        // LibreOffice was killed with the report open: nobody holds it any more.
+        QFile::remove(lock);
+        WriteLog(kLog + record.report + QStringLiteral(" was left by a LibreOffice that is gone"));
+    }
     if (util.FileExists(live) && WordHoldsFile(live)) {
         if (monitorRunning) {
             WriteLog(kLog + record.report +
@@ -191,14 +242,26 @@ bool PendingUploads::Settle(PendingRecord record, bool monitorRunning) {
         WriteLog(kLog + record.report + QStringLiteral(" came back unchanged, nothing owed"));
         return false;
     }
-    if (source == live && !PendingStore::KeepDocument(record.report, live)) {
+    if (record.editCopy) {
+        // The protected copy goes back to RTF as the document to send.
+        if (!OfficeProgram::ConvertToRtfOver(source, PendingStore::DocumentPath(record.report),
+                                             QStringLiteral("fodt"))) {
+            WriteLog(kLog + record.report + QStringLiteral(" could not be brought back from its edit copy"));
+            return false;
+        }
+        record.editCopy = false;
+    } else if (source == live && !PendingStore::KeepDocument(record.report, live)) {
         return false;
     }
     LockUnLockWaterMark(0, PendingStore::DocumentPath(record.report));
     record.state = PendingRecord::State::Owed;
-    record.form = PendingRecord::Form::Resync;
+    // An edit of a report its owner signed goes up re-signed, as the monitor would have sent it.
+    const bool resign =
+        record.esignedOpened && record.esignOwner.compare(record.user, Qt::CaseInsensitive) == 0;
+    record.form = resign ? PendingRecord::Form::Resign : PendingRecord::Form::Resync;
     PendingStore::Save(record);
-    WriteLog(kLog + record.report + QStringLiteral(" was changed after the desk let go of it, owed resync"));
+    WriteLog(kLog + record.report + QStringLiteral(" was changed after the desk let go of it, owed ") +
+             (resign ? QStringLiteral("resign") : QStringLiteral("resync")));
     return false;
 }
 
@@ -237,11 +300,19 @@ void PendingUploads::OfferAtStart() {
     }
     QStringList notSent;
     QString why;
+    QStringList sent;
     for (const PendingRecord& r : owed) {
-        if (!Send(r)) {
+        if (Send(r)) {
+            sent.append(r.report);
+        } else {
             notSent.append(r.report);
             why = why.isEmpty() ? CertificateReason() : why;
         }
+    }
+    if (!sent.isEmpty()) {
+        Prompts::Information((sent.size() == 1 ? QStringLiteral("Document updated: ")
+                                               : QStringLiteral("Documents updated: ")) +
+                             sent.join(QStringLiteral(", ")) + QLatin1Char('.'));
     }
     if (!notSent.isEmpty()) {
         Prompts::Information(
@@ -276,15 +347,17 @@ bool PendingUploads::Send(const PendingRecord& r) {
         WriteLog(kLog + r.report + QStringLiteral(" could not be put back for sending"));
         return false;
     }
+    if (r.form == PendingRecord::Form::Resign && !Resign(r.report)) {
+        return false;
+    }
     QString response;
     {
         const QueryIdsFor ids(r);
+        const bool esign = r.form != PendingRecord::Form::Resync;
         WriteLog(kLog + QStringLiteral("sending ") + r.report +
-                 (r.form == PendingRecord::Form::Esign ? QStringLiteral(" (esign)")
-                                                       : QStringLiteral(" (resync)")));
-        response = r.form == PendingRecord::Form::Esign
-                       ? CFileDownloads().UploadFile(r.report)
-                       : CFileDownloads().UploadFile(r.report, r.demographics);
+                 (esign ? QStringLiteral(" (esign)") : QStringLiteral(" (resync)")));
+        response = esign ? CFileDownloads().UploadFile(r.report)
+                         : CFileDownloads().UploadFile(r.report, r.demographics);
     }
     if (!response.contains(QLatin1Char('~'))) {
         WriteLog(kLog + r.report + QStringLiteral(" not confirmed, response is : ") + response);
@@ -292,9 +365,29 @@ bool PendingUploads::Send(const PendingRecord& r) {
     }
     PendingStore::Remove(r.report);
     WriteLog(kLog + r.report + QStringLiteral(" confirmed by the server, record removed"));
-    if (r.form == PendingRecord::Form::Esign && !desk_.State().EsignedDocuments.contains(r.report)) {
+    TakenOwed().remove(r.report);
+    if (r.form != PendingRecord::Form::Resync && !desk_.State().EsignedDocuments.contains(r.report)) {
         desk_.State().EsignedDocuments.append(r.report);
     }
+    return true;
+}
+
+bool PendingUploads::Resign(const QString& report) {
+    QString timeText;
+    GetServerTime(timeText);
+    Signing::Request request;
+    request.signatureText = Signing::SignatureTextFor(Session().SignatureLine(), Session().LoggedUserId());
+    request.dateText = Signing::StatementDateText(timeText);
+    request.watchedFile = true;
+    request.knownSigned = true; // its owner had e-signed it when it was opened
+    request.signaturePatterns = desk_.State().SignaturePatterns;
+    const Signing::Result result = Signing::SignDocumentFile(LocalDocumentPath(report), request);
+    if (!result.statementWritten) {
+        WriteLog(kLog + report + QStringLiteral(" could not be re-signed"));
+        return false;
+    }
+    WriteLog(kLog + report + QStringLiteral(" re-signed with the revision statement"));
+    TellMovedText(report, result.movedText);
     return true;
 }
 

@@ -18,15 +18,23 @@ public:
     // to send what is owed and sends it.
     void OfferAtStart();
 
-    // Open for editing: what the report was when handed to the word processor.
+    // Open for editing: what the report was when handed to the word processor (the file at
+    // handedPath, also copied into the pending folder at once, so that an edit saved before a
+    // crash survives TempFolder; editCopy: that file is the protected flat-ODT copy).
     static void RecordWatching(const QString& report, std::uint32_t baseChecksum,
-                               std::uint32_t openedChecksum, const QString& esignOwner, bool esignedOpened);
+                               std::uint32_t openedChecksum, const QString& esignOwner, bool esignedOpened,
+                               const QString& handedPath, bool editCopy);
+    // A report with an edit the server has not confirmed is worked on from that edit, not from
+    // the server's copy: the owed document is put back in TempFolder (and the user told once).
+    // False when nothing is owed for it in this session.
+    static bool TakeOwedCopy(const QString& report);
     // An upload of TempFolder's copy was not confirmed: the copy is kept in the pending folder
     // with what is owed, and the user is told. baseChecksum is used when the report has no
     // record yet.
     static void RecordOwed(const QString& report, PendingRecord::Form form, const QString& demographics,
                            std::uint32_t baseChecksum);
-    // The server confirmed the report: nothing is owed any more.
+    // The server confirmed an upload of the report: its watching record goes, and an owed edit
+    // goes only when the upload was made from it (TakeOwedCopy); an unrelated success leaves it.
     static void Confirmed(const QString& report);
     // The word processor let go of the report and nothing is owed: a watching record goes.
     static void Released(const QString& report);
@@ -46,6 +54,8 @@ private:
     bool Settle(PendingRecord record, bool monitorRunning);
     // Sends one owed report; true when the server confirmed it.
     bool Send(const PendingRecord& record);
+    // Re-signs TempFolder's copy of an owed edit of a signed report with the revision statement.
+    bool Resign(const QString& report);
 
     DeskContext& desk_;
 };

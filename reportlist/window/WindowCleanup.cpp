@@ -48,8 +48,10 @@ CVelmoPropPage::~CVelmoPropPage() {
     if (DocumentMonitor* monitor = DocumentMonitor::Find(this)) {
         const QString path = monitor->Path();
         monitor->KeepForNextStart();
-        if (path == LocalDocumentPath(monitor->Name()) && WordHoldsFile(path)) {
-            held << QFileInfo(path).fileName() << QFileInfo(OfficeLockFilePath(path)).fileName();
+        const QString report = LocalDocumentPath(monitor->Name());
+        if (QFileInfo(path).absolutePath() == QFileInfo(report).absolutePath() && WordHoldsFile(path)) {
+            held << QFileInfo(path).fileName() << QFileInfo(OfficeLockFilePath(path)).fileName()
+                 << QFileInfo(report).fileName();
         }
     }
     Delays::Wait(Delays::Get().folderCleanup);

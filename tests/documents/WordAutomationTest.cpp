@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -31,10 +32,22 @@ protected:
     QString path_;
 };
 
-TEST_F(Word, EditOpensTheFileInTheUsersLibreOffice) {
+// Editing runs in the desk's own profile, apart from the headless one, which never asks to save a
+// report as ODF and starts Save As in the desk's folder (read back by the real LibreOffice in
+// test_flows_physician).
+TEST_F(Word, EditOpensTheFileInTheDesksEditingProfile) {
     ASSERT_EQ(WordAutomation().Edit(path_), Outcome::Done);
     ASSERT_TRUE(desktop_.WaitForEdit(path_));
-    EXPECT_EQ(desktop_.SofficeCalls(), QList<QStringList>{{path_}});
+    const QString profile = OfficeProgram::EditingProfile();
+    EXPECT_EQ(desktop_.SofficeCalls(),
+              (QList<QStringList>{
+                  {u"-env:UserInstallation="_qs + QUrl::fromLocalFile(profile).toString(), path_}}));
+    EXPECT_FALSE(OfficeProgram::HeadlessArguments().contains(desktop_.SofficeCalls().value(0).value(0)));
+    QFile xcu(profile + u"/user/registrymodifications.xcu"_qs);
+    ASSERT_TRUE(xcu.open(QIODevice::ReadOnly));
+    const QByteArray settings = xcu.readAll();
+    EXPECT_TRUE(settings.contains("<prop oor:name=\"WarnAlienFormat\" oor:op=\"fuse\"><value>false</value>"));
+    EXPECT_TRUE(settings.contains(QUrl::fromLocalFile(CUtility().TempFolder()).toEncoded() + "</value>"));
     EXPECT_TRUE(WordHoldsFile(path_)); // by LibreOffice's lock file beside it
 }
 

@@ -126,7 +126,7 @@ protected:
     void OpenForEditing(const QString& name) {
         Select({name});
         Click("ctl210");
-        ASSERT_TRUE(desktop_->WaitForEdit(Temp(name)));
+        ASSERT_TRUE(desktop_->WaitForEdit(Handed(name)));
         // Released before the monitor ever saw it held, an unchanged file would be waited for.
         ASSERT_TRUE(WaitFor([&] {
             const DocumentMonitor* monitor = DocumentMonitor::Find(page_.get());
@@ -164,6 +164,12 @@ protected:
     bool WaitFor(const std::function<bool()>& done, int ms = 20000) { return QTest::qWaitFor(done, ms); }
 
     static QString Temp(const QString& name) { return LocalDocumentPath(name); }
+    // The file handed to the word processor for editing: the report, or the protected flat-ODT
+    // copy of an e-signed one.
+    static QString Handed(const QString& name) {
+        const QString copy = Temp(name).chopped(4) + QStringLiteral(".fodt");
+        return QFile::exists(copy) ? copy : Temp(name);
+    }
     static QString ReadText(const QString& path) {
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()) : QString();

@@ -2,6 +2,7 @@
 // the document), print, e-sign, edit demographics, and an edited report that is never lost.
 #include "tests/flows/FlowsFixture.h"
 
+#include "documents/core/OfficeProgram.h"
 #include "documents/core/SigningCore.h"
 #include "documents/demographics/CDlgEditDemographics.h"
 
@@ -82,7 +83,10 @@ TEST_F(Flows, OpenEditAndRelease) {
         {kOwnSigned,
          QStringLiteral("Corrected dosage."),
          Prompts::Yes,
-         {kAttention, kUpdated},
+         {kAttention, kUpdated,
+          QStringLiteral(
+              "Text typed after the signature statement of R260001 was kept and now stands above the "
+              "revision statement: Corrected dosage.")},
          Signing::kRevisionPrefix},
     };
     for (const Case& c : cases) {
@@ -93,7 +97,10 @@ TEST_F(Flows, OpenEditAndRelease) {
         const qsizetype resyncs = Count(kResync);
         Answers({c.answer});
         OpenForEditing(c.report);
-        EXPECT_EQ(desktop_->SofficeCalls().last(), QStringList{Temp(c.report)});
+        // In the desk's own editing profile; an e-signed report as its protected copy.
+        EXPECT_EQ(desktop_->SofficeCalls().last(), OfficeProgram::EditingArguments() << Handed(c.report));
+        EXPECT_EQ(Handed(c.report).endsWith(QStringLiteral(".fodt")),
+                  c.statement == Signing::kRevisionPrefix);
         EXPECT_EQ(Status(c.report, DeskContext::StatusColumn::Opened), QStringLiteral("O"));
         if (c.answer == Prompts::No) {
             // While it is open the window works: a query and a sort; the document commands refuse.
@@ -281,6 +288,10 @@ TEST_F(Flows, EditIsNeverLost) {
             server_.Stop();
         } else {
             Close();
+            EXPECT_EQ(Shown().value(0),
+                      QStringLiteral("R260004 is still open in LibreOffice. Its edit is kept: it "
+                                     "will be sent when LibreOffice closes it and the desk next "
+                                     "starts."));
             EXPECT_TRUE(QFile::exists(Temp(kOther))); // LibreOffice still has it there
             EXPECT_TRUE(PendingStore::HasDocument(kOther));
         }
@@ -320,6 +331,7 @@ TEST_F(Flows, EditIsNeverLost) {
         Start();
         EXPECT_EQ(Shown().value(0),
                   QStringLiteral("1 edited report has not reached the server yet: R260004. Send it now?"));
+        EXPECT_EQ(Shown().last(), QStringLiteral("Document updated: R260004.")); // what was sent is confirmed
         EXPECT_TRUE(ServerDocument(kOther).contains(edit));
         EXPECT_FALSE(PendingStore::Load(kOther).has_value());
         EXPECT_FALSE(PendingStore::HasDocument(kOther));
