@@ -21,6 +21,7 @@
 #include "reportlist/window/CVelmoPropPage.h"
 #include "tests/support/FakeDesktop.h"
 #include "tests/support/ServerFixture.h"
+#include "transport/CFileDownloads.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -213,6 +214,21 @@ public:
         record("go", Now() - t0);
         if (page_->RowCount() != kRows) {
             return Fail(QStringLiteral("Go listed %1 rows").arg(page_->RowCount()));
+        }
+        // The same list fetched and unpacked alone: what of Go is the server's answer.
+        {
+            const QJsonObject asked = server_.JournalFor(QStringLiteral("qm_download_filelist.php")).last();
+            const QTemporaryDir folder;
+            CFileDownloads list;
+            list.SetURL(server_.BaseUrl() + QStringLiteral("qm_download_filelist.php?") +
+                        asked.value(QStringLiteral("query")).toString());
+            list.SetTargetFolder(folder.path() + QLatin1Char('/'));
+            const int waited = Delays::Get().beforeZippedDownload;
+            t0 = Now();
+            if (list.DownloadFiles(QStringLiteral("FileList")).isEmpty()) {
+                return Fail("the list alone could not be fetched");
+            }
+            record("golist", Now() - t0 - waited);
         }
 
         // Open for editing, then the release: the question once the fake has let go.
@@ -469,6 +485,7 @@ int main(int argc, char** argv) {
     } rows[] = {
         {"startup", "start-up to first list drawn", 1500},
         {"go", "Go to list drawn (1,000 rows)", 300},
+        {"golist", "  the list alone (server, unzip)", 0},
         {"open", "Open to LibreOffice started", 0},
         {"release", "release to question (100 ms poll)", 200},
         {"print", "Print of three, third hand-over", 2500},
