@@ -2,6 +2,7 @@
 // control (report list window) until the user closes it.
 #include "app/CVelmoCtrl.h"
 #include "host/core/ControlProperties.h"
+#include "host/core/Delays.h"
 #include "host/core/DeskSettings.h"
 #include "host/core/LaunchOptions.h"
 #include "host/core/Registration.h"
@@ -82,6 +83,9 @@ int main(int argc, char** argv) {
 
     // Where a link may point the desk: an administrator's list, or the user's word per server.
     const QStringList allowedServers = settings.AllowedServers();
+    // Before anything waits: the desk runs lean unless this workstation's server needs pacing
+    // (the option, or FixedWaits=true in the settings file).
+    Delays::UseFixedWaits(options.fixedWaits || settings.FixedWaits());
     if (!ServerGate::AdmitPage(options.page, allowedServers)) {
         SayError(QStringLiteral("the host page's server is not allowed: ") + options.page);
         Prompts::Install(nullptr);

@@ -2,19 +2,72 @@
 
 #include <QThread>
 
+namespace {
+
+// The pacing as it always was, for a server that needs its requests spaced.
+constexpr Delays kFixed{
+    .beforeZippedDownload = 4000,
+    .beforeDocumentDownload = 1000,
+    .beforeListFileDelete = 100,
+    .noResultCheck = 500,
+    .folderCleanup = 300,
+    .monitorPoll = 1000,
+    .afterPrint = 1000,
+    .afterSignSave = 200,
+    .afterPropertyWrite = 500,
+    .actionStep = 100,
+    .beforeOpenStatus = 500,
+    .afterMonitorEsign = 2000,
+    .afterDemographicsDownload = 1000,
+    .voiceStep = 1000,
+    .versionStep = 1000,
+};
+
+// Only real work is waited for. On Linux a closed file can be deleted at once, a finished
+// soffice or converter has written its output, and the engine saves in-process, so the waits
+// that gave another program time to let go are zero. A zero no-result period still fires after
+// the list is loaded, from the event loop.
+constexpr Delays kLean{
+    .beforeZippedDownload = 0,
+    .beforeDocumentDownload = 0,
+    .beforeListFileDelete = 0,
+    .noResultCheck = 0,
+    .folderCleanup = 0,
+    // Kept: polling is how the monitor learns that LibreOffice let go of the report, and a
+    // tenth of a second asks the question within 200 ms of that for a stat or two per tick.
+    .monitorPoll = 100,
+    .afterPrint = 0,
+    .afterSignSave = 0,
+    .afterPropertyWrite = 0,
+    .actionStep = 0,
+    .beforeOpenStatus = 0,
+    .afterMonitorEsign = 0,
+    .afterDemographicsDownload = 0,
+    .voiceStep = 0,
+    .versionStep = 0,
+};
+
+} // namespace
+
 Delays& Delays::Get() {
-    static Delays delays;
+    static Delays delays = kLean;
     return delays;
 }
 
+const Delays& Delays::Fixed() {
+    return kFixed;
+}
+
+const Delays& Delays::Lean() {
+    return kLean;
+}
+
+void Delays::UseFixedWaits(bool on) {
+    Get() = on ? kFixed : kLean;
+}
+
 void Delays::ZeroAll() {
-    Delays& d = Get();
-    for (int* field : {&d.beforeZippedDownload, &d.beforeDocumentDownload, &d.beforeListFileDelete,
-                       &d.noResultCheck, &d.folderCleanup, &d.monitorPoll, &d.afterPrint, &d.afterSignSave,
-                       &d.afterPropertyWrite, &d.actionStep, &d.beforeOpenStatus, &d.afterMonitorEsign,
-                       &d.afterDemographicsDownload, &d.voiceStep, &d.versionStep}) {
-        *field = 0;
-    }
+    Get() = Delays{};
 }
 
 void Delays::Wait(int ms) {

@@ -1,32 +1,44 @@
 #pragma once
 
-// Every fixed wait the desk keeps lives here, named, so the product keeps its pacing and
-// tests can set them all to zero. Values are milliseconds.
+// Every wait the desk keeps lives here, named, in milliseconds. Two tables fill it: the fixed
+// pacing (a wait before each download, after each print, between the small steps of an action;
+// they set when requests reach the server) and the lean one this desk runs with by default,
+// where only the waits that do something on Linux survive. A server that proves to need the
+// pacing gets all of it back with UseFixedWaits(true). Tests set everything to zero.
+//
+// The fields have no initialisers on purpose: both tables in Delays.cpp name every field (the
+// compiler refuses a table that misses one), and ZeroAll's value-initialisation reaches them all.
 struct Delays {
-    int beforeZippedDownload = 4000;   // please-wait list jobs and CFileDownloads::DownloadFiles
-    int beforeDocumentDownload = 1000; // report list window document download, per document
-    int beforeListFileDelete = 100;    // LoadFileList, after closing the list file
-    int noResultCheck = 500;           // period of timer 101 after a query
-    int folderCleanup = 300;           // between the folder clean-ups at window destruction
-    int monitorPoll = 1000;            // document monitor polling while the word processor holds the file
+    int beforeZippedDownload;   // please-wait list jobs and CFileDownloads::DownloadFiles
+    int beforeDocumentDownload; // report list window document download, per document
+    int beforeListFileDelete;   // LoadFileList, after closing the list file
+    int noResultCheck;          // period of timer 101 after a query
+    int folderCleanup;          // between the folder clean-ups at window destruction
+    int monitorPoll;            // document monitor polling while the word processor holds the file
 
     // The word-processor sequences.
-    int afterPrint = 1000;        // after a print job has been handed over
-    int afterSignSave = 200;      // after saving a signed document, before closing it
-    int afterPropertyWrite = 500; // after writing document properties through the scratch file
+    int afterPrint;         // after a print job has been handed over
+    int afterSignSave;      // after saving a signed document, before closing it
+    int afterPropertyWrite; // after writing document properties through the scratch file
 
     // The document actions.
-    int actionStep = 100;                 // between the small steps of open, e-sign and print
-    int beforeOpenStatus = 500;           // before open starts its status worker
-    int afterMonitorEsign = 2000;         // after the monitor's e-sign, before it clears the document
-    int afterDemographicsDownload = 1000; // edit demographics, after fetching a missing document
+    int actionStep;                // between the small steps of open, e-sign and print
+    int beforeOpenStatus;          // before open starts its status worker
+    int afterMonitorEsign;         // after the monitor's e-sign, before it clears the document
+    int afterDemographicsDownload; // edit demographics, after fetching a missing document
 
     // Voice playback: after the download, and after the converter has ended.
-    int voiceStep = 1000;
+    int voiceStep;
     // Document history: after fetching an earlier version, and after moving it into place.
-    int versionStep = 1000;
+    int versionStep;
 
+    // The table in use; the lean one until UseFixedWaits(true).
     static Delays& Get();
+    static const Delays& Fixed();
+    static const Delays& Lean();
+    // Restores every fixed wait (on) or goes back to the lean table (off). Called once at start,
+    // from the --fixed-waits option or the settings file.
+    static void UseFixedWaits(bool on);
     // Tests call this once; nothing in the product does.
     static void ZeroAll();
     // Blocks the calling thread for ms milliseconds; 0 returns at once.

@@ -107,6 +107,8 @@ LaunchOptions LaunchOptions::Parse(const QStringList& arguments) {
             o.help = noValue();
         } else if (arg == QLatin1String("--version")) {
             o.version = noValue();
+        } else if (arg == QLatin1String("--fixed-waits")) {
+            o.fixedWaits = noValue();
         } else if (arg == QLatin1String("--screenshot")) {
             if (value(v)) {
                 if (v.isEmpty()) {
@@ -149,6 +151,8 @@ QString LaunchOptions::HelpText() {
         "  --screenshot FILE     once start-up has finished, save the window as a PNG and exit\n"
         "  --ca-file FILE        also trust the certificate authorities in FILE (PEM), for a\n"
         "                        report server whose certificate a clinic's own authority signed\n"
+        "  --fixed-waits         pace the requests for a server that needs it: wait 4 s before\n"
+        "                        each list, 1 s before each document and after each print, ...\n"
         "  --register            install the desktop entry for velmo: links and host-page files\n"
         "  --unregister          remove it again\n"
         "  --version             print the desk's version and exit\n"

@@ -15,10 +15,11 @@ struct LaunchOptions {
     bool unregisterDesk = false;
     bool help = false;
     bool version = false;
-    QString screenshot;    // PNG to write once start-up has finished
-    QString caFile;        // certificates trusted beside the system's (a clinic's own authority)
-    QSize size{1024, 700}; // initial window size
-    QString error;         // non-empty when the command line is not usable
+    bool fixedWaits = false; // the old pacing: a wait before each download, after each print...
+    QString screenshot;      // PNG to write once start-up has finished
+    QString caFile;          // certificates trusted beside the system's (a clinic's own authority)
+    QSize size{1024, 700};   // initial window size
+    QString error;           // non-empty when the command line is not usable
 
     static constexpr int kMaxArguments = 4096;
 

@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
@@ -81,6 +82,19 @@ TEST_F(DeskProgram, ScreenshotRunWritesThePictureAndStartsTheLogFromParamsOrTheH
     ASSERT_EQ(Velmo({"velmo:" + page, "--screenshot", png}), 0) << err.toStdString();
     EXPECT_TRUE(Log().contains("SetWebsite: HostName, http://127.0.0.1:9/page/ LastError"))
         << Log().toStdString();
+}
+
+// --fixed-waits brings the pacing back: the first list is asked for only after its 4 s.
+TEST_F(DeskProgram, FixedWaitsPaceTheFirstList) {
+    KnowServer("127.0.0.1");
+    QElapsedTimer run;
+    run.start();
+    ASSERT_EQ(Velmo({"--param", "ServerURL=http://127.0.0.1:9/", "--param", "LoggedUserId=12", "--param",
+                     "PhysicianList=12~Provider One", "--param", "LocationList=[12]3~North Clinic",
+                     "--fixed-waits", "--screenshot", home.filePath("x.png")}),
+              0)
+        << err.toStdString();
+    EXPECT_GE(run.elapsed(), 4000);
 }
 
 // Before a session starts: an administrator's AllowedServers (it holds over the user's own) lets

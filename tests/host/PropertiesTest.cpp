@@ -111,10 +111,12 @@ TEST(LaunchCommandLine, PagesAndMistakes) {
     }
     // Arguments split at "|".
     const char* const mistakes[] = {"--param|NoEquals", "--size|99999x1", "--register|--unregister",
-                                    "--version=1"};
+                                    "--version=1", "--fixed-waits=yes"};
     for (const char* args : mistakes) {
         EXPECT_FALSE(Parse(QString(args).split('|')).error.isEmpty()) << args;
     }
+    EXPECT_FALSE(Parse({}).fixedWaits);
+    EXPECT_TRUE(Parse({"--fixed-waits"}).fixedWaits);
 }
 
 TEST(LaunchProperties, ParamsReplacePageValuesAndLaterParamsWin) {

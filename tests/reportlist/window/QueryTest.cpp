@@ -2,6 +2,10 @@
 #include "tests/reportlist/window/LogCapture.h"
 #include "tests/reportlist/window/WindowFixture.h"
 
+#include "host/core/Delays.h"
+
+#include <QElapsedTimer>
+
 namespace {
 
 using QueryTest = WindowFixture;
@@ -127,4 +131,20 @@ TEST_F(QueryTest, GoBeforeTheNoResultCheckCancelsItAndEveryListComesOverTls) {
     for (const QJsonObject& e : server_.JournalFor("qm_download_filelist.php")) {
         EXPECT_EQ(e["scheme"].toString() + ':' + QString::number(e["port"].toInt()), "https:443");
     }
+}
+
+// By default Go waits for the server and nothing else: the list is in well inside the 4 s that a
+// paced Go spends before it even asks.
+TEST_F(QueryTest, GoWaitsOnlyForTheServerByDefault) {
+    Delays::UseFixedWaits(false);
+    CVelmoPropPage& page = Start();
+    ChooseProvider("Dr. Rafael Ortiz [15]");
+    QElapsedTimer go;
+    go.start();
+    ClickGo(); // returns with the list loaded
+    const qint64 ms = go.elapsed();
+    Delays::ZeroAll();
+    EXPECT_TRUE(ListQueries().last().startsWith("loginuserid=12&physicianid=15&"));
+    EXPECT_GT(page.RowCount(), 0);
+    EXPECT_LT(ms, 3000);
 }
