@@ -6,6 +6,7 @@
 #include "host/core/CUtility.h"
 #include "host/core/Prompts.h"
 #include "host/core/SessionSettings.h"
+#include "reportlist/core/FileListFormat.h"
 #include "ui_CDlgSearch.h"
 
 #include <QDateTime>
@@ -76,12 +77,14 @@ void CDlgSearch::OnInitDialog() {
     OnRadioCurrentProvider();
     OnRadioDemographic();
 
+    QStringList searchNames;
     if (demographicNames_.contains(QLatin1Char('~'))) {
-        QStringList pieces;
-        CUtility().SplitString(demographicNames_, QStringLiteral("~"), pieces);
-        ui_->ctl293->addItems(pieces);
+        CUtility().SplitString(demographicNames_, QStringLiteral("~"), searchNames);
     } else {
-        ui_->ctl293->addItem(demographicNames_);
+        searchNames.append(demographicNames_);
+    }
+    for (const QString& name : searchNames) {
+        ui_->ctl293->addItem(CaptionForKey(name), name); // shown as the list's columns name it
     }
     ui_->ctl293->setCurrentIndex(-1);
 
@@ -93,6 +96,32 @@ void CDlgSearch::OnInitDialog() {
         ui_->ctl270->clear();
         ui_->ctl271->setEnabled(true);
     }
+    RestoreLastSearch();
+}
+
+void CDlgSearch::RestoreLastSearch() {
+    const int item = last_.demographic.isEmpty() ? -1 : ui_->ctl293->findData(last_.demographic);
+    if (item < 0) {
+        return; // no search yet, or the server offers that name no more
+    }
+    ui_->ctl293->setCurrentIndex(item);
+    ui_->ctl292->setText(last_.value);
+    if (last_.scope != SearchChoice::Scope::Own) {
+        ui_->ctl237->setChecked(true);
+        OnRadioOtherProviders();
+        const int provider = ui_->ctl271->findText(
+            last_.scope == SearchChoice::Scope::All ? QStringLiteral("All") : last_.provider);
+        if (provider >= 0) {
+            ui_->ctl271->setCurrentIndex(provider);
+        }
+    }
+    ui_->ctl241->setChecked(last_.dated);
+    OnCheckTranscribed();
+    if (last_.dated) {
+        ui_->ctl238->setDate(last_.from);
+        ui_->ctl239->setDate(last_.to);
+    }
+    ui_->ctl242->setChecked(last_.archive);
 }
 
 void CDlgSearch::OnRadioCurrentProvider() {
@@ -175,7 +204,7 @@ bool CDlgSearch::BuildDemographicURL() {
         Prompts::Information(QStringLiteral("Select a demographic to search."));
         return false;
     }
-    const QString name = ui_->ctl293->currentText();
+    const QString name = ui_->ctl293->currentData().toString();
     const QString value = ui_->ctl292->text().trimmed();
     if (value.isEmpty()) {
         Prompts::Information(QStringLiteral("Enter search string to continue."));
@@ -186,8 +215,18 @@ bool CDlgSearch::BuildDemographicURL() {
 
     QString scope = QStringLiteral("All");
     QString providerId = loginId;
+    choice_ = {name,
+               value,
+               SearchChoice::Scope::All,
+               {},
+               ui_->ctl241->isChecked(),
+               ui_->ctl238->date(),
+               ui_->ctl239->date(),
+               ui_->ctl242->isChecked()};
     if (ui_->ctl236->isChecked()) {
         scope = QStringLiteral("0");
+        choice_.scope = SearchChoice::Scope::Own;
+        choice_.provider = ui_->ctl270->text();
         WriteLog(QStringLiteral("DownloadFileList: Files to be searched for the current login"));
     } else if (ui_->ctl237->isChecked()) {
         const QString chosen = ui_->ctl271->currentText();
@@ -196,6 +235,8 @@ bool CDlgSearch::BuildDemographicURL() {
         } else {
             providerId = ProviderEntries::IdFromEntry(chosen);
             scope = providerId;
+            choice_.scope = SearchChoice::Scope::Provider;
+            choice_.provider = chosen.trimmed();
         }
     }
     WriteLog(QStringLiteral("DownloadFileList: Care provider selected, ") + providerId);

@@ -1,6 +1,7 @@
 #include "dialogs/search/Search.h"
 
 #include "dialogs/search/CDlgSearch.h"
+#include "dialogs/search/SearchChoice.h"
 #include "host/core/ActivityLog.h"
 #include "host/core/Prompts.h"
 #include "host/core/SessionSettings.h"
@@ -31,11 +32,14 @@ void Search::Run() {
     }
 
     QString url;
+    SearchChoice choice;
     {
         CDlgSearch dialog(desk_.DialogParent());
         dialog.SetDemographicNames(names);
+        dialog.SetLastSearch(desk_.State().LastSearch);
         if (dialog.exec() == QDialog::Accepted) {
             url = dialog.SearchURL();
+            choice = dialog.Choice();
             WriteLog(QStringLiteral("OnButtonSearch: URL for search criteria,") + url);
         }
     }
@@ -43,8 +47,10 @@ void Search::Run() {
     if (url.isEmpty()) {
         return;
     }
+    desk_.State().LastSearch = choice; // the dialog opens on it next time
 
     CDlgPleaseWait::DownloadList(url, desk_.DialogParent());
-    // A failed search leaves the path of the last list that did arrive.
-    desk_.LoadFileList(Session().LastFileListName());
+    // A failed search leaves the path of the last list that did arrive, which is gone by now:
+    // the window then keeps its list as it was.
+    desk_.LoadSearchResult(Session().LastFileListName(), DescribeSearch(choice));
 }

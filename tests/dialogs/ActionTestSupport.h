@@ -57,6 +57,7 @@ public:
     int deletions = 0;
     int repaints = 0;
     QStringList loadedLists;
+    QStringList statuses;              // ShowStatus texts in order
     bool downloads = false;            // DownloadDocuments fetches for real (as the window does)
     QList<std::pair<Busy, bool>> busy; // ShowBusy calls in order
 
@@ -96,7 +97,9 @@ public:
     void ShowBusy(Busy which, bool shown) override { busy.append({which, shown}); }
     void RepaintNow() override { ++repaints; }
     void RunQuery() override { ++queries; }
+    void ShowStatus(const QString& text) override { statuses.append(text); }
     void LoadFileList(const QString& path) override { loadedLists.append(path); }
+    void LoadSearchResult(const QString& path, const QString&) override { loadedLists.append(path); }
     void DownloadDocuments(const QStringList& names) override {
         if (downloads) {
             ::DownloadDocuments(names, nullptr, state.DocumentChecksum);
