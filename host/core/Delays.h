@@ -23,6 +23,8 @@ struct Delays {
 
     // Voice playback: after the download, and after the converter has ended.
     int voiceStep = 1000;
+    // Voice playback: a converter still working after this long is named in the status line.
+    int convertingNotice = 1000;
     // Document history: after fetching an earlier version, and after moving it into place.
     int versionStep = 1000;
 

@@ -118,9 +118,17 @@ public:
     QString standIn;
     QProcess* last = nullptr;
 
+    bool refuse = false; // OpenWatched: the desktop has no program for it
+
     bool Open(const QString& fileOrUrl) override {
         opened.append(fileOrUrl);
         return true;
+    }
+    bool OpenWatched(const QString& fileOrUrl, std::function<void()> refused) override {
+        if (refuse) {
+            refused();
+        }
+        return Open(fileOrUrl);
     }
     bool StartDetached(const QString& program, const QStringList& arguments) override {
         started.append(QStringList{program} + arguments);
