@@ -30,6 +30,9 @@ public:
     void SetSelectedReports(const QStringList& lines, const QStringList& owners);
     QStringList Owners() const { return owners_; }
     QString AddressBookPath() const;
+    // After a "Send Fax" the server confirmed: what was queued for whom, for the window's status
+    // line; empty otherwise.
+    QString QueuedNote() const { return queuedNote_; }
 
     int exec() override;
     void accept() override; // "Send Fax"
@@ -51,4 +54,5 @@ private:
     std::unique_ptr<Ui::CDlgFax> ui_;
     QStringList lines_;
     QStringList owners_;
+    QString queuedNote_;
 };

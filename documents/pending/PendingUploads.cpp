@@ -226,10 +226,12 @@ void PendingUploads::OfferAtStart() {
         return;
     }
     QStringList notSent;
+    QStringList sent;
     for (const PendingRecord& r : owed) {
-        if (!Send(r)) {
-            notSent.append(r.report);
-        }
+        (Send(r) ? sent : notSent).append(r.report);
+    }
+    if (!sent.isEmpty()) {
+        desk_.ShowStatus(QStringLiteral("Edits sent to the server: ") + sent.join(QStringLiteral(", ")));
     }
     if (!notSent.isEmpty()) {
         Prompts::Information(
