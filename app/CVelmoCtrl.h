@@ -16,8 +16,6 @@ public:
     ~CVelmoCtrl() override;
 
     CVelmoPropPage* Page() const { return page_; }
-    QAction* AboutAction() const { return aboutAction_; }
-    QAction* AddressBookAction() const { return addressBookAction_; }
     // The part of the window that belongs to the report list window.
     QRect ClientRect() const;
 

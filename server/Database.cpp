@@ -119,10 +119,6 @@ std::string Statement::Blob(int column) const {
     return data ? std::string(static_cast<const char*>(data), static_cast<std::size_t>(size)) : std::string();
 }
 
-bool Statement::IsNull(int column) const {
-    return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
-}
-
 Database::Database(const std::string& path) {
     if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
                         nullptr) != SQLITE_OK) {
@@ -151,10 +147,6 @@ void Database::Exec(std::string_view sql) {
 
 Statement Database::Prepare(std::string_view sql) {
     return Statement(db_, sql);
-}
-
-std::int64_t Database::LastInsertId() const {
-    return sqlite3_last_insert_rowid(db_);
 }
 
 int Database::Changes() const {

@@ -37,7 +37,6 @@ public:
     std::string Text(int column) const;
     std::int64_t Int(int column) const;
     std::string Blob(int column) const;
-    bool IsNull(int column) const;
 
 private:
     sqlite3* db_;
@@ -54,7 +53,6 @@ public:
 
     void Exec(std::string_view sql);
     Statement Prepare(std::string_view sql);
-    std::int64_t LastInsertId() const;
     int Changes() const;
 
     // Creates the tables when they are missing.

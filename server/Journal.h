@@ -43,7 +43,6 @@ public:
 
     // Opens path for appending; false when it cannot.
     bool Open(const std::string& path);
-    bool IsOpen() const { return fd_ >= 0; }
     void Write(const JournalEntry& entry);
 
     // The line for entry, newline included. Bytes that are not UTF-8 are written as \u00XX.

@@ -1,94 +1,16 @@
 #include "server/SeedFile.h"
 
-#include "server/DateText.h"
-#include "server/RtfDocument.h"
-
-#include <nlohmann/json.hpp>
+#include "server/SeedJson.h"
+#include "server/SeedReports.h"
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <stdexcept>
 
 namespace {
 
-using Json = nlohmann::ordered_json;
+using Json = SeedJson;
 
 constexpr std::uintmax_t kMaxSeedBytes = 4u * 1024u * 1024u;
-constexpr std::uintmax_t kMaxDocumentBytes = 16u * 1024u * 1024u;
 constexpr int kMaxDepth = 8;
-constexpr std::size_t kMaxItems = 10000;
-
-class SeedError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-std::string ReadBounded(const std::filesystem::path& path, std::uintmax_t limit) {
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
-    if (ec) {
-        throw SeedError("cannot read " + path.string());
-    }
-    if (size > limit) {
-        throw SeedError(path.string() + " is larger than " + std::to_string(limit) + " bytes");
-    }
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-const Json& Items(const Json& object, const char* key) {
-    static const Json none = Json::array();
-    if (!object.contains(key)) {
-        return none;
-    }
-    const Json& items = object.at(key);
-    if (!items.is_array() && !items.is_object()) {
-        throw SeedError(std::string(key) + " must be a list");
-    }
-    if (items.size() > kMaxItems) {
-        throw SeedError(std::string(key) + " has too many entries");
-    }
-    return items;
-}
-
-std::string TextOf(const Json& object, const char* key, const std::string& fallback = {}) {
-    if (!object.contains(key)) {
-        return fallback;
-    }
-    const Json& value = object.at(key);
-    if (value.is_string()) {
-        return value.get<std::string>();
-    }
-    if (value.is_number_integer()) {
-        return std::to_string(value.get<long long>());
-    }
-    throw SeedError(std::string(key) + " must be a text");
-}
-
-int NumberOf(const Json& object, const char* key, int fallback) {
-    if (!object.contains(key)) {
-        return fallback;
-    }
-    if (!object.at(key).is_number_integer()) {
-        throw SeedError(std::string(key) + " must be a whole number");
-    }
-    return object.at(key).get<int>();
-}
-
-bool FlagOf(const Json& object, const char* key) {
-    return object.contains(key) && object.at(key).is_boolean() && object.at(key).get<bool>();
-}
-
-// ["a", "b"] or {"a": ..., ...} -> the texts or keys in order.
-std::vector<std::string> Names(const Json& object, const char* key) {
-    std::vector<std::string> names;
-    const Json& items = Items(object, key);
-    for (auto it = items.begin(); it != items.end(); ++it) {
-        names.push_back(items.is_object() ? it.key() : it->get<std::string>());
-    }
-    return names;
-}
 
 const std::vector<std::string> kSelected{"Dictation Date/Time", "FirstName", "LastName", "DateOfBirth", "MRN",
                                          "ReportType",          "Location"};
@@ -97,34 +19,30 @@ const std::vector<std::string> kAvailable{"Transcribed Date/Time", "DateOfVisit"
 
 void SeedUsers(Database& db, const Json& seed) {
     std::int64_t ord = 1;
-    for (const Json& user : Items(seed, "users")) {
-        const std::string id = TextOf(user, "id");
+    for (const Json& user : SeedItems(seed, "users")) {
+        const std::string id = SeedText(user, "id");
         db.Prepare(
               "INSERT INTO users(id, name, role, signature_line, print_privilege, default_custom_property, "
               "ord) VALUES(?, ?, ?, ?, ?, ?, ?)")
             .Bind(1, id)
-            .Bind(2, TextOf(user, "name", id))
-            .Bind(3, TextOf(user, "role", "provider"))
-            .Bind(4, TextOf(user, "signatureLine"))
-            .Bind(5, TextOf(user, "printPrivilege", "1"))
-            .Bind(6, TextOf(user, "defaultCustomProperty"))
+            .Bind(2, SeedText(user, "name", id))
+            .Bind(3, SeedText(user, "role", "provider"))
+            .Bind(4, SeedText(user, "signatureLine"))
+            .Bind(5, SeedText(user, "printPrivilege", "1"))
+            .Bind(6, SeedText(user, "defaultCustomProperty"))
             .Bind(7, ord++)
             .Run();
         std::int64_t providerOrd = 1;
-        const Json& worksFor = Items(user, "worksFor");
-        if (!worksFor.is_object() && !worksFor.empty()) {
-            throw SeedError("worksFor of user " + id + " maps provider ids to flags");
-        }
-        for (auto it = worksFor.begin(); it != worksFor.end(); ++it) {
+        for (const auto& [provider, flags] : SeedPairs(user, "worksFor")) {
             db.Prepare("INSERT INTO user_providers(user_id, provider_id, ord, privileges) VALUES(?, ?, ?, ?)")
                 .Bind(1, id)
-                .Bind(2, it.key())
+                .Bind(2, provider)
                 .Bind(3, providerOrd++)
-                .Bind(4, it->get<std::string>())
+                .Bind(4, flags)
                 .Run();
         }
-        const auto selected = user.contains("selected") ? Names(user, "selected") : kSelected;
-        const auto available = user.contains("available") ? Names(user, "available") : kAvailable;
+        const auto selected = user.contains("selected") ? SeedNames(user, "selected") : kSelected;
+        const auto available = user.contains("available") ? SeedNames(user, "available") : kAvailable;
         std::int64_t catalog = 1;
         std::int64_t selectedOrd = 1;
         for (const std::string& name : selected) {
@@ -146,111 +64,25 @@ void SeedUsers(Database& db, const Json& seed) {
     }
 }
 
-void SeedReports(Database& db, const Json& seed, const std::tm& today, const std::filesystem::path& folder) {
-    std::tm midnight = today;
-    midnight.tm_hour = midnight.tm_min = midnight.tm_sec = 0;
-    for (const Json& row : Items(seed, "reports")) {
-        const std::string name = TextOf(row, "name");
-        const std::string kind = TextOf(row, "kind", "t");
-        if (kind != "t" && kind != "p") {
-            throw SeedError("report " + name + ": kind is t or p");
-        }
-        const int daysBack = NumberOf(row, "daysBack", 0);
-        if (daysBack < 0 || daysBack > 36500) {
-            throw SeedError("report " + name + ": daysBack out of range");
-        }
-        const std::tm transcribed = DateText::Shifted(midnight, -daysBack, 9 * 60);
-        const std::tm dictated = DateText::Shifted(midnight, -daysBack - (kind == "t" ? 1 : 0), 8 * 60);
-        std::vector<std::pair<std::string, std::string>> fields;
-        const Json& fieldItems = Items(row, "fields");
-        for (auto it = fieldItems.begin(); it != fieldItems.end(); ++it) {
-            fields.emplace_back(it.key(), it->get<std::string>());
-        }
-        std::string document;
-        if (row.contains("documentFile")) {
-            document = ReadBounded(folder / TextOf(row, "documentFile"), kMaxDocumentBytes);
-        } else if (row.contains("document")) {
-            document = TextOf(row, "document");
-        } else if (kind == "t") {
-            RtfReport report;
-            report.title = TextOf(row, "title", "Report");
-            report.properties = fields;
-            for (const auto& [field, value] : fields) {
-                report.headerLines.emplace_back(field, field);
-            }
-            report.paragraphs = {"Report text of " +
-                                 (name.empty() ? std::string("an unnamed report") : name) + "."};
-            document = BuildRtf(report);
-        }
-        auto insert = db.Prepare("INSERT INTO reports(name, kind, provider_id, location_id, dictated_at, "
-                                 "transcribed_at, saved_at, "
-                                 "opened, printed, faxed, forwarded, esigned, stat, archived, document) "
-                                 "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-        insert.Bind(1, name)
-            .Bind(2, kind)
-            .Bind(3, TextOf(row, "provider"))
-            .Bind(4, TextOf(row, "location"))
-            .Bind(5, DateText::Stored(dictated));
-        if (kind == "t") {
-            insert.Bind(6, DateText::Stored(transcribed)).Bind(7, DateText::Stored(transcribed));
-        } else {
-            insert.BindNull(6).BindNull(7);
-        }
-        insert.Bind(8, static_cast<std::int64_t>(FlagOf(row, "opened")))
-            .Bind(9, static_cast<std::int64_t>(FlagOf(row, "printed")))
-            .Bind(10, static_cast<std::int64_t>(FlagOf(row, "faxed")))
-            .Bind(11, static_cast<std::int64_t>(FlagOf(row, "forwarded")))
-            .Bind(12, static_cast<std::int64_t>(FlagOf(row, "esigned")))
-            .Bind(13, TextOf(row, "stat"))
-            .Bind(14, static_cast<std::int64_t>(FlagOf(row, "archived")));
-        if (document.empty()) {
-            insert.BindNull(15);
-        } else {
-            insert.BindBlob(15, document);
-        }
-        insert.Run();
-        std::int64_t ord = 1;
-        for (const auto& [field, value] : fields) {
-            db.Prepare("INSERT INTO report_fields(report_name, name, value, ord) VALUES(?, ?, ?, ?)")
-                .Bind(1, name)
-                .Bind(2, field)
-                .Bind(3, value)
-                .Bind(4, ord++)
-                .Run();
-        }
-        const Json& privileges = Items(row, "privileges");
-        for (auto it = privileges.begin(); it != privileges.end() && privileges.is_object(); ++it) {
-            db.Prepare("INSERT INTO report_privileges(user_id, report_name, privileges) VALUES(?, ?, ?)")
-                .Bind(1, it.key())
-                .Bind(2, name)
-                .Bind(3, it->get<std::string>())
-                .Run();
-        }
-    }
-}
-
-void Seed(Database& db, const Json& seed, const std::tm& today, const std::filesystem::path& folder) {
+void Seed(Database& db, const Json& seed, const std::tm& today, const std::filesystem::path& folder,
+          const std::string& label) {
     if (!seed.is_object()) {
         throw SeedError("the seed is one JSON object");
     }
-    const Json& locations = Items(seed, "locations");
-    for (auto it = locations.begin(); it != locations.end() && locations.is_object(); ++it) {
-        db.Prepare("INSERT INTO locations(id, name) VALUES(?, ?)")
-            .Bind(1, it.key())
-            .Bind(2, it->get<std::string>())
-            .Run();
+    for (const auto& [id, name] : SeedPairs(seed, "locations")) {
+        db.Prepare("INSERT INTO locations(id, name) VALUES(?, ?)").Bind(1, id).Bind(2, name).Run();
     }
     std::int64_t ord = 1;
-    for (const Json& provider : Items(seed, "providers")) {
-        const std::string id = TextOf(provider, "id");
+    for (const Json& provider : SeedItems(seed, "providers")) {
+        const std::string id = SeedText(provider, "id");
         db.Prepare("INSERT INTO providers(id, name, signature, ord) VALUES(?, ?, ?, ?)")
             .Bind(1, id)
-            .Bind(2, TextOf(provider, "name", id))
-            .Bind(3, TextOf(provider, "signature"))
+            .Bind(2, SeedText(provider, "name", id))
+            .Bind(3, SeedText(provider, "signature"))
             .Bind(4, ord++)
             .Run();
         std::int64_t locationOrd = 1;
-        for (const std::string& location : Names(provider, "locations")) {
+        for (const std::string& location : SeedNames(provider, "locations")) {
             db.Prepare("INSERT INTO provider_locations(provider_id, location_id, ord) VALUES(?, ?, ?)")
                 .Bind(1, id)
                 .Bind(2, location)
@@ -261,32 +93,36 @@ void Seed(Database& db, const Json& seed, const std::tm& today, const std::files
     SeedUsers(db, seed);
     SeedReports(db, seed, today, folder);
     std::int64_t key = 101;
-    for (const Json& contact : Items(seed, "addressBook")) {
+    for (const Json& contact : SeedItems(seed, "addressBook")) {
         db.Prepare(
               "INSERT INTO address_book(key, company, first, middle, last, fax, email, phone, changed_by) "
               "VALUES(?, ?, ?, ?, ?, ?, ?, ?, 'seed')")
-            .Bind(1, static_cast<std::int64_t>(NumberOf(contact, "key", static_cast<int>(key))))
-            .Bind(2, TextOf(contact, "company"))
-            .Bind(3, TextOf(contact, "first"))
-            .Bind(4, TextOf(contact, "middle"))
-            .Bind(5, TextOf(contact, "last"))
-            .Bind(6, TextOf(contact, "fax"))
-            .Bind(7, TextOf(contact, "email"))
-            .Bind(8, TextOf(contact, "phone"))
+            .Bind(1, static_cast<std::int64_t>(SeedNumber(contact, "key", static_cast<int>(key))))
+            .Bind(2, SeedText(contact, "company"))
+            .Bind(3, SeedText(contact, "first"))
+            .Bind(4, SeedText(contact, "middle"))
+            .Bind(5, SeedText(contact, "last"))
+            .Bind(6, SeedText(contact, "fax"))
+            .Bind(7, SeedText(contact, "email"))
+            .Bind(8, SeedText(contact, "phone"))
             .Run();
         ++key;
     }
-    const std::string defaultUser = TextOf(seed, "defaultUser");
-    db.Prepare("INSERT INTO meta(key, value) VALUES('default_user', ?), ('seed', 'file')")
+    const std::string defaultUser = SeedText(seed, "defaultUser");
+    db.Prepare("INSERT INTO meta(key, value) VALUES('default_user', ?), ('seed', ?)")
         .Bind(1, defaultUser)
+        .Bind(2, label)
         .Run();
 }
 
 } // namespace
 
-bool SeedFromFile(Database& db, const std::string& path, const std::tm& today, std::string& error) {
+bool SeedFromText(Database& db, std::string_view json, const std::string& folder, const std::string& label,
+                  const std::tm& today, std::string& error) {
     try {
-        const std::string text = ReadBounded(path, kMaxSeedBytes);
+        if (json.size() > kMaxSeedBytes) {
+            throw SeedError("the seed is larger than " + std::to_string(kMaxSeedBytes) + " bytes");
+        }
         // Refuse deep nesting while parsing instead of after it.
         const Json::parser_callback_t bounded = [](int depth, Json::parse_event_t, Json&) {
             if (depth > kMaxDepth) {
@@ -294,9 +130,9 @@ bool SeedFromFile(Database& db, const std::string& path, const std::tm& today, s
             }
             return true;
         };
-        const Json seed = Json::parse(text, bounded);
+        const Json seed = Json::parse(json, bounded);
         Transaction transaction(db);
-        Seed(db, seed, today, std::filesystem::path(path).parent_path());
+        Seed(db, seed, today, folder, label);
         transaction.Commit();
         return true;
     } catch (const SeedError& e) {
@@ -307,4 +143,15 @@ bool SeedFromFile(Database& db, const std::string& path, const std::tm& today, s
         error = e.what();
     }
     return false;
+}
+
+bool SeedFromFile(Database& db, const std::string& path, const std::tm& today, std::string& error) {
+    std::string text;
+    try {
+        text = ReadSeedFile(path, kMaxSeedBytes);
+    } catch (const SeedError& e) {
+        error = e.what();
+        return false;
+    }
+    return SeedFromText(db, text, std::filesystem::path(path).parent_path().string(), "file", today, error);
 }

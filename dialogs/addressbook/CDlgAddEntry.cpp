@@ -1,7 +1,7 @@
 #include "dialogs/addressbook/CDlgAddEntry.h"
 
 #include "dialogs/addressbook/AddressBookEntry.h"
-#include "dialogs/addressbook/DialogLook.h"
+#include "dialogs/common/DialogButton.h"
 #include "host/core/Prompts.h"
 #include "ui_CDlgAddEntry.h"
 
@@ -25,8 +25,8 @@ int CDlgAddEntry::exec() {
 
 void CDlgAddEntry::Initialise() {
     key_.clear();
-    SetDialogButtonIcon(ui_->ctl1, ":/icons/ok.svg");
-    SetDialogButtonIcon(ui_->ctl2, ":/icons/cancel.svg");
+    SetUpDialogButton(ui_->ctl1, kIconOk);
+    SetUpDialogButton(ui_->ctl2, kIconCancel);
     if (editFlag_ == 1) {
         const QStringList pieces = AddressBookEntry::SplitLine(entryText_);
         QLineEdit* const edits[] = {ui_->ctl286, ui_->ctl240, ui_->ctl231, ui_->ctl230,

@@ -3,8 +3,9 @@
 #include "dialogs/addressbook/AddressBook.h"
 #include "dialogs/addressbook/AddressBookEntry.h"
 #include "dialogs/addressbook/CDlgAddEntry.h"
-#include "dialogs/addressbook/DialogLook.h"
 #include "dialogs/addressbook/ServerAnswer.h"
+#include "dialogs/common/DialogButton.h"
+#include "dialogs/common/ListRows.h"
 #include "host/core/ActivityLog.h"
 #include "host/core/Prompts.h"
 #include "transport/gui/CDlgPleaseWait.h"
@@ -62,11 +63,11 @@ int CDlgAddressBook::exec() {
 
 void CDlgAddressBook::Initialise() {
     ShowWait(false);
-    SetDialogButtonIcon(ui_->ctl6, ":/icons/refresh.svg");
-    SetDialogButtonIcon(ui_->ctl5, ":/icons/edit.svg");
-    SetDialogButtonIcon(ui_->ctl4, ":/icons/delete.svg");
-    SetDialogButtonIcon(ui_->ctl2, ":/icons/cancel.svg");
-    SetDialogButtonIcon(ui_->ctl1, ":/icons/ok.svg");
+    SetUpDialogButton(ui_->ctl6, QStringLiteral(":/icons/refresh.svg"));
+    SetUpDialogButton(ui_->ctl5, QStringLiteral(":/icons/edit.svg"));
+    SetUpDialogButton(ui_->ctl4, QStringLiteral(":/icons/delete.svg"));
+    SetUpDialogButton(ui_->ctl2, kIconCancel);
+    SetUpDialogButton(ui_->ctl1, kIconOk);
     Model()->SetColumns({QString(), QStringLiteral("Key"), QStringLiteral("Company"),
                          QStringLiteral("Firstname"), QStringLiteral("Middlename"),
                          QStringLiteral("Lastname"), QStringLiteral("Fax"), QStringLiteral("E-Mail"),

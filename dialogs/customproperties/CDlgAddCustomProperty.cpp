@@ -1,6 +1,7 @@
 #include "dialogs/customproperties/CDlgAddCustomProperty.h"
 
-#include "dialogs/addressbook/DialogLook.h"
+#include "dialogs/common/DialogButton.h"
+#include "dialogs/common/ListRows.h"
 #include "host/core/ActivityLog.h"
 #include "host/core/CUtility.h"
 #include "host/core/Prompts.h"
@@ -25,10 +26,10 @@ ReportListModel* CDlgAddCustomProperty::Model() const {
 
 int CDlgAddCustomProperty::exec() {
     Model()->SetColumns({QStringLiteral("Custom Property")}, {300});
-    SetDialogButtonIcon(ui_->ctl6, ":/icons/add.svg");
-    SetDialogButtonIcon(ui_->ctl290, ":/icons/delete.svg");
-    SetDialogButtonIcon(ui_->ctl289, ":/icons/ok.svg");
-    SetDialogButtonIcon(ui_->ctl2, ":/icons/cancel.svg");
+    SetUpDialogButton(ui_->ctl6, QStringLiteral(":/icons/add.svg"));
+    SetUpDialogButton(ui_->ctl290, QStringLiteral(":/icons/delete.svg"));
+    SetUpDialogButton(ui_->ctl289, kIconOk);
+    SetUpDialogButton(ui_->ctl2, kIconCancel);
     names_.clear();
     savedFlag_ = 1;
     return QDialog::exec();

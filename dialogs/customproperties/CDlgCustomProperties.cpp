@@ -1,6 +1,6 @@
 #include "dialogs/customproperties/CDlgCustomProperties.h"
 
-#include "dialogs/addressbook/DialogLook.h"
+#include "dialogs/common/DialogButton.h"
 #include "dialogs/customproperties/CDlgAddCustomProperty.h"
 #include "dialogs/customproperties/CustomPropertyList.h"
 #include "host/core/ActivityLog.h"
@@ -104,11 +104,11 @@ int CDlgCustomProperties::exec() {
     for (const QString& name : list.selected) {
         Append(ui_->ctl282, name);
     }
-    SetDialogButtonIcon(ui_->ctl237, ":/icons/up.svg");
-    SetDialogButtonIcon(ui_->ctl238, ":/icons/down.svg");
-    SetDialogButtonIcon(ui_->ctl287, ":/icons/add.svg");
-    SetDialogButtonIcon(ui_->ctl1, ":/icons/ok.svg");
-    SetDialogButtonIcon(ui_->ctl2, ":/icons/cancel.svg");
+    SetUpDialogButton(ui_->ctl237, QStringLiteral(":/icons/up.svg"));
+    SetUpDialogButton(ui_->ctl238, QStringLiteral(":/icons/down.svg"));
+    SetUpDialogButton(ui_->ctl287, QStringLiteral(":/icons/add.svg"));
+    SetUpDialogButton(ui_->ctl1, kIconOk);
+    SetUpDialogButton(ui_->ctl2, kIconCancel);
     OnClickSelected();
     return QDialog::exec();
 }

@@ -1,7 +1,7 @@
 #include "dialogs/fax/CDlgFax.h"
 
 #include "dialogs/addressbook/AddressBookEntry.h"
-#include "dialogs/addressbook/DialogLook.h"
+#include "dialogs/common/DialogButton.h"
 #include "dialogs/fax/ContactBook.h"
 #include "host/core/ActivityLog.h"
 #include "host/core/CUtility.h"
@@ -112,9 +112,9 @@ void CDlgFax::Initialise() {
                                {25, 200, 197, 197, 0, 0, 0});
     ApplyContactColumns();
     ui_->ctl218->Sort(LastName, true);
-    SetDialogButtonIcon(ui_->ctl1, ":/icons/ok.svg");
-    SetDialogButtonIcon(ui_->ctl2, ":/icons/cancel.svg");
-    SetDialogButtonIcon(ui_->ctl3, ":/icons/refresh.svg");
+    SetUpDialogButton(ui_->ctl1, kIconOk);
+    SetUpDialogButton(ui_->ctl2, kIconCancel);
+    SetUpDialogButton(ui_->ctl3, QStringLiteral(":/icons/refresh.svg"));
     OnRefreshContacts();
 }
 
@@ -183,6 +183,10 @@ void CDlgFax::OnRefreshContacts() {
     if (refused > 0) {
         Prompts::Information(AddressBookEntry::RefusedContactsText(refused));
     }
+    // Clearing the model puts the list back in file order; the refilled book keeps the sort
+    // the list had (last name ascending unless the user clicked another header).
+    const int sortColumn = ui_->ctl218->SortedColumn();
+    const bool ascending = ui_->ctl218->SortedAscending();
     ContactModel()->ClearRows();
     if (lines.isEmpty()) {
         return;
@@ -195,6 +199,7 @@ void CDlgFax::OnRefreshContacts() {
                                    contact.fields >= Contact::kFirstField ? contact.first : QString(),
                                    contact.key, contact.label, QString()});
     }
+    ui_->ctl218->Sort(sortColumn, ascending);
 }
 
 void CDlgFax::accept() {

@@ -28,7 +28,6 @@ public:
     // Lines "file name~first name~last name~report type", and each one's e-sign owner (kept,
     // not sent).
     void SetSelectedReports(const QStringList& lines, const QStringList& owners);
-    QStringList Owners() const { return owners_; }
     QString AddressBookPath() const;
     // After a "Send Fax" the server confirmed: what was queued for whom, for the window's status
     // line; empty otherwise.

@@ -1,8 +1,8 @@
 #include "dialogs/history/CDlgDocumentHistory.h"
 
+#include "dialogs/common/DialogButton.h"
 #include "dialogs/history/VersionList.h"
 #include "dialogs/history/ViewVersion.h"
-#include "dialogs/rename/DialogButton.h"
 #include "host/core/ActivityLog.h"
 #include "host/core/CUtility.h"
 #include "host/core/Delays.h"
@@ -79,7 +79,6 @@ void CDlgDocumentHistory::OnInitDialog() {
                               {20, 200, 150, 150, 0});
     list->ApplyColumnWidths();
     list->setColumnHidden(kServerNameColumn, true); // the server's file name, only for the download
-    list->SetBackgroundImage(Session().SystemFolder() + QStringLiteral("/BkImage.bmp"), true);
     LoadVersionList();
 }
 

@@ -1,6 +1,6 @@
 #include "dialogs/rename/CDlgRenameJobs.h"
 
-#include "dialogs/rename/DialogButton.h"
+#include "dialogs/common/DialogButton.h"
 #include "dialogs/rename/ProviderEntries.h"
 #include "host/core/ActivityLog.h"
 #include "host/core/CUtility.h"
@@ -44,7 +44,6 @@ void CDlgRenameJobs::OnInitDialog() {
     list->Model()->SetColumns({QStringLiteral("Selected File(s)")}, {335});
     list->ApplyColumnWidths();
     list->horizontalHeader()->setStretchLastSection(true);
-    list->SetBackgroundImage(Session().SystemFolder() + QStringLiteral("/BkImage.bmp"), true);
     for (const QString& name : jobNames_) {
         list->Model()->AppendRow({name});
     }

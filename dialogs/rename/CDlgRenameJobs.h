@@ -20,7 +20,6 @@ public:
 
     void SetJobNames(const QStringList& names) { jobNames_ = names; }
     // 1 when the server confirmed the rename, 0 otherwise.
-    int ResultFlag() const { return resultFlag_; }
 
 public slots:
     void OnOK();

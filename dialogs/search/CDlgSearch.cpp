@@ -1,6 +1,6 @@
 #include "dialogs/search/CDlgSearch.h"
 
-#include "dialogs/rename/DialogButton.h"
+#include "dialogs/common/DialogButton.h"
 #include "dialogs/rename/ProviderEntries.h"
 #include "host/core/ActivityLog.h"
 #include "host/core/CUtility.h"

@@ -27,13 +27,10 @@ public:
     bool HasImage() const { return !normal_.isNull(); }
     // Size the images are drawn at; an empty size means the image's own (SVG: its view box).
     void SetImageSize(const QSize& size);
-    QSize ImageSize() const { return imageSize_; }
 
-    void SetFlatLook(bool flat); // no frame unless hovered or pressed
-    bool FlatLook() const { return flat_; }
-    void SetHoverTextColour(bool on); // caption blue while hovered
-    void SetFrameStyle(int style);    // 0 none, 1 thin 3-D, 2 soft edge
-    int FrameStyleValue() const { return frameStyle_; }
+    void SetFlatLook(bool flat);          // no frame unless hovered or pressed
+    void SetHoverTextColour(bool on);     // caption blue while hovered
+    void SetFrameStyle(int style);        // 0 none, 1 thin 3-D, 2 soft edge
     void SetImageBesideText(bool beside); // false: image above text
     void SetFocusRect(bool on);           // draw the focus rectangle, inset 3 px
     void SetPushedLook(bool on);          // a checked button is filled with a half-tone pattern

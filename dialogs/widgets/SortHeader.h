@@ -17,7 +17,6 @@ public:
     int SortColumn() const;
     bool SortAscending() const;
     void SetNoMarkColumns(const QSet<int>& columns); // e.g. status columns 1..5 of the report list
-    QSet<int> NoMarkColumns() const { return noMark_; }
     bool HasSortMark(int logicalIndex) const;
 
     void LockColumn(int index); // column 0 is locked from the start

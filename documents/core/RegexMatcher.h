@@ -21,7 +21,6 @@ public:
     explicit RegexMatcher(const QString& pattern) { SetPattern(pattern); }
 
     void SetPattern(const QString& pattern);
-    bool IsValid() const { return expression_.isValid(); }
     Match Execute(const QString& text) const;
 
     // The pattern as PCRE reads it.

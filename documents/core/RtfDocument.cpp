@@ -1,220 +1,29 @@
 #include "documents/core/RtfDocument.h"
 
+#include "documents/core/RtfCodePage.h"
+#include "documents/core/RtfToken.h"
 #include "documents/core/SafeSave.h"
 #include "documents/core/WordHoldsFile.h"
 
 #include <QByteArrayView>
 #include <QFile>
-#include <QStringDecoder>
 
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <map>
+#include <string_view>
 
 namespace {
-
-bool IsLetter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-// Destinations whose text is not part of the main text. Any group naming one of them is
-// skipped, as is every group marked with "\*".
-bool IsHiddenDestination(QByteArrayView w) {
-    static const std::array<QByteArrayView, 52> kHidden = {"fonttbl",
-                                                           "colortbl",
-                                                           "stylesheet",
-                                                           "info",
-                                                           "pict",
-                                                           "header",
-                                                           "headerl",
-                                                           "headerr",
-                                                           "headerf",
-                                                           "footer",
-                                                           "footerl",
-                                                           "footerr",
-                                                           "footerf",
-                                                           "fldinst",
-                                                           "footnote",
-                                                           "annotation",
-                                                           "atnid",
-                                                           "atnauthor",
-                                                           "listtable",
-                                                           "listoverridetable",
-                                                           "listtext",
-                                                           "pntext",
-                                                           "pntxta",
-                                                           "pntxtb",
-                                                           "rsidtbl",
-                                                           "revtbl",
-                                                           "filetbl",
-                                                           "generator",
-                                                           "xmlnstbl",
-                                                           "themedata",
-                                                           "colorschememapping",
-                                                           "datastore",
-                                                           "latentstyles",
-                                                           "pgdsctbl",
-                                                           "objdata",
-                                                           "nonshppict",
-                                                           "shprslt",
-                                                           "shpinst",
-                                                           "template",
-                                                           "userprops",
-                                                           "docvar",
-                                                           "xe",
-                                                           "tc",
-                                                           "txe",
-                                                           "ftnsep",
-                                                           "ftnsepc",
-                                                           "ftncn",
-                                                           "aftnsep",
-                                                           "aftnsepc",
-                                                           "aftncn",
-                                                           "do",
-                                                           "bkmkstart"};
-    for (const QByteArrayView& h : kHidden) {
-        if (h == w) {
-            return true;
-        }
-    }
-    return w == "bkmkend" || w == "objclass" || w == "objname" || w == "title" || w == "author" ||
-           w == "operator" || w == "subject" || w == "keywords" || w == "comment" || w == "doccomm";
-}
-
-bool IsProtectionWord(QByteArrayView w) {
-    return w == "formprot" || w == "revprot" || w == "annotprot" || w == "readprot" || w == "enforceprot" ||
-           w == "protlevel";
-}
-
-// The upper half of Windows-1252; other single-byte code pages go through Qt's converters.
-constexpr std::array<char16_t, 32> kCp1252High = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-struct CodePage {
-    std::array<char16_t, 128> high{};
-    void Set(int cp) {
-        for (int b = 0; b < 128; ++b) {
-            high[static_cast<size_t>(b)] = static_cast<char16_t>(0x80 + b);
-        }
-        if (cp == 1252 || cp <= 0) {
-            for (int b = 0; b < 32; ++b) {
-                high[static_cast<size_t>(b)] = kCp1252High[static_cast<size_t>(b)];
-            }
-            return;
-        }
-        QStringDecoder decoder(QByteArray("windows-") + QByteArray::number(cp));
-        if (!decoder.isValid()) {
-            Set(1252);
-            return;
-        }
-        for (int b = 0; b < 128; ++b) {
-            const char byte = static_cast<char>(0x80 + b);
-            const QString s = decoder.decode(QByteArrayView(&byte, 1));
-            decoder.resetState();
-            if (s.size() == 1) {
-                high[static_cast<size_t>(b)] = s.at(0).unicode();
-            }
-        }
-    }
-    QChar Decode(unsigned char b) const { return b < 0x80 ? QChar(b) : QChar(high[b - 0x80]); }
-};
-
-int HexValue(char c) {
-    if (IsDigit(c)) {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
-struct Token {
-    enum Kind { Open, Close, Word, Hex, Symbol, Text, Skip } kind;
-    qsizetype end;
-    QByteArrayView word;
-    int param = 0;
-    bool hasParam = false;
-    char symbol = 0;
-};
-
-constexpr int kMaxWordLength = 32;
-constexpr int kMaxParamDigits = 10;
-
-// Reads the token at i (i < n); plain text is returned one byte at a time.
-Token ReadToken(const char* d, qsizetype n, qsizetype i) {
-    const char c = d[i];
-    if (c == '{') {
-        return {Token::Open, i + 1, {}};
-    }
-    if (c == '}') {
-        return {Token::Close, i + 1, {}};
-    }
-    if (c != '\\') {
-        return {Token::Text, i + 1, {}};
-    }
-    qsizetype p = i + 1;
-    if (p >= n) {
-        return {Token::Skip, n, {}};
-    }
-    if (IsLetter(d[p])) {
-        const qsizetype ws = p;
-        while (p < n && IsLetter(d[p]) && p - ws < kMaxWordLength) {
-            ++p;
-        }
-        Token t{Token::Word, p, QByteArrayView(d + ws, p - ws)};
-        bool negative = false;
-        if (p < n && d[p] == '-' && p + 1 < n && IsDigit(d[p + 1])) {
-            negative = true;
-            ++p;
-        }
-        long long value = 0;
-        int digits = 0;
-        while (p < n && IsDigit(d[p]) && digits < kMaxParamDigits) {
-            value = value * 10 + (d[p] - '0');
-            ++p;
-            ++digits;
-        }
-        if (digits > 0) {
-            t.hasParam = true;
-            value = std::clamp(negative ? -value : value, -2147483647LL, 2147483647LL);
-            t.param = static_cast<int>(value);
-        }
-        if (p < n && d[p] == ' ') {
-            ++p;
-        }
-        t.end = p;
-        return t;
-    }
-    if (d[p] == '\'') {
-        // Only hex digits belong to it: a brace after "\'" still opens or closes a group.
-        const int hi = p + 1 < n ? HexValue(d[p + 1]) : -1;
-        const int lo = hi >= 0 && p + 2 < n ? HexValue(d[p + 2]) : -1;
-        Token t{Token::Hex, p + 1 + (hi >= 0 ? 1 : 0) + (lo >= 0 ? 1 : 0), {}};
-        t.param = (hi < 0 || lo < 0) ? -1 : hi * 16 + lo;
-        return t;
-    }
-    Token t{Token::Symbol, p + 1, {}};
-    t.symbol = d[p];
-    return t;
-}
 
 // True when the bytes just before pos end a control word that has no delimiter yet, so that
 // text written at pos would run into it.
 bool EndsInOpenControlWord(const QByteArray& src, qsizetype pos) {
     qsizetype k = pos - 1;
-    while (k >= 0 && (IsLetter(src[k]) || IsDigit(src[k]) || src[k] == '-')) {
+    while (k >= 0 && (rtf::IsLetter(src[k]) || rtf::IsDigit(src[k]) || src[k] == '-')) {
         --k;
     }
-    if (k < 0 || k == pos - 1 || src[k] != '\\' || !IsLetter(src[k + 1])) {
+    if (k < 0 || k == pos - 1 || src[k] != '\\' || !rtf::IsLetter(src[k + 1])) {
         return false;
     }
     qsizetype slashes = 0;
@@ -229,7 +38,7 @@ bool NeedsDelimiterBefore(const QByteArray& text) {
         return false;
     }
     const char c = text.front();
-    return IsLetter(c) || IsDigit(c) || c == ' ' || c == '-';
+    return rtf::IsLetter(c) || rtf::IsDigit(c) || c == ' ' || c == '-';
 }
 
 } // namespace
@@ -257,10 +66,6 @@ bool RtfDocument::Save(const QString& path) {
 const QByteArray& RtfDocument::Source() {
     ApplyEdits();
     return src_;
-}
-
-bool RtfDocument::LooksLikeRtf(const QByteArray& head) {
-    return head.startsWith('{');
 }
 
 QString RtfDocument::MainText() {
@@ -323,349 +128,6 @@ void RtfDocument::RemoveToken(qsizetype pos, qsizetype end) {
     edits_.push_back({pos, end - pos, keepBlank ? QByteArray(" ") : QByteArray()});
 }
 
-void RtfDocument::Parse() {
-    struct Group {
-        bool skip = true;
-        bool first = true;
-        bool starred = false;
-        int uc = 1;
-        enum { None, BookmarkStart, BookmarkEnd, ColourTable, FontTable } dest = None;
-        qsizetype start = 0;
-    };
-    text_.clear();
-    runs_.clear();
-    rootEnd_ = -1;
-    incompleteTail_ = -1;
-    bodyStart_ = -1;
-    colortblEnd_ = -1;
-    colourCount_ = 0;
-    blackIndex_ = -1;
-    sections_.assign(1, Section{});
-    protection_.clear();
-    bookmarkStarts_.clear();
-    bookmarkEnds_.clear();
-
-    const char* d = src_.constData();
-    const qsizetype n = src_.size();
-    std::vector<Group> stack;
-    Group cur;
-    CodePage cp;
-    cp.Set(1252);
-    int pendingSkip = 0;
-    QString destText;
-    int red = -1, green = -1, blue = -1;
-    qsizetype afterHeader = -1; // end of the \rtf1 word, or of the font table
-
-    auto put = [&](QChar ch, qsizetype from, qsizetype to) {
-        if (bodyStart_ < 0) {
-            bodyStart_ = from;
-        }
-        runs_.push_back({text_.size(), from, to, false});
-        text_.append(ch);
-    };
-    auto skipOne = [&](qsizetype to) {
-        // A character standing in for the preceding \u: it belongs to that character's source.
-        --pendingSkip;
-        if (!runs_.empty() && !runs_.back().literal) {
-            runs_.back().srcEnd = to;
-        }
-    };
-
-    qsizetype i = 0;
-    while (i < n) {
-        const char c = d[i];
-        if (stack.empty() && c != '{') {
-            ++i;
-            continue;
-        }
-        if (!stack.empty() && c != '\\' && c != '{' && c != '}') {
-            if (c == '\r' || c == '\n' || c == '\0') {
-                ++i;
-                continue;
-            }
-            if (cur.skip) {
-                if (cur.dest == Group::None) {
-                    // Hidden text (pictures are most of a large report): run to the next token. The
-                    // window grows from small, so a short run costs little and a long one is
-                    // searched in few large steps: linear either way.
-                    qsizetype j = i + 1;
-                    qsizetype window = 64;
-                    for (;;) {
-                        const qsizetype windowEnd = std::min<qsizetype>(n, j + window);
-                        const char* stop = d + windowEnd;
-                        for (const char special : {'\\', '{', '}'}) {
-                            const void* hit =
-                                std::memchr(d + j, special, static_cast<size_t>(stop - (d + j)));
-                            if (hit) {
-                                stop = static_cast<const char*>(hit);
-                            }
-                        }
-                        if (stop < d + windowEnd || windowEnd == n) {
-                            i = stop - d;
-                            break;
-                        }
-                        j = windowEnd;
-                        window = std::min<qsizetype>(window * 2, 1 << 16);
-                    }
-                    continue;
-                }
-                if (cur.dest == Group::ColourTable && c == ';') {
-                    if (red == 0 && green == 0 && blue == 0 && blackIndex_ < 0) {
-                        blackIndex_ = colourCount_;
-                    }
-                    ++colourCount_;
-                    red = green = blue = -1;
-                } else if (cur.dest == Group::BookmarkStart || cur.dest == Group::BookmarkEnd) {
-                    if (destText.size() < 256) {
-                        destText.append(cp.Decode(static_cast<unsigned char>(c)));
-                    }
-                }
-                ++i;
-                continue;
-            }
-            cur.first = false;
-            if (pendingSkip > 0) {
-                skipOne(i + 1);
-                ++i;
-                continue;
-            }
-            if (static_cast<unsigned char>(c) >= 0x80) {
-                put(cp.Decode(static_cast<unsigned char>(c)), i, i + 1);
-                ++i;
-                continue;
-            }
-            qsizetype j = i;
-            while (j < n && d[j] != '\\' && d[j] != '{' && d[j] != '}' && d[j] != '\r' && d[j] != '\n' &&
-                   d[j] != '\0' && static_cast<unsigned char>(d[j]) < 0x80) {
-                ++j;
-            }
-            if (bodyStart_ < 0) {
-                bodyStart_ = i;
-            }
-            runs_.push_back({text_.size(), i, j, true});
-            text_.append(QLatin1StringView(d + i, j - i));
-            i = j;
-            continue;
-        }
-        const Token t = ReadToken(d, n, i);
-        switch (t.kind) {
-        case Token::Open: {
-            stack.push_back(cur);
-            const bool root = stack.size() == 1;
-            cur.first = true;
-            cur.starred = false;
-            cur.dest = Group::None;
-            cur.start = i;
-            if (root) {
-                cur.skip = false;
-            }
-            pendingSkip = 0;
-            break;
-        }
-        case Token::Close: {
-            if (cur.dest == Group::BookmarkStart || cur.dest == Group::BookmarkEnd) {
-                BookmarkMark mark{destText.trimmed(), text_.size(), cur.start, t.end};
-                (cur.dest == Group::BookmarkStart ? bookmarkStarts_ : bookmarkEnds_)
-                    .push_back(std::move(mark));
-            } else if (cur.dest == Group::ColourTable) {
-                colortblEnd_ = i;
-            } else if (cur.dest == Group::FontTable && stack.size() == 2) {
-                afterHeader = t.end;
-            }
-            const bool root = stack.size() == 1;
-            cur = stack.back();
-            stack.pop_back();
-            pendingSkip = 0;
-            if (root) {
-                rootEnd_ = i;
-                i = n; // what follows the root group is not the document
-                continue;
-            }
-            break;
-        }
-        case Token::Word: {
-            const QByteArrayView w = t.word;
-            if (w == "bin") {
-                // Binary data: its bytes are not tokens.
-                const qsizetype len = t.hasParam && t.param > 0 ? t.param : 0;
-                if (t.end + len > n) {
-                    incompleteTail_ = i;
-                }
-                i = std::min(n, t.end + len);
-                continue;
-            }
-            if (stack.size() == 1 && afterHeader < 0 && w == "rtf") {
-                afterHeader = t.end;
-            }
-            const bool parentSkip = stack.size() > 1 && stack.back().skip;
-            if (cur.first && cur.starred && !parentSkip && (w == "bkmkstart" || w == "bkmkend")) {
-                cur.dest = w == "bkmkstart" ? Group::BookmarkStart : Group::BookmarkEnd;
-                destText.clear();
-            }
-            if (w == "colortbl" && !parentSkip) {
-                cur.dest = Group::ColourTable;
-                colourCount_ = 0;
-                red = green = blue = -1;
-            } else if (w == "fonttbl") {
-                cur.dest = Group::FontTable;
-            }
-            if (IsHiddenDestination(w) && stack.size() > 1) {
-                cur.skip = true;
-            }
-            cur.first = false;
-            if (cur.skip) {
-                if (cur.dest == Group::ColourTable) {
-                    if (w == "red") {
-                        red = t.param;
-                    } else if (w == "green") {
-                        green = t.param;
-                    } else if (w == "blue") {
-                        blue = t.param;
-                    }
-                }
-                break;
-            }
-            if (w == "ansicpg" && t.hasParam) {
-                cp.Set(t.param);
-                break;
-            }
-            if (w == "uc") {
-                cur.uc = std::clamp(t.param, 0, 16);
-                break;
-            }
-            if (IsProtectionWord(w)) {
-                protection_.push_back({i, t.end, w.toByteArray(), t.param, t.hasParam});
-                break;
-            }
-            if (bodyStart_ < 0 && (w == "sectd" || w == "pard" || w == "plain")) {
-                bodyStart_ = i;
-            }
-            if (w == "sectd") {
-                if (sections_.back().sectdEnd < 0) {
-                    sections_.back().sectdEnd = t.end;
-                }
-                break;
-            }
-            if (w == "sectunlocked") {
-                sections_.back().unlocked.push_back({i, t.end, w.toByteArray(), t.param, t.hasParam});
-                break;
-            }
-            if (pendingSkip > 0) {
-                skipOne(t.end);
-                break;
-            }
-            if (w == "u") {
-                const int v = t.param < 0 ? t.param + 65536 : t.param;
-                put(QChar(static_cast<char16_t>(std::clamp(v, 0, 0xFFFF))), i, t.end);
-                pendingSkip = cur.uc;
-            } else if (w == "par") {
-                put(QChar(u'\r'), i, t.end);
-            } else if (w == "sect") {
-                put(QChar(u'\f'), i, t.end);
-                if (sections_.size() < 100000) {
-                    sections_.push_back(Section{t.end, -1, {}});
-                }
-            } else if (w == "page") {
-                put(QChar(u'\f'), i, t.end);
-            } else if (w == "line") {
-                put(QChar(u'\v'), i, t.end);
-            } else if (w == "tab") {
-                put(QChar(u'\t'), i, t.end);
-            } else if (w == "cell" || w == "nestcell" || w == "row" || w == "nestrow") {
-                put(QChar(u'\a'), i, t.end);
-            } else if (w == "emdash") {
-                put(QChar(u'\u2014'), i, t.end);
-            } else if (w == "endash") {
-                put(QChar(u'\u2013'), i, t.end);
-            } else if (w == "bullet") {
-                put(QChar(u'\u2022'), i, t.end);
-            } else if (w == "lquote") {
-                put(QChar(u'\u2018'), i, t.end);
-            } else if (w == "rquote") {
-                put(QChar(u'\u2019'), i, t.end);
-            } else if (w == "ldblquote") {
-                put(QChar(u'\u201C'), i, t.end);
-            } else if (w == "rdblquote") {
-                put(QChar(u'\u201D'), i, t.end);
-            }
-            break;
-        }
-        case Token::Hex:
-            if (t.param < 0 && t.end >= n) {
-                incompleteTail_ = i;
-            }
-            cur.first = false;
-            if (cur.skip) {
-                if ((cur.dest == Group::BookmarkStart || cur.dest == Group::BookmarkEnd) && t.param >= 0 &&
-                    destText.size() < 256) {
-                    destText.append(cp.Decode(static_cast<unsigned char>(t.param)));
-                }
-                break;
-            }
-            if (pendingSkip > 0) {
-                skipOne(t.end);
-            } else if (t.param >= 0) {
-                put(cp.Decode(static_cast<unsigned char>(t.param)), i, t.end);
-            }
-            break;
-        case Token::Symbol:
-            if (t.symbol == '*') {
-                if (cur.first && stack.size() > 1) {
-                    cur.starred = true;
-                    cur.skip = true;
-                }
-                break;
-            }
-            cur.first = false;
-            if (cur.skip) {
-                if ((cur.dest == Group::BookmarkStart || cur.dest == Group::BookmarkEnd) &&
-                    (t.symbol == '\\' || t.symbol == '{' || t.symbol == '}') && destText.size() < 256) {
-                    destText.append(QLatin1Char(t.symbol));
-                }
-                break;
-            }
-            if (pendingSkip > 0) {
-                skipOne(t.end);
-                break;
-            }
-            switch (t.symbol) {
-            case '\\':
-            case '{':
-            case '}':
-                put(QLatin1Char(t.symbol), i, t.end);
-                break;
-            case '~':
-                put(QChar(u'\u00A0'), i, t.end);
-                break;
-            case '_':
-                put(QChar(u'\u2011'), i, t.end);
-                break;
-            case '\r':
-            case '\n':
-                put(QChar(u'\r'), i, t.end);
-                break;
-            default:
-                break;
-            }
-            break;
-        case Token::Skip:
-            incompleteTail_ = i;
-            break;
-        case Token::Text:
-            break;
-        }
-        i = t.end;
-    }
-    if (bodyStart_ < 0) {
-        bodyStart_ = EndOfMainText();
-    }
-    sections_.front().start = bodyStart_;
-    openGroupsAtEnd_ = rootEnd_ >= 0 ? 0 : static_cast<qsizetype>(stack.size());
-    closedOpenGroups_ = false;
-    fonttblOrHeaderEnd_ = afterHeader < 0 ? std::min<qsizetype>(1, n) : afterHeader;
-    parsed_ = true;
-}
-
 qsizetype RtfDocument::EndOfMainText() const {
     return rootEnd_ >= 0 ? rootEnd_ : src_.size();
 }
@@ -686,16 +148,16 @@ QByteArray RtfDocument::KeptClosingBraces(qsizetype from, qsizetype to, qsizetyp
     qsizetype depth = 0;
     qsizetype i = from;
     while (i < to) {
-        const Token t = ReadToken(d, to, i);
-        if (t.kind == Token::Open) {
+        const rtf::Token t = rtf::ReadToken(d, to, i);
+        if (t.kind == rtf::Token::Open) {
             ++depth;
-        } else if (t.kind == Token::Close) {
+        } else if (t.kind == rtf::Token::Close) {
             if (depth == 0) {
                 kept.append('}');
             } else {
                 --depth;
             }
-        } else if (t.kind == Token::Word && t.word == "bin") {
+        } else if (t.kind == rtf::Token::Word && t.word == "bin") {
             i = std::min(to, t.end + (t.hasParam && t.param > 0 ? t.param : 0));
             continue;
         }
@@ -718,13 +180,98 @@ void RtfDocument::DeleteToEnd(qsizetype pos) {
     Queue(from, to - from, KeptClosingBraces(from, to, &leftOpen));
     // Groups of a document cut short that began in the deleted part are gone with it.
     openGroupsAtEnd_ -= leftOpen;
+    mainTextEnd_ = std::min(mainTextEnd_, pos);
+}
+
+void RtfDocument::DeleteText(qsizetype from, qsizetype to) {
+    EnsureParsed();
+    from = std::max<qsizetype>(0, from);
+    to = std::min(to, text_.size());
+    if (from >= to) {
+        return;
+    }
+    qsizetype lastKept = -1;
+    for (const auto& [a, z] : CharacterSources(from, to, &lastKept)) {
+        QueueRemoval(a, z);
+    }
+    if (to >= mainTextEnd_) {
+        mainTextEnd_ = lastKept >= 0 ? lastKept + 1 : from;
+    }
+}
+
+void RtfDocument::QueueRemoval(qsizetype from, qsizetype to) {
+    const bool keepBlank = to < src_.size() && EndsInOpenControlWord(src_, from) &&
+                           NeedsDelimiterBefore(QByteArray(1, src_[to]));
+    edits_.push_back({from, to - from, keepBlank ? QByteArray(" ") : QByteArray()});
+}
+
+std::vector<std::pair<qsizetype, qsizetype>> RtfDocument::CharacterSources(qsizetype from, qsizetype to,
+                                                                           qsizetype* lastKept) const {
+    std::vector<std::pair<qsizetype, qsizetype>> sources;
+    for (qsizetype p = from; p < to;) {
+        auto it = std::upper_bound(runs_.begin(), runs_.end(), p,
+                                   [](qsizetype q, const Run& r) { return q < r.textPos; });
+        const Run& r = *(it - 1);
+        const qsizetype runLength = r.literal ? r.srcEnd - r.srcPos : 1;
+        const qsizetype a = p - r.textPos;
+        const qsizetype z = std::min(runLength, to - r.textPos);
+        const QChar ch = text_.at(p);
+        if (!r.literal && (ch == u'\a' || ch == u'\f')) {
+            if (lastKept) {
+                *lastKept = p;
+            }
+        } else {
+            sources.emplace_back(r.literal ? r.srcPos + a : r.srcPos, r.literal ? r.srcPos + z : r.srcEnd);
+        }
+        p = r.textPos + z;
+    }
+    return sources;
+}
+
+namespace {
+// Paragraph and character formatting back to the defaults: no table cell, list, frame,
+// right-to-left direction or hidden text carries over into what follows.
+const QByteArray kPlainFormatting = QByteArrayLiteral("\\pard\\plain\\ltrpar ");
+} // namespace
+
+bool RtfDocument::EndsInOpenParagraph() const {
+    if (tail_ != Tail::Parsed) {
+        return tail_ == Tail::Open;
+    }
+    const QChar last = mainTextEnd_ > 0 ? text_.at(mainTextEnd_ - 1) : QChar(u'\r');
+    return last != u'\r' && last != u'\f' && last != u'\a';
+}
+
+QByteArray RtfDocument::EndOfStandIns() const {
+    // A last character written as \uN may still be waiting for stand-ins (a writer that wrote
+    // fewer than its \ucN says): an empty group ends the wait, so that nothing appended is taken
+    // for one.
+    if (tail_ != Tail::Parsed || mainTextEnd_ <= 0 || runs_.empty()) {
+        return {};
+    }
+    auto it = std::upper_bound(runs_.begin(), runs_.end(), mainTextEnd_ - 1,
+                               [](qsizetype p, const Run& r) { return p < r.textPos; });
+    const Run& r = *(it - 1);
+    const QByteArrayView source(src_.constData() + r.srcPos, r.srcEnd - r.srcPos);
+    const bool unicode =
+        !r.literal && source.startsWith("\\u") && (source.size() == 2 || !rtf::IsLetter(source.at(2)));
+    return unicode ? QByteArrayLiteral("{}") : QByteArray();
 }
 
 void RtfDocument::AppendContinuousSectionBreak() {
     if (!parsed_ && edits_.empty()) {
         Parse();
     }
-    Queue(EndOfMainText(), 0, ClosingForAppend() + QByteArrayLiteral("\\sect\\sectd\\sbknone "));
+    // An unfinished last paragraph is ended by the break itself, so that it keeps its own
+    // formatting; otherwise the formatting is reset first, so that the break does not end a
+    // table row or a list item of its own. (The groups of a document cut short are closed
+    // first: the break must not fall into a hidden group.)
+    const QByteArray closing = EndOfStandIns() + ClosingForAppend();
+    const QByteArray sectionBreak = QByteArrayLiteral("\\sect\\sectd\\sbknone ");
+    Queue(EndOfMainText(), 0,
+          closing +
+              (EndsInOpenParagraph() ? sectionBreak + kPlainFormatting : kPlainFormatting + sectionBreak));
+    tail_ = Tail::Plain;
 }
 
 QByteArray RtfDocument::ClosingForAppend() {
@@ -764,7 +311,33 @@ void RtfDocument::AppendRun(const QString& text, int pointSize) {
     const int colour = BlackColourIndex();
     QByteArray run = QByteArrayLiteral("{\\uc1\\fs") + QByteArray::number(pointSize * 2) + "\\cf" +
                      QByteArray::number(colour) + ' ' + Escape(text) + '}';
-    Queue(EndOfMainText(), 0, ClosingForAppend() + run);
+    // After the document's own last paragraph, in plain formatting.
+    const QByteArray closing = EndOfStandIns() + ClosingForAppend();
+    const QByteArray start = tail_ == Tail::Plain    ? closing
+                             : EndsInOpenParagraph() ? closing + "\\par" + kPlainFormatting
+                                                     : closing + kPlainFormatting;
+    Queue(EndOfMainText(), 0, start + run);
+    tail_ = text.isEmpty() || text.endsWith(u'\n') ? Tail::Closed : Tail::Open;
+}
+
+int RtfDocument::HalfPointsAt(qsizetype pos) {
+    EnsureParsed();
+    if (pos < 0 || pos >= text_.size()) {
+        return 0;
+    }
+    auto it = std::upper_bound(runs_.begin(), runs_.end(), pos,
+                               [](qsizetype p, const Run& r) { return p < r.textPos; });
+    return (it - 1)->halfPoints;
+}
+
+qsizetype RtfDocument::LastSectionStart() {
+    EnsureParsed();
+    return sections_.size() > 1 ? sections_.back().textStart : -1;
+}
+
+bool RtfDocument::LastSectionContinuous() {
+    EnsureParsed();
+    return sections_.size() > 1 && sections_.back().continuous;
 }
 
 QList<RtfDocument::Bookmark> RtfDocument::Bookmarks() {
@@ -792,34 +365,16 @@ bool RtfDocument::SetBookmarkText(int index, const QString& text) {
         return false;
     }
     const Bookmark& b = marks.at(index);
-    qsizetype insertAt = bookmarkStarts_[static_cast<size_t>(index)].groupEnd;
-    bool first = true;
-    std::vector<std::pair<qsizetype, qsizetype>> removals;
-    for (qsizetype p = b.start; p < b.end;) {
-        auto it = std::upper_bound(runs_.begin(), runs_.end(), p,
-                                   [](qsizetype q, const Run& r) { return q < r.textPos; });
-        const Run& r = *(it - 1);
-        const qsizetype runLength = r.literal ? r.srcEnd - r.srcPos : 1;
-        const qsizetype a = p - r.textPos;
-        const qsizetype z = std::min(runLength, b.end - r.textPos);
-        // Table and section structure inside a bookmark stays; only characters go.
-        const QChar ch = text_.at(p);
-        const bool structure = !r.literal && (ch == u'\a' || ch == u'\f');
-        if (!structure) {
-            const qsizetype from = r.literal ? r.srcPos + a : r.srcPos;
-            const qsizetype to = r.literal ? r.srcPos + z : r.srcEnd;
-            if (first) {
-                insertAt = from;
-                first = false;
-            }
-            removals.emplace_back(from, to);
-        }
-        p = r.textPos + z;
-    }
+    // Table and section structure inside a bookmark stays; only characters go.
+    const auto removals = CharacterSources(b.start, b.end);
+    const qsizetype insertAt =
+        removals.empty() ? bookmarkStarts_[static_cast<size_t>(index)].groupEnd : removals.front().first;
+    // A document may count a \u's stand-in characters otherwise (\uc2 in East Asian reports).
+    const bool wide = std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x80; });
     // The new text goes where the old began, ahead of the removals at the same place.
-    Queue(insertAt, 0, Escape(text));
+    Queue(insertAt, 0, wide ? "{\\uc1 " + Escape(text) + '}' : Escape(text));
     for (const auto& [from, to] : removals) {
-        Queue(from, to - from, {});
+        QueueRemoval(from, to);
     }
     ApplyEdits();
     return true;

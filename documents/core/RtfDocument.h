@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <utility>
 #include <vector>
 
 // A report in RTF, edited in place. The source bytes are kept as they are; the parser maps the
@@ -48,7 +49,6 @@ public:
     // The source with every queued edit applied.
     const QByteArray& Source();
     // True when the bytes begin with "{" (what the desk takes for RTF).
-    static bool LooksLikeRtf(const QByteArray& head);
 
     QString MainText();
     // First occurrence of needle in the main text from its start, not case-sensitive unless
@@ -59,11 +59,27 @@ public:
     // table, picture and field from there on, keeping everything before it and every group
     // balanced.
     void DeleteToEnd(qsizetype pos);
+    // Deletes the characters of the main text from position from up to to (exclusive): text
+    // and paragraph marks go; groups, formatting, table cells and section breaks stay, so what
+    // follows keeps its own structure.
+    void DeleteText(qsizetype from, qsizetype to);
+
+    // What is appended starts in plain formatting whatever state the document ends in (a table
+    // row, a list item, a frame, right-to-left or hidden text): an unfinished last paragraph is
+    // ended first, keeping its own formatting, and the paragraph and character properties are
+    // reset.
     // Appends a continuous section break at the end of the main text.
     void AppendContinuousSectionBreak();
     // Appends text at the end of the main text as a run of the given size (points) in black
     // (colour 0). "\n" in text is a paragraph mark.
     void AppendRun(const QString& text, int pointSize = 8);
+
+    // The size of the main-text character at pos in half-points (\fsN); 0 when out of range.
+    int HalfPointsAt(qsizetype pos);
+    // Where the last section begins in the main text (just after its section break); -1 when
+    // the document has one section. Whether that break is continuous (\sbknone).
+    qsizetype LastSectionStart();
+    bool LastSectionContinuous();
 
     QList<Bookmark> Bookmarks();
     // Replaces the main text the bookmark spans with text; the bookmark then spans the new
@@ -88,6 +104,7 @@ private:
         qsizetype srcPos;  // where its source begins
         qsizetype srcEnd;  // where its source ends
         bool literal;      // one source byte per character; otherwise one character for the token
+        qint16 halfPoints; // font size
     };
     struct Keyword {
         qsizetype pos;
@@ -100,6 +117,8 @@ private:
         qsizetype start = 0;     // source offset where its properties may be written
         qsizetype sectdEnd = -1; // end of its \sectd, when it has one
         std::vector<Keyword> unlocked;
+        qsizetype textStart = 0; // main-text position where it begins
+        bool continuous = false; // its break is \sbknone
     };
     struct BookmarkMark {
         QString name;
@@ -113,11 +132,23 @@ private:
         QByteArray inserted;
     };
 
+    class Parser; // one pass over the source: RtfParse.cpp
+    friend class Parser;
     void Parse();
     void EnsureParsed();
     void Queue(qsizetype pos, qsizetype removed, QByteArray inserted);
     // Removes a control word, keeping a blank where the words around it would otherwise merge.
     void RemoveToken(qsizetype pos, qsizetype end);
+    // Removes source bytes, keeping a blank where a control word would run into what follows.
+    void QueueRemoval(qsizetype from, qsizetype to);
+    // The source ranges of the characters of main text [from, to), table and section structure
+    // left out; lastKept is the last structure character left in the range, or -1.
+    std::vector<std::pair<qsizetype, qsizetype>> CharacterSources(qsizetype from, qsizetype to,
+                                                                  qsizetype* lastKept = nullptr) const;
+    // Whether the main text, once the queued edits are done, ends inside a paragraph.
+    bool EndsInOpenParagraph() const;
+    // "{}" when the main text ends in a \uN character, whose stand-ins may be incomplete.
+    QByteArray EndOfStandIns() const;
     void ApplyEdits();
     qsizetype SourceOffsetOfText(qsizetype pos) const;
     // Where text appended at the end of the main text goes.
@@ -141,6 +172,10 @@ private:
     qsizetype openGroupsAtEnd_ = 0;    // groups left open by a document cut short
     bool closedOpenGroups_ = false;
     qsizetype incompleteTail_ = -1; // a token cut off by the end of the file
+    qsizetype mainTextEnd_ = 0;     // the end of the main text once queued deletions are done
+    // How queued appends end the main text: as parsed, after a paragraph mark, inside a
+    // paragraph, or after a section break in plain formatting.
+    enum class Tail { Parsed, Closed, Open, Plain } tail_ = Tail::Parsed;
     std::vector<Section> sections_;
     std::vector<Keyword> protection_;
     std::vector<BookmarkMark> bookmarkStarts_;

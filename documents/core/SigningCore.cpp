@@ -1,13 +1,15 @@
 #include "documents/core/SigningCore.h"
 
+#include "documents/core/EarlierStatement.h"
 #include "documents/core/OfficeProgram.h"
-#include "documents/core/RegexMatcher.h"
 #include "documents/core/RtfDocument.h"
 #include "host/core/CUtility.h"
 #include "host/core/Delays.h"
 #include "host/core/FileChecksum.h"
 
 #include <QLocale>
+
+#include <algorithm>
 
 namespace Signing {
 
@@ -58,42 +60,24 @@ QString RevisionStatement(const QString& signatureText, const QString& dateText)
     return kRevisionPrefix + signatureText + QStringLiteral(" on ") + dateText + QLatin1Char('.');
 }
 
-Result SignDocumentFile(const QString& path, const Request& request) {
+Result SignDocument(RtfDocument& doc, const Request& request) {
     Result result;
-    if (!OfficeProgram::EnsureRtf(path)) {
-        return result;
-    }
-    RtfDocument doc;
-    if (!doc.Load(path)) {
-        return result;
-    }
-    const QString text = doc.MainText();
-    for (const QString& search : SearchTexts()) {
-        const qsizetype hit = doc.Find(search);
-        if (hit < 0) {
-            continue;
+    const EarlierStatement earlier = RemoveEarlierStatement(doc, request);
+    // Text kept around a removed statement may join into another one (a statement typed in two
+    // pieces): the document ends with one statement only.
+    for (int again = 0; earlier.removed && again < 8; ++again) {
+        const QString text = doc.MainText();
+        const QStringList searches = SearchTexts();
+        if (std::none_of(searches.begin(), searches.end(),
+                         [&](const QString& s) { return text.contains(s, Qt::CaseInsensitive); }) ||
+            !RemoveEarlierStatement(doc, request).removed) {
+            break;
         }
-        doc.DeleteToEnd(hit);
-        if (search == kMarker) {
-            doc.AppendContinuousSectionBreak();
-        }
-        // Only a statement written as the desk writes it counts as one: the position is looked
-        // up with letter case respected.
-        result.existingPosition = text.indexOf(search);
-        break;
     }
-    if (request.watchedFile && result.existingPosition < 0 && request.knownSigned) {
-        const QString statement = FindSignatureStatement(text, request.signaturePatterns);
-        if (!statement.isEmpty()) {
-            const qsizetype hit = doc.Find(statement);
-            if (hit >= 0) {
-                result.existingPosition = text.indexOf(statement);
-                doc.DeleteToEnd(hit);
-                if (statement == kMarker) {
-                    doc.AppendContinuousSectionBreak();
-                }
-            }
-        }
+    result.existingPosition = earlier.position;
+    result.movedText = earlier.keptText;
+    if (earlier.marker) {
+        doc.AppendContinuousSectionBreak();
     }
     if (result.existingPosition >= 0) {
         result.statement = RevisionStatement(request.signatureText, request.dateText);
@@ -106,6 +90,19 @@ Result SignDocumentFile(const QString& path, const Request& request) {
         doc.AppendRun(result.statement, 8);
         result.statementWritten = true;
     }
+    return result;
+}
+
+Result SignDocumentFile(const QString& path, const Request& request) {
+    Result result;
+    if (!OfficeProgram::EnsureRtf(path)) {
+        return result;
+    }
+    RtfDocument doc;
+    if (!doc.Load(path)) {
+        return result;
+    }
+    result = SignDocument(doc, request);
     result.saved = doc.Save(path);
     Delays::Wait(Delays::Get().afterSignSave);
     if (!result.saved) {

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+class RtfDocument;
+
 // The text side of e-signing: which statement a document gets, and writing it into the file.
 namespace Signing {
 
@@ -50,12 +52,19 @@ struct Result {
     bool revision = false;           // it replaced an earlier statement
     qsizetype existingPosition = -1; // where the earlier statement stood in the main text
     QString statement;
+    // Text that followed the earlier statement (an addendum typed after it): kept, and now above
+    // the new statement. Empty when there was none; the caller tells the user when there was.
+    QString movedText;
     std::uint32_t checksum = 0; // of the saved file, for the watched file
 };
 
-// Signs the document at path: removes an existing statement (from where it starts to the end
-// of the document) and writes the revision statement in its place, or appends a section break
-// and the first-signature statement; saves the file in place.
+// Signs the document in memory: removes an earlier statement's paragraphs (keeping any other
+// text after them) and writes the revision statement at the end, or appends a continuous
+// section break and the first-signature statement. The statement is the document's last
+// paragraph, in plain formatting whatever the document ends in. saved stays false.
+Result SignDocument(RtfDocument& doc, const Request& request);
+
+// SignDocument on the file at path (converted to RTF first when it is not), saved in place.
 Result SignDocumentFile(const QString& path, const Request& request);
 
 } // namespace Signing

@@ -2,10 +2,14 @@
 
 #include "host/core/ActivityLog.h"
 #include "host/core/Prompts.h"
+#include "host/core/SessionSettings.h"
 #include "ui_CDlgEditDemographics.h"
 
+#include <QBrush>
 #include <QEvent>
 #include <QHeaderView>
+#include <QPalette>
+#include <QPixmap>
 
 namespace {
 
@@ -37,6 +41,12 @@ CDlgEditDemographics::CDlgEditDemographics(const QStringList& names, const QStri
     list->setColumnHidden(OpenedValue, true);
     list->setColumnHidden(Spare, true);
     list->horizontalHeader()->setEnabled(false);
+    // The list background picture of the system folder, tiled, as the other lists have it.
+    if (const QPixmap picture(Session().SystemFolder() + QStringLiteral("/BkImage.bmp")); !picture.isNull()) {
+        QPalette palette = list->palette();
+        palette.setBrush(QPalette::Base, QBrush(picture));
+        list->setPalette(palette);
+    }
 
     // Fields with a value first, then the empty ones, each group in field order.
     QList<int> order;

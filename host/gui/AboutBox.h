@@ -13,8 +13,6 @@ public:
 
     QLabel* IconLabel() const { return icon_; }
     QLabel* VersionLine() const { return version_; }
-    QLabel* SecondLine() const { return second_; }
-    QPushButton* OkButton() const { return ok_; }
 
 private:
     QLabel* icon_ = nullptr;

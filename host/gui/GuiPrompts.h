@@ -33,7 +33,6 @@ public:
 
     QLineEdit* UserEdit() const { return user_; }
     QLineEdit* PasswordEdit() const { return password_; }
-    QLabel* Prompt() const { return prompt_; }
 
 private:
     QLabel* prompt_ = nullptr;

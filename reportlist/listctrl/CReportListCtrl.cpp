@@ -66,10 +66,6 @@ SortHeader* CReportListCtrl::Header() const {
     return header_;
 }
 
-bool CReportListCtrl::IsReportList() const {
-    return isReportList_;
-}
-
 void CReportListCtrl::Initialise() {
     if (header_ == nullptr) {
         header_ = new SortHeader(Qt::Horizontal, this);
@@ -132,10 +128,6 @@ void CReportListCtrl::SetHeaderTooltip(int column, const QString& text) {
     }
     model_->setHeaderData(column, Qt::Horizontal, text.isEmpty() ? model_->ColumnCaption(column) : text,
                           Qt::ToolTipRole);
-}
-
-QString CReportListCtrl::HeaderTooltip(int column) const {
-    return model_->headerData(column, Qt::Horizontal, Qt::ToolTipRole).toString();
 }
 
 void CReportListCtrl::Sort(int column, bool ascending) {

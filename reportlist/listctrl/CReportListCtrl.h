@@ -23,13 +23,11 @@ public:
 
     ReportListModel* Model() const;
     SortHeader* Header() const;
-    bool IsReportList() const;
 
     void Initialise();                                       // installs SortHeader
     void SetBackgroundImage(const QString& path, bool tile); // tiled picture behind column 0 / empty area
     bool HasBackgroundImage() const;
     void SetHeaderTooltip(int column, const QString& text = {});
-    QString HeaderTooltip(int column) const;
     void Sort(int column, bool ascending);
     int SortedColumn() const;
     bool SortedAscending() const;

@@ -3,6 +3,7 @@
 #include "host/gui/AboutBox.h"
 #include "host/gui/GuiPrompts.h"
 #include "reportlist/window/CVelmoPropPage.h"
+#include "tests/support/WhenShown.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -21,20 +22,6 @@
 namespace {
 
 constexpr int kWaitMs = 10000; // upper bound for events to arrive; tests end as soon as they do
-
-// Runs handle on the next modal dialog once it is up (from inside its modal loop). Gives up
-// after a bounded number of turns of the event loop, so a failed test leaves nothing behind.
-void OnNextModal(std::function<void(QWidget*)> handle, int turnsLeft = 500) {
-    QTimer::singleShot(0, [handle = std::move(handle), turnsLeft] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            handle(modal);
-        } else if (turnsLeft > 0) {
-            OnNextModal(handle, turnsLeft - 1);
-        } else {
-            ADD_FAILURE() << "no modal dialog came up";
-        }
-    });
-}
 
 // The title says which server a link has pointed the desk at.
 TEST(ControlWindow, TitleNamesTheSessionsServer) {
@@ -76,15 +63,13 @@ TEST(AboutDialog, TitleVersionLineAndIcon) {
 TEST(GuiMessageBoxes, ShownOnTheGuiThreadForAWorkerThatWaits) {
     GuiPrompts prompts;
     QString seen; // "title|text|icon|buttons|on GUI thread"
-    OnNextModal([&seen](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        ASSERT_NE(box, nullptr);
+    const WhenShown<QMessageBox> driver([&seen](QMessageBox& box) {
         seen = QStringLiteral("%1|%2|%3|%4|%5")
-                   .arg(box->windowTitle(), box->text())
-                   .arg(box->icon())
-                   .arg(box->standardButtons().toInt(), 0, 16)
-                   .arg(box->thread() == QApplication::instance()->thread());
-        box->button(QMessageBox::No)->click();
+                   .arg(box.windowTitle(), box.text())
+                   .arg(box.icon())
+                   .arg(box.standardButtons().toInt(), 0, 16)
+                   .arg(box.thread() == QApplication::instance()->thread());
+        box.button(QMessageBox::No)->click();
     });
     std::atomic<int> answer{0};
     std::atomic<bool> done{false};

@@ -11,8 +11,11 @@
 #include "reportlist/listctrl/CReportListCtrl.h"
 #include "tests/reportlist/window/LogCapture.h"
 #include "tests/reportlist/window/WindowFixture.h"
+#include "tests/support/JournalFields.h"
 #include "tests/support/PromptsDouble.h"
+#include "tests/support/QStringPrinting.h"
 #include "tests/support/ServerFixture.h"
+#include "tests/support/WhenShown.h"
 #include "transport/DocumentDownload.h"
 
 #include <QApplication>
@@ -35,10 +38,6 @@
 #include <functional>
 #include <memory>
 #include <ostream>
-
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
 
 // The report list as the actions see it: a table of captions and rows; what the action asked of
 // the window is recorded.
@@ -151,31 +150,6 @@ public:
     }
 };
 
-// Runs act on the first visible top-level T once it shows: a modal dialog's exec() returns to
-// the test only when the dialog has closed. Declare it before the code that opens the dialog.
-template <class T> class WhenShown {
-public:
-    explicit WhenShown(std::function<void(T&)> act) : act_(std::move(act)) {
-        QObject::connect(&poll_, &QTimer::timeout, [this] {
-            for (QWidget* w : QApplication::topLevelWidgets()) {
-                if (T* dialog = qobject_cast<T*>(w); dialog != nullptr && dialog->isVisible()) {
-                    poll_.stop();
-                    ++runs_;
-                    act_(*dialog);
-                    return;
-                }
-            }
-        });
-        poll_.start(5);
-    }
-    int Runs() const { return runs_; }
-
-private:
-    std::function<void(T&)> act_;
-    QTimer poll_;
-    int runs_ = 0;
-};
-
 template <class T = QWidget> T* In(QWidget& dialog, const char* name) {
     T* w = dialog.findChild<T*>(QString::fromLatin1(name));
     EXPECT_NE(w, nullptr) << name;
@@ -240,10 +214,7 @@ inline QStringList JournalQueries(const StandInServer& server, const QString& sc
 inline QList<QStringList> JournalFields(const StandInServer& server, const QString& script) {
     QList<QStringList> out;
     for (const QJsonObject& entry : server.JournalFor(script)) {
-        QStringList fields;
-        for (const QJsonValue& f : entry.value(QStringLiteral("fields")).toArray()) {
-            fields.append(f[QStringLiteral("name")].toString() + '=' + f[QStringLiteral("value")].toString());
-        }
+        const QStringList fields = JournalFields(entry);
         if (!fields.isEmpty()) {
             out.append(fields);
         }

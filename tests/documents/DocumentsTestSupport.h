@@ -4,6 +4,8 @@
 #include "documents/core/RtfDocument.h"
 #include "host/core/ActivityLog.h"
 #include "host/core/CUtility.h"
+#include "tests/support/QStringPrinting.h"
+#include "tests/support/TodaysLog.h"
 
 #include <QDate>
 #include <QFile>
@@ -39,8 +41,7 @@ inline QString MainText(const QString& path) {
 }
 // Today's activity log of this test's profile.
 inline QString LogText() {
-    return QString::fromLocal8Bit(Read(CUtility().ProfileFolder() + QStringLiteral("Log/") +
-                                       ActivityLog::FileNameFor(QDate::currentDate())));
+    return TodaysLogText();
 }
 // True when every group of the RTF opens and closes in order (escapes respected).
 inline bool Balanced(const QByteArray& rtf) {
@@ -59,8 +60,3 @@ inline bool Balanced(const QByteArray& rtf) {
 }
 
 } // namespace DocTest
-
-// Readable failure messages.
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}

@@ -11,6 +11,7 @@
 #include "documents/core/WaterMark.h"
 #include "documents/core/WordAutomation.h"
 #include "tests/documents/DocumentsTestSupport.h"
+#include "tests/documents/LibreOfficeRun.h"
 #include "tests/support/ServerFixture.h"
 
 #include <QFile>
@@ -35,23 +36,11 @@ TEST(LibreOfficeReadsBack, EverySequenceResult) {
     ASSERT_FALSE(QStandardPaths::findExecutable(u"soffice"_qs).isEmpty())
         << "LibreOffice Writer (soffice) is a test dependency: scripts/setup-debian.sh installs it";
     QTemporaryDir dir, profile;
-    // Converts every file to format in dir/outDir, in one run of a private profile.
     auto convert = [&](const QStringList& files, const QString& format, const QString& outDir) {
-        QProcess p;
-        p.setProcessChannelMode(QProcess::MergedChannels);
-        p.start(u"soffice"_qs,
-                QStringList{u"--headless"_qs, u"--norestore"_qs,
-                            u"-env:UserInstallation="_qs + QUrl::fromLocalFile(profile.path()).toString(),
-                            u"--convert-to"_qs, format, u"--outdir"_qs, dir.filePath(outDir)} +
-                    files);
-        return p.waitForFinished(240000) && p.exitCode() == 0;
+        return DocTest::Convert(profile.path(), files, format, dir.filePath(outDir));
     };
-    // LibreOffice's text export, without its byte-order mark and the line ends it adds.
     auto text = [&](const QString& name) {
-        return QString::fromUtf8(DocTest::Read(dir.filePath(u"txt/"_qs + name + u".txt"_qs)))
-            .remove(QChar(0xFEFF))
-            .replace(u"\r\n"_qs, u"\n"_qs)
-            .trimmed();
+        return DocTest::ExportedText(dir.filePath(u"txt/"_qs + name + u".txt"_qs));
     };
     const QString source = DocTest::Write(dir, u"source.rtf"_qs, DocTest::Fixture(u"report_source.rtf"_qs));
     ASSERT_TRUE(convert({source}, u"rtf"_qs, u"lo"_qs));

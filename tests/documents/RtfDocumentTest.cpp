@@ -31,6 +31,17 @@ TEST(RtfDocument, ReadsTheMainTextAsAWordProcessorShowsIt) {
         {"binary data skipped", R"({\rtf1 {\pict\bin4 }}{x}z})", u"z"_qs},
         {"groups nested deep", "{\\rtf1 " + deep + "}", u"deep"_qs},
         {"text after the document is ignored", R"({\rtf1 a}b)", u"a"_qs},
+        // Double-byte code pages: a lead byte and the next byte are one character, whether the
+        // trail is hex, plain, or an escaped backslash or brace.
+        {"Shift-JIS pairs", R"({\rtf1\ansicpg932 \'83\'65\'83e\'83\\\'83\{\'83\}x})", u"テテソボマx"_qs},
+        {"a font's charset over the document's page",
+         R"({\rtf1\ansicpg1252{\fonttbl{\f0 T;}{\f1\fcharset128 G;}}\f1\'83\'65\f0\'e9})", u"テé"_qs},
+        {"a flat font table, GBK", "{\\rtf1\\ansicpg936{\\fonttbl\\f0\\fcharset134 S;}\\f0 \\'d6\\'d0}",
+         u"中"_qs},
+        {"a pair is one stand-in under \\uc1 and two under \\uc2",
+         R"({\rtf1\ansicpg932{\uc1\u12486\'83\'65a}{\uc2\u12486\'83\'65b}})", u"テaテb"_qs},
+        {"a lead byte without its trail swallows nothing", R"({\rtf1\ansicpg950 \'a4\'a4\'a9 x})",
+         u"中\uFFFD x"_qs},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(RtfDocument(c.rtf).MainText(), c.text) << c.why;
@@ -70,9 +81,9 @@ TEST(RtfDocument, AppendsARunInBlackAtTheGivenSize) {
     };
     const QList<Case> cases = {
         {"black added to the colour table", R"({\rtf1{\colortbl;\red255\green0\blue0;}Text})",
-         R"({\rtf1{\colortbl;\red255\green0\blue0;\red0\green0\blue0;}Text{\uc1\fs16\cf2 Signed \{by\} M\u252?ller\par x}})"},
+         R"({\rtf1{\colortbl;\red255\green0\blue0;\red0\green0\blue0;}Text\par\pard\plain\ltrpar {\uc1\fs16\cf2 Signed \{by\} M\u252?ller\par x}})"},
         {"no colour table", R"({\rtf1{\fonttbl{\f0 T;}}Text})",
-         R"({\rtf1{\fonttbl{\f0 T;}}{\colortbl;\red0\green0\blue0;}Text{\uc1\fs16\cf1 Signed \{by\} M\u252?ller\par x}})"},
+         R"({\rtf1{\fonttbl{\f0 T;}}{\colortbl;\red0\green0\blue0;}Text\par\pard\plain\ltrpar {\uc1\fs16\cf1 Signed \{by\} M\u252?ller\par x}})"},
     };
     for (const Case& c : cases) {
         RtfDocument doc(c.rtf);
@@ -86,6 +97,8 @@ TEST(RtfDocument, BookmarkTextMayFollowAControlWordWithoutBlank) {
         {R"({\rtf1{\*\bkmkstart B}\b\'e9{\*\bkmkend B}})", u"7 days"_qs},
         {R"({\rtf1{\*\bkmkstart B}{\*\bkmkend B}\b x})", u"new"_qs},
         {R"({\rtf1 a{\*\bkmkstart B}old\par text{\*\bkmkend B}z})", u"one"_qs},
+        // An East Asian report counts two stand-ins after a \uN; the value brings its own count.
+        {R"({\rtf1\ansi\ansicpg950\uc2 {\*\bkmkstart B}old{\*\bkmkend B}z})", uR"(Ünal {jr} \ 台)"_qs},
     };
     for (const auto& [rtf, value] : cases) {
         RtfDocument doc(rtf);

@@ -4,6 +4,8 @@
 #include "reportlist/core/SignaturePatterns.h"
 #include "tests/documents/DocumentsTestSupport.h"
 
+#include <QMap>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -71,7 +73,8 @@ TEST_F(SignFile, FirstSignatureGoesInItsOwnSectionAfterFourLineFeeds) {
     EXPECT_TRUE(r.saved && r.statementWritten);
     EXPECT_EQ(DocTest::MainText(path), before + u"\f\r\r\r\r"_qs + kFirst + kSigner);
     // A continuous break (not a page break), then 8 pt in black.
-    EXPECT_TRUE(DocTest::Read(path).contains("\\sect\\sectd\\sbknone {\\uc1\\fs16\\cf1 \\par"));
+    EXPECT_TRUE(
+        DocTest::Read(path).contains("\\pard\\plain\\ltrpar \\sect\\sectd\\sbknone {\\uc1\\fs16\\cf1 \\par"));
 
     // Signed again: one statement, the revision, where the first one began.
     Request again = Sign();
@@ -135,6 +138,108 @@ TEST_F(SignFile, DemographicsResignAddsNothingToAnUnsignedDocument) {
     // ... but a signed one gets the revision.
     Signing::SignDocumentFile(path, Sign());
     EXPECT_TRUE(Signing::SignDocumentFile(path, r).revision);
+}
+
+// The properties in effect just before byte end that would carry into text written there (a
+// table cell, a list, a frame, direction, hidden text, columns): a small reader of its own, so
+// that it checks the engine rather than repeats it.
+QStringList CarriedState(const QByteArray& rtf, qsizetype end) {
+    static const QRegularExpression kToken(QStringLiteral(R"(\\([a-z]+)(-?\d*) ?|\\.|[{}])"));
+    static const QMap<QString, QString> kResetBy = {{u"intbl"_qs, u"pard"_qs}, {u"ls"_qs, u"pard"_qs},
+                                                    {u"ilvl"_qs, u"pard"_qs},  {u"pvpara"_qs, u"pard"_qs},
+                                                    {u"qc"_qs, u"pard"_qs},    {u"rtlpar"_qs, u"ltrpar"_qs},
+                                                    {u"v"_qs, u"plain"_qs},    {u"cols"_qs, u"sectd"_qs}};
+    std::vector<QMap<QString, QString>> stack(1);
+    for (auto it = kToken.globalMatch(QString::fromLatin1(rtf.left(end))); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        const QString word = m.captured(1);
+        if (m.captured(0) == u"{") {
+            stack.push_back(stack.back());
+        } else if (m.captured(0) == u"}" && stack.size() > 1) {
+            stack.pop_back();
+        } else if (kResetBy.contains(word) && m.captured(2) != u"0") {
+            stack.back().insert(word, m.captured(2));
+        } else if (!word.isEmpty()) {
+            stack.back().removeIf([&](const auto& p) {
+                return p.key() == word || kResetBy.value(p.key()) == word ||
+                       (word == u"pard" && p.key() == u"rtlpar");
+            });
+        }
+    }
+    QStringList state;
+    for (auto p = stack.back().begin(); p != stack.back().end(); ++p) {
+        state << p.key() + p.value();
+    }
+    return state;
+}
+
+TEST_F(SignFile, TheStatementIsPlainWhateverTheReportEndsIn) {
+    const QList<QPair<const char*, QByteArray>> cases = {
+        {"a table row", R"({\rtf1 Report\trowd\cellx1000\intbl A\cell\row})"},
+        {"a list item", R"({\rtf1\pard\ls1\ilvl1 Report\par})"},
+        {"a frame", R"({\rtf1\pard\pvpara\posx100\absw2000 Report\par})"},
+        {"a right-to-left paragraph", R"({\rtf1\pard\rtlpar\rtlch Report\par})"},
+        {"hidden text, no last mark", R"({\rtf1\v Report})"},
+        {"columns, a centred last line without mark", R"({\rtf1\sectd\cols2\pard\qc Report})"},
+        {"a list item in a group cut short", R"({\rtf1\pard\ls1 {Report)"},
+        {"a hidden group cut short", R"({\rtf1\pard\ls1 Report\par{\*\bkmkstart B)"},
+        {"a statement that inherited a table row",
+         R"({\rtf1\intbl Report\cell\row\sect\sectd\sbknone {\uc1\fs16\cf1 \par This document has been Electronically ESigned by X on 1.}})"},
+    };
+    static const QRegularExpression kMark(QStringLiteral(R"(\\(par|sect|cell|row)(?![a-z])|\}?\s*$)"));
+    for (const auto& [why, rtf] : cases) {
+        const QString path = DocTest::Write(dir_, u"report.doc"_qs, rtf);
+        EXPECT_TRUE(Signing::SignDocumentFile(path, Sign()).statementWritten) << why;
+        const QByteArray out = DocTest::Read(path);
+        // The report's last paragraph keeps its formatting at its mark; the statement has none.
+        auto atMark = [](const QByteArray& doc) {
+            const qsizetype text = doc.indexOf("Report") + 6;
+            return CarriedState(doc, kMark.match(QString::fromLatin1(doc), text).capturedStart());
+        };
+        EXPECT_EQ(atMark(out), atMark(rtf)) << why;
+        EXPECT_EQ(CarriedState(out, out.lastIndexOf("This document has been")), QStringList()) << why;
+    }
+}
+
+TEST_F(SignFile, ReplacesOnlyTheEarlierStatementAndKeepsWhatFollowsIt) {
+    // The desk's statement section, the statement edited ("Electroniccally") or not, then c.tail;
+    // c.text: the main text after the body and the section's blank lines; c.moved: text kept.
+    struct Case {
+        const char* why;
+        QByteArray statement, tail;
+        bool knownSigned;
+        QString text, moved;
+    };
+    const QByteArray head =
+        R"({\rtf1 Body.\par\pard\plain\ltrpar \sect\sectd\sbknone {\uc1\fs16\cf1 \par \par \par \par )";
+    const QByteArray edited =
+        "This document has been Electroniccally ESigned by Dr. A on 12-04-26 at 09:15:00.";
+    const QByteArray statement = QByteArray(edited).replace("Electroniccally", "Electronically");
+    const QString kept = QString::fromLatin1(edited) + u"\f\r\r\r\r"_qs + kFirst + kSigner;
+    const QString revised = kRevised + kSigner;
+    const QList<Case> cases = {
+        {"edited, known signed: found by its shape", edited, "}}", true, revised, {}},
+        {"edited, at another size: not the shape, kept", "{\\fs24 " + edited + '}', "}}", true, kept, {}},
+        {"edited, not known signed: kept", edited, "}}", false, kept, {}},
+        {"an addendum in a paragraph of its own", statement, "\\par}\\pard Addendum.\\par}", false,
+         u"Addendum.\r"_qs + revised, u"Addendum."_qs},
+        {"an addendum behind it on its line", statement, " Later: fine.}}", false,
+         u" Later: fine.\r"_qs + revised, u"Later: fine."_qs},
+    };
+    for (const Case& c : cases) {
+        const QString path = DocTest::Write(dir_, u"report.doc"_qs, head + c.statement + c.tail);
+        Request request = Sign();
+        request.knownSigned = c.knownSigned;
+        EXPECT_EQ(Signing::SignDocumentFile(path, request).movedText, c.moved) << c.why;
+        EXPECT_EQ(DocTest::MainText(path), u"Body.\r\f\r\r\r\r"_qs + c.text) << c.why;
+    }
+    // The statement edited after LibreOffice saved the signed report (its own RTF).
+    const QString path =
+        DocTest::Write(dir_, u"report.doc"_qs, DocTest::Fixture(u"signed_tampered_lo.rtf"_qs));
+    Request request = Sign();
+    request.knownSigned = true;
+    EXPECT_TRUE(Signing::SignDocumentFile(path, request).revision);
+    EXPECT_TRUE(DocTest::MainText(path).endsWith(u"family doctor\r\f\r\r\r\r"_qs + revised));
 }
 
 } // namespace

@@ -9,7 +9,9 @@
 #include "reportlist/listctrl/CReportListCtrl.h"
 #include "reportlist/window/CVelmoPropPage.h"
 #include "tests/support/FakeDesktop.h"
+#include "tests/support/JournalFields.h"
 #include "tests/support/PromptsDouble.h"
+#include "tests/support/QStringPrinting.h"
 #include "tests/support/ServerFixture.h"
 #include "transport/CFileDownloads.h"
 
@@ -28,10 +30,6 @@
 inline const QString kResync = QStringLiteral("qm_resync.php");
 inline const QString kEsign = QStringLiteral("qm_esign.php");
 inline const QString kDownload = QStringLiteral("qm_download_files.php");
-
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
 
 // The report list window of demo user 12 against its own stand-in server, the fakes first on PATH.
 class FlowsFixture : public ::testing::Test {
@@ -142,14 +140,7 @@ protected:
         return out;
     }
     // A request's form fields as "name=value" in order.
-    static QStringList Fields(const QJsonObject& entry) {
-        QStringList out;
-        for (const QJsonValue& v : entry.value(QStringLiteral("fields")).toArray()) {
-            out.append(v[QStringLiteral("name")].toString() + QLatin1Char('=') +
-                       v[QStringLiteral("value")].toString());
-        }
-        return out;
-    }
+    static QStringList Fields(const QJsonObject& entry) { return JournalFields(entry); }
     // Whether a status request for the report with this action reached the server.
     bool StatusSent(const QString& name, const QString& field) {
         return WaitFor([&] {

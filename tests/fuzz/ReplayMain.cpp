@@ -4,6 +4,7 @@
 #include <QDirIterator>
 #include <QFile>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 
@@ -25,9 +26,12 @@ int main(int argc, char** argv) {
             const QByteArray seed = f.readAll();
             ++files;
             run(seed);
-            // Cuts at many places, and each special byte flipped to another one.
+            // Cuts at many places, and each special byte flipped to another one: fewer for a large
+            // seed, so that each seed costs about the same.
             static const char kSpecial[] = {'{', '}', '\\', '\'', ' ', '0'};
-            for (qsizetype cut = 0; cut < seed.size(); cut += std::max<qsizetype>(1, seed.size() / 64)) {
+            const qsizetype cuts =
+                std::clamp<qsizetype>((32 * 4096) / std::max<qsizetype>(1, seed.size()), 4, 32);
+            for (qsizetype cut = 0; cut < seed.size(); cut += std::max<qsizetype>(1, seed.size() / cuts)) {
                 run(seed.left(cut));
                 QByteArray flipped = seed;
                 flipped[cut] = kSpecial[static_cast<size_t>(cut) % sizeof(kSpecial)];

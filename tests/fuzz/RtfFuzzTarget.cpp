@@ -1,8 +1,13 @@
 // The RTF model under arbitrary bytes: parse, query, and run the edits the desk makes, then
-// check that an edit of a balanced document leaves it balanced and still readable.
+// check that an edit of a balanced document leaves it balanced and still readable, that a signed
+// and re-signed document ends with its statement alone in its last paragraph, once, and that a
+// demographic written into it reads back.
+#include "documents/core/DocumentPropertyText.h"
 #include "documents/core/RtfDocument.h"
+#include "documents/core/SigningCore.h"
 #include "tests/documents/DocumentsTestSupport.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -12,6 +17,19 @@ namespace {
 void Check(bool ok) {
     if (!ok) {
         std::abort();
+    }
+}
+
+// The statement is the main text's last paragraph, alone, and the only one.
+void CheckSignedOnce(RtfDocument& doc, const Signing::Result& result) {
+    const QString text = doc.MainText();
+    QString statement = result.statement;
+    statement.replace(QLatin1Char('\n'), QLatin1Char('\r'));
+    Check(text.endsWith(statement));
+    const qsizetype at = text.size() - statement.size() + statement.indexOf(QStringLiteral("This"));
+    Check(at == 0 || text.at(at - 1) == u'\r' || text.at(at - 1) == u'\f' || text.at(at - 1) == u'\a');
+    for (const QString& search : Signing::SearchTexts()) {
+        Check(text.count(search, Qt::CaseInsensitive) == (result.statement.contains(search) ? 1 : 0));
     }
 }
 
@@ -41,6 +59,39 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (at >= 0) {
             Check(signedText.startsWith(text.left(at)));
         }
+    }
+
+    if (input.startsWith('{')) {
+        RtfDocument report(input);
+        Signing::Request request;
+        request.signatureText = QStringLiteral("Dr. {X} \\ \u00c4");
+        request.dateText = QStringLiteral("12-04-26 at 09:15:00");
+        request.knownSigned = true;
+        CheckSignedOnce(report, Signing::SignDocument(report, request));
+        request.watchedFile = size % 2 == 0;
+        const Signing::Result again = Signing::SignDocument(report, request);
+        Check(again.revision);
+        CheckSignedOnce(report, again);
+        Check(!balanced || DocTest::Balanced(report.Source()));
+
+        // A demographic with any character but line ends reads back as written, when the
+        // document's own properties read to their end.
+        QByteArray bytes = report.Source();
+        QString value = QString::fromLatin1(input.right(24));
+        std::replace_if(
+            value.begin(), value.end(), [](QChar c) { return c.unicode() < 0x20; }, QLatin1Char(' '));
+        QStringList names, values;
+        DocumentPropertyText::Read(bytes, names, values);
+        const bool readable = names.size() == bytes.count("{\\propname") &&
+                              !values.contains(QStringLiteral(" ")) &&
+                              !names.contains(QStringLiteral("VelmoFuzz"), Qt::CaseInsensitive);
+        DocumentPropertyText::Write(bytes, QStringLiteral("VelmoFuzz"), value);
+        names.clear();
+        values.clear();
+        DocumentPropertyText::Read(bytes, names, values);
+        Check(!readable || !balanced ||
+              values.value(names.indexOf(QStringLiteral("VelmoFuzz"))) == value.trimmed());
+        Check(!balanced || DocTest::Balanced(bytes));
     }
 
     RtfDocument editor(input);

@@ -2,6 +2,7 @@
 
 #include "host/core/ActivityLog.h"
 #include "host/core/CUtility.h"
+#include "tests/support/TodaysLog.h"
 
 #include <QDate>
 #include <QDir>
@@ -11,10 +12,6 @@
 #include <gtest/gtest.h>
 
 namespace hosttest {
-
-QString TodaysLogPath() {
-    return CUtility().ProfileFolder() + "Log/" + ActivityLog::FileNameFor(QDate::currentDate());
-}
 
 void ClearLog() {
     QDir(CUtility().ProfileFolder() + "Log").removeRecursively();

@@ -1,14 +1,16 @@
 #pragma once
 
+#include "tests/support/TodaysLog.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 
 namespace hosttest {
 
-QString TodaysLogPath(); // today's activity log under the current profile folder
-void ClearLog();         // removes the Log folder, so the next line starts a fresh file
-QStringList LogLines();  // today's log split at CR LF
+using ::TodaysLogPath;
+void ClearLog();        // removes the Log folder, so the next line starts a fresh file
+QStringList LogLines(); // today's log split at CR LF
 void WriteFile(const QString& path, const QByteArray& content); // makes folders; fails the test
 QByteArray ReadFile(const QString& path);                       // empty when missing
 

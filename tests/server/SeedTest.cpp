@@ -20,6 +20,15 @@ Record PageParams(const std::string& page) {
     return params;
 }
 
+// User 40's list of transcribed reports of provider (or All) from..to days back.
+std::vector<Record> TranscribedList(const std::string& base, const std::string& provider, int from, int to) {
+    return ParseFileList(SingleFileText(Get(base + "qm_download_filelist.php?loginuserid=40&physicianid=" +
+                                            provider + "&locationid=All&fromdate=" + IsoDay(from) +
+                                            "&todate=" + IsoDay(to) + "&reporttype=t")
+                                            .body)
+                             .value_or(""));
+}
+
 } // namespace
 
 TEST_F(ServerTest, DemoHostPagesCarryTheNineParameters) {
@@ -81,13 +90,7 @@ TEST(SeedFile, GivesTheTestExactlyThePracticeItDescribes) {
     EXPECT_EQ(FieldOf(params, "SignatureLine"), "");
     EXPECT_EQ(FieldOf(params, "PhysicianList"), "40~Dr. Ada Quill|41~Dr. Ben Nowhere");
     EXPECT_EQ(FieldOf(params, "LocationList"), "[40]3~North Clinic[41]");
-    const auto list = ParseFileList(
-        SingleFileText(Get(base +
-                           "qm_download_filelist.php?loginuserid=40&physicianid=All&locationid=All"
-                           "&fromdate=" +
-                           IsoDay(6) + "&todate=" + IsoDay(0) + "&reporttype=t")
-                           .body)
-            .value_or(""));
+    const auto list = TranscribedList(base, "All", 6, 0);
     ASSERT_EQ(list.size(), 3u);
     EXPECT_EQ(FieldOf(list[0], "Privileges"), "1");
     EXPECT_EQ(FieldOf(list[0], "LastName"), "Rowe");
@@ -96,4 +99,45 @@ TEST(SeedFile, GivesTheTestExactlyThePracticeItDescribes) {
     // An empty field is one blank, so that the desk's splitter keeps every field in its place.
     EXPECT_EQ(Lines(SingleFileText(Get(base + "addressbook.php?physicianid=40").body).value_or("")),
               std::vector<std::string>{"101~ ~Ann~ ~Lee~555-0101~ann@lee.example~ "});
+}
+
+// What the demo practice is written with: times of day, dates that follow them, a built document
+// with numbered paragraphs and a statement, an earlier version cut short, an audit event.
+TEST(SeedFile, PlacesTimesAndBuildsDocumentsVersionsAndAudit) {
+    StandInServer::Options options;
+    options.seedJson = R"({
+      "providers": [{"id": "40", "name": "Dr. Ada Quill", "signature": "Ada Quill, MD"}],
+      "users": [{"id": "40", "worksFor": {"40": "111111"}, "selected": ["Dictation Date/Time", "DateOfVisit"]}],
+      "reports": [{"name": "S1", "provider": "40", "esigned": true,
+                   "dictated": {"daysBack": 2, "time": "15:07"}, "transcribed": {"daysBack": 1, "time": "10:30"},
+                   "saved": {"daysBack": 1, "time": "13:05"}, "fields": {"DateOfVisit": {"dateOf": "dictated"}},
+                   "document": {"title": "Visit", "statement": "esign",
+                                "paragraphs": ["Seen.", {"repeat": 2, "text": "NOTE {n} of {n}."}]},
+                   "versions": [{"paragraphs": 1}], "audit": [{"at": "saved", "user": "40", "event": "E-signed"}]}],
+      "defaultUser": "40"})";
+    StandInServer server(options);
+    ASSERT_TRUE(server.Start()) << server.Error().toStdString();
+    const std::string base = server.BaseUrl().toStdString();
+    const auto us = [](const std::string& iso) {
+        return iso.substr(5, 2) + "/" + iso.substr(8, 2) + "/" + iso.substr(0, 4);
+    };
+    const auto list = TranscribedList(base, "40", 1, 1);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(FieldOf(list[0], "Dictation Date/Time"), us(IsoDay(2)) + " 03:07 PM");
+    EXPECT_EQ(FieldOf(list[0], "DateOfVisit"), us(IsoDay(2)));
+    const std::string doc = SingleFileText(Get(base + "qm_download_files.php?filename=S1").body).value_or("");
+    const std::string day = IsoDay(1);
+    EXPECT_NE(doc.find("Seen.\\par\nNOTE 1 of 1.\\par\nNOTE 2 of 2.\\par"), std::string::npos) << doc;
+    EXPECT_NE(doc.find("ESigned by Ada Quill, MD on " + day.substr(5, 2) + "-" + day.substr(8, 2) + "-" +
+                       day.substr(2, 2) + " at 13:05:00."),
+              std::string::npos)
+        << doc;
+    const std::string version =
+        SingleFileText(Get(base + "qm_download_versionfiles.php?filename=S1.v1").body).value_or("");
+    EXPECT_NE(version.find("Seen.\\par"), std::string::npos) << version;
+    EXPECT_EQ(version.find("NOTE 1"), std::string::npos) << version;
+    EXPECT_EQ(version.find("ESigned"), std::string::npos) << version;
+    EXPECT_NE(Get(base + "view_audittrail.php?loginid=40&filename=S1&fromdate=&todate=&admin=0")
+                  .body.find("<td>" + us(day) + " 01:05 PM</td><td>40</td><td>E-signed</td>"),
+              std::string::npos);
 }

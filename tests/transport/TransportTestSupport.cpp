@@ -2,6 +2,8 @@
 
 #include "host/core/ActivityLog.h"
 #include "host/core/CUtility.h"
+#include "tests/support/JournalFields.h"
+#include "tests/support/TodaysLog.h"
 #include "transport/CHttp.h"
 
 #include <QCoreApplication>
@@ -18,8 +20,7 @@
 using namespace Qt::StringLiterals;
 
 QString TodayLog() {
-    return QString::fromLocal8Bit(
-        ReadAll(CUtility().ProfileFolder() + u"Log/"_s + ActivityLog::FileNameFor(QDate::currentDate())));
+    return TodaysLogText();
 }
 
 QStringList Missing(const QString& log, const QStringList& lines) {
@@ -84,11 +85,7 @@ QStringList Queries(const StandInServer& server, const QString& script) {
 }
 
 QStringList Fields(const QJsonObject& entry) {
-    QStringList fields;
-    for (const QJsonValue& field : entry.value(u"fields"_s).toArray()) {
-        fields.append(field[u"name"_s].toString() + QLatin1Char('=') + field[u"value"_s].toString());
-    }
-    return fields;
+    return JournalFields(entry);
 }
 
 Fetched Fetch(const QString& url, const QString& localFile, bool secure, QObject* notify,

@@ -10,7 +10,8 @@
 
 CDlgPleaseWait::CDlgPleaseWait(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
-    setWindowTitle(QString());
+    // The window has no title. Qt shows the program name for an empty one, so a blank stands in.
+    setWindowTitle(QStringLiteral(" "));
     setModal(true);
     label_.setText(QStringLiteral("Please wait, request in progress..."));
     label_.setAccessibleName(label_.text());

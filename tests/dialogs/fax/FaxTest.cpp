@@ -9,6 +9,8 @@
 
 #include <gmock/gmock.h>
 
+#include <algorithm>
+
 namespace {
 
 using FaxDialogTest = ServerTest;
@@ -136,6 +138,10 @@ TEST_F(FaxFromTheWindowTest, TwoReportsGoToTwoCheckedContacts) {
         ASSERT_EQ(fax.Contacts()->Model()->rowCount(), 12);
         fax.accept(); // nothing checked yet
         const QStringList lastNames = Column(fax.Contacts(), CDlgFax::LastName);
+        EXPECT_TRUE(std::is_sorted(
+            lastNames.begin(), lastNames.end(),
+            [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; }))
+            << "the refreshed book keeps its sort: " << lastNames.join(',').toStdString();
         fax.SetChecked(static_cast<int>(lastNames.indexOf("Emerson")), true);
         fax.SetChecked(static_cast<int>(lastNames.indexOf("Falkner")), true);
         PromptsDouble::Current().QueueAnswer(Prompts::Ok);

@@ -48,7 +48,9 @@ TEST_F(SearchTest, ScopesDatesAndArchiveMakeTheSearchAddressAndMistakesKeepTheDi
          QStringLiteral(
              "&chktrdate=1&arrradio=15&txthid_stdate=03-05-2026&txthid_eddate=11-30-2026&archivedsearch=0")},
     };
-    for (const auto& [choose, query] : cases) {
+    for (const auto& item : cases) {
+        const auto& choose = item.first; // named, not bound: lambdas capture it (clang 14)
+        const QString& query = item.second;
         SCOPED_TRACE(query.toStdString());
         FakeDesk desk = FakeDesk::Of("t", {});
         WhenShown<CDlgSearch> driver([&](CDlgSearch& d) {

@@ -2,15 +2,12 @@
 
 // Shared by the report list's tests: readable Qt texts in failures and file lists from bytes.
 #include "reportlist/core/FileListFormat.h"
+#include "tests/support/QStringPrinting.h"
 
 #include <QBuffer>
 #include <QString>
 
 #include <ostream>
-
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
 
 inline ParsedFileList Parse(const QByteArray& text, bool pending = false) {
     QBuffer buffer;

@@ -2,6 +2,7 @@
 
 #include "host/core/ActivityLog.h"
 #include "host/core/CUtility.h"
+#include "tests/support/TodaysLog.h"
 
 #include <QDate>
 #include <QFile>
@@ -15,7 +16,7 @@ public:
     QStringList Messages() const { return ReadMessages().mid(start_); }
 
     static QStringList ReadMessages() {
-        QFile file(CUtility().ProfileFolder() + "Log/" + ActivityLog::FileNameFor(QDate::currentDate()));
+        QFile file(TodaysLogPath());
         static const QRegularExpression line(R"(^\d\d:\d\d:\d\d : (.*) LastError = -?\d+$)");
         QStringList out;
         if (file.open(QIODevice::ReadOnly)) {
