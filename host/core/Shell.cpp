@@ -48,7 +48,7 @@ public:
     bool Open(const QString& fileOrUrl) override {
         return StartDetached(QStringLiteral("xdg-open"), {fileOrUrl});
     }
-    bool OpenWatched(const QString& fileOrUrl, std::function<void()> refused) override {
+    bool OpenWatched(const QString& fileOrUrl, const std::function<void()>& refused) override {
         auto process = std::make_shared<QProcess>();
         process->setProgram(QStringLiteral("xdg-open"));
         process->setArguments({fileOrUrl});
@@ -56,7 +56,7 @@ public:
         QElapsedTimer clock;
         clock.start();
         QObject::connect(process.get(), &QProcess::finished, process.get(),
-                         [refused = std::move(refused), clock](int code, QProcess::ExitStatus status) {
+                         [refused, clock](int code, QProcess::ExitStatus status) {
                              const bool failed = status != QProcess::NormalExit || code != 0;
                              if (failed && clock.elapsed() < kOpenerVerdictMs && refused) {
                                  refused();

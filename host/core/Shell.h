@@ -40,7 +40,7 @@ public:
     // Opens as Open does, and runs refused (on this thread, later) when the opener ends saying
     // that nothing could open it: the desktop has no program for the file or address. Without
     // a way to know, a Shell only opens.
-    virtual bool OpenWatched(const QString& fileOrUrl, std::function<void()> refused) {
+    virtual bool OpenWatched(const QString& fileOrUrl, const std::function<void()>& refused) {
         Q_UNUSED(refused);
         return Open(fileOrUrl);
     }

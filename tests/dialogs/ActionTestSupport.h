@@ -123,7 +123,7 @@ public:
         opened.append(fileOrUrl);
         return true;
     }
-    bool OpenWatched(const QString& fileOrUrl, std::function<void()> refused) override {
+    bool OpenWatched(const QString& fileOrUrl, const std::function<void()>& refused) override {
         if (refuse) {
             refused();
         }
