@@ -44,6 +44,11 @@ CVelmoCtrl::CVelmoCtrl(QWidget* parent) : QWidget(parent) {
     page_->setWindowFlags(Qt::Widget);
     page_->installEventFilter(this);
     connect(addressBookAction_, &QAction::triggered, page_, &CVelmoPropPage::OnAddressBook);
+    // Once the filters hold what they offer: below this size the window would overlap itself.
+    connect(page_, &CVelmoPropPage::StartupFinished, this, [this] {
+        const QSize smallest = page_->SmallestSize();
+        setMinimumSize(smallest.width(), smallest.height() + ClientRect().top());
+    });
     Layout();
     page_->show();
 }

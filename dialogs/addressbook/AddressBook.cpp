@@ -6,10 +6,13 @@
 #include "host/core/SessionSettings.h"
 #include "transport/gui/CDlgPleaseWait.h"
 
+QString AddressBook::BookUrl() {
+    return Session().ServerURL() + QStringLiteral("addressbook.php") + QStringLiteral("?physicianid=") +
+           Session().LoggedUserId();
+}
+
 void AddressBook::Run() {
-    const QString url = Session().ServerURL() + QStringLiteral("addressbook.php") +
-                        QStringLiteral("?physicianid=") + Session().LoggedUserId();
-    const QString path = CDlgPleaseWait::DownloadList(url);
+    const QString path = CDlgPleaseWait::DownloadList(BookUrl());
     if (path.isEmpty() || !CUtility().FileExists(path)) {
         WriteLog(QStringLiteral("OnPopAddressbook: Address book could not be downloaded..."));
         return;

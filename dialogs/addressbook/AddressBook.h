@@ -8,6 +8,8 @@ class AddressBook final {
 public:
     explicit AddressBook(DeskContext& desk) : desk_(desk) {}
     void Run();
+    // The user's address book on the server (fetched at opening and again after a change).
+    static QString BookUrl();
 
 private:
     DeskContext& desk_;

@@ -1,5 +1,6 @@
 #include "dialogs/addressbook/CDlgAddressBook.h"
 
+#include "dialogs/addressbook/AddressBook.h"
 #include "dialogs/addressbook/AddressBookEntry.h"
 #include "dialogs/addressbook/CDlgAddEntry.h"
 #include "dialogs/addressbook/ServerAnswer.h"
@@ -8,15 +9,20 @@
 #include "host/core/ActivityLog.h"
 #include "host/core/AnswerLines.h"
 #include "host/core/Prompts.h"
+#include "transport/gui/CDlgPleaseWait.h"
 #include "ui_CDlgAddressBook.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
 
 namespace {
 
 constexpr int kKeyColumn = 1;
+constexpr int kCompanyColumn = 2;
+constexpr int kFirstNameColumn = 3;
+constexpr int kLastNameColumn = 5;
 constexpr int kPhoneColumn = 8;
 
 } // namespace
@@ -28,8 +34,9 @@ CDlgAddressBook::CDlgAddressBook(QWidget* parent)
     connect(ui_->ctl5, &QPushButton::clicked, this, &CDlgAddressBook::OnPopEdit);
     connect(ui_->ctl4, &QPushButton::clicked, this, &CDlgAddressBook::OnPopDelete);
     connect(ui_->ctl2, &QPushButton::clicked, this, &CDlgAddressBook::reject);
-    // A double click closes the book, as "Close" does; so does Enter (see eventFilter).
-    connect(ui_->ctl285, &CReportListCtrl::RowDoubleClicked, this, &CDlgAddressBook::reject);
+    // A double click edits its row (closing the book on it would throw the user out of the book
+    // they were working in); Enter closes the book, as "Close" does (see eventFilter).
+    connect(ui_->ctl285, &CReportListCtrl::RowDoubleClicked, this, &CDlgAddressBook::OnPopEdit);
     connect(ui_->ctl285, &CReportListCtrl::ContextMenuRequestedAt, this, [this](const QPoint& at) {
         const std::unique_ptr<QMenu> menu = BuildContextMenu();
         menu->exec(at);
@@ -98,6 +105,33 @@ void CDlgAddressBook::ReadFile() {
     }
 }
 
+void CDlgAddressBook::Reload() {
+    const QString path = CDlgPleaseWait::DownloadList(AddressBook::BookUrl(), this);
+    if (path.isEmpty() || !QFileInfo::exists(path)) {
+        WriteLog(QStringLiteral("OnPopAddressbook: Address book could not be downloaded..."));
+        return;
+    }
+    if (path != path_) {
+        QFile::remove(path_);
+        path_ = path;
+    }
+    Model()->ClearRows();
+    ReadFile();
+}
+
+bool CDlgAddressBook::ConfirmDelete(int row) {
+    QStringList name;
+    for (const int column : {kFirstNameColumn, kLastNameColumn}) {
+        if (!Model()->CellText(row, column).trimmed().isEmpty()) {
+            name.append(Model()->CellText(row, column).trimmed());
+        }
+    }
+    const QString who = name.isEmpty() ? Model()->CellText(row, kCompanyColumn).trimmed() : name.join(u' ');
+    return Prompts::Get().Show({QStringLiteral("Delete ") + who + QStringLiteral(" from the address book?"),
+                                QStringLiteral("Molve"), Prompts::Icon::Question,
+                                Prompts::Yes | Prompts::No}) == Prompts::Yes;
+}
+
 std::unique_ptr<QMenu> CDlgAddressBook::BuildContextMenu() {
     auto menu = std::make_unique<QMenu>(this);
     menu->setAccessibleName(QStringLiteral("Address Book"));
@@ -133,7 +167,9 @@ int CDlgAddressBook::SelectedRow() const {
 
 bool CDlgAddressBook::SendUpdate(const QString& url, const QString& operation, const Prompts::Box& success,
                                  const QString& failure) {
+    ShowWait(true); // only while the request runs
     const ServerAnswer answer = GetShortAnswer(url, false);
+    ShowWait(false);
     if (!answer.opened) {
         return false;
     }
@@ -148,13 +184,12 @@ bool CDlgAddressBook::SendUpdate(const QString& url, const QString& operation, c
 
 void CDlgAddressBook::RunEntryDialog(const QString& text, int mode, const QString& operation,
                                      const Prompts::Box& success, const QString& failure) {
-    ShowWait(true);
     CDlgAddEntry entry(this);
     entry.SetEntryText(text, mode);
-    if (entry.exec() == QDialog::Accepted) {
-        SendUpdate(AddressBookEntry::UpdateUrl(entry.EntryText(), false), operation, success, failure);
+    if (entry.exec() == QDialog::Accepted &&
+        SendUpdate(AddressBookEntry::UpdateUrl(entry.EntryText(), false), operation, success, failure)) {
+        Reload();
     }
-    ShowWait(false);
 }
 
 void CDlgAddressBook::OnPopAdd() {
@@ -181,12 +216,12 @@ void CDlgAddressBook::OnPopDelete() {
     if (row < 0) {
         return;
     }
-    ShowWait(true);
-    // No confirmation: the entry goes at once.
+    if (!ConfirmDelete(row)) {
+        return;
+    }
     if (SendUpdate(AddressBookEntry::UpdateUrl(Model()->CellText(row, kKeyColumn), true),
                    QStringLiteral("OnPopDelete"), {QStringLiteral("Entry deleted successfully.")},
                    QStringLiteral("Entry could not be deleted successfully"))) {
         RemoveListRow(Model(), row);
     }
-    ShowWait(false);
 }

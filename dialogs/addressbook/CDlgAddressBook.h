@@ -15,8 +15,9 @@ class CDlgAddressBook;
 }
 
 // The user's address book: one row per contact, and Add, Edit and Delete of one entry at a time
-// on the server. The list is not refreshed by them (the next opening shows the changes), except
-// that a deleted row goes. The book's file is deleted when the dialog goes, however it closes.
+// on the server. After an Add or Edit the server confirmed, the book is fetched again, so the
+// list shows what the server holds; a deleted row goes. A double click edits the row. The
+// book's file is deleted when the dialog goes, however it closes.
 class CDlgAddressBook final : public QDialog {
     Q_OBJECT
 public:
@@ -44,6 +45,10 @@ protected:
 private:
     void Initialise();
     void ReadFile();
+    // Fetches the book again and shows it; the list stays as it was when that fails.
+    void Reload();
+    // "Delete NAME from the address book?", answered Yes.
+    bool ConfirmDelete(int row);
     void ShowWait(bool shown);
     // Sends one update; its answer "~" shows success, anything else failure, a request that could
     // not be made nothing. True on success.

@@ -30,6 +30,16 @@ void AuditTrail::Run() {
                  QStringLiteral(", selected for E-Sign"));
     }
     const QString name = desk_.Filename(rows.last()).trimmed();
-    // Whether a browser came up is not known here, and nothing is reported either way.
-    Shell::Get().Open(Address(Session().ServerURL(), Session().LoggedUserId(), name));
+    // Whether a browser came up is not known; only a desktop that says it has none is reported.
+    const QString address = Address(Session().ServerURL(), Session().LoggedUserId(), name);
+    Shell::Get().OpenWatched(address, [address] {
+        WriteLog(QStringLiteral("OnPopviewaudittrail: No program opened ") + address);
+        Prompts::Error(NoBrowserText(address));
+    });
+}
+
+QString AuditTrail::NoBrowserText(const QString& address) {
+    return QStringLiteral("No program is set up to open web pages.\nThe audit trail's address, to open in a "
+                          "web browser by hand:\n") +
+           address;
 }

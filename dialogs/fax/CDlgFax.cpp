@@ -220,8 +220,10 @@ void CDlgFax::accept() {
     WriteLog(QStringLiteral("CDlgFax::OnOK: URL for fax, ") + url);
 
     QStringList recipients;
+    QStringList numbers;
     for (int row = 0; row < ContactModel()->rowCount(); ++row) {
         if (IsChecked(row)) {
+            numbers.append(ContactModel()->CellText(row, FaxNumber).trimmed());
             // Key and label come from the row itself, so the sort order does not matter.
             recipients.append(ContactModel()->CellText(row, Key) + QLatin1Char('~') +
                               ContactModel()->CellText(row, Label) + QLatin1Char('~') +
@@ -259,6 +261,11 @@ void CDlgFax::accept() {
                     response.isEmpty()
                         ? QStringLiteral("Documents failed to be queued successfully for faxing")
                         : QStringLiteral("Documents queued successfully for faxing"));
+                if (!response.isEmpty()) {
+                    queuedNote_ = QStringLiteral("Queued for faxing: ") +
+                                  documents.join(QStringLiteral(", ")) + QStringLiteral(" to ") +
+                                  numbers.join(QStringLiteral(", "));
+                }
             } else {
                 Prompts::Information(response);
             }

@@ -29,6 +29,9 @@ public:
     // not sent).
     void SetSelectedReports(const QStringList& lines, const QStringList& owners);
     QString AddressBookPath() const;
+    // After a "Send Fax" the server confirmed: what was queued for whom, for the window's status
+    // line; empty otherwise.
+    QString QueuedNote() const { return queuedNote_; }
 
     int exec() override;
     void accept() override; // "Send Fax"
@@ -50,4 +53,5 @@ private:
     std::unique_ptr<Ui::CDlgFax> ui_;
     QStringList lines_;
     QStringList owners_;
+    QString queuedNote_;
 };

@@ -19,4 +19,7 @@ void Fax::Run() {
     CDlgFax dialog(desk_.DialogParent());
     dialog.SetSelectedReports(selection.accepted, selection.owners);
     dialog.exec();
+    if (!dialog.QueuedNote().isEmpty()) {
+        desk_.ShowStatus(dialog.QueuedNote()); // the box is dismissed; the line stays
+    }
 }

@@ -14,6 +14,25 @@ QString FindCaption(const QStringList& captions, const QString& wanted) {
     return {};
 }
 
+// "R260008: Victor Haddad, Operative Report" from "R260008~Victor~Haddad~Operative Report"; what
+// the list has no column for ("NA") or leaves blank is left out.
+QString Readable(const QString& line) {
+    const QStringList parts = line.split(QLatin1Char('~'));
+    const auto known = [&](int i) {
+        const QString value = parts.value(i).trimmed();
+        return value == QStringLiteral("NA") ? QString() : value;
+    };
+    const QString patient = (known(1) + QLatin1Char(' ') + known(2)).trimmed();
+    QStringList about;
+    for (const QString& piece : {patient, known(3)}) {
+        if (!piece.isEmpty()) {
+            about.append(piece);
+        }
+    }
+    return about.isEmpty() ? parts.value(0)
+                           : parts.value(0) + QStringLiteral(": ") + about.join(QStringLiteral(", "));
+}
+
 } // namespace
 
 FaxSelection FaxSelection::FromDesk(const DeskContext& desk) {
@@ -51,7 +70,7 @@ QString FaxSelection::RefusalMessage(const QStringList& refused) {
     }
     QString joined;
     for (const QString& line : refused) {
-        joined += line + QLatin1Char('\n');
+        joined += Readable(line) + QLatin1Char('\n');
     }
     return refused.size() >= 2 ? QStringLiteral("User does not privilege to fax these files\n") + joined
                                : QStringLiteral("User does not privilege to fax the file ") + joined;

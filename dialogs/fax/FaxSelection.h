@@ -16,6 +16,7 @@ struct FaxSelection {
     // Walks the selected rows in list order. A blank cell is sent as one blank (so that its
     // place survives the split at "~"), a column the list does not have as "NA".
     static FaxSelection FromDesk(const DeskContext& desk);
-    // The one message naming the refused reports; empty when none was refused.
+    // The one message naming the refused reports, each as "name: patient, report type"; empty
+    // when none was refused.
     static QString RefusalMessage(const QStringList& refused);
 };

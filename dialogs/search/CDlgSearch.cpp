@@ -7,6 +7,7 @@
 #include "host/core/CUtility.h"
 #include "host/core/Prompts.h"
 #include "host/core/SessionSettings.h"
+#include "reportlist/core/FileListFormat.h"
 #include "ui_CDlgSearch.h"
 
 #include <QDateTime>
@@ -77,7 +78,9 @@ void CDlgSearch::OnInitDialog() {
     OnRadioCurrentProvider();
     OnRadioDemographic();
 
-    ui_->ctl293->addItems(SearchNames::Parse(demographicNames_));
+    for (const QString& name : SearchNames::Parse(demographicNames_)) {
+        ui_->ctl293->addItem(CaptionForKey(name), name); // shown as the list's columns name it
+    }
     ui_->ctl293->setCurrentIndex(-1);
 
     if (ownProvider_ == 0) {
@@ -88,6 +91,32 @@ void CDlgSearch::OnInitDialog() {
         ui_->ctl270->clear();
         ui_->ctl271->setEnabled(true);
     }
+    RestoreLastSearch();
+}
+
+void CDlgSearch::RestoreLastSearch() {
+    const int item = last_.demographic.isEmpty() ? -1 : ui_->ctl293->findData(last_.demographic);
+    if (item < 0) {
+        return; // no search yet, or the server offers that name no more
+    }
+    ui_->ctl293->setCurrentIndex(item);
+    ui_->ctl292->setText(last_.value);
+    if (last_.scope != SearchChoice::Scope::Own) {
+        ui_->ctl237->setChecked(true);
+        OnRadioOtherProviders();
+        const int provider = ui_->ctl271->findText(
+            last_.scope == SearchChoice::Scope::All ? QStringLiteral("All") : last_.provider);
+        if (provider >= 0) {
+            ui_->ctl271->setCurrentIndex(provider);
+        }
+    }
+    ui_->ctl241->setChecked(last_.dated);
+    OnCheckTranscribed();
+    if (last_.dated) {
+        ui_->ctl238->setDate(last_.from);
+        ui_->ctl239->setDate(last_.to);
+    }
+    ui_->ctl242->setChecked(last_.archive);
 }
 
 void CDlgSearch::OnRadioCurrentProvider() {
@@ -170,7 +199,7 @@ bool CDlgSearch::BuildDemographicURL() {
         Prompts::Information(QStringLiteral("Select a demographic to search."));
         return false;
     }
-    const QString name = ui_->ctl293->currentText();
+    const QString name = ui_->ctl293->currentData().toString();
     const QString value = ui_->ctl292->text().trimmed();
     if (value.isEmpty()) {
         Prompts::Information(QStringLiteral("Enter search string to continue."));
@@ -181,8 +210,18 @@ bool CDlgSearch::BuildDemographicURL() {
 
     QString scope = QStringLiteral("All");
     QString providerId = loginId;
+    choice_ = {name,
+               value,
+               SearchChoice::Scope::All,
+               {},
+               ui_->ctl241->isChecked(),
+               ui_->ctl238->date(),
+               ui_->ctl239->date(),
+               ui_->ctl242->isChecked()};
     if (ui_->ctl236->isChecked()) {
         scope = QStringLiteral("0");
+        choice_.scope = SearchChoice::Scope::Own;
+        choice_.provider = ui_->ctl270->text();
         WriteLog(QStringLiteral("DownloadFileList: Files to be searched for the current login"));
     } else if (ui_->ctl237->isChecked()) {
         const QString chosen = ui_->ctl271->currentText();
@@ -191,6 +230,8 @@ bool CDlgSearch::BuildDemographicURL() {
         } else {
             providerId = ProviderEntries::IdFromEntry(chosen);
             scope = providerId;
+            choice_.scope = SearchChoice::Scope::Provider;
+            choice_.provider = chosen.trimmed();
         }
     }
     WriteLog(QStringLiteral("DownloadFileList: Care provider selected, ") + providerId);

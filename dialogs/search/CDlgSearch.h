@@ -1,5 +1,7 @@
 #pragma once
 
+#include "reportlist/core/WindowState.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -18,8 +20,13 @@ public:
     explicit CDlgSearch(QWidget* parent = nullptr);
     ~CDlgSearch() override;
 
-    // The "~"-separated demographic names the server offers; set before the dialog runs.
+    // The "~"-separated demographic names the server offers; set before the dialog runs. They
+    // are listed by their captions ("Last Name") and sent as the server names them.
     void SetDemographicNames(const QString& names) { demographicNames_ = names; }
+    // The search to open on (the last one of the window); one without a demographic changes nothing.
+    void SetLastSearch(const SearchChoice& last) { last_ = last; }
+    // What the address was built from, once the dialog closed with OK.
+    const SearchChoice& Choice() const { return choice_; }
     // Empty unless the dialog closed with OK after building an address.
     QString SearchURL() const { return searchUrl_; }
     int SearchMode() const { return searchMode_; }
@@ -39,10 +46,13 @@ private:
     void OnInitDialog();
     bool BuildDemographicURL();
     bool BuildFreeTextURL();
+    void RestoreLastSearch();
 
     std::unique_ptr<Ui::CDlgSearch> ui_;
     QString demographicNames_;
     QString searchUrl_;
+    SearchChoice last_;
+    SearchChoice choice_;
     int searchMode_ = 1;
     int ownProvider_ = 0;
     bool initialised_ = false;

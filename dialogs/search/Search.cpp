@@ -1,6 +1,7 @@
 #include "dialogs/search/Search.h"
 
 #include "dialogs/search/CDlgSearch.h"
+#include "dialogs/search/SearchChoice.h"
 #include "host/core/ActivityLog.h"
 #include "host/core/Prompts.h"
 #include "host/core/SessionSettings.h"
@@ -31,11 +32,14 @@ void Search::Run() {
     }
 
     QString url;
+    SearchChoice choice;
     {
         CDlgSearch dialog(desk_.DialogParent());
         dialog.SetDemographicNames(names);
+        dialog.SetLastSearch(desk_.State().LastSearch);
         if (dialog.exec() == QDialog::Accepted) {
             url = dialog.SearchURL();
+            choice = dialog.Choice();
             WriteLog(QStringLiteral("OnButtonSearch: URL for search criteria,") + url);
         }
     }
@@ -43,11 +47,12 @@ void Search::Run() {
     if (url.isEmpty()) {
         return;
     }
+    desk_.State().LastSearch = choice; // the dialog opens on it next time
 
     // Only this search's own result is loaded: a failed one never shows another feature's file
-    // (an address book, the custom properties) as a report list.
+    // (an address book, the custom properties) as a report list, and the window keeps its list.
     const QString list = CDlgPleaseWait::DownloadList(url, desk_.DialogParent());
     if (!list.isEmpty()) {
-        desk_.LoadFileList(list);
+        desk_.LoadSearchResult(list, DescribeSearch(choice));
     }
 }

@@ -15,7 +15,10 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QProcess>
+#include <QTimer>
 #include <QWidget>
+
+#include <functional>
 
 namespace {
 
@@ -26,8 +29,9 @@ const QString kConverter = QStringLiteral("DSSDecoder");
 bool playing = false;
 
 // Waits for the converter without freezing the window. No time limit: a converter that
-// never ends keeps this Play waiting (the user can still close the desk).
-void WaitPainting(ProgramHandle& converter) {
+// never ends keeps this Play waiting (the user can still close the desk). One that takes long
+// is named in the status line, so the spinner is not all the user sees.
+void WaitPainting(ProgramHandle& converter, const std::function<void(const QString&)>& status) {
     QProcess* process = converter.Process();
     if (!process) {
         converter.Wait();
@@ -36,8 +40,19 @@ void WaitPainting(ProgramHandle& converter) {
     QEventLoop loop;
     QObject::connect(process, &QProcess::finished, &loop, &QEventLoop::quit);
     QObject::connect(process, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
+    QTimer notice;
+    notice.setSingleShot(true);
+    bool noticed = false;
+    QObject::connect(&notice, &QTimer::timeout, &loop, [&] {
+        noticed = true;
+        status(QStringLiteral("Converting the dictation..."));
+    });
     if (converter.Running()) {
+        notice.start(Delays::Get().convertingNotice);
         loop.exec();
+    }
+    if (noticed) {
+        status({});
     }
 }
 
@@ -63,6 +78,13 @@ QString VoicePlayback::JobName(const QString& filename) {
     const qsizetype close = name.indexOf(QLatin1Char('}'), open);
     // Without a closing brace the rest of the name is the braced part.
     return name.left(open) + (close < 0 ? QString() : name.mid(close + 1));
+}
+
+QString VoicePlayback::NoPlayerText(const QString& wav) {
+    return QStringLiteral(
+               "No program is set up to play .wav files.\nThe dictation, to play by hand until the "
+               "desk is closed:\n") +
+           wav;
 }
 
 QString VoicePlayback::VoiceFolder() {
@@ -146,7 +168,11 @@ void VoicePlayback::Play() {
         unable(QStringLiteral("Converter could not be started, ") + converter);
         return;
     }
-    WaitPainting(*handle);
+    WaitPainting(*handle, [&](const QString& text) {
+        if (!hasWindow || window) {
+            desk_.ShowStatus(text);
+        }
+    });
     if (hasWindow && !window) {
         return;
     }
@@ -161,7 +187,10 @@ void VoicePlayback::Play() {
 
     WriteLog(kLog + QStringLiteral("Voice file Played, ") + wav);
     if (QFileInfo(wav).isFile() && !QFileInfo(wav).isSymLink()) {
-        Shell::Get().Open(wav);
+        Shell::Get().OpenWatched(wav, [wav] {
+            WriteLog(kLog + QStringLiteral("No program opened ") + wav);
+            Prompts::Error(NoPlayerText(wav));
+        });
     } else {
         Prompts::Error(QStringLiteral("Unable to play the selected voice file."));
     }

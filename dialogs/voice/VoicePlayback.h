@@ -17,6 +17,8 @@ public:
     static QString JobName(const QString& filename);
     // TempFolder + "VoiceFiles/".
     static QString VoiceFolder();
+    // Said when the desktop has no program to play the converted dictation at wav.
+    static QString NoPlayerText(const QString& wav);
 
 private:
     void Play();

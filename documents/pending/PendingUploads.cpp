@@ -310,6 +310,7 @@ void PendingUploads::OfferAtStart() {
         }
     }
     if (!sent.isEmpty()) {
+        desk_.ShowStatus(QStringLiteral("Edits sent to the server: ") + sent.join(QStringLiteral(", ")));
         Prompts::Information((sent.size() == 1 ? QStringLiteral("Document updated: ")
                                                : QStringLiteral("Documents updated: ")) +
                              sent.join(QStringLiteral(", ")) + QLatin1Char('.'));

@@ -3,6 +3,7 @@
 #include "documents/common/FlowSupport.h"
 #include "documents/common/OpenDocumentGuard.h"
 #include "documents/core/DocumentPaths.h"
+#include "documents/core/OfficeProgram.h"
 #include "documents/core/WordAutomation.h"
 #include "host/core/ActivityLog.h"
 #include "host/core/CUtility.h"
@@ -46,6 +47,11 @@ void PrintDocuments::Run() {
     WriteLog(QStringLiteral("OnPopPrint: Files taken up for printing"));
     const QStringList printed = PrintList(present);
     desk_.SetStatusForSelected(DeskContext::StatusColumn::Printed, printed, QStringLiteral("O"));
+    if (!printed.isEmpty()) {
+        // Printing shows nothing of its own: the status line says what went where.
+        desk_.ShowStatus(QStringLiteral("Sent to the printer ") + OfficeProgram::DefaultPrinter() +
+                         QStringLiteral(": ") + printed.join(QStringLiteral(", ")));
+    }
 }
 
 QStringList PrintDocuments::PrintList(const QStringList& names) {

@@ -29,6 +29,8 @@ struct Delays {
 
     // Voice playback: after the download, and after the converter has ended.
     int voiceStep;
+    // Voice playback: a converter still working after this long is named in the status line.
+    int convertingNotice;
     // Document history: after fetching an earlier version, and after moving it into place.
     int versionStep;
 

@@ -1,6 +1,7 @@
 #include "host/core/Shell.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QStandardPaths>
 
 #include <atomic>
@@ -30,20 +31,49 @@ OrphanKeeper& Keeper() {
     return *keeper;
 }
 
+// xdg-open without a desktop environment runs the program it finds and ends only with it, so an
+// end long after the start is that program's own; a refusal ("no method available") comes at once.
+constexpr qint64 kOpenerVerdictMs = 30000;
+
+// Started with its output to nowhere: a program that outlives the desk must not hold the desk's
+// output open (a caller reading it, a terminal or a test runner, would wait for the program too).
+void Silence(QProcess& process) {
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+}
+
 class DesktopShell final : public Shell {
 public:
     bool Open(const QString& fileOrUrl) override {
         return StartDetached(QStringLiteral("xdg-open"), {fileOrUrl});
     }
+    bool OpenWatched(const QString& fileOrUrl, const std::function<void()>& refused) override {
+        auto process = std::make_shared<QProcess>();
+        process->setProgram(QStringLiteral("xdg-open"));
+        process->setArguments({fileOrUrl});
+        Silence(*process);
+        QElapsedTimer clock;
+        clock.start();
+        QObject::connect(process.get(), &QProcess::finished, process.get(),
+                         [refused, clock](int code, QProcess::ExitStatus status) {
+                             const bool failed = status != QProcess::NormalExit || code != 0;
+                             if (failed && clock.elapsed() < kOpenerVerdictMs && refused) {
+                                 refused();
+                             }
+                         });
+        process->start();
+        if (!process->waitForStarted()) {
+            return false;
+        }
+        Keeper().Keep(std::move(process)); // until it ends, however long the program it runs stays
+        return true;
+    }
     bool StartDetached(const QString& program, const QStringList& arguments) override {
-        // A program that outlives the desk must not hold the desk's output open (a caller
-        // reading it, a terminal or a test runner, would wait for the program too).
         QProcess process;
         process.setProgram(program);
         process.setArguments(arguments);
-        process.setStandardInputFile(QProcess::nullDevice());
-        process.setStandardOutputFile(QProcess::nullDevice());
-        process.setStandardErrorFile(QProcess::nullDevice());
+        Silence(process);
         return process.startDetached();
     }
     std::unique_ptr<ProgramHandle> Start(const QString& program, const QStringList& arguments) override {

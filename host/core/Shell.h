@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 // A program the desk started and may wait for. Dropping the handle does not stop the program:
@@ -36,6 +37,13 @@ public:
     // Opens a file path or URL with the desktop's default application (xdg-open). False when
     // the opener could not be started; what the application does afterwards is not known.
     virtual bool Open(const QString& fileOrUrl) = 0;
+    // Opens as Open does, and runs refused (on this thread, later) when the opener ends saying
+    // that nothing could open it: the desktop has no program for the file or address. Without
+    // a way to know, a Shell only opens.
+    virtual bool OpenWatched(const QString& fileOrUrl, const std::function<void()>& refused) {
+        Q_UNUSED(refused);
+        return Open(fileOrUrl);
+    }
     // Starts program with these arguments, detached from the desk: it outlives the desk.
     virtual bool StartDetached(const QString& program, const QStringList& arguments) = 0;
     // Starts program with these arguments and returns a handle to wait on; null when it could

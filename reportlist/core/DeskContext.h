@@ -40,12 +40,19 @@ public:
 
     virtual void ShowBusy(Busy which, bool shown) = 0;
     virtual void RepaintNow() = 0;
+    // A note in the window's status line (what went where, what is being worked on); it stays
+    // until the next one. Empty clears it.
+    virtual void ShowStatus(const QString& text) = 0;
 
     // "Go": the report query with the window's filters.
     virtual void RunQuery() = 0;
     // Replaces the list with a downloaded file list (deleting the file), without the query's
     // no-result check.
     virtual void LoadFileList(const QString& path) = 0;
+    // A search's file list: it replaces the list, an empty one too ("No result found."), and the
+    // window says above the list what was searched until a query replaces it. A search whose
+    // list did not arrive changes nothing.
+    virtual void LoadSearchResult(const QString& path, const QString& searched) = 0;
     // Fetches each named report into TempFolder as NAME.doc; sets DocumentChecksum from the
     // last document handled.
     virtual void DownloadDocuments(const QStringList& names) = 0;

@@ -5,6 +5,7 @@
 
 #include <QContextMenuEvent>
 #include <QFileInfo>
+#include <QFocusEvent>
 #include <QHeaderView>
 #include <QIcon>
 #include <QItemSelectionModel>
@@ -78,6 +79,9 @@ void CReportListCtrl::Initialise() {
         connect(header_, &QHeaderView::sectionClicked, this, &CReportListCtrl::OnHeaderClicked);
         // Cells are drawn by column; after a drag the whole list is drawn again.
         connect(header_, &QHeaderView::sectionMoved, viewport(), qOverload<>(&QWidget::update));
+        connect(header_, &QHeaderView::sectionResized, this, &CReportListCtrl::RememberDraggedWidth);
+        connect(model_, &QAbstractItemModel::rowsInserted, this,
+                [this](const QModelIndex&, int first, int last) { WidenForRows(first, last); });
         // After the header's own reset handling, so the widths set here are the ones that stay.
         disconnect(resetConnection_);
         resetConnection_ =
@@ -194,12 +198,6 @@ int CReportListCtrl::FirstSelectedRow() const {
     return rows.isEmpty() ? -1 : rows.first();
 }
 
-void CReportListCtrl::ApplyColumnWidths() {
-    for (int c = 0; c < model_->columnCount(); ++c) {
-        setColumnWidth(c, model_->ColumnWidth(c));
-    }
-}
-
 void CReportListCtrl::paintEvent(QPaintEvent* event) {
     if (!background_.isNull()) {
         // Under the cells: it shows in column 0 and below the last row, where no cell is shaded.
@@ -226,6 +224,19 @@ void CReportListCtrl::contextMenuEvent(QContextMenuEvent* event) {
     emit ContextMenuRequestedAt(event->reason() == QContextMenuEvent::Mouse ? event->globalPos()
                                                                             : MenuPointForKeyboard());
     event->accept();
+}
+
+void CReportListCtrl::focusInEvent(QFocusEvent* event) {
+    QTableView::focusInEvent(event);
+    // Entered from the keyboard with no current row, the first Down would go to the second row:
+    // the first row becomes current (and selected) instead.
+    const bool keyboard = event->reason() == Qt::TabFocusReason ||
+                          event->reason() == Qt::BacktabFocusReason ||
+                          event->reason() == Qt::ShortcutFocusReason;
+    if (keyboard && !currentIndex().isValid() && model_->rowCount() > 0) {
+        selectionModel()->setCurrentIndex(model_->index(0, 0),
+                                          QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
 }
 
 void CReportListCtrl::keyPressEvent(QKeyEvent* event) {

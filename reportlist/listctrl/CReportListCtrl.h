@@ -2,6 +2,7 @@
 
 #include "reportlist/core/ReportListModel.h"
 
+#include <QHash>
 #include <QList>
 #include <QPixmap>
 #include <QPoint>
@@ -32,7 +33,10 @@ public:
     bool SortedAscending() const;
     QList<int> SelectedRows() const; // in list order
     int FirstSelectedRow() const;    // -1 when none
-    void ApplyColumnWidths();        // from the model after a load
+    // After a load: a data column is as wide as its caption and values need (at least the
+    // model's width, at most kMaxContentWidth), unless the user dragged it, which wins.
+    void ApplyColumnWidths();
+    static constexpr int kMaxContentWidth = 600;
 
 signals:
     void RowDoubleClicked(int row);
@@ -42,6 +46,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     void OnHeaderClicked(int column);
@@ -49,6 +54,10 @@ private:
     void ApplySort();
     void ApplyLocks();
     QPoint MenuPointForKeyboard() const;
+    int ContentWidth(int column, int firstRow, int lastRow) const;
+    bool FitsContent(int column) const; // neither fixed, hidden nor dragged by the user
+    void WidenForRows(int firstRow, int lastRow);
+    void RememberDraggedWidth(int column, int oldWidth, int newWidth);
 
     ReportListModel* model_ = nullptr;
     ReportCellDelegate* delegate_ = nullptr;
@@ -59,4 +68,6 @@ private:
     QPixmap background_;
     bool tileBackground_ = false;
     QMetaObject::Connection resetConnection_;
+    QHash<QString, int> draggedWidths_; // by caption, so they outlive a reload
+    bool applyingWidths_ = false;
 };

@@ -3,6 +3,8 @@
 #include "dialogs/widgets/IconButton.h"
 #include "host/core/CertificateNotice.h"
 #include "reportlist/listctrl/CReportListCtrl.h"
+#include "reportlist/window/SearchBar.h"
+#include "reportlist/window/StatusLine.h"
 #include "ui_CVelmoPropPage.h"
 
 #include <QIcon>
@@ -64,6 +66,14 @@ void CVelmoPropPage::SetupControls() {
 
     // Enter in a filter runs the query.
     ui_->ctl219->setDefault(true);
+
+    searchBar_ = new SearchBar(this);
+    ui_->pageLayout->insertWidget(ui_->pageLayout->indexOf(ui_->ctl8889), searchBar_);
+    connect(searchBar_, &SearchBar::BackRequested, this, &CVelmoPropPage::OnButtonViewlist);
+    statusLine_ = new StatusLine(this);
+    ui_->statusRow->addWidget(statusLine_, 1);
+    setTabOrder(ui_->ctl219, searchBar_->BackButton());
+    setTabOrder(searchBar_->BackButton(), ui_->ctl8889);
 
     // (Enter on a row and the context-menu key are the list's own: it reports them as a
     // double click and a context-menu request.)

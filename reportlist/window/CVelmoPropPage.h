@@ -8,6 +8,8 @@
 #include <memory>
 
 class CReportListCtrl;
+class SearchBar;
+class StatusLine;
 class QMenu;
 class QComboBox;
 class QDateEdit;
@@ -79,10 +81,18 @@ public:
     void DeleteAllRows() override;
     void ShowBusy(Busy which, bool shown) override;
     void RepaintNow() override;
+    void ShowStatus(const QString& text) override;
+    void LoadSearchResult(const QString& path, const QString& searched) override;
     void RunQuery() override;
     void DownloadDocuments(const QStringList& names) override;
     QWidget* DialogParent() override;
     CReportListCtrl* List() const;
+    StatusLine* Status() const { return statusLine_; }
+    SearchBar* SearchResultBar() const { return searchBar_; }
+    // The filters take two rows when one row would cut them (dates and report type below).
+    bool FiltersWrapped() const { return filtersWrapped_; }
+    // The smallest size at which nothing of the window overlaps (the filters on two rows).
+    QSize SmallestSize() const;
     // Whether timer 101 (the no-result check) is waiting for its tick.
     bool NoResultCheckPending() const { return noResultTimer_.isActive(); }
 
@@ -119,6 +129,7 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     // The window is the control's only child and has no close button: Escape must not hide it.
     void reject() override;
 
@@ -135,6 +146,11 @@ private:
     void SetActionButtonsEnabled(bool open, bool esign, bool print, bool forward, bool fax, bool version,
                                  bool search, bool play, bool rename);
     void SelectItemStartingWith(QComboBox* box, const QString& prefix);
+    void ArrangeFilters();
+    int OneRowFilterWidth() const;
+    // After a query's list arrived: it is no search result any more, and the rows of one that
+    // found nothing do not stay under the filters' names.
+    void LeaveSearch();
     QDateTime FromTime() const;
     QDateTime ToTime() const;
 
@@ -142,4 +158,7 @@ private:
     WindowState state_;
     QTimer noResultTimer_;
     bool startupPending_ = false;
+    StatusLine* statusLine_ = nullptr;
+    SearchBar* searchBar_ = nullptr;
+    bool filtersWrapped_ = false;
 };

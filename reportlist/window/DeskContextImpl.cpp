@@ -1,6 +1,7 @@
 // The window's side of DeskContext: what the actions may reach of the list and the window.
 #include "reportlist/listctrl/CReportListCtrl.h"
 #include "reportlist/window/CVelmoPropPage.h"
+#include "reportlist/window/StatusLine.h"
 #include "transport/DocumentDownload.h"
 #include "ui_CVelmoPropPage.h"
 
@@ -78,6 +79,10 @@ void CVelmoPropPage::ShowBusy(Busy which, bool shown) {
 
 void CVelmoPropPage::RepaintNow() {
     repaint();
+}
+
+void CVelmoPropPage::ShowStatus(const QString& text) {
+    statusLine_->SetNote(text);
 }
 
 void CVelmoPropPage::RunQuery() {

@@ -4,6 +4,7 @@
 #include "documents/pending/PendingUploads.h"
 #include "host/core/ActivityLog.h"
 #include "host/core/CUtility.h"
+#include "host/core/ServerGate.h"
 #include "host/core/SessionSettings.h"
 #include "reportlist/core/PhysicianLocationCache.h"
 #include "reportlist/core/ProviderList.h"
@@ -11,6 +12,7 @@
 #include "reportlist/core/SignaturePatterns.h"
 #include "reportlist/listctrl/CReportListCtrl.h"
 #include "reportlist/window/CVelmoPropPage.h"
+#include "reportlist/window/StatusLine.h"
 #include "ui_CVelmoPropPage.h"
 
 #include <QCoreApplication>
@@ -105,6 +107,8 @@ void CVelmoPropPage::OnInitDialog() {
 
     PreselectProvider();
     OnSelchangeComboPhysician();
+    ArrangeFilters(); // the boxes now hold what they offer
+    statusLine_->SetServer(ServerGate::HostOf(Session().ServerURL()));
 
     startupPending_ = true;
     OnButtonViewlist();

@@ -77,6 +77,7 @@ void CVelmoPropPage::OnButtonViewlist() {
     const QString listFile = Session().LastFileListName();
     if (!listFile.isEmpty()) {
         LoadFileList(listFile);
+        LeaveSearch();
         noResultTimer_.start(Delays::Get().noResultCheck);
     }
 }

@@ -57,6 +57,7 @@ public:
     int deletions = 0;
     int repaints = 0;
     QStringList loadedLists;
+    QStringList statuses;              // ShowStatus texts in order
     bool downloads = false;            // DownloadDocuments fetches for real (as the window does)
     QList<std::pair<Busy, bool>> busy; // ShowBusy calls in order
 
@@ -96,7 +97,9 @@ public:
     void ShowBusy(Busy which, bool shown) override { busy.append({which, shown}); }
     void RepaintNow() override { ++repaints; }
     void RunQuery() override { ++queries; }
+    void ShowStatus(const QString& text) override { statuses.append(text); }
     void LoadFileList(const QString& path) override { loadedLists.append(path); }
+    void LoadSearchResult(const QString& path, const QString&) override { loadedLists.append(path); }
     void DownloadDocuments(const QStringList& names) override {
         if (downloads) {
             ::DownloadDocuments(names, nullptr, state.DocumentChecksum);
@@ -115,9 +118,17 @@ public:
     QString standIn;
     QProcess* last = nullptr;
 
+    bool refuse = false; // OpenWatched: the desktop has no program for it
+
     bool Open(const QString& fileOrUrl) override {
         opened.append(fileOrUrl);
         return true;
+    }
+    bool OpenWatched(const QString& fileOrUrl, const std::function<void()>& refused) override {
+        if (refuse) {
+            refused();
+        }
+        return Open(fileOrUrl);
     }
     bool StartDetached(const QString& program, const QStringList& arguments) override {
         started.append(QStringList{program} + arguments);

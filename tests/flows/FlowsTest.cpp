@@ -5,6 +5,7 @@
 #include "documents/core/OfficeProgram.h"
 #include "documents/core/SigningCore.h"
 #include "documents/demographics/CDlgEditDemographics.h"
+#include "reportlist/window/StatusLine.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -177,6 +178,8 @@ TEST_F(Flows, PrintThreeRowsAndRefusals) {
     EXPECT_EQ(Journal(QStringLiteral("qm_statusupdate.php")).size(), 3);
     for (const QString& name : {kOwnA, kOwnB, kOther}) {
         EXPECT_TRUE(desktop_->Printed().contains(Temp(name)));
+        EXPECT_TRUE(page_->Status()->Note().startsWith("Sent to the printer PDF: ") &&
+                    page_->Status()->Note().contains(name));
         EXPECT_TRUE(StatusSent(name, QStringLiteral("print&value=1"))) << name.toStdString();
         EXPECT_EQ(Status(name, DeskContext::StatusColumn::Printed), QStringLiteral("O"))
             << name.toStdString();
@@ -333,6 +336,7 @@ TEST_F(Flows, EditIsNeverLost) {
                   QStringLiteral("1 edited report has not reached the server yet: R260004. Send it now?"));
         EXPECT_EQ(Shown().last(), QStringLiteral("Document updated: R260004.")); // what was sent is confirmed
         EXPECT_TRUE(ServerDocument(kOther).contains(edit));
+        EXPECT_EQ(page_->Status()->Note(), "Edits sent to the server: " + kOther);
         EXPECT_FALSE(PendingStore::Load(kOther).has_value());
         EXPECT_FALSE(PendingStore::HasDocument(kOther));
         Close();

@@ -20,7 +20,7 @@ void Select(CDlgAddressBook& book, int row) {
     In<CReportListCtrl>(book, "ctl285")->selectRow(row);
 }
 
-TEST_F(AddressBookTest, AddEditAndDeleteEachSendOneUpdateAndSayItWorked) {
+TEST_F(AddressBookTest, AddEditAndDeleteEachSendOneUpdateSayItWorkedAndShowTheBookAsItIsNow) {
     // The list's provider (the update's physicianid) differs from the user who fetches the book.
     Session().SetQueryPhysicianId(QStringLiteral("All"));
     FakeDesk desk;
@@ -48,9 +48,9 @@ TEST_F(AddressBookTest, AddEditAndDeleteEachSendOneUpdateAndSayItWorked) {
             Click(book, "ctl6");
         }
         EXPECT_FALSE(wait->isVisible());
-        EXPECT_EQ(book.Model()->rowCount(), 12); // shown when the book is opened again
+        EXPECT_EQ(book.Model()->rowCount(), 13); // the book fetched again shows the new entry
 
-        Select(book, 2); // key 103: no company, middle name or telephone
+        CReportListCtrl* list = In<CReportListCtrl>(book, "ctl285");
         WhenShown<CDlgAddEntry> edit([&](CDlgAddEntry& entry) {
             for (int i = 0; i < 7; ++i) {
                 editOffered.append(Edit(entry, i)->text());
@@ -58,19 +58,27 @@ TEST_F(AddressBookTest, AddEditAndDeleteEachSendOneUpdateAndSayItWorked) {
             Edit(entry, 4)->setText(QStringLiteral("5550002"));
             Click(entry, "ctl1");
         });
-        Click(book, "ctl5");
+        Select(book, 2); // key 103: no company, middle name or telephone; a double click edits it
+        const QPoint cell = list->visualRect(list->model()->index(2, 3)).center();
+        QTest::mousePress(list->viewport(), Qt::LeftButton, {}, cell);
+        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, cell);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, cell);
+        EXPECT_EQ(Texts(book.Model(), 1).filter("Hugo"),
+                  QStringList{"103~~Hugo~~Lindgren~5550002~hugo.lindgren@mail.example~"});
 
         Select(book, 0);
+        PromptsDouble::Current().QueueAnswer(Prompts::No);
+        Click(book, "ctl4"); // asked first; No keeps the entry
         Click(book, "ctl4");
-        EXPECT_EQ(book.Model()->rowCount(), 11);
+        EXPECT_EQ(book.Model()->rowCount(), 12);
         QTest::keyClick(In(book, "ctl285"), Qt::Key_Return);
     });
     AddressBook(desk).Run();
 
-    EXPECT_TRUE(waitShownDuringAdd);
+    EXPECT_FALSE(waitShownDuringAdd) << "shown only while a request runs";
     EXPECT_EQ(editOffered,
               (QStringList{"", "Hugo", "", "Lindgren", "(555) 442-7781", "hugo.lindgren@mail.example", ""}));
-    EXPECT_EQ(Queries(QStringLiteral("addressbook.php")), QStringList{"physicianid=12"});
+    EXPECT_EQ(Queries(QStringLiteral("addressbook.php")), QStringList(3, "physicianid=12"));
     EXPECT_EQ(Queries(QStringLiteral("qm_address_update.php")),
               (QStringList{"physicianid=All&address=~Nora~~Quinn~5550001~nq@quinn.example~",
                            "physicianid=All&address=103~~Hugo~~Lindgren~5550002~hugo.lindgren@mail.example~",
@@ -78,10 +86,11 @@ TEST_F(AddressBookTest, AddEditAndDeleteEachSendOneUpdateAndSayItWorked) {
     ASSERT_EQ(Shown(),
               (QStringList{"Please enter First name.", "Please enter Last name.", "Please enter Fax Number.",
                            "Please enter EMail-ID.", "Entry added successfully.", "Entry edited successfully",
-                           "Entry deleted successfully."}));
+                           "Delete Paul Emerson from the address book?",
+                           "Delete Paul Emerson from the address book?", "Entry deleted successfully."}));
     const QList<Prompts::Box> shown = PromptsDouble::Current().Shown();
     EXPECT_EQ(shown[5].title, QStringLiteral("Quillet"));
-    EXPECT_EQ(shown[6].icon, Prompts::Icon::Information);
+    EXPECT_EQ(shown[8].icon, Prompts::Icon::Information);
     EXPECT_FALSE(CUtility().FileExists(CUtility().TempFolder() + QStringLiteral("12_addressbook.txt")));
     EXPECT_TRUE(log.Messages().contains(QStringLiteral("OnPopAdd: Response, ~")));
     EXPECT_TRUE(log.Messages().contains(QStringLiteral("OnDestroy: Deleted address book")));
@@ -121,12 +130,13 @@ TEST_F(AddressBookTest, RefusedUpdatesSayEntryCouldNotAndKeepTheRow) {
     AddressBook(desk).Run();
 
     EXPECT_EQ(menu, (QStringList{"&Insert (greyed)", "&Add", "&Edit", "&Delete"}));
-    EXPECT_EQ(Shown(), (QStringList{"Entry could not be edited successfully.",
-                                    "Entry could not be deleted successfully",
-                                    "Entry could not be added successfully."}));
+    EXPECT_EQ(
+        Shown(),
+        (QStringList{"Entry could not be edited successfully.", "Delete Paul Emerson from the address book?",
+                     "Entry could not be deleted successfully", "Entry could not be added successfully."}));
     for (const Prompts::Box& box : PromptsDouble::Current().Shown()) {
         EXPECT_EQ(box.title, QStringLiteral("Molve"));
-        EXPECT_EQ(box.icon, Prompts::Icon::None);
+        EXPECT_EQ(box.icon, box.text.startsWith("Delete") ? Prompts::Icon::Question : Prompts::Icon::None);
     }
 }
 

@@ -37,4 +37,24 @@ TEST(AuditTrailTest, OneNamedRowOpensItsPageInTheBrowserAndAnythingElseIsRefused
     }
 }
 
+// The real desktop opener, on a desktop that has no program for web pages (xdg-open says so by
+// its exit status): the user is told, with the address to open by hand.
+TEST(AuditTrailTest, ADesktopWithoutABrowserIsToldTheAddress) {
+    QTemporaryDir bin;
+    WriteFile(bin.filePath("xdg-open"), "#!/bin/sh\nexit 3\n");
+    QFile::setPermissions(bin.filePath("xdg-open"), QFile::ReadOwner | QFile::ExeOwner);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", bin.path().toUtf8() + ':' + path);
+    Session().SetServerURL(QStringLiteral("http://reports.example/"));
+    PromptsDouble::Current().Clear();
+    FakeDesk desk = FakeDesk::Of("t", FakeDesk::Named({"R3"}));
+    AuditTrail(desk).Run();
+    const bool told = QTest::qWaitFor([] { return !Shown().isEmpty(); }, 20000);
+    qputenv("PATH", path);
+    ASSERT_TRUE(told);
+    EXPECT_TRUE(Shown()[0].startsWith("No program is set up to open web pages.\n"));
+    EXPECT_TRUE(Shown()[0].endsWith("view_audittrail.php?loginid=" + Session().LoggedUserId() +
+                                    "&filename=R3&fromdate=&todate=&admin=0"));
+}
+
 } // namespace

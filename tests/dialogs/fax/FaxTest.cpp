@@ -4,6 +4,7 @@
 #include "dialogs/fax/CDlgFax.h"
 #include "dialogs/fax/ContactBook.h"
 #include "dialogs/fax/FaxSelection.h"
+#include "reportlist/window/StatusLine.h"
 #include "tests/dialogs/ActionTestSupport.h"
 
 #include <gmock/gmock.h>
@@ -74,7 +75,7 @@ TEST_F(FaxDialogTest, NoSelectionOrEveryReportRefusedShowsItsMessageAndNoDialog)
     Fax(desk).Run();
     desk.selected.clear();
     Fax(desk).Run();
-    EXPECT_EQ(Shown(), (QStringList{"User does not privilege to fax these files\nR1~NA~NA~NA\nR2~NA~NA~NA\n",
+    EXPECT_EQ(Shown(), (QStringList{"User does not privilege to fax these files\nR1\nR2\n",
                                     "Select a document to fax."}));
     EXPECT_TRUE(server_.JournalFor(QStringLiteral("addressbook.php")).isEmpty());
 }
@@ -88,7 +89,8 @@ TEST_F(FaxDialogTest, MixedSelectionRefusesFirstThenListsTheAcceptedAndPostsOver
                                   {{"R260002", "Cal", "Dunn", "Letter"}, "000000"}},
                                  {"Filename", "First Name", "Last Name", "Report Type"});
     WhenShown<CDlgFax> driver([&](CDlgFax& fax) {
-        EXPECT_EQ(Shown(), QStringList{"User does not privilege to fax the file R260002~Cal~Dunn~Letter\n"});
+        EXPECT_EQ(Shown(),
+                  QStringList{"User does not privilege to fax the file R260002: Cal Dunn, Letter\n"});
         EXPECT_EQ(Column(fax.Reports(), 1), (QStringList{"R999999", "R260001"})); // sorted by last name
         CheckAndSend(fax, QStringLiteral("Emerson"));
     });
@@ -150,6 +152,10 @@ TEST_F(FaxFromTheWindowTest, TwoReportsGoToTwoCheckedContacts) {
     EXPECT_EQ(JournalQueries(server_, QStringLiteral("addressbook.php")),
               (QStringList{"physicianid=12", "physicianid=12"}));
     EXPECT_EQ(Shown(), (QStringList{"Please select a Recipient.", kConfirm, kQueued}));
+    // The box is gone once dismissed; the status line keeps what went where.
+    EXPECT_TRUE(page.Status()->Note().startsWith("Queued for faxing: " + names.value(0).left(1)));
+    EXPECT_TRUE(page.Status()->Note().endsWith(" to (555) 201-4410, (555) 909-4512"));
+    SaveShot(page, QStringLiteral("status-line.png"));
     const QString recipients = kEmerson + "|108~Summit Neurology~(555) 909-4512";
     EXPECT_THAT(JournalFields(server_, QStringLiteral("addtofaxqueue.php")),
                 testing::AnyOf(

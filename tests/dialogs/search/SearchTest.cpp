@@ -1,6 +1,7 @@
 // Search: the search address the dialog builds, and the result replacing the list.
 #include "dialogs/search/Search.h"
 #include "dialogs/search/CDlgSearch.h"
+#include "reportlist/window/SearchBar.h"
 
 #include "tests/dialogs/ActionTestSupport.h"
 
@@ -54,7 +55,7 @@ TEST_F(SearchTest, ScopesDatesAndArchiveMakeTheSearchAddressAndMistakesKeepTheDi
         FakeDesk desk = FakeDesk::Of("t", {});
         WhenShown<CDlgSearch> driver([&](CDlgSearch& d) {
             Click(d, "ctl1"); // no demographic chosen
-            Choose(In<QComboBox>(d, "ctl293"), QStringLiteral("LastName"));
+            Choose(In<QComboBox>(d, "ctl293"), QStringLiteral("Last Name"));
             In<QLineEdit>(d, "ctl292")->setText(QStringLiteral("   "));
             Click(d, "ctl1"); // blanks only
             In<QLineEdit>(d, "ctl292")->setText(QStringLiteral("  Whitfield "));
@@ -91,21 +92,44 @@ TEST_F(SearchTest, CancelSearchesNothingAndThePendingListAsksNothingOfTheServer)
 
 using SearchWindowTest = WindowFixture;
 
-TEST_F(SearchWindowTest, SearchingByLastNameReplacesTheList) {
+TEST_F(SearchWindowTest, AResultSaysWhatWasSearchedAnEmptyOneEmptiesTheListAndGoGoesBack) {
     CVelmoPropPage& page = Start();
-    WhenShown<CDlgSearch> driver([&](CDlgSearch& d) {
-        Choose(In<QComboBox>(d, "ctl293"), QStringLiteral("LastName"));
-        In<QLineEdit>(d, "ctl292")->setText(QStringLiteral("whitfield"));
-        Click(d, "ctl237");
-        SaveShot(d, QStringLiteral("dialog-search.png"));
-        Click(d, "ctl1");
-    });
-    Click(Button("ctl206"));
-    ASSERT_EQ(driver.Runs(), 1);
+    const auto search = [&](const QString& value) {
+        WhenShown<CDlgSearch> driver([&](CDlgSearch& d) {
+            QComboBox* names = In<QComboBox>(d, "ctl293");
+            EXPECT_FALSE(Entries(names).contains("LastName")) << "captions, not the server's keys";
+            if (names->currentIndex() < 0) {
+                Choose(names, QStringLiteral("Last Name"));
+                Click(d, "ctl237");
+            } else { // the last search comes back
+                EXPECT_EQ(names->currentText() + '|' + In<QLineEdit>(d, "ctl292")->text(),
+                          "Last Name|whitfield");
+                EXPECT_TRUE(In<QRadioButton>(d, "ctl237")->isChecked());
+            }
+            In<QLineEdit>(d, "ctl292")->setText(value);
+            SaveShot(d, QStringLiteral("dialog-search.png"));
+            Click(d, "ctl1");
+        });
+        Click(Button("ctl206"));
+        ASSERT_EQ(driver.Runs(), 1);
+    };
+    search(QStringLiteral("whitfield"));
     ASSERT_GT(page.RowCount(), 0);
     for (int row = 0; row < page.RowCount(); ++row) {
         EXPECT_EQ(page.CellText(row, QStringLiteral("Last Name")), QStringLiteral("Whitfield")) << row;
     }
+    EXPECT_EQ(page.SearchResultBar()->Text(), "Search: Last Name = whitfield, all care providers, any date");
+    SaveShot(page, QStringLiteral("search-bar.png"));
+    EXPECT_TRUE(Shown().isEmpty());
+
+    search(QStringLiteral("nobody"));
+    EXPECT_EQ(Shown(), QStringList{"No result found."});
+    EXPECT_EQ(page.RowCount(), 0) << "no rows of another list under the bar";
+    EXPECT_TRUE(page.SearchResultBar()->isVisible());
+
+    Click(page.SearchResultBar()->BackButton()); // as Go does
+    EXPECT_FALSE(page.SearchResultBar()->isVisible());
+    EXPECT_GT(page.RowCount(), 0);
 }
 
 } // namespace

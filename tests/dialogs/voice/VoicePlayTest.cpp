@@ -1,5 +1,6 @@
 // Play: the job's dictation fetched, converted by the built converter and opened; the refusals.
 #include "dialogs/voice/VoicePlayback.h"
+#include "host/core/Delays.h"
 #include "tests/dialogs/ActionTestSupport.h"
 
 #include <QFileInfo>
@@ -62,6 +63,18 @@ TEST_F(VoicePlayTest, PlaysTheConvertedDictationOfTheBracedJob) {
     EXPECT_TRUE(log.Messages().contains("OnPopPlay: Voice file Played, " + folder + "J260101.wav"));
     EXPECT_GT(QFileInfo(folder + "J260101.wav").size(), 8000 * 2); // more than a second of sound
     EXPECT_TRUE(Shown().isEmpty());
+}
+
+TEST_F(VoicePlayTest, ASlowConverterIsNamedInTheStatusLineAndADesktopWithoutAPlayerIsTold) {
+    shell_.refuse = true;
+    Delays::Get().convertingNotice = 0; // any converter is slow now
+    FakeDesk desk = FakeDesk::Of("p", FakeDesk::Named({"J260101"}));
+    VoicePlayback(desk).Run();
+    Delays::Get().convertingNotice = 1000;
+    EXPECT_EQ(desk.statuses, (QStringList{"Converting the dictation...", ""}));
+    ExpectOneBox(VoicePlayback::NoPlayerText(VoicePlayback::VoiceFolder() + "J260101.wav"),
+                 Prompts::Icon::Error);
+    EXPECT_TRUE(Shown().value(0).startsWith("No program is set up to play .wav files.\n"));
 }
 
 TEST_F(VoicePlayTest, SelectionMistakesAreToldAndNothingIsFetched) {

@@ -58,12 +58,28 @@ protected:
 
 } // namespace
 
-TEST_F(ListCtrl, LoadSetsWidthsAndLocksTheFixedColumns) {
+// A data column shows its values whole (its given width is a least); a width the user dragged
+// outlives the next load.
+TEST_F(ListCtrl, LoadFitsDataColumnsToTheirValuesKeepsDraggedWidthsAndLocksTheFixedColumns) {
     SortHeader* header = list.Header();
+    list.Model()->SetCellText(0, kLastNameColumn, QStringLiteral("Fitzgerald-Montgomery"));
+    list.ApplyColumnWidths();
+    const QFontMetrics metrics(list.font());
     for (int c = 0; c < list.Model()->columnCount(); ++c) {
-        EXPECT_EQ(list.columnWidth(c), list.Model()->ColumnWidth(c)) << c;
         EXPECT_EQ(header->IsLocked(c), c <= 5) << c;
+        if (c <= 5) {
+            EXPECT_EQ(list.columnWidth(c), list.Model()->ColumnWidth(c)) << c;
+            continue;
+        }
+        EXPECT_GE(list.columnWidth(c), list.Model()->ColumnWidth(c)) << c;
+        for (int row = 0; row < list.Model()->rowCount(); ++row) {
+            EXPECT_GT(list.columnWidth(c), metrics.horizontalAdvance(list.Model()->CellText(row, c)) + 6)
+                << c;
+        }
     }
+    header->resizeSection(kLastNameColumn, 33); // as a drag does
+    list.Model()->Load(Parse(kFourReports), false);
+    EXPECT_EQ(list.columnWidth(kLastNameColumn), 33);
 }
 
 TEST_F(ListCtrl, HeaderClicksToggleTheDirectionAndMarkTheColumnButNotAStatusColumn) {
