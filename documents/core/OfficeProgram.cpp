@@ -4,6 +4,7 @@
 #include "documents/core/WordHoldsFile.h"
 #include "host/core/ActivityLog.h"
 #include "host/core/CUtility.h"
+#include "host/core/PrivateModes.h"
 #include "host/core/Prompts.h"
 #include "host/core/Shell.h"
 
@@ -122,11 +123,14 @@ void SeedFromUserProfile(const QString& profile) {
         const QString to = profile + QStringLiteral("/user/") + folder + QLatin1Char('/');
         CUtility().CreateFolderPath(to);
         for (const QString& name : files.mid(0, 256)) {
-            QFile::copy(from.filePath(name), to + name);
+            if (QFile::copy(from.filePath(name), to + name)) {
+                PrivateModes::Restrict(to + name); // a copy keeps the source's mode
+            }
         }
     }
     CUtility().CreateFolderPath(profile + QStringLiteral("/user/"));
-    QFile(marker).open(QIODevice::WriteOnly);
+    QFile seeded(marker);
+    PrivateModes::OpenForWriting(seeded);
 }
 
 } // namespace

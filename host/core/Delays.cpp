@@ -20,6 +20,7 @@ constexpr Delays kFixed{
     .afterMonitorEsign = 2000,
     .afterDemographicsDownload = 1000,
     .voiceStep = 1000,
+    .convertingNotice = 1000,
     .versionStep = 1000,
 };
 
@@ -44,6 +45,8 @@ constexpr Delays kLean{
     .afterMonitorEsign = 0,
     .afterDemographicsDownload = 0,
     .voiceStep = 0,
+    // Not pacing: how long a conversion runs before the status line names it.
+    .convertingNotice = 1000,
     .versionStep = 0,
 };
 

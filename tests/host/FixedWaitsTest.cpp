@@ -38,6 +38,7 @@ TEST(FixedWaits, TheOptionRestoresEveryWaitAsItWasAndZeroAllClearsThemAll) {
         {&Delays::afterMonitorEsign, 2000},
         {&Delays::afterDemographicsDownload, 1000},
         {&Delays::voiceStep, 1000},
+        {&Delays::convertingNotice, 1000},
         {&Delays::versionStep, 1000},
     };
     ASSERT_EQ(std::size(fixed), kFields);
