@@ -8,6 +8,7 @@
 #include "host/core/Prompts.h"
 #include "host/core/Shell.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -26,6 +27,28 @@ bool BookmarkMatches(const QString& bookmarkName, const QString& field) {
            name.left(name.size() - kAlias.size()).compare(field, Qt::CaseInsensitive) == 0;
 }
 
+// Protects the file for form fields when it is not protected (the signature section stays out
+// of reach) and leaves it as RTF.
+WordAutomation::Outcome ProtectForViewing(const QString& path) {
+    if (Convert(path) != WordAutomation::Outcome::Done) {
+        return WordAutomation::Outcome::NotRtf;
+    }
+    RtfDocument doc;
+    if (!doc.Load(path)) {
+        return WordAutomation::Outcome::Failed;
+    }
+    if (doc.ProtectionType() == RtfDocument::NoProtection) {
+        doc.ProtectForForms();
+        if (WordHoldsFile(path)) {
+            return WordAutomation::Outcome::FileHeld;
+        }
+        if (!doc.Save(path)) {
+            return WordAutomation::Outcome::Failed;
+        }
+    }
+    return WordAutomation::Outcome::Done;
+}
+
 } // namespace
 
 WordAutomation::Outcome WordAutomation::Edit(const QString& path) {
@@ -41,23 +64,27 @@ WordAutomation::Outcome WordAutomation::ViewOnly(const QString& path) {
     if (!OfficeProgram::AvailableOrSay()) {
         return Outcome::OfficeMissing;
     }
-    if (Convert(path) != Outcome::Done) {
-        return Outcome::NotRtf;
-    }
-    RtfDocument doc;
-    if (!doc.Load(path)) {
-        return Outcome::Failed;
-    }
-    if (doc.ProtectionType() == RtfDocument::NoProtection) {
-        doc.ProtectForForms();
-        if (WordHoldsFile(path)) {
-            return Outcome::FileHeld;
-        }
-        if (!doc.Save(path)) {
-            return Outcome::Failed;
-        }
+    if (const Outcome prepared = ProtectForViewing(path); prepared != Outcome::Done) {
+        return prepared;
     }
     return Shell::Get().StartDetached(QStringLiteral("soffice"), {QStringLiteral("--view"), path})
+               ? Outcome::Done
+               : Outcome::Failed;
+}
+
+WordAutomation::Outcome WordAutomation::ViewVersion(const QString& path) {
+    if (!OfficeProgram::AvailableOrSay()) {
+        return Outcome::OfficeMissing;
+    }
+    if (const Outcome prepared = ProtectForViewing(path); prepared != Outcome::Done) {
+        return prepared;
+    }
+    if (!QFile::setPermissions(path, QFileDevice::ReadOwner)) {
+        WriteLog(QStringLiteral("ViewVersion: ") + path + QStringLiteral(" could not be made read-only"));
+        return Outcome::Failed;
+    }
+    return Shell::Get().StartDetached(QStringLiteral("soffice"), OfficeProgram::EditingArguments()
+                                                                     << QStringLiteral("--view") << path)
                ? Outcome::Done
                : Outcome::Failed;
 }
