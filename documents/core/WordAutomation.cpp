@@ -28,25 +28,38 @@ bool BookmarkMatches(const QString& bookmarkName, const QString& field) {
 }
 
 // Protects the file for form fields when it is not protected (the signature section stays out
-// of reach) and leaves it as RTF.
-WordAutomation::Outcome ProtectForViewing(const QString& path) {
-    if (Convert(path) != WordAutomation::Outcome::Done) {
-        return WordAutomation::Outcome::NotRtf;
+// of reach), leaves it as RTF and shows it read-only. A version is also made read-only on disk
+// and shown in the editing profile, which keeps no Recent Documents.
+WordAutomation::Outcome ShowProtected(const QString& path, bool version) {
+    using Outcome = WordAutomation::Outcome;
+    if (!OfficeProgram::AvailableOrSay()) {
+        return Outcome::OfficeMissing;
+    }
+    if (Convert(path) != Outcome::Done) {
+        return Outcome::NotRtf;
     }
     RtfDocument doc;
     if (!doc.Load(path)) {
-        return WordAutomation::Outcome::Failed;
+        return Outcome::Failed;
     }
     if (doc.ProtectionType() == RtfDocument::NoProtection) {
         doc.ProtectForForms();
         if (WordHoldsFile(path)) {
-            return WordAutomation::Outcome::FileHeld;
+            return Outcome::FileHeld;
         }
         if (!doc.Save(path)) {
-            return WordAutomation::Outcome::Failed;
+            return Outcome::Failed;
         }
     }
-    return WordAutomation::Outcome::Done;
+    if (version && !QFile::setPermissions(path, QFileDevice::ReadOwner)) {
+        WriteLog(QStringLiteral("ViewVersion: ") + path + QStringLiteral(" could not be made read-only"));
+        return Outcome::Failed;
+    }
+    const QStringList profile = version ? OfficeProgram::EditingArguments() : QStringList();
+    return Shell::Get().StartDetached(QStringLiteral("soffice"),
+                                      profile + QStringList{QStringLiteral("--view"), path})
+               ? Outcome::Done
+               : Outcome::Failed;
 }
 
 } // namespace
@@ -61,32 +74,11 @@ WordAutomation::Outcome WordAutomation::Edit(const QString& path) {
 }
 
 WordAutomation::Outcome WordAutomation::ViewOnly(const QString& path) {
-    if (!OfficeProgram::AvailableOrSay()) {
-        return Outcome::OfficeMissing;
-    }
-    if (const Outcome prepared = ProtectForViewing(path); prepared != Outcome::Done) {
-        return prepared;
-    }
-    return Shell::Get().StartDetached(QStringLiteral("soffice"), {QStringLiteral("--view"), path})
-               ? Outcome::Done
-               : Outcome::Failed;
+    return ShowProtected(path, false);
 }
 
 WordAutomation::Outcome WordAutomation::ViewVersion(const QString& path) {
-    if (!OfficeProgram::AvailableOrSay()) {
-        return Outcome::OfficeMissing;
-    }
-    if (const Outcome prepared = ProtectForViewing(path); prepared != Outcome::Done) {
-        return prepared;
-    }
-    if (!QFile::setPermissions(path, QFileDevice::ReadOwner)) {
-        WriteLog(QStringLiteral("ViewVersion: ") + path + QStringLiteral(" could not be made read-only"));
-        return Outcome::Failed;
-    }
-    return Shell::Get().StartDetached(QStringLiteral("soffice"), OfficeProgram::EditingArguments()
-                                                                     << QStringLiteral("--view") << path)
-               ? Outcome::Done
-               : Outcome::Failed;
+    return ShowProtected(path, true);
 }
 
 WordAutomation::Outcome WordAutomation::Print(const QString& path) {
