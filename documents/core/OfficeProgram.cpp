@@ -50,10 +50,26 @@ struct ProfileItem {
     QByteArray Xml() const { return Head() + " oor:op=\"fuse\"><value>" + value + "</value></prop></item>"; }
 };
 constexpr qint64 kMaxRegistryBytes = 16 * 1024 * 1024;
-constexpr int kMaxItemsReplaced = 64;
+constexpr int kMaxItemsRemoved = 4096;
 
-// Puts the items into the profile's settings, replacing what the profile said for them.
-void SetProfileItems(const QString& profile, const QList<ProfileItem>& items) {
+// Removes every item that starts with head.
+void RemoveItems(QByteArray& xcu, const QByteArray& head) {
+    qsizetype from = 0;
+    for (int n = 0; n < kMaxItemsRemoved; ++n) {
+        const qsizetype at = xcu.indexOf(head, from);
+        const qsizetype end = at < 0 ? -1 : xcu.indexOf("</item>", at);
+        if (end < 0) {
+            break;
+        }
+        xcu.remove(at, end + 7 - at);
+        from = at;
+    }
+}
+
+// Puts the items into the profile's settings, replacing what the profile said for them, and
+// takes out every item under the paths in forget.
+void SetProfileItems(const QString& profile, const QList<ProfileItem>& items,
+                     const QList<QByteArray>& forget = {}) {
     const QString path = profile + QStringLiteral("/user/registrymodifications.xcu");
     QFile file(path);
     QByteArray xcu;
@@ -68,20 +84,16 @@ void SetProfileItems(const QString& profile, const QList<ProfileItem>& items) {
             "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n</oor:items>\n";
     }
     const QByteArray before = xcu;
+    for (const QByteArray& prefix : forget) {
+        RemoveItems(xcu, "<item oor:path=\"" + prefix);
+    }
     QByteArray missing;
     for (const ProfileItem& item : items) {
         if (xcu.contains(item.Xml())) {
             continue;
         }
         // An earlier value of the same setting goes first.
-        for (int n = 0; n < kMaxItemsReplaced; ++n) {
-            const qsizetype at = xcu.indexOf(item.Head());
-            const qsizetype end = at < 0 ? -1 : xcu.indexOf("</item>", at);
-            if (end < 0) {
-                break;
-            }
-            xcu.remove(at, end + 7 - at);
-        }
+        RemoveItems(xcu, item.Head());
         missing += item.Xml() + '\n';
     }
     if (xcu == before && missing.isEmpty()) {
@@ -133,6 +145,10 @@ void SeedFromUserProfile(const QString& profile) {
     PrivateModes::OpenForWriting(seeded);
 }
 
+// LibreOffice's Recent Documents (names, titles and thumbnails) in a profile's settings.
+constexpr char kRecentDocuments[] =
+    "/org.openoffice.Office.Histories/Histories/org.openoffice.Office.Histories:HistoryInfo['PickList']";
+
 } // namespace
 
 QStringList HeadlessArguments() {
@@ -156,7 +172,12 @@ QStringList EditingArguments() {
                      {"/org.openoffice.Office.Common/Save/Document", "WarnAlienFormat", "false"},
                      {"/org.openoffice.Office.Common/Misc", "ShowTipOfTheDay", "false"},
                      // Save As starts in the desk's folder, beside the report.
-                     {"/org.openoffice.Office.Paths/Variables", "Work", work}});
+                     {"/org.openoffice.Office.Paths/Variables", "Work", work},
+                     // No Recent Documents: LibreOffice would keep each report's name and a picture
+                     // of its first page here after the desk has removed the report.
+                     {"/org.openoffice.Office.Common/History", "PickListSize", "0"}},
+                    // What an earlier run listed goes too; a list size of 0 leaves it there.
+                    {kRecentDocuments});
     return {QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(profile).toString()};
 }
 

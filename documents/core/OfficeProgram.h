@@ -22,8 +22,9 @@ QStringList HeadlessArguments();
 // The desk's own LibreOffice profile for editing reports (ProfileFolder + "LibreOfficeEdit"),
 // apart from the headless one so that conversions never attach to the LibreOffice the user
 // edits in. Its settings keep a report in its own format (no "Use ODF Format?" question) and
-// start Save As in the desk's folder; the user's dictionaries and autocorrect lists are copied
-// in once. The user's own profile is never touched.
+// start Save As in the desk's folder, and keep no Recent Documents (what an earlier run listed
+// is taken out); the user's dictionaries and autocorrect lists are copied in once. The user's own
+// profile is never touched.
 QString EditingProfile();
 // The arguments that start LibreOffice for editing in that profile (set up first).
 QStringList EditingArguments();

@@ -8,6 +8,7 @@
 #include "host/core/Prompts.h"
 #include "host/core/Shell.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -26,18 +27,11 @@ bool BookmarkMatches(const QString& bookmarkName, const QString& field) {
            name.left(name.size() - kAlias.size()).compare(field, Qt::CaseInsensitive) == 0;
 }
 
-} // namespace
-
-WordAutomation::Outcome WordAutomation::Edit(const QString& path) {
-    if (!OfficeProgram::AvailableOrSay()) {
-        return Outcome::OfficeMissing;
-    }
-    return Shell::Get().StartDetached(QStringLiteral("soffice"), OfficeProgram::EditingArguments() << path)
-               ? Outcome::Done
-               : Outcome::Failed;
-}
-
-WordAutomation::Outcome WordAutomation::ViewOnly(const QString& path) {
+// Protects the file for form fields when it is not protected (the signature section stays out
+// of reach), leaves it as RTF and shows it read-only. A version is also made read-only on disk
+// and shown in the editing profile, which keeps no Recent Documents.
+WordAutomation::Outcome ShowProtected(const QString& path, bool version) {
+    using Outcome = WordAutomation::Outcome;
     if (!OfficeProgram::AvailableOrSay()) {
         return Outcome::OfficeMissing;
     }
@@ -57,9 +51,34 @@ WordAutomation::Outcome WordAutomation::ViewOnly(const QString& path) {
             return Outcome::Failed;
         }
     }
-    return Shell::Get().StartDetached(QStringLiteral("soffice"), {QStringLiteral("--view"), path})
+    if (version && !QFile::setPermissions(path, QFileDevice::ReadOwner)) {
+        WriteLog(QStringLiteral("ViewVersion: ") + path + QStringLiteral(" could not be made read-only"));
+        return Outcome::Failed;
+    }
+    const QStringList profile = version ? OfficeProgram::EditingArguments() : QStringList();
+    return Shell::Get().StartDetached(QStringLiteral("soffice"),
+                                      profile + QStringList{QStringLiteral("--view"), path})
                ? Outcome::Done
                : Outcome::Failed;
+}
+
+} // namespace
+
+WordAutomation::Outcome WordAutomation::Edit(const QString& path) {
+    if (!OfficeProgram::AvailableOrSay()) {
+        return Outcome::OfficeMissing;
+    }
+    return Shell::Get().StartDetached(QStringLiteral("soffice"), OfficeProgram::EditingArguments() << path)
+               ? Outcome::Done
+               : Outcome::Failed;
+}
+
+WordAutomation::Outcome WordAutomation::ViewOnly(const QString& path) {
+    return ShowProtected(path, false);
+}
+
+WordAutomation::Outcome WordAutomation::ViewVersion(const QString& path) {
+    return ShowProtected(path, true);
 }
 
 WordAutomation::Outcome WordAutomation::Print(const QString& path) {

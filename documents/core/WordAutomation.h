@@ -24,6 +24,10 @@ public:
     // Protects the file for form fields when it is not protected, saves it as RTF and opens it
     // read-only for the user.
     Outcome ViewOnly(const QString& path);
+    // The same for an earlier version of a report, which nobody may change: the file is also made
+    // read-only on disk (LibreOffice's Edit Document cannot unlock it) and opened in the desk's
+    // editing profile, which keeps no Recent Documents.
+    Outcome ViewVersion(const QString& path);
     // Prints one copy on the default printer and waits until LibreOffice is done with it.
     Outcome Print(const QString& path);
     // For every bookmark, in document order, and every field (name, new value): a bookmark

@@ -1,6 +1,7 @@
 // Document history: who may see it, the version list in the dialog, and viewing a version.
 #include "dialogs/history/DocumentHistory.h"
 #include "dialogs/history/CDlgDocumentHistory.h"
+#include "documents/core/OfficeProgram.h"
 
 #include "tests/dialogs/ActionTestSupport.h"
 
@@ -90,6 +91,14 @@ TEST_F(HistoryTest, VersionListFillsTheColumnsIsDeletedEvenWhenReadOnlyAndBadRow
 TEST_F(HistoryTest, ViewDocumentFetchesTheVersionOnceAndOpensItReadOnly) {
     FakeDesk desk = FakeDesk::Of("t", {{{"R260001"}}});
     const QString local = CUtility().TempFolder() + QStringLiteral("R260001_Version1.doc");
+    // An earlier desk's LibreOffice listed a report among its Recent Documents, with a picture of it.
+    const QString xcu = OfficeProgram::EditingProfile() + "/user/registrymodifications.xcu";
+    OfficeProgram::EditingArguments();
+    WriteFile(xcu,
+              "<oor:items>\n<item oor:path=\"/org.openoffice.Office.Common/History\"><prop "
+              "oor:name=\"PickListSize\" oor:op=\"fuse\"><value>25</value></prop></item>\n<item "
+              "oor:path=\"/org.openoffice.Office.Histories/Histories/org.openoffice.Office.Histories:"
+              "HistoryInfo['PickList']/ItemList\"><node oor:name=\"file:///R9.doc\"/></item>\n</oor:items>");
     WhenShown<CDlgDocumentHistory> driver([&](CDlgDocumentHistory& d) {
         ViewVersion(d, 0);
         ViewVersion(d, 0); // now in the temporary folder: no second download
@@ -103,11 +112,22 @@ TEST_F(HistoryTest, ViewDocumentFetchesTheVersionOnceAndOpensItReadOnly) {
     DocumentHistory(desk).Run();
     ASSERT_EQ(driver.Runs(), 1);
     EXPECT_EQ(Queries("qm_download_versionfiles.php"), QStringList{"filename=R260001.v1"});
-    EXPECT_EQ(shell_.started, QList<QStringList>(3, QStringList{"soffice", "--view", local}));
-    QFile version(local);
-    ASSERT_TRUE(version.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(version.read(6).startsWith("{\\rtf1"));
+    // In the desk's own profile, which keeps no Recent Documents; read-only on disk (the protection
+    // for form fields is the view-only sequence's, tested with the engine).
+    QFile settings(xcu);
+    ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
+    const QByteArray kept = settings.readAll();
+    EXPECT_FALSE(kept.contains("R9.doc"));
+    EXPECT_EQ(kept.count("PickListSize"), 1);
+    EXPECT_TRUE(kept.contains("\"PickListSize\" oor:op=\"fuse\"><value>0</value>"));
+    EXPECT_EQ(shell_.started,
+              QList<QStringList>(3, QStringList{"soffice"} + OfficeProgram::EditingArguments() +
+                                        QStringList{"--view", local}));
+    constexpr QFileDevice::Permissions kUser = // what this account may do; root may do anything
+        QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser;
+    EXPECT_EQ(QFile::permissions(local) & ~kUser, QFileDevice::ReadOwner);
     EXPECT_TRUE(Shown().isEmpty());
+    EXPECT_TRUE(QFile::remove(local)); // as the window empties its folder
 }
 
 } // namespace
