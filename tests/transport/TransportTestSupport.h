@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tests/support/JournalFields.h"
+#include "tests/support/QStringPrinting.h"
 #include "tests/support/ServerFixture.h"
 #include "tests/support/TodaysLog.h"
 #include "transport/HttpNotification.h"
