@@ -7,6 +7,7 @@
 #include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
 
@@ -42,31 +43,21 @@ struct Wave {
     }
 };
 
-std::uint32_t Le(const QByteArray& b, qsizetype at, int bytes) {
-    std::uint32_t v = 0;
-    for (int i = bytes - 1; i >= 0; --i) {
-        v = (v << 8) | static_cast<unsigned char>(b[at + i]);
-    }
-    return v;
-}
-
 // A 16-bit PCM WAVE file, read strictly: any other layout fails the test.
 Wave ReadWave(const QString& path) {
     QFile f(path);
+    const QByteArray b = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    const auto le16 = [&](int at) { return qFromLittleEndian<quint16>(b.constData() + at); };
+    const auto le32 = [&](int at) { return qFromLittleEndian<quint32>(b.constData() + at); };
     Wave w;
-    if (!f.open(QIODevice::ReadOnly)) {
-        ADD_FAILURE() << "no WAVE file at " << path.toStdString();
-        return w;
-    }
-    const QByteArray b = f.readAll();
-    if (b.size() < 44 || !b.startsWith("RIFF") || b.mid(8, 8) != "WAVEfmt " || Le(b, 20, 2) != 1 ||
-        Le(b, 34, 2) != 16 || b.mid(36, 4) != "data" || Le(b, 40, 4) != std::uint32_t(b.size() - 44) ||
-        Le(b, 4, 4) != std::uint32_t(b.size() - 8)) {
+    if (b.size() < 44 || !b.startsWith("RIFF") || b.mid(8, 8) != "WAVEfmt " || le16(20) != 1 ||
+        le16(34) != 16 || b.mid(36, 4) != "data" || le32(40) != quint32(b.size() - 44) ||
+        le32(4) != quint32(b.size() - 8)) {
         ADD_FAILURE() << "not a complete 16-bit PCM WAVE file: " << path.toStdString();
         return w;
     }
-    w.channels = int(Le(b, 22, 2));
-    w.rate = int(Le(b, 24, 4));
+    w.channels = le16(22);
+    w.rate = int(le32(24));
     w.samples.resize(std::size_t(b.size() - 44) / 2);
     std::memcpy(w.samples.data(), b.constData() + 44, w.samples.size() * 2);
     return w;
@@ -80,20 +71,16 @@ std::vector<std::int16_t> Tone(double seconds, double frequency, int rate = 8000
     return s;
 }
 
+// A tone as the stand-in server's DSS writer encodes it.
+QByteArray DssTone(double seconds, double frequency) {
+    return QByteArray::fromStdString(EncodeDss(Tone(seconds, frequency), DssInfo{}));
+}
+
 void WriteFile(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(bytes);
-}
-
-QByteArray Bytes(const std::string& s) {
-    return QByteArray(s.data(), qsizetype(s.size()));
-}
-
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 struct DecoderRun {
@@ -119,32 +106,25 @@ protected:
     QTemporaryDir dir_;
 };
 
-struct GoodInput {
-    const char* name; // file name, may hold blanks and "|"
-    double seconds;   // expected length
-    double frequency; // the tone inside
-    int rate;         // expected output rate
-};
-
 TEST_F(DecoderTest, ConvertsDssWaveAndMp3ToWaveOfTheSameLengthAndPitch) {
-    const GoodInput inputs[] = {
+    const struct {
+        const char* name;          // may hold blanks
+        double seconds, frequency; // the length and the tone expected
+        int rate;                  // of the output
+    } inputs[] = {
         {"J260101.dss", 3.0, 440.0, 8000},                 // several blocks, frames across block edges
         {"voice files/Dr Hart J 7.dss", 0.5, 300.0, 8000}, // one block, a path with blanks
         {"tone.mp3", 2.0, 440.0, 22050},
     };
-    for (const GoodInput& in : inputs) {
+    for (const auto& in : inputs) {
         SCOPED_TRACE(in.name);
         const QString source = Path(QString::fromUtf8(in.name));
         const QString suffix = QFileInfo(source).suffix();
         if (suffix == "dss") {
-            const std::string dss = EncodeDss(Tone(in.seconds, in.frequency), DssInfo{});
-            WriteFile(source, Bytes(dss));
+            WriteFile(source, DssTone(in.seconds, in.frequency));
         } else {
             const QString ffmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
-            if (ffmpeg.isEmpty()) {
-                ADD_FAILURE() << "ffmpeg is needed to make the WAVE and MP3 inputs";
-                continue;
-            }
+            ASSERT_FALSE(ffmpeg.isEmpty()) << "ffmpeg is needed to make the WAVE and MP3 inputs";
             const int made =
                 QProcess::execute(ffmpeg, {"-loglevel", "error", "-y", "-f", "lavfi", "-i",
                                            QString("sine=frequency=%1:duration=%2:sample_rate=%3")
@@ -167,7 +147,6 @@ TEST_F(DecoderTest, ConvertsDssWaveAndMp3ToWaveOfTheSameLengthAndPitch) {
 }
 
 TEST_F(DecoderTest, UnreadableInputsFailFastWithOneLineAndNoWave) {
-    const std::string dss = EncodeDss(Tone(3.0, 440.0), DssInfo{});
     QByteArray noise(40000, '\0');
     QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(noise.data()), noise.size() / 4);
 
@@ -175,7 +154,7 @@ TEST_F(DecoderTest, UnreadableInputsFailFastWithOneLineAndNoWave) {
         const char* name;
         QByteArray bytes;
     } cases[] = {
-        {"cut.dss", Bytes(dss).left(1024 + 512 * 2 + 100)},
+        {"cut.dss", DssTone(3.0, 440.0).left(1024 + 512 * 2 + 100)},
         {"empty.dss", {}},
         {"random.dss", noise},
     };
@@ -213,7 +192,7 @@ TEST_F(DecoderTest, MissingInputAndBadParameterTextFail) {
 }
 
 TEST_F(DecoderTest, OutputIsCappedAndAnEarlierWaveSurvivesAFailure) {
-    WriteFile(Path("long.dss"), Bytes(EncodeDss(Tone(3.0, 440.0), DssInfo{})));
+    WriteFile(Path("long.dss"), DssTone(3.0, 440.0));
     WriteFile(Path("long.wav"), "earlier");
     ConversionLimits limits;
     limits.maxSeconds = 2.0;
@@ -221,7 +200,8 @@ TEST_F(DecoderTest, OutputIsCappedAndAnEarlierWaveSurvivesAFailure) {
     EXPECT_FALSE(
         ConvertToWave(Path("long.dss").toStdString(), Path("long.wav").toStdString(), limits, error));
     EXPECT_NE(error.find("limit"), std::string::npos) << error;
-    EXPECT_EQ(ReadAll(Path("long.wav")), "earlier");
+    QFile earlier(Path("long.wav"));
+    EXPECT_TRUE(earlier.open(QIODevice::ReadOnly) && earlier.readAll() == "earlier");
     EXPECT_EQ(Files(), QStringList({"long.dss", "long.wav"}));
 
     limits.maxSeconds = 4.0;

@@ -4,13 +4,12 @@
 #include "documents/core/DocumentPropertyStore.h"
 #include "documents/core/SigningCore.h"
 #include "host/core/Delays.h"
-#include "tests/documents/LibreOfficeRun.h"
+#include "tests/documents/DocumentsTestSupport.h"
 
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QXmlStreamReader>
 
 #include <gtest/gtest.h>

@@ -2,16 +2,13 @@
 // Small helpers of the document engine's tests, inline so that the fuzz target shares them.
 
 #include "documents/core/RtfDocument.h"
-#include "host/core/ActivityLog.h"
-#include "host/core/CUtility.h"
 #include "tests/support/QStringPrinting.h"
 #include "tests/support/TodaysLog.h"
 
-#include <QDate>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
-
-#include <ostream>
+#include <QUrl>
 
 namespace DocTest {
 
@@ -39,10 +36,6 @@ inline QString MainText(const QString& path) {
     doc.Load(path);
     return doc.MainText();
 }
-// Today's activity log of this test's profile.
-inline QString LogText() {
-    return TodaysLogText();
-}
 // True when every group of the RTF opens and closes in order (escapes respected).
 inline bool Balanced(const QByteArray& rtf) {
     int depth = 0;
@@ -57,6 +50,28 @@ inline bool Balanced(const QByteArray& rtf) {
         }
     }
     return depth == 0;
+}
+
+// Converts every file to format into outDir in one run of the real LibreOffice (its start is most
+// of the cost), headless, in the private profile folder given.
+inline bool Convert(const QString& profile, const QStringList& files, const QString& format,
+                    const QString& outDir) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(QStringLiteral("soffice"),
+            QStringList{QStringLiteral("--headless"), QStringLiteral("--norestore"),
+                        QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(profile).toString(),
+                        QStringLiteral("--convert-to"), format, QStringLiteral("--outdir"), outDir} +
+                files);
+    return p.waitForFinished(240000) && p.exitCode() == 0;
+}
+
+// LibreOffice's text export of a file, without its byte-order mark and the line ends it adds.
+inline QString ExportedText(const QString& path) {
+    return QString::fromUtf8(Read(path))
+        .remove(QChar(0xFEFF))
+        .replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+        .trimmed();
 }
 
 } // namespace DocTest

@@ -11,15 +11,11 @@
 #include "documents/core/WaterMark.h"
 #include "documents/core/WordAutomation.h"
 #include "tests/documents/DocumentsTestSupport.h"
-#include "tests/documents/LibreOfficeRun.h"
 #include "tests/support/ServerFixture.h"
 
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QUrl>
 
 #include <gtest/gtest.h>
 

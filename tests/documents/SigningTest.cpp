@@ -18,25 +18,25 @@ const QString kFirst = u"This document has been Electronically ESigned by "_qs;
 const QString kRevised = u"This document has been Revised and Electronically ESigned by "_qs;
 const QString kSigner = u"Dr. Amelia Hart on 12-04-26 at 09:15:00."_qs;
 
-TEST(Signing, SignatureTextOfTheLoggedUser) {
-    const QList<QPair<QString, QString>> cases = {
-        {u"7~Dr. Seven | 12~Dr. Hart~MD | 12~Second"_qs, u"Dr. Hart~MD"_qs},
-        {u"112~Other|12~Mine"_qs, u"Other"_qs},  // the id anywhere in the entry
-        {u"12 Dr. Hart|12~Mine"_qs, u"Mine"_qs}, // an entry without "~" is passed over
-        {u"7~Seven"_qs, u""_qs},
-    };
-    for (const auto& [line, expected] : cases) {
-        EXPECT_EQ(Signing::SignatureTextFor(line, u"12"_qs), expected) << line.toStdString();
-    }
+QString SignatureOf12(const QString& line) {
+    return Signing::SignatureTextFor(line, u"12"_qs);
 }
 
-TEST(Signing, DateTextFromTheServerTime) {
-    const QList<QPair<QString, QString>> cases = {
-        {u"12-04-2026 09:15:00"_qs, u"12-04-26 at 09:15:00"_qs},
-        {u"Dec/04/2026 09:15:00"_qs, u"Dec-04-26 at 09:15:00"_qs}, // the local fallback's form
+// The statement's pieces: the logged user's signature text and the date from the server time.
+TEST(Signing, SignatureAndDateTexts) {
+    const struct {
+        QString (*piece)(const QString&);
+        QString from, expected;
+    } cases[] = {
+        {SignatureOf12, u"7~Dr. Seven | 12~Dr. Hart~MD | 12~Second"_qs, u"Dr. Hart~MD"_qs},
+        {SignatureOf12, u"112~Other|12~Mine"_qs, u"Other"_qs},  // the id anywhere in the entry
+        {SignatureOf12, u"12 Dr. Hart|12~Mine"_qs, u"Mine"_qs}, // an entry without "~" is passed over
+        {SignatureOf12, u"7~Seven"_qs, u""_qs},
+        {Signing::StatementDateText, u"12-04-2026 09:15:00"_qs, u"12-04-26 at 09:15:00"_qs},
+        {Signing::StatementDateText, u"Dec/04/2026 09:15:00"_qs, u"Dec-04-26 at 09:15:00"_qs}, // local form
     };
-    for (const auto& [time, date] : cases) {
-        EXPECT_EQ(Signing::StatementDateText(time), date) << time.toStdString();
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.piece(c.from), c.expected) << c.from.toStdString();
     }
     EXPECT_EQ(Signing::LocalTimeText(QDateTime(QDate(2026, 12, 4), QTime(9, 5, 7))),
               u"Dec/04/2026 09:05:07"_qs);

@@ -30,19 +30,18 @@ TEST(PrivateProfile, WhatTheDeskWritesIsTheUsersAloneWhateverTheUmask) {
         hosttest::ScopedEnv env("XDG_DATA_HOME", root.path().toLocal8Bit());
         const QString profile = CUtility().ProfileFolder();
         const mode_t old = ::umask(mask);
-        WriteLog(QStringLiteral("a line"));
-        CUtility().CreateFolderPath(profile + QStringLiteral("Temp/a/b/"));
+        WriteLog("a line");
+        CUtility().CreateFolderPath(profile + "Temp/a/b/");
         CIniFile ini;
-        ini.SetFile(profile + QStringLiteral("Temp/a/b/cache.ini"));
-        ini.SetSection(QStringLiteral("12"));
-        ini.WriteValue(QStringLiteral("3"), QStringLiteral("North Clinic"));
-        ServerGate::Remember(QStringLiteral("reports.example"));
+        ini.SetFile(profile + "Temp/a/b/cache.ini");
+        ini.SetSection("12");
+        ini.WriteValue("3", "North Clinic");
+        ServerGate::Remember("reports.example");
         ::umask(old);
         // Written, not just created: a umask that takes the owner's bits must not stop the desk.
-        EXPECT_EQ(hosttest::LogLines().filter(QStringLiteral(" : a line ")).size(), 1);
-        EXPECT_TRUE(
-            hosttest::ReadFile(profile + QStringLiteral("Temp/a/b/cache.ini")).contains("North Clinic"));
-        EXPECT_TRUE(ServerGate::IsKnown(QStringLiteral("reports.example")));
+        EXPECT_EQ(hosttest::LogLines().filter(" : a line ").size(), 1);
+        EXPECT_TRUE(hosttest::ReadFile(profile + "Temp/a/b/cache.ini").contains("North Clinic"));
+        EXPECT_TRUE(ServerGate::IsKnown("reports.example"));
         EXPECT_EQ(NotPrivate(profile), QStringList());
     }
 }
@@ -52,32 +51,29 @@ TEST(PrivateProfile, AStartClosesWhatAnOlderDeskLeftOpenAndSaysSoOnce) {
     QTemporaryDir outside;
     hosttest::ScopedEnv env("XDG_DATA_HOME", root.path().toLocal8Bit());
     const QString profile = CUtility().ProfileFolder();
-    const QString lo = profile + QStringLiteral("LibreOffice/user/registrymodifications.xcu");
-    const QString target = outside.filePath(QStringLiteral("elsewhere.txt"));
-    for (const QString& file :
-         {profile + QStringLiteral("Log/ Molve 01-Jan-2026"), profile + QStringLiteral("Temp/R1.doc"),
-          profile + QStringLiteral("KnownServers"), lo, target}) {
+    const QString lo = profile + "LibreOffice/user/registrymodifications.xcu";
+    const QString target = outside.filePath("elsewhere.txt");
+    for (const QString& file : {profile + "Log/ Molve 01-Jan-2026", profile + "Temp/R1.doc",
+                                profile + "KnownServers", lo, target}) {
         hosttest::WriteFile(file, "patient data");
         ::chmod(QFile::encodeName(file).constData(), 0644);
     }
-    for (const QString& folder :
-         {profile, profile + QStringLiteral("Log"), profile + QStringLiteral("Temp"),
-          profile + QStringLiteral("LibreOffice"), profile + QStringLiteral("LibreOffice/user")}) {
+    for (const QString& folder : {profile, profile + "Log", profile + "Temp", profile + "LibreOffice",
+                                  profile + "LibreOffice/user"}) {
         ::chmod(QFile::encodeName(folder).constData(), 0755);
     }
-    ASSERT_TRUE(QFile::link(target, profile + QStringLiteral("Temp/link")));
+    ASSERT_TRUE(QFile::link(target, profile + "Temp/link"));
 
     VelmoApp::InitInstance(0);
     VelmoApp::InitInstance(0);
     EXPECT_EQ(NotPrivate(profile), QStringList());
     // LibreOffice's own files are its own; a link is not followed out of the profile.
     EXPECT_EQ(ModeOf(lo), 0644u);
-    EXPECT_EQ(ModeOf(profile + QStringLiteral("LibreOffice/user")), 0755u);
+    EXPECT_EQ(ModeOf(profile + "LibreOffice/user"), 0755u);
     EXPECT_EQ(ModeOf(target), 0644u);
-    const QStringList said =
-        hosttest::LogLines().filter(QStringLiteral("InitInstance: Profile folder made private"));
+    const QStringList said = hosttest::LogLines().filter("InitInstance: Profile folder made private");
     ASSERT_EQ(said.size(), 1) << hosttest::LogLines().join('\n').toStdString();
-    EXPECT_TRUE(said[0].contains(QStringLiteral(", 7 files and folders"))) << said[0].toStdString();
+    EXPECT_TRUE(said[0].contains(", 7 files and folders")) << said[0].toStdString();
 }
 
 } // namespace

@@ -1,18 +1,26 @@
-// The settings file velmo.conf (the administrator's and the user's) and the log retention it sets.
+// The settings file velmo.conf (the administrator's and the user's), the log retention it sets and the
+// fixed waits it may turn on: the pacing comes back whole with one call, and ZeroAll reaches every wait.
 #include "host/core/ActivityLog.h"
 #include "host/core/CUtility.h"
+#include "host/core/Delays.h"
 #include "host/core/DeskSettings.h"
 #include "host/core/LogRetention.h"
 #include "tests/host/HostTestSupport.h"
 
-#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstring>
+
 namespace {
 
 TEST(SettingsFile, TheUsersFileWinsExceptForTheAllowedServers) {
+    const char* admin =
+        "CaFile=/etc/clinic-ca.pem\nLogRetentionDays=90\nFixedWaits=true\nAllowedServers=a.example\n";
+    const char* own =
+        "[General]\nCaFile=/home/u/ca.pem\nLogRetentionDays=0\nFixedWaits=false\nAllowedServers=b.example\n";
     const struct {
         const char *admin, *own; // the files' text; nullptr: no file
         QString caFile;
@@ -21,33 +29,18 @@ TEST(SettingsFile, TheUsersFileWinsExceptForTheAllowedServers) {
         QStringList allowed;
     } cases[] = {
         {nullptr, nullptr, {}, 30, false, {}},
-        {"CaFile=/etc/clinic-ca.pem\nLogRetentionDays=90\nFixedWaits=true\nAllowedServers=a.example\n",
-         nullptr,
-         "/etc/clinic-ca.pem",
-         90,
-         true,
-         {"a.example"}},
-        {"CaFile=/etc/clinic-ca.pem\nLogRetentionDays=90\nAllowedServers=a.example\n",
-         "[General]\nCaFile=/home/u/ca.pem\nLogRetentionDays=0\nFixedWaits=false\nAllowedServers=b.example\n",
-         "/home/u/ca.pem",
-         0,
-         false,
-         {"a.example"}},
-        {nullptr,
-         "LogRetentionDays=soon\nAllowedServers=B.example c.example\n",
-         {},
-         30,
-         false,
-         {"b.example", "c.example"}},
+        {admin, nullptr, "/etc/clinic-ca.pem", 90, true, {"a.example"}},
+        {admin, own, "/home/u/ca.pem", 0, false, {"a.example"}},
+        {nullptr, "LogRetentionDays=soon\nAllowedServers=B.org c.org\n", {}, 30, false, {"b.org", "c.org"}},
         {nullptr, "LogRetentionDays=-4\n", {}, 30, false, {}},
     };
-    const QString admin = DeskSettings::SystemFiles().first();
+    const QString adminFile = DeskSettings::SystemFiles().first();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.own ? c.own : "no user file");
-        QFile::remove(admin);
+        QFile::remove(adminFile);
         QFile::remove(DeskSettings::UserFile());
         if (c.admin != nullptr) {
-            hosttest::WriteFile(admin, c.admin);
+            hosttest::WriteFile(adminFile, c.admin);
         }
         if (c.own != nullptr) {
             hosttest::WriteFile(DeskSettings::UserFile(), c.own);
@@ -58,7 +51,7 @@ TEST(SettingsFile, TheUsersFileWinsExceptForTheAllowedServers) {
         EXPECT_EQ(settings.FixedWaits(), c.fixedWaits);
         EXPECT_EQ(settings.AllowedServers(), c.allowed);
     }
-    QFile::remove(admin);
+    QFile::remove(adminFile);
     QFile::remove(DeskSettings::UserFile());
 }
 
@@ -91,6 +84,50 @@ TEST(LogRetention, LogsOlderThanTheDaysKeptGoByTheDateInTheirNameAndEachIsLogged
         EXPECT_EQ(gone, c.gone);
         EXPECT_TRUE(QFile::exists(folder + "notes.txt") && QFile::exists(folder + " Molve 31-Feb-2026"));
     }
+}
+
+constexpr std::size_t kFields = sizeof(Delays) / sizeof(int);
+static_assert(sizeof(Delays) % sizeof(int) == 0, "every wait is an int");
+
+std::array<int, kFields> Values(const Delays& d) {
+    std::array<int, kFields> out{};
+    std::memcpy(out.data(), &d, sizeof(Delays));
+    return out;
+}
+
+TEST(FixedWaits, TheOptionRestoresEveryWaitAsItWasAndZeroAllClearsThemAll) {
+    struct Wait {
+        int Delays::*field;
+        int ms;
+    };
+    // Every field, with the value a paced server has always seen; a new wait belongs here too.
+    const Wait fixed[] = {{&Delays::beforeZippedDownload, 4000},
+                          {&Delays::beforeDocumentDownload, 1000},
+                          {&Delays::beforeListFileDelete, 100},
+                          {&Delays::noResultCheck, 500},
+                          {&Delays::folderCleanup, 300},
+                          {&Delays::monitorPoll, 1000},
+                          {&Delays::afterPrint, 1000},
+                          {&Delays::afterSignSave, 200},
+                          {&Delays::afterPropertyWrite, 500},
+                          {&Delays::actionStep, 100},
+                          {&Delays::beforeOpenStatus, 500},
+                          {&Delays::afterMonitorEsign, 2000},
+                          {&Delays::afterDemographicsDownload, 1000},
+                          {&Delays::voiceStep, 1000},
+                          {&Delays::convertingNotice, 1000},
+                          {&Delays::versionStep, 1000}};
+    ASSERT_EQ(std::size(fixed), kFields);
+
+    Delays::UseFixedWaits(true);
+    for (const Wait& w : fixed) {
+        EXPECT_EQ(Delays::Get().*w.field, w.ms);
+    }
+    Delays::UseFixedWaits(false);
+    EXPECT_EQ(Values(Delays::Get()), Values(Delays::Lean()));
+
+    Delays::ZeroAll();
+    EXPECT_EQ(Values(Delays::Get()), (std::array<int, kFields>{}));
 }
 
 } // namespace

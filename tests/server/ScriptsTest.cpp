@@ -11,7 +11,7 @@ const std::string kLocalZip = "/home/amelia/.local/share/velmo/Temp/R260006.zip"
 class Scripts : public ServerTest {
 protected:
     std::string Document(const std::string& name) {
-        return SingleFileText(Get(Url("qm_download_files.php?filename=" + name)).body).value_or("");
+        return ZippedText(Url("qm_download_files.php?filename=" + name));
     }
     int VersionCount(const std::string& name) {
         const std::string text =
@@ -106,5 +106,5 @@ TEST_F(Scripts, AcceptedRequestsShowInTheNextList) {
     EXPECT_EQ(Flags("R260006").at(4), '1');
     EXPECT_EQ(Document("R260006"), signedDoc);
     ASSERT_EQ(VersionCount("R260006"), 1);
-    EXPECT_EQ(SingleFileText(Get(Url("qm_download_versionfiles.php?filename=R260006.v1")).body), original);
+    EXPECT_EQ(ZippedText(Url("qm_download_versionfiles.php?filename=R260006.v1")), original);
 }

@@ -19,14 +19,21 @@ Reply Send(const std::string& url, const std::string* body, const std::string& t
     return result ? Reply{result->status, result->body} : Reply{};
 }
 
+std::vector<std::string> Split(const std::string& text, char delimiter) {
+    std::vector<std::string> pieces;
+    std::size_t from = 0;
+    for (std::size_t at = text.find(delimiter); at != std::string::npos; at = text.find(delimiter, from)) {
+        pieces.push_back(text.substr(from, at - from));
+        from = at + 1;
+    }
+    pieces.push_back(text.substr(from));
+    return pieces;
+}
+
 } // namespace
 
 Reply Get(const std::string& url) {
     return Send(url, nullptr);
-}
-
-Reply Post(const std::string& url, const std::string& contentType, const std::string& body) {
-    return Send(url, &body, contentType);
 }
 
 Reply ProbePost(const std::string& url) {
@@ -44,7 +51,8 @@ Reply PostDeskForm(const std::string& url, const Fields& fields, const std::opti
     for (const auto& [name, value] : fields) {
         body += "\r\n--" + b + "\r\nContent-Disposition: form-data; name=\"" + name + "\"\r\n\r\n" + value;
     }
-    return Post(url, "multipart/form-data, boundary=" + b, body + "\r\n--" + b + "--\r\n");
+    body += "\r\n--" + b + "--\r\n";
+    return Send(url, &body, "multipart/form-data, boundary=" + b);
 }
 
 std::string Scramble(const std::string& text) {
@@ -54,36 +62,6 @@ std::string Scramble(const std::string& text) {
         out[i] = static_cast<char>(static_cast<unsigned char>(i % 2 == 0 ? byte + 2 : byte - 2));
     }
     return out;
-}
-
-std::optional<std::vector<Entry>> Unzip(const std::string& bytes) {
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
-    zip_t* archive = source && !bytes.empty() ? zip_open_from_source(source, ZIP_RDONLY, &error) : nullptr;
-    zip_error_fini(&error);
-    if (!archive) {
-        zip_source_free(source);
-        return std::nullopt;
-    }
-    std::vector<Entry> entries;
-    bool whole = true;
-    for (zip_int64_t i = 0; whole && i < zip_get_num_entries(archive, 0) && i < 64; ++i) {
-        zip_stat_t stat;
-        zip_file_t* file = nullptr;
-        whole = zip_stat_index(archive, static_cast<zip_uint64_t>(i), 0, &stat) == 0 &&
-                stat.size < (64u << 20) &&
-                (file = zip_fopen_index(archive, static_cast<zip_uint64_t>(i), 0)) != nullptr;
-        if (whole) {
-            Entry entry{stat.name, std::string(static_cast<std::size_t>(stat.size), '\0')};
-            whole =
-                zip_fread(file, entry.data.data(), entry.data.size()) == static_cast<zip_int64_t>(stat.size);
-            zip_fclose(file);
-            entries.push_back(std::move(entry));
-        }
-    }
-    zip_discard(archive);
-    return whole ? std::optional(entries) : std::nullopt;
 }
 
 std::string Zip(const std::vector<Entry>& entries) {
@@ -108,19 +86,28 @@ std::string Zip(const std::vector<Entry>& entries) {
 }
 
 std::optional<std::string> SingleFileText(const std::string& zipBytes) {
-    const auto entries = Unzip(zipBytes);
-    return entries && entries->size() == 1 ? std::optional(entries->front().data) : std::nullopt;
-}
-
-std::vector<std::string> Split(const std::string& text, char delimiter) {
-    std::vector<std::string> pieces;
-    std::size_t from = 0;
-    for (std::size_t at = text.find(delimiter); at != std::string::npos; at = text.find(delimiter, from)) {
-        pieces.push_back(text.substr(from, at - from));
-        from = at + 1;
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source = zip_source_buffer_create(zipBytes.data(), zipBytes.size(), 0, &error);
+    zip_t* archive = source && !zipBytes.empty() ? zip_open_from_source(source, ZIP_RDONLY, &error) : nullptr;
+    zip_error_fini(&error);
+    if (!archive) {
+        zip_source_free(source);
+        return std::nullopt;
     }
-    pieces.push_back(text.substr(from));
-    return pieces;
+    std::optional<std::string> text;
+    zip_stat_t stat;
+    zip_file_t* file = nullptr;
+    if (zip_get_num_entries(archive, 0) == 1 && zip_stat_index(archive, 0, 0, &stat) == 0 &&
+        stat.size < (64u << 20) && (file = zip_fopen_index(archive, 0, 0)) != nullptr) {
+        text.emplace(static_cast<std::size_t>(stat.size), '\0');
+        if (zip_fread(file, text->data(), text->size()) != static_cast<zip_int64_t>(stat.size)) {
+            text.reset();
+        }
+        zip_fclose(file);
+    }
+    zip_discard(archive);
+    return text;
 }
 
 std::vector<std::string> Lines(const std::string& text) {

@@ -15,7 +15,6 @@ struct Reply {
 };
 
 Reply Get(const std::string& url);
-Reply Post(const std::string& url, const std::string& contentType, const std::string& body);
 // The desk's bodiless first request: a POST with Content-Length 0 and no Content-Type.
 Reply ProbePost(const std::string& url);
 
@@ -35,13 +34,10 @@ struct Entry {
     std::string name;
     std::string data;
 };
-std::optional<std::vector<Entry>> Unzip(const std::string& bytes);
 std::string Zip(const std::vector<Entry>& entries);
 // The text of a zip that holds exactly one file; nothing otherwise.
 std::optional<std::string> SingleFileText(const std::string& zipBytes);
 
-// The pieces between delimiters, empty ones included.
-std::vector<std::string> Split(const std::string& text, char delimiter);
 // Lines split at "\n"; a final line feed ends the last line rather than starting an empty one.
 std::vector<std::string> Lines(const std::string& text);
 

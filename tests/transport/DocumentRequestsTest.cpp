@@ -64,10 +64,10 @@ TEST_F(DocumentRequests, DocumentDownloadLeavesEachDocumentAndTheLastChecksum) {
     EXPECT_EQ(Queries(u"qm_download_files.php"_s),
               (QStringList{u"filename=R260001"_s, u"filename=R260002"_s}));
     EXPECT_EQ(Via(u"qm_download_files.php"_s), kSecure + kSecure);
-    EXPECT_EQ(Missing(TodayLog(), {u"DownloadFiles: File download URL,"_s + server_->BaseUrl() +
-                                       u"qm_download_files.php?filename=R260002"_s,
-                                   u"DownloadFiles: Unzip filename with full path,"_s + second,
-                                   u"DownloadFiles: File,"_s + temp_ + u"R260002, deleted"_s}),
+    EXPECT_EQ(Missing({u"DownloadFiles: File download URL,"_s + server_->BaseUrl() +
+                           u"qm_download_files.php?filename=R260002"_s,
+                       u"DownloadFiles: Unzip filename with full path,"_s + second,
+                       u"DownloadFiles: File,"_s + temp_ + u"R260002, deleted"_s}),
               QStringList());
 }
 
@@ -81,8 +81,8 @@ TEST_F(DocumentRequests, DownloadFilesUnpacksIntoTheTargetFolder) {
     EXPECT_GT(QFileInfo(result).size(), 0);
     EXPECT_EQ(Via(u"qm_download_versionfiles.php"_s), kSecure);
     EXPECT_FALSE(QFileInfo::exists(folder + u"R260001.v1"_s));
-    EXPECT_EQ(Missing(TodayLog(), {u"DownloadFiles: Unzip filename with fullpath,"_s + result,
-                                   u"Zip file,"_s + folder + u"R260001.v1, deleted"_s}),
+    EXPECT_EQ(Missing({u"DownloadFiles: Unzip filename with fullpath,"_s + result,
+                       u"Zip file,"_s + folder + u"R260001.v1, deleted"_s}),
               QStringList());
     // Nothing unpacked: the same object answers its earlier result, a new one nothing.
     const QString nope = server_->BaseUrl() + u"qm_download_versionfiles.php?filename=NOPE.v1"_s;
@@ -125,14 +125,14 @@ TEST_F(DocumentRequests, UploadsSendScrambledFieldsAndTheZippedDocument) {
         const auto entries = server_->JournalFor(script).mid(before);
         ASSERT_EQ(entries.size(), 2);
         EXPECT_EQ(Via(script).mid(before), kSecure + kSecure);
-        EXPECT_EQ(Fields(entries[1]), four + c.more);
+        EXPECT_EQ(JournalFields(entries[1]), four + c.more);
         const QJsonArray files = entries[1][u"files"_s].toArray();
         ASSERT_EQ(files.size(), 1);
         EXPECT_EQ(files[0][u"filename"_s].toString(), zip);
         EXPECT_EQ(files[0][u"entries"_s].toArray(), QJsonArray{u"R260001.doc"_s});
         EXPECT_FALSE(QFileInfo::exists(zip));
         EXPECT_TRUE(QFileInfo::exists(document));
-        EXPECT_EQ(Missing(mark.Text(), {c.logged, u"File, "_s + zip + u" deleted"_s}), QStringList());
+        EXPECT_EQ(Missing({c.logged, u"File, "_s + zip + u" deleted"_s}, mark.Text()), QStringList());
         EXPECT_FALSE(mark.Text().contains(c.notLogged));
     }
 }
@@ -148,8 +148,8 @@ TEST_F(DocumentRequests, PasswordIsFoundRegardlessOfCaseAndRefusalIsReturnedUnch
     EXPECT_EQ(upload.UploadFile(u"R260001"_s), u"The user 99 is not known to the report service."_s);
     const auto entries = server_->JournalFor(u"qm_esign.php"_s);
     ASSERT_EQ(entries.size(), 2);
-    EXPECT_TRUE(Fields(entries.at(1)).contains(u"password=ru"_s)); // "pw" scrambled
-    EXPECT_TRUE(TodayLog().contains(u"CFileDownloads::UploadFile: Update not successful"_s));
+    EXPECT_TRUE(JournalFields(entries.at(1)).contains(u"password=ru"_s)); // "pw" scrambled
+    EXPECT_TRUE(TodaysLogText().contains(u"CFileDownloads::UploadFile: Update not successful"_s));
 
     // An unreachable server answers nothing; the zip is removed, the document stays.
     ASSERT_TRUE(WriteAll(temp_ + u"R260009.doc"_s, "{\\rtf1 x}"));
@@ -166,10 +166,10 @@ TEST_F(DocumentRequests, SynchronousStatusUpdateFollowsTheTildeRule) {
               (QStringList{u"physicianid=12&locationid=3&vfilename=R260001&field=print&value=1"_s,
                            u"physicianid=12&locationid=3&vfilename=NOSUCH&field=print&value=1"_s}));
     EXPECT_EQ(Via(u"qm_statusupdate.php"_s), kSecure + kSecure);
-    EXPECT_EQ(Missing(TodayLog(), {u"UpdateStatus: confirmation URL,"_s + server_->BaseUrl() +
-                                       u"qm_statusupdate.php?physicianid=12&locationid=3&vfilename=R260001"_s,
-                                   u"Status updated for file,R260001 LastError"_s,
-                                   u"Status could not be updated for file,NOSUCH LastError"_s}),
+    EXPECT_EQ(Missing({u"UpdateStatus: confirmation URL,"_s + server_->BaseUrl() +
+                           u"qm_statusupdate.php?physicianid=12&locationid=3&vfilename=R260001"_s,
+                       u"Status updated for file,R260001 LastError"_s,
+                       u"Status could not be updated for file,NOSUCH LastError"_s}),
               QStringList());
     // A refusal, an empty answer and a proxy's demand (login cancelled) are no success either.
     for (const char* mode : {"refuse", "empty", "407"}) {

@@ -52,9 +52,9 @@ TEST_F(TransferJobs, FileListIsDownloadedOverTlsUnpackedAndRecorded) {
     EXPECT_EQ(Vias(*server, u"qm_download_filelist.php"_s), QStringList{u"https:443"_s});
     EXPECT_EQ(u"qm_download_filelist.php?"_s + Queries(*server, u"qm_download_filelist.php"_s).value(0),
               kListQuery);
-    EXPECT_EQ(Missing(TodayLog(), {u"DownloadFileList: Unzip file name,FileList.txt LastError"_s,
-                                   u"File list zip,"_s + temp_ + u"ZipFile, deleted"_s,
-                                   u"DownloadFileList: Internet session closed"_s}),
+    EXPECT_EQ(Missing({u"DownloadFileList: Unzip file name,FileList.txt LastError"_s,
+                       u"File list zip,"_s + temp_ + u"ZipFile, deleted"_s,
+                       u"DownloadFileList: Internet session closed"_s}),
               QStringList());
     EXPECT_TRUE(PromptsDouble::Current().Shown().isEmpty());
 }

@@ -1,17 +1,11 @@
 #include "tests/transport/TransportTestSupport.h"
 
-#include "host/core/ActivityLog.h"
-#include "host/core/CUtility.h"
-#include "tests/support/JournalFields.h"
-#include "tests/support/TodaysLog.h"
 #include "transport/CHttp.h"
 
 #include <QCoreApplication>
-#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
 
 #include <gtest/gtest.h>
 
@@ -19,11 +13,7 @@
 
 using namespace Qt::StringLiterals;
 
-QString TodayLog() {
-    return TodaysLogText();
-}
-
-QStringList Missing(const QString& log, const QStringList& lines) {
+QStringList Missing(const QStringList& lines, const QString& log) {
     QStringList missing;
     std::copy_if(lines.begin(), lines.end(), std::back_inserter(missing),
                  [&](const QString& line) { return !log.contains(line); });
@@ -62,30 +52,20 @@ std::unique_ptr<StandInServer> StartServer(const QString& fault, int extraPort, 
     return server;
 }
 
-namespace {
-QStringList FromJournal(const StandInServer& server, const QString& script,
-                        QString (*pick)(const QJsonObject&)) {
-    QStringList picked;
-    for (const QJsonObject& entry : server.JournalFor(script)) {
-        picked.append(pick(entry));
-    }
-    return picked;
-}
-} // namespace
-
 QStringList Vias(const StandInServer& server, const QString& script) {
-    return FromJournal(server, script, [](const QJsonObject& e) {
-        return e.value(u"scheme"_s).toString() + QLatin1Char(':') +
-               QString::number(e.value(u"port"_s).toInt());
-    });
+    QStringList vias;
+    for (const QJsonObject& e : server.JournalFor(script)) {
+        vias << e.value(u"scheme"_s).toString() + u':' + QString::number(e.value(u"port"_s).toInt());
+    }
+    return vias;
 }
 
 QStringList Queries(const StandInServer& server, const QString& script) {
-    return FromJournal(server, script, [](const QJsonObject& e) { return e.value(u"query"_s).toString(); });
-}
-
-QStringList Fields(const QJsonObject& entry) {
-    return JournalFields(entry);
+    QStringList queries;
+    for (const QJsonObject& e : server.JournalFor(script)) {
+        queries << e.value(u"query"_s).toString();
+    }
+    return queries;
 }
 
 Fetched Fetch(const QString& url, const QString& localFile, bool secure, QObject* notify,

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "tests/support/JournalFields.h"
+#include "tests/support/QStringPrinting.h"
 #include "tests/support/ServerFixture.h"
+#include "tests/support/TodaysLog.h"
 #include "transport/HttpNotification.h"
 #include "transport/MultipartBody.h"
 
@@ -14,19 +17,17 @@
 #include <memory>
 #include <optional>
 
-// Today's activity log as one text (empty when nothing was logged).
-QString TodayLog();
 // Today's log from the moment the mark was made.
 class LogMark {
 public:
-    LogMark() : start_(TodayLog().size()) {}
-    QString Text() const { return TodayLog().mid(start_); }
+    LogMark() : start_(TodaysLogText().size()) {}
+    QString Text() const { return TodaysLogText().mid(start_); }
 
 private:
     qsizetype start_;
 };
-// The lines log does not contain (compare with an empty list for a readable failure).
-QStringList Missing(const QString& log, const QStringList& lines);
+// The lines log (by default all of today's) does not contain; compare with an empty list.
+QStringList Missing(const QStringList& lines, const QString& log = TodaysLogText());
 
 QByteArray ReadAll(const QString& path);
 // Writes bytes to path, creating the folders; false when it could not.
@@ -40,9 +41,8 @@ QByteArray BigFileBytes(int size);
 std::unique_ptr<StandInServer> StartServer(const QString& fault = {}, int extraPort = 0,
                                            const QString& requireAuth = {});
 
-// From the server's journal: a form's fields as "name=value" in order; how each request for
-// script came in ("https:443"); the raw queries for script.
-QStringList Fields(const QJsonObject& entry);
+// From the server's journal: how each request for script came in ("https:443"); the raw queries
+// for script.
 QStringList Vias(const StandInServer& server, const QString& script);
 QStringList Queries(const StandInServer& server, const QString& script);
 
