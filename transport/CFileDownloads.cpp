@@ -51,7 +51,7 @@ QString CFileDownloads::DownloadFiles(const QString& fileName) {
             return resultPath_;
         }
         DownloadFilesNameBuffer().Zero();
-        Unzip(archivePath, folder, 0, 0, &DownloadFilesNameCallback);
+        Unzip(archivePath, folder, &DownloadFilesNameCallback);
         const QString name = DownloadFilesNameBuffer().Text();
         WriteLog(QStringLiteral("DownloadFiles: Unzip filename,") + name);
         WriteLog(QStringLiteral("Zip file,") + archivePath +

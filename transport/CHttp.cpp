@@ -314,14 +314,14 @@ int CHttp::OpenInternetSession() {
     return 1;
 }
 
-int CHttp::OpenConnection(int verb) {
+int CHttp::OpenConnection(Verb verb) {
     if (curl_ == nullptr || buffer_.empty()) {
         lastCode_ = CURLE_FAILED_INIT;
         WriteLog(QStringLiteral("Error in HttpOpenRequest in OpenConnection,") + Num(lastCode_));
         errorText_ = Format("Failed in call to HttpOpenRequest in OpenConnection, Error:%d\n", lastCode_);
         return 0;
     }
-    postRequest_ = verb == 1;
+    postRequest_ = verb == Verb::Post;
     requestOpen_ = true;
     return 1;
 }
@@ -397,7 +397,7 @@ bool CHttp::ApplyRequestOptions() {
         }
     } else if (rc == CURLE_OK) {
         // The bodiless probe carries no content type and neither request waits for
-        // "100 Continue"; the upload's own header list is built by _UploadFile.
+        // "100 Continue"; the upload's own header list is built by SendUpload.
         curl_slist* list = nullptr;
         if (uploadBody_) {
             list = static_cast<curl_slist*>(uploadHeaders_);
@@ -713,13 +713,13 @@ void CHttp::AppendResponseText(const char* data, std::size_t size) {
 }
 
 int CHttp::DownloadFile() {
-    if (!OpenConnection(0)) {
+    if (!OpenConnection(Verb::Get)) {
         return 0;
     }
-    return _DownloadFile();
+    return ReceiveDownload();
 }
 
-int CHttp::_DownloadFile() {
+int CHttp::ReceiveDownload() {
     response_.clear();
     responseTextStopped_ = false;
     bodyMode_ = BodyMode::Download;

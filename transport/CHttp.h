@@ -59,8 +59,8 @@ public:
     int ClearFormFields();
 
     int OpenInternetSession();
-    // verb 1 = POST, anything else GET.
-    int OpenConnection(int verb);
+    enum class Verb { Get, Post };
+    int OpenConnection(Verb verb);
     // Sends the opened request and settles authentication; a certificate that cannot be verified
     // fails it.
     int HandleAuthentication();
@@ -88,9 +88,10 @@ private:
     enum class BodyMode { Discard, Download, Answer };
     enum class Segment { FileHeader, FileBytes, Fields, Tail, End };
 
-    // The body halves of DownloadFile and UploadFile, under the names the log lines use.
-    int _DownloadFile(); // NOLINT(bugprone-reserved-identifier)
-    int _UploadFile();   // NOLINT(bugprone-reserved-identifier)
+    // The body halves of DownloadFile and UploadFile. Their log lines still say "_DownloadFile" and
+    // "_UploadFile", the names these halves first had.
+    int ReceiveDownload();
+    int SendUpload();
     int NotifyClient(int code, std::int64_t value, std::int64_t data, const QString& text = {});
     void Post(int code, std::int64_t value, std::int64_t data, const QString& text);
     void CloseHandles();

@@ -50,7 +50,7 @@ void DownloadDocuments(const QStringList& names, QObject* receiver, std::uint32_
                     return;
                 }
                 DocumentDownloadNameBuffer().Zero();
-                Unzip(archivePath, tempFolder, 0, 0, &DocumentDownloadNameCallback);
+                Unzip(archivePath, tempFolder, &DocumentDownloadNameCallback);
                 const QString unpacked = DocumentDownloadNameBuffer().Text();
                 WriteLog(QStringLiteral("DownloadFiles: Unzip filename,") + unpacked);
                 WriteLog(QStringLiteral("DownloadFiles: Unzip filename with full path,") + tempFolder +

@@ -52,7 +52,7 @@ void DownloadFileList(FileListJob& job) {
             Prompts::Error(QStringLiteral("Unable to load zip library."));
         } else {
             PleaseWaitNameBuffer().Zero();
-            Unzip(archivePath, tempFolder, 0, 0, &PleaseWaitNameCallback);
+            Unzip(archivePath, tempFolder, &PleaseWaitNameCallback);
             const QString name = PleaseWaitNameBuffer().Text();
             WriteLog(QStringLiteral("DownloadFileList: Unzip file name,") + name);
             WriteLog(QStringLiteral("File list zip,") + archivePath +

@@ -30,13 +30,13 @@ QString Format(const char* pattern, int code) {
 } // namespace
 
 int CHttp::UploadFile() {
-    if (!OpenConnection(1)) {
+    if (!OpenConnection(Verb::Post)) {
         return 0;
     }
-    return _UploadFile();
+    return SendUpload();
 }
 
-int CHttp::_UploadFile() {
+int CHttp::SendUpload() {
     response_.clear();
     responseTextStopped_ = false;
 
@@ -49,7 +49,7 @@ int CHttp::_UploadFile() {
         return 0;
     }
     requestOpen_ = false;
-    if (!OpenConnection(1)) {
+    if (!OpenConnection(Verb::Post)) {
         WriteLog(QStringLiteral("Error in OpenConnection in _UploadFile,") + Num(lastCode_));
         NotifyClient(MSG_ERROR, lastCode_, lastCode_);
         return 0;

@@ -170,7 +170,7 @@ int BasicZip(const QString& sourcePath, const QString& zipPath) {
     return 1;
 }
 
-int Unzip(const QString& zipPath, const QString& destFolder, int, int, UnzipNameCallback callback) {
+int Unzip(const QString& zipPath, const QString& destFolder, UnzipNameCallback callback) {
     int error = 0;
     QByteArray zipBytes;
     QByteArray root;

@@ -27,9 +27,8 @@ int BasicZip(const QString& sourcePath, const QString& zipPath);
 // outside the folder (absolute, "..", drive letters), whose parts the names rule refuses
 // (NameGate: a leading "." or "-", control characters ...) and symbolic links are refused and
 // logged; nothing is written for them. A path holding a NUL unpacks nothing. Answers the number of files
-// unpacked. The two zero arguments are kept for the callers' sake and select nothing.
-int Unzip(const QString& zipPath, const QString& destFolder, int reserved1, int reserved2,
-          UnzipNameCallback callback);
+// unpacked.
+int Unzip(const QString& zipPath, const QString& destFolder, UnzipNameCallback callback);
 
 // The archive path for a source: up to its last "." (in the file name) + ".zip"; a file
 // name without an extension simply gets ".zip" appended.

@@ -1,6 +1,7 @@
 #include "dialogs/fax/FaxSelection.h"
 
 #include "host/core/ActivityLog.h"
+#include "reportlist/core/AccessRights.h"
 
 namespace {
 
@@ -54,7 +55,7 @@ FaxSelection FaxSelection::FromDesk(const DeskContext& desk) {
             }
             line += QLatin1Char('~') + value;
         }
-        if (desk.AccessFlags(row).mid(kFaxFlag, 1) == QStringLiteral("0")) {
+        if (!AccessRights::MayFax(desk.AccessFlags(row))) {
             selection.refused.append(line);
         } else {
             selection.accepted.append(line);

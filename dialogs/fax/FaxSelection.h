@@ -11,8 +11,6 @@ struct FaxSelection {
     QStringList owners;   // each accepted row's e-sign owner, in step with accepted
     QStringList refused;  // lines of the reports whose fax flag is "0"
 
-    static constexpr int kFaxFlag = 2; // position of the fax permission in AccessFlags
-
     // Walks the selected rows in list order. A blank cell is sent as one blank (so that its
     // place survives the split at "~"), a column the list does not have as "NA".
     static FaxSelection FromDesk(const DeskContext& desk);

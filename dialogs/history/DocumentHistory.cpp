@@ -5,18 +5,9 @@
 #include "host/core/Prompts.h"
 #include "host/core/SessionSettings.h"
 #include "reportlist/core/AccessDenied.h"
+#include "reportlist/core/AccessRights.h"
 #include "reportlist/core/ReportQuery.h"
 #include "transport/gui/CDlgPleaseWait.h"
-
-namespace {
-
-// The history is open to whoever may read the report (flag 0) or edit it (flag 4).
-bool MaySeeHistory(const QString& flags) {
-    const auto set = [&flags](qsizetype at) { return flags.size() > at && flags.at(at) == QLatin1Char('1'); };
-    return set(0) || set(4);
-}
-
-} // namespace
 
 void DocumentHistory::Run() {
     if (ReportQuery::IsPendingCode(desk_.State().ReportTypeCode)) {
@@ -40,7 +31,7 @@ void DocumentHistory::Run() {
     if (name.isEmpty()) {
         return;
     }
-    if (!MaySeeHistory(desk_.AccessFlags(row))) {
+    if (!AccessRights::MaySeeHistory(desk_.AccessFlags(row))) {
         Prompts::Information(
             QStringLiteral(
                 "ACCESS DENIED: Your user account is not configured to see the \"Document History\" for "

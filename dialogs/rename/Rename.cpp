@@ -2,6 +2,7 @@
 
 #include "dialogs/rename/CDlgRenameJobs.h"
 #include "host/core/Prompts.h"
+#include "reportlist/core/AccessRights.h"
 #include "reportlist/core/ReportQuery.h"
 
 void Rename::Run() {
@@ -22,9 +23,7 @@ void Rename::Run() {
         if (name.isEmpty()) {
             continue;
         }
-        // Position 5 of the flags is the rename right; shorter flags do not refuse.
-        const QString flags = desk_.AccessFlags(row);
-        if (flags.size() > 5 && flags.at(5) == QLatin1Char('0')) {
+        if (!AccessRights::MayRename(desk_.AccessFlags(row))) {
             refused.append(name);
         } else {
             accepted.append(name);

@@ -101,14 +101,14 @@ void VoicePlayback::Run() {
 }
 
 void VoicePlayback::Play() {
-    desk_.ShowBusy(DeskContext::Busy::Picture256, true);
+    desk_.ShowBusy(DeskContext::Busy::DocumentPicture, true);
     desk_.RepaintNow();
     // The window may be closed while the converter runs; then nothing of it is touched again.
     const QPointer<QWidget> window = desk_.DialogParent();
     const bool hasWindow = !window.isNull();
     auto hideBusy = [&] {
         if (!hasWindow || window) {
-            desk_.ShowBusy(DeskContext::Busy::Picture256, false);
+            desk_.ShowBusy(DeskContext::Busy::DocumentPicture, false);
         }
     };
 

@@ -38,11 +38,11 @@ void DownloadBehindBusyPicture(DeskContext& desk, const QStringList& names, cons
         return;
     }
     WriteLog(startLog);
-    desk.ShowBusy(DeskContext::Busy::Picture256, true);
+    desk.ShowBusy(DeskContext::Busy::DocumentPicture, true);
     Delays::Wait(Delays::Get().actionStep);
     desk.RepaintNow();
     desk.DownloadDocuments(names);
-    desk.ShowBusy(DeskContext::Busy::Picture256, false);
+    desk.ShowBusy(DeskContext::Busy::DocumentPicture, false);
     WriteLog(endLog);
 }
 

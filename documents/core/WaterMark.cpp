@@ -8,7 +8,7 @@ namespace {
 
 const QString kPrefix = QStringLiteral("LockUnLockWaterMark\t:  ");
 
-bool LockOrUnlock(int lock, const QString& path) {
+bool LockOrUnlock(WaterMark action, const QString& path) {
     if (!OfficeProgram::EnsureRtf(path)) {
         return false;
     }
@@ -18,7 +18,7 @@ bool LockOrUnlock(int lock, const QString& path) {
     }
     const QByteArray before = doc.Source();
     const int sections = doc.SectionCount();
-    if (lock == 1) {
+    if (action == WaterMark::Lock) {
         if (sections > 1) {
             for (int i = 0; i < sections; ++i) {
                 doc.SetSectionProtectedForForms(i, i == sections - 1);
@@ -45,8 +45,8 @@ bool LockOrUnlock(int lock, const QString& path) {
 
 } // namespace
 
-void LockUnLockWaterMark(int lock, const QString& path) {
-    if (!LockOrUnlock(lock, path)) {
+void LockUnLockWaterMark(WaterMark action, const QString& path) {
+    if (!LockOrUnlock(action, path)) {
         WriteLog(kPrefix + QStringLiteral("Catch Block"));
     }
 }

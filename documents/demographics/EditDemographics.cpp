@@ -14,6 +14,7 @@
 #include "host/core/Prompts.h"
 #include "host/core/SessionSettings.h"
 #include "reportlist/core/AccessDenied.h"
+#include "reportlist/core/AccessRights.h"
 #include "reportlist/core/FileListFormat.h"
 #include "reportlist/core/ReportQuery.h"
 #include "transport/CFileDownloads.h"
@@ -51,7 +52,7 @@ void EditDemographics::Run() {
             Prompts::Information(QStringLiteral("Select only one file to edit demographics."));
             return;
         }
-        if (desk_.AccessFlags(row).mid(4, 1) != QLatin1String("1")) {
+        if (!AccessRights::MayEdit(desk_.AccessFlags(row))) {
             Prompts::Information(AccessDeniedMessage(QStringLiteral("\"Edit\"")));
             return;
         }
@@ -131,10 +132,8 @@ void EditDemographics::Run() {
     WriteLog(QStringLiteral("OnPopEditdemographics: Update successful"));
     PendingUploads::Confirmed(name);
     Prompts::Information(QStringLiteral("Demographics edited successfully"));
-    state.DemographicsResign = true;
     if (SameText(Session().LoggedUserId(), owner)) {
-        EsignDocuments(desk_).EsignFiles({name});
+        EsignDocuments(desk_).ResignAfterDemographics({name});
     }
-    state.DemographicsResign = false;
     desk_.RunQuery();
 }

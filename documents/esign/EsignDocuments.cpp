@@ -59,14 +59,20 @@ void EsignDocuments::OnPopEsign() {
 }
 
 QStringList EsignDocuments::EsignFiles(const QStringList& names) {
-    return Sign(names, false);
+    return Sign(names, Mode::Command);
+}
+
+QStringList EsignDocuments::ResignAfterDemographics(const QStringList& names) {
+    return Sign(names, Mode::DemographicsResign);
 }
 
 QStringList EsignDocuments::EsignWatchedFile(const QStringList& names) {
-    return Sign(names, true);
+    return Sign(names, Mode::WatchedFile);
 }
 
-QStringList EsignDocuments::Sign(const QStringList& names, bool watchedFile) {
+QStringList EsignDocuments::Sign(const QStringList& names, Mode mode) {
+    const bool watchedFile = mode == Mode::WatchedFile;
+    const bool demographicsResign = mode == Mode::DemographicsResign;
     WindowState& state = desk_.State();
     QStringList signedNames;
     bool lastGotStatement = false;
@@ -81,7 +87,7 @@ QStringList EsignDocuments::Sign(const QStringList& names, bool watchedFile) {
         request.dateText = Signing::StatementDateText(timeText);
         request.watchedFile = watchedFile;
         request.knownSigned = ContainsText(state.EsignedDocuments, name);
-        request.demographicsResign = !watchedFile && state.DemographicsResign;
+        request.demographicsResign = demographicsResign;
         request.signaturePatterns = state.SignaturePatterns;
 
         if (WordHoldsFile(path)) {
@@ -117,7 +123,7 @@ QStringList EsignDocuments::Sign(const QStringList& names, bool watchedFile) {
         const QString response = CFileDownloads().UploadFile(name);
         if (response.contains(QLatin1Char('~'))) {
             WriteLog(QStringLiteral("OnPopEsign: Update successful"));
-            if (!watchedFile && !state.DemographicsResign) {
+            if (mode == Mode::Command) {
                 Prompts::Information(QStringLiteral("Document E-Signed successfully."));
             }
             if (!ContainsText(state.EsignedDocuments, name)) {
@@ -134,12 +140,12 @@ QStringList EsignDocuments::Sign(const QStringList& names, bool watchedFile) {
         }
     }
     if (lastGotStatement) {
-        desk_.ShowBusy(DeskContext::Busy::Picture269, true);
+        desk_.ShowBusy(DeskContext::Busy::SignPrintPicture, true);
         desk_.SetStatusForSelected(DeskContext::StatusColumn::Esigned, signedNames, QStringLiteral("O"));
-        desk_.ShowBusy(DeskContext::Busy::Picture269, false);
+        desk_.ShowBusy(DeskContext::Busy::SignPrintPicture, false);
     }
     if (watchedFile) {
-        desk_.ShowBusy(DeskContext::Busy::Picture256, false);
+        desk_.ShowBusy(DeskContext::Busy::DocumentPicture, false);
     }
     return signedNames;
 }

@@ -15,12 +15,16 @@ public:
     void OnPopEsign();
     // Signs the closed documents named and uploads them; answers the names the server confirmed.
     QStringList EsignFiles(const QStringList& names);
+    // The re-sign after a demographics edit: no message, and an unsigned copy is not uploaded.
+    // (It was EsignFiles with the window's DemographicsResign flag set around the call.)
+    QStringList ResignAfterDemographics(const QStringList& names);
     // Re-signs the document the word processor just released (the monitor); sets
     // DocumentChecksum from the saved file.
     QStringList EsignWatchedFile(const QStringList& names);
 
 private:
-    QStringList Sign(const QStringList& names, bool watchedFile);
+    enum class Mode { Command, DemographicsResign, WatchedFile };
+    QStringList Sign(const QStringList& names, Mode mode);
 
     DeskContext& desk_;
 };

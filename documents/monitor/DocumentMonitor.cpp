@@ -249,7 +249,7 @@ void DocumentMonitor::TellWhereEditWent() {
 
 void DocumentMonitor::Evaluate() {
     evaluating_ = true;
-    desk_.ShowBusy(DeskContext::Busy::Picture256, true);
+    desk_.ShowBusy(DeskContext::Busy::DocumentPicture, true);
     const Edit edit = BringBackEdit();
     if (edit == Edit::Failed) {
         // The protected copy could not become the report again: its record keeps it for the
@@ -339,8 +339,8 @@ void DocumentMonitor::Finish() {
     }
     poll_.stop();
     liveness_.stop();
-    desk_.ShowBusy(DeskContext::Busy::Picture269, false);
-    desk_.ShowBusy(DeskContext::Busy::Picture256, false);
+    desk_.ShowBusy(DeskContext::Busy::SignPrintPicture, false);
+    desk_.ShowBusy(DeskContext::Busy::DocumentPicture, false);
     finished_ = true;
     emit Finished(opened_.name);
     deleteLater();

@@ -15,6 +15,7 @@
 #include "host/core/Prompts.h"
 #include "host/core/SessionSettings.h"
 #include "reportlist/core/AccessDenied.h"
+#include "reportlist/core/AccessRights.h"
 #include "reportlist/core/ReportQuery.h"
 #include "transport/LocalCopies.h"
 #include "transport/StatusUpdate.h"
@@ -49,9 +50,9 @@ void OpenDocument::Run() {
         const QString rowName = desk_.Filename(row);
         const bool esigned = ContainsText(state.EsignedDocuments, rowName);
         const QString flags = desk_.AccessFlags(row);
-        if (flags.mid(4, 1) == QLatin1String("1")) {
+        if (AccessRights::MayEdit(flags)) {
             viewOnly = esigned && !SameText(Session().LoggedUserId(), desk_.EsignOwner(row));
-        } else if (flags.mid(0, 1) == QLatin1String("1")) {
+        } else if (AccessRights::MayView(flags)) {
             viewOnly = true;
         } else {
             Prompts::Information(AccessDeniedMessage(QStringLiteral("\"Open\"")));
@@ -119,7 +120,7 @@ void OpenDocument::OpenForEditing(const QString& name, bool esigned, const QStri
     }
     // What the server last gave us, before the watermark step touches the file.
     const std::uint32_t base = FileChecksum(path);
-    LockUnLockWaterMark(esigned ? 1 : 0, path);
+    LockUnLockWaterMark(esigned ? WaterMark::Lock : WaterMark::Unlock, path);
     if (esigned) {
         Prompts::Information(QStringLiteral("ATTENTION:  You are opening an esigned document. An addendum "
                                             "statement will be added if it is edited and saved."));
@@ -142,7 +143,7 @@ void OpenDocument::OpenForEditing(const QString& name, bool esigned, const QStri
         // server gave it, so no later action sends a locked copy.
         WriteLog(QStringLiteral("OnPopOpen: File, ") + path +
                  QStringLiteral(" could not be opened for editing"));
-        LockUnLockWaterMark(0, path);
+        LockUnLockWaterMark(WaterMark::Unlock, path);
         LocalCopies::Forget(path);
         if (!copy.isEmpty()) {
             QFile::remove(copy);

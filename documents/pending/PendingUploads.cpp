@@ -253,7 +253,7 @@ bool PendingUploads::Settle(PendingRecord record, bool monitorRunning) {
     } else if (source == live && !PendingStore::KeepDocument(record.report, live)) {
         return false;
     }
-    LockUnLockWaterMark(0, PendingStore::DocumentPath(record.report));
+    LockUnLockWaterMark(WaterMark::Unlock, PendingStore::DocumentPath(record.report));
     record.state = PendingRecord::State::Owed;
     // An edit of a report its owner signed goes up re-signed, as the monitor would have sent it.
     const bool resign =

@@ -10,6 +10,7 @@
 #include "host/core/Delays.h"
 #include "host/core/Prompts.h"
 #include "reportlist/core/AccessDenied.h"
+#include "reportlist/core/AccessRights.h"
 #include "reportlist/core/ReportQuery.h"
 #include "transport/StatusUpdate.h"
 
@@ -29,7 +30,7 @@ void PrintDocuments::Run() {
     // One row without print permission cancels the whole command.
     QStringList names;
     for (const int row : rows) {
-        if (desk_.AccessFlags(row).mid(1, 1) != QLatin1String("1")) {
+        if (!AccessRights::MayPrint(desk_.AccessFlags(row))) {
             Prompts::Information(AccessDeniedMessage(QStringLiteral("\"Print\"")));
             return;
         }
@@ -69,14 +70,14 @@ QStringList PrintDocuments::PrintList(const QStringList& names) {
                      QStringLiteral(" could not be printed successfully"));
             continue;
         }
-        desk_.ShowBusy(DeskContext::Busy::Picture269, true);
+        desk_.ShowBusy(DeskContext::Busy::SignPrintPicture, true);
         if (UpdateStatus(name, QStringLiteral("print")) != 0) {
             WriteLog(QStringLiteral("Document, ") + name + QStringLiteral(" printed successfully"));
         } else {
             WriteLog(QStringLiteral("Document, ") + name +
                      QStringLiteral(" could not be printed successfully"));
         }
-        desk_.ShowBusy(DeskContext::Busy::Picture269, false);
+        desk_.ShowBusy(DeskContext::Busy::SignPrintPicture, false);
         printed.append(name);
     }
     return printed;

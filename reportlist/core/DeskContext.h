@@ -17,8 +17,10 @@ class DeskContext {
 public:
     // The status columns of the report list, by their header tooltips.
     enum class StatusColumn { Opened = 1, Printed = 2, Faxed = 3, Forwarded = 4, Esigned = 5 };
-    // The window's busy indicators, by control id.
-    enum class Busy { Picture256 = 256, Picture269 = 269, PleaseWaitText250 = 250 };
+    // The window's busy indicators (their control numbers beside them): the picture shown while a
+    // document or dictation is fetched and handed over, the one shown while reports are signed or
+    // printed, and the "Please wait" text.
+    enum class Busy { DocumentPicture = 256, SignPrintPicture = 269, PleaseWaitText = 250 };
 
     virtual ~DeskContext() = default;
 

@@ -49,9 +49,7 @@ struct WindowState {
     std::uint32_t DocumentChecksum = 0;
     bool ViewOnly = false;      // the last open was read-only
     bool EsignedOpened = false; // the document opened for editing was already e-signed
-    bool DemographicsResign =
-        false;                 // edit demographics is re-signing: no message, no upload of an unsigned copy
-    QString PendingStatusWord; // the action the running status worker reports ("open", "edit")
+    QString PendingStatusWord;  // the action the running status worker reports ("open", "edit")
 
     QString DictationFlag;      // copy of the session's FromDictationFlag
     bool ListFileFound = false; // whether the last list file existed

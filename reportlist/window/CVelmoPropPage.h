@@ -143,8 +143,12 @@ private:
     void SetButtonImages();
     void SetDefaultDates();
     void PreselectProvider();
-    void SetActionButtonsEnabled(bool open, bool esign, bool print, bool forward, bool fax, bool version,
-                                 bool search, bool play, bool rename);
+    // The button row's actions that are enabled; the rest are disabled.
+    struct ActionButtons {
+        bool open = false, esign = false, print = false, forward = false, fax = false, demographics = false,
+             search = false, play = false, rename = false;
+    };
+    void SetActionButtonsEnabled(const ActionButtons& enabled);
     void SelectItemStartingWith(QComboBox* box, const QString& prefix);
     void ArrangeFilters();
     int OneRowFilterWidth() const;

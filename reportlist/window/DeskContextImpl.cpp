@@ -64,13 +64,13 @@ void CVelmoPropPage::DeleteAllRows() {
 void CVelmoPropPage::ShowBusy(Busy which, bool shown) {
     QWidget* control = nullptr;
     switch (which) {
-    case Busy::Picture256:
+    case Busy::DocumentPicture:
         control = ui_->ctl256;
         break;
-    case Busy::Picture269:
+    case Busy::SignPrintPicture:
         control = ui_->ctl269;
         break;
-    case Busy::PleaseWaitText250:
+    case Busy::PleaseWaitText:
         control = ui_->ctl250;
         break;
     }

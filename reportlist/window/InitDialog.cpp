@@ -23,8 +23,8 @@ namespace {
 const QString kLog = QStringLiteral("OnInitDialog: ");
 const QString kBackgroundFile = QStringLiteral("BkImage.bmp");
 constexpr int kDefaultColumnCount = 9;
-constexpr int kFixedColumns = 6;         // "Sr.#" and the five status columns
-constexpr qint64 kFromDaysBack = 518400; // seconds: the From picker starts six days back
+constexpr int kFixedColumns = 6;            // "Sr.#" and the five status columns
+constexpr qint64 kFromSecondsBack = 518400; // six days: where the From picker starts
 
 // The desk's own folder for its picture and converter, found from the executable: /usr/bin/velmo
 // gives /usr/lib/velmo, build/app/velmo gives build/lib/velmo (the build tree's own converter).
@@ -99,7 +99,7 @@ void CVelmoPropPage::OnInitDialog() {
 
     SetDefaultDates();
 
-    SetActionButtonsEnabled(false, false, false, false, false, false, true, false, false);
+    SetActionButtonsEnabled({.search = true});
     state_.OpenDocumentName.clear();
     // Edits an earlier run could not deliver are offered before the list shows the server's state.
     PendingUploads(*this).OfferAtStart();
@@ -200,7 +200,7 @@ void CVelmoPropPage::SetDefaultDates() {
     state_.LastQuery.to = QDateTime(today, QTime(0, 0));
     WriteLog(kLog + QStringLiteral("Present date, ") + today.toString(QStringLiteral("yyyy-MM-dd")));
 
-    const QDate from = QDateTime::currentDateTime().addSecs(-kFromDaysBack).date();
+    const QDate from = QDateTime::currentDateTime().addSecs(-kFromSecondsBack).date();
     ui_->ctl220->setDate(from);
     state_.LastQuery.from = QDateTime(from, QTime(0, 0));
     WriteLog(kLog + QStringLiteral("Previous date, ") + from.toString(QStringLiteral("yyyy-MM-dd")));

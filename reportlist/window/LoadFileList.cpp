@@ -66,9 +66,17 @@ void CVelmoPropPage::LoadFileList(const QString& path) {
                             ui_->ctl211->currentText()};
 
         if (pendingBox) {
-            SetActionButtonsEnabled(false, false, false, false, false, false, false, true, true);
+            SetActionButtonsEnabled({.play = true, .rename = true});
         } else {
-            SetActionButtonsEnabled(true, true, true, true, true, true, true, true, true);
+            SetActionButtonsEnabled({.open = true,
+                                     .esign = true,
+                                     .print = true,
+                                     .forward = true,
+                                     .fax = true,
+                                     .demographics = true,
+                                     .search = true,
+                                     .play = true,
+                                     .rename = true});
         }
 
         state_.EsignedDocuments = parsed.esignedDocuments;
@@ -104,15 +112,14 @@ int CVelmoPropPage::FindFilenameColumn() {
     return column;
 }
 
-void CVelmoPropPage::SetActionButtonsEnabled(bool open, bool esign, bool print, bool forward, bool fax,
-                                             bool version, bool search, bool play, bool rename) {
-    ui_->ctl210->setEnabled(open);
-    ui_->ctl204->setEnabled(esign);
-    ui_->ctl201->setEnabled(print);
-    ui_->ctl203->setEnabled(forward);
-    ui_->ctl202->setEnabled(fax);
-    ui_->ctl207->setEnabled(version);
-    ui_->ctl206->setEnabled(search);
-    ui_->ctl208->setEnabled(play);
-    ui_->ctl212->setEnabled(rename);
+void CVelmoPropPage::SetActionButtonsEnabled(const ActionButtons& enabled) {
+    ui_->ctl210->setEnabled(enabled.open);
+    ui_->ctl204->setEnabled(enabled.esign);
+    ui_->ctl201->setEnabled(enabled.print);
+    ui_->ctl203->setEnabled(enabled.forward);
+    ui_->ctl202->setEnabled(enabled.fax);
+    ui_->ctl207->setEnabled(enabled.demographics);
+    ui_->ctl206->setEnabled(enabled.search);
+    ui_->ctl208->setEnabled(enabled.play);
+    ui_->ctl212->setEnabled(enabled.rename);
 }

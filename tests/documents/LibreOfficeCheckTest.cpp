@@ -56,8 +56,8 @@ TEST(LibreOfficeReadsBack, EverySequenceResult) {
     withMarker.AppendRun(u"\n/***ESS***/ old block\nold line"_qs, 12);
     ASSERT_TRUE(withMarker.Save(marker));
     ASSERT_TRUE(Sign(marker, date2));
-    LockUnLockWaterMark(1, marker); // and unlocked again, as after an edit
-    LockUnLockWaterMark(0, marker);
+    LockUnLockWaterMark(WaterMark::Lock, marker); // and unlocked again, as after an edit
+    LockUnLockWaterMark(WaterMark::Unlock, marker);
     const QString bookmarks = copy(u"bookmarks"_qs);
     ASSERT_EQ(WordAutomation().SetBookmarkValues(
                   bookmarks, {{u"LastName"_qs, u"Smith-Ünal"_qs}, {u"DateOfVisit"_qs, u"13-01-2026"_qs}}),
@@ -67,7 +67,7 @@ TEST(LibreOfficeReadsBack, EverySequenceResult) {
                   locked, u"firstname~Mary|ReferringPhysicianName~Dr. Lee"_qs),
               1);
     ASSERT_TRUE(Sign(locked, date1));
-    LockUnLockWaterMark(1, locked);
+    LockUnLockWaterMark(WaterMark::Lock, locked);
     // A binary Word report is converted once (by the engine, through LibreOffice) and signed.
     const QString word97 = DocTest::Write(dir, u"word97.doc"_qs, DocTest::Fixture(u"report_word97.doc"_qs));
     ASSERT_TRUE(Sign(word97, date1));

@@ -140,25 +140,26 @@ TEST(WaterMark, LockAndUnlock) {
     struct Case {
         const char* why;
         QByteArray rtf;
-        int lock;
+        WaterMark action;
         const char* state;
         const char* logged; // after the path; nullptr: neither Locked nor UnLocked
     };
     const QList<Case> cases = {
-        {"lock protects only the last section", kSigned, 1, "2 -+", " WaterMark Locked"},
-        {"one section: nothing changes", R"({\rtf1\sectd\sectunlocked1 Report})", 1, "-1 -", nullptr},
+        {"lock protects only the last section", kSigned, WaterMark::Lock, "2 -+", " WaterMark Locked"},
+        {"one section: nothing changes", R"({\rtf1\sectd\sectunlocked1 Report})", WaterMark::Lock, "-1 -",
+         nullptr},
         {"already protected: flags set, protection kept",
-         R"({\rtf1\revprot\sectd One\sect\sectd Two\sect\sectd Three})", 1, "0 --+", nullptr},
-        {"unlock of an unprotected document changes nothing", kSigned, 0, "-1 --", nullptr},
-        {"unlock leaves other protection", R"({\rtf1\readprot\sectd\sectunlocked1 A\sect\sectd B})", 0,
-         "3 -+", nullptr},
-        {"unlock of a form-protected document", R"({\rtf1\formprot\sectd\sectunlocked1 A\sect\sectd B})", 7,
-         "-1 ++", " WaterMark UnLocked"},
+         R"({\rtf1\revprot\sectd One\sect\sectd Two\sect\sectd Three})", WaterMark::Lock, "0 --+", nullptr},
+        {"unlock of an unprotected document changes nothing", kSigned, WaterMark::Unlock, "-1 --", nullptr},
+        {"unlock leaves other protection", R"({\rtf1\readprot\sectd\sectunlocked1 A\sect\sectd B})",
+         WaterMark::Unlock, "3 -+", nullptr},
+        {"unlock of a form-protected document", R"({\rtf1\formprot\sectd\sectunlocked1 A\sect\sectd B})",
+         WaterMark::Unlock, "-1 ++", " WaterMark UnLocked"},
     };
     for (const Case& c : cases) {
         const QString path = DocTest::Write(dir, u"r.doc"_qs, c.rtf);
         const qsizetype logBefore = TodaysLogText().size();
-        LockUnLockWaterMark(c.lock, path);
+        LockUnLockWaterMark(c.action, path);
         EXPECT_EQ(StateOf(path), QLatin1String(c.state)) << c.why;
         const QString logged = TodaysLogText().mid(logBefore);
         const QString prefix = u"LockUnLockWaterMark\t:  "_qs + path;
@@ -180,7 +181,7 @@ TEST(WaterMark, FailuresAreLoggedAndSwallowed) {
     ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
     for (const QString& path : {dir.filePath(u"missing.doc"_qs), held}) {
         const qsizetype before = TodaysLogText().size();
-        LockUnLockWaterMark(1, path);
+        LockUnLockWaterMark(WaterMark::Lock, path);
         EXPECT_TRUE(TodaysLogText().mid(before).contains(u"LockUnLockWaterMark\t:  Catch Block"_qs));
     }
     EXPECT_EQ(DocTest::Read(held), kSigned);

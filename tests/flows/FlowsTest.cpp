@@ -259,7 +259,6 @@ TEST_F(Flows, EditDemographics) {
     EXPECT_EQ(Shown(), (QStringList{kAttention, kEdited}));
     ASSERT_EQ(Count(kEsign), 1);
     EXPECT_EQ(ServerDocument(kOwnSigned).count(Signing::kRevisionPrefix + kSigner), 1);
-    EXPECT_FALSE(page_->State().DemographicsResign);
 }
 
 // A record is read back from disk: an oversized one is no record.

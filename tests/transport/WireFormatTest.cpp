@@ -143,7 +143,7 @@ TEST_F(ZipLibrary, ZipNameReplacesTheExtensionAndNothingToPackOrUnpackWritesNoth
     ASSERT_TRUE(WriteAll(Path("ZipFile"), "*The report service is busy.*"));
     DocumentDownloadNameBuffer().Zero();
     ASSERT_TRUE(QDir().mkpath(Path("other")));
-    EXPECT_EQ(Unzip(Path("ZipFile"), Path("other/"), 0, 0, &DocumentDownloadNameCallback), 0);
+    EXPECT_EQ(Unzip(Path("ZipFile"), Path("other/"), &DocumentDownloadNameCallback), 0);
     EXPECT_TRUE(DocumentDownloadNameBuffer().Text().isEmpty());
     EXPECT_TRUE(QDir(Path("other")).isEmpty());
 }
@@ -162,7 +162,7 @@ TEST_F(ZipLibrary, EntriesThatEscapeTheFolderAreRefused) {
                                      {".~lock.R1.doc#", "out"},
                                      {"sub/.hidden", "out"},
                                      {"R1\n.doc", "out"}};
-    EXPECT_EQ(Unzip(MakeArchive("slip.zip", entries), dest_, 0, 0, &Record), 1);
+    EXPECT_EQ(Unzip(MakeArchive("slip.zip", entries), dest_, &Record), 1);
     EXPECT_EQ(g_reported, std::vector<std::string>{"ok.txt"});
     EXPECT_EQ(ReadAll(dest_ + u"ok.txt"_s), QByteArray("fine"));
     for (const char* outside : {"root/escape.txt", "deep.txt", "root/back.txt", "root/dest/link"}) {
@@ -177,7 +177,7 @@ TEST_F(ZipLibrary, EachCallerFamilyKeepsTheLastNameInItsOwnBuffer) {
     PleaseWaitNameBuffer().Zero();
     DownloadFilesNameBuffer().Zero();
     const QString zip = MakeArchive("many.zip", {{"a.txt", "A"}, {"dir/", ""}, {"dir/inner.txt", "I"}});
-    EXPECT_EQ(Unzip(zip, dest_, 0, 0, &DownloadFilesNameCallback), 2);
+    EXPECT_EQ(Unzip(zip, dest_, &DownloadFilesNameCallback), 2);
     EXPECT_EQ(ReadAll(dest_ + u"dir/inner.txt"_s), QByteArray("I"));
     EXPECT_EQ(DownloadFilesNameBuffer().Text(), u"dir/inner.txt"_s);
     EXPECT_TRUE(PleaseWaitNameBuffer().Text().isEmpty());
@@ -192,7 +192,7 @@ TEST_F(ZipLibrary, OneArchiveUnpacksABoundedNumberOfEntries) {
     for (int i = 0; i < kMaxUnzipEntries + 5; ++i) {
         entries.push_back({"f" + std::to_string(i), "x"});
     }
-    EXPECT_EQ(Unzip(MakeArchive("flood.zip", entries), dest_, 0, 0, nullptr), kMaxUnzipEntries);
+    EXPECT_EQ(Unzip(MakeArchive("flood.zip", entries), dest_, nullptr), kMaxUnzipEntries);
     EXPECT_FALSE(QFileInfo::exists(dest_ + u"f"_s + QString::number(kMaxUnzipEntries)));
     EXPECT_TRUE(TodaysLogText().contains(u"Unzip: too many entries"_s));
 }

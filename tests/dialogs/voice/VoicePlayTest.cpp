@@ -27,8 +27,8 @@ protected:
         desk.selected = selected;
         VoicePlayback(desk).Run();
         ASSERT_GE(desk.busy.size(), 2);
-        EXPECT_EQ(desk.busy.first(), std::make_pair(DeskContext::Busy::Picture256, true));
-        EXPECT_EQ(desk.busy.last(), std::make_pair(DeskContext::Busy::Picture256, false));
+        EXPECT_EQ(desk.busy.first(), std::make_pair(DeskContext::Busy::DocumentPicture, true));
+        EXPECT_EQ(desk.busy.last(), std::make_pair(DeskContext::Busy::DocumentPicture, false));
         EXPECT_GE(desk.repaints, 1);
     }
 };
