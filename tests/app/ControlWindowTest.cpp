@@ -5,16 +5,13 @@
 #include "reportlist/window/CVelmoPropPage.h"
 #include "tests/support/WhenShown.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
 
 #include <atomic>
-#include <functional>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -23,7 +20,6 @@ namespace {
 
 constexpr int kWaitMs = 10000; // upper bound for events to arrive; tests end as soon as they do
 
-// The title says which server a link has pointed the desk at.
 TEST(ControlWindow, TitleNamesTheSessionsServer) {
     for (const auto& [url, title] :
          {std::pair{"https://Reports.Example:8443/desk/", "Molve - reports.example"}, {"", "Molve"}}) {

@@ -1,17 +1,12 @@
 // The velmo program itself, run as a launcher would run it.
-#include "host/core/ActivityLog.h"
-#include "tests/host/HostTestSupport.h"
+#include "tests/app/ProgramRun.h"
 
-#include <QDate>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QImage>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -19,28 +14,14 @@ class DeskProgram : public ::testing::Test {
 protected:
     // Runs velmo; returns its exit code (-1 when it crashed or hung), keeping its errors.
     int Velmo(const QStringList& arguments) {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_DATA_HOME", home.path() + "/data");
-        env.insert("XDG_CONFIG_HOME", home.path() + "/config");
-        env.insert("XDG_CONFIG_DIRS", home.path() + "/etc");
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        process.setProcessEnvironment(env);
-        process.setWorkingDirectory(home.path());
-        process.start(VELMO_EXECUTABLE, arguments);
-        if (!process.waitForFinished(100000)) {
-            process.kill();
-            process.waitForFinished();
-            ADD_FAILURE() << "velmo did not finish";
-        }
-        err = QString::fromLocal8Bit(process.readAllStandardError());
-        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        const QString root = home.path();
+        const Result run = RunTool(VELMO_EXECUTABLE, arguments,
+                                   DeskEnvironment(root + "/data", root + "/config", root + "/etc"), root);
+        err = run.err;
+        return run.exitCode;
     }
     // Today's log, whose lines end " LastError = " and the error number.
-    QString Log() const {
-        return QString::fromLocal8Bit(hosttest::ReadFile(home.path() + "/data/velmo/Log/" +
-                                                         ActivityLog::FileNameFor(QDate::currentDate())));
-    }
+    QString Log() const { return DeskLog(home.path() + "/data"); }
 
     // The desk has been used with this server before: no first-contact question.
     void KnowServer(const QByteArray& host) {

@@ -1,55 +1,18 @@
 // What the package installs, checked without building one: the files pass the desktop's own
 // tools, the install rules lay out a tree the installed desk works from, and the manual page
 // keeps up with the options.
-#include "host/core/ActivityLog.h"
 #include "host/core/ControlIdentity.h"
 #include "host/core/LaunchOptions.h"
 #include "host/core/Registration.h"
-#include "tests/host/HostTestSupport.h"
+#include "tests/app/ProgramRun.h"
 
-#include <QDate>
 #include <QFileInfo>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 namespace {
 
 const QString kSource = QStringLiteral(VELMO_SOURCE_DIR);
-
-struct Result {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-// Runs a tool to its end; a tool that is not installed fails the test (scripts/setup-debian.sh
-// installs them all).
-Result RunTool(const QString& tool, const QStringList& arguments, const QProcessEnvironment& env = {}) {
-    Result result;
-    const QString program = tool.contains('/') ? tool : QStandardPaths::findExecutable(tool);
-    if (program.isEmpty()) {
-        ADD_FAILURE() << tool.toStdString() << " is not installed (scripts/setup-debian.sh installs it)";
-        return result;
-    }
-    QProcess process;
-    if (!env.isEmpty()) {
-        process.setProcessEnvironment(env);
-    }
-    process.start(program, arguments);
-    if (!process.waitForFinished(100000)) {
-        process.kill();
-        process.waitForFinished();
-        ADD_FAILURE() << tool.toStdString() << " did not finish";
-    }
-    result.out = QString::fromUtf8(process.readAllStandardOutput());
-    result.err = QString::fromUtf8(process.readAllStandardError());
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    return result;
-}
 
 TEST(PackagedDesktopEntry, PackagedAndPerUserEntriesAreValidAndClaimBothTypes) {
     QTemporaryDir home;
@@ -58,8 +21,7 @@ TEST(PackagedDesktopEntry, PackagedAndPerUserEntriesAreValidAndClaimBothTypes) {
                                    home.filePath("my desk/\"v$1 100%\"/velmo")};
     ASSERT_EQ(Registration::Register(user), Registration::kOk);
     const struct {
-        QString path;
-        QString exec;
+        QString path, exec;
     } entries[] = {
         {kSource + "/resources/desktop/velmo.desktop", "Exec=velmo %u"},
         {user.DesktopEntry(), "Exec=\"" + home.filePath("my desk/\\\\\"v\\\\$1 100%%\\\\\"/velmo") + "\" %u"},
@@ -143,19 +105,14 @@ TEST(InstalledTree, HoldsTheDesksFilesAndTheInstalledDeskFindsItsSystemFolder) {
         << "the stand-in server is not for clinics";
 
     // The installed desk takes the folder beside it as its system folder, where Play finds the converter.
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_DATA_HOME", prefix.filePath("profile"));
-    env.insert("XDG_CONFIG_HOME", prefix.filePath("config"));
-    env.insert("XDG_CONFIG_DIRS", prefix.filePath("config"));
-    env.insert("QT_QPA_PLATFORM", "offscreen");
     // An off-screen run answers the first-contact question No: the profile already knows the host.
     hosttest::WriteFile(prefix.filePath("profile/velmo/KnownServers"), "127.0.0.1\n");
     const Result run = RunTool(
         prefix.filePath("bin/velmo"),
-        {"--param", "ServerURL=http://127.0.0.1:9/", "--screenshot", prefix.filePath("desk.png")}, env);
+        {"--param", "ServerURL=http://127.0.0.1:9/", "--screenshot", prefix.filePath("desk.png")},
+        DeskEnvironment(prefix.filePath("profile"), prefix.filePath("config"), prefix.filePath("config")));
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    const QString log = QString::fromUtf8(hosttest::ReadFile(prefix.filePath("profile/velmo/Log/") +
-                                                             ActivityLog::FileNameFor(QDate::currentDate())));
+    const QString log = DeskLog(prefix.filePath("profile"));
     EXPECT_TRUE(log.contains("OnInitDialog: Winsys path, " + prefix.filePath("lib/velmo") + " LastError"))
         << log.toStdString();
 }

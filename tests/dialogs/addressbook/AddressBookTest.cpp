@@ -59,10 +59,7 @@ TEST_F(AddressBookTest, AddEditAndDeleteEachSendOneUpdateSayItWorkedAndShowTheBo
             Click(entry, "ctl1");
         });
         Select(book, 2); // key 103: no company, middle name or telephone; a double click edits it
-        const QPoint cell = list->visualRect(list->model()->index(2, 3)).center();
-        QTest::mousePress(list->viewport(), Qt::LeftButton, {}, cell);
-        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, cell);
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, cell);
+        DoubleClick(list->viewport(), list->visualRect(list->model()->index(2, 3)).center());
         EXPECT_EQ(Texts(book.Model(), 1).filter("Hugo"),
                   QStringList{"103~~Hugo~~Lindgren~5550002~hugo.lindgren@mail.example~"});
 

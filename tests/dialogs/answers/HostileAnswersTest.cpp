@@ -43,11 +43,8 @@ TEST(OverlongLines, AreSkippedWholeAndLoggedOncePerAnswer) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.answer);
-        const QString path = dir.filePath(QString::fromLatin1(c.answer));
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(c.first + "\r\n" + Overlong(c.tail) + "\n" + c.last + "\n");
-        file.close();
+        const QString path =
+            WriteFile(dir.filePath(c.answer), c.first + "\r\n" + Overlong(c.tail) + "\n" + c.last + "\n");
         const LogCapture log;
         EXPECT_EQ(c.rows(path), 2);
         EXPECT_EQ(log.Messages(),

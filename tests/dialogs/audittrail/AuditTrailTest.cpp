@@ -1,19 +1,15 @@
 // Audit trail: which row is chosen, the page's address, and the refusals.
 #include "dialogs/audittrail/AuditTrail.h"
-
 #include "tests/dialogs/ActionTestSupport.h"
 
-namespace {
-
 TEST(AuditTrailTest, OneNamedRowOpensItsPageInTheBrowserAndAnythingElseIsRefused) {
-    const QString tooMany = QStringLiteral("Select only one file to view audit trail.");
     const struct {
         QStringList selected; // file names of the selected rows, in list order
         QString opened;       // the file name in the address; null: nothing opened
         QString message;
     } cases[] = {
         {{}, {}, QStringLiteral("Select file to view Audit Trail.")},
-        {{"R1", "R2"}, {}, tooMany},
+        {{"R1", "R2"}, {}, QStringLiteral("Select only one file to view audit trail.")},
         {{"", "R2"}, QStringLiteral("R2"), {}},
         {{" R3 "}, QStringLiteral("R3"), {}},
     };
@@ -56,5 +52,3 @@ TEST(AuditTrailTest, ADesktopWithoutABrowserIsToldTheAddress) {
     EXPECT_TRUE(Shown()[0].endsWith("view_audittrail.php?loginid=" + Session().LoggedUserId() +
                                     "&filename=R3&fromdate=&todate=&admin=0"));
 }
-
-} // namespace

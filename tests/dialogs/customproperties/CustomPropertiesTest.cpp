@@ -44,8 +44,7 @@ TEST_F(ColumnOrderTest, DraggedColumnsAreSentInTheirNewOrder) {
 TEST_F(ColumnOrderTest, ANewPropertyChosenAndOrderedShowsAsAColumnAfterTheRequery) {
     CVelmoPropPage& page = Start();
     const LogCapture log;
-    QStringList selected;
-    QStringList addMessages;
+    QStringList selected, addMessages;
     QString listFile;
     WhenShown<CDlgCustomProperties> driver([&](CDlgCustomProperties& dialog) {
         selected = dialog.Selected();

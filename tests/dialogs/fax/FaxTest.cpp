@@ -96,6 +96,7 @@ TEST_F(FaxDialogTest, MixedSelectionRefusesFirstThenListsTheAcceptedAndPostsOver
     });
     Fax(desk).Run();
     EXPECT_EQ(Shown().mid(1), (QStringList{kConfirm, "The report R999999 could not be found."}));
+    EXPECT_EQ(desk.statusWrites + desk.downloaded, QStringList()) << "names are sent, the server marks";
     EXPECT_EQ(JournalFields(server_, QStringLiteral("addtofaxqueue.php")),
               (QList<QStringList>{{kEmerson, "loginid=12", "faxdoc=R999999;R260001"}}));
     for (const QJsonObject& request : server_.JournalFor(QStringLiteral("addtofaxqueue.php"))) {
@@ -129,8 +130,7 @@ TEST_F(FaxFromTheWindowTest, TwoReportsGoToTwoCheckedContacts) {
     CVelmoPropPage& page = Start();
     ASSERT_GE(page.RowCount(), 2);
     SelectRow(0);
-    page.List()->selectionModel()->select(page.List()->model()->index(1, 0),
-                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    SelectRow(1, true);
     const QStringList names{page.Filename(0), page.Filename(1)};
 
     WhenShown<CDlgFax> driver([&](CDlgFax& fax) {

@@ -1,7 +1,6 @@
 // Rename/STAT: which jobs reach the dialog, the one post it makes, and the re-query.
 #include "dialogs/rename/Rename.h"
 #include "dialogs/rename/CDlgRenameJobs.h"
-
 #include "tests/dialogs/ActionTestSupport.h"
 
 namespace {
@@ -20,8 +19,7 @@ TEST_F(RenameTest, OnlyPendingJobsWithTheRenameRightReachTheDialog) {
     const struct {
         const char* type;
         QList<FakeDesk::Row> selected;
-        QStringList messages;
-        QStringList inDialog; // empty: the dialog does not open
+        QStringList messages, inDialog; // inDialog empty: the dialog does not open
     } cases[] = {
         {"t", {{{"J1"}}}, {"Transcribed files cannot be renamed."}, {}},
         {"P", {}, {"Select a file to rename."}, {}},
@@ -94,6 +92,7 @@ TEST_F(RenameTest, ThePostCarriesTheStatOrTheProviderAndLocationAndItsAnswerIsSh
         ExpectOneBox(c.message, c.icon);
         EXPECT_EQ(desk.deletions, 1);
         EXPECT_EQ(desk.queries, 1);
+        EXPECT_EQ(desk.statusWrites + desk.downloaded, QStringList()) << "the re-query shows the change";
     }
 }
 
@@ -101,16 +100,8 @@ using RenameWindowTest = WindowFixture;
 
 TEST_F(RenameWindowTest, MarkingAJobStatShowsItsMarkAfterTheRequery) {
     Session().SetFromDictationFlag(QStringLiteral("1")); // starts on the pending list
-    CVelmoPropPage& page = Start();
-    const auto names = [&] {
-        QStringList all;
-        for (int r = 0; r < page.RowCount(); ++r) {
-            all.append(page.Filename(r));
-        }
-        return all;
-    };
-    ASSERT_TRUE(names().contains(QStringLiteral("J260101")));
-    SelectRow(static_cast<int>(names().indexOf(QStringLiteral("J260101"))));
+    Start();
+    SelectRow(static_cast<int>(Filenames().indexOf(QStringLiteral("J260101"))));
     WhenShown<CDlgRenameJobs> driver([&](CDlgRenameJobs& d) {
         Choose(In<QComboBox>(d, "ctl264"), QStringLiteral("STAT8"));
         SaveShot(d, QStringLiteral("dialog-rename.png"));
@@ -118,7 +109,8 @@ TEST_F(RenameWindowTest, MarkingAJobStatShowsItsMarkAfterTheRequery) {
     });
     Click(Button("ctl212"));
     EXPECT_EQ(ListQueries().size(), 2);
-    EXPECT_TRUE(names().contains(QStringLiteral("J260101{STAT8}"))) << names().join(u' ').toStdString();
+    EXPECT_TRUE(Filenames().contains(QStringLiteral("J260101{STAT8}")))
+        << Filenames().join(u' ').toStdString();
 }
 
 } // namespace

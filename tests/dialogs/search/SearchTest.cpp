@@ -10,24 +10,16 @@
 
 namespace {
 
-using Providers = QList<std::pair<const char*, const char*>>;
-const Providers kThree{{"12", "Dr. Amelia Hart"}, {"15", "Dr. Rafael Ortiz"}, {"18", "Dr. Nina Kowalski"}};
-
 class SearchTest : public ServerTest {
 protected:
-    void StartSession(const Providers& providers, const char* user) {
-        Session().Reset();
-        AddProviders(providers);
-        Session().SetServerURL(server_.BaseUrl());
-        Session().SetQueryPhysicianId(QStringLiteral("12"));
-        Session().SetQueryLocationId(QStringLiteral("All"));
-        Session().SetLoggedUserId(QString::fromLatin1(user));
+    void SetUp() override {
+        ServerTest::SetUp();
+        AddProviders({{"12", "Dr. Amelia Hart"}, {"15", "Dr. Rafael Ortiz"}, {"18", "Dr. Nina Kowalski"}});
         Session().SetLoggedUserName(QStringLiteral("Dr. Amelia Hart"));
     }
 };
 
 TEST_F(SearchTest, ScopesDatesAndArchiveMakeTheSearchAddressAndMistakesKeepTheDialogOpen) {
-    StartSession(kThree, "12");
     const QString today = QDate::currentDate().toString(QStringLiteral("MM-dd-yyyy"));
     const QString todayRange = "&txthid_stdate=" + today + "&txthid_eddate=" + today;
     const QList<std::pair<std::function<void(CDlgSearch&)>, QString>> cases{
@@ -76,7 +68,6 @@ TEST_F(SearchTest, ScopesDatesAndArchiveMakeTheSearchAddressAndMistakesKeepTheDi
 }
 
 TEST_F(SearchTest, CancelSearchesNothingAndThePendingListAsksNothingOfTheServer) {
-    StartSession(kThree, "12");
     FakeDesk desk = FakeDesk::Of("t", {});
     WhenShown<CDlgSearch> driver([&](CDlgSearch& d) { QTest::keyClick(&d, Qt::Key_Escape); });
     Search(desk).Run();

@@ -3,8 +3,6 @@
 #include "host/core/Delays.h"
 #include "tests/dialogs/ActionTestSupport.h"
 
-#include <QFileInfo>
-
 namespace {
 
 class VoicePlayTest : public ServerTest {
@@ -34,17 +32,11 @@ protected:
 };
 
 TEST(VoiceJobName, BracedPartIsCutOutWhereverItStands) {
-    const struct {
-        const char* cell;
-        const char* job;
-    } cases[] = {
-        {"  J260101 ", "J260101"},
-        {"J26{x}0101", "J260101"},
-        {"J1{a}2{b}", "J12{b}"},
-        {"J1{open", "J1"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(VoicePlayback::JobName(QString::fromUtf8(c.cell)).toStdString(), c.job) << c.cell;
+    for (const auto& [cell, job] : {std::pair{"  J260101 ", "J260101"},
+                                    {"J26{x}0101", "J260101"},
+                                    {"J1{a}2{b}", "J12{b}"},
+                                    {"J1{open", "J1"}}) {
+        EXPECT_EQ(VoicePlayback::JobName(QString::fromUtf8(cell)).toStdString(), job) << cell;
     }
 }
 
@@ -95,19 +87,14 @@ TEST_F(VoicePlayTest, SelectionMistakesAreToldAndNothingIsFetched) {
 // fails, nor one beside audio the converter failed on.
 TEST_F(VoicePlayTest, OnlyTheWaveThisPlayConvertedIsOpened) {
     const QString folder = VoicePlayback::VoiceFolder();
-    const struct {
-        const char* job;
-        const char* converter; // stands in for DSSDecoder (empty: the real one)
-    } cases[] = {
-        {"J999999", ""},      // the server knows no such dictation: no archive, no .dss
-        {"J260104", "false"}, // the converter fails
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.job);
+    // The server knows no such dictation (no archive, no .dss); the converter (standing in for
+    // DSSDecoder, empty: the real one) fails.
+    for (const auto& [job, converter] : {std::pair{"J999999", ""}, {"J260104", "false"}}) {
+        SCOPED_TRACE(job);
         PromptsDouble::Current().Clear();
-        shell_.standIn = QString::fromLatin1(c.converter);
-        WriteFile(folder + c.job + ".wav", "RIFF left from before");
-        Play({c.job}, {0});
+        shell_.standIn = QString::fromLatin1(converter);
+        WriteFile(folder + job + ".wav", "RIFF left from before");
+        Play({job}, {0});
         EXPECT_TRUE(shell_.opened.isEmpty());
         ExpectOneBox("Unable to play the selected voice file.", Prompts::Icon::Error);
     }

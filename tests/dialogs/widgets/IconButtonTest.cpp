@@ -1,14 +1,7 @@
 #include "dialogs/widgets/IconButton.h"
-
-#include <QAccessible>
-#include <QSvgRenderer>
-#include <QTest>
-
 #include "tests/dialogs/widgets/Pointer.h"
 
-#include <gtest/gtest.h>
-
-#include <memory>
+#include <QAccessible>
 
 namespace {
 
@@ -16,10 +9,6 @@ QImage Solid(const QColor& colour, int side = 16) {
     QImage image(side, side, QImage::Format_ARGB32);
     image.fill(colour);
     return image;
-}
-
-QImage Grab(QWidget& widget) {
-    return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
 // The pixels of image whose colour passes test, row by row.
@@ -50,11 +39,9 @@ struct ShownButton {
     IconButton* button = nullptr;
 
     explicit ShownButton(const QString& caption) {
-        window->resize(300, 120);
         button = new IconButton(caption, window.get());
         button->setGeometry(50, 40, 140, 40);
-        window->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        ShowAt(*window, 300, 120);
     }
     // Moves the pointer well inside the button.
     void Enter() const { MovePointer(button, button->rect().center()); }
@@ -119,9 +106,8 @@ TEST(IconButtonHover, EnterShowsTheNormalImageAndLeavingOverAnotherWindowRestore
     IconButton& button = *shown.button;
     button.SetImages(Solid(Qt::red), IconButton::GreyCopy(Solid(Qt::red)));
     QWidget other;
-    other.setGeometry(600, 400, 100, 100);
-    other.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&other));
+    other.move(600, 400);
+    ShowAt(other, 100, 100);
 
     // Find the image by its grey ink, then watch that spot change.
     const QList<QPoint> greyInk =

@@ -1,14 +1,8 @@
 #include "dialogs/widgets/SortHeader.h"
+#include "tests/dialogs/widgets/Pointer.h"
 
 #include <QStandardItemModel>
 #include <QTableView>
-#include <QTest>
-
-#include "tests/dialogs/widgets/Pointer.h"
-
-#include <gtest/gtest.h>
-
-#include <memory>
 
 namespace {
 
@@ -28,9 +22,7 @@ struct HeaderFixture {
         for (int i = 0; i < 9; ++i) {
             header->resizeSection(i, widths[i]);
         }
-        view->resize(700, 200);
-        view->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+        ShowAt(*view, 700, 200);
     }
 
     QPoint DividerOf(int logical) const {
@@ -50,7 +42,7 @@ struct HeaderFixture {
         QTest::mouseMove(vp, start + QPoint(dx, 0));
         QTest::mouseRelease(vp, Qt::LeftButton, {}, start + QPoint(dx, 0));
     }
-    QImage Grab() const { return header->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+    QImage Grab() const { return ::Grab(*header->viewport()); }
     Qt::CursorShape CursorOver(const QPoint& pos) const {
         MovePointer(header->viewport(), pos);
         return header->viewport()->cursor().shape();

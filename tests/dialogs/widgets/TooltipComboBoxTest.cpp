@@ -1,15 +1,9 @@
 #include "dialogs/widgets/TooltipComboBox.h"
+#include "tests/dialogs/widgets/Pointer.h"
 
 #include <QCursor>
 #include <QLabel>
 #include <QStyle>
-#include <QTest>
-
-#include "tests/dialogs/widgets/Pointer.h"
-
-#include <gtest/gtest.h>
-
-#include <memory>
 
 namespace {
 
@@ -21,11 +15,9 @@ struct ComboFixture {
     TooltipComboBox* combo = new TooltipComboBox(window.get());
 
     ComboFixture() {
-        window->resize(400, 300);
         combo->setGeometry(20, 20, 120, 24);
         combo->addItems({kShort, kLong, "Mid length name [55]"});
-        window->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        ShowAt(*window, 400, 300);
     }
     void MoveInsideTextArea() const { MovePointer(combo, combo->TextArea().center()); }
     int PopupWidth() const {

@@ -1,10 +1,7 @@
 #include "reportlist/core/FileListFormat.h"
 #include "tests/reportlist/core/ListTestSupport.h"
 
-#include <QFile>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -81,8 +78,7 @@ TEST(FileListFormat, RecordsColumnsAndListsFromTheLines) {
 
 TEST(FileListFormat, CaptionsAndWidthsFollowTheKeys) {
     const struct {
-        const char* key;
-        const char* caption;
+        const char *key, *caption;
         int transcribedWidth; // pending: 400, except the record numbers
     } cases[] = {
         {"ssn", "ssn", 48}, // 16 px a character, pending too
@@ -111,13 +107,8 @@ TEST(FileListFormat, EmptyMissingAndUnterminatedFilesAndTheirEncoding) {
     EXPECT_FALSE(Parse("").hasRecords);
     EXPECT_FALSE(Parse("\n" + kR1 + "\n").hasRecords) << "an empty first line means no records";
     QTemporaryDir dir;
-    const QString path = dir.filePath("list.txt");
-    EXPECT_FALSE(ParseFileListFile(path, false).fileFound);
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(kR1);
-    file.close();
-    const ParsedFileList read = ParseFileListFile(path, false);
+    EXPECT_FALSE(ParseFileListFile(dir.filePath("list.txt"), false).fileFound);
+    const ParsedFileList read = ParseFileListFile(WriteFile(dir.filePath("list.txt"), kR1), false);
     ASSERT_EQ(read.rows.Count(), 1) << "a last line without a line feed still counts";
     EXPECT_EQ(read.rows.Record(0).values, QStringList({"R1", "F1"}));
     // UTF-8, with a Western fallback for bytes that are not.

@@ -1,19 +1,44 @@
 #pragma once
 
-// Shared by the report list's tests: readable Qt texts in failures and file lists from bytes.
+// Shared by the report list's tests: readable Qt texts in failures, file lists from bytes, the
+// texts a list shows and files to read.
 #include "reportlist/core/FileListFormat.h"
+#include "reportlist/core/ReportListModel.h"
 #include "tests/support/QStringPrinting.h"
 
 #include <QBuffer>
-#include <QString>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
-#include <ostream>
+#include <gtest/gtest.h>
 
 inline ParsedFileList Parse(const QByteArray& text, bool pending = false) {
     QBuffer buffer;
     buffer.setData(text);
     buffer.open(QIODevice::ReadOnly);
     return ParseFileList(buffer, pending);
+}
+
+// A list's rows, the cells of columns first to last (-1: the last one) with "~" between them.
+inline QStringList Texts(const ReportListModel* model, int first = 0, int last = -1) {
+    QStringList texts;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        QStringList cells;
+        for (int c = first; c <= (last < 0 ? model->columnCount() - 1 : last); ++c) {
+            cells.append(model->CellText(row, c));
+        }
+        texts.append(cells.join('~'));
+    }
+    return texts;
+}
+
+// Writes the file, making its folder.
+inline QString WriteFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size()) << path.toStdString();
+    return file.fileName();
 }
 
 // Four reports; each row's privileges (n ones), owner ("un") and flags are tied to its file

@@ -3,16 +3,10 @@
 
 #include <QLocale>
 
-#include <gtest/gtest.h>
-
 namespace {
 
 QString Column(const ReportListModel& model, int column) {
-    QStringList texts;
-    for (int row = 0; row < model.rowCount(); ++row) {
-        texts.append(model.CellText(row, column));
-    }
-    return texts.join('|');
+    return Texts(&model, column, column).join('|');
 }
 
 // Each header section as "caption:width:tooltip:image", "|" between them.

@@ -1,16 +1,18 @@
 #include "reportlist/core/ReportRows.h"
 #include "tests/reportlist/core/ListTestSupport.h"
 
-#include <gtest/gtest.h>
-
 namespace {
 
-// A row as "label/access/owner/activity/values.../dots".
-QString Describe(const ReportRows& rows, qsizetype row) {
-    const ReportRecord r = rows.Record(row);
-    return (QStringList{r.label, r.accessFlags, r.esignOwner, r.activityFlags} + r.values +
-            QStringList{QString::number(r.statusDots)})
-        .join('/');
+// Each row as "label/access/owner/activity/values.../dots".
+QStringList Describe(const ReportRows& rows) {
+    QStringList out;
+    for (qsizetype row = 0; row < rows.Count(); ++row) {
+        const ReportRecord r = rows.Record(row);
+        out.append((QStringList{r.label, r.accessFlags, r.esignOwner, r.activityFlags} + r.values +
+                    QStringList{QString::number(r.statusDots)})
+                       .join('/'));
+    }
+    return out;
 }
 
 } // namespace
@@ -30,9 +32,7 @@ TEST(ReportRows, TextsComeBackAsStoredAndAChangeRewritesOnlyItsRow) {
     QStringList expected = {"  1 /1//10001/" + jose + '/' + b128 + "/17",
                             "  2 /" + a127 + '/' + jose + "//" + c16384 + "/0",
                             QString::fromUtf8("x////Zo\xc3\xab/4")};
-    for (qsizetype row = 0; row < rows.Count(); ++row) {
-        EXPECT_EQ(Describe(rows, row), expected[row]) << row;
-    }
+    EXPECT_EQ(Describe(rows), expected);
     EXPECT_EQ(rows.Text(1, 9), "") << "past the row's texts";
 
     rows.SetText(0, 6, QString::fromUtf8("\xe2\x82\xac")); // past its texts, and not Latin-1
@@ -41,7 +41,5 @@ TEST(ReportRows, TextsComeBackAsStoredAndAChangeRewritesOnlyItsRow) {
     expected[0].replace("/17", QString::fromUtf8("//\xe2\x82\xac/17"));
     expected[1].replace("  2 /", "L/");
     expected[2].replace("/4", "/1");
-    for (qsizetype row = 0; row < rows.Count(); ++row) {
-        EXPECT_EQ(Describe(rows, row), expected[row]) << row;
-    }
+    EXPECT_EQ(Describe(rows), expected);
 }

@@ -4,8 +4,6 @@
 #include <QDate>
 #include <QTime>
 
-#include <gtest/gtest.h>
-
 namespace {
 
 const QLocale kUs(QLocale::English, QLocale::UnitedStates);
@@ -37,9 +35,7 @@ TEST(SortKey, ReadsTheUsualDateAndTimeFormsAndNothingElse) {
 TEST(SortKey, OrdersByLabelNumberDateOrTextAsTheColumnsCellsFit) {
     // Cell texts and the expected order, "|" between cells.
     const struct {
-        const char* why;
-        const char* texts;
-        const char* sorted;
+        const char *why, *texts, *sorted;
         bool ascending = true;
         bool label = false;
         QLocale locale = kUs;

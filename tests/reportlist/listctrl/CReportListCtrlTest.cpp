@@ -1,19 +1,13 @@
 #include "reportlist/listctrl/CReportListCtrl.h"
+#include "dialogs/widgets/SortHeader.h"
 #include "reportlist/listctrl/ReportCellDelegate.h"
 #include "tests/reportlist/core/ListTestSupport.h"
-
-#include "dialogs/widgets/SortHeader.h"
 
 #include <QAccessible>
 #include <QImage>
 #include <QTest>
 
-#include <gtest/gtest.h>
-
 namespace {
-
-constexpr int kFilename = kFilenameColumn;
-constexpr int kDate = kDateColumn;
 
 void ClickHeader(CReportListCtrl& list, int column) {
     QHeaderView* header = list.horizontalHeader();
@@ -45,14 +39,12 @@ protected:
         list.Model()->Load(Parse(kFourReports), false);
         list.show();
     }
-    QString Filenames() const {
-        QStringList names;
-        for (int row = 0; row < list.Model()->rowCount(); ++row) {
-            names.append(list.Model()->CellText(row, kFilename));
-        }
-        return names.join(' ');
-    }
+    QString Filenames() const { return Texts(list.Model(), kFilenameColumn, kFilenameColumn).join(' '); }
     QRect Cell(int row, int column) { return list.visualRect(list.Model()->index(row, column)); }
+    void Select(int row) {
+        list.selectionModel()->select(list.Model()->index(row, 0),
+                                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
     CReportListCtrl list;
 };
 
@@ -87,12 +79,11 @@ TEST_F(ListCtrl, HeaderClicksToggleTheDirectionAndMarkTheColumnButNotAStatusColu
         const char* why;
         int column;
         const char* files;
-        bool ascending;
-        bool mark;
+        bool ascending, mark;
     } clicks[] = {
         {"a new list counts as sorted ascending by row number", 0, "R4 R3 R2 R1", false, true},
-        {"another column starts ascending", kDate, "R3 R4 R1 R2", true, true},
-        {"the same column again turns", kDate, "R2 R1 R4 R3", false, true},
+        {"another column starts ascending", kDateColumn, "R3 R4 R1 R2", true, true},
+        {"the same column again turns", kDateColumn, "R2 R1 R4 R3", false, true},
         {"a status column: no dot first, ties keep their order, no mark", 1, "R1 R3 R2 R4", true, false},
         {"and dots first", 1, "R2 R4 R1 R3", false, false},
     };
@@ -105,14 +96,12 @@ TEST_F(ListCtrl, HeaderClicksToggleTheDirectionAndMarkTheColumnButNotAStatusColu
 }
 
 TEST_F(ListCtrl, SelectionIsReportedInListOrderAndFollowsItsRows) {
-    for (const int row : {3, 1}) {
-        list.selectionModel()->select(list.Model()->index(row, 0),
-                                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    }
+    Select(3);
+    Select(1);
     EXPECT_EQ(list.SelectedRows(), QList<int>({1, 3}));
-    list.Sort(kFilename, false); // R4 R3 R2 R1
+    list.Sort(kFilenameColumn, false); // R4 R3 R2 R1
     EXPECT_EQ(list.SelectedRows(), QList<int>({0, 2}));
-    EXPECT_EQ(list.Model()->CellText(list.FirstSelectedRow(), kFilename), "R4");
+    EXPECT_EQ(list.Model()->CellText(list.FirstSelectedRow(), kFilenameColumn), "R4");
 }
 
 TEST_F(ListCtrl, RowsAndCellsAreExposedAsATable) {
@@ -122,14 +111,13 @@ TEST_F(ListCtrl, RowsAndCellsAreExposedAsATable) {
     QAccessibleTableInterface* table = view->tableInterface();
     ASSERT_NE(table, nullptr);
     EXPECT_EQ(table->rowCount(), 4);
-    EXPECT_EQ(table->cellAt(2, kFilename)->text(QAccessible::Name), "R3");
+    EXPECT_EQ(table->cellAt(2, kFilenameColumn)->text(QAccessible::Name), "R3");
     EXPECT_EQ(table->cellAt(1, 5)->text(QAccessible::Name), "E-Signed");
 }
 
 TEST_F(ListCtrl, GreyOddRowsGreenDotsForSetFlagsAndAWhiteDotOnTheSelectedRow) {
     // R4: Opened set, Printed not.
-    list.selectionModel()->select(list.Model()->index(3, 0),
-                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    Select(3);
     const QImage image = list.viewport()->grab().toImage();
     const QColor highlight = list.palette().color(QPalette::Active, QPalette::Highlight);
     const struct {

@@ -1,12 +1,7 @@
 // The context menu, double click and the buttons' routing.
-#include "tests/reportlist/window/WindowFixture.h"
-
 #include "tests/dialogs/ActionTestSupport.h"
 
-#include <QApplication>
 #include <QDialog>
-#include <QMenu>
-#include <QTimer>
 
 namespace {
 
@@ -14,8 +9,7 @@ using CommandsTest = WindowFixture;
 
 // The menu's items ("-" for a separator) and, after " / ", the enabled ones.
 QString ShapeOf(const QMenu& menu) {
-    QStringList texts;
-    QStringList enabled;
+    QStringList texts, enabled;
     for (const QAction* action : menu.actions()) {
         texts.append(action->isSeparator() ? "-" : action->text());
         if (!action->isSeparator() && action->isEnabled()) {
@@ -35,14 +29,6 @@ QString Routed(const QSignalSpy& spy) {
         names.append(args.at(0).toString());
     }
     return names.join(' ');
-}
-
-// What the window system delivers for a double click: press, release, double click, release.
-void DoubleClick(QWidget* w, QPoint at) {
-    QTest::mousePress(w, Qt::LeftButton, {}, at);
-    QTest::mouseRelease(w, Qt::LeftButton, {}, at);
-    QTest::mouseDClick(w, Qt::LeftButton, {}, at);
-    QTest::mouseRelease(w, Qt::LeftButton, {}, at);
 }
 
 } // namespace
@@ -91,13 +77,13 @@ TEST_F(CommandsTest, TranscribedListMenuItemsAndButtonsRouteToTheirCommands) {
     routed.clear();
     page.List()->clearSelection();
     for (const char* id : kActionButtons) {
-        QTest::mouseClick(Button(id), Qt::LeftButton);
+        Click(Button(id));
     }
     EXPECT_EQ(Routed(routed), "OnButtonOpen OnButtonPrint OnButtonFax OnButtonForward OnButtonEsign "
                               "OnButtonEditDemographics OnButtonSearch OnButtonPlay OnButtonRename");
     Shell::Install(nullptr);
     // Forward answers the same from the menu and from its button.
-    EXPECT_EQ(PromptsDouble::Current().ShownTexts().count("This feature is currently under development."), 2);
+    EXPECT_EQ(Shown().count("This feature is currently under development."), 2);
 }
 
 TEST_F(CommandsTest, DoubleClickOpensATranscribedReportAndPlaysAPendingOne) {

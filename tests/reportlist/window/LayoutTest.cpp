@@ -1,10 +1,9 @@
 // The window at the sizes a desk meets, and the keyboard's way through it.
 #include "reportlist/window/StatusLine.h"
-#include "tests/dialogs/ActionTestSupport.h"
 #include "tests/reportlist/window/WindowFixture.h"
 
 #include <QLayout>
-#include <QUrl>
+#include <QMenu>
 
 namespace {
 
@@ -28,10 +27,10 @@ TEST_F(LayoutTest, FiltersWrapRatherThanOverlapOrCutAndTheStatusLineNamesTheServ
             EXPECT_EQ(page.FiltersWrapped(), size.width() == 800);
         }
         for (size_t i = 0; i < std::size(filters); ++i) {
-            const QWidget* a = Child<QWidget>(filters[i]);
+            const QWidget* a = In(page, filters[i]);
             EXPECT_GE(a->width(), a->minimumSizeHint().width()) << filters[i];
             for (size_t j = i + 1; j < std::size(filters); ++j) {
-                EXPECT_FALSE(InPage(a, page).intersects(InPage(Child<QWidget>(filters[j]), page)))
+                EXPECT_FALSE(InPage(a, page).intersects(InPage(In(page, filters[j]), page)))
                     << filters[i] << " over " << filters[j];
             }
         }

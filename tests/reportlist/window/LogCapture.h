@@ -1,11 +1,7 @@
 #pragma once
 
-#include "host/core/ActivityLog.h"
-#include "host/core/CUtility.h"
 #include "tests/support/TodaysLog.h"
 
-#include <QDate>
-#include <QFile>
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -16,15 +12,11 @@ public:
     QStringList Messages() const { return ReadMessages().mid(start_); }
 
     static QStringList ReadMessages() {
-        QFile file(TodaysLogPath());
         static const QRegularExpression line(R"(^\d\d:\d\d:\d\d : (.*) LastError = -?\d+$)");
         QStringList out;
-        if (file.open(QIODevice::ReadOnly)) {
-            for (const QString& raw :
-                 QString::fromLocal8Bit(file.readAll()).split("\r\n", Qt::SkipEmptyParts)) {
-                const QRegularExpressionMatch m = line.match(raw);
-                out.append(m.hasMatch() ? m.captured(1) : "malformed: " + raw);
-            }
+        for (const QString& raw : TodaysLogText().split("\r\n", Qt::SkipEmptyParts)) {
+            const QRegularExpressionMatch m = line.match(raw);
+            out.append(m.hasMatch() ? m.captured(1) : "malformed: " + raw);
         }
         return out;
     }

@@ -7,10 +7,6 @@
 #include "tests/reportlist/window/WindowFixture.h"
 
 #include <QElapsedTimer>
-#include <QFile>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -24,8 +20,14 @@ protected:
     QTemporaryDir dir_;
     QString path_ = dir_.filePath("PhysicianLocationCombo.ini");
 
-    LocationBox For(const QString& locations, const QString& provider, const QStringList& items = {}) {
+    // Writes the cache for these locations and returns the file's bytes.
+    QByteArray Write(const QString& locations) {
         PhysicianLocationCache::WriteComboFile(locations, path_);
+        QFile file(path_);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    LocationBox For(const QString& locations, const QString& provider, const QStringList& items = {}) {
+        Write(locations);
         return PhysicianLocationCache::LocationsForProvider(path_, provider, items);
     }
 };
@@ -35,8 +37,7 @@ protected:
 TEST(ReportQueryTest, ReportTypeCodesAndRenameEffect) {
     using ReportQuery::RenameEffect;
     const struct {
-        const char* text;
-        const char* code;
+        const char *text, *code;
         RenameEffect rename;
     } cases[] = {
         {"PENDING", "p", RenameEffect::Enable},   {"transcribed", "t", RenameEffect::Disable},
@@ -78,10 +79,7 @@ TEST(ProviderListTest, DerivesSortsAndFindsTheLoggedUser) {
 
 TEST_F(CacheTest, FileHoldsOneSectionPerProviderWithAllLocationsFirst) {
     LogCapture log;
-    PhysicianLocationCache::WriteComboFile(kDemoLocations, path_);
-    QFile file(path_);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), kDemoCacheFile);
+    EXPECT_EQ(Write(kDemoLocations), kDemoCacheFile);
     const QString prefix = "WritePhysicianLocationComboToFile: ";
     EXPECT_EQ(log.Messages(),
               (QStringList{prefix + "File, " + path_ + ", could not be deleted",
@@ -93,12 +91,10 @@ TEST_F(CacheTest, FileHoldsOneSectionPerProviderWithAllLocationsFirst) {
 }
 
 TEST_F(CacheTest, RewritingReplacesTheOldFileAndRepeatedProvidersShareASection) {
-    PhysicianLocationCache::WriteComboFile(kDemoLocations, path_);
+    Write(kDemoLocations);
     LogCapture log;
-    PhysicianLocationCache::WriteComboFile("[7]1~One[bad[7]2~Two|1~Uno", path_);
-    QFile file(path_);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), QByteArray("[7]\r\nAll=All Locations\r\n1=Uno\r\n2=Two\r\n"));
+    EXPECT_EQ(Write("[7]1~One[bad[7]2~Two|1~Uno"),
+              QByteArray("[7]\r\nAll=All Locations\r\n1=Uno\r\n2=Two\r\n"));
     const QStringList messages = log.Messages();
     ASSERT_FALSE(messages.isEmpty());
     EXPECT_EQ(messages.first(), "WritePhysicianLocationComboToFile: File, " + path_ + ", deleted");
@@ -112,10 +108,7 @@ TEST_F(CacheTest, LocationBoxForEachProviderChoice) {
     const QString demoAll = "All Locations [All];North Clinic [3];South Clinic [4];East Office [5]";
     const struct {
         const char* what;
-        QString locations;
-        QString provider;
-        QString providerItems;
-        QString items;
+        QString locations, provider, providerItems, items;
         int selected;
     } cases[] = {
         {"no location leaves the box empty", "[12]3~North Clinic[20]", "Dr. New [20]", "", "", -1},
@@ -143,7 +136,7 @@ TEST_F(CacheTest, LocationBoxForEachProviderChoice) {
 }
 
 TEST_F(CacheTest, LocationIdIsSettledThroughTheProvidersSection) {
-    PhysicianLocationCache::WriteComboFile("[12]3~North Clinic|4~south clinic|9~9", path_);
+    Write("[12]3~North Clinic|4~south clinic|9~9");
     EXPECT_EQ(PhysicianLocationCache::SettleLocationId(path_, "12", "SOUTH CLINIC"), "4");
     EXPECT_EQ(PhysicianLocationCache::SettleLocationId(path_, "12", "3"), "3");
     EXPECT_EQ(PhysicianLocationCache::SettleLocationId(path_, "12", "All"), "All");
@@ -162,9 +155,8 @@ TEST_F(CacheTest, ALargeLocationListIsWrittenInOnePassUpToItsBound) {
     }
     QElapsedTimer timer;
     timer.start();
-    PhysicianLocationCache::WriteComboFile(list, path_);
-    const qint64 ms = timer.elapsed();
-    EXPECT_LT(ms, 3000);
+    Write(list);
+    EXPECT_LT(timer.elapsed(), 3000);
     EXPECT_EQ(PhysicianLocationCache::ReadProviderSection(path_, "199").size(), 11);  // "All" and ten
     EXPECT_TRUE(PhysicianLocationCache::ReadProviderSection(path_, "200").isEmpty()); // past 2000 locations
 }

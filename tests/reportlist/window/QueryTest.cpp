@@ -1,16 +1,21 @@
 // "Go": its checks, its side effects and the no-result check that follows it.
+#include "host/core/Delays.h"
 #include "tests/reportlist/window/LogCapture.h"
 #include "tests/reportlist/window/WindowFixture.h"
-
-#include "host/core/Delays.h"
 
 #include <QElapsedTimer>
 
 namespace {
 
-using QueryTest = WindowFixture;
-
 const QDate kEmptyDay(2001, 1, 1); // the demo practice has no reports that far back
+
+class QueryTest : public WindowFixture {
+protected:
+    void Dates(const QDate& from, const QDate& to) {
+        Date("ctl220")->setDate(from);
+        Date("ctl221")->setDate(to);
+    }
+};
 
 // Rows whose report names aim outside the desk's folder are not listed; each is logged once and
 // the user is told how many.
@@ -23,14 +28,10 @@ TEST_F(QueryTest, RowsWithNamesTheDeskRefusesAreNotListedLoggedAndTold) {
                                             "-p|FirstName~C\n" + row + "R260006|FirstName~Ann\n"));
     const LogCapture log;
     Start();
-    EXPECT_EQ(page_->RowCount(), 2);
-    EXPECT_EQ(page_->Filename(0) + page_->Filename(1), "R260019R260006");
+    EXPECT_EQ(Filenames(), (QStringList{"R260019", "R260006"}));
     EXPECT_EQ(log.Messages().filter("not listed").size(), 3);
-    EXPECT_TRUE(
-        PromptsDouble::Current().ShownTexts().value(0).startsWith("3 reports of the list are not shown"));
+    EXPECT_TRUE(Shown().value(0).startsWith("3 reports of the list are not shown"));
 }
-
-} // namespace
 
 TEST_F(QueryTest, ChecksStopTheQueryWithTheirMessages) {
     Start();
@@ -42,12 +43,11 @@ TEST_F(QueryTest, ChecksStopTheQueryWithTheirMessages) {
         {"ctl209", "Please select a Care Provider."},
     };
     for (const auto& [box, message] : cases) {
+        SCOPED_TRACE(message);
         PromptsDouble::Current().Clear();
         Box(box)->setCurrentIndex(-1);
         ClickGo();
-        ASSERT_EQ(PromptsDouble::Current().Shown().size(), 1) << message;
-        EXPECT_EQ(PromptsDouble::Current().Shown().first().text, message);
-        EXPECT_EQ(PromptsDouble::Current().Shown().first().icon, Prompts::Icon::Information) << message;
+        ExpectOneBox(message, Prompts::Icon::Information);
     }
     EXPECT_EQ(ListQueries().size(), queries);
 }
@@ -55,13 +55,10 @@ TEST_F(QueryTest, ChecksStopTheQueryWithTheirMessages) {
 TEST_F(QueryTest, FromAfterToIsRefusedButEqualDatesAreAccepted) {
     Start();
     ChooseProvider("Dr. Rafael Ortiz [15]");
-    Date("ctl220")->setDate(QDate(2026, 2, 11));
-    Date("ctl221")->setDate(QDate(2026, 2, 10));
+    Dates(QDate(2026, 2, 11), QDate(2026, 2, 10));
     const qsizetype queries = ListQueries().size();
     ClickGo();
-    ASSERT_EQ(PromptsDouble::Current().Shown().size(), 1);
-    EXPECT_EQ(PromptsDouble::Current().Shown().first().text, "From date should be less than To date");
-    EXPECT_EQ(PromptsDouble::Current().Shown().first().icon, Prompts::Icon::Error);
+    ExpectOneBox("From date should be less than To date", Prompts::Icon::Error);
     EXPECT_EQ(ListQueries().size(), queries);
 
     Date("ctl220")->setDate(QDate(2026, 2, 10));
@@ -79,18 +76,15 @@ TEST_F(QueryTest, EmptyResultSaysSoAndRestoresTheLastFilters) {
     ChooseProvider("Dr. Nina Kowalski [18]");
     ASSERT_EQ(Box("ctl211")->currentText(), "East Office [5]");
     Box("ctl262")->setCurrentIndex(0); // Pending
-    Date("ctl220")->setDate(kEmptyDay);
-    Date("ctl221")->setDate(kEmptyDay);
+    Dates(kEmptyDay, kEmptyDay);
     ClickGo();
-
     // The new report type takes effect before the answer is looked at.
     EXPECT_TRUE(ListQueries().last().endsWith("&fromdate=2001-01-01&todate=2001-01-01&reporttype=p"));
     EXPECT_EQ(page.State().ReportTypeCode, "p");
     ASSERT_TRUE(page.NoResultCheckPending());
-    EXPECT_TRUE(PromptsDouble::Current().ShownTexts().isEmpty());
-
+    EXPECT_TRUE(Shown().isEmpty());
     ASSERT_TRUE(WaitForNoResultCheck());
-    EXPECT_EQ(PromptsDouble::Current().ShownTexts(), QStringList{"No result found."});
+    EXPECT_EQ(Shown(), QStringList{"No result found."});
     EXPECT_EQ(page.State().ReportTypeCode, "t");
     EXPECT_FALSE(Button("ctl212")->isEnabled());
     EXPECT_EQ(Box("ctl262")->currentText() + '|' + Box("ctl209")->currentText() + '|' + Items(Box("ctl211")),
@@ -109,15 +103,14 @@ TEST_F(QueryTest, FailedDownloadRestoresTheFiltersWithoutAMessage) {
     // The last list file's name is still known but the file is gone: the check runs silently.
     ASSERT_TRUE(page.NoResultCheckPending());
     ASSERT_TRUE(WaitForNoResultCheck());
-    EXPECT_FALSE(PromptsDouble::Current().ShownTexts().contains("No result found."));
+    EXPECT_FALSE(Shown().contains("No result found."));
     EXPECT_EQ(Box("ctl209")->currentText(), "Dr. Amelia Hart [12]");
     EXPECT_EQ(page.List()->Model()->rowCount(), rows);
 }
 
 TEST_F(QueryTest, GoBeforeTheNoResultCheckCancelsItAndEveryListComesOverTls) {
     CVelmoPropPage& page = Start();
-    Date("ctl220")->setDate(kEmptyDay);
-    Date("ctl221")->setDate(kEmptyDay);
+    Dates(kEmptyDay, kEmptyDay);
     ClickGo();
     ASSERT_TRUE(page.NoResultCheckPending());
     // The next query starts before the check's tick: the check must not run inside it.
@@ -126,7 +119,7 @@ TEST_F(QueryTest, GoBeforeTheNoResultCheckCancelsItAndEveryListComesOverTls) {
     Date("ctl220")->setDate(DefaultFrom());
     ClickGo();
     ASSERT_TRUE(WaitForNoResultCheck());
-    EXPECT_FALSE(PromptsDouble::Current().ShownTexts().contains("No result found."));
+    EXPECT_FALSE(Shown().contains("No result found."));
     EXPECT_EQ(Box("ctl209")->currentText(), "Dr. Rafael Ortiz [15]");
     for (const QJsonObject& e : server_.JournalFor("qm_download_filelist.php")) {
         EXPECT_EQ(e["scheme"].toString() + ':' + QString::number(e["port"].toInt()), "https:443");
@@ -148,3 +141,5 @@ TEST_F(QueryTest, GoWaitsOnlyForTheServerByDefault) {
     EXPECT_GT(page.RowCount(), 0);
     EXPECT_LT(ms, 3000);
 }
+
+} // namespace

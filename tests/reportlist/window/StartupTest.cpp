@@ -5,15 +5,9 @@
 #include "tests/reportlist/window/WindowFixture.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QImage>
 
-namespace {
-
 using StartupTest = WindowFixture;
-
-} // namespace
 
 TEST_F(StartupTest, DefaultSessionQueriesTheUsersOwnTranscribedReportsOfTheLastSixDays) {
     LogCapture log;
@@ -22,36 +16,29 @@ TEST_F(StartupTest, DefaultSessionQueriesTheUsersOwnTranscribedReportsOfTheLastS
     EXPECT_EQ(ListQueries(), QStringList{DefaultQuery("12", "All", "t")});
     EXPECT_EQ(Items(Box("ctl209")),
               "All Providers[All]|Dr. Amelia Hart [12]|Dr. Nina Kowalski [18]|Dr. Rafael Ortiz [15]");
-    EXPECT_EQ(Box("ctl209")->currentText(), "Dr. Amelia Hart [12]");
-    EXPECT_EQ(Box("ctl211")->currentText(), "All Locations [All]");
-    EXPECT_EQ(Box("ctl262")->currentText(), "Transcribed");
+    EXPECT_EQ(Box("ctl209")->currentText() + '|' + Box("ctl211")->currentText() + '|' +
+                  Box("ctl262")->currentText(),
+              "Dr. Amelia Hart [12]|All Locations [All]|Transcribed");
     EXPECT_EQ(Date("ctl220")->date(), DefaultFrom());
     EXPECT_EQ(Date("ctl221")->date(), QDate::currentDate());
     // The session's provider lists follow the entry order.
     EXPECT_EQ(Session().CareProviderIds(), (QStringList{"12", "15", "18"}));
     EXPECT_GT(page.List()->Model()->rowCount(), 0);
-    EXPECT_TRUE(PromptsDouble::Current().ShownTexts().isEmpty());
-
+    EXPECT_TRUE(Shown().isEmpty());
     // The start-up steps in their order, the request address and the list file's removal.
-    const QStringList expectedOrder{
-        "OnInitDialog: Created Image list...",
-        "OnInitDialog: String parsed and stored...",
-        "OnInitDialog: List column headers created...",
-        "OnInitDialog: Background image set...",
-        "OnInitDialog: Image list set...",
-        "OnInitDialog: Icons set for controls...",
-        "OnInitDialog: Values cleared from controls...",
-        "OnInitDialog: Value being displayed",
-        "OnInitDialog: Present date and time",
-        "OnInitDialog: Transcribed, default value being set...",
-        "OnInitDialog: Transcribed documents should by default display the last 30 days from newest to "
-        "oldest...",
-        "OnInitDialog: Present date, " + Iso(QDate::currentDate()),
-        "OnInitDialog: Previous date, " + Iso(DefaultFrom()),
-        "OnButtonViewlist: Filelist download url, " + server_.BaseUrl() + "qm_download_filelist.php?" +
-            DefaultQuery("12", "All", "t"),
-        "File, " + Session().LastFileListName() + ", deleted",
-    };
+    QStringList expectedOrder =
+        ("Created Image list...|String parsed and stored...|List column headers created...|"
+         "Background image set...|Image list set...|Icons set for controls...|"
+         "Values cleared from controls...|Value being displayed|Present date and time|"
+         "Transcribed, default value being set...|"
+         "Transcribed documents should by default display the last 30 days from newest to oldest...|"
+         "Present date, " +
+         Iso(QDate::currentDate()) + "|Previous date, " + Iso(DefaultFrom()))
+            .split('|');
+    expectedOrder.replaceInStrings(QRegularExpression("^"), "OnInitDialog: ");
+    expectedOrder << "OnButtonViewlist: Filelist download url, " + server_.BaseUrl() +
+                         "qm_download_filelist.php?" + DefaultQuery("12", "All", "t")
+                  << "File, " + Session().LastFileListName() + ", deleted";
     const QStringList messages = log.Messages();
     qsizetype at = 0;
     for (const QString& expected : expectedOrder) {
@@ -63,11 +50,7 @@ TEST_F(StartupTest, DefaultSessionQueriesTheUsersOwnTranscribedReportsOfTheLastS
 
 TEST_F(StartupTest, TheListsReportTypeSetsTheRowIconAndTheActionButtons) {
     const struct {
-        const char* why;
-        const char* dictationFlag;
-        const char* locationList;
-        const char* enabled;
-        const char* rowIcon;
+        const char *why, *dictationFlag, *locationList, *enabled, *rowIcon;
     } cases[] = {
         {"a transcribed list offers every action", "", nullptr,
          "ctl210 ctl201 ctl202 ctl203 ctl204 ctl207 ctl206 ctl208 ctl212", ":/icons/row-transcribed.svg"},
@@ -92,7 +75,7 @@ TEST_F(StartupTest, TheListsReportTypeSetsTheRowIconAndTheActionButtons) {
         EXPECT_EQ(page.List()->Model()->RowIcon(), c.rowIcon) << c.why;
         EXPECT_TRUE(Button("ctl219")->isEnabled()) << c.why;
     }
-    EXPECT_EQ(PromptsDouble::Current().ShownTexts(), QStringList{"No result found."});
+    EXPECT_EQ(Shown(), QStringList{"No result found."});
 }
 
 TEST_F(StartupTest, BackgroundPictureComesFromTheApplicationsDataFolderElseTheSystemOne) {
@@ -150,14 +133,10 @@ TEST_F(StartupTest, ProvidersOfTheSessionGiveTheFirstQuerysProviderAndLocation) 
 TEST_F(StartupTest, ClosingEmptiesAndRemovesThisDesksFolderWithTheCache) {
     Start();
     const QString temp = CUtility().TempFolder();
-    for (const char* folder : {"versionfiles/", "VoiceFiles/"}) {
-        CUtility().CreateFolderPath(temp + folder);
-    }
     const QStringList files{temp + "R260001.doc", temp + "versionfiles/R260001_1.doc",
                             temp + "VoiceFiles/J260101.wav"};
     for (const QString& f : files) {
-        QFile file(f);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("x") == 1) << f.toStdString();
+        WriteFile(f, "x");
     }
     QFile::setPermissions(files.first(), QFileDevice::ReadOwner); // read-only is no obstacle
     // The provider/location cache lives in the desk's folder as long as the window.

@@ -4,19 +4,73 @@
 #include "reportlist/core/ReportListModel.h"
 #include "reportlist/listctrl/CReportListCtrl.h"
 #include "reportlist/window/CVelmoPropPage.h"
+#include "tests/reportlist/core/ListTestSupport.h"
 #include "tests/support/PromptsDouble.h"
 #include "tests/support/ServerFixture.h"
 
 #include <QComboBox>
 #include <QDateEdit>
-#include <QJsonObject>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QUrl>
 
-#include <gtest/gtest.h>
-
-#include <memory>
+// Driving widgets as the user does, and what the user was shown.
+template <class T = QWidget> T* In(QWidget& parent, const char* name) {
+    T* w = parent.findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+}
+inline void Click(QWidget* w) {
+    QTest::mouseClick(w, Qt::LeftButton);
+}
+inline void Click(QWidget& parent, const char* name) {
+    Click(In(parent, name));
+}
+// What the window system delivers for a double click: press, release, double click, release.
+inline void DoubleClick(QWidget* w, QPoint at) {
+    QTest::mousePress(w, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(w, Qt::LeftButton, {}, at);
+    QTest::mouseDClick(w, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(w, Qt::LeftButton, {}, at);
+}
+// Picks an entry as the user does (the box's activation notification runs).
+inline void Choose(QComboBox* box, const QString& text) {
+    const int index = box->findText(text);
+    ASSERT_GE(index, 0) << text.toStdString();
+    box->setCurrentIndex(index);
+    emit box->activated(index);
+}
+inline QStringList Entries(const QComboBox* box) {
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i) {
+        items.append(box->itemText(i));
+    }
+    return items;
+}
+inline QStringList Shown() {
+    return PromptsDouble::Current().ShownTexts();
+}
+// Exactly one message box was shown, with this text and icon.
+inline void ExpectOneBox(const QString& text, Prompts::Icon icon) {
+    ASSERT_EQ(Shown(), QStringList{text});
+    EXPECT_EQ(PromptsDouble::Current().Shown()[0].icon, icon);
+}
+// The query strings a server received for a script, in order (decoded unless raw).
+inline QStringList JournalQueries(const StandInServer& server, const QString& script, bool raw = false) {
+    QStringList out;
+    for (const QJsonObject& entry : server.JournalFor(script)) {
+        const QString query = entry.value(QStringLiteral("query")).toString();
+        out.append(raw ? query : QUrl::fromPercentEncoding(query.toUtf8()));
+    }
+    return out;
+}
+// With VELMO_DIALOG_SHOTS set to a folder, saves the widget's picture there (docs/ pictures).
+inline void SaveShot(QWidget& widget, const QString& name) {
+    if (const QString folder = qEnvironmentVariable("VELMO_DIALOG_SHOTS"); !folder.isEmpty()) {
+        widget.grab().save(QDir(folder).filePath(name));
+    }
+}
 
 // The demo practice's locations per provider, and the cache file the window writes for them.
 inline const QString kDemoLocations =
@@ -78,46 +132,30 @@ protected:
         return QTest::qWaitFor([&] { return !page_->NoResultCheckPending(); }, kWaitMs);
     }
 
-    template <typename T> T* Child(const char* name) const {
-        T* w = page_->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
-    QComboBox* Box(const char* name) const { return Child<QComboBox>(name); }
-    QPushButton* Button(const char* name) const { return Child<QPushButton>(name); }
-    QDateEdit* Date(const char* name) const { return Child<QDateEdit>(name); }
-
+    QComboBox* Box(const char* name) const { return In<QComboBox>(*page_, name); }
+    QPushButton* Button(const char* name) const { return In<QPushButton>(*page_, name); }
+    QDateEdit* Date(const char* name) const { return In<QDateEdit>(*page_, name); }
     // The box's items, "|" between them.
-    static QString Items(const QComboBox* box) {
-        QStringList items;
-        for (int i = 0; i < box->count(); ++i) {
-            items.append(box->itemText(i));
+    static QString Items(const QComboBox* box) { return Entries(box).join('|'); }
+    QStringList ListQueries() const { return JournalQueries(server_, "qm_download_filelist.php", true); }
+    QStringList Filenames() const {
+        QStringList names;
+        for (int r = 0; r < page_->RowCount(); ++r) {
+            names.append(page_->Filename(r));
         }
-        return items.join('|');
+        return names;
     }
-
-    QStringList ListQueries() const {
-        QStringList queries;
-        for (const QJsonObject& entry : server_.JournalFor("qm_download_filelist.php")) {
-            queries.append(entry.value("query").toString());
-        }
-        return queries;
-    }
-
-    // Chooses a provider as the user does (the box's selection notification runs).
-    void ChooseProvider(const QString& text) {
-        QComboBox* box = Box("ctl209");
-        const int index = box->findText(text);
-        ASSERT_GE(index, 0) << text.toStdString();
-        box->setCurrentIndex(index);
-        emit box->activated(index);
-    }
-    void ClickGo() { QTest::mouseClick(Button("ctl219"), Qt::LeftButton); }
-    void SelectRow(int row) {
+    void ChooseProvider(const QString& text) { Choose(Box("ctl209"), text); }
+    void ClickGo() { Click(Button("ctl219")); }
+    void SelectRow(int row, bool add = false) {
         CReportListCtrl* list = page_->List();
-        list->selectionModel()->select(list->model()->index(row, 0),
-                                       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        list->setCurrentIndex(list->model()->index(row, 0));
+        list->selectionModel()->select(
+            list->model()->index(row, 0),
+            (add ? QItemSelectionModel::Select : QItemSelectionModel::ClearAndSelect) |
+                QItemSelectionModel::Rows);
+        if (!add) {
+            list->setCurrentIndex(list->model()->index(row, 0));
+        }
     }
 
     StandInServer server_;
