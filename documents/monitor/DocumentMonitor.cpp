@@ -261,7 +261,7 @@ void DocumentMonitor::Evaluate() {
         return;
     }
     const std::uint32_t checksum = FileChecksum(reportPath_);
-    LockUnLockWaterMark(0, reportPath_);
+    LockUnLockWaterMark(WaterMark::Unlock, reportPath_);
 
     if (edit == Edit::Unchanged || (edit == Edit::AsSaved && checksum == openedChecksum_)) {
         TellWhereEditWent();
