@@ -48,32 +48,19 @@ inline const QString kOther = u"R260004"_s;       // provider 18: user 12 may pr
 inline const QString kOtherSigned = u"R260014"_s; // provider 18, e-signed
 inline const QString kReadOnly = u"R260007"_s;    // provider 15: user 12 may only read
 
-// What the physician is told.
+// What the physician is told (%1: the report).
 inline const QString kAttention = u"ATTENTION:  You are opening an esigned document. An addendum "
                                   u"statement will be added if it is edited and saved."_s;
 inline const QString kUpdated = u"Document updated."_s;
 inline const QString kSigned = u"Document E-Signed successfully."_s;
-inline QString StillOpenInOffice(const QString& name) {
-    return name + u" is still open in LibreOffice. Its edit is kept: it will be sent when LibreOffice "
-                  u"closes it and the desk next starts."_s;
-}
-inline QString OfferedAtStart(const QString& name) {
-    return "1 edited report has not reached the server yet: " + name + ". Send it now?";
-}
-inline QString SentAtStart(const QString& name) {
-    return "Document updated: " + name + '.';
-}
-inline QString KeptAboveRevision(const QString& name, const QString& text) {
-    return "Text typed after the signature statement of " + name +
-           " was kept and now stands above the revision statement: " + text;
-}
-inline QString AnotherIsOpen(const QString& name) {
-    return "Currently opened document, " + LocalDocumentPath(name) +
-           ", needs to be closed before opening another one.";
-}
-
-// Names a table's cases by their name field.
-inline constexpr auto kByName = [](const auto& info) { return std::string(info.param.name); };
+inline const QString kStillOpen = u"%1 is still open in LibreOffice. Its edit is kept: it will be sent when "
+                                  u"LibreOffice closes it and the desk next starts."_s;
+inline const QString kOfferedAtStart = u"1 edited report has not reached the server yet: %1. Send it now?"_s;
+inline const QString kSentAtStart = u"Document updated: %1."_s;
+inline const QString kKeptAbove = u"Text typed after the signature statement of %1 was kept and now stands "
+                                  u"above the revision statement: %2"_s;
+inline const QString kAnotherOpen =
+    u"Currently opened document, %1, needs to be closed before opening another one."_s;
 
 // Sets a row's value as the user does: a click on the row, the box, "Set Value".
 inline void SetRow(CDlgEditDemographics* dialog, const QString& name, const QString& value) {

@@ -24,6 +24,10 @@ struct Release {
     QString statement; // e-signed: the server's copy then holds exactly this statement
 };
 
+void PrintTo(const Release& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class OpenEditAndRelease : public FlowsFixture, public ::testing::WithParamInterface<Release> {};
 
 TEST_P(OpenEditAndRelease, TheMonitorSendsWhatChanged) {
@@ -41,7 +45,7 @@ TEST_P(OpenEditAndRelease, TheMonitorSendsWhatChanged) {
         Click("ctl219");
         page_->List()->sortByColumn(7, Qt::DescendingOrder);
         for (const char* command : {"ctl210", "ctl201", "ctl204", "ctl207"}) {
-            ExpectMessages(command, {{{kOwnB}, AnotherIsOpen(c.report)}});
+            ExpectMessages(command, {{{kOwnB}, kAnotherOpen.arg(Temp(c.report))}});
         }
         page_->DeleteAllRows(); // gone from the list: the monitor goes by what it knew at opening
         Answers({c.answer});
@@ -85,9 +89,9 @@ INSTANTIATE_TEST_SUITE_P(
                 kOwnSigned,
                 u"Corrected dosage."_s,
                 Prompts::Yes,
-                {kAttention, kUpdated, KeptAboveRevision(kOwnSigned, u"Corrected dosage."_s)},
+                {kAttention, kUpdated, kKeptAbove.arg(kOwnSigned, u"Corrected dosage."_s)},
                 Signing::kRevisionPrefix}),
-    kByName);
+    ::testing::PrintToStringParamName());
 
 TEST_F(Flows, OpenChecksAndProtectedCopies) {
     Start();
@@ -231,7 +235,7 @@ TEST_P(EditIsNeverLost, TheNextStartSendsIt) {
         server_.Stop();
     } else {
         Close();
-        EXPECT_EQ(Shown().value(0), StillOpenInOffice(kOther));
+        EXPECT_EQ(Shown().value(0), kStillOpen.arg(kOther));
         EXPECT_TRUE(QFile::exists(Temp(kOther))); // LibreOffice still has it there
         EXPECT_TRUE(PendingStore::HasDocument(kOther));
     }
@@ -263,8 +267,8 @@ TEST_P(EditIsNeverLost, TheNextStartSendsIt) {
 
     Answers({Prompts::Yes, Prompts::Yes});
     Start();
-    EXPECT_EQ(Shown().value(0), OfferedAtStart(kOther));
-    EXPECT_EQ(Shown().last(), SentAtStart(kOther)); // what was sent is confirmed
+    EXPECT_EQ(Shown().value(0), kOfferedAtStart.arg(kOther));
+    EXPECT_EQ(Shown().last(), kSentAtStart.arg(kOther)); // what was sent is confirmed
     EXPECT_TRUE(ServerDocument(kOther).contains(edit));
     EXPECT_EQ(page_->Status()->Note(), "Edits sent to the server: " + kOther);
     EXPECT_FALSE(PendingStore::Load(kOther).has_value());

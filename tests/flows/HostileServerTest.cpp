@@ -43,6 +43,10 @@ struct Action {
     void (*run)(StandInServer& server, FakeDesk& desk, const QString& name);
 };
 
+void PrintTo(const Action& a, std::ostream* os) {
+    *os << a.name;
+}
+
 const Action kActions[] = {
     {"Open", "t", true, [](auto&, FakeDesk& desk, auto&) { OpenDocument(desk).Run(); }},
     {"Esign", "t", true, [](auto&, FakeDesk& desk, auto&) { EsignDocuments(desk).OnPopEsign(); }},
@@ -152,6 +156,6 @@ TEST_P(HostileServer, NamesAimedOutsideReachNothingAndTheUserIsTold) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryAction, HostileServer, ::testing::ValuesIn(kActions),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         ::testing::PrintToStringParamName());
 
 } // namespace

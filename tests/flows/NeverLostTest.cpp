@@ -22,9 +22,9 @@ TEST_F(NeverLost, RecoveredEditOfASignedReportGoesUpResigned) {
     Answers({Prompts::Yes});
     Start();
     // The fake types after the statement: kept above the revision, and said.
-    EXPECT_EQ(Shown(), (QStringList{OfferedAtStart(kOwnSigned),
-                                    KeptAboveRevision(kOwnSigned, u"Recovered signed edit."_s),
-                                    SentAtStart(kOwnSigned)}));
+    EXPECT_EQ(Shown(), (QStringList{kOfferedAtStart.arg(kOwnSigned),
+                                    kKeptAbove.arg(kOwnSigned, u"Recovered signed edit."_s),
+                                    kSentAtStart.arg(kOwnSigned)}));
     EXPECT_EQ(Count(kResync), 0);
     EXPECT_EQ(Count(kEsign), 1);
     const QString doc = ServerDocument(kOwnSigned);
@@ -65,7 +65,7 @@ TEST_F(NeverLost, TheMonitorKeepsAndClearsOnlyItsOwnSlot) {
     OpenForEditing(kOwn);
     desktop_->ReleaseLock();
     ASSERT_TRUE(WaitFor([&] { return Count(kEsign) == 1; }));
-    ExpectMessages("ctl210", {{{kOther}, AnotherIsOpen(kOwn)}});
+    ExpectMessages("ctl210", {{{kOther}, kAnotherOpen.arg(Temp(kOwn))}});
     ASSERT_TRUE(WaitFor([&] { return DocumentMonitor::Find(page_.get()) == nullptr; }));
     EXPECT_TRUE(page_->State().OpenDocumentName.isEmpty());
     // Closing the window in that pause leaves nothing in the pending folder.

@@ -24,6 +24,10 @@ struct Case {
     QString upload;    // the script that carried the edit
 };
 
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class Physician : public FlowsFixture, public ::testing::WithParamInterface<Case> {
 protected:
     void SetUp() override {
@@ -112,7 +116,7 @@ INSTANTIATE_TEST_SUITE_P(
              true,
              u"Kept over a restart."_s,
              {},
-             {StillOpenInOffice(kOther), OfferedAtStart(kOther), SentAtStart(kOther)},
+             {kStillOpen.arg(kOther), kOfferedAtStart.arg(kOther), kSentAtStart.arg(kOther)},
              kResync},
         // typing into and after the statement refused
         Case{
@@ -131,8 +135,9 @@ INSTANTIATE_TEST_SUITE_P(
              true,
              u"Signed edit kept."_s,
              {},
-             {kAttention, StillOpenInOffice(kOwnSigned), OfferedAtStart(kOwnSigned), SentAtStart(kOwnSigned)},
+             {kAttention, kStillOpen.arg(kOwnSigned), kOfferedAtStart.arg(kOwnSigned),
+              kSentAtStart.arg(kOwnSigned)},
              kEsign}),
-    kByName);
+    ::testing::PrintToStringParamName());
 
 } // namespace
