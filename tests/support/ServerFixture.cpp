@@ -64,32 +64,27 @@ QByteArray StandInServer::Encoded(const QString& text) {
 bool StandInServer::Control(const QByteArray& what, const QByteArray& body) {
     // A raw request keeps the fixture free of an HTTP library; the answer is one short line.
     const int sock = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (sock < 0) {
-        return false;
-    }
     sockaddr_in peer{};
     peer.sin_family = AF_INET;
     peer.sin_port = htons(80);
-    bool done = ::inet_pton(AF_INET, address_.toLatin1().constData(), &peer.sin_addr) == 1 &&
+    bool done = sock >= 0 && ::inet_pton(AF_INET, address_.toLatin1().constData(), &peer.sin_addr) == 1 &&
                 ::connect(sock, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) == 0;
-    if (done) {
-        const QByteArray request = "POST /__control/" + what + " HTTP/1.1\r\nHost: " + address_.toLatin1() +
-                                   "\r\nContent-Type: application/octet-stream\r\nContent-Length: " +
-                                   QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
-        for (qsizetype sent = 0; done && sent < request.size();) {
-            const ssize_t n = ::send(sock, request.constData() + sent,
-                                     static_cast<size_t>(request.size() - sent), MSG_NOSIGNAL);
-            done = n > 0;
-            sent += done ? n : 0;
-        }
+    const QByteArray request =
+        "POST /__control/" + what + " HTTP/1.1\r\nHost: " + address_.toLatin1() +
+        "\r\nContent-Type: application/octet-stream\r\nContent-Length: " + QByteArray::number(body.size()) +
+        "\r\nConnection: close\r\n\r\n" + body;
+    for (qsizetype sent = 0; done && sent < request.size();) {
+        const ssize_t n = ::send(sock, request.constData() + sent, static_cast<size_t>(request.size() - sent),
+                                 MSG_NOSIGNAL);
+        done = n > 0;
+        sent += done ? n : 0;
     }
     char reply[128] = {};
-    if (done) {
-        const ssize_t n = ::recv(sock, reply, sizeof reply - 1, MSG_WAITALL);
-        done = n > 12 && QByteArray(reply, static_cast<int>(n)).startsWith("HTTP/1.1 200");
+    const ssize_t n = done ? ::recv(sock, reply, sizeof reply - 1, MSG_WAITALL) : 0;
+    if (sock >= 0) {
+        ::close(sock);
     }
-    ::close(sock);
-    return done;
+    return n > 12 && QByteArray(reply, static_cast<int>(n)).startsWith("HTTP/1.1 200");
 }
 
 bool StandInServer::SetZippedAnswer(const QString& script, const QString& entry, const QByteArray& bytes) {
