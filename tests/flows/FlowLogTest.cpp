@@ -1,24 +1,11 @@
 // What the flows write to the activity log and the refusals they show, word for word.
 #include "tests/flows/FlowsFixture.h"
 
-#include "host/core/ActivityLog.h"
-
-#include <QApplication>
-#include <QTimer>
+#include "tests/support/TodaysLog.h"
 
 namespace {
 
 using FlowLog = FlowsFixture;
-
-const QString kOwn = QStringLiteral("R260019");      // provider 12, not signed
-const QString kOther = QStringLiteral("R260004");    // provider 18: user 12 may print and edit
-const QString kReadOnly = QStringLiteral("R260007"); // provider 15: user 12 may only read
-
-QString LogText() {
-    QFile f(CUtility().ProfileFolder() + QStringLiteral("Log/") +
-            ActivityLog::FileNameFor(QDate::currentDate()));
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
 
 // Each line appears in the log after the one before it, from offset on.
 bool InOrder(const QString& log, qsizetype offset, const QStringList& lines) {
@@ -33,15 +20,6 @@ bool InOrder(const QString& log, qsizetype offset, const QStringList& lines) {
     return true;
 }
 
-// Answers the Edit Demographics dialog with "Set Demographics to document" once it shows.
-void AcceptDialogWhenShown() {
-    QTimer::singleShot(0, [] {
-        if (QWidget* dialog = QApplication::activeModalWidget()) {
-            QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("ctlOk")), Qt::LeftButton);
-        }
-    });
-}
-
 } // namespace
 
 TEST_F(FlowLog, EachCommandLogsItsSteps) {
@@ -53,73 +31,66 @@ TEST_F(FlowLog, EachCommandLogsItsSteps) {
     const QList<Case> cases{
         {"ctl210",
          kOther,
-         {QStringLiteral("OnPopOpen: File selected to view, R260004"),
-          QStringLiteral("OnPopOpen: Start file download"), QStringLiteral("OnPopOpen: End file download"),
-          QStringLiteral("OnPopOpen: File, R260004, downloaded"),
-          QStringLiteral("OnPopOpen:  not downloaded"),
-          QStringLiteral("DocumentMonitoring: Selected the Item Pos"),
-          QStringLiteral("DocumentMonitoring: pos != NULL "),
-          QStringLiteral("DocumentMonitoring: This is not the esign owner "),
-          QStringLiteral("DocumentMonitoring: Document modified ")}},
+         {u"OnPopOpen: File selected to view, R260004"_s, u"OnPopOpen: Start file download"_s,
+          u"OnPopOpen: End file download"_s, u"OnPopOpen: File, R260004, downloaded"_s,
+          u"OnPopOpen:  not downloaded"_s, u"DocumentMonitoring: Selected the Item Pos"_s,
+          u"DocumentMonitoring: pos != NULL "_s, u"DocumentMonitoring: This is not the esign owner "_s,
+          u"DocumentMonitoring: Document modified "_s}},
         {"ctl204",
          kOwn,
-         {QStringLiteral("OnPopEsign: File, R260019, selected for E-Sign"),
-          QStringLiteral("OnPopEsign:  File, R260019 has to be downloaded"),
-          QStringLiteral("OnPopEsign: Downloading files"),
-          QStringLiteral("OnPopEsign: Finished downloading files"),
-          QStringLiteral("OnPopEsign: Files taken up for E-Signing"),
-          QStringLiteral("OnPopEsign: Update successful")}},
+         {u"OnPopEsign: File, R260019, selected for E-Sign"_s,
+          u"OnPopEsign:  File, R260019 has to be downloaded"_s, u"OnPopEsign: Downloading files"_s,
+          u"OnPopEsign: Finished downloading files"_s, u"OnPopEsign: Files taken up for E-Signing"_s,
+          u"OnPopEsign: Update successful"_s}},
         {"ctl201",
          kOther,
-         {QStringLiteral("OnPopPrint: File, R260004, selected for printing"),
-          QStringLiteral("OnPopPrint: File, R260004 has to be downloaded"),
-          QStringLiteral("OnPopPrint: Downloading files"),
-          QStringLiteral("OnPopPrint: Finished downloading files"),
-          QStringLiteral("OnPopPrint: Files taken up for printing"),
-          QStringLiteral("Document, R260004 printed successfully")}},
+         {u"OnPopPrint: File, R260004, selected for printing"_s,
+          u"OnPopPrint: File, R260004 has to be downloaded"_s, u"OnPopPrint: Downloading files"_s,
+          u"OnPopPrint: Finished downloading files"_s, u"OnPopPrint: Files taken up for printing"_s,
+          u"Document, R260004 printed successfully"_s}},
         {"ctl207",
          kOther,
-         {QStringLiteral("Reading the headers of list"),
-          QStringLiteral("OnPopEditDemographics: File selected to edit demographic, R260004"),
-          QStringLiteral("OnPopEditdemographics: Update successful")}},
+         {u"Reading the headers of list"_s,
+          u"OnPopEditDemographics: File selected to edit demographic, R260004"_s,
+          u"OnPopEditdemographics: Update successful"_s}},
     };
     Start();
     desktop_->SetHoldLock(false);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.button);
-        const qsizetype offset = LogText().size();
+        const qsizetype offset = TodaysLogText().size();
         Select({c.report});
-        if (QString::fromLatin1(c.button) == QLatin1String("ctl207")) {
-            AcceptDialogWhenShown();
+        if (qstrcmp(c.button, "ctl207") == 0) {
+            WhenDemographicsShow();
         }
         Click(c.button);
-        ASSERT_TRUE(WaitFor([&] { return page_->State().OpenDocumentName.isEmpty(); }));
-        ASSERT_TRUE(WaitFor([&] { return LogText().contains(c.lines.last(), Qt::CaseSensitive); }));
-        EXPECT_TRUE(InOrder(LogText(), offset, c.lines));
+        ASSERT_TRUE(NothingOpen());
+        ASSERT_TRUE(WaitFor([&] { return TodaysLogText().contains(c.lines.last()); }));
+        EXPECT_TRUE(InOrder(TodaysLogText(), offset, c.lines));
         QFile::remove(Temp(c.report)); // the next command downloads afresh
     }
 }
 
 TEST_F(FlowLog, RefusalsAndFailuresSayWhy) {
     Start();
-    page_->State().ReportTypeCode = QStringLiteral("p");
-    ExpectRefusals("ctl207", {{{kOwn}, QStringLiteral("Click on play to play voice files.")}});
-    ExpectRefusals("ctl204", {{{kOwn}, QStringLiteral("Click on Play to play voice files")}});
-    page_->State().ReportTypeCode = QStringLiteral("t");
-    ExpectRefusals("ctl207", {{{}, QStringLiteral("Select a document to view.")},
-                              {{kReadOnly}, Denied("\"Edit\" documents")}});
+    page_->State().ReportTypeCode = u"p"_s;
+    ExpectMessages("ctl207", {{{kOwn}, u"Click on play to play voice files."_s}});
+    ExpectMessages("ctl204", {{{kOwn}, u"Click on Play to play voice files"_s}});
+    page_->State().ReportTypeCode = u"t"_s;
+    ExpectMessages("ctl207",
+                   {{{}, u"Select a document to view."_s}, {{kReadOnly}, Denied("\"Edit\" documents")}});
     // Nothing comes down from the server.
-    ASSERT_TRUE(server_.SetFault(QStringLiteral("status500"), kDownload));
-    ExpectRefusals("ctl210", {{{kOther}, QStringLiteral("File/s R260004,  could not be downloaded.")}});
-    ExpectRefusals("ctl201", {{{kOther}, QStringLiteral("File/s R260004,  could not be printed.")}});
-    ExpectRefusals("ctl204", {{{kOwn}, QStringLiteral("File/s R260019,  could not be e-Signed.")}});
-    ExpectRefusals("ctl207", {{{kOther}, QStringLiteral("R260004.doc could not be downloaded.")}});
+    ASSERT_TRUE(server_.SetFault(u"status500"_s, kDownload));
+    ExpectMessages("ctl210", {{{kOther}, u"File/s R260004,  could not be downloaded."_s}});
+    ExpectMessages("ctl201", {{{kOther}, u"File/s R260004,  could not be printed."_s}});
+    ExpectMessages("ctl204", {{{kOwn}, u"File/s R260019,  could not be e-Signed."_s}});
+    ExpectMessages("ctl207", {{{kOther}, u"R260004.doc could not be downloaded."_s}});
     // A refused demographics upload shows the server's own text.
     ASSERT_TRUE(server_.ClearFaults());
-    ASSERT_TRUE(server_.SetFault(QStringLiteral("refuse"), kResync));
+    ASSERT_TRUE(server_.SetFault(u"refuse"_s, kResync));
     Answers();
     Select({kOther});
-    AcceptDialogWhenShown();
+    WhenDemographicsShow();
     Click("ctl207");
-    EXPECT_EQ(Shown().value(0), QStringLiteral("The report service cannot do this right now."));
+    EXPECT_EQ(Shown().value(0), u"The report service cannot do this right now."_s);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "documents/core/DocumentPaths.h"
+#include "documents/demographics/CDlgEditDemographics.h"
 #include "documents/monitor/DocumentMonitor.h"
 #include "documents/pending/PendingRecord.h"
 #include "host/core/CUtility.h"
@@ -16,22 +17,64 @@
 #include "tests/support/ServerFixture.h"
 #include "transport/CFileDownloads.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
 #include <QJsonArray>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
-inline const QString kResync = QStringLiteral("qm_resync.php");
-inline const QString kEsign = QStringLiteral("qm_esign.php");
-inline const QString kDownload = QStringLiteral("qm_download_files.php");
+using namespace Qt::StringLiterals;
 
+inline const QString kResync = u"qm_resync.php"_s;
+inline const QString kEsign = u"qm_esign.php"_s;
+inline const QString kDownload = u"qm_download_files.php"_s;
+
+// The demo's reports, as user 12 sees them.
+inline const QString kOwn = u"R260019"_s;         // provider 12, not signed: the demo's report
+inline const QString kOwnA = u"R260006"_s;        // provider 12, not signed
+inline const QString kOwnB = u"R260011"_s;        // provider 12, not signed
+inline const QString kOwnSigned = u"R260001"_s;   // provider 12, e-signed by user 12
+inline const QString kOther = u"R260004"_s;       // provider 18: user 12 may print and edit, not sign
+inline const QString kOtherSigned = u"R260014"_s; // provider 18, e-signed
+inline const QString kReadOnly = u"R260007"_s;    // provider 15: user 12 may only read
+
+// What the physician is told (%1: the report).
+inline const QString kAttention = u"ATTENTION:  You are opening an esigned document. An addendum "
+                                  u"statement will be added if it is edited and saved."_s;
+inline const QString kUpdated = u"Document updated."_s;
+inline const QString kSigned = u"Document E-Signed successfully."_s;
+inline const QString kStillOpen = u"%1 is still open in LibreOffice. Its edit is kept: it will be sent when "
+                                  u"LibreOffice closes it and the desk next starts."_s;
+inline const QString kOfferedAtStart = u"1 edited report has not reached the server yet: %1. Send it now?"_s;
+inline const QString kSentAtStart = u"Document updated: %1."_s;
+inline const QString kKeptAbove = u"Text typed after the signature statement of %1 was kept and now stands "
+                                  u"above the revision statement: %2"_s;
+inline const QString kAnotherOpen =
+    u"Currently opened document, %1, needs to be closed before opening another one."_s;
+
+// Sets a row's value as the user does: a click on the row, the box, "Set Value".
+inline void SetRow(CDlgEditDemographics* dialog, const QString& name, const QString& value) {
+    auto* list = dialog->findChild<QTableWidget*>(u"ctl272"_s);
+    list->clearSelection();
+    for (int row = 0; row < list->rowCount(); ++row) {
+        if (list->item(row, 1)->text() == name) {
+            list->selectRow(row);
+        }
+    }
+    dialog->OnClickListCp();
+    dialog->findChild<QLineEdit*>(u"ctl274"_s)->setText(value);
+    dialog->OnSetValue();
+}
 // The report list window of demo user 12 against its own stand-in server, the fakes first on PATH.
 class FlowsFixture : public ::testing::Test {
 protected:
@@ -43,12 +86,11 @@ protected:
         QDir(PendingStore::Folder()).removeRecursively();
         ASSERT_TRUE(server_.Start()) << server_.Error().toStdString();
         Session().SetServerURL(server_.BaseUrl());
-        Session().SetLoggedUserId(QStringLiteral("12"));
-        Session().SetPhysicianList(
-            QStringLiteral("12~Dr. Amelia Hart|15~Dr. Rafael Ortiz|18~Dr. Nina Kowalski"));
-        Session().SetLocationList(QStringLiteral(
-            "[12]3~North Clinic|4~South Clinic[15]3~North Clinic|5~East Office[18]5~East Office"));
-        Session().SetSignatureLine(QStringLiteral("12~Amelia Hart, MD"));
+        Session().SetLoggedUserId(u"12"_s);
+        Session().SetPhysicianList(u"12~Dr. Amelia Hart|15~Dr. Rafael Ortiz|18~Dr. Nina Kowalski"_s);
+        Session().SetLocationList(
+            u"[12]3~North Clinic|4~South Clinic[15]3~North Clinic|5~East Office[18]5~East Office"_s);
+        Session().SetSignatureLine(u"12~Amelia Hart, MD"_s);
         NewDesktop();
     }
     // Whatever a flow wrote under the profile folder stays the user's alone, and nothing of the
@@ -56,33 +98,42 @@ protected:
     void TearDown() override {
         EXPECT_EQ(NotPrivate(CUtility().ProfileFolder()), QStringList());
         for (const QJsonObject& request : server_.Journal()) {
-            EXPECT_EQ(request.value(QStringLiteral("scheme")).toString(), QStringLiteral("https"))
-                << request.value(QStringLiteral("path")).toString().toStdString();
+            EXPECT_EQ(request["scheme"].toString(), u"https"_s) << request["path"].toString().toStdString();
         }
     }
-    void NewDesktop(const QString& text = QStringLiteral("Edited in the word processor.")) {
+    void NewDesktop(const QString& text = u"Edited in the word processor."_s) {
         desktop_.reset();
         desktop_ = std::make_unique<FakeDesktop>();
-        desktop_->SetDefaultPrinter(QStringLiteral("PDF"));
+        desktop_->SetDefaultPrinter(u"PDF"_s);
         desktop_->SetEditText(text);
     }
 
-    // Starts the window (which offers owed uploads), then lists every provider's last 60 days.
-    void Start() {
+    // Shows the window and waits until its start (which offers owed uploads) has finished.
+    void ShowWindow() {
         page_ = std::make_unique<CVelmoPropPage>();
         page_->show();
         QSignalSpy finished(page_.get(), &CVelmoPropPage::StartupFinished);
         page_->OnInitDialog();
         EXPECT_TRUE(!finished.isEmpty() || finished.wait(20000));
-        auto* providers = page_->findChild<QComboBox*>(QStringLiteral("ctl209"));
-        const int all = providers->findText(QStringLiteral("All Providers[All]"));
+    }
+    // Starts the window, then lists every provider's last 60 days.
+    void Start() {
+        ShowWindow();
+        auto* providers = page_->findChild<QComboBox*>(u"ctl209"_s);
+        const int all = providers->findText(u"All Providers[All]"_s);
         providers->setCurrentIndex(all);
         emit providers->activated(all);
-        page_->findChild<QDateEdit*>(QStringLiteral("ctl220"))->setDate(QDate::currentDate().addDays(-60));
+        page_->findChild<QDateEdit*>(u"ctl220"_s)->setDate(QDate::currentDate().addDays(-60));
         Click("ctl219");
         EXPECT_GE(page_->RowCount(), 30);
     }
     void Close() { page_.reset(); }
+    // The desk "killed": none of its own clean-up runs, the monitor and the window just vanish.
+    void KillDesk() {
+        delete DocumentMonitor::Find(page_.get());
+        page_->hide();
+        killed_ = std::move(page_);
+    }
 
     int RowOf(const QString& name) const {
         int row = page_->RowCount() - 1;
@@ -100,21 +151,21 @@ protected:
                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
         }
     }
+    // Clicks a button as the user does: a disabled one cannot be clicked.
     void Click(const char* button) {
         auto* b = page_->findChild<QPushButton*>(QString::fromLatin1(button));
         ASSERT_NE(b, nullptr) << button;
-        b->setEnabled(true);
+        ASSERT_TRUE(b->isEnabled()) << button << " is disabled";
         QTest::mouseClick(b, Qt::LeftButton);
     }
     // The refusal for a command the user's privileges do not cover.
     static QString Denied(const char* what) {
-        return QStringLiteral("ACCESS DENIED: Your user account is not configured to ") +
-               QLatin1String(what) +
-               QStringLiteral(". For assistance, please contact technical support via email at "
-                              "support@molve-reports.com or 1-800-555-0142.");
+        return u"ACCESS DENIED: Your user account is not configured to "_s + QLatin1String(what) +
+               ". For assistance, please contact technical support via email at support@molve-reports.com "
+               "or 1-800-555-0142.";
     }
     // Presses a command on each selection and expects just its message.
-    void ExpectRefusals(const char* button, const QList<QPair<QStringList, QString>>& cases) {
+    void ExpectMessages(const char* button, const QList<QPair<QStringList, QString>>& cases) {
         for (const auto& [rows, message] : cases) {
             Answers();
             Select(rows);
@@ -133,6 +184,22 @@ protected:
             return monitor && monitor->Taken();
         }));
     }
+    // Waits until the window holds no open document (the monitor is done with it).
+    bool NothingOpen() {
+        return WaitFor([&] { return page_->State().OpenDocumentName.isEmpty(); }, 60000);
+    }
+    // Drives the Edit Demographics dialog once it is up: the edits, then OK.
+    static void WhenDemographicsShow(const QList<QPair<QString, QString>>& edits = {}) {
+        QTimer::singleShot(0, [edits] {
+            auto* dialog = qobject_cast<CDlgEditDemographics*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            for (const auto& [name, value] : edits) {
+                SetRow(dialog, name, value);
+            }
+            QTest::mouseClick(dialog->findChild<QPushButton*>(u"ctlOk"_s), Qt::LeftButton);
+        });
+    }
+
     QStringList Shown() const { return PromptsDouble::Current().ShownTexts(); }
     // Forgets the boxes shown so far; the next questions get these answers.
     static void Answers(std::initializer_list<int> answers = {}) {
@@ -146,19 +213,17 @@ protected:
     // The upload requests that carried a document (an upload first sends a bodiless probe).
     QList<QJsonObject> Uploads(const QString& script) const {
         QList<QJsonObject> out = server_.JournalFor(script);
-        out.removeIf([](const QJsonObject& e) { return e[QStringLiteral("files")].toArray().isEmpty(); });
+        out.removeIf([](const QJsonObject& e) { return e["files"].toArray().isEmpty(); });
         return out;
     }
-    // A request's form fields as "name=value" in order.
-    static QStringList Fields(const QJsonObject& entry) { return JournalFields(entry); }
     // Whether a status request for the report with this action reached the server.
     bool StatusSent(const QString& name, const QString& field) {
         return WaitFor([&] {
             QString queries;
-            for (const QJsonObject& e : Journal(QStringLiteral("qm_statusupdate.php"))) {
-                queries += e[QStringLiteral("query")].toString() + QLatin1Char(' ');
+            for (const QJsonObject& e : Journal(u"qm_statusupdate.php"_s)) {
+                queries += e["query"].toString() + ' ';
             }
-            return queries.contains(QStringLiteral("vfilename=%1&field=%2").arg(name, field));
+            return queries.contains(u"vfilename=%1&field=%2"_s.arg(name, field));
         });
     }
     bool WaitFor(const std::function<bool()>& done, int ms = 20000) { return QTest::qWaitFor(done, ms); }
@@ -167,42 +232,31 @@ protected:
     // The file handed to the word processor for editing: the report, or the protected flat-ODT
     // copy of an e-signed one.
     static QString Handed(const QString& name) {
-        const QString copy = Temp(name).chopped(4) + QStringLiteral(".fodt");
+        const QString copy = Temp(name).chopped(4) + u".fodt"_s;
         return QFile::exists(copy) ? copy : Temp(name);
     }
     static QString ReadText(const QString& path) {
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()) : QString();
     }
+    static void WriteFile(const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size())
+            << path.toStdString();
+    }
     // The report's document as the server holds it now.
     QString ServerDocument(const QString& name) const {
         QTemporaryDir dir;
         CFileDownloads download;
-        download.SetURL(server_.BaseUrl() + kDownload + QStringLiteral("?filename=") + name);
-        download.SetTargetFolder(dir.path() + QLatin1Char('/'));
+        download.SetURL(server_.BaseUrl() + kDownload + "?filename=" + name);
+        download.SetTargetFolder(dir.path() + '/');
         return ReadText(download.DownloadFiles(name));
     }
     QString Status(const QString& name, DeskContext::StatusColumn column) const {
         return page_->List()->Model()->CellText(RowOf(name), static_cast<int>(column));
     }
 
-    // After server_.Stop(): the same server (address, data, journal) started again.
-    bool RestartServerInPlace() {
-        restarted_ = std::make_unique<QProcess>();
-        restarted_->start(QStringLiteral(VELMO_REPORT_SERVER_PATH),
-                          {QStringLiteral("--data"), server_.DataDir(), QStringLiteral("--bind"),
-                           server_.Address(), QStringLiteral("--journal"), server_.JournalPath(),
-                           QStringLiteral("--authority"), QFileInfo(server_.AuthorityFile()).path()});
-        QByteArray output;
-        return restarted_->waitForStarted(15000) && WaitFor([&] {
-                   restarted_->waitForReadyRead(50);
-                   output += restarted_->readAllStandardOutput();
-                   return output.contains("listening");
-               });
-    }
-
     StandInServer server_;
-    std::unique_ptr<QProcess> restarted_;  // QProcess's destructor kills it
     std::unique_ptr<FakeDesktop> desktop_; // members go in reverse: the windows first
     std::unique_ptr<CVelmoPropPage> page_;
     std::unique_ptr<CVelmoPropPage> killed_; // a window whose desk "was killed": never cleaned up in the test

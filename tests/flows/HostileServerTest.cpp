@@ -34,7 +34,54 @@ QMap<QString, QPair<QByteArray, qint64>> Snapshot(const QString& folder) {
     return files;
 }
 
-enum class Action { Open, Esign, Print, EditDemographics, History, Play, Fax };
+// An action that builds a path from a name: from the row's (list type "t", or "p" for Play), or
+// from a real report's version list or address book, which the server answers with the name.
+struct Action {
+    const char* name;
+    const char* type;
+    bool byRow;
+    void (*run)(StandInServer& server, FakeDesk& desk, const QString& name);
+};
+
+void PrintTo(const Action& a, std::ostream* os) {
+    *os << a.name;
+}
+
+const Action kActions[] = {
+    {"Open", "t", true, [](auto&, FakeDesk& desk, auto&) { OpenDocument(desk).Run(); }},
+    {"Esign", "t", true, [](auto&, FakeDesk& desk, auto&) { EsignDocuments(desk).OnPopEsign(); }},
+    {"Print", "t", true, [](auto&, FakeDesk& desk, auto&) { PrintDocuments(desk).Run(); }},
+    {"EditDemographics", "t", true,
+     [](auto&, FakeDesk& desk, auto&) {
+         const WhenShown<CDlgEditDemographics> ok([](CDlgEditDemographics& d) { Click(d, "ctlOk"); });
+         EditDemographics(desk).Run();
+     }},
+    {"Play", "p", true, [](auto&, FakeDesk& desk, auto&) { VoicePlayback(desk).Run(); }},
+    {"History", "t", false,
+     [](StandInServer& server, FakeDesk& desk, const QString& name) {
+         ASSERT_TRUE(server.SetZippedAnswer("qm_versionlist.php", "R260001_versions.txt",
+                                            (name + "|01/02/2026|01/03/2026|R260001.v1\n").toUtf8()));
+         const WhenShown<CDlgDocumentHistory> view([](CDlgDocumentHistory& d) {
+             In<CReportListCtrl>(d, "ctl235")->selectRow(0);
+             Click(d, "ctl260");
+             Click(d, "ctl1");
+         });
+         DocumentHistory(desk).Run();
+     }},
+    {"Fax", "t", false, [](StandInServer& server, FakeDesk& desk, const QString& name) {
+         ASSERT_TRUE(server.SetZippedAnswer("addressbook.php", "12_addressbook.txt",
+                                            (name + "~Clinic~Ann~ ~Lee~555-0101~a@x~ \n"
+                                                    "101~ ~Hugo~ ~Lindgren~555-0102~h@x~ \n")
+                                                .toUtf8()));
+         const WhenShown<CDlgFax> send([](CDlgFax& fax) {
+             for (int row = 0; row < fax.Contacts()->Model()->rowCount(); ++row) {
+                 fax.SetChecked(row, true);
+             }
+             PromptsDouble::Current().QueueAnswer(Prompts::Ok);
+             fax.accept();
+         });
+         Fax(desk).Run();
+     }}};
 
 class HostileServer : public ServerTest, public ::testing::WithParamInterface<Action> {
 protected:
@@ -70,48 +117,12 @@ protected:
                 {"over-long", QString(200, QLatin1Char('R'))}};
     }
 
-    // Runs the action on a list that shows name where the action takes its name from: the row,
-    // or (History, Fax) the version list or address book of a real report.
-    void Run(Action action, const QString& name) {
+    // Runs the action on a list that shows name where the action takes its name from.
+    void Run(const Action& action, const QString& name) {
         PromptsDouble::Current().Clear();
-        const bool byRow = action != Action::History && action != Action::Fax;
-        FakeDesk desk =
-            FakeDesk::Of(action == Action::Play ? "p" : "t", FakeDesk::Named({byRow ? name : "R260001"}));
+        FakeDesk desk = FakeDesk::Of(action.type, FakeDesk::Named({action.byRow ? name : "R260001"}));
         desk.downloads = true;
-        if (action == Action::Open) {
-            OpenDocument(desk).Run();
-        } else if (action == Action::Esign) {
-            EsignDocuments(desk).OnPopEsign();
-        } else if (action == Action::Print) {
-            PrintDocuments(desk).Run();
-        } else if (action == Action::EditDemographics) {
-            const WhenShown<CDlgEditDemographics> ok([](CDlgEditDemographics& d) { Click(d, "ctlOk"); });
-            EditDemographics(desk).Run();
-        } else if (action == Action::Play) {
-            VoicePlayback(desk).Run();
-        } else if (action == Action::History) {
-            ASSERT_TRUE(server_.SetZippedAnswer("qm_versionlist.php", "R260001_versions.txt",
-                                                (name + "|01/02/2026|01/03/2026|R260001.v1\n").toUtf8()));
-            const WhenShown<CDlgDocumentHistory> view([](CDlgDocumentHistory& d) {
-                In<CReportListCtrl>(d, "ctl235")->selectRow(0);
-                Click(d, "ctl260");
-                Click(d, "ctl1");
-            });
-            DocumentHistory(desk).Run();
-        } else {
-            ASSERT_TRUE(server_.SetZippedAnswer("addressbook.php", "12_addressbook.txt",
-                                                (name + "~Clinic~Ann~ ~Lee~555-0101~a@x~ \n"
-                                                        "101~ ~Hugo~ ~Lindgren~555-0102~h@x~ \n")
-                                                    .toUtf8()));
-            const WhenShown<CDlgFax> send([](CDlgFax& fax) {
-                for (int row = 0; row < fax.Contacts()->Model()->rowCount(); ++row) {
-                    fax.SetChecked(row, true);
-                }
-                PromptsDouble::Current().QueueAnswer(Prompts::Ok);
-                fax.accept();
-            });
-            Fax(desk).Run();
-        }
+        action.run(server_, desk, name);
     }
 
     QTemporaryDir victim_;
@@ -144,16 +155,7 @@ TEST_P(HostileServer, NamesAimedOutsideReachNothingAndTheUserIsTold) {
     }
 }
 
-std::string ActionName(const ::testing::TestParamInfo<Action>& info) {
-    static const char* const names[] = {"Open",    "Esign", "Print", "EditDemographics",
-                                        "History", "Play",  "Fax"};
-    return names[static_cast<int>(info.param)];
-}
-
-INSTANTIATE_TEST_SUITE_P(EveryAction, HostileServer,
-                         ::testing::Values(Action::Open, Action::Esign, Action::Print,
-                                           Action::EditDemographics, Action::History, Action::Play,
-                                           Action::Fax),
-                         ActionName);
+INSTANTIATE_TEST_SUITE_P(EveryAction, HostileServer, ::testing::ValuesIn(kActions),
+                         ::testing::PrintToStringParamName());
 
 } // namespace

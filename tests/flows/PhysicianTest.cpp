@@ -11,15 +11,10 @@
 
 namespace {
 
-const QString kOther = QStringLiteral("R260004");     // provider 18: user 12 may edit, not sign
-const QString kOwnSigned = QStringLiteral("R260001"); // provider 12, e-signed by user 12
-const QString kUpdated = QStringLiteral("Document updated.");
-const QString kAttention = QStringLiteral("ATTENTION:  You are opening an esigned document. An addendum "
-                                          "statement will be added if it is edited and saved.");
 constexpr int kOfficeWaitMs = 180000; // LibreOffice starts slowly on a loaded machine
 
 struct Case {
-    const char* name; // of the case, then why
+    const char* name;
     QString report;
     QString steps;     // what the physician does (see the script)
     bool closeDesk;    // the desk is closed while LibreOffice holds the report, started again after
@@ -38,35 +33,25 @@ protected:
     void SetUp() override {
         FlowsFixture::SetUp();
         const QString seed = QStringLiteral(VELMO_PHYSICIAN_SEED);
-        if (!QFile::exists(seed + QStringLiteral("/user/registrymodifications.xcu"))) {
+        if (!QFile::exists(seed + u"/user/registrymodifications.xcu"_s)) {
             GTEST_SKIP() << "LibreOffice with python3-uno is needed (no seeded profile at "
                          << seed.toStdString() << ")";
         }
         // The desk's headless conversions start from the seeded profile too, not from a new one.
-        QProcess::execute(QStringLiteral("cp"), {QStringLiteral("-a"), seed,
-                                                 CUtility().ProfileFolder() + QStringLiteral("LibreOffice")});
-        QFile::link(QStringLiteral(VELMO_PHYSICIAN_SCRIPT), bin_.filePath(QStringLiteral("soffice")));
-        path_ = qgetenv("PATH");
-        qputenv("PATH", bin_.path().toUtf8() + ':' + path_);
-        qputenv("VELMO_PHYSICIAN_SEED", seed.toUtf8());
-        qputenv("VELMO_PHYSICIAN_LOG", Log().toUtf8());
-        qputenv("VELMO_PHYSICIAN", GetParam().steps.toUtf8());
+        QProcess::execute(u"cp"_s, {u"-a"_s, seed, CUtility().ProfileFolder() + u"LibreOffice"_s});
+        QFile::link(QStringLiteral(VELMO_PHYSICIAN_SCRIPT), bin_.filePath(u"soffice"_s));
+        env_.PrependPath(QFile::encodeName(bin_.path()));
+        env_.Set("VELMO_PHYSICIAN_SEED", seed.toUtf8());
+        env_.Set("VELMO_PHYSICIAN_LOG", Log().toUtf8());
+        env_.Set("VELMO_PHYSICIAN", GetParam().steps.toUtf8());
         Delays::Get().monitorPoll = 100;
     }
-    void TearDown() override {
-        if (!path_.isEmpty()) {
-            qputenv("PATH", path_);
-        }
-        FlowsFixture::TearDown();
-    }
-    QString Log() const { return bin_.filePath(QStringLiteral("physician.log")); }
+    QString Log() const { return bin_.filePath(u"physician.log"_s); }
     QString LogText() const { return ReadText(Log()); }
 
     QTemporaryDir bin_;
-    QByteArray path_;
+    ScopedEnv env_; // after the fakes' PATH, restored before it
 };
-
-} // namespace
 
 TEST_P(Physician, EditReachesTheServerIntact) {
     const Case& c = GetParam();
@@ -77,9 +62,9 @@ TEST_P(Physician, EditReachesTheServerIntact) {
     const QString handed = Handed(c.report);
     ASSERT_TRUE(WaitFor([&] { return QFile::exists(OfficeLockFilePath(Handed(c.report))); }, kOfficeWaitMs));
     if (c.closeDesk) {
-        Close(); // tells the physician the edit is kept
-        QFile(Log() + QStringLiteral(".go")).open(QIODevice::WriteOnly); // then LibreOffice is killed
-        ASSERT_TRUE(WaitFor([&] { return LogText().contains(QStringLiteral("args=")); }, kOfficeWaitMs));
+        Close();                                            // tells the physician the edit is kept
+        QFile(Log() + u".go"_s).open(QIODevice::WriteOnly); // then LibreOffice is killed
+        ASSERT_TRUE(WaitFor([&] { return LogText().contains(u"args="_s); }, kOfficeWaitMs));
         Start(); // the next start finds the left-over lock and offers the edit
     }
     ASSERT_TRUE(WaitFor([&] { return page_->State().OpenDocumentName.isEmpty() && Count(c.upload) > 0; },
@@ -91,16 +76,14 @@ TEST_P(Physician, EditReachesTheServerIntact) {
     EXPECT_TRUE(doc.contains(c.typed)) << LogText().toStdString() << doc.right(600).toStdString();
     EXPECT_FALSE(!c.refused.isEmpty() && doc.contains(c.refused));
     // LibreOffice itself refused the typing into and after the statement (the protected copy).
-    EXPECT_TRUE(c.refused.isEmpty() ||
-                LogText().contains(QStringLiteral("typed=False typed=False typed=True")));
+    EXPECT_TRUE(c.refused.isEmpty() || LogText().contains(u"typed=False typed=False typed=True"_s));
     if (c.report == kOwnSigned) { // exactly one statement, the revision, unaltered
-        EXPECT_EQ(doc.count(QStringLiteral("ESigned by")), 1);
-        EXPECT_TRUE(doc.contains(Signing::kRevisionPrefix + QStringLiteral("Amelia Hart, MD on ")));
+        EXPECT_EQ(doc.count(u"ESigned by"_s), 1);
+        EXPECT_TRUE(doc.contains(Signing::kRevisionPrefix + u"Amelia Hart, MD on "_s));
     }
     // The desk's editing profile, as LibreOffice reads it: no ODF question, Save As in TempFolder.
-    EXPECT_TRUE(LogText().contains(QStringLiteral("WarnAlienFormat=False"))) << LogText().toStdString();
-    EXPECT_TRUE(LogText().contains(QStringLiteral("Work=") +
-                                   QUrl::fromLocalFile(CUtility().TempFolder()).toString()));
+    EXPECT_TRUE(LogText().contains(u"WarnAlienFormat=False"_s)) << LogText().toStdString();
+    EXPECT_TRUE(LogText().contains(u"Work="_s + QUrl::fromLocalFile(CUtility().TempFolder()).toString()));
     EXPECT_TRUE(PendingStore::All().isEmpty());
     EXPECT_FALSE(QFile::exists(OfficeLockFilePath(handed)));
 }
@@ -108,53 +91,53 @@ TEST_P(Physician, EditReachesTheServerIntact) {
 INSTANTIATE_TEST_SUITE_P(
     RealLibreOffice, Physician,
     ::testing::Values(
-        Case{"SavedAsOdf" /* the .odt is converted back and sent */,
+        // the .odt is converted back and sent
+        Case{"SavedAsOdf",
              kOther,
-             QStringLiteral("start;type:Saved as ODF here. ;odf;close"),
+             u"start;type:Saved as ODF here. ;odf;close"_s,
              false,
-             QStringLiteral("Saved as ODF here."),
+             u"Saved as ODF here."_s,
              {},
              {kUpdated},
              kResync},
-        Case{"KilledAfterSave" /* the left-over lock is seen */,
+        // the left-over lock is seen
+        Case{"KilledAfterSave",
              kOther,
-             QStringLiteral("start;type:Saved before the crash. ;store;kill"),
+             u"start;type:Saved before the crash. ;store;kill"_s,
              false,
-             QStringLiteral("Saved before the crash."),
+             u"Saved before the crash."_s,
              {},
              {kUpdated},
              kResync},
-        Case{"KilledWhileDeskClosed" /* sent at the next start */,
+        // sent at the next start
+        Case{"KilledWhileDeskClosed",
              kOther,
-             QStringLiteral("start;type:Kept over a restart. ;store;wait;kill"),
+             u"start;type:Kept over a restart. ;store;wait;kill"_s,
              true,
-             QStringLiteral("Kept over a restart."),
+             u"Kept over a restart."_s,
              {},
-             {kOther + QStringLiteral(" is still open in LibreOffice. Its edit is kept: it will be sent when "
-                                      "LibreOffice closes it and the desk next starts."),
-              QStringLiteral("1 edited report has not reached the server yet: R260004. Send it now?"),
-              QStringLiteral("Document updated: R260004.")},
+             {kStillOpen.arg(kOther), kOfferedAtStart.arg(kOther), kSentAtStart.arg(kOther)},
              kResync},
-        Case{"SignedReport" /* typing into and after the statement refused */,
+        // typing into and after the statement refused
+        Case{
+            "SignedReport",
+            kOwnSigned,
+            u"find:Electronically;type:TAMPER;end;type:After the statement.;start;type:Body edit. ;store;close"_s,
+            false,
+            u"Body edit."_s,
+            u"TAMPER"_s,
+            {kAttention, kUpdated},
+            kEsign},
+        // re-signed at the next start
+        Case{"SignedKilledWhileDeskClosed",
              kOwnSigned,
-             QStringLiteral("find:Electronically;type:TAMPER;end;type:After the statement.;start;"
-                            "type:Body edit. ;store;close"),
-             false,
-             QStringLiteral("Body edit."),
-             QStringLiteral("TAMPER"),
-             {kAttention, kUpdated},
-             kEsign},
-        Case{"SignedKilledWhileDeskClosed" /* re-signed at the next start */,
-             kOwnSigned,
-             QStringLiteral("start;type:Signed edit kept. ;store;wait;kill"),
+             u"start;type:Signed edit kept. ;store;wait;kill"_s,
              true,
-             QStringLiteral("Signed edit kept."),
+             u"Signed edit kept."_s,
              {},
-             {kAttention,
-              kOwnSigned +
-                  QStringLiteral(" is still open in LibreOffice. Its edit is kept: it will be sent when "
-                                 "LibreOffice closes it and the desk next starts."),
-              QStringLiteral("1 edited report has not reached the server yet: R260001. Send it now?"),
-              QStringLiteral("Document updated: R260001.")},
+             {kAttention, kStillOpen.arg(kOwnSigned), kOfferedAtStart.arg(kOwnSigned),
+              kSentAtStart.arg(kOwnSigned)},
              kEsign}),
-    [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+    ::testing::PrintToStringParamName());
+
+} // namespace

@@ -11,11 +11,7 @@ using ServerTrustFlow = FlowsFixture;
 // authority, the next command lists the reports (and TearDown sees every request over TLS).
 TEST_F(ServerTrustFlow, AnUntrustedServerIsSentNothingAndTheUserToldOncePerCommand) {
     const UntrustedStandIn untrusted;
-    page_ = std::make_unique<CVelmoPropPage>();
-    page_->show();
-    QSignalSpy finished(page_.get(), &CVelmoPropPage::StartupFinished);
-    page_->OnInitDialog();
-    ASSERT_TRUE(!finished.isEmpty() || finished.wait(20000));
+    ShowWindow();
     EXPECT_EQ(Shown().count(CertificateNotice::kText), 1) << Shown().join(u'\n').toStdString();
     Click("ctl219");
     EXPECT_EQ(Shown().count(CertificateNotice::kText), 2) << Shown().join(u'\n').toStdString();
@@ -32,21 +28,21 @@ TEST_F(ServerTrustFlow, AnUntrustedServerIsSentNothingAndTheUserToldOncePerComma
 
 // An edit whose upload meets an unverified certificate stays owed, and the user learns why.
 TEST_F(ServerTrustFlow, AnEditRefusedForTheCertificateStaysOwedAndSaysWhy) {
-    const QString report = QStringLiteral("R260004");
     Start();
-    OpenForEditing(report);
-    ASSERT_TRUE(WaitFor([&] { return PendingStore::Load(report).has_value(); }));
+    OpenForEditing(kOther);
+    ASSERT_TRUE(WaitFor([&] { return PendingStore::Load(kOther).has_value(); }));
     const UntrustedStandIn untrusted;
     const qsizetype before = server_.Journal().size();
     desktop_->ReleaseLock();
-    ASSERT_TRUE(desktop_->WaitForRelease(Temp(report)));
-    ASSERT_TRUE(WaitFor([&] { return page_->State().OpenDocumentName.isEmpty(); }, 60000));
-    EXPECT_EQ(Shown(),
-              (QStringList{CertificateNotice::kText,
-                           QStringLiteral("The edited report R260004 has not reached the server (the "
-                                          "report server's certificate could not be verified). It is "
-                                          "kept and will be offered again when the desk next starts.")}));
-    EXPECT_EQ(PendingStore::Load(report)->state, PendingRecord::State::Owed);
+    ASSERT_TRUE(desktop_->WaitForRelease(Temp(kOther)));
+    ASSERT_TRUE(NothingOpen());
+    EXPECT_EQ(
+        Shown(),
+        (QStringList{
+            CertificateNotice::kText,
+            u"The edited report R260004 has not reached the server (the report server's certificate could "
+            u"not be verified). It is kept and will be offered again when the desk next starts."_s}));
+    EXPECT_EQ(PendingStore::Load(kOther)->state, PendingRecord::State::Owed);
     EXPECT_EQ(server_.Journal().size(), before);
 }
 

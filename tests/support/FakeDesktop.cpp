@@ -10,8 +10,8 @@ FakeDesktop::FakeDesktop() {
         QFile::link(QStringLiteral(VELMO_FAKE_DESKTOP_TOOL),
                     dir_.filePath(QStringLiteral("bin/") + QLatin1String(name)));
     }
-    SetEnv("PATH", QFile::encodeName(dir_.filePath(QStringLiteral("bin"))) + ':' + qgetenv("PATH"));
-    SetEnv("VELMO_FAKE_DIR", QFile::encodeName(dir_.path()));
+    env_.PrependPath(QFile::encodeName(dir_.filePath(QStringLiteral("bin"))));
+    env_.Set("VELMO_FAKE_DIR", QFile::encodeName(dir_.path()));
 }
 
 FakeDesktop::~FakeDesktop() {
@@ -26,26 +26,6 @@ FakeDesktop::~FakeDesktop() {
             return open <= 0;
         },
         5000);
-    for (const auto& [name, value] : saved_) {
-        qputenv(name.constData(), value);
-    }
-    for (const QByteArray& name : unset_) {
-        qunsetenv(name.constData());
-    }
-}
-
-void FakeDesktop::SetEnv(const char* name, const QByteArray& value) {
-    const bool known =
-        std::any_of(saved_.begin(), saved_.end(), [&](const auto& p) { return p.first == name; }) ||
-        unset_.contains(name);
-    if (!known) {
-        if (qEnvironmentVariableIsSet(name)) {
-            saved_.append({name, qgetenv(name)});
-        } else {
-            unset_.append(name);
-        }
-    }
-    qputenv(name, value);
 }
 
 QStringList FakeDesktop::Lines(const QString& file) const {
@@ -54,9 +34,7 @@ QStringList FakeDesktop::Lines(const QString& file) const {
         return {};
     }
     QStringList lines = QString::fromLocal8Bit(f.readAll()).split(QLatin1Char('\n'));
-    if (!lines.isEmpty() && lines.last().isEmpty()) {
-        lines.removeLast();
-    }
+    lines.removeLast(); // each line ends with a newline: what follows the last is none (or unfinished)
     return lines;
 }
 
@@ -68,14 +46,6 @@ QList<QStringList> FakeDesktop::SofficeCalls() const {
     return calls;
 }
 
-QStringList FakeDesktop::Opened() const {
-    return Lines(QStringLiteral("xdg-open.log"));
-}
-
-QStringList FakeDesktop::Printed() const {
-    return Lines(QStringLiteral("printed.log"));
-}
-
 void FakeDesktop::SetDefaultPrinter(const QString& name) {
     QFile f(dir_.filePath(QStringLiteral("printer")));
     if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
@@ -83,29 +53,12 @@ void FakeDesktop::SetDefaultPrinter(const QString& name) {
     }
 }
 
-void FakeDesktop::SetEditText(const QString& text) {
-    SetEnv("VELMO_FAKE_SOFFICE_EDIT", text.toLocal8Bit());
-}
-
-void FakeDesktop::SetHoldLock(bool hold) {
-    SetEnv("VELMO_FAKE_SOFFICE_HOLD", hold ? "1" : "0");
-}
-
 void FakeDesktop::ReleaseLock() {
-    QFile f(dir_.filePath(QStringLiteral("release")));
-    f.open(QIODevice::WriteOnly);
+    QFile(dir_.filePath(QStringLiteral("release"))).open(QIODevice::WriteOnly);
 }
 
-bool FakeDesktop::WaitForEdit(const QString& path, int timeoutMs) const {
-    return QTest::qWaitFor(
-        [&] { return Lines(QStringLiteral("edits.log")).contains(QStringLiteral("edited\t") + path); },
-        timeoutMs);
-}
-
-bool FakeDesktop::WaitForRelease(const QString& path, int timeoutMs) const {
-    return QTest::qWaitFor(
-        [&] { return Lines(QStringLiteral("edits.log")).contains(QStringLiteral("released\t") + path); },
-        timeoutMs);
+bool FakeDesktop::WaitForEditLine(const QString& line) const {
+    return QTest::qWaitFor([&] { return Lines(QStringLiteral("edits.log")).contains(line); }, 20000);
 }
 
 bool FakeDesktop::WaitForSofficeCalls(int count, int timeoutMs) const {
@@ -114,5 +67,5 @@ bool FakeDesktop::WaitForSofficeCalls(int count, int timeoutMs) const {
 
 void FakeDesktop::RemoveOffice() {
     QFile::remove(dir_.filePath(QStringLiteral("bin/soffice")));
-    SetEnv("PATH", QFile::encodeName(dir_.filePath(QStringLiteral("bin"))));
+    env_.Set("PATH", QFile::encodeName(dir_.filePath(QStringLiteral("bin"))));
 }

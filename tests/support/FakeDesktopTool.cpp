@@ -11,13 +11,13 @@
 // once when VELMO_FAKE_SOFFICE_HOLD is "0"; after two minutes at the latest).
 // xdg-open: records its argument in xdg-open.log.
 // lpstat -d: names the printer written in the file "printer", or says there is none.
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -26,9 +26,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
+std::string Env(const char* name, const std::string& fallback) {
+    const char* value = std::getenv(name);
+    return value ? value : fallback;
+}
+
 fs::path Dir() {
-    const char* d = std::getenv("VELMO_FAKE_DIR");
-    return d ? fs::path(d) : fs::temp_directory_path();
+    return Env("VELMO_FAKE_DIR", fs::temp_directory_path());
 }
 
 void Append(const std::string& file, const std::string& line) {
@@ -42,12 +46,14 @@ std::string ReadAll(const fs::path& p) {
 }
 
 bool HasArg(const std::vector<std::string>& args, const std::string& a) {
-    for (const auto& x : args) {
-        if (x == a) {
-            return true;
-        }
-    }
-    return false;
+    return std::find(args.begin(), args.end(), a) != args.end();
+}
+
+// The argument after option, or fallback.
+std::string After(const std::vector<std::string>& args, const std::string& option,
+                  const std::string& fallback) {
+    const auto it = std::find(args.begin(), args.end(), option);
+    return it != args.end() && it + 1 != args.end() ? *(it + 1) : fallback;
 }
 
 int Soffice(const std::vector<std::string>& args) {
@@ -57,35 +63,21 @@ int Soffice(const std::vector<std::string>& args) {
     }
     Append("soffice.log", line);
     if (HasArg(args, "--convert-to")) {
-        std::string format, outdir = ".";
-        std::vector<std::string> inputs;
-        for (size_t i = 0; i < args.size(); ++i) {
-            if (args[i] == "--convert-to" && i + 1 < args.size()) {
-                format = args[++i];
-            } else if (args[i] == "--outdir" && i + 1 < args.size()) {
-                outdir = args[++i];
-            } else if (!args[i].empty() && args[i][0] != '-') {
-                inputs.push_back(args[i]);
+        const std::string format = After(args, "--convert-to", ""), outdir = After(args, "--outdir", ".");
+        for (const auto& in : args) {
+            if (!in.empty() && in[0] != '-' && in != format && in != outdir) {
+                std::error_code ec;
+                fs::copy_file(in,
+                              fs::path(outdir) /
+                                  (fs::path(in).stem().string() + "." + format.substr(0, format.find(':'))),
+                              fs::copy_options::overwrite_existing, ec);
             }
-        }
-        const std::string ext = format.substr(0, format.find(':'));
-        for (const auto& in : inputs) {
-            std::error_code ec;
-            fs::copy_file(in, fs::path(outdir) / (fs::path(in).stem().string() + "." + ext),
-                          fs::copy_options::overwrite_existing, ec);
         }
         return 0;
     }
-    if (HasArg(args, "-p")) {
-        bool files = false;
-        for (const auto& a : args) {
-            if (files) {
-                Append("printed.log", a);
-            }
-            files = files || a == "-p";
-        }
-        const char* code = std::getenv("VELMO_FAKE_SOFFICE_EXIT");
-        return code ? std::atoi(code) : 0;
+    if (const auto p = std::find(args.begin(), args.end(), "-p"); p != args.end()) {
+        std::for_each(p + 1, args.end(), [](const std::string& file) { Append("printed.log", file); });
+        return std::atoi(Env("VELMO_FAKE_SOFFICE_EXIT", "0").c_str());
     }
     if (HasArg(args, "--headless") || HasArg(args, "--view") || args.empty()) {
         return 0;
@@ -93,8 +85,7 @@ int Soffice(const std::vector<std::string>& args) {
     const fs::path doc = args.back();
     const fs::path lock = doc.parent_path() / (".~lock." + doc.filename().string() + "#");
     { std::ofstream(lock) << ",fake user,desk," << doc.string() << ",\n"; }
-    const char* editText = std::getenv("VELMO_FAKE_SOFFICE_EDIT");
-    const std::string text = editText ? editText : "Edited in the word processor.";
+    const std::string text = Env("VELMO_FAKE_SOFFICE_EDIT", "Edited in the word processor.");
     if (text != "-") {
         std::string rtf = ReadAll(doc);
         const size_t last = rtf.rfind('}');
@@ -104,8 +95,7 @@ int Soffice(const std::vector<std::string>& args) {
         }
     }
     Append("edits.log", "edited\t" + doc.string());
-    const char* hold = std::getenv("VELMO_FAKE_SOFFICE_HOLD");
-    if (!(hold && std::string(hold) == "0")) {
+    if (Env("VELMO_FAKE_SOFFICE_HOLD", "1") != "0") {
         const auto until = std::chrono::steady_clock::now() + std::chrono::minutes(2);
         // The fixture's folder gone means its test has ended: let go too.
         while (fs::exists(Dir()) && !fs::exists(Dir() / "release") &&
@@ -132,13 +122,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (name == "lpstat") {
-        const fs::path printer = Dir() / "printer";
-        std::string p = fs::exists(printer) ? ReadAll(printer) : std::string();
-        if (p.empty()) {
-            std::cout << "no system default destination\n";
-        } else {
-            std::cout << "system default destination: " << p << "\n";
-        }
+        const std::string p = ReadAll(Dir() / "printer"); // empty when there is none
+        std::cout << (p.empty() ? "no system default destination" : "system default destination: " + p)
+                  << "\n";
         return 0;
     }
     std::cerr << "velmo_fake_desktop: started as " << name << "\n";

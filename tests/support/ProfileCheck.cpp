@@ -20,22 +20,16 @@ QString Problem(const QString& path) {
 } // namespace
 
 QStringList NotPrivate(const QString& root) {
-    QStringList found;
-    if (const QString p = Problem(root); !p.isEmpty()) {
-        found.append(p);
-    }
+    QStringList found{Problem(root)};
     QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        const QString inside = path.mid(root.size());
-        if (inside.startsWith(QStringLiteral("LibreOffice/")) ||
-            it.fileName().startsWith(QStringLiteral(".~lock."))) {
-            continue;
-        }
-        if (const QString p = Problem(path); !p.isEmpty()) {
-            found.append(p);
+        if (!path.mid(root.size()).startsWith(QStringLiteral("LibreOffice/")) &&
+            !it.fileName().startsWith(QStringLiteral(".~lock."))) {
+            found.append(Problem(path));
         }
     }
+    found.removeAll(QString());
     return found;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/ScopedEnv.h"
+
 #include <QJsonObject>
 #include <QList>
 #include <QProcess>
@@ -9,27 +11,23 @@
 
 #include <memory>
 
-// Runs the stand-in report server on a loopback address of its own (127.0.0.N, ports 80 and
-// 443), so parallel tests never share a server. The data folder is temporary and removed
-// with the fixture.
 // While one lives, the desk trusts only the system's authorities, not the one the stand-in
 // servers share: a server whose certificate it cannot verify. End() trusts the stand-in again.
 class UntrustedStandIn {
 public:
-    UntrustedStandIn() : trusted_(qgetenv("VELMO_CA_FILE")) { qputenv("VELMO_CA_FILE", QByteArray()); }
-    ~UntrustedStandIn() { End(); }
-    UntrustedStandIn(const UntrustedStandIn&) = delete;
-    UntrustedStandIn& operator=(const UntrustedStandIn&) = delete;
-    void End() const { qputenv("VELMO_CA_FILE", trusted_); }
+    UntrustedStandIn() { env_.Set("VELMO_CA_FILE", QByteArray()); }
+    void End() const { env_.Restore(); }
 
 private:
-    QByteArray trusted_;
+    mutable ScopedEnv env_;
 };
 
+// Runs the stand-in report server on a loopback address of its own (127.0.0.N, ports 80 and
+// 443), so parallel tests never share a server. The data folder is temporary and removed
+// with the fixture.
 class StandInServer {
 public:
     struct Options {
-        bool seedDemo = true;
         QString fault;       // --fault MODE, empty for none
         QString requireAuth; // --require-auth USER:PASS, empty for none
         // An HTTPS port besides 443; BaseUrl() then names it, so that requests the desk forces to
@@ -38,14 +36,14 @@ public:
         // The practice as JSON (the layout in docs/server.md) instead of the demo; written to the
         // data folder and given with --seed.
         QByteArray seedJson;
-        // The demo's Word 97 report needs LibreOffice; off by default, since the desk's tests put a
-        // fake soffice first on PATH that must not see the server's calls.
-        bool convertWord97 = false;
     };
 
-    StandInServer();
-    explicit StandInServer(Options options);
-    ~StandInServer();
+    StandInServer() = default;
+    explicit StandInServer(Options options) : options_(std::move(options)) {}
+    ~StandInServer() {
+        Stop();
+        ReleaseAddress();
+    }
     StandInServer(const StandInServer&) = delete;
     StandInServer& operator=(const StandInServer&) = delete;
 
@@ -53,26 +51,38 @@ public:
     // Error()) when it could not start.
     bool Start();
     void Stop();
+    // After Stop(): the same server (address, data, journal) started again.
+    bool Restart() { return Launch({}); }
 
-    QString Address() const { return address_; }         // "127.0.0.N"
-    QString BaseUrl() const;                             // "https://127.0.0.N[:extra port]/"
-    QString HostPageUrl(const QString& user = {}) const; // BaseUrl() + "desk.php[?user=ID]"
-    QString DataDir() const { return data_.path(); }
-    QString JournalPath() const;
-    // The certificate of the authority that signed the server's: the file a desk is given to trust it.
-    QString AuthorityFile() const;
+    QString Address() const { return address_; } // "127.0.0.N"
+    // "https://127.0.0.N[:extra port]/"
+    QString BaseUrl() const {
+        return options_.extraHttpsPort > 0
+                   ? QStringLiteral("https://%1:%2/").arg(address_).arg(options_.extraHttpsPort)
+                   : QStringLiteral("https://%1/").arg(address_);
+    }
+    // BaseUrl() + "desk.php[?user=ID]"
+    QString HostPageUrl(const QString& user = {}) const {
+        return BaseUrl() + QStringLiteral("desk.php") +
+               (user.isEmpty() ? QString() : QStringLiteral("?user=") + user);
+    }
     QString Error() const { return error_; }
-    // What the server printed on start-up (the demo users' ids among it).
-    QString StartupOutput() const { return startupOutput_; }
 
     // Sets a fault (a --fault mode: "refuse", "empty", "407", "status500", ...) for one script
     // (e.g. "qm_resync.php") or, with no script, for all; "none" or ClearFaults() ends it. The
     // server answers before this returns; false when it did not take it.
-    bool SetFault(const QString& mode, const QString& script = {});
-    bool ClearFaults(const QString& script = {});
+    bool SetFault(const QString& mode, const QString& script = {}) {
+        return Control("fault?mode=" + Encoded(mode) +
+                       (script.isEmpty() ? "" : "&script=" + Encoded(script)));
+    }
+    bool ClearFaults(const QString& script = {}) {
+        return Control(script.isEmpty() ? QByteArray("clear") : "clear?script=" + Encoded(script));
+    }
     // A hostile server: script (e.g. "qm_download_filelist.php") answers with exactly body from
     // now on, instead of its own answer; ClearFaults(script) ends it.
-    bool SetAnswer(const QString& script, const QByteArray& body);
+    bool SetAnswer(const QString& script, const QByteArray& body) {
+        return Control("answer?script=" + Encoded(script), body);
+    }
     // The same with a zip archive holding one entry, as the zipped-list scripts answer.
     bool SetZippedAnswer(const QString& script, const QString& entry, const QByteArray& bytes);
 
@@ -82,9 +92,13 @@ public:
     QList<QJsonObject> JournalFor(const QString& script) const;
 
 private:
+    static QByteArray Encoded(const QString& text);
     bool ReserveAddress(quint32 host);
-    bool Control(const QByteArray& pathAndQuery, const QByteArray& body = {});
     void ReleaseAddress();
+    bool Launch(const QStringList& seed);
+    // A request to the server's control path (/__control/WHAT) on its plain HTTP port.
+    bool Control(const QByteArray& what, const QByteArray& body = {});
+    QString JournalPath() const { return data_.filePath(QStringLiteral("journal.jsonl")); }
 
     Options options_;
     int addressLock_ = -1;
@@ -92,5 +106,4 @@ private:
     std::unique_ptr<QProcess> process_;
     QString address_;
     QString error_;
-    QString startupOutput_;
 };
