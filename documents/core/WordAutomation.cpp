@@ -28,8 +28,9 @@ bool BookmarkMatches(const QString& bookmarkName, const QString& field) {
 }
 
 // Protects the file for form fields when it is not protected (the signature section stays out
-// of reach), leaves it as RTF and shows it read-only. A version is also made read-only on disk
-// and shown in the editing profile, which keeps no Recent Documents.
+// of reach), leaves it as RTF and shows it read-only in the editing profile, which keeps no Recent
+// Documents (a patient's report must not linger in the user's own profile). A version is also
+// made read-only on disk.
 WordAutomation::Outcome ShowProtected(const QString& path, bool version) {
     using Outcome = WordAutomation::Outcome;
     if (!OfficeProgram::AvailableOrSay()) {
@@ -55,9 +56,9 @@ WordAutomation::Outcome ShowProtected(const QString& path, bool version) {
         WriteLog(QStringLiteral("ViewVersion: ") + path + QStringLiteral(" could not be made read-only"));
         return Outcome::Failed;
     }
-    const QStringList profile = version ? OfficeProgram::EditingArguments() : QStringList();
     return Shell::Get().StartDetached(QStringLiteral("soffice"),
-                                      profile + QStringList{QStringLiteral("--view"), path})
+                                      OfficeProgram::EditingArguments() +
+                                          QStringList{QStringLiteral("--view"), path})
                ? Outcome::Done
                : Outcome::Failed;
 }

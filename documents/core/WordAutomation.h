@@ -22,11 +22,10 @@ public:
     // Opens the file for the user to edit (LibreOffice, detached: it stays open).
     Outcome Edit(const QString& path);
     // Protects the file for form fields when it is not protected, saves it as RTF and opens it
-    // read-only for the user.
+    // read-only for the user, in the desk's editing profile (no Recent Documents).
     Outcome ViewOnly(const QString& path);
     // The same for an earlier version of a report, which nobody may change: the file is also made
-    // read-only on disk (LibreOffice's Edit Document cannot unlock it) and opened in the desk's
-    // editing profile, which keeps no Recent Documents.
+    // read-only on disk (LibreOffice's Edit Document cannot unlock it).
     Outcome ViewVersion(const QString& path);
     // Prints one copy on the default printer and waits until LibreOffice is done with it.
     Outcome Print(const QString& path);

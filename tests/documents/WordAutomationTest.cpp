@@ -64,7 +64,8 @@ TEST_F(Word, ViewOnlyProtectsSavesAndOpensReadOnly) {
     EXPECT_EQ(doc.ProtectionType(), RtfDocument::AllowOnlyFormFields);
     EXPECT_EQ(doc.MainText(), text);
     ASSERT_TRUE(desktop_.WaitForSofficeCalls(1));
-    EXPECT_EQ(desktop_.SofficeCalls(), (QList<QStringList>{{u"--view"_qs, path_}}));
+    EXPECT_EQ(desktop_.SofficeCalls(),
+              (QList<QStringList>{OfficeProgram::EditingArguments() + QStringList{u"--view"_qs, path_}}));
 }
 
 TEST_F(Word, PrintsInAPrivateProfileOnTheDefaultPrinter) {

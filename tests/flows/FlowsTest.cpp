@@ -110,7 +110,8 @@ TEST_F(Flows, OpenChecksAndProtectedCopies) {
         ++opened;
         ASSERT_TRUE(WaitFor([&] {
             const auto calls = desktop_->SofficeCalls();
-            return calls.size() == opened && calls.last() == QStringList{u"--view"_s, Temp(name)};
+            return calls.size() == opened &&
+                   calls.last() == OfficeProgram::EditingArguments() + QStringList{u"--view"_s, Temp(name)};
         }));
         EXPECT_TRUE(ReadText(Temp(name)).startsWith(u"{\\rtf"_s));
         EXPECT_TRUE(ReadText(Temp(name)).contains(u"\\formprot"_s));
