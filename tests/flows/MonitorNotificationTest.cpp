@@ -7,9 +7,7 @@ namespace {
 
 using MonitorNotification = FlowsFixture;
 
-const QString kOwn = QStringLiteral("R260019"); // provider 12, not signed
-const QString kOffer = QStringLiteral("Do you want to E-Sign this document - R260019?");
-const QString kUpdated = QStringLiteral("Document updated.");
+const QString kOffer = QStringLiteral("Do you want to E-Sign this document - R260019?"); // kOwn
 
 } // namespace
 
