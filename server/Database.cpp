@@ -180,3 +180,15 @@ void Transaction::Commit() {
     db_.Exec("COMMIT");
     done_ = true;
 }
+
+ReadTransaction::ReadTransaction(Database& db) : db_(db) {
+    db_.Exec("BEGIN DEFERRED");
+}
+
+ReadTransaction::~ReadTransaction() {
+    try {
+        db_.Exec("COMMIT");
+    } catch (const DatabaseError&) {
+        // A read-only COMMIT has nothing to write; nothing more can be done while unwinding.
+    }
+}

@@ -201,24 +201,6 @@ std::string JobName(const std::string& text) {
     return Text::Trim(name);
 }
 
-std::string FileListLine(Database& db, const std::string& userId, const Report& report,
-                         const std::vector<std::string>& properties) {
-    std::string line = "Privileges~" + PrivilegesFor(db, userId, report) + "|Owner~" + report.providerId +
-                       "|Activity Indicator~" + ActivityIndicator(report) + "|Filename~" +
-                       Text::ListValue(DisplayName(report));
-    if (report.kind == "p") {
-        // A pending list shows one field after the file name.
-        return line + "|" + kDictationDateTime + "~" + FieldValue(db, report, kDictationDateTime);
-    }
-    for (const std::string& name : properties) {
-        if (Text::EqualsNoCase(name, "Filename")) {
-            continue;
-        }
-        line += "|" + Text::ListValue(name) + "~" + Text::ListValue(FieldValue(db, report, name));
-    }
-    return line;
-}
-
 std::string Unscramble(const std::string& text) {
     std::string out = text;
     for (std::size_t i = 0; i < out.size(); ++i) {

@@ -68,9 +68,6 @@ std::string FieldValue(Database& db, const Report& report, const std::string& na
 // Sets the named demographic of the report (a computed field cannot be set); false for those.
 bool SetField(Database& db, const std::string& reportName, const std::string& name, const std::string& value);
 
-// "Privileges~..|Owner~..|Activity Indicator~.....|Filename~..|" and the displayed fields.
-std::string FileListLine(Database& db, const std::string& userId, const Report& report,
-                         const std::vector<std::string>& properties);
 std::string ActivityIndicator(const Report& report);
 // The name shown in lists: a pending job with a STAT mark carries it in braces ("J260103{STAT4}").
 std::string DisplayName(const Report& report);

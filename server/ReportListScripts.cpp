@@ -1,6 +1,7 @@
 // The scripts that answer with a file list: the report query and the two searches, plus the list
 // of demographics a search can use.
 #include "server/DateText.h"
+#include "server/FileListLines.h"
 #include "server/Practice.h"
 #include "server/Scripts.h"
 #include "server/ServerContext.h"
@@ -32,10 +33,10 @@ std::string ListText(Database& db, const std::string& userId, std::vector<Report
         const std::string& db2 = byDictation ? b.dictatedAt : b.transcribedAt;
         return da > db2;
     });
-    const auto properties = Practice::SelectedProperties(db, userId);
+    FileListLines lines(db, userId);
     std::string text;
     for (const Report& report : reports) {
-        text += Practice::FileListLine(db, userId, report, properties) + "\n";
+        text += lines.Line(report) + "\n";
     }
     return text;
 }
@@ -43,6 +44,7 @@ std::string ListText(Database& db, const std::string& userId, std::vector<Report
 // qm_download_filelist.php?loginuserid=&physicianid=&locationid=&fromdate=&todate=&reporttype=
 Answer DownloadFileList(ServerContext& ctx, const ScriptRequest& request) {
     auto lock = ctx.Lock();
+    const ReadTransaction reading(ctx.db);
     const std::string userId = request.query.Value("loginuserid");
     const auto user = Practice::FindUser(ctx.db, userId);
     if (!user) {
@@ -88,6 +90,7 @@ Answer DownloadFileList(ServerContext& ctx, const ScriptRequest& request) {
 //   &txthid_stdate=MM-DD-YYYY&txthid_eddate=MM-DD-YYYY&archivedsearch=
 Answer Search(ServerContext& ctx, const ScriptRequest& request) {
     auto lock = ctx.Lock();
+    const ReadTransaction reading(ctx.db);
     const std::string userId = request.query.Value("loginid");
     const auto user = Practice::FindUser(ctx.db, userId);
     if (!user) {
@@ -141,6 +144,7 @@ Answer Search(ServerContext& ctx, const ScriptRequest& request) {
 // qm_searchfreetext.php?searchtext=&loginuserid=
 Answer SearchFreeText(ServerContext& ctx, const ScriptRequest& request) {
     auto lock = ctx.Lock();
+    const ReadTransaction reading(ctx.db);
     const std::string userId = request.query.Value("loginuserid");
     const auto user = Practice::FindUser(ctx.db, userId);
     if (!user) {

@@ -26,6 +26,8 @@
 #include <QFileInfo>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace {
 
 // What LibreOffice makes of the report when the user saves it as ODF or as Word: NAME.odt or
@@ -36,6 +38,16 @@ QString Twin(const QString& reportPath, const char* suffix) {
 
 constexpr int kMaxFilesLookedAt = 10000;
 
+// Said once per run: every later report would be watched the same way.
+void SayPollingAlone(const QString& folder, int everyMs) {
+    static bool said = false;
+    if (!said) {
+        said = true;
+        WriteLog(QStringLiteral("DocumentMonitoring: no file notification for ") + folder +
+                 QStringLiteral("; LibreOffice is looked for every %1 ms").arg(everyMs));
+    }
+}
+
 } // namespace
 
 DocumentMonitor::DocumentMonitor(DeskContext& desk, const Opened& opened, const QString& path,
@@ -44,15 +56,21 @@ DocumentMonitor::DocumentMonitor(DeskContext& desk, const Opened& opened, const 
       reportPath_(path.endsWith(QStringLiteral(".fodt")) ? path.chopped(5) + QStringLiteral(".doc") : path),
       openedChecksum_(openedChecksum), openedAt_(QDateTime::currentDateTime().addSecs(-1)), taken_(taken) {
     setObjectName(QStringLiteral("DocumentMonitor"));
-    poll_.setInterval(Delays::Get().monitorPoll);
     connect(&poll_, &QTimer::timeout, this, &DocumentMonitor::Poll);
     liveness_.setInterval(kLivenessPeriodMs);
     connect(&liveness_, &QTimer::timeout, this, &DocumentMonitor::CheckLiveness);
     sinceStart_.start();
 }
 
-DocumentMonitor* DocumentMonitor::Start(DeskContext& desk, const Opened& opened,
-                                        std::uint32_t openedChecksum) {
+std::unique_ptr<TempFolderWatch> DocumentMonitor::WatchBeforeStart(const QString& handed) {
+    if (Delays::Get().monitorPollsOnly != 0) {
+        return nullptr;
+    }
+    return std::make_unique<TempFolderWatch>(handed);
+}
+
+DocumentMonitor* DocumentMonitor::Start(DeskContext& desk, const Opened& opened, std::uint32_t openedChecksum,
+                                        std::unique_ptr<TempFolderWatch> watch) {
     const QString path = opened.editCopy.isEmpty() ? LocalDocumentPath(opened.name) : opened.editCopy;
     auto* monitor = new DocumentMonitor(desk, opened, path, openedChecksum, false);
     if (!CUtility().FileExists(monitor->path_)) {
@@ -64,8 +82,7 @@ DocumentMonitor* DocumentMonitor::Start(DeskContext& desk, const Opened& opened,
         monitor->deleteLater();
         return nullptr;
     }
-    monitor->poll_.start();
-    monitor->liveness_.start();
+    monitor->Begin(std::move(watch));
     return monitor;
 }
 
@@ -78,9 +95,55 @@ DocumentMonitor* DocumentMonitor::Resume(DeskContext& desk, const PendingRecord&
     auto* monitor = new DocumentMonitor(
         desk, {record.report, record.esignOwner, record.esignedOpened, record.editCopy ? live : QString()},
         live, record.openedChecksum, true);
-    monitor->poll_.start();
-    monitor->liveness_.start();
+    monitor->Begin(nullptr);
     return monitor;
+}
+
+void DocumentMonitor::Begin(std::unique_ptr<TempFolderWatch> watch) {
+    const Delays& delays = Delays::Get();
+    if (delays.monitorPollsOnly == 0) {
+        if (!watch) {
+            watch = std::make_unique<TempFolderWatch>(path_);
+        }
+        std::vector<std::unique_ptr<TempFolderWatch>> watches;
+        watches.push_back(std::move(watch));
+        for (const char* suffix : {".odt", ".docx"}) {
+            watches.push_back(std::make_unique<TempFolderWatch>(Twin(reportPath_, suffix)));
+        }
+        const bool notifying =
+            std::all_of(watches.begin(), watches.end(), [](const auto& w) { return w->Notifying(); });
+        if (notifying) {
+            for (auto& w : watches) {
+                TempFolderWatch* raw = w.release();
+                raw->setParent(this);
+                watches_.push_back(raw);
+                // Queued: the monitor may ask the user, which it must not do while events are read.
+                connect(
+                    raw, &TempFolderWatch::LockAppeared, this, [this] { taken_ = true; },
+                    Qt::QueuedConnection);
+                connect(raw, &TempFolderWatch::LockRemoved, this, &DocumentMonitor::Poll,
+                        Qt::QueuedConnection);
+                connect(raw, &TempFolderWatch::DocumentWritten, this, &DocumentMonitor::Poll,
+                        Qt::QueuedConnection);
+            }
+        } else {
+            SayPollingAlone(QFileInfo(path_).absolutePath(), delays.monitorPoll);
+        }
+    }
+    // With notification the poll is only a safety net, for what sends no event.
+    poll_.setInterval(watches_.empty() ? delays.monitorPoll
+                                       : std::max(delays.monitorPoll, delays.monitorNotifiedPoll));
+    poll_.start();
+    liveness_.start();
+}
+
+void DocumentMonitor::StopWatching() {
+    poll_.stop();
+    liveness_.stop();
+    for (TempFolderWatch* watch : watches_) {
+        watch->deleteLater();
+    }
+    watches_.clear();
 }
 
 DocumentMonitor* DocumentMonitor::Find(QObject* window) {
@@ -96,8 +159,7 @@ void DocumentMonitor::KeepForNextStart() {
     if (finished_) {
         return;
     }
-    poll_.stop();
-    liveness_.stop();
+    StopWatching();
     finished_ = true;
     if (evaluating_) {
         return; // the edit was already handled; only the pause after it was left
@@ -166,8 +228,7 @@ void DocumentMonitor::Poll() {
         KeepLatestSave();
         return;
     }
-    poll_.stop();
-    liveness_.stop();
+    StopWatching();
     if (!TakeIntoOwnFolder()) {
         Finish(); // the record stays: the next start settles it from the earlier folder
         return;
@@ -337,8 +398,7 @@ void DocumentMonitor::Finish() {
     if (SameText(state.OpenDocumentName, opened_.name)) {
         state.OpenDocumentName.clear();
     }
-    poll_.stop();
-    liveness_.stop();
+    StopWatching();
     desk_.ShowBusy(DeskContext::Busy::SignPrintPicture, false);
     desk_.ShowBusy(DeskContext::Busy::DocumentPicture, false);
     finished_ = true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "documents/core/TempFolderWatch.h"
 #include "documents/pending/PendingRecord.h"
 #include "reportlist/core/DeskContext.h"
 
@@ -9,12 +10,17 @@
 #include <QTimer>
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 
-// Watches the document open for editing: a job on the window's event loop that polls, every
-// monitorPoll ms, whether the word processor still holds the file. When it lets go, an unchanged
-// document frees the one-document slot; a changed one is resynced, offered for e-signing (the
-// report's owner) or re-signed with the revision statement (an e-signed report's owner). The
-// window stays responsive meanwhile. It belongs to the window and deletes itself when done.
+// Watches the document open for editing: a job on the window's event loop that the file system's
+// notifications drive (LibreOffice's lock file made or removed, the document written), so that it
+// acts as soon as the word processor lets go, however briefly it held the file. A slow poll backs
+// them up; where no notification can be had it polls every monitorPoll ms instead. When the word
+// processor lets go, an unchanged document frees the one-document slot; a changed one is resynced,
+// offered for e-signing (the report's owner) or re-signed with the revision statement (an e-signed
+// report's owner). The window stays responsive meanwhile. It belongs to the window and deletes
+// itself when done.
 //
 // What it knows of the opened report (its name, owner, whether it was e-signed, the copy handed
 // over) is its own: the window's shared state may change under it while the report is open.
@@ -31,8 +37,12 @@ public:
     };
 
     // Starts watching the document Open just handed to the word processor; openedChecksum is
-    // that of the file handed over.
-    static DocumentMonitor* Start(DeskContext& desk, const Opened& opened, std::uint32_t openedChecksum);
+    // that of the file handed over. A watch of it made before the word processor was started
+    // (WatchBeforeStart) sees an open and close quicker than the desk.
+    static DocumentMonitor* Start(DeskContext& desk, const Opened& opened, std::uint32_t openedChecksum,
+                                  std::unique_ptr<TempFolderWatch> watch);
+    // The notification for a file about to be handed over; nothing when the monitor is to poll.
+    static std::unique_ptr<TempFolderWatch> WatchBeforeStart(const QString& handed);
     // Watches again, on a new start, a report the word processor still holds from an earlier run.
     static DocumentMonitor* Resume(DeskContext& desk, const PendingRecord& record);
     // The window's running monitor, if any.
@@ -61,6 +71,10 @@ signals:
 private:
     DocumentMonitor(DeskContext& desk, const Opened& opened, const QString& path,
                     std::uint32_t openedChecksum, bool taken);
+    // Begins the watch: the file-system notifications for the file and its ODF/Word twins, or
+    // polling alone where they cannot be had.
+    void Begin(std::unique_ptr<TempFolderWatch> watch);
+    void StopWatching();
     void Poll();
     // The word processor holds the watched file, or the ODF/Word copy it saved the report as.
     bool Held() const;
@@ -100,6 +114,7 @@ private:
     QDateTime openedAt_;
     QDateTime
         lastSave_; // of the copy in the pending folder; none yet: the first poll that sees it held copies
+    std::vector<TempFolderWatch*> watches_; // children; none while polling alone
     QTimer poll_;
     QTimer liveness_;
     QElapsedTimer sinceStart_;

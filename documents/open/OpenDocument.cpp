@@ -138,6 +138,8 @@ void OpenDocument::OpenForEditing(const QString& name, bool esigned, const QStri
     }
     const QString handed = copy.isEmpty() ? path : copy;
     const std::uint32_t handedChecksum = FileChecksum(handed);
+    // Watched from before LibreOffice starts, so that an open and close quicker than the desk is seen.
+    auto watch = DocumentMonitor::WatchBeforeStart(handed);
     if (WordAutomation().Edit(handed) != WordAutomation::Outcome::Done) {
         // Nothing is open for the user, so there is nothing to watch; the report is left as the
         // server gave it, so no later action sends a locked copy.
@@ -152,5 +154,5 @@ void OpenDocument::OpenForEditing(const QString& name, bool esigned, const QStri
     }
     state.OpenDocumentName = name;
     PendingUploads::RecordWatching(name, base, handedChecksum, esignOwner, esigned, handed, !copy.isEmpty());
-    DocumentMonitor::Start(desk_, {name, esignOwner, esigned, copy}, handedChecksum);
+    DocumentMonitor::Start(desk_, {name, esignOwner, esigned, copy}, handedChecksum, std::move(watch));
 }

@@ -12,6 +12,8 @@ constexpr Delays kFixed{
     .noResultCheck = 500,
     .folderCleanup = 300,
     .monitorPoll = 1000,
+    .monitorNotifiedPoll = 1000,
+    .monitorPollsOnly = 1,
     .afterPrint = 1000,
     .afterSignSave = 200,
     .afterPropertyWrite = 500,
@@ -34,9 +36,13 @@ constexpr Delays kLean{
     .beforeListFileDelete = 0,
     .noResultCheck = 0,
     .folderCleanup = 0,
-    // Kept: polling is how the monitor learns that LibreOffice let go of the report, and a
-    // tenth of a second asks the question within 200 ms of that for a stat or two per tick.
+    // File notification tells the monitor at once that LibreOffice took or let go of the report.
+    // Where the file system gives none, a tenth of a second asks the question within 200 ms of
+    // the release for a stat or two per tick; with notification a slow look is a safety net
+    // for what sends no event (a POSIX lock without a lock file).
     .monitorPoll = 100,
+    .monitorNotifiedPoll = 2000,
+    .monitorPollsOnly = 0,
     .afterPrint = 0,
     .afterSignSave = 0,
     .afterPropertyWrite = 0,

@@ -14,7 +14,12 @@ struct Delays {
     int beforeListFileDelete;   // LoadFileList, after closing the list file
     int noResultCheck;          // period of timer 101 after a query
     int folderCleanup;          // between the folder clean-ups at window destruction
-    int monitorPoll;            // document monitor polling while the word processor holds the file
+    // The document monitor's look at whether the word processor still holds the file: every
+    // monitorPoll ms where no file notification can be had, else every monitorNotifiedPoll ms
+    // (never more often than monitorPoll), the notification doing the real work.
+    int monitorPoll;
+    int monitorNotifiedPoll;
+    int monitorPollsOnly; // 1: no file notification, the monitor learns of LibreOffice by polling alone
 
     // The word-processor sequences.
     int afterPrint;         // after a print job has been handed over

@@ -109,6 +109,8 @@ TEST(FixedWaits, TheOptionRestoresEveryWaitAsItWasAndZeroAllClearsThemAll) {
                           {&Delays::noResultCheck, 500},
                           {&Delays::folderCleanup, 300},
                           {&Delays::monitorPoll, 1000},
+                          {&Delays::monitorNotifiedPoll, 1000},
+                          {&Delays::monitorPollsOnly, 1},
                           {&Delays::afterPrint, 1000},
                           {&Delays::afterSignSave, 200},
                           {&Delays::afterPropertyWrite, 500},
