@@ -25,7 +25,7 @@ protected:
 
     // The desk has been used with this server before: no first-contact question.
     void KnowServer(const QByteArray& host) {
-        hosttest::WriteFile(home.path() + "/data/velmo/KnownServers", host + "\n");
+        WriteFile(home.path() + "/data/velmo/KnownServers", host + "\n");
     }
 
     QTemporaryDir home;
@@ -38,7 +38,7 @@ TEST_F(DeskProgram, ScreenshotRunWritesThePictureAndStartsTheLogFromParamsOrTheH
     // Logs are kept 30 days when the settings file does not say otherwise.
     const QString oldLog =
         home.path() + "/data/velmo/Log/" + ActivityLog::FileNameFor(QDate::currentDate().addDays(-31));
-    hosttest::WriteFile(oldLog, "an old line\r\n");
+    WriteFile(oldLog, "an old line\r\n");
     ASSERT_EQ(Velmo({"--param", "ServerURL=http://127.0.0.1:9/", "--param", "LoggedUserId=12", "--param",
                      "PhysicianList=12~Provider One", "--size", "900x640", "--screenshot", png}),
               0)
@@ -58,8 +58,8 @@ TEST_F(DeskProgram, ScreenshotRunWritesThePictureAndStartsTheLogFromParamsOrTheH
 
     // A host page given through the URL scheme holds the session.
     const QString page = home.filePath("desk.velmo");
-    hosttest::WriteFile(page, "<object classid='clsid:5E3D9A41-7C2B-4F86-A1D0-3B9E6C5F2A17'>"
-                              "<param name='ServerURL' value='http://127.0.0.1:9/page/'></object>");
+    WriteFile(page, "<object classid='clsid:5E3D9A41-7C2B-4F86-A1D0-3B9E6C5F2A17'>"
+                    "<param name='ServerURL' value='http://127.0.0.1:9/page/'></object>");
     ASSERT_EQ(Velmo({"velmo:" + page, "--screenshot", png}), 0) << err.toStdString();
     EXPECT_TRUE(Log().contains("SetWebsite: HostName, http://127.0.0.1:9/page/ LastError"))
         << Log().toStdString();
@@ -104,7 +104,7 @@ TEST_F(DeskProgram, TheSessionsServerAndIdsAreCheckedBeforeItStarts) {
         for (const auto& [file, hosts] :
              {std::pair{"/etc/velmo/velmo.conf", c.admin}, {"/config/velmo/velmo.conf", c.own}}) {
             if (hosts != nullptr) {
-                hosttest::WriteFile(home.path() + file, QByteArray("AllowedServers=") + hosts);
+                WriteFile(home.path() + file, QByteArray("AllowedServers=") + hosts);
             }
         }
         if (c.known) {
@@ -130,13 +130,13 @@ TEST_F(DeskProgram, AMissingPageExitsNonZeroNamingIt) {
 TEST_F(DeskProgram, RegisterAndUnregister) {
     const QString desktop = home.path() + "/data/applications/velmo.desktop";
     ASSERT_EQ(Velmo({"--register"}), 0) << err.toStdString();
-    EXPECT_TRUE(QString::fromUtf8(hosttest::ReadFile(desktop))
+    EXPECT_TRUE(QString::fromUtf8(ReadFile(desktop))
                     .contains("Exec=\"" + QFileInfo(VELMO_EXECUTABLE).canonicalFilePath()));
     EXPECT_EQ(Velmo({"--unregister"}), 0) << err.toStdString();
     EXPECT_FALSE(QFileInfo::exists(desktop));
     // A file where the MIME folder belongs: registration fails with one line naming the result.
     ASSERT_TRUE(QDir(home.path() + "/data/mime").removeRecursively());
-    hosttest::WriteFile(home.path() + "/data/mime", "in the way");
+    WriteFile(home.path() + "/data/mime", "in the way");
     EXPECT_EQ(Velmo({"--register"}), 1);
     EXPECT_TRUE(err.contains("0x80040200")) << err.toStdString();
     EXPECT_EQ(err.trimmed().count('\n'), 0);

@@ -30,7 +30,7 @@ TEST(PackagedDesktopEntry, PackagedAndPerUserEntriesAreValidAndClaimBothTypes) {
         const Result check = RunTool("desktop-file-validate", {entry.path});
         EXPECT_EQ(check.exitCode, 0) << check.out.toStdString();
         EXPECT_FALSE(check.out.contains("error:")) << check.out.toStdString();
-        const QStringList lines = QString::fromUtf8(hosttest::ReadFile(entry.path)).split('\n');
+        const QStringList lines = QString::fromUtf8(ReadFile(entry.path)).split('\n');
         EXPECT_TRUE(lines.contains(entry.exec)) << entry.path.toStdString();
         EXPECT_TRUE(lines.contains("MimeType=x-scheme-handler/velmo;application/x-velmo-hostpage;"));
     }
@@ -38,11 +38,10 @@ TEST(PackagedDesktopEntry, PackagedAndPerUserEntriesAreValidAndClaimBothTypes) {
 
 TEST(PackagedMimeType, TheMimeDatabaseMapsTheGlobToTheHostPageType) {
     QTemporaryDir data;
-    hosttest::WriteFile(data.filePath("mime/packages/velmo.xml"),
-                        hosttest::ReadFile(kSource + "/resources/desktop/velmo.xml"));
+    WriteFile(data.filePath("mime/packages/velmo.xml"), ReadFile(kSource + "/resources/desktop/velmo.xml"));
     // update-mime-database reports a file it cannot parse but still succeeds: look at its result.
     RunTool("update-mime-database", {data.filePath("mime")});
-    const QStringList globs = QString::fromUtf8(hosttest::ReadFile(data.filePath("mime/globs2"))).split('\n');
+    const QStringList globs = QString::fromUtf8(ReadFile(data.filePath("mime/globs2"))).split('\n');
     EXPECT_TRUE(globs.contains("50:application/x-velmo-hostpage:*.velmo")) << globs.join('\n').toStdString();
 }
 
@@ -106,7 +105,7 @@ TEST(InstalledTree, HoldsTheDesksFilesAndTheInstalledDeskFindsItsSystemFolder) {
 
     // The installed desk takes the folder beside it as its system folder, where Play finds the converter.
     // An off-screen run answers the first-contact question No: the profile already knows the host.
-    hosttest::WriteFile(prefix.filePath("profile/velmo/KnownServers"), "127.0.0.1\n");
+    WriteFile(prefix.filePath("profile/velmo/KnownServers"), "127.0.0.1\n");
     const Result run = RunTool(
         prefix.filePath("bin/velmo"),
         {"--param", "ServerURL=http://127.0.0.1:9/", "--screenshot", prefix.filePath("desk.png")},

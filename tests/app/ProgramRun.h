@@ -3,7 +3,9 @@
 // Shared by the program tests: a program run to its end, and a desk whose profile and settings
 // live in folders of the test's own.
 #include "host/core/ActivityLog.h"
-#include "tests/host/HostTestSupport.h"
+#include "tests/support/Files.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TodaysLog.h"
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -57,5 +59,5 @@ inline QProcessEnvironment DeskEnvironment(const QString& data, const QString& c
 // Today's log of the desk whose profile is under data.
 inline QString DeskLog(const QString& data) {
     return QString::fromLocal8Bit(
-        hosttest::ReadFile(data + "/velmo/Log/" + ActivityLog::FileNameFor(QDate::currentDate())));
+        ReadFile(data + "/velmo/Log/" + ActivityLog::FileNameFor(QDate::currentDate())));
 }

@@ -1,5 +1,6 @@
 #include "decoder/AudioConverter.h"
 #include "server/DictationAudio.h" // the stand-in server's DSS writer
+#include "tests/support/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -71,16 +72,8 @@ std::vector<std::int16_t> Tone(double seconds, double frequency, int rate = 8000
     return s;
 }
 
-// A tone as the stand-in server's DSS writer encodes it.
 QByteArray DssTone(double seconds, double frequency) {
     return QByteArray::fromStdString(EncodeDss(Tone(seconds, frequency), DssInfo{}));
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
 }
 
 struct DecoderRun {

@@ -53,7 +53,6 @@ public:
         }
         return desk;
     }
-    // Rows that carry only a file name.
     static QList<Row> Named(const QStringList& names, const QString& flags = QStringLiteral("111111")) {
         QList<Row> rows;
         for (const QString& name : names) {
@@ -132,17 +131,6 @@ public:
         return std::make_unique<ProgramHandle>(std::move(process));
     }
 };
-
-// The multipart fields of each post to a script, as name=value (the bodiless probe left out).
-inline QList<QStringList> JournalFields(const StandInServer& server, const QString& script) {
-    QList<QStringList> out;
-    for (const QJsonObject& entry : server.JournalFor(script)) {
-        if (const QStringList fields = JournalFields(entry); !fields.isEmpty()) {
-            out.append(fields);
-        }
-    }
-    return out;
-}
 
 inline void AddProviders(const QList<std::pair<const char*, const char*>>& providers) {
     for (const auto& [id, name] : providers) {

@@ -74,7 +74,7 @@ TEST(LibreOfficeReadsBack, EveryCorpusReportSignedTwiceAndDescribed) {
     const QString revision = Signing::RevisionStatement(u"Dr. Amelia Hart"_qs, u"13-04-26 at 10:00:00"_qs);
     QStringList originals, results;
     for (const QString& report : reports) {
-        const QByteArray bytes = DocTest::Read(corpus.filePath(report));
+        const QByteArray bytes = ReadFile(corpus.filePath(report));
         originals << DocTest::Write(dir, u"o-"_qs + report.chopped(4) + u".doc"_qs, bytes);
         const QString path = DocTest::Write(dir, u"s-"_qs + report.chopped(4) + u".doc"_qs, bytes);
         results << path;
@@ -111,13 +111,13 @@ TEST(LibreOfficeReadsBack, EveryCorpusReportSignedTwiceAndDescribed) {
         const QString original = DocTest::ExportedText(out(u"o-"_qs, u"txt"_qs));
         const QString signedText = DocTest::ExportedText(out(u"s-"_qs, u"txt"_qs));
         const bool dateFields =
-            kDateField.match(QString::fromLatin1(DocTest::Read(corpus.filePath(report)))).hasMatch();
+            kDateField.match(QString::fromLatin1(ReadFile(corpus.filePath(report)))).hasMatch();
         EXPECT_EQ(MissingLines(original, signedText, dateFields), QStringList()) << signedText.toStdString();
         EXPECT_EQ(signedText.split(u'\n').last(), revision) << signedText.toStdString();
         EXPECT_EQ(signedText.count(u"ESigned by"_qs), 1) << signedText.toStdString();
 
         QMap<QString, QString> properties; // meta:user-defined of the flat ODT
-        QXmlStreamReader xml(DocTest::Read(out(u"s-"_qs, u"fodt"_qs)));
+        QXmlStreamReader xml(ReadFile(out(u"s-"_qs, u"fodt"_qs)));
         while (!xml.atEnd()) {
             if (xml.readNext() == QXmlStreamReader::StartElement &&
                 xml.qualifiedName() == u"meta:user-defined") {

@@ -2,6 +2,7 @@
 // Small helpers of the document engine's tests, inline so that the fuzz target shares them.
 
 #include "documents/core/RtfDocument.h"
+#include "tests/support/Files.h"
 #include "tests/support/QStringPrinting.h"
 #include "tests/support/TodaysLog.h"
 
@@ -12,23 +13,14 @@
 
 namespace DocTest {
 
-inline QByteArray Read(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 #ifdef VELMO_DOCUMENT_FIXTURES
 // A committed fixture (made by LibreOffice from a hand-written source).
 inline QByteArray Fixture(const QString& name) {
-    return Read(QStringLiteral(VELMO_DOCUMENT_FIXTURES "/") + name);
+    return ReadFile(QStringLiteral(VELMO_DOCUMENT_FIXTURES "/") + name);
 }
 #endif
-// Writes bytes to dir/name and returns the path.
 inline QString Write(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
-    QFile f(dir.filePath(name));
-    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        f.write(bytes);
-    }
-    return f.fileName();
+    return WriteFile(dir.filePath(name), bytes);
 }
 // The main text of the RTF file at path, as the engine reads it.
 inline QString MainText(const QString& path) {
@@ -68,7 +60,7 @@ inline bool Convert(const QString& profile, const QStringList& files, const QStr
 
 // LibreOffice's text export of a file, without its byte-order mark and the line ends it adds.
 inline QString ExportedText(const QString& path) {
-    return QString::fromUtf8(Read(path))
+    return QString::fromUtf8(ReadFile(path))
         .remove(QChar(0xFEFF))
         .replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
         .trimmed();

@@ -40,7 +40,7 @@ TEST(LibreOfficeReadsBack, EverySequenceResult) {
     };
     const QString source = DocTest::Write(dir, u"source.rtf"_qs, DocTest::Fixture(u"report_source.rtf"_qs));
     ASSERT_TRUE(convert({source}, u"rtf"_qs, u"lo"_qs));
-    const QByteArray written = DocTest::Read(dir.filePath(u"lo/source.rtf"_qs));
+    const QByteArray written = ReadFile(dir.filePath(u"lo/source.rtf"_qs));
     ASSERT_TRUE(written.startsWith("{\\rtf1"));
     auto copy = [&](const QString& name) { return DocTest::Write(dir, name + u".doc"_qs, written); };
 
@@ -71,7 +71,7 @@ TEST(LibreOfficeReadsBack, EverySequenceResult) {
     // A binary Word report is converted once (by the engine, through LibreOffice) and signed.
     const QString word97 = DocTest::Write(dir, u"word97.doc"_qs, DocTest::Fixture(u"report_word97.doc"_qs));
     ASSERT_TRUE(Sign(word97, date1));
-    EXPECT_TRUE(DocTest::Read(word97).startsWith("{\\rtf1"));
+    EXPECT_TRUE(ReadFile(word97).startsWith("{\\rtf1"));
 
     ASSERT_TRUE(convert({dir.filePath(u"lo/source.rtf"_qs), signedOnce, marker, bookmarks, locked, word97},
                         u"txt:Text (encoded):UTF8"_qs, u"txt"_qs));
@@ -98,7 +98,7 @@ TEST(LibreOfficeReadsBack, EverySequenceResult) {
     const QString editCopy = ProtectedEditCopy::Make(locked, &protectedSection);
     ASSERT_FALSE(editCopy.isEmpty());
     EXPECT_TRUE(protectedSection);
-    const QByteArray fodt = DocTest::Read(editCopy);
+    const QByteArray fodt = ReadFile(editCopy);
     const qsizetype sectionAt = fodt.lastIndexOf("<text:section text:protected=\"true\"");
     ASSERT_GE(sectionAt, 0);
     EXPECT_GT(fodt.indexOf("This document has been Electronically ESigned by", sectionAt), sectionAt);
@@ -144,7 +144,7 @@ TEST(LibreOfficeReadsBack, AConversionLoadsNoLinkedContent) {
          body + u"</office:text></office:body></office:document>"_qs)
             .toUtf8());
     ASSERT_TRUE(OfficeProgram::ConvertToRtfInPlace(report));
-    const QByteArray rtf = DocTest::Read(report);
+    const QByteArray rtf = ReadFile(report);
     ASSERT_TRUE(rtf.contains("Report with linked pictures.")) << rtf.left(400).toStdString();
     // A blocked link leaves an empty placeholder; the picture itself would come as PNG data.
     EXPECT_FALSE(rtf.contains("blip") || rtf.contains("89504e470d0a1a0a")) << "a linked picture was embedded";

@@ -63,7 +63,7 @@ TEST(PropertyStore, AwkwardValuesComeBackExactlyAfterAnyNumberOfWrites) {
             EXPECT_EQ(Listing(path), u"firstname=John|LastName=%1|LastName_alias=%1|Extra=%1"_qs.arg(v))
                 << value.toStdString() << " write " << write;
             EXPECT_EQ(DocTest::MainText(path), u"Body\r"_qs) << value.toStdString() << " write " << write;
-            EXPECT_TRUE(DocTest::Balanced(DocTest::Read(path))) << value.toStdString();
+            EXPECT_TRUE(DocTest::Balanced(ReadFile(path))) << value.toStdString();
         }
     }
 }
@@ -99,7 +99,7 @@ TEST(PropertyStore, WritesValuesByNameWithoutRegardToCase) {
         const QString path = DocTest::Write(dir, u"p.doc"_qs, c.rtf);
         EXPECT_EQ(DocumentPropertyStore().WriteDocumentProperties(path, c.list), 1) << c.why;
         EXPECT_EQ(Listing(path), c.listing) << c.why;
-        EXPECT_TRUE(DocTest::Balanced(DocTest::Read(path))) << c.why;
+        EXPECT_TRUE(DocTest::Balanced(ReadFile(path))) << c.why;
         EXPECT_EQ(DocTest::MainText(path), u"Body\r"_qs) << c.why;
     }
     EXPECT_FALSE(QFile::exists(DocumentPropertyStore::ScratchPath()));
@@ -111,7 +111,7 @@ TEST(PropertyStore, LeavesNonRtfAndHeldDocumentsUntouched) {
     const QByteArray binary("\xD0\xCF\x11\xE0 not rtf", 12);
     const QString word = DocTest::Write(dir, u"w.doc"_qs, binary);
     EXPECT_EQ(DocumentPropertyStore().WriteDocumentProperties(word, u"A~1"_qs), 0);
-    EXPECT_EQ(DocTest::Read(word), binary);
+    EXPECT_EQ(ReadFile(word), binary);
     EXPECT_EQ(DocumentPropertyStore().WriteDocumentProperties(dir.filePath(u"none.doc"_qs), u"A~1"_qs), 0);
     EXPECT_TRUE(PromptsDouble::Current().ShownTexts().isEmpty());
 
@@ -119,7 +119,7 @@ TEST(PropertyStore, LeavesNonRtfAndHeldDocumentsUntouched) {
     QFile lock(OfficeLockFilePath(held));
     ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
     EXPECT_EQ(DocumentPropertyStore().WriteDocumentProperties(held, u"FirstName~Mary"_qs), 0);
-    EXPECT_EQ(DocTest::Read(held), kProps);
+    EXPECT_EQ(ReadFile(held), kProps);
     EXPECT_EQ(PromptsDouble::Current().ShownTexts(),
               QStringList{held + u" is open. Please close the document and try again."_qs});
     EXPECT_FALSE(QFile::exists(DocumentPropertyStore::ScratchPath()));

@@ -74,7 +74,7 @@ TEST_F(SignFile, FirstSignatureGoesInItsOwnSectionAfterFourLineFeeds) {
     EXPECT_EQ(DocTest::MainText(path), before + u"\f\r\r\r\r"_qs + kFirst + kSigner);
     // A continuous break (not a page break), then 8 pt in black.
     EXPECT_TRUE(
-        DocTest::Read(path).contains("\\pard\\plain\\ltrpar \\sect\\sectd\\sbknone {\\uc1\\fs16\\cf1 \\par"));
+        ReadFile(path).contains("\\pard\\plain\\ltrpar \\sect\\sectd\\sbknone {\\uc1\\fs16\\cf1 \\par"));
 
     // Signed again: one statement, the revision, where the first one began.
     Request again = Sign();
@@ -133,7 +133,7 @@ TEST_F(SignFile, DemographicsResignAddsNothingToAnUnsignedDocument) {
     Request r = Sign();
     r.demographicsResign = true;
     EXPECT_FALSE(Signing::SignDocumentFile(path, r).statementWritten);
-    EXPECT_EQ(DocTest::Read(path), rtf);
+    EXPECT_EQ(ReadFile(path), rtf);
 
     // ... but a signed one gets the revision.
     Signing::SignDocumentFile(path, Sign());
@@ -190,7 +190,7 @@ TEST_F(SignFile, TheStatementIsPlainWhateverTheReportEndsIn) {
     for (const auto& [why, rtf] : cases) {
         const QString path = DocTest::Write(dir_, u"report.doc"_qs, rtf);
         EXPECT_TRUE(Signing::SignDocumentFile(path, Sign()).statementWritten) << why;
-        const QByteArray out = DocTest::Read(path);
+        const QByteArray out = ReadFile(path);
         // The report's last paragraph keeps its formatting at its mark; the statement has none.
         auto atMark = [](const QByteArray& doc) {
             const qsizetype text = doc.indexOf("Report") + 6;

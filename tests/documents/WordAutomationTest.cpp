@@ -93,23 +93,23 @@ TEST_F(Word, WithoutPrinterOrLibreOfficeTheUserIsToldOnceAndNothingChanges) {
     PromptsDouble::Current().Clear();
     desktop_.SetDefaultPrinter(u"PDF"_qs);
     desktop_.RemoveOffice();
-    const QByteArray before = DocTest::Read(path_);
+    const QByteArray before = ReadFile(path_);
     for (Outcome outcome :
          {WordAutomation().Print(path_), WordAutomation().Edit(path_), WordAutomation().ViewOnly(path_)}) {
         EXPECT_EQ(outcome, Outcome::OfficeMissing);
     }
-    EXPECT_EQ(DocTest::Read(path_), before);
+    EXPECT_EQ(ReadFile(path_), before);
     // A binary Word report cannot be converted for signing: it is left as it is.
     const QByteArray word97("\xD0\xCF\x11\xE0 binary Word document", 26);
     const QString binary = DocTest::Write(dir_, u"word97.doc"_qs, word97);
     EXPECT_FALSE(Signing::SignDocumentFile(binary, {}).saved);
-    EXPECT_EQ(DocTest::Read(binary), word97);
+    EXPECT_EQ(ReadFile(binary), word97);
     EXPECT_EQ(Shown(), QStringList(4, OfficeProgram::MissingText()));
 }
 
 TEST_F(Word, BookmarkValuesFollowTheFieldsAndTheirAliases) {
     const QString path = DocTest::Write(dir_, u"demo.doc"_qs, DocTest::Fixture(u"report_lo.rtf"_qs));
-    const qsizetype before = DocTest::Read(path).size();
+    const qsizetype before = ReadFile(path).size();
     ASSERT_EQ(WordAutomation().SetBookmarkValues(
                   path, {{u"lastname"_qs, u"Ünal {jr}"_qs}, {u"FirstName"_qs, u"John"_qs}}),
               Outcome::Done);
@@ -118,7 +118,7 @@ TEST_F(Word, BookmarkValuesFollowTheFieldsAndTheirAliases) {
     EXPECT_TRUE(doc.MainText().contains(u"Patient: John Ünal {jr}\r"_qs)) << doc.MainText().toStdString();
     EXPECT_EQ(doc.Bookmarks().value(3).name + doc.Bookmarks().value(3).text, u"LastName_aliasÜnal {jr}"_qs);
     // Only the two "Doe" runs changed; the unchanged "John" was left as it was.
-    EXPECT_EQ(DocTest::Read(path).size(), before + 2 * (QByteArray(R"({\uc1 \u220?nal \{jr\}})").size() - 3));
+    EXPECT_EQ(ReadFile(path).size(), before + 2 * (QByteArray(R"({\uc1 \u220?nal \{jr\}})").size() - 3));
 }
 
 // The protection type, then each section's ProtectedForForms: "2 -+" is form protection with
@@ -185,7 +185,7 @@ TEST(WaterMark, FailuresAreLoggedAndSwallowed) {
         LockUnLockWaterMark(WaterMark::Lock, path);
         EXPECT_TRUE(TodaysLogText().mid(before).contains(u"LockUnLockWaterMark\t:  Catch Block"_qs));
     }
-    EXPECT_EQ(DocTest::Read(held), kSigned);
+    EXPECT_EQ(ReadFile(held), kSigned);
 }
 
 } // namespace

@@ -6,32 +6,18 @@
 #include "documents/pending/PendingRecord.h"
 #include "host/core/CUtility.h"
 #include "host/core/Delays.h"
-#include "host/core/SessionSettings.h"
-#include "reportlist/listctrl/CReportListCtrl.h"
-#include "reportlist/window/CVelmoPropPage.h"
+#include "tests/support/DeskWindow.h"
 #include "tests/support/FakeDesktop.h"
+#include "tests/support/Files.h"
 #include "tests/support/JournalFields.h"
 #include "tests/support/ProfileCheck.h"
-#include "tests/support/PromptsDouble.h"
-#include "tests/support/QStringPrinting.h"
-#include "tests/support/ServerFixture.h"
 #include "transport/CFileDownloads.h"
 
 #include <QApplication>
-#include <QComboBox>
-#include <QDateEdit>
-#include <QDir>
 #include <QJsonArray>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QSignalSpy>
 #include <QTableWidget>
-#include <QTest>
 #include <QTimer>
-
-#include <gtest/gtest.h>
-
-#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -79,18 +65,13 @@ inline void SetRow(CDlgEditDemographics* dialog, const QString& name, const QStr
 class FlowsFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        Session().Reset();
+        ASSERT_TRUE(server_.Start()) << server_.Error().toStdString();
+        DemoSession(server_);
+        Session().SetSignatureLine(u"12~Amelia Hart, MD"_s);
         Answers();
         Delays::Get().monitorPoll = 10; // polls, but without spinning (the rest are zero)
         QDir(CUtility().TempFolder()).removeRecursively();
         QDir(PendingStore::Folder()).removeRecursively();
-        ASSERT_TRUE(server_.Start()) << server_.Error().toStdString();
-        Session().SetServerURL(server_.BaseUrl());
-        Session().SetLoggedUserId(u"12"_s);
-        Session().SetPhysicianList(u"12~Dr. Amelia Hart|15~Dr. Rafael Ortiz|18~Dr. Nina Kowalski"_s);
-        Session().SetLocationList(
-            u"[12]3~North Clinic|4~South Clinic[15]3~North Clinic|5~East Office[18]5~East Office"_s);
-        Session().SetSignatureLine(u"12~Amelia Hart, MD"_s);
         NewDesktop();
     }
     // Whatever a flow wrote under the profile folder stays the user's alone, and nothing of the
@@ -108,21 +89,11 @@ protected:
         desktop_->SetEditText(text);
     }
 
-    // Shows the window and waits until its start (which offers owed uploads) has finished.
-    void ShowWindow() {
-        page_ = std::make_unique<CVelmoPropPage>();
-        page_->show();
-        QSignalSpy finished(page_.get(), &CVelmoPropPage::StartupFinished);
-        page_->OnInitDialog();
-        EXPECT_TRUE(!finished.isEmpty() || finished.wait(20000));
-    }
+    void ShowWindow() { page_ = ShowDesk(); }
     // Starts the window, then lists every provider's last 60 days.
     void Start() {
         ShowWindow();
-        auto* providers = page_->findChild<QComboBox*>(u"ctl209"_s);
-        const int all = providers->findText(u"All Providers[All]"_s);
-        providers->setCurrentIndex(all);
-        emit providers->activated(all);
+        Choose(page_->findChild<QComboBox*>(u"ctl209"_s), u"All Providers[All]"_s);
         page_->findChild<QDateEdit*>(u"ctl220"_s)->setDate(QDate::currentDate().addDays(-60));
         Click("ctl219");
         EXPECT_GE(page_->RowCount(), 30);
@@ -151,7 +122,6 @@ protected:
                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
         }
     }
-    // Clicks a button as the user does: a disabled one cannot be clicked.
     void Click(const char* button) {
         auto* b = page_->findChild<QPushButton*>(QString::fromLatin1(button));
         ASSERT_NE(b, nullptr) << button;
@@ -164,7 +134,6 @@ protected:
                ". For assistance, please contact technical support via email at support@molve-reports.com "
                "or 1-800-555-0142.";
     }
-    // Presses a command on each selection and expects just its message.
     void ExpectMessages(const char* button, const QList<QPair<QStringList, QString>>& cases) {
         for (const auto& [rows, message] : cases) {
             Answers();
@@ -200,7 +169,6 @@ protected:
         });
     }
 
-    QStringList Shown() const { return PromptsDouble::Current().ShownTexts(); }
     // Forgets the boxes shown so far; the next questions get these answers.
     static void Answers(std::initializer_list<int> answers = {}) {
         PromptsDouble::Current().Clear();
@@ -216,14 +184,11 @@ protected:
         out.removeIf([](const QJsonObject& e) { return e["files"].toArray().isEmpty(); });
         return out;
     }
-    // Whether a status request for the report with this action reached the server.
     bool StatusSent(const QString& name, const QString& field) {
         return WaitFor([&] {
-            QString queries;
-            for (const QJsonObject& e : Journal(u"qm_statusupdate.php"_s)) {
-                queries += e["query"].toString() + ' ';
-            }
-            return queries.contains(u"vfilename=%1&field=%2"_s.arg(name, field));
+            return JournalQueries(server_, u"qm_statusupdate.php"_s, true)
+                .join(' ')
+                .contains(u"vfilename=%1&field=%2"_s.arg(name, field));
         });
     }
     bool WaitFor(const std::function<bool()>& done, int ms = 20000) { return QTest::qWaitFor(done, ms); }
@@ -235,16 +200,6 @@ protected:
         const QString copy = Temp(name).chopped(4) + u".fodt"_s;
         return QFile::exists(copy) ? copy : Temp(name);
     }
-    static QString ReadText(const QString& path) {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()) : QString();
-    }
-    static void WriteFile(const QString& path, const QByteArray& bytes) {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size())
-            << path.toStdString();
-    }
-    // The report's document as the server holds it now.
     QString ServerDocument(const QString& name) const {
         QTemporaryDir dir;
         CFileDownloads download;

@@ -1,13 +1,10 @@
 // The RTF model under arbitrary bytes: parse, query, and run the edits the desk makes, then
 // check that an edit of a balanced document leaves it balanced and still readable, that a signed
-// and re-signed document ends with its statement alone in its last paragraph, once, and that a
-// demographic written into it reads back.
-#include "documents/core/DocumentPropertyText.h"
+// and re-signed document ends with its statement alone in its last paragraph, once.
 #include "documents/core/RtfDocument.h"
 #include "documents/core/SigningCore.h"
 #include "tests/documents/DocumentsTestSupport.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -73,25 +70,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Check(again.revision);
         CheckSignedOnce(report, again);
         Check(!balanced || DocTest::Balanced(report.Source()));
-
-        // A demographic with any character but line ends reads back as written, when the
-        // document's own properties read to their end.
-        QByteArray bytes = report.Source();
-        QString value = QString::fromLatin1(input.right(24));
-        std::replace_if(
-            value.begin(), value.end(), [](QChar c) { return c.unicode() < 0x20; }, QLatin1Char(' '));
-        QStringList names, values;
-        DocumentPropertyText::Read(bytes, names, values);
-        const bool readable = names.size() == bytes.count("{\\propname") &&
-                              !values.contains(QStringLiteral(" ")) &&
-                              !names.contains(QStringLiteral("VelmoFuzz"), Qt::CaseInsensitive);
-        DocumentPropertyText::Write(bytes, QStringLiteral("VelmoFuzz"), value);
-        names.clear();
-        values.clear();
-        DocumentPropertyText::Read(bytes, names, values);
-        Check(!readable || !balanced ||
-              values.value(names.indexOf(QStringLiteral("VelmoFuzz"))) == value.trimmed());
-        Check(!balanced || DocTest::Balanced(bytes));
     }
 
     RtfDocument editor(input);

@@ -1,6 +1,8 @@
 #include "host/core/ActivityLog.h"
 #include "host/core/CUtility.h"
-#include "tests/host/HostTestSupport.h"
+#include "tests/support/Files.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TodaysLog.h"
 
 #include <QDir>
 #include <QLocale>
@@ -24,14 +26,14 @@ TEST(ActivityLogFormat, FileNameHasLeadingSpaceAndEnglishMonthInAnyLocale) {
 
 TEST(WriteLog, FirstCallMakesProfileLogFolderAndDailyFileThenAppendsWithTheErrnoOnEntry) {
     QTemporaryDir root;
-    hosttest::ScopedEnv env("XDG_DATA_HOME", (root.path() + "/deep/er").toLocal8Bit());
+    ScopedEnv env("XDG_DATA_HOME", (root.path() + "/deep/er").toLocal8Bit());
     errno = EACCES;
     WriteLog(QString());
     errno = 0;
     WriteLog("multi\nline");
     EXPECT_EQ(QDir(root.path() + "/deep/er/velmo/Log/").entryList(QDir::Files),
               QStringList{ActivityLog::FileNameFor(QDate::currentDate())});
-    const QByteArray raw = hosttest::ReadFile(hosttest::TodaysLogPath());
+    const QByteArray raw = ReadFile(TodaysLogPath());
     const QRegularExpression expected(
         QStringLiteral("^\\d\\d:\\d\\d:\\d\\d :  LastError = %1\r\n"
                        "\\d\\d:\\d\\d:\\d\\d : multi\r\nline LastError = 0\r\n$")
@@ -41,16 +43,16 @@ TEST(WriteLog, FirstCallMakesProfileLogFolderAndDailyFileThenAppendsWithTheErrno
 
 TEST(WriteLog, LogFolderThatCannotBeMadeLosesTheLineSilently) {
     QTemporaryDir root;
-    hosttest::ScopedEnv env("XDG_DATA_HOME", root.path().toLocal8Bit());
-    hosttest::WriteFile(root.path() + "/velmo/Log", "not a folder");
+    ScopedEnv env("XDG_DATA_HOME", root.path().toLocal8Bit());
+    WriteFile(root.path() + "/velmo/Log", "not a folder");
     errno = EPERM;
     WriteLog("Test: lost");
     EXPECT_EQ(errno, EPERM) << "the caller's error state is left as it was";
-    EXPECT_EQ(hosttest::ReadFile(root.path() + "/velmo/Log"), "not a folder");
+    EXPECT_EQ(ReadFile(root.path() + "/velmo/Log"), "not a folder");
 }
 
 TEST(WriteLog, LinesFromSeveralThreadsStayWhole) {
-    hosttest::ClearLog();
+    ClearLog();
     constexpr int kThreads = 4;
     constexpr int kLines = 100;
     std::vector<std::thread> threads;
@@ -65,7 +67,7 @@ TEST(WriteLog, LinesFromSeveralThreadsStayWhole) {
         th.join();
     }
     const QRegularExpression line("^\\d\\d:\\d\\d:\\d\\d : Worker: \\d \\d+ x{200} LastError = -?\\d+$");
-    const QStringList lines = hosttest::LogLines();
+    const QStringList lines = TodaysLogLines();
     ASSERT_EQ(lines.size(), kThreads * kLines);
     for (const QString& text : lines) {
         ASSERT_TRUE(line.match(text).hasMatch()) << text.toStdString();

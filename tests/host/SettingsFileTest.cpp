@@ -5,7 +5,9 @@
 #include "host/core/Delays.h"
 #include "host/core/DeskSettings.h"
 #include "host/core/LogRetention.h"
-#include "tests/host/HostTestSupport.h"
+#include "tests/support/Files.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TodaysLog.h"
 
 #include <QFile>
 
@@ -40,10 +42,10 @@ TEST(SettingsFile, TheUsersFileWinsExceptForTheAllowedServers) {
         QFile::remove(adminFile);
         QFile::remove(DeskSettings::UserFile());
         if (c.admin != nullptr) {
-            hosttest::WriteFile(adminFile, c.admin);
+            WriteFile(adminFile, c.admin);
         }
         if (c.own != nullptr) {
-            hosttest::WriteFile(DeskSettings::UserFile(), c.own);
+            WriteFile(DeskSettings::UserFile(), c.own);
         }
         const DeskSettings settings;
         EXPECT_EQ(settings.CaFile(), c.caFile);
@@ -65,19 +67,19 @@ TEST(LogRetention, LogsOlderThanTheDaysKeptGoByTheDateInTheirNameAndEachIsLogged
     } cases[] = {{30, {"31", "400"}}, {1, {"2", "30", "31", "400"}}, {0, {}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.days);
-        hosttest::ClearLog();
+        ClearLog();
         for (const int ago : {0, 2, 30, 31, 400}) {
-            hosttest::WriteFile(log(ago), "a line\r\n");
+            WriteFile(log(ago), "a line\r\n");
         }
         // Not logs of a day: another file, and a name whose date does not exist.
-        hosttest::WriteFile(folder + "notes.txt", "x");
-        hosttest::WriteFile(folder + " Molve 31-Feb-2026", "x");
+        WriteFile(folder + "notes.txt", "x");
+        WriteFile(folder + " Molve 31-Feb-2026", "x");
         EXPECT_EQ(LogRetention::RemoveOlderThan(c.days, today), c.gone.size());
         QStringList gone;
         for (const int ago : {0, 2, 30, 31, 400}) {
             if (!QFile::exists(log(ago))) {
                 gone.append(QString::number(ago));
-                EXPECT_TRUE(QString::fromLocal8Bit(hosttest::ReadFile(hosttest::TodaysLogPath()))
+                EXPECT_TRUE(QString::fromLocal8Bit(ReadFile(TodaysLogPath()))
                                 .contains("RemoveOldLogs: File, " + log(ago) + ", deleted"));
             }
         }

@@ -1,7 +1,9 @@
 #include "host/core/CIniFile.h"
 #include "host/core/CUtility.h"
 #include "host/core/FileChecksum.h"
-#include "tests/host/HostTestSupport.h"
+#include "tests/support/Files.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TodaysLog.h"
 #include "tests/support/Watchdog.h"
 
 #include <QDir>
@@ -60,9 +62,9 @@ TEST(RunProgram, PassesOneUnsplitParameterAndTheProgramOutlivesItsHandle) {
 TEST(FileChecksum, Crc32OfARegularFileAndZeroForAnythingElse) {
     using namespace std::chrono_literals;
     QTemporaryDir dir;
-    hosttest::WriteFile(dir.filePath("check"), "123456789");
+    WriteFile(dir.filePath("check"), "123456789");
     // Larger than one 102,400-byte read block: the blocks must chain.
-    hosttest::WriteFile(dir.filePath("million"), QByteArray(1000000, 'a'));
+    WriteFile(dir.filePath("million"), QByteArray(1000000, 'a'));
     ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("pipe.doc")).constData(), 0600), 0);
     const std::pair<const char*, quint32> cases[] = {
         {"check", 0xCBF43926u}, {"million", 0xDC25BFBCu}, {"", 0u},
@@ -76,7 +78,7 @@ TEST(FileChecksum, Crc32OfARegularFileAndZeroForAnythingElse) {
 TEST(FileChecksum, ZeroWhileAnotherHolderLocksTheFileForWriting) {
     QTemporaryDir dir;
     const QString doc = dir.filePath("report.doc");
-    hosttest::WriteFile(doc, "123456789");
+    WriteFile(doc, "123456789");
     // An open-file-description lock conflicts with the checksum's probe even inside one
     // process, so it stands in for the word processor holding the document.
     const int fd = ::open(QFile::encodeName(doc).constData(), O_RDWR | O_CLOEXEC);

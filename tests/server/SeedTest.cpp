@@ -9,7 +9,6 @@ using namespace ServerClient;
 
 namespace {
 
-// The page's params as (name, value) pairs, in order.
 Record PageParams(const std::string& page) {
     Record params;
     static const QRegularExpression param(u"<param name=\"([^\"]*)\" value=\"([^\"]*)\">"_s);

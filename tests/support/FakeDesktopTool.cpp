@@ -49,7 +49,6 @@ bool HasArg(const std::vector<std::string>& args, const std::string& a) {
     return std::find(args.begin(), args.end(), a) != args.end();
 }
 
-// The argument after option, or fallback.
 std::string After(const std::vector<std::string>& args, const std::string& option,
                   const std::string& fallback) {
     const auto it = std::find(args.begin(), args.end(), option);

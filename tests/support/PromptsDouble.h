@@ -40,7 +40,6 @@ public:
         return reply.answer;
     }
 
-    // Answers for the next boxes, in order.
     void QueueAnswer(int button) {
         Locked([&] { answers_.enqueue(button); });
     }

@@ -12,6 +12,7 @@
 class ScopedEnv final {
 public:
     ScopedEnv() = default;
+    ScopedEnv(const char* name, const QByteArray& value) { Set(name, value); }
     ~ScopedEnv() { Restore(); }
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
@@ -23,7 +24,6 @@ public:
         }
         qputenv(name, value);
     }
-    // Puts folder first on PATH.
     void PrependPath(const QByteArray& folder) { Set("PATH", folder + ':' + qgetenv("PATH")); }
     void Restore() {
         for (const auto& [name, value] : saved_) {

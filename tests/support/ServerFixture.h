@@ -55,13 +55,11 @@ public:
     bool Restart() { return Launch({}); }
 
     QString Address() const { return address_; } // "127.0.0.N"
-    // "https://127.0.0.N[:extra port]/"
     QString BaseUrl() const {
         return options_.extraHttpsPort > 0
                    ? QStringLiteral("https://%1:%2/").arg(address_).arg(options_.extraHttpsPort)
                    : QStringLiteral("https://%1/").arg(address_);
     }
-    // BaseUrl() + "desk.php[?user=ID]"
     QString HostPageUrl(const QString& user = {}) const {
         return BaseUrl() + QStringLiteral("desk.php") +
                (user.isEmpty() ? QString() : QStringLiteral("?user=") + user);
@@ -86,7 +84,6 @@ public:
     // The same with a zip archive holding one entry, as the zipped-list scripts answer.
     bool SetZippedAnswer(const QString& script, const QString& entry, const QByteArray& bytes);
 
-    // The journal's lines, one JSON object per request, in order.
     QList<QJsonObject> Journal() const;
     // Only the journal entries whose path ends with script (e.g. "qm_download_filelist.php").
     QList<QJsonObject> JournalFor(const QString& script) const;

@@ -41,7 +41,7 @@ protected:
         temp_ = CUtility().TempFolder();
     }
     QStringList Via(const QString& script) const { return Vias(*server_, script); }
-    QStringList Queries(const QString& script) const { return ::Queries(*server_, script); }
+    QStringList Queries(const QString& script) const { return JournalQueries(*server_, script, true); }
     std::unique_ptr<StandInServer> server_;
     QString temp_;
 };
@@ -57,7 +57,7 @@ TEST_F(DocumentRequests, DocumentDownloadLeavesEachDocumentAndTheLastChecksum) {
     const QString first = temp_ + u"R260001.doc"_s;
     const QString second = temp_ + u"R260002.doc"_s;
     ASSERT_TRUE(QFileInfo::exists(first) && QFileInfo::exists(second));
-    EXPECT_TRUE(ReadAll(second).startsWith("{\\rtf"));
+    EXPECT_TRUE(ReadFile(second).startsWith("{\\rtf"));
     EXPECT_EQ(checksum, FileChecksum(second));
     EXPECT_NE(checksum, FileChecksum(first));
     EXPECT_FALSE(QFileInfo::exists(temp_ + u"R260001"_s));
@@ -152,7 +152,7 @@ TEST_F(DocumentRequests, PasswordIsFoundRegardlessOfCaseAndRefusalIsReturnedUnch
     EXPECT_TRUE(TodaysLogText().contains(u"CFileDownloads::UploadFile: Update not successful"_s));
 
     // An unreachable server answers nothing; the zip is removed, the document stays.
-    ASSERT_TRUE(WriteAll(temp_ + u"R260009.doc"_s, "{\\rtf1 x}"));
+    WriteFile(temp_ + u"R260009.doc"_s, "{\\rtf1 x}");
     server_->Stop();
     EXPECT_TRUE(upload.UploadFile(u"R260009"_s).isEmpty());
     EXPECT_FALSE(QFileInfo::exists(temp_ + u"R260009.zip"_s));

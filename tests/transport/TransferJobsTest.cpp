@@ -47,10 +47,11 @@ TEST_F(TransferJobs, FileListIsDownloadedOverTlsUnpackedAndRecorded) {
     const QString result = RunFileList(*server);
     EXPECT_EQ(result, temp_ + u"FileList.txt"_s);
     EXPECT_EQ(Session().LastFileListName(), result);
-    EXPECT_TRUE(ReadAll(result).contains("R260001"));
+    EXPECT_TRUE(ReadFile(result).contains("R260001"));
     EXPECT_FALSE(QFileInfo::exists(temp_ + u"ZipFile"_s));
     EXPECT_EQ(Vias(*server, u"qm_download_filelist.php"_s), QStringList{u"https:443"_s});
-    EXPECT_EQ(u"qm_download_filelist.php?"_s + Queries(*server, u"qm_download_filelist.php"_s).value(0),
+    EXPECT_EQ(u"qm_download_filelist.php?"_s +
+                  JournalQueries(*server, u"qm_download_filelist.php"_s, true).value(0),
               kListQuery);
     EXPECT_EQ(Missing({u"DownloadFileList: Unzip file name,FileList.txt LastError"_s,
                        u"File list zip,"_s + temp_ + u"ZipFile, deleted"_s,
@@ -90,7 +91,7 @@ TEST_F(TransferJobs, FailuresCloseTheDialogWithoutAResult) {
         if (!c.shown.isEmpty()) {
             EXPECT_EQ(PromptsDouble::Current().Shown().first().title, u"Molve"_s);
             // The archive holding the starred answer stays behind.
-            EXPECT_TRUE(ReadAll(temp_ + u"ZipFile"_s).startsWith("*The report service is busy."));
+            EXPECT_TRUE(ReadFile(temp_ + u"ZipFile"_s).startsWith("*The report service is busy."));
         }
     }
     // "../../escape.txt" from TempFolder would land beside the profile folder.

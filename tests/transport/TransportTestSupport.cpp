@@ -20,17 +20,6 @@ QStringList Missing(const QStringList& lines, const QString& log) {
     return missing;
 }
 
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool WriteAll(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
-
 QByteArray BigFileBytes(int size) {
     QByteArray bytes(size, '\0');
     for (int i = 0; i < size; ++i) {
@@ -58,14 +47,6 @@ QStringList Vias(const StandInServer& server, const QString& script) {
         vias << e.value(u"scheme"_s).toString() + u':' + QString::number(e.value(u"port"_s).toInt());
     }
     return vias;
-}
-
-QStringList Queries(const StandInServer& server, const QString& script) {
-    QStringList queries;
-    for (const QJsonObject& e : server.JournalFor(script)) {
-        queries << e.value(u"query"_s).toString();
-    }
-    return queries;
 }
 
 Fetched Fetch(const QString& url, const QString& localFile, bool secure, QObject* notify,

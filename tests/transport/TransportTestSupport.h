@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tests/support/Files.h"
 #include "tests/support/JournalFields.h"
 #include "tests/support/QStringPrinting.h"
 #include "tests/support/ServerFixture.h"
@@ -29,9 +30,6 @@ private:
 // The lines log (by default all of today's) does not contain; compare with an empty list.
 QStringList Missing(const QStringList& lines, const QString& log = TodaysLogText());
 
-QByteArray ReadAll(const QString& path);
-// Writes bytes to path, creating the folders; false when it could not.
-bool WriteAll(const QString& path, const QByteArray& bytes);
 // The bytes GET /bigfile?size=N serves.
 QByteArray BigFileBytes(int size);
 
@@ -41,10 +39,8 @@ QByteArray BigFileBytes(int size);
 std::unique_ptr<StandInServer> StartServer(const QString& fault = {}, int extraPort = 0,
                                            const QString& requireAuth = {});
 
-// From the server's journal: how each request for script came in ("https:443"); the raw queries
-// for script.
+// From the server's journal: how each request for script came in ("https:443").
 QStringList Vias(const StandInServer& server, const QString& script);
-QStringList Queries(const StandInServer& server, const QString& script);
 
 // One request through a fresh CHttp: a GET into localFile (without one the answer is kept all the
 // same), or with a form an upload of localFile (none: the fields alone).

@@ -140,7 +140,7 @@ TEST_F(ZipLibrary, ZipNameReplacesTheExtensionAndNothingToPackOrUnpackWritesNoth
     // Nothing to zip, or nothing to unpack: nothing is written.
     EXPECT_EQ(BasicZip(Path("none.doc"), Path("none.zip")), 0);
     EXPECT_FALSE(QFileInfo::exists(Path("none.zip")));
-    ASSERT_TRUE(WriteAll(Path("ZipFile"), "*The report service is busy.*"));
+    WriteFile(Path("ZipFile"), "*The report service is busy.*");
     DocumentDownloadNameBuffer().Zero();
     ASSERT_TRUE(QDir().mkpath(Path("other")));
     EXPECT_EQ(Unzip(Path("ZipFile"), Path("other/"), &DocumentDownloadNameCallback), 0);
@@ -164,7 +164,7 @@ TEST_F(ZipLibrary, EntriesThatEscapeTheFolderAreRefused) {
                                      {"R1\n.doc", "out"}};
     EXPECT_EQ(Unzip(MakeArchive("slip.zip", entries), dest_, &Record), 1);
     EXPECT_EQ(g_reported, std::vector<std::string>{"ok.txt"});
-    EXPECT_EQ(ReadAll(dest_ + u"ok.txt"_s), QByteArray("fine"));
+    EXPECT_EQ(ReadFile(dest_ + u"ok.txt"_s), QByteArray("fine"));
     for (const char* outside : {"root/escape.txt", "deep.txt", "root/back.txt", "root/dest/link"}) {
         EXPECT_FALSE(QFileInfo::exists(Path(outside))) << outside;
     }
@@ -178,7 +178,7 @@ TEST_F(ZipLibrary, EachCallerFamilyKeepsTheLastNameInItsOwnBuffer) {
     DownloadFilesNameBuffer().Zero();
     const QString zip = MakeArchive("many.zip", {{"a.txt", "A"}, {"dir/", ""}, {"dir/inner.txt", "I"}});
     EXPECT_EQ(Unzip(zip, dest_, &DownloadFilesNameCallback), 2);
-    EXPECT_EQ(ReadAll(dest_ + u"dir/inner.txt"_s), QByteArray("I"));
+    EXPECT_EQ(ReadFile(dest_ + u"dir/inner.txt"_s), QByteArray("I"));
     EXPECT_EQ(DownloadFilesNameBuffer().Text(), u"dir/inner.txt"_s);
     EXPECT_TRUE(PleaseWaitNameBuffer().Text().isEmpty());
     UnzipNameBuffer buffer;

@@ -15,7 +15,6 @@ protected:
         CUtility().CreateFolderPath(VoicePlayback::VoiceFolder());
     }
 
-    // The filename= values the server was asked for.
     QStringList VoiceRequests() const {
         return Queries(QStringLiteral("download_play_voicefile.php")).replaceInStrings("filename=", "");
     }

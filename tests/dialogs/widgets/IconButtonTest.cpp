@@ -11,7 +11,6 @@ QImage Solid(const QColor& colour, int side = 16) {
     return image;
 }
 
-// The pixels of image whose colour passes test, row by row.
 template <class Test> QList<QPoint> PixelsWhere(const QImage& image, Test test) {
     QList<QPoint> found;
     for (int y = 0; y < image.height(); ++y) {
@@ -43,7 +42,6 @@ struct ShownButton {
         button->setGeometry(50, 40, 140, 40);
         ShowAt(*window, 300, 120);
     }
-    // Moves the pointer well inside the button.
     void Enter() const { MovePointer(button, button->rect().center()); }
 };
 

@@ -4,6 +4,7 @@
 // texts a list shows and files to read.
 #include "reportlist/core/FileListFormat.h"
 #include "reportlist/core/ReportListModel.h"
+#include "tests/support/Files.h"
 #include "tests/support/QStringPrinting.h"
 
 #include <QBuffer>
@@ -31,14 +32,6 @@ inline QStringList Texts(const ReportListModel* model, int first = 0, int last =
         texts.append(cells.join('~'));
     }
     return texts;
-}
-
-// Writes the file, making its folder.
-inline QString WriteFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size()) << path.toStdString();
-    return file.fileName();
 }
 
 // Four reports; each row's privileges (n ones), owner ("un") and flags are tied to its file

@@ -14,7 +14,7 @@ public:
     static QStringList ReadMessages() {
         static const QRegularExpression line(R"(^\d\d:\d\d:\d\d : (.*) LastError = -?\d+$)");
         QStringList out;
-        for (const QString& raw : TodaysLogText().split("\r\n", Qt::SkipEmptyParts)) {
+        for (const QString& raw : TodaysLogLines()) {
             const QRegularExpressionMatch m = line.match(raw);
             out.append(m.hasMatch() ? m.captured(1) : "malformed: " + raw);
         }

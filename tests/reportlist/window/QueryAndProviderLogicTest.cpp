@@ -20,7 +20,6 @@ protected:
     QTemporaryDir dir_;
     QString path_ = dir_.filePath("PhysicianLocationCombo.ini");
 
-    // Writes the cache for these locations and returns the file's bytes.
     QByteArray Write(const QString& locations) {
         PhysicianLocationCache::WriteComboFile(locations, path_);
         QFile file(path_);
@@ -67,7 +66,6 @@ TEST(ProviderListTest, DerivesSortsAndFindsTheLoggedUser) {
         {"15~Dr. rafael Ortiz", " 12 ~ Dr. Amelia Hart ", "no tilde", "18~dr. Nina Kowalski"}, "12");
     ASSERT_EQ(d.providers.size(), 3);
     EXPECT_EQ(d.providers.at(1).name, "Dr. Amelia Hart");
-    // Sorted without regard to case.
     EXPECT_EQ(d.displayTexts,
               (QStringList{"Dr. Amelia Hart [12]", "dr. Nina Kowalski [18]", "Dr. rafael Ortiz [15]"}));
     EXPECT_EQ(d.preferredText, "Dr. Amelia Hart [12]");
@@ -102,7 +100,6 @@ TEST_F(CacheTest, RewritingReplacesTheOldFileAndRepeatedProvidersShareASection) 
 }
 
 TEST_F(CacheTest, LocationBoxForEachProviderChoice) {
-    // Lists are written "a;b;c".
     const QString demo = kDemoProviderItems.join(u';');
     const QString nameless = "[12]3~North Clinic|7|4~South Clinic[15]5~East Office|6~West Wing";
     const QString demoAll = "All Locations [All];North Clinic [3];South Clinic [4];East Office [5]";

@@ -21,7 +21,6 @@ TEST_F(StartupTest, DefaultSessionQueriesTheUsersOwnTranscribedReportsOfTheLastS
               "Dr. Amelia Hart [12]|All Locations [All]|Transcribed");
     EXPECT_EQ(Date("ctl220")->date(), DefaultFrom());
     EXPECT_EQ(Date("ctl221")->date(), QDate::currentDate());
-    // The session's provider lists follow the entry order.
     EXPECT_EQ(Session().CareProviderIds(), (QStringList{"12", "15", "18"}));
     EXPECT_GT(page.List()->Model()->rowCount(), 0);
     EXPECT_TRUE(Shown().isEmpty());

@@ -1,80 +1,10 @@
 #pragma once
 
-#include "host/core/SessionSettings.h"
 #include "reportlist/core/ReportListModel.h"
-#include "reportlist/listctrl/CReportListCtrl.h"
-#include "reportlist/window/CVelmoPropPage.h"
 #include "tests/reportlist/core/ListTestSupport.h"
-#include "tests/support/PromptsDouble.h"
-#include "tests/support/ServerFixture.h"
+#include "tests/support/DeskWindow.h"
 
-#include <QComboBox>
-#include <QDateEdit>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QTest>
-#include <QUrl>
-
-// Driving widgets as the user does, and what the user was shown.
-template <class T = QWidget> T* In(QWidget& parent, const char* name) {
-    T* w = parent.findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
-}
-inline void Click(QWidget* w) {
-    QTest::mouseClick(w, Qt::LeftButton);
-}
-inline void Click(QWidget& parent, const char* name) {
-    Click(In(parent, name));
-}
-// What the window system delivers for a double click: press, release, double click, release.
-inline void DoubleClick(QWidget* w, QPoint at) {
-    QTest::mousePress(w, Qt::LeftButton, {}, at);
-    QTest::mouseRelease(w, Qt::LeftButton, {}, at);
-    QTest::mouseDClick(w, Qt::LeftButton, {}, at);
-    QTest::mouseRelease(w, Qt::LeftButton, {}, at);
-}
-// Picks an entry as the user does (the box's activation notification runs).
-inline void Choose(QComboBox* box, const QString& text) {
-    const int index = box->findText(text);
-    ASSERT_GE(index, 0) << text.toStdString();
-    box->setCurrentIndex(index);
-    emit box->activated(index);
-}
-inline QStringList Entries(const QComboBox* box) {
-    QStringList items;
-    for (int i = 0; i < box->count(); ++i) {
-        items.append(box->itemText(i));
-    }
-    return items;
-}
-inline QStringList Shown() {
-    return PromptsDouble::Current().ShownTexts();
-}
-// Exactly one message box was shown, with this text and icon.
-inline void ExpectOneBox(const QString& text, Prompts::Icon icon) {
-    ASSERT_EQ(Shown(), QStringList{text});
-    EXPECT_EQ(PromptsDouble::Current().Shown()[0].icon, icon);
-}
-// The query strings a server received for a script, in order (decoded unless raw).
-inline QStringList JournalQueries(const StandInServer& server, const QString& script, bool raw = false) {
-    QStringList out;
-    for (const QJsonObject& entry : server.JournalFor(script)) {
-        const QString query = entry.value(QStringLiteral("query")).toString();
-        out.append(raw ? query : QUrl::fromPercentEncoding(query.toUtf8()));
-    }
-    return out;
-}
-// With VELMO_DIALOG_SHOTS set to a folder, saves the widget's picture there (docs/ pictures).
-inline void SaveShot(QWidget& widget, const QString& name) {
-    if (const QString folder = qEnvironmentVariable("VELMO_DIALOG_SHOTS"); !folder.isEmpty()) {
-        widget.grab().save(QDir(folder).filePath(name));
-    }
-}
-
-// The demo practice's locations per provider, and the cache file the window writes for them.
-inline const QString kDemoLocations =
-    "[12]3~North Clinic|4~South Clinic[15]3~North Clinic|5~East Office[18]5~East Office";
+// The cache file the window writes for the demo practice's locations.
 inline const QByteArray kDemoCacheFile = "[12]\r\nAll=All Locations\r\n3=North Clinic\r\n4=South Clinic\r\n"
                                          "[15]\r\nAll=All Locations\r\n3=North Clinic\r\n5=East Office\r\n"
                                          "[18]\r\nAll=All Locations\r\n5=East Office\r\n";
@@ -105,26 +35,13 @@ protected:
     void TearDown() override { page_.reset(); }
 
     void ResetSession() {
-        Session().Reset();
         PromptsDouble::Current().Clear();
-        Session().SetServerURL(server_.BaseUrl());
-        Session().SetLoggedUserId("12");
-        Session().SetPhysicianList("12~Dr. Amelia Hart|15~Dr. Rafael Ortiz|18~Dr. Nina Kowalski");
-        Session().SetLocationList(kDemoLocations);
+        DemoSession(server_);
     }
 
-    // Creates and shows the window and runs its start-up to the end (query, list, check).
     CVelmoPropPage& Start() {
         page_.reset();
-        page_ = std::make_unique<CVelmoPropPage>();
-        page_->resize(1024, 700);
-        page_->show();
-        QSignalSpy finished(page_.get(), &CVelmoPropPage::StartupFinished);
-        page_->OnInitDialog();
-        if (finished.isEmpty()) {
-            EXPECT_TRUE(finished.wait(kWaitMs));
-        }
-        EXPECT_EQ(finished.size(), 1);
+        page_ = ShowDesk();
         return *page_;
     }
 
@@ -135,7 +52,6 @@ protected:
     QComboBox* Box(const char* name) const { return In<QComboBox>(*page_, name); }
     QPushButton* Button(const char* name) const { return In<QPushButton>(*page_, name); }
     QDateEdit* Date(const char* name) const { return In<QDateEdit>(*page_, name); }
-    // The box's items, "|" between them.
     static QString Items(const QComboBox* box) { return Entries(box).join('|'); }
     QStringList ListQueries() const { return JournalQueries(server_, "qm_download_filelist.php", true); }
     QStringList Filenames() const {
