@@ -14,7 +14,7 @@
 namespace hosttest {
 
 void ClearLog() {
-    QDir(CUtility().ProfileFolder() + "Log").removeRecursively();
+    QDir(CUtility::ProfileFolder() + "Log").removeRecursively();
 }
 
 QStringList LogLines() {

@@ -9,7 +9,7 @@
 
 // Today's activity log of the test's profile: where it is, and what it holds so far.
 inline QString TodaysLogPath() {
-    return CUtility().ProfileFolder() + QStringLiteral("Log/") +
+    return CUtility::ProfileFolder() + QStringLiteral("Log/") +
            ActivityLog::FileNameFor(QDate::currentDate());
 }
 
