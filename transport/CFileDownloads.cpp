@@ -24,12 +24,11 @@ QString CFileDownloads::DownloadFiles(const QString& fileName) {
     CHttp http;
     url_ = url_.trimmed();
     resultPath_ = resultPath_.trimmed();
-    CUtility utility;
-    QString folder = targetFolder_.isEmpty() ? utility.TempFolder() : targetFolder_;
+    QString folder = targetFolder_.isEmpty() ? CUtility::TempFolder() : targetFolder_;
     if (!folder.endsWith(QLatin1Char('/'))) {
         folder += QLatin1Char('/');
     }
-    utility.CreateFolderPath(folder);
+    CUtility::CreateFolderPath(folder);
     // The archive is stored under the caller's name inside the folder.
     const QString archivePath = NameGate::PathInside(folder, fileName);
     if (archivePath.isEmpty()) {

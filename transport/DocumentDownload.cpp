@@ -22,9 +22,8 @@ std::uint32_t DownloadDocuments(const QStringList& names, QObject* receiver) {
 void DownloadDocuments(const QStringList& names, QObject* receiver, std::uint32_t& checksum) {
     CHttp http;
     http.SetNotificationWindow(receiver);
-    CUtility utility;
-    const QString tempFolder = utility.TempFolder();
-    utility.CreateFolderPath(tempFolder);
+    const QString tempFolder = CUtility::TempFolder();
+    CUtility::CreateFolderPath(tempFolder);
 
     for (const QString& name : names) {
         // Report names come from the server's list: one the names rule refuses is skipped.

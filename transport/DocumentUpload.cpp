@@ -37,8 +37,8 @@ QString CFileDownloads::UploadFile(const QString& baseName, const QString& demog
 }
 
 QString CFileDownloads::Upload(const QString& baseName, bool esign, const QString& demographics) {
-    CUtility utility;
-    const QString documentPath = NameGate::PathInside(utility.TempFolder(), baseName, QStringLiteral(".doc"));
+    const QString documentPath =
+        NameGate::PathInside(CUtility::TempFolder(), baseName, QStringLiteral(".doc"));
     if (documentPath.isEmpty()) {
         WriteLog(QStringLiteral("CFileDownloads::UploadFile: File name refused, ") + baseName);
         return {};
@@ -63,8 +63,8 @@ QString CFileDownloads::Upload(const QString& baseName, bool esign, const QStrin
     }
 
     // Credentials travel scrambled, byte for byte.
-    const QByteArray loginId = utility.CredentialScramble(Session().LoggedUserId().toUtf8(), true);
-    const QByteArray password = utility.CredentialScramble(QueryProviderPassword().toUtf8(), true);
+    const QByteArray loginId = CUtility::CredentialScramble(Session().LoggedUserId().toUtf8(), true);
+    const QByteArray password = CUtility::CredentialScramble(QueryProviderPassword().toUtf8(), true);
     http.AddFormField(QStringLiteral("loginid"), loginId);
     http.AddFormField(QStringLiteral("password"), password);
     http.AddFormField(QStringLiteral("locationid"), Session().QueryLocationId());

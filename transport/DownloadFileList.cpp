@@ -24,9 +24,8 @@ bool DeleteArchive(const QString& path) {
 void DownloadFileList(FileListJob& job) {
     CHttp http;
     http.SetNotificationWindow(job.receiver);
-    CUtility utility;
-    const QString tempFolder = utility.TempFolder();
-    utility.CreateFolderPath(tempFolder);
+    const QString tempFolder = CUtility::TempFolder();
+    CUtility::CreateFolderPath(tempFolder);
     const QString archivePath = tempFolder + QStringLiteral("ZipFile");
 
     http.SetLocalFile(archivePath);
@@ -46,7 +45,7 @@ void DownloadFileList(FileListJob& job) {
             QString message = trimmed;
             message.remove(QLatin1Char('*'));
             Prompts::Information(message);
-        } else if (!utility.FileExists(archivePath)) {
+        } else if (!CUtility::FileExists(archivePath)) {
             Prompts::Information(QStringLiteral("Error unable to Download File"));
         } else if (!LoadZipLibrary()) {
             Prompts::Error(QStringLiteral("Unable to load zip library."));

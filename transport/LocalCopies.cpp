@@ -34,7 +34,7 @@ bool Reusable(const QString& path, Kind kind) {
             return false;
         }
     }
-    return CUtility().FileExists(path);
+    return CUtility::FileExists(path);
 }
 
 void Forget(const QString& path) {

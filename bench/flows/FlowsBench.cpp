@@ -209,7 +209,7 @@ public:
         // Go: the click returns with the list loaded; then it is drawn.
         ReportType(QStringLiteral("Transcribed"));
         double t0 = Now();
-        Click("ctl219");
+        Click("goButton");
         page_->repaint();
         record("go", Now() - t0);
         if (page_->RowCount() != kRows) {
@@ -235,7 +235,7 @@ public:
         std::size_t mark = shell_.Mark();
         Select({opened});
         t0 = Now();
-        Click("ctl210");
+        Click("openButton");
         if (!WaitFor([&] { return !shell_.Since(mark, QStringLiteral("soffice")).empty(); })) {
             return Fail("Open started no LibreOffice");
         }
@@ -269,7 +269,7 @@ public:
         mark = shell_.Mark();
         Select(printed);
         t0 = Now();
-        Click("ctl201");
+        Click("printButton");
         const std::vector<double> prints =
             shell_.Since(mark, QStringLiteral("soffice"), QStringLiteral("-p"));
         if (prints.size() != 3) {
@@ -281,7 +281,7 @@ public:
         const qsizetype signedBefore = server_.JournalFor(QStringLiteral("qm_esign.php")).size();
         Select({signedReport});
         t0 = Now();
-        Click("ctl204");
+        Click("esignButton");
         record("esign", Now() - t0);
         if (server_.JournalFor(QStringLiteral("qm_esign.php")).size() == signedBefore) {
             return Fail("E-Sign sent nothing");
@@ -298,11 +298,12 @@ public:
                 return;
             }
             driver.stop();
-            auto* versions = dialog->findChild<CReportListCtrl*>(QStringLiteral("ctl235"));
+            auto* versions = dialog->findChild<CReportListCtrl*>(QStringLiteral("versionList"));
             if (versions && versions->model()->rowCount() > 0) {
                 versions->selectRow(0);
                 viewClicked = Now();
-                QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("ctl260")), Qt::LeftButton);
+                QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("viewDocumentButton")),
+                                  Qt::LeftButton);
             }
             dialog->reject();
         });
@@ -318,11 +319,11 @@ public:
 
         // Play a pending dictation: to the converter's start.
         ReportType(QStringLiteral("Pending"));
-        Click("ctl219");
+        Click("goButton");
         mark = shell_.Mark();
         Select({QStringLiteral("J101")});
         t0 = Now();
-        Click("ctl208");
+        Click("playButton");
         const std::vector<double> converter = shell_.Since(mark, QStringLiteral("DSSDecoder"));
         if (converter.empty()) {
             return Fail("Play started no converter");
@@ -346,7 +347,7 @@ private:
         QTest::mouseClick(b, Qt::LeftButton);
     }
     void ReportType(const QString& text) {
-        auto* box = page_->findChild<QComboBox*>(QStringLiteral("ctl262"));
+        auto* box = page_->findChild<QComboBox*>(QStringLiteral("reportTypeBox"));
         box->setCurrentIndex(box->findText(text));
     }
     void Select(const QStringList& names) {
@@ -471,7 +472,7 @@ int main(int argc, char** argv) {
     if (!ok) {
         std::fprintf(stderr, "bench_flows: %s\nthe boxes shown: %s\n", qPrintable(bench.Error()),
                      qPrintable(prompts.texts.join(QStringLiteral(" / "))));
-        QFile log(CUtility().ProfileFolder() + QStringLiteral("Log/") +
+        QFile log(CUtility::ProfileFolder() + QStringLiteral("Log/") +
                   ActivityLog::FileNameFor(QDate::currentDate()));
         if (log.open(QIODevice::ReadOnly)) {
             const QList<QByteArray> lines = log.readAll().split('\n');

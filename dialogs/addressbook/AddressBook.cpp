@@ -13,7 +13,7 @@ QString AddressBook::BookUrl() {
 
 void AddressBook::Run() {
     const QString path = CDlgPleaseWait::DownloadList(BookUrl());
-    if (path.isEmpty() || !CUtility().FileExists(path)) {
+    if (path.isEmpty() || !CUtility::FileExists(path)) {
         WriteLog(QStringLiteral("OnPopAddressbook: Address book could not be downloaded..."));
         return;
     }

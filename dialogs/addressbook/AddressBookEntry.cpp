@@ -41,7 +41,7 @@ QString Build(const QString& key, const QStringList& sevenFields) {
 
 QStringList SplitLine(const QString& line) {
     QStringList fields;
-    CUtility().SplitString(line, QStringLiteral("~"), fields);
+    CUtility::SplitString(line, QStringLiteral("~"), fields);
     return fields;
 }
 

@@ -7,8 +7,8 @@
 
 CDlgAddEntry::CDlgAddEntry(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::CDlgAddEntry>()) {
     ui_->setupUi(this);
-    connect(ui_->ctl1, &QPushButton::clicked, this, &CDlgAddEntry::accept);
-    connect(ui_->ctl2, &QPushButton::clicked, this, &CDlgAddEntry::reject);
+    connect(ui_->okButton, &QPushButton::clicked, this, &CDlgAddEntry::accept);
+    connect(ui_->cancelButton, &QPushButton::clicked, this, &CDlgAddEntry::reject);
 }
 
 CDlgAddEntry::~CDlgAddEntry() = default;
@@ -25,12 +25,13 @@ int CDlgAddEntry::exec() {
 
 void CDlgAddEntry::Initialise() {
     key_.clear();
-    SetUpDialogButton(ui_->ctl1, kIconOk);
-    SetUpDialogButton(ui_->ctl2, kIconCancel);
+    SetUpDialogButton(ui_->okButton, kIconOk);
+    SetUpDialogButton(ui_->cancelButton, kIconCancel);
     if (editFlag_ == 1) {
         const QStringList pieces = AddressBookEntry::SplitLine(entryText_);
-        QLineEdit* const edits[] = {ui_->ctl286, ui_->ctl240, ui_->ctl231, ui_->ctl230,
-                                    ui_->ctl249, ui_->ctl234, ui_->ctl235};
+        QLineEdit* const edits[] = {ui_->companyEdit,  ui_->firstNameEdit, ui_->middleNameEdit,
+                                    ui_->lastNameEdit, ui_->faxEdit,       ui_->emailEdit,
+                                    ui_->phoneEdit};
         for (int i = 0; i < 7; ++i) {
             edits[i]->setText(pieces.value(i));
         }
@@ -40,22 +41,22 @@ void CDlgAddEntry::Initialise() {
 }
 
 void CDlgAddEntry::accept() {
-    const QString company = ui_->ctl286->text().trimmed();
-    const QString first = ui_->ctl240->text().trimmed();
-    const QString middle = ui_->ctl231->text().trimmed();
-    const QString last = ui_->ctl230->text().trimmed();
-    const QString fax = ui_->ctl249->text().trimmed();
-    const QString email = ui_->ctl234->text().trimmed();
-    const QString phone = ui_->ctl235->text().trimmed();
+    const QString company = ui_->companyEdit->text().trimmed();
+    const QString first = ui_->firstNameEdit->text().trimmed();
+    const QString middle = ui_->middleNameEdit->text().trimmed();
+    const QString last = ui_->lastNameEdit->text().trimmed();
+    const QString fax = ui_->faxEdit->text().trimmed();
+    const QString email = ui_->emailEdit->text().trimmed();
+    const QString phone = ui_->phoneEdit->text().trimmed();
     // The first missing required field is named and gets the focus; the dialog stays open.
     const struct {
         const QString& value;
         QLineEdit* edit;
         const char* message;
-    } required[] = {{first, ui_->ctl240, "Please enter First name."},
-                    {last, ui_->ctl230, "Please enter Last name."},
-                    {fax, ui_->ctl249, "Please enter Fax Number."},
-                    {email, ui_->ctl234, "Please enter EMail-ID."}};
+    } required[] = {{first, ui_->firstNameEdit, "Please enter First name."},
+                    {last, ui_->lastNameEdit, "Please enter Last name."},
+                    {fax, ui_->faxEdit, "Please enter Fax Number."},
+                    {email, ui_->emailEdit, "Please enter EMail-ID."}};
     for (const auto& check : required) {
         if (check.value.isEmpty()) {
             Prompts::Information(QString::fromLatin1(check.message));

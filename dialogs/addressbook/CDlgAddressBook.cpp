@@ -30,18 +30,18 @@ constexpr int kPhoneColumn = 8;
 CDlgAddressBook::CDlgAddressBook(QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::CDlgAddressBook>()) {
     ui_->setupUi(this);
-    connect(ui_->ctl6, &QPushButton::clicked, this, &CDlgAddressBook::OnPopAdd);
-    connect(ui_->ctl5, &QPushButton::clicked, this, &CDlgAddressBook::OnPopEdit);
-    connect(ui_->ctl4, &QPushButton::clicked, this, &CDlgAddressBook::OnPopDelete);
-    connect(ui_->ctl2, &QPushButton::clicked, this, &CDlgAddressBook::reject);
+    connect(ui_->addButton, &QPushButton::clicked, this, &CDlgAddressBook::OnPopAdd);
+    connect(ui_->editButton, &QPushButton::clicked, this, &CDlgAddressBook::OnPopEdit);
+    connect(ui_->deleteButton, &QPushButton::clicked, this, &CDlgAddressBook::OnPopDelete);
+    connect(ui_->closeButton, &QPushButton::clicked, this, &CDlgAddressBook::reject);
     // A double click edits its row (closing the book on it would throw the user out of the book
     // they were working in); Enter closes the book, as "Close" does (see eventFilter).
-    connect(ui_->ctl285, &CReportListCtrl::RowDoubleClicked, this, &CDlgAddressBook::OnPopEdit);
-    connect(ui_->ctl285, &CReportListCtrl::ContextMenuRequestedAt, this, [this](const QPoint& at) {
+    connect(ui_->entryList, &CReportListCtrl::RowDoubleClicked, this, &CDlgAddressBook::OnPopEdit);
+    connect(ui_->entryList, &CReportListCtrl::ContextMenuRequestedAt, this, [this](const QPoint& at) {
         const std::unique_ptr<QMenu> menu = BuildContextMenu();
         menu->exec(at);
     });
-    ui_->ctl285->installEventFilter(this);
+    ui_->entryList->installEventFilter(this);
 }
 
 CDlgAddressBook::~CDlgAddressBook() {
@@ -54,7 +54,7 @@ CDlgAddressBook::~CDlgAddressBook() {
 }
 
 ReportListModel* CDlgAddressBook::Model() const {
-    return ui_->ctl285->Model();
+    return ui_->entryList->Model();
 }
 
 int CDlgAddressBook::exec() {
@@ -64,19 +64,19 @@ int CDlgAddressBook::exec() {
 
 void CDlgAddressBook::Initialise() {
     ShowWait(false);
-    SetUpDialogButton(ui_->ctl6, QStringLiteral(":/icons/refresh.svg"));
-    SetUpDialogButton(ui_->ctl5, QStringLiteral(":/icons/edit.svg"));
-    SetUpDialogButton(ui_->ctl4, QStringLiteral(":/icons/delete.svg"));
-    SetUpDialogButton(ui_->ctl2, kIconCancel);
-    SetUpDialogButton(ui_->ctl1, kIconOk);
+    SetUpDialogButton(ui_->addButton, QStringLiteral(":/icons/refresh.svg"));
+    SetUpDialogButton(ui_->editButton, QStringLiteral(":/icons/edit.svg"));
+    SetUpDialogButton(ui_->deleteButton, QStringLiteral(":/icons/delete.svg"));
+    SetUpDialogButton(ui_->closeButton, kIconCancel);
+    SetUpDialogButton(ui_->okButton, kIconOk);
     Model()->SetColumns({QString(), QStringLiteral("Key"), QStringLiteral("Company"),
                          QStringLiteral("Firstname"), QStringLiteral("Middlename"),
                          QStringLiteral("Lastname"), QStringLiteral("Fax"), QStringLiteral("E-Mail"),
                          QStringLiteral("Telephone")},
                         {10, 0, 100, 80, 80, 80, 80, 150, 0});
     // The key and the telephone travel with their rows but are not shown.
-    ui_->ctl285->setColumnHidden(kKeyColumn, true);
-    ui_->ctl285->setColumnHidden(kPhoneColumn, true);
+    ui_->entryList->setColumnHidden(kKeyColumn, true);
+    ui_->entryList->setColumnHidden(kPhoneColumn, true);
     ReadFile();
 }
 
@@ -144,7 +144,7 @@ std::unique_ptr<QMenu> CDlgAddressBook::BuildContextMenu() {
 }
 
 bool CDlgAddressBook::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ui_->ctl285 && event->type() == QEvent::KeyPress) {
+    if (watched == ui_->entryList && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             reject();
@@ -155,14 +155,14 @@ bool CDlgAddressBook::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CDlgAddressBook::ShowWait(bool shown) {
-    ui_->ctl256->setVisible(shown);
+    ui_->updatingLabel->setVisible(shown);
     if (shown) {
-        ui_->ctl256->repaint();
+        ui_->updatingLabel->repaint();
     }
 }
 
 int CDlgAddressBook::SelectedRow() const {
-    return ui_->ctl285->FirstSelectedRow();
+    return ui_->entryList->FirstSelectedRow();
 }
 
 bool CDlgAddressBook::SendUpdate(const QString& url, const QString& operation, const Prompts::Box& success,

@@ -12,31 +12,31 @@
 CDlgAddCustomProperty::CDlgAddCustomProperty(QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::CDlgAddCustomProperty>()) {
     ui_->setupUi(this);
-    connect(ui_->ctl6, &QPushButton::clicked, this, &CDlgAddCustomProperty::OnAdd);
-    connect(ui_->ctl290, &QPushButton::clicked, this, &CDlgAddCustomProperty::OnRemove);
-    connect(ui_->ctl289, &QPushButton::clicked, this, &CDlgAddCustomProperty::OnSave);
-    connect(ui_->ctl2, &QPushButton::clicked, this, &CDlgAddCustomProperty::reject);
+    connect(ui_->addButton, &QPushButton::clicked, this, &CDlgAddCustomProperty::OnAdd);
+    connect(ui_->removeButton, &QPushButton::clicked, this, &CDlgAddCustomProperty::OnRemove);
+    connect(ui_->saveButton, &QPushButton::clicked, this, &CDlgAddCustomProperty::OnSave);
+    connect(ui_->cancelButton, &QPushButton::clicked, this, &CDlgAddCustomProperty::reject);
 }
 
 CDlgAddCustomProperty::~CDlgAddCustomProperty() = default;
 
 ReportListModel* CDlgAddCustomProperty::Model() const {
-    return ui_->ctl272->Model();
+    return ui_->propertyList->Model();
 }
 
 int CDlgAddCustomProperty::exec() {
     Model()->SetColumns({QStringLiteral("Custom Property")}, {300});
-    SetUpDialogButton(ui_->ctl6, QStringLiteral(":/icons/add.svg"));
-    SetUpDialogButton(ui_->ctl290, QStringLiteral(":/icons/delete.svg"));
-    SetUpDialogButton(ui_->ctl289, kIconOk);
-    SetUpDialogButton(ui_->ctl2, kIconCancel);
+    SetUpDialogButton(ui_->addButton, QStringLiteral(":/icons/add.svg"));
+    SetUpDialogButton(ui_->removeButton, QStringLiteral(":/icons/delete.svg"));
+    SetUpDialogButton(ui_->saveButton, kIconOk);
+    SetUpDialogButton(ui_->cancelButton, kIconCancel);
     names_.clear();
     savedFlag_ = 1;
     return QDialog::exec();
 }
 
 void CDlgAddCustomProperty::OnAdd() {
-    const QString name = ui_->ctl274->text().trimmed();
+    const QString name = ui_->propertyNameEdit->text().trimmed();
     if (name.isEmpty()) {
         Prompts::Information(QStringLiteral("Blank entries cannot be inserted."));
         return;
@@ -52,7 +52,7 @@ void CDlgAddCustomProperty::OnAdd() {
 }
 
 void CDlgAddCustomProperty::OnRemove() {
-    const int row = ui_->ctl272->FirstSelectedRow();
+    const int row = ui_->propertyList->FirstSelectedRow();
     if (row < 0) {
         Prompts::Information(QStringLiteral("Click on a particular row to edit."));
         return;
@@ -71,7 +71,7 @@ void CDlgAddCustomProperty::OnSave() {
     http.SetURL(Session().ServerURL() + QStringLiteral("qm_cp_add.php"));
     http.SetKeepResponse(true);
     http.AddFormField(QStringLiteral("loginid"),
-                      CUtility().CredentialScramble(Session().LoggedUserId().toUtf8(), true));
+                      CUtility::CredentialScramble(Session().LoggedUserId().toUtf8(), true));
     http.AddFormField(QStringLiteral("cps"), names);
     http.SetSecure(false);
     if (http.OpenInternetSession() != 0) {

@@ -56,17 +56,18 @@ void MoveAll(QTreeWidget* from, QTreeWidget* to) {
 CDlgCustomProperties::CDlgCustomProperties(QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::CDlgCustomProperties>()) {
     ui_->setupUi(this);
-    connect(ui_->ctl283, &QPushButton::clicked, this, &CDlgCustomProperties::OnMoveRight);
-    connect(ui_->ctl234, &QPushButton::clicked, this, &CDlgCustomProperties::OnMoveLeft);
-    connect(ui_->ctl235, &QPushButton::clicked, this, &CDlgCustomProperties::OnMoveAllRight);
-    connect(ui_->ctl236, &QPushButton::clicked, this, &CDlgCustomProperties::OnMoveAllLeft);
-    connect(ui_->ctl237, &QPushButton::clicked, this, &CDlgCustomProperties::OnUp);
-    connect(ui_->ctl238, &QPushButton::clicked, this, &CDlgCustomProperties::OnDown);
-    connect(ui_->ctl287, &QPushButton::clicked, this, &CDlgCustomProperties::OnAddNew);
-    connect(ui_->ctl1, &QPushButton::clicked, this, &CDlgCustomProperties::accept);
-    connect(ui_->ctl2, &QPushButton::clicked, this, &CDlgCustomProperties::reject);
+    connect(ui_->addOneButton, &QPushButton::clicked, this, &CDlgCustomProperties::OnMoveRight);
+    connect(ui_->removeOneButton, &QPushButton::clicked, this, &CDlgCustomProperties::OnMoveLeft);
+    connect(ui_->addAllButton, &QPushButton::clicked, this, &CDlgCustomProperties::OnMoveAllRight);
+    connect(ui_->removeAllButton, &QPushButton::clicked, this, &CDlgCustomProperties::OnMoveAllLeft);
+    connect(ui_->upButton, &QPushButton::clicked, this, &CDlgCustomProperties::OnUp);
+    connect(ui_->downButton, &QPushButton::clicked, this, &CDlgCustomProperties::OnDown);
+    connect(ui_->newPropertyButton, &QPushButton::clicked, this, &CDlgCustomProperties::OnAddNew);
+    connect(ui_->saveButton, &QPushButton::clicked, this, &CDlgCustomProperties::accept);
+    connect(ui_->cancelButton, &QPushButton::clicked, this, &CDlgCustomProperties::reject);
     // Mouse and keyboard alike move the selection; the buttons follow it.
-    connect(ui_->ctl282, &QTreeWidget::itemSelectionChanged, this, &CDlgCustomProperties::OnClickSelected);
+    connect(ui_->chosenList, &QTreeWidget::itemSelectionChanged, this,
+            &CDlgCustomProperties::OnClickSelected);
 }
 
 CDlgCustomProperties::~CDlgCustomProperties() {
@@ -79,58 +80,58 @@ CDlgCustomProperties::~CDlgCustomProperties() {
 }
 
 QTreeWidget* CDlgCustomProperties::AvailableList() const {
-    return ui_->ctl281;
+    return ui_->availableList;
 }
 
 QTreeWidget* CDlgCustomProperties::SelectedList() const {
-    return ui_->ctl282;
+    return ui_->chosenList;
 }
 
 QStringList CDlgCustomProperties::Available() const {
-    return Texts(ui_->ctl281);
+    return Texts(ui_->availableList);
 }
 
 QStringList CDlgCustomProperties::Selected() const {
-    return Texts(ui_->ctl282);
+    return Texts(ui_->chosenList);
 }
 
 int CDlgCustomProperties::exec() {
-    ui_->ctl281->setColumnWidth(0, kColumnWidth);
-    ui_->ctl282->setColumnWidth(0, kColumnWidth);
+    ui_->availableList->setColumnWidth(0, kColumnWidth);
+    ui_->chosenList->setColumnWidth(0, kColumnWidth);
     const CustomPropertyList list = CustomPropertyList::Read(path_);
     for (const QString& name : list.available) {
-        Append(ui_->ctl281, name);
+        Append(ui_->availableList, name);
     }
     for (const QString& name : list.selected) {
-        Append(ui_->ctl282, name);
+        Append(ui_->chosenList, name);
     }
-    SetUpDialogButton(ui_->ctl237, QStringLiteral(":/icons/up.svg"));
-    SetUpDialogButton(ui_->ctl238, QStringLiteral(":/icons/down.svg"));
-    SetUpDialogButton(ui_->ctl287, QStringLiteral(":/icons/add.svg"));
-    SetUpDialogButton(ui_->ctl1, kIconOk);
-    SetUpDialogButton(ui_->ctl2, kIconCancel);
+    SetUpDialogButton(ui_->upButton, QStringLiteral(":/icons/up.svg"));
+    SetUpDialogButton(ui_->downButton, QStringLiteral(":/icons/down.svg"));
+    SetUpDialogButton(ui_->newPropertyButton, QStringLiteral(":/icons/add.svg"));
+    SetUpDialogButton(ui_->saveButton, kIconOk);
+    SetUpDialogButton(ui_->cancelButton, kIconCancel);
     OnClickSelected();
     return QDialog::exec();
 }
 
 void CDlgCustomProperties::OnMoveRight() {
-    MoveSelected(ui_->ctl281, ui_->ctl282);
+    MoveSelected(ui_->availableList, ui_->chosenList);
 }
 
 void CDlgCustomProperties::OnMoveLeft() {
-    MoveSelected(ui_->ctl282, ui_->ctl281);
+    MoveSelected(ui_->chosenList, ui_->availableList);
 }
 
 void CDlgCustomProperties::OnMoveAllRight() {
-    MoveAll(ui_->ctl281, ui_->ctl282);
+    MoveAll(ui_->availableList, ui_->chosenList);
 }
 
 void CDlgCustomProperties::OnMoveAllLeft() {
-    MoveAll(ui_->ctl282, ui_->ctl281);
+    MoveAll(ui_->chosenList, ui_->availableList);
 }
 
 void CDlgCustomProperties::OnUp() {
-    QTreeWidget* list = ui_->ctl282;
+    QTreeWidget* list = ui_->chosenList;
     const int index = SelectedIndex(list);
     if (index <= 0) {
         return;
@@ -140,14 +141,14 @@ void CDlgCustomProperties::OnUp() {
     list->topLevelItem(index - 1)->setText(0, text);
     Select(list, index - 1);
     if (index - 1 == 0) {
-        ui_->ctl237->setEnabled(false);
+        ui_->upButton->setEnabled(false);
     } else {
-        ui_->ctl238->setEnabled(true);
+        ui_->downButton->setEnabled(true);
     }
 }
 
 void CDlgCustomProperties::OnDown() {
-    QTreeWidget* list = ui_->ctl282;
+    QTreeWidget* list = ui_->chosenList;
     const int index = SelectedIndex(list);
     if (index < 0 || index + 1 >= list->topLevelItemCount()) {
         return;
@@ -157,27 +158,27 @@ void CDlgCustomProperties::OnDown() {
     list->topLevelItem(index + 1)->setText(0, text);
     Select(list, index + 1);
     if (index + 1 == list->topLevelItemCount() - 1) {
-        ui_->ctl238->setEnabled(false);
+        ui_->downButton->setEnabled(false);
     } else {
-        ui_->ctl237->setEnabled(true);
+        ui_->upButton->setEnabled(true);
     }
 }
 
 void CDlgCustomProperties::OnClickSelected() {
-    const int index = SelectedIndex(ui_->ctl282);
-    const int last = ui_->ctl282->topLevelItemCount() - 1;
+    const int index = SelectedIndex(ui_->chosenList);
+    const int last = ui_->chosenList->topLevelItemCount() - 1;
     if (index < 0) {
-        ui_->ctl237->setEnabled(false);
-        ui_->ctl238->setEnabled(false);
+        ui_->upButton->setEnabled(false);
+        ui_->downButton->setEnabled(false);
     } else if (index == 0) {
-        ui_->ctl237->setEnabled(false);
-        ui_->ctl238->setEnabled(true);
+        ui_->upButton->setEnabled(false);
+        ui_->downButton->setEnabled(true);
     } else if (index == last) {
-        ui_->ctl237->setEnabled(true);
-        ui_->ctl238->setEnabled(false);
+        ui_->upButton->setEnabled(true);
+        ui_->downButton->setEnabled(false);
     } else {
-        ui_->ctl237->setEnabled(true);
-        ui_->ctl238->setEnabled(true);
+        ui_->upButton->setEnabled(true);
+        ui_->downButton->setEnabled(true);
     }
 }
 
@@ -185,9 +186,9 @@ void CDlgCustomProperties::OnAddNew() {
     CDlgAddCustomProperty add(this);
     if (add.exec() == QDialog::Accepted && add.SavedFlag() == 1) {
         QStringList names;
-        CUtility().SplitString(add.Names(), QStringLiteral("~"), names);
+        CUtility::SplitString(add.Names(), QStringLiteral("~"), names);
         for (const QString& name : names) {
-            Append(ui_->ctl281, name);
+            Append(ui_->availableList, name);
         }
     }
 }

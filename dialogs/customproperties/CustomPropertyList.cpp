@@ -12,7 +12,7 @@ void InsertPart(const QString& part, QStringList& list) {
         return;
     }
     QStringList names;
-    CUtility().SplitString(part.trimmed(), QStringLiteral("~"), names);
+    CUtility::SplitString(part.trimmed(), QStringLiteral("~"), names);
     for (qsizetype i = 0; i < names.size(); ++i) {
         list.insert(qMin(i, list.size()), names[i]);
     }

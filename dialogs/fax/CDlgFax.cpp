@@ -56,13 +56,13 @@ private:
 CDlgFax::CDlgFax(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::CDlgFax>()) {
     ui_->setupUi(this);
     auto* checks = new CheckColumnModel(this);
-    checks->setSourceModel(ui_->ctl218->Model());
-    ui_->ctl218->setModel(checks);
-    ui_->ctl217->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    ui_->ctl218->setSelectionMode(QAbstractItemView::SingleSelection);
-    connect(ui_->ctl3, &QPushButton::clicked, this, &CDlgFax::OnRefreshContacts);
-    connect(ui_->ctl1, &QPushButton::clicked, this, &CDlgFax::accept);
-    connect(ui_->ctl2, &QPushButton::clicked, this, &CDlgFax::reject);
+    checks->setSourceModel(ui_->contactList->Model());
+    ui_->contactList->setModel(checks);
+    ui_->reportList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    ui_->contactList->setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(ui_->refreshContactsButton, &QPushButton::clicked, this, &CDlgFax::OnRefreshContacts);
+    connect(ui_->sendFaxButton, &QPushButton::clicked, this, &CDlgFax::accept);
+    connect(ui_->cancelButton, &QPushButton::clicked, this, &CDlgFax::reject);
 }
 
 CDlgFax::~CDlgFax() = default;
@@ -74,26 +74,26 @@ void CDlgFax::SetSelectedReports(const QStringList& lines, const QStringList& ow
 
 QString CDlgFax::AddressBookPath() const {
     // The user id comes from the host page: the path is built so that it stays in TempFolder.
-    return NameGate::PathInside(CUtility().TempFolder(),
+    return NameGate::PathInside(CUtility::TempFolder(),
                                 Session().LoggedUserId() + QStringLiteral("_addressbook"),
                                 QStringLiteral(".txt"));
 }
 
 CReportListCtrl* CDlgFax::Reports() const {
-    return ui_->ctl217;
+    return ui_->reportList;
 }
 
 CReportListCtrl* CDlgFax::Contacts() const {
-    return ui_->ctl218;
+    return ui_->contactList;
 }
 
 ReportListModel* CDlgFax::ContactModel() const {
-    return ui_->ctl218->Model();
+    return ui_->contactList->Model();
 }
 
 void CDlgFax::SetChecked(int row, bool checked) {
-    ui_->ctl218->model()->setData(ui_->ctl218->model()->index(row, 0), checked ? Qt::Checked : Qt::Unchecked,
-                                  Qt::CheckStateRole);
+    ui_->contactList->model()->setData(ui_->contactList->model()->index(row, 0),
+                                       checked ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
 }
 
 bool CDlgFax::IsChecked(int row) const {
@@ -112,19 +112,19 @@ void CDlgFax::Initialise() {
                                 QStringLiteral("Key"), QStringLiteral("Label"), QStringLiteral("Checked")},
                                {25, 200, 197, 197, 0, 0, 0});
     ApplyContactColumns();
-    ui_->ctl218->Sort(LastName, true);
-    SetUpDialogButton(ui_->ctl1, kIconOk);
-    SetUpDialogButton(ui_->ctl2, kIconCancel);
-    SetUpDialogButton(ui_->ctl3, QStringLiteral(":/icons/refresh.svg"));
+    ui_->contactList->Sort(LastName, true);
+    SetUpDialogButton(ui_->sendFaxButton, kIconOk);
+    SetUpDialogButton(ui_->cancelButton, kIconCancel);
+    SetUpDialogButton(ui_->refreshContactsButton, QStringLiteral(":/icons/refresh.svg"));
     OnRefreshContacts();
 }
 
 void CDlgFax::ApplyContactColumns() {
     // The check boxes sit on a view of the list's own rows, whose header lays its sections out
     // afresh when the columns change: the widths and the hidden columns are set after it.
-    ui_->ctl218->ApplyColumnWidths();
+    ui_->contactList->ApplyColumnWidths();
     for (const int hidden : {Key, Label, Checked}) {
-        ui_->ctl218->setColumnHidden(hidden, true);
+        ui_->contactList->setColumnHidden(hidden, true);
     }
 }
 
@@ -132,7 +132,7 @@ void CDlgFax::FillReports() {
     QList<QStringList> reports; // file name, first name, last name, report type
     for (const QString& line : lines_) {
         QStringList values;
-        CUtility().SplitString(line, QStringLiteral("~"), values);
+        CUtility::SplitString(line, QStringLiteral("~"), values);
         reports.append(values);
     }
     // A column is shown when the first report has a value for it.
@@ -157,7 +157,7 @@ void CDlgFax::FillReports() {
     for (qsizetype c = 1; c < captions.size(); ++c) {
         widths.append(width);
     }
-    ReportListModel* model = ui_->ctl217->Model();
+    ReportListModel* model = ui_->reportList->Model();
     model->SetColumns(captions, widths);
     for (const QStringList& values : reports) {
         QStringList cells{QString()};
@@ -166,7 +166,7 @@ void CDlgFax::FillReports() {
         }
         model->AppendRow(cells);
     }
-    ui_->ctl217->Sort(2, true);
+    ui_->reportList->Sort(2, true);
 }
 
 void CDlgFax::OnRefreshContacts() {
@@ -175,7 +175,7 @@ void CDlgFax::OnRefreshContacts() {
     WriteLog(QStringLiteral("OnFaxBook : Dpwnload address book URL :") + url);
     CDlgPleaseWait::DownloadList(url);
     const QString path = AddressBookPath();
-    if (!CUtility().FileExists(path)) {
+    if (!CUtility::FileExists(path)) {
         WriteLog(QStringLiteral("OnFaxBook: Address book could not be downloaded..."));
         return;
     }
@@ -192,13 +192,13 @@ void CDlgFax::OnRefreshContacts() {
     }
     // Clearing the model puts the list back in file order; the refilled book keeps the sort
     // the list had (last name ascending unless the user clicked another header).
-    const int sortColumn = ui_->ctl218->SortedColumn();
-    const bool ascending = ui_->ctl218->SortedAscending();
+    const int sortColumn = ui_->contactList->SortedColumn();
+    const bool ascending = ui_->contactList->SortedAscending();
     ContactModel()->ClearRows();
     if (lines.isEmpty()) {
         return;
     }
-    ui_->ctl218->setEnabled(true);
+    ui_->contactList->setEnabled(true);
     for (const QString& line : lines) {
         const Contact contact = Contact::FromLine(line);
         ContactModel()->AppendRow({QString(), contact.FaxCell(),
@@ -206,11 +206,11 @@ void CDlgFax::OnRefreshContacts() {
                                    contact.fields >= Contact::kFirstField ? contact.first : QString(),
                                    contact.key, contact.label, QString()});
     }
-    ui_->ctl218->Sort(sortColumn, ascending);
+    ui_->contactList->Sort(sortColumn, ascending);
 }
 
 void CDlgFax::accept() {
-    const ReportListModel* reports = ui_->ctl217->Model();
+    const ReportListModel* reports = ui_->reportList->Model();
     QStringList documents;
     for (int row = 0; row < reports->rowCount(); ++row) {
         documents.append(reports->CellText(row, 1));

@@ -8,7 +8,7 @@
 
 Contact Contact::FromLine(const QString& line) {
     QStringList fields;
-    CUtility().SplitString(line, QStringLiteral("~"), fields);
+    CUtility::SplitString(line, QStringLiteral("~"), fields);
     Contact contact;
     contact.fields = static_cast<int>(fields.size());
     contact.key = fields.value(0);

@@ -40,12 +40,12 @@ bool DeleteFile(const QString& path) {
 CDlgDocumentHistory::CDlgDocumentHistory(QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::CDlgDocumentHistory>()) {
     ui_->setupUi(this);
-    connect(ui_->ctl260, &QPushButton::clicked, this, &CDlgDocumentHistory::OnViewDocument);
-    connect(ui_->ctl1, &QPushButton::clicked, this, &QDialog::accept);
-    connect(ui_->ctl235, &CReportListCtrl::ContextMenuRequestedAt, this,
+    connect(ui_->viewDocumentButton, &QPushButton::clicked, this, &CDlgDocumentHistory::OnViewDocument);
+    connect(ui_->closeButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ui_->versionList, &CReportListCtrl::ContextMenuRequestedAt, this,
             [this](const QPoint& at) { BuildContextMenu()->exec(at); });
     // Enter or a double click on a version views it, as the button does.
-    connect(ui_->ctl235, &CReportListCtrl::RowDoubleClicked, this, &CDlgDocumentHistory::OnViewDocument);
+    connect(ui_->versionList, &CReportListCtrl::RowDoubleClicked, this, &CDlgDocumentHistory::OnViewDocument);
 }
 
 CDlgDocumentHistory::~CDlgDocumentHistory() = default;
@@ -67,12 +67,12 @@ void CDlgDocumentHistory::showEvent(QShowEvent* event) {
 }
 
 void CDlgDocumentHistory::OnInitDialog() {
-    DialogListCtrl* list = ui_->ctl235;
+    DialogListCtrl* list = ui_->versionList;
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->Initialise();
-    SetUpDialogButton(ui_->ctl1, kIconCancel);
-    SetUpDialogButton(ui_->ctl260, kIconView);
+    SetUpDialogButton(ui_->closeButton, kIconCancel);
+    SetUpDialogButton(ui_->viewDocumentButton, kIconView);
     list->Model()->SetColumns({QStringLiteral("..."), QStringLiteral("Filename"),
                                QStringLiteral("Transcribed Date/Time"), QStringLiteral("Revised Date/Time"),
                                QString()},
@@ -83,7 +83,7 @@ void CDlgDocumentHistory::OnInitDialog() {
 }
 
 void CDlgDocumentHistory::LoadVersionList() {
-    ReportListModel* model = ui_->ctl235->Model();
+    ReportListModel* model = ui_->versionList->Model();
     model->ClearRows();
     if (versionListPath_.isEmpty()) {
         return; // the download failed and said so
@@ -108,20 +108,20 @@ void CDlgDocumentHistory::LoadVersionList() {
 }
 
 void CDlgDocumentHistory::OnViewDocument() {
-    const int row = ui_->ctl235->FirstSelectedRow();
+    const int row = ui_->versionList->FirstSelectedRow();
     if (row < 0) {
         Prompts::Information(QStringLiteral("Select a document to view."));
         return;
     }
-    const ReportListModel* model = ui_->ctl235->Model();
+    const ReportListModel* model = ui_->versionList->Model();
     const QString versionName = model->CellText(row, kVersionNameColumn);
     const QString serverName = model->CellText(row, kServerNameColumn).trimmed();
     if (serverName.isEmpty()) {
         return;
     }
-    const CUtility utility;
-    const QString folder = utility.TempFolder() + QStringLiteral("versionfiles/");
-    const QString localCopy = NameGate::PathInside(utility.TempFolder(), versionName, QStringLiteral(".doc"));
+    const QString folder = CUtility::TempFolder() + QStringLiteral("versionfiles/");
+    const QString localCopy =
+        NameGate::PathInside(CUtility::TempFolder(), versionName, QStringLiteral(".doc"));
     const QString renamed = NameGate::PathInside(folder, versionName, QStringLiteral(".doc"));
     if (localCopy.isEmpty() || renamed.isEmpty() || !NameGate::Accepts(serverName)) {
         Prompts::Error(OpenFailureMessage());
@@ -131,7 +131,7 @@ void CDlgDocumentHistory::OnViewDocument() {
     // Only a version this desk fetched in this run is opened again as it stands; a report's copy
     // of the same name is not replaced by a version.
     if (!LocalCopies::Reusable(localCopy, LocalCopies::Kind::Version)) {
-        if (utility.FileExists(localCopy)) {
+        if (CUtility::FileExists(localCopy)) {
             WriteLog(QStringLiteral("OnPopDownload: File, ") + localCopy +
                      QStringLiteral(" is a report's copy"));
             Prompts::Error(OpenFailureMessage());

@@ -15,14 +15,13 @@ bool Read(const QString& path, QList<QStringList>& rows, int* refused) {
         return false;
     }
     AnswerLines in(file, QStringLiteral("Version list"));
-    const CUtility utility;
     int number = 0;
     QByteArray bytes;
     while (number < kMaxLines && in.Next(bytes)) {
         const QString line = QString::fromUtf8(bytes);
         QStringList row{QString::number(++number)};
         QStringList fields;
-        utility.SplitString(line, QStringLiteral("|"), fields);
+        CUtility::SplitString(line, QStringLiteral("|"), fields);
         row += fields.mid(0, 4);
         // The version name and the server's file name become file names in TempFolder.
         const QString why = row.size() > 1 ? NameGate::Refusal(row.at(1)) : QString();

@@ -12,19 +12,19 @@
 CDlgRenameJobs::CDlgRenameJobs(QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::CDlgRenameJobs>()) {
     ui_->setupUi(this);
-    connect(ui_->ctl1, &QPushButton::clicked, this, &CDlgRenameJobs::OnOK);
-    connect(ui_->ctl2, &QPushButton::clicked, this, &QDialog::reject);
-    connect(ui_->ctl266, &QRadioButton::toggled, this, [this](bool on) {
+    connect(ui_->okButton, &QPushButton::clicked, this, &CDlgRenameJobs::OnOK);
+    connect(ui_->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ui_->statRadio, &QRadioButton::toggled, this, [this](bool on) {
         if (on) {
             OnStatMode();
         }
     });
-    connect(ui_->ctl267, &QRadioButton::toggled, this, [this](bool on) {
+    connect(ui_->providerRadio, &QRadioButton::toggled, this, [this](bool on) {
         if (on) {
             OnProviderMode();
         }
     });
-    connect(ui_->ctl265, &QComboBox::activated, this, &CDlgRenameJobs::OnSelchangeComboPhysicianId);
+    connect(ui_->providerBox, &QComboBox::activated, this, &CDlgRenameJobs::OnSelchangeComboPhysicianId);
 }
 
 CDlgRenameJobs::~CDlgRenameJobs() = default;
@@ -38,7 +38,7 @@ void CDlgRenameJobs::showEvent(QShowEvent* event) {
 }
 
 void CDlgRenameJobs::OnInitDialog() {
-    DialogListCtrl* list = ui_->ctl263;
+    DialogListCtrl* list = ui_->reportList;
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
     list->Initialise();
     list->Model()->SetColumns({QStringLiteral("Selected File(s)")}, {335});
@@ -48,48 +48,48 @@ void CDlgRenameJobs::OnInitDialog() {
         list->Model()->AppendRow({name});
     }
 
-    SetUpDialogButton(ui_->ctl1, kIconOk);
-    SetUpDialogButton(ui_->ctl2, kIconCancel);
+    SetUpDialogButton(ui_->okButton, kIconOk);
+    SetUpDialogButton(ui_->cancelButton, kIconCancel);
 
     OnStatMode();
-    ui_->ctl266->setChecked(true);
-    ui_->ctl264->setCurrentIndex(0);
+    ui_->statRadio->setChecked(true);
+    ui_->statBox->setCurrentIndex(0);
 }
 
 void CDlgRenameJobs::OnStatMode() {
-    ui_->ctl264->setEnabled(true);
-    ui_->ctl265->setEnabled(false);
-    ui_->ctl265->clear();
-    ui_->ctl294->clear();
-    ui_->ctl294->setEnabled(false);
+    ui_->statBox->setEnabled(true);
+    ui_->providerBox->setEnabled(false);
+    ui_->providerBox->clear();
+    ui_->locationBox->clear();
+    ui_->locationBox->setEnabled(false);
 }
 
 void CDlgRenameJobs::OnProviderMode() {
-    ui_->ctl264->setEnabled(false);
-    ui_->ctl265->setEnabled(true);
-    ui_->ctl294->setEnabled(true);
-    ui_->ctl265->clear();
+    ui_->statBox->setEnabled(false);
+    ui_->providerBox->setEnabled(true);
+    ui_->locationBox->setEnabled(true);
+    ui_->providerBox->clear();
     providerEntries_.clear();
     const QStringList ids = Session().CareProviderIds();
     const QStringList names = Session().CareProviderNames();
     for (qsizetype i = 0; i < ids.size(); ++i) {
         const QString entry = ProviderEntries::Entry(names.value(i), ids[i]).trimmed();
         providerEntries_.append(entry);
-        ui_->ctl265->addItem(entry);
+        ui_->providerBox->addItem(entry);
     }
-    if (ui_->ctl265->count() > 0) {
-        ui_->ctl265->setCurrentIndex(0);
+    if (ui_->providerBox->count() > 0) {
+        ui_->providerBox->setCurrentIndex(0);
     }
     OnSelchangeComboPhysicianId();
 }
 
 void CDlgRenameJobs::OnSelchangeComboPhysicianId() {
     WriteLog(QStringLiteral("OnSelchangeComboPhysicianId: Resolving Locations..."));
-    ui_->ctl294->clear();
-    const QString providerId = ProviderEntries::IdFromEntry(ui_->ctl265->currentText());
-    ui_->ctl294->addItems(ProviderEntries::LocationEntries(providerId, Session().LocationList()));
-    if (ui_->ctl294->count() > 0) {
-        ui_->ctl294->setCurrentIndex(0);
+    ui_->locationBox->clear();
+    const QString providerId = ProviderEntries::IdFromEntry(ui_->providerBox->currentText());
+    ui_->locationBox->addItems(ProviderEntries::LocationEntries(providerId, Session().LocationList()));
+    if (ui_->locationBox->count() > 0) {
+        ui_->locationBox->setCurrentIndex(0);
     }
 }
 
@@ -104,54 +104,53 @@ void CDlgRenameJobs::OnOK() {
         }
     }
 
-    const bool providerMode = ui_->ctl267->isChecked();
+    const bool providerMode = ui_->providerRadio->isChecked();
     QString providerId;
     QString locationId;
     QString stat;
-    if (!providerMode && !ui_->ctl266->isChecked()) {
+    if (!providerMode && !ui_->statRadio->isChecked()) {
         Prompts::Get().Show({QStringLiteral("Please select the renaming mode."), QStringLiteral("Molve"),
                              Prompts::Icon::Warning, Prompts::Ok});
         return;
     }
     if (providerMode) {
-        if (ui_->ctl265->currentIndex() < 0) {
+        if (ui_->providerBox->currentIndex() < 0) {
             Prompts::Information(QStringLiteral("Select a Physician-ID to rename."));
             return;
         }
-        providerId = ProviderEntries::IdFromEntry(ui_->ctl265->currentText());
-        if (ui_->ctl294->currentIndex() >= 0) {
-            locationId = ProviderEntries::IdFromEntry(ui_->ctl294->currentText());
+        providerId = ProviderEntries::IdFromEntry(ui_->providerBox->currentText());
+        if (ui_->locationBox->currentIndex() >= 0) {
+            locationId = ProviderEntries::IdFromEntry(ui_->locationBox->currentText());
         }
     } else {
-        if (ui_->ctl264->currentIndex() < 0) {
+        if (ui_->statBox->currentIndex() < 0) {
             Prompts::Information(QStringLiteral("Select a STAT value to rename."));
             return;
         }
-        stat = ui_->ctl264->currentText().toLower();
+        stat = ui_->statBox->currentText().toLower();
         if (stat == QStringLiteral("remove stat")) {
             stat = QStringLiteral("notag");
         }
     }
 
     QString jobs;
-    const ReportListModel* model = ui_->ctl263->Model();
+    const ReportListModel* model = ui_->reportList->Model();
     for (int row = 0; row < model->rowCount(); ++row) {
         jobs += model->CellText(row, 0) + QLatin1Char(';');
     }
 
-    const CUtility utility;
-    const QByteArray scrambledLogin = utility.CredentialScramble(loginId.toUtf8(), true);
-    const QByteArray scrambledPassword = utility.CredentialScramble(password.toUtf8(), true);
+    const QByteArray scrambledLogin = CUtility::CredentialScramble(loginId.toUtf8(), true);
+    const QByteArray scrambledPassword = CUtility::CredentialScramble(password.toUtf8(), true);
 
     CHttp http;
     http.ClearFormFields();
     http.SetURL(Session().ServerURL() + QStringLiteral("qm_rename.php"));
     http.SetKeepResponse(true);
-    ui_->ctl1->setEnabled(false);
-    ui_->ctl2->setEnabled(true);
+    ui_->okButton->setEnabled(false);
+    ui_->cancelButton->setEnabled(true);
     if (providerMode && locationId.isEmpty()) {
         // A provider without a location cannot take the jobs; the user may choose again.
-        ui_->ctl1->setEnabled(true);
+        ui_->okButton->setEnabled(true);
         return;
     }
 

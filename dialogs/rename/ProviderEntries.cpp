@@ -16,7 +16,6 @@ QString IdFromEntry(const QString& text) {
 }
 
 QStringList LocationEntries(const QString& providerId, const QString& locationList) {
-    const CUtility utility;
     QStringList pieces;
     for (const QString& block : locationList.split(QLatin1Char('['), Qt::SkipEmptyParts)) {
         const qsizetype close = block.indexOf(QLatin1Char(']'));
@@ -26,7 +25,7 @@ QStringList LocationEntries(const QString& providerId, const QString& locationLi
         }
         const QString locations = close < 0 ? QString() : block.mid(close + 1);
         if (locations.contains(QLatin1Char('|'))) {
-            utility.SplitString(locations, QStringLiteral("|"), pieces);
+            CUtility::SplitString(locations, QStringLiteral("|"), pieces);
         } else {
             pieces.append(locations);
         }

@@ -23,8 +23,8 @@ bool IsAll(const QString& text) {
 CDlgSearch::CDlgSearch(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::CDlgSearch>()) {
     ui_->setupUi(this);
     ui_->grpFreeText->hide();
-    connect(ui_->ctl1, &QPushButton::clicked, this, &CDlgSearch::OnOK);
-    connect(ui_->ctl2, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ui_->searchButton, &QPushButton::clicked, this, &CDlgSearch::OnOK);
+    connect(ui_->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 CDlgSearch::~CDlgSearch() = default;
@@ -41,145 +41,147 @@ void CDlgSearch::showEvent(QShowEvent* event) {
                 }
             });
         };
-        whenChecked(ui_->ctl236, &CDlgSearch::OnRadioCurrentProvider);
-        whenChecked(ui_->ctl237, &CDlgSearch::OnRadioOtherProviders);
-        whenChecked(ui_->ctl278, &CDlgSearch::OnRadioDemographic);
-        whenChecked(ui_->ctl279, &CDlgSearch::OnRadioFreeText);
-        connect(ui_->ctl241, &QCheckBox::toggled, this, &CDlgSearch::OnCheckTranscribed);
+        whenChecked(ui_->currentProviderRadio, &CDlgSearch::OnRadioCurrentProvider);
+        whenChecked(ui_->otherProvidersRadio, &CDlgSearch::OnRadioOtherProviders);
+        whenChecked(ui_->demographicRadio, &CDlgSearch::OnRadioDemographic);
+        whenChecked(ui_->freeTextRadio, &CDlgSearch::OnRadioFreeText);
+        connect(ui_->dateRangeCheck, &QCheckBox::toggled, this, &CDlgSearch::OnCheckTranscribed);
     }
     QDialog::showEvent(event);
 }
 
 void CDlgSearch::OnInitDialog() {
     const QDateTime now = QDateTime::currentDateTime();
-    for (QDateTimeEdit* picker : {ui_->ctl238, ui_->ctl239}) {
+    for (QDateTimeEdit* picker : {ui_->fromDate, ui_->toDate}) {
         picker->setDisplayFormat(QStringLiteral("dd-MMM-yyyy"));
         picker->setDateTime(now);
     }
-    SetUpDialogButton(ui_->ctl1, kIconOk);
-    SetUpDialogButton(ui_->ctl2, kIconCancel);
+    SetUpDialogButton(ui_->searchButton, kIconOk);
+    SetUpDialogButton(ui_->cancelButton, kIconCancel);
 
-    ui_->ctl236->setChecked(true);
-    ui_->ctl241->setChecked(false);
-    ui_->ctl238->setEnabled(false);
-    ui_->ctl239->setEnabled(false);
+    ui_->currentProviderRadio->setChecked(true);
+    ui_->dateRangeCheck->setChecked(false);
+    ui_->fromDate->setEnabled(false);
+    ui_->toDate->setEnabled(false);
 
-    ui_->ctl271->clear();
+    ui_->otherProviderBox->clear();
     const QStringList ids = Session().CareProviderIds();
     const QStringList names = Session().CareProviderNames();
     if (ids.size() >= 2) {
-        ui_->ctl271->addItem(QStringLiteral("All"));
+        ui_->otherProviderBox->addItem(QStringLiteral("All"));
     }
     for (qsizetype i = 0; i < ids.size(); ++i) {
-        ui_->ctl271->addItem(ProviderEntries::Entry(names.value(i), ids[i]));
+        ui_->otherProviderBox->addItem(ProviderEntries::Entry(names.value(i), ids[i]));
     }
-    ui_->ctl271->setCurrentIndex(0);
+    ui_->otherProviderBox->setCurrentIndex(0);
 
     OnRadioCurrentProvider();
     OnRadioDemographic();
 
     for (const QString& name : SearchNames::Parse(demographicNames_)) {
-        ui_->ctl293->addItem(CaptionForKey(name), name); // shown as the list's columns name it
+        ui_->demographicBox->addItem(CaptionForKey(name), name); // shown as the list's columns name it
     }
-    ui_->ctl293->setCurrentIndex(-1);
+    ui_->demographicBox->setCurrentIndex(-1);
 
     if (ownProvider_ == 0) {
-        ui_->ctl237->setChecked(true); // before 236 can be cleared: the two are exclusive
-        ui_->ctl236->setChecked(false);
-        ui_->ctl236->setEnabled(false);
-        ui_->ctl237->setEnabled(true);
-        ui_->ctl270->clear();
-        ui_->ctl271->setEnabled(true);
+        ui_->otherProvidersRadio->setChecked(true); // before 236 can be cleared: the two are exclusive
+        ui_->currentProviderRadio->setChecked(false);
+        ui_->currentProviderRadio->setEnabled(false);
+        ui_->otherProvidersRadio->setEnabled(true);
+        ui_->currentProviderLabel->clear();
+        ui_->otherProviderBox->setEnabled(true);
     }
     RestoreLastSearch();
 }
 
 void CDlgSearch::RestoreLastSearch() {
-    const int item = last_.demographic.isEmpty() ? -1 : ui_->ctl293->findData(last_.demographic);
+    const int item = last_.demographic.isEmpty() ? -1 : ui_->demographicBox->findData(last_.demographic);
     if (item < 0) {
         return; // no search yet, or the server offers that name no more
     }
-    ui_->ctl293->setCurrentIndex(item);
-    ui_->ctl292->setText(last_.value);
+    ui_->demographicBox->setCurrentIndex(item);
+    ui_->demographicValueEdit->setText(last_.value);
     if (last_.scope != SearchChoice::Scope::Own) {
-        ui_->ctl237->setChecked(true);
+        ui_->otherProvidersRadio->setChecked(true);
         OnRadioOtherProviders();
-        const int provider = ui_->ctl271->findText(
+        const int provider = ui_->otherProviderBox->findText(
             last_.scope == SearchChoice::Scope::All ? QStringLiteral("All") : last_.provider);
         if (provider >= 0) {
-            ui_->ctl271->setCurrentIndex(provider);
+            ui_->otherProviderBox->setCurrentIndex(provider);
         }
     }
-    ui_->ctl241->setChecked(last_.dated);
+    ui_->dateRangeCheck->setChecked(last_.dated);
     OnCheckTranscribed();
     if (last_.dated) {
-        ui_->ctl238->setDate(last_.from);
-        ui_->ctl239->setDate(last_.to);
+        ui_->fromDate->setDate(last_.from);
+        ui_->toDate->setDate(last_.to);
     }
-    ui_->ctl242->setChecked(last_.archive);
+    ui_->includeArchiveCheck->setChecked(last_.archive);
 }
 
 void CDlgSearch::OnRadioCurrentProvider() {
-    ui_->ctl278->setChecked(true);
-    ui_->ctl236->setChecked(true);
-    ui_->ctl271->setEnabled(false);
+    ui_->demographicRadio->setChecked(true);
+    ui_->currentProviderRadio->setChecked(true);
+    ui_->otherProviderBox->setEnabled(false);
     ownProvider_ = 0;
     const QString loginId = Session().LoggedUserId();
     for (const QString& id : Session().CareProviderIds()) {
         if (id.compare(loginId, Qt::CaseInsensitive) == 0) {
-            ui_->ctl270->setText(Session().LoggedUserName() + QStringLiteral(" [") + loginId +
-                                 QLatin1Char(']'));
+            ui_->currentProviderLabel->setText(Session().LoggedUserName() + QStringLiteral(" [") + loginId +
+                                               QLatin1Char(']'));
             ownProvider_ = 1;
             return;
         }
     }
-    const QComboBox* list = ui_->ctl271;
+    const QComboBox* list = ui_->otherProviderBox;
     if (list->count() > 0) {
         const int shown = IsAll(list->itemText(0)) && list->count() > 1 ? 1 : 0;
-        ui_->ctl270->setText(list->itemText(shown).trimmed());
+        ui_->currentProviderLabel->setText(list->itemText(shown).trimmed());
     }
 }
 
 void CDlgSearch::OnRadioOtherProviders() {
-    ui_->ctl278->setChecked(true);
-    ui_->ctl237->setChecked(true);
-    ui_->ctl271->setEnabled(true);
-    ui_->ctl270->clear();
+    ui_->demographicRadio->setChecked(true);
+    ui_->otherProvidersRadio->setChecked(true);
+    ui_->otherProviderBox->setEnabled(true);
+    ui_->currentProviderLabel->clear();
 }
 
 void CDlgSearch::OnCheckTranscribed() {
-    const bool on = ui_->ctl241->isChecked();
-    ui_->ctl238->setEnabled(on);
-    ui_->ctl239->setEnabled(on);
+    const bool on = ui_->dateRangeCheck->isChecked();
+    ui_->fromDate->setEnabled(on);
+    ui_->toDate->setEnabled(on);
 }
 
 void CDlgSearch::OnRadioDemographic() {
-    ui_->ctl278->setChecked(true);
-    ui_->ctl280->setEnabled(false);
-    ui_->ctl241->setEnabled(true);
-    ui_->ctl241->setChecked(false);
-    ui_->ctl236->setEnabled(true);
-    ui_->ctl237->setEnabled(true);
-    ui_->ctl293->setEnabled(true);
-    ui_->ctl292->setEnabled(true);
+    ui_->demographicRadio->setChecked(true);
+    ui_->freeTextEdit->setEnabled(false);
+    ui_->dateRangeCheck->setEnabled(true);
+    ui_->dateRangeCheck->setChecked(false);
+    ui_->currentProviderRadio->setEnabled(true);
+    ui_->otherProvidersRadio->setEnabled(true);
+    ui_->demographicBox->setEnabled(true);
+    ui_->demographicValueEdit->setEnabled(true);
 }
 
 void CDlgSearch::OnRadioFreeText() {
-    ui_->ctl279->setChecked(true);
-    ui_->ctl280->setEnabled(true);
-    for (QWidget* w : std::initializer_list<QWidget*>{ui_->ctl241, ui_->ctl238, ui_->ctl239, ui_->ctl236,
-                                                      ui_->ctl237, ui_->ctl271, ui_->ctl293, ui_->ctl292}) {
+    ui_->freeTextRadio->setChecked(true);
+    ui_->freeTextEdit->setEnabled(true);
+    for (QWidget* w : std::initializer_list<QWidget*>{ui_->dateRangeCheck, ui_->fromDate, ui_->toDate,
+                                                      ui_->currentProviderRadio, ui_->otherProvidersRadio,
+                                                      ui_->otherProviderBox, ui_->demographicBox,
+                                                      ui_->demographicValueEdit}) {
         w->setEnabled(false);
     }
 }
 
 void CDlgSearch::OnOK() {
-    if (ui_->ctl278->isChecked()) {
+    if (ui_->demographicRadio->isChecked()) {
         searchMode_ = 1;
         if (BuildDemographicURL()) {
             accept();
         }
-    } else if (ui_->ctl279->isChecked()) {
+    } else if (ui_->freeTextRadio->isChecked()) {
         searchMode_ = 0;
         if (BuildFreeTextURL()) {
             accept();
@@ -195,12 +197,12 @@ bool CDlgSearch::BuildDemographicURL() {
     WriteLog(QStringLiteral("DownloadFileList: URL for search, ") + url);
     WriteLog(QStringLiteral("DownloadFileList: Physician-ID, ") + loginId);
 
-    if (ui_->ctl293->currentIndex() < 0) {
+    if (ui_->demographicBox->currentIndex() < 0) {
         Prompts::Information(QStringLiteral("Select a demographic to search."));
         return false;
     }
-    const QString name = ui_->ctl293->currentData().toString();
-    const QString value = ui_->ctl292->text().trimmed();
+    const QString name = ui_->demographicBox->currentData().toString();
+    const QString value = ui_->demographicValueEdit->text().trimmed();
     if (value.isEmpty()) {
         Prompts::Information(QStringLiteral("Enter search string to continue."));
         return false;
@@ -214,17 +216,17 @@ bool CDlgSearch::BuildDemographicURL() {
                value,
                SearchChoice::Scope::All,
                {},
-               ui_->ctl241->isChecked(),
-               ui_->ctl238->date(),
-               ui_->ctl239->date(),
-               ui_->ctl242->isChecked()};
-    if (ui_->ctl236->isChecked()) {
+               ui_->dateRangeCheck->isChecked(),
+               ui_->fromDate->date(),
+               ui_->toDate->date(),
+               ui_->includeArchiveCheck->isChecked()};
+    if (ui_->currentProviderRadio->isChecked()) {
         scope = QStringLiteral("0");
         choice_.scope = SearchChoice::Scope::Own;
-        choice_.provider = ui_->ctl270->text();
+        choice_.provider = ui_->currentProviderLabel->text();
         WriteLog(QStringLiteral("DownloadFileList: Files to be searched for the current login"));
-    } else if (ui_->ctl237->isChecked()) {
-        const QString chosen = ui_->ctl271->currentText();
+    } else if (ui_->otherProvidersRadio->isChecked()) {
+        const QString chosen = ui_->otherProviderBox->currentText();
         if (IsAll(chosen)) {
             providerId = Session().QueryPhysicianId();
         } else {
@@ -237,14 +239,14 @@ bool CDlgSearch::BuildDemographicURL() {
     WriteLog(QStringLiteral("DownloadFileList: Care provider selected, ") + providerId);
     WriteLog(QStringLiteral("DownloadFileList: Account type, ") + scope);
 
-    const QString transcribed = ui_->ctl241->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+    const QString transcribed = ui_->dateRangeCheck->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
     WriteLog(QStringLiteral("DownloadFileList: Search based on transcription, ") + transcribed);
     // The dates go with every search; the flag tells the server whether to use them.
-    const QString start = ui_->ctl238->date().toString(QStringLiteral("MM-dd-yyyy"));
-    const QString end = ui_->ctl239->date().toString(QStringLiteral("MM-dd-yyyy"));
+    const QString start = ui_->fromDate->date().toString(QStringLiteral("MM-dd-yyyy"));
+    const QString end = ui_->toDate->date().toString(QStringLiteral("MM-dd-yyyy"));
     WriteLog(QStringLiteral("DownloadFileList: Fromdate, ") + start);
     WriteLog(QStringLiteral("DownloadFileList: Todate, ") + end);
-    const QString archived = QString::number(ui_->ctl242->isChecked() ? 1 : 0);
+    const QString archived = QString::number(ui_->includeArchiveCheck->isChecked() ? 1 : 0);
 
     const QString locationId = Session().QueryLocationId();
     url += QStringLiteral("?loginid=") + loginId + QStringLiteral("&locationid=") + locationId +
@@ -269,7 +271,7 @@ bool CDlgSearch::BuildDemographicURL() {
 }
 
 bool CDlgSearch::BuildFreeTextURL() {
-    const QString text = ui_->ctl280->text().trimmed();
+    const QString text = ui_->freeTextEdit->text().trimmed();
     if (text.isEmpty()) {
         Prompts::Information(QStringLiteral("Please enter a search phrase/word."));
         return false;

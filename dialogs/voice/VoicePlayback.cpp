@@ -88,7 +88,7 @@ QString VoicePlayback::NoPlayerText(const QString& wav) {
 }
 
 QString VoicePlayback::VoiceFolder() {
-    return CUtility().TempFolder() + QStringLiteral("VoiceFiles/");
+    return CUtility::TempFolder() + QStringLiteral("VoiceFiles/");
 }
 
 void VoicePlayback::Run() {
@@ -157,13 +157,12 @@ void VoicePlayback::Play() {
     }
     Delays::Wait(Delays::Get().voiceStep);
 
-    const CUtility util;
-    if (unpacked.isEmpty() || !util.FileExists(dss)) {
+    if (unpacked.isEmpty() || !CUtility::FileExists(dss)) {
         unable(QStringLiteral("Voice file could not be downloaded, ") + job);
         return;
     }
     const QString converter = Session().SystemFolder() + QLatin1Char('/') + kConverter;
-    std::unique_ptr<ProgramHandle> handle = util.RunProgram(converter, dss + QLatin1Char('|') + wav);
+    std::unique_ptr<ProgramHandle> handle = CUtility::RunProgram(converter, dss + QLatin1Char('|') + wav);
     if (!handle) {
         unable(QStringLiteral("Converter could not be started, ") + converter);
         return;

@@ -4,5 +4,5 @@
 #include "host/core/NameGate.h"
 
 QString LocalDocumentPath(const QString& reportName) {
-    return NameGate::PathInside(CUtility().TempFolder(), reportName, QStringLiteral(".doc"));
+    return NameGate::PathInside(CUtility::TempFolder(), reportName, QStringLiteral(".doc"));
 }

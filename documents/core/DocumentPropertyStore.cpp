@@ -11,7 +11,7 @@
 #include <QFile>
 
 QString DocumentPropertyStore::ScratchPath() {
-    return CUtility().ProfileFolder() + QStringLiteral("Temp.doc");
+    return CUtility::ProfileFolder() + QStringLiteral("Temp.doc");
 }
 
 void DocumentPropertyStore::ReadDocumentProperties(const QString& path, QStringList& names,
@@ -33,7 +33,7 @@ void DocumentPropertyStore::ReadDocumentProperties(const QString& path, QStringL
 }
 
 int DocumentPropertyStore::WriteDocumentProperties(const QString& path, const QString& list) const {
-    CUtility().CreateFolderPath(CUtility().ProfileFolder());
+    CUtility::CreateFolderPath(CUtility::ProfileFolder());
     QFile document(path);
     QFile scratch(ScratchPath());
     if (!document.open(QIODevice::ReadOnly) ||
@@ -61,7 +61,7 @@ int DocumentPropertyStore::WriteDocumentProperties(const QString& path, const QS
     // A list of one item has no "|": it is still an item (the splitter alone would drop it).
     QStringList items;
     if (list.contains(QLatin1Char('|'))) {
-        CUtility().SplitString(list, QStringLiteral("|"), items);
+        CUtility::SplitString(list, QStringLiteral("|"), items);
     } else if (!list.trimmed().isEmpty()) {
         items << list.trimmed();
     }

@@ -100,7 +100,7 @@ void SetProfileItems(const QString& profile, const QList<ProfileItem>& items,
         return;
     }
     xcu.insert(xcu.lastIndexOf("</oor:items>"), missing);
-    CUtility().CreateFolderPath(profile + QStringLiteral("/user/"));
+    CUtility::CreateFolderPath(profile + QStringLiteral("/user/"));
     if (!SaveFileAtomically(path, xcu)) {
         WriteLog(QStringLiteral("OfficeProgram: the settings of ") + path +
                  QStringLiteral(" could not be written"));
@@ -133,14 +133,14 @@ void SeedFromUserProfile(const QString& profile) {
             continue;
         }
         const QString to = profile + QStringLiteral("/user/") + folder + QLatin1Char('/');
-        CUtility().CreateFolderPath(to);
+        CUtility::CreateFolderPath(to);
         for (const QString& name : files.mid(0, 256)) {
             if (QFile::copy(from.filePath(name), to + name)) {
                 PrivateModes::Restrict(to + name); // a copy keeps the source's mode
             }
         }
     }
-    CUtility().CreateFolderPath(profile + QStringLiteral("/user/"));
+    CUtility::CreateFolderPath(profile + QStringLiteral("/user/"));
     QFile seeded(marker);
     PrivateModes::OpenForWriting(seeded);
 }
@@ -152,20 +152,20 @@ constexpr char kRecentDocuments[] =
 } // namespace
 
 QStringList HeadlessArguments() {
-    const QString profile = CUtility().ProfileFolder() + QStringLiteral("LibreOffice");
+    const QString profile = CUtility::ProfileFolder() + QStringLiteral("LibreOffice");
     BlockLinkedContent(profile);
     return {QStringLiteral("--headless"), QStringLiteral("--norestore"),
             QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(profile).toString()};
 }
 
 QString EditingProfile() {
-    return CUtility().ProfileFolder() + QStringLiteral("LibreOfficeEdit");
+    return CUtility::ProfileFolder() + QStringLiteral("LibreOfficeEdit");
 }
 
 QStringList EditingArguments() {
     const QString profile = EditingProfile();
     SeedFromUserProfile(profile);
-    QByteArray work = QUrl::fromLocalFile(CUtility().TempFolder()).toEncoded();
+    QByteArray work = QUrl::fromLocalFile(CUtility::TempFolder()).toEncoded();
     work = work.replace('&', "&amp;").replace('<', "&lt;");
     SetProfileItems(profile,
                     {// Saving a report must not offer ODF: the report would leave the desk's folder.
@@ -202,8 +202,8 @@ bool ConvertToRtfOver(const QString& source, const QString& path, const QString&
         WriteLog(QStringLiteral("ConvertToRtf: ") + path + QStringLiteral(" is held by the word processor"));
         return false;
     }
-    CUtility().CreateFolderPath(CUtility().ProfileFolder());
-    QTemporaryDir scratch(CUtility().ProfileFolder() + QStringLiteral("convert-XXXXXX"));
+    CUtility::CreateFolderPath(CUtility::ProfileFolder());
+    QTemporaryDir scratch(CUtility::ProfileFolder() + QStringLiteral("convert-XXXXXX"));
     if (!scratch.isValid()) {
         return false;
     }
@@ -215,7 +215,7 @@ bool ConvertToRtfOver(const QString& source, const QString& path, const QString&
         return false;
     }
     const QString outDir = scratch.filePath(QStringLiteral("out"));
-    CUtility().CreateFolderPath(outDir);
+    CUtility::CreateFolderPath(outDir);
     QStringList args = HeadlessArguments();
     args << QStringLiteral("--convert-to") << QStringLiteral("rtf") << QStringLiteral("--outdir") << outDir
          << input;

@@ -21,14 +21,14 @@ QByteArray Convert(const QString& source, const QString& inputName, const QStrin
     if (!OfficeProgram::AvailableOrSay()) {
         return {};
     }
-    CUtility().CreateFolderPath(CUtility().ProfileFolder());
-    QTemporaryDir scratch(CUtility().ProfileFolder() + QStringLiteral("convert-XXXXXX"));
+    CUtility::CreateFolderPath(CUtility::ProfileFolder());
+    QTemporaryDir scratch(CUtility::ProfileFolder() + QStringLiteral("convert-XXXXXX"));
     const QString input = scratch.filePath(inputName);
     if (!scratch.isValid() || !QFile::copy(source, input)) {
         return {};
     }
     const QString outDir = scratch.filePath(QStringLiteral("out"));
-    CUtility().CreateFolderPath(outDir);
+    CUtility::CreateFolderPath(outDir);
     QStringList args = OfficeProgram::HeadlessArguments();
     args << QStringLiteral("--convert-to") << format << QStringLiteral("--outdir") << outDir << input;
     auto handle = Shell::Get().Start(QStringLiteral("soffice"), args);

@@ -20,7 +20,7 @@ QStringList SearchTexts() {
 QString SignatureTextFor(const QString& signatureLine, const QString& userId) {
     QStringList entries;
     if (signatureLine.contains(QLatin1Char('|'))) {
-        CUtility().SplitString(signatureLine, QStringLiteral("|"), entries);
+        CUtility::SplitString(signatureLine, QStringLiteral("|"), entries);
     } else {
         entries << signatureLine;
     }

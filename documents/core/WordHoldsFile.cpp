@@ -17,7 +17,7 @@ bool WordHoldsFile(const QString& path) {
     if (path.contains(QChar(u'\0'))) {
         return false; // no such document: the system call would see a shorter path
     }
-    if (CUtility().FileExists(OfficeLockFilePath(path))) {
+    if (CUtility::FileExists(OfficeLockFilePath(path))) {
         return true;
     }
     const int fd = OpenRegularFileForReading(path);

@@ -34,7 +34,7 @@ CDlgEditDemographics::CDlgEditDemographics(const QStringList& names, const QStri
                                            const QString& report, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::CDlgEditDemographics>()), report_(report) {
     ui_->setupUi(this);
-    QTableWidget* list = ui_->ctl272;
+    QTableWidget* list = ui_->fieldTable;
     list->setColumnWidth(Marker, 20);
     list->setColumnWidth(Name, 140);
     list->setColumnWidth(Value, 140);
@@ -69,12 +69,12 @@ CDlgEditDemographics::CDlgEditDemographics(const QStringList& names, const QStri
         list->setItem(row, Spare, new QTableWidgetItem());
     }
 
-    ui_->ctl274->hide();
-    ui_->ctl295->hide();
+    ui_->valueEdit->hide();
+    ui_->setValueButton->hide();
     list->viewport()->installEventFilter(this);
-    connect(ui_->ctl295, &QPushButton::clicked, this, &CDlgEditDemographics::OnSetValue);
-    connect(ui_->ctlOk, &QPushButton::clicked, this, &CDlgEditDemographics::OnSetDemographics);
-    connect(ui_->ctl275, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ui_->setValueButton, &QPushButton::clicked, this, &CDlgEditDemographics::OnSetValue);
+    connect(ui_->okButton, &QPushButton::clicked, this, &CDlgEditDemographics::OnSetDemographics);
+    connect(ui_->discardButton, &QPushButton::clicked, this, &QDialog::reject);
     // Keyboard users take a row up with Enter.
     connect(list, &QTableWidget::itemActivated, this, &CDlgEditDemographics::OnClickListCp);
 }
@@ -82,14 +82,14 @@ CDlgEditDemographics::CDlgEditDemographics(const QStringList& names, const QStri
 CDlgEditDemographics::~CDlgEditDemographics() = default;
 
 bool CDlgEditDemographics::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ui_->ctl272->viewport() && event->type() == QEvent::MouseButtonRelease) {
+    if (watched == ui_->fieldTable->viewport() && event->type() == QEvent::MouseButtonRelease) {
         OnClickListCp();
     }
     return QDialog::eventFilter(watched, event);
 }
 
 void CDlgEditDemographics::OnClickListCp() {
-    QTableWidget* list = ui_->ctl272;
+    QTableWidget* list = ui_->fieldTable;
     const QList<QTableWidgetItem*> selected = list->selectedItems();
     if (selected.isEmpty()) {
         Prompts::Information(QStringLiteral("Click on a particular row to edit "));
@@ -97,14 +97,14 @@ void CDlgEditDemographics::OnClickListCp() {
     }
     const int row = selected.first()->row();
     const QString value = Blank(list->item(row, Value)->text());
-    ui_->ctl274->show();
-    ui_->ctl295->show();
-    ui_->ctl274->setText(value);
+    ui_->valueEdit->show();
+    ui_->setValueButton->show();
+    ui_->valueEdit->setText(value);
     WriteLog(QStringLiteral("OnClickListCp: CP Value, ") + value);
 }
 
 void CDlgEditDemographics::OnSetValue() {
-    QTableWidget* list = ui_->ctl272;
+    QTableWidget* list = ui_->fieldTable;
     const QList<QTableWidgetItem*> selected = list->selectedItems();
     if (selected.isEmpty()) {
         return;
@@ -114,11 +114,11 @@ void CDlgEditDemographics::OnSetValue() {
         Prompts::Information(QStringLiteral("Cannot change the contents of the field."));
         return;
     }
-    list->item(row, Value)->setText(ui_->ctl274->text());
+    list->item(row, Value)->setText(ui_->valueEdit->text());
 }
 
 void CDlgEditDemographics::OnSetDemographics() {
-    QTableWidget* list = ui_->ctl272;
+    QTableWidget* list = ui_->fieldTable;
     changed_.clear();
     for (int row = 0; row < list->rowCount(); ++row) {
         const QString name = list->item(row, Name)->text();

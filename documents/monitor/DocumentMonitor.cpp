@@ -73,7 +73,7 @@ DocumentMonitor* DocumentMonitor::Start(DeskContext& desk, const Opened& opened,
                                         std::unique_ptr<TempFolderWatch> watch) {
     const QString path = opened.editCopy.isEmpty() ? LocalDocumentPath(opened.name) : opened.editCopy;
     auto* monitor = new DocumentMonitor(desk, opened, path, openedChecksum, false);
-    if (!CUtility().FileExists(monitor->path_)) {
+    if (!CUtility::FileExists(monitor->path_)) {
         // Nothing can come back from it: the slot is freed rather than blocking every later open.
         Prompts::Information(LocalDocumentPath(opened.name) + QStringLiteral(" could not be ReSynched"));
         desk.State().OpenDocumentName.clear();
@@ -237,7 +237,7 @@ void DocumentMonitor::Poll() {
 }
 
 bool DocumentMonitor::TakeIntoOwnFolder() {
-    const QString own = NameGate::PathInside(CUtility().TempFolder(), QFileInfo(path_).fileName());
+    const QString own = NameGate::PathInside(CUtility::TempFolder(), QFileInfo(path_).fileName());
     if (path_ == own) {
         return true;
     }

@@ -62,7 +62,7 @@ bool PendingRecord::SameSession(const QString& userId, const QString& serverUrl)
 QString PendingRecord::LivePath() const {
     const QString suffix = editCopy ? QStringLiteral(".fodt") : QStringLiteral(".doc");
     if (folder.isEmpty() || !NameGate::Accepts(folder)) {
-        return NameGate::PathInside(CUtility().TempFolder(), report, suffix);
+        return NameGate::PathInside(CUtility::TempFolder(), report, suffix);
     }
     return NameGate::PathInside(DeskFolder::Root() + folder + QLatin1Char('/'), report, suffix);
 }
@@ -150,7 +150,7 @@ std::optional<PendingRecord> PendingRecord::Parse(const QByteArray& text) {
 namespace PendingStore {
 
 QString Folder() {
-    return CUtility().ProfileFolder() + QStringLiteral("Pending/");
+    return CUtility::ProfileFolder() + QStringLiteral("Pending/");
 }
 
 QString RecordPath(const QString& report) {
@@ -162,7 +162,7 @@ QString DocumentPath(const QString& report) {
 }
 
 bool Save(const PendingRecord& record) {
-    CUtility().CreateFolderPath(Folder());
+    CUtility::CreateFolderPath(Folder());
     QSaveFile file(RecordPath(record.report));
     if (!PrivateModes::OpenForWriting(file) || file.write(record.Serialize().toUtf8()) < 0 ||
         !file.commit()) {
@@ -205,7 +205,7 @@ QList<PendingRecord> All() {
 }
 
 bool KeepDocument(const QString& report, const QString& source) {
-    CUtility().CreateFolderPath(Folder());
+    CUtility::CreateFolderPath(Folder());
     QFile in(source);
     QSaveFile out(DocumentPath(report));
     bool ok = in.open(QIODevice::ReadOnly) && PrivateModes::OpenForWriting(out);

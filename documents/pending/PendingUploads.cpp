@@ -56,8 +56,7 @@ PendingRecord NewRecord(const QString& report) {
 
 // Copies the pending document to where the uploads read it (TempFolder + name + ".doc").
 bool RestoreToTemp(const QString& report) {
-    const CUtility util;
-    util.CreateFolderPath(util.TempFolder());
+    CUtility::CreateFolderPath(CUtility::TempFolder());
     QFile in(PendingStore::DocumentPath(report));
     QSaveFile out(LocalDocumentPath(report));
     bool ok = in.open(QIODevice::ReadOnly) && PrivateModes::OpenForWriting(out);
@@ -211,13 +210,12 @@ bool PendingUploads::Settle(PendingRecord record, bool monitorRunning) {
         return false;
     }
     const QString live = record.LivePath();
-    const CUtility util;
     if (const QString lock = OfficeLockFilePath(live); OfficeLockLiveness::IsStale(lock)) {
         // LibreOffice was killed with the report open: nobody holds it any more.
         QFile::remove(lock);
         WriteLog(kLog + record.report + QStringLiteral(" was left by a LibreOffice that is gone"));
     }
-    if (util.FileExists(live) && WordHoldsFile(live)) {
+    if (CUtility::FileExists(live) && WordHoldsFile(live)) {
         if (monitorRunning) {
             WriteLog(kLog + record.report +
                      QStringLiteral(" still open in the word processor; left for later"));
@@ -231,7 +229,7 @@ bool PendingUploads::Settle(PendingRecord record, bool monitorRunning) {
     // The live copy is the newest when it survived (the word processor may have saved after the
     // window closed); else the copy kept at close.
     QString source;
-    if (util.FileExists(live) && FileChecksum(live) != record.openedChecksum) {
+    if (CUtility::FileExists(live) && FileChecksum(live) != record.openedChecksum) {
         source = live;
     } else if (PendingStore::HasDocument(record.report) &&
                FileChecksum(PendingStore::DocumentPath(record.report)) != record.openedChecksum) {

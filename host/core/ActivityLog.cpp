@@ -35,9 +35,8 @@ QByteArray FormatLine(const QTime& time, const QString& message, int lastError) 
 void WriteLog(const QString& message) {
     const int lastError = errno; // before anything below can change it
     const QDateTime now = QDateTime::currentDateTime();
-    CUtility utility;
-    const QString folder = utility.ProfileFolder() + QStringLiteral("Log/");
-    utility.CreateFolderPath(folder);
+    const QString folder = CUtility::ProfileFolder() + QStringLiteral("Log/");
+    CUtility::CreateFolderPath(folder);
     const QByteArray path = (folder + ActivityLog::FileNameFor(now.date())).toLocal8Bit();
     const QByteArray line = ActivityLog::FormatLine(now.time(), message, lastError);
 

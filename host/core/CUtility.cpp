@@ -33,7 +33,9 @@ void AppendPiece(const QString& piece, QStringList& out) {
 
 } // namespace
 
-int CUtility::SplitString(const QString& source, const QString& delim, QStringList& out) const {
+namespace CUtility {
+
+int SplitString(const QString& source, const QString& delim, QStringList& out) {
     const qsizetype n = delim.size();
     if (n == 0) {
         return 0;
@@ -64,7 +66,7 @@ int CUtility::SplitString(const QString& source, const QString& delim, QStringLi
     return static_cast<int>(positions.size());
 }
 
-void CUtility::CreateFolderPath(const QString& path) const {
+void CreateFolderPath(const QString& path) {
     if (path.isEmpty() || path.contains(QChar(u'\0'))) {
         return;
     }
@@ -85,13 +87,13 @@ void CUtility::CreateFolderPath(const QString& path) const {
     }
 }
 
-bool CUtility::FileExists(const QString& path) const {
+bool FileExists(const QString& path) {
     QByteArray native;
     struct stat st {};
     return NameGate::NativePath(path, native) && ::stat(native.constData(), &st) == 0;
 }
 
-QString CUtility::ProfileFolder() const {
+QString ProfileFolder() {
     QString base = qEnvironmentVariable("XDG_DATA_HOME");
     // A relative value is invalid by the XDG rules and is ignored.
     if (base.isEmpty() || !QDir::isAbsolutePath(base)) {
@@ -103,15 +105,15 @@ QString CUtility::ProfileFolder() const {
     return base + QStringLiteral("velmo/");
 }
 
-QString CUtility::TempFolder() const {
+QString TempFolder() {
     return DeskFolder::Path();
 }
 
-std::unique_ptr<ProgramHandle> CUtility::RunProgram(const QString& file, const QString& parameters) const {
+std::unique_ptr<ProgramHandle> RunProgram(const QString& file, const QString& parameters) {
     return Shell::Get().Start(file, parameters.isEmpty() ? QStringList{} : QStringList{parameters});
 }
 
-QByteArray CUtility::CredentialScramble(const QByteArray& text, bool raise) const {
+QByteArray CredentialScramble(const QByteArray& text, bool raise) {
     QByteArray out = text;
     for (qsizetype i = 0; i < out.size(); ++i) {
         const bool up = ((i % 2) == 0) == raise;
@@ -121,6 +123,8 @@ QByteArray CUtility::CredentialScramble(const QByteArray& text, bool raise) cons
     return out;
 }
 
-QString CUtility::CredentialScramble(const QString& text, bool raise) const {
+QString CredentialScramble(const QString& text, bool raise) {
     return QString::fromLatin1(CredentialScramble(text.toLatin1(), raise));
 }
+
+} // namespace CUtility

@@ -53,7 +53,7 @@ void MakeNew(const QString& profile) {
     }
     held = Held{profile, QString(), -1};
     const QString root = profile + QStringLiteral("Temp/");
-    CUtility().CreateFolderPath(root);
+    CUtility::CreateFolderPath(root);
     QByteArray pattern =
         QFile::encodeName(root + kPrefix + QString::number(::getpid()) + QStringLiteral("-XXXXXX"));
     if (::mkdtemp(pattern.data()) == nullptr) {
@@ -76,11 +76,11 @@ void MakeNew(const QString& profile) {
 } // namespace
 
 QString Root() {
-    return CUtility().ProfileFolder() + QStringLiteral("Temp/");
+    return CUtility::ProfileFolder() + QStringLiteral("Temp/");
 }
 
 QString Path() {
-    const QString profile = CUtility().ProfileFolder();
+    const QString profile = CUtility::ProfileFolder();
     const QMutexLocker lock(&mutex);
     if (held.profile != profile || !StillOurs(held)) {
         MakeNew(profile);

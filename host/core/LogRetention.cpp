@@ -25,7 +25,7 @@ int RemoveOlderThan(int days, const QDate& today) {
         return 0;
     }
     const QDate oldestKept = today.addDays(-days);
-    const QString folder = CUtility().ProfileFolder() + QStringLiteral("Log/");
+    const QString folder = CUtility::ProfileFolder() + QStringLiteral("Log/");
     QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::NoSymLinks);
     int removed = 0;
     for (int looked = 0; looked < kMaxLooked && it.hasNext(); ++looked) {

@@ -26,7 +26,7 @@ QString XdgHome(const char* variable, const QString& fallback) {
 }
 
 bool WriteWhole(const QString& path, const QByteArray& content) {
-    CUtility().CreateFolderPath(QFileInfo(path).path());
+    CUtility::CreateFolderPath(QFileInfo(path).path());
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         return false;

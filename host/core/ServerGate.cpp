@@ -58,7 +58,7 @@ QString WindowTitle(const QString& serverUrl) {
 }
 
 QString KnownServersPath() {
-    return CUtility().ProfileFolder() + QStringLiteral("KnownServers");
+    return CUtility::ProfileFolder() + QStringLiteral("KnownServers");
 }
 
 bool IsKnown(const QString& host) {
@@ -71,7 +71,7 @@ bool Remember(const QString& host) {
         return true;
     }
     hosts.append(host.toLower());
-    CUtility().CreateFolderPath(CUtility().ProfileFolder());
+    CUtility::CreateFolderPath(CUtility::ProfileFolder());
     QSaveFile file(KnownServersPath());
     const QByteArray text = hosts.join(QLatin1Char('\n')).toUtf8() + '\n';
     if (!PrivateModes::OpenForWriting(file) || file.write(text) != text.size() || !file.commit()) {

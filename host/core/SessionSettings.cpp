@@ -116,7 +116,7 @@ QStringList SessionSettings::PhysicianEntries() const {
 void SessionSettings::SetPhysicianList(const QString& text) {
     QStringList entries;
     if (text.contains(QLatin1Char('|'))) {
-        CUtility().SplitString(text, QStringLiteral("|"), entries);
+        CUtility::SplitString(text, QStringLiteral("|"), entries);
     } else {
         entries.append(text);
     }

@@ -14,7 +14,7 @@ void InitInstance(int logRetentionDays) {
     // desk's LibreOffice profiles (conversions and editing) keep their own files; their folders are
     // closed like the rest.
     const int tightened = PrivateModes::Tighten(
-        CUtility().ProfileFolder(), {QStringLiteral("LibreOffice"), QStringLiteral("LibreOfficeEdit")});
+        CUtility::ProfileFolder(), {QStringLiteral("LibreOffice"), QStringLiteral("LibreOfficeEdit")});
     if (tightened > 0) {
         WriteLog(QStringLiteral("InitInstance: Profile folder made private, %1 files and folders no longer "
                                 "readable by other accounts")

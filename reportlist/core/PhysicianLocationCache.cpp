@@ -43,7 +43,7 @@ void RemoveRepeatedItems(QStringList& items) {
 } // namespace
 
 QString CacheFilePath() {
-    return CUtility().TempFolder() + QStringLiteral("PhysicianLocationCombo.ini");
+    return CUtility::TempFolder() + QStringLiteral("PhysicianLocationCombo.ini");
 }
 
 QList<ProviderLocations> ParseLocationList(const QString& locationList) {
@@ -68,7 +68,7 @@ QList<ProviderLocations> ParseLocationList(const QString& locationList) {
             const QString rest = block.mid(close + 1);
             QStringList pieces;
             if (rest.contains(QLatin1Char('|'))) {
-                CUtility().SplitString(rest, QStringLiteral("|"), pieces);
+                CUtility::SplitString(rest, QStringLiteral("|"), pieces);
             } else {
                 pieces.append(rest); // the only location, even when empty
             }

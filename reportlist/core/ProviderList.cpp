@@ -17,7 +17,6 @@ QString DisplayText(const QString& name, const QString& id) {
 
 Derived DeriveProviders(const QStringList& entries, const QString& loggedUserId) {
     Derived result;
-    const CUtility util;
     for (const QString& entry : entries) {
         if (result.providers.size() >= kMaxProviders) {
             WriteLog(
@@ -26,7 +25,7 @@ Derived DeriveProviders(const QStringList& entries, const QString& loggedUserId)
             break;
         }
         QStringList pieces;
-        if (util.SplitString(entry, QStringLiteral("~"), pieces) == 0 || pieces.isEmpty()) {
+        if (CUtility::SplitString(entry, QStringLiteral("~"), pieces) == 0 || pieces.isEmpty()) {
             WriteLog(QStringLiteral("OnInitDialog: Error while splitting the text..."));
             continue;
         }

@@ -27,7 +27,7 @@ QString Refusal(const SessionSettings& session) {
     const QStringList entries = session.PhysicianEntries();
     for (qsizetype i = 0; refusal.isEmpty() && i < entries.size() && i < ProviderList::kMaxProviders; ++i) {
         QStringList pieces;
-        if (CUtility().SplitString(entries.at(i), QStringLiteral("~"), pieces) > 0 && !pieces.isEmpty()) {
+        if (CUtility::SplitString(entries.at(i), QStringLiteral("~"), pieces) > 0 && !pieces.isEmpty()) {
             refusal = Check(QStringLiteral("care provider id (PhysicianList)"), pieces.at(0).trimmed());
         }
     }

@@ -30,7 +30,7 @@ CVelmoPropPage::CVelmoPropPage(QWidget* parent)
 }
 
 CReportListCtrl* CVelmoPropPage::List() const {
-    return ui_->ctl8889;
+    return ui_->reportList;
 }
 
 void CVelmoPropPage::SetupControls() {
@@ -53,27 +53,28 @@ void CVelmoPropPage::SetupControls() {
     for (QLabel* label : {ui_->lblProvider, ui_->lblLocation, ui_->lblFrom, ui_->lblTo, ui_->lblReportType}) {
         label->setMinimumWidth(label->sizeHint().width() + label->fontMetrics().averageCharWidth());
     }
-    ui_->ctl256->setPixmap(QIcon(QStringLiteral(":/icons/busy.svg")).pixmap(QSize(16, 16)));
-    ui_->ctl269->setPixmap(QIcon(QStringLiteral(":/icons/busy.svg")).pixmap(QSize(16, 16)));
+    ui_->documentBusyPicture->setPixmap(QIcon(QStringLiteral(":/icons/busy.svg")).pixmap(QSize(16, 16)));
+    ui_->signPrintBusyPicture->setPixmap(QIcon(QStringLiteral(":/icons/busy.svg")).pixmap(QSize(16, 16)));
 
     // Hidden status pictures keep their room so the list does not jump when one is shown.
-    for (QWidget* w : {static_cast<QWidget*>(ui_->ctl256), static_cast<QWidget*>(ui_->ctl269),
-                       static_cast<QWidget*>(ui_->ctl250)}) {
+    for (QWidget* w :
+         {static_cast<QWidget*>(ui_->documentBusyPicture), static_cast<QWidget*>(ui_->signPrintBusyPicture),
+          static_cast<QWidget*>(ui_->pleaseWaitLabel)}) {
         QSizePolicy policy = w->sizePolicy();
         policy.setRetainSizeWhenHidden(true);
         w->setSizePolicy(policy);
     }
 
     // Enter in a filter runs the query.
-    ui_->ctl219->setDefault(true);
+    ui_->goButton->setDefault(true);
 
     searchBar_ = new SearchBar(this);
-    ui_->pageLayout->insertWidget(ui_->pageLayout->indexOf(ui_->ctl8889), searchBar_);
+    ui_->pageLayout->insertWidget(ui_->pageLayout->indexOf(ui_->reportList), searchBar_);
     connect(searchBar_, &SearchBar::BackRequested, this, &CVelmoPropPage::OnButtonViewlist);
     statusLine_ = new StatusLine(this);
     ui_->statusRow->addWidget(statusLine_, 1);
-    setTabOrder(ui_->ctl219, searchBar_->BackButton());
-    setTabOrder(searchBar_->BackButton(), ui_->ctl8889);
+    setTabOrder(ui_->goButton, searchBar_->BackButton());
+    setTabOrder(searchBar_->BackButton(), ui_->reportList);
 
     // (Enter on a row and the context-menu key are the list's own: it reports them as a
     // double click and a context-menu request.)

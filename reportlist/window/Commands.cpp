@@ -19,23 +19,24 @@
 #include "ui_CVelmoPropPage.h"
 
 void CVelmoPropPage::ConnectCommands() {
-    connect(ui_->ctl219, &QPushButton::clicked, this, &CVelmoPropPage::OnButtonViewlist);
-    connect(ui_->ctl210, &QPushButton::clicked, this, &CVelmoPropPage::OnButtonOpen);
-    connect(ui_->ctl201, &QPushButton::clicked, this, &CVelmoPropPage::OnButtonPrint);
-    connect(ui_->ctl202, &QPushButton::clicked, this, &CVelmoPropPage::OnButtonFax);
-    connect(ui_->ctl203, &QPushButton::clicked, this, &CVelmoPropPage::OnButtonForward);
-    connect(ui_->ctl204, &QPushButton::clicked, this, &CVelmoPropPage::OnButtonEsign);
-    connect(ui_->ctl207, &QPushButton::clicked, this, &CVelmoPropPage::OnButtonEditDemographics);
-    connect(ui_->ctl206, &QPushButton::clicked, this, &CVelmoPropPage::OnButtonSearch);
-    connect(ui_->ctl208, &QPushButton::clicked, this, &CVelmoPropPage::OnButtonPlay);
-    connect(ui_->ctl212, &QPushButton::clicked, this, &CVelmoPropPage::OnButtonRename);
-    connect(ui_->ctl205, &QPushButton::clicked, this, &CVelmoPropPage::OnButtonEdit);
+    connect(ui_->goButton, &QPushButton::clicked, this, &CVelmoPropPage::OnButtonViewlist);
+    connect(ui_->openButton, &QPushButton::clicked, this, &CVelmoPropPage::OnButtonOpen);
+    connect(ui_->printButton, &QPushButton::clicked, this, &CVelmoPropPage::OnButtonPrint);
+    connect(ui_->faxButton, &QPushButton::clicked, this, &CVelmoPropPage::OnButtonFax);
+    connect(ui_->forwardButton, &QPushButton::clicked, this, &CVelmoPropPage::OnButtonForward);
+    connect(ui_->esignButton, &QPushButton::clicked, this, &CVelmoPropPage::OnButtonEsign);
+    connect(ui_->demographicsButton, &QPushButton::clicked, this, &CVelmoPropPage::OnButtonEditDemographics);
+    connect(ui_->searchButton, &QPushButton::clicked, this, &CVelmoPropPage::OnButtonSearch);
+    connect(ui_->playButton, &QPushButton::clicked, this, &CVelmoPropPage::OnButtonPlay);
+    connect(ui_->renameButton, &QPushButton::clicked, this, &CVelmoPropPage::OnButtonRename);
+    connect(ui_->editButton, &QPushButton::clicked, this, &CVelmoPropPage::OnButtonEdit);
     // activated: only the user's own choice, as the selection-change notification is.
-    connect(ui_->ctl209, &QComboBox::activated, this, &CVelmoPropPage::OnSelchangeComboPhysician);
-    connect(ui_->ctl262, &QComboBox::activated, this, &CVelmoPropPage::OnSelchangeComboReportType);
-    connect(ui_->ctl220, &QDateTimeEdit::editingFinished, this, &CVelmoPropPage::OnCloseupDateFrom);
-    connect(ui_->ctl8889, &CReportListCtrl::RowDoubleClicked, this, &CVelmoPropPage::OnDblclkList);
-    connect(ui_->ctl8889, &CReportListCtrl::ContextMenuRequestedAt, this, &CVelmoPropPage::OnContextMenuList);
+    connect(ui_->providerBox, &QComboBox::activated, this, &CVelmoPropPage::OnSelchangeComboPhysician);
+    connect(ui_->reportTypeBox, &QComboBox::activated, this, &CVelmoPropPage::OnSelchangeComboReportType);
+    connect(ui_->fromDate, &QDateTimeEdit::editingFinished, this, &CVelmoPropPage::OnCloseupDateFrom);
+    connect(ui_->reportList, &CReportListCtrl::RowDoubleClicked, this, &CVelmoPropPage::OnDblclkList);
+    connect(ui_->reportList, &CReportListCtrl::ContextMenuRequestedAt, this,
+            &CVelmoPropPage::OnContextMenuList);
 }
 
 void CVelmoPropPage::OnButtonOpen() {

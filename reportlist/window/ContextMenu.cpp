@@ -45,7 +45,7 @@ const MenuItem kMenu[] = {
 } // namespace
 
 std::unique_ptr<QMenu> CVelmoPropPage::BuildContextMenu() {
-    if (ui_->ctl8889->FirstSelectedRow() < 0) {
+    if (ui_->reportList->FirstSelectedRow() < 0) {
         return nullptr;
     }
     auto menu = std::make_unique<QMenu>(this);
@@ -73,7 +73,7 @@ void CVelmoPropPage::OnContextMenuList(const QPoint& globalPos) {
 }
 
 void CVelmoPropPage::OnDblclkList() {
-    CReportListCtrl* list = ui_->ctl8889;
+    CReportListCtrl* list = ui_->reportList;
     if (list->FirstSelectedRow() < 0 || list->Model()->rowCount() < 1) {
         return;
     }

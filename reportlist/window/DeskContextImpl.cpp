@@ -6,15 +6,15 @@
 #include "ui_CVelmoPropPage.h"
 
 QList<int> CVelmoPropPage::SelectedRows() const {
-    return ui_->ctl8889->SelectedRows();
+    return ui_->reportList->SelectedRows();
 }
 
 int CVelmoPropPage::RowCount() const {
-    return ui_->ctl8889->Model()->rowCount();
+    return ui_->reportList->Model()->rowCount();
 }
 
 QString CVelmoPropPage::CellText(int row, const QString& caption) const {
-    const ReportListModel* model = ui_->ctl8889->Model();
+    const ReportListModel* model = ui_->reportList->Model();
     for (int column = 0; column < model->columnCount(); ++column) {
         if (model->ColumnCaption(column).trimmed() == caption) {
             return model->CellText(row, column);
@@ -24,21 +24,21 @@ QString CVelmoPropPage::CellText(int row, const QString& caption) const {
 }
 
 QString CVelmoPropPage::Filename(int row) const {
-    const ReportListModel* model = ui_->ctl8889->Model();
+    const ReportListModel* model = ui_->reportList->Model();
     const int column = model->FindFilenameColumn();
     return column < 0 ? QString() : model->CellText(row, column);
 }
 
 QString CVelmoPropPage::AccessFlags(int row) const {
-    return ui_->ctl8889->Model()->Record(row).accessFlags;
+    return ui_->reportList->Model()->Record(row).accessFlags;
 }
 
 QString CVelmoPropPage::EsignOwner(int row) const {
-    return ui_->ctl8889->Model()->Record(row).esignOwner;
+    return ui_->reportList->Model()->Record(row).esignOwner;
 }
 
 QStringList CVelmoPropPage::ColumnCaptions() const {
-    const CReportListCtrl* list = ui_->ctl8889;
+    const CReportListCtrl* list = ui_->reportList;
     const QHeaderView* header = list->horizontalHeader();
     QStringList captions;
     for (int visual = 0; visual < header->count(); ++visual) {
@@ -49,7 +49,7 @@ QStringList CVelmoPropPage::ColumnCaptions() const {
 
 void CVelmoPropPage::SetStatusForSelected(StatusColumn column, const QStringList& names,
                                           const QString& text) {
-    ReportListModel* model = ui_->ctl8889->Model();
+    ReportListModel* model = ui_->reportList->Model();
     for (const int row : SelectedRows()) {
         if (names.contains(Filename(row))) {
             model->SetCellText(row, static_cast<int>(column), text);
@@ -58,20 +58,20 @@ void CVelmoPropPage::SetStatusForSelected(StatusColumn column, const QStringList
 }
 
 void CVelmoPropPage::DeleteAllRows() {
-    ui_->ctl8889->Model()->ClearRows();
+    ui_->reportList->Model()->ClearRows();
 }
 
 void CVelmoPropPage::ShowBusy(Busy which, bool shown) {
     QWidget* control = nullptr;
     switch (which) {
     case Busy::DocumentPicture:
-        control = ui_->ctl256;
+        control = ui_->documentBusyPicture;
         break;
     case Busy::SignPrintPicture:
-        control = ui_->ctl269;
+        control = ui_->signPrintBusyPicture;
         break;
     case Busy::PleaseWaitText:
-        control = ui_->ctl250;
+        control = ui_->pleaseWaitLabel;
         break;
     }
     control->setVisible(shown);

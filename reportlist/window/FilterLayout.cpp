@@ -42,10 +42,10 @@ int CVelmoPropPage::OneRowFilterWidth() const {
     QHBoxLayout* row = ui_->filterPeople;
     for (int i = 0; i < row->count(); ++i) {
         QWidget* w = row->itemAt(i)->widget();
-        if (w == ui_->ctl209) {
-            people += WidestItemWidth(ui_->ctl209, {});
-        } else if (w == ui_->ctl211) {
-            people += WidestItemWidth(ui_->ctl211, QStringLiteral("All Locations [All]"));
+        if (w == ui_->providerBox) {
+            people += WidestItemWidth(ui_->providerBox, {});
+        } else if (w == ui_->locationBox) {
+            people += WidestItemWidth(ui_->locationBox, QStringLiteral("All Locations [All]"));
         } else {
             people += row->itemAt(i)->sizeHint().width();
         }

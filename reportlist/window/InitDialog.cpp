@@ -40,7 +40,7 @@ QString SystemWideFolder() {
 } // namespace
 
 void CVelmoPropPage::OnInitDialog() {
-    CReportListCtrl* list = ui_->ctl8889;
+    CReportListCtrl* list = ui_->reportList;
 
     // The list's images (row icon, status header images) come with its model.
     WriteLog(kLog + QStringLiteral("Created Image list..."));
@@ -66,7 +66,7 @@ void CVelmoPropPage::OnInitDialog() {
         header->SetLocking(true);
     }
 
-    CUtility().CreateFolderPath(CUtility().TempFolder() + QStringLiteral("VoiceFiles/"));
+    CUtility::CreateFolderPath(CUtility::TempFolder() + QStringLiteral("VoiceFiles/"));
 
     SetBackgroundImage();
     WriteLog(kLog + QStringLiteral("Image list set..."));
@@ -77,19 +77,19 @@ void CVelmoPropPage::OnInitDialog() {
     FillProviderBox();
 
     const QDateTime now = QDateTime::currentDateTime();
-    ui_->ctl220->setDate(now.date());
-    ui_->ctl221->setDate(now.date());
+    ui_->fromDate->setDate(now.date());
+    ui_->toDate->setDate(now.date());
     WriteLog(kLog + QStringLiteral("Present date and time"));
 
-    ui_->ctl250->hide();
+    ui_->pleaseWaitLabel->hide();
     state_.ReportTypeCode.clear();
 
     if (state_.DictationFlag.isEmpty()) {
-        ui_->ctl262->setCurrentIndex(1);
+        ui_->reportTypeBox->setCurrentIndex(1);
         state_.ReportTypeCode = QStringLiteral("t");
         WriteLog(kLog + QStringLiteral("Transcribed, default value being set..."));
     } else {
-        ui_->ctl262->setCurrentIndex(0);
+        ui_->reportTypeBox->setCurrentIndex(0);
         state_.ReportTypeCode = QStringLiteral("p");
     }
     state_.LastQuery.reportTypeCode = state_.ReportTypeCode;
@@ -118,11 +118,10 @@ void CVelmoPropPage::OnInitDialog() {
 }
 
 void CVelmoPropPage::SetBackgroundImage() {
-    const CUtility util;
     QString folder = ApplicationFolder();
     QString path = folder + QLatin1Char('/') + kBackgroundFile;
     WriteLog(kLog + QStringLiteral("Text area background file, ") + path);
-    if (!util.FileExists(path)) {
+    if (!CUtility::FileExists(path)) {
         WriteLog(kLog + QStringLiteral("File, ") + path +
                  QStringLiteral(", doesnt exist. Checking in system 32 path..."));
         folder = SystemWideFolder();
@@ -131,7 +130,7 @@ void CVelmoPropPage::SetBackgroundImage() {
     WriteLog(kLog + QStringLiteral("Winsys path, ") + folder);
     path = folder + QLatin1Char('/') + kBackgroundFile;
     WriteLog(kLog + QStringLiteral("Fetching file from, ") + path);
-    ui_->ctl8889->SetBackgroundImage(path, true);
+    ui_->reportList->SetBackgroundImage(path, true);
     WriteLog(kLog + QStringLiteral("Background image set..."));
 }
 
@@ -141,11 +140,11 @@ void CVelmoPropPage::SetButtonImages() {
         const char* resource;
     };
     const ButtonImage buttons[] = {
-        {ui_->ctl210, ":/icons/open.svg"},   {ui_->ctl207, ":/icons/demographics.svg"},
-        {ui_->ctl206, ":/icons/search.svg"}, {ui_->ctl201, ":/icons/print.svg"},
-        {ui_->ctl208, ":/icons/play.svg"},   {ui_->ctl203, ":/icons/forward.svg"},
-        {ui_->ctl202, ":/icons/fax.svg"},    {ui_->ctl204, ":/icons/esign.svg"},
-        {ui_->ctl219, ":/icons/go.svg"},     {ui_->ctl212, ":/icons/rename.svg"},
+        {ui_->openButton, ":/icons/open.svg"},     {ui_->demographicsButton, ":/icons/demographics.svg"},
+        {ui_->searchButton, ":/icons/search.svg"}, {ui_->printButton, ":/icons/print.svg"},
+        {ui_->playButton, ":/icons/play.svg"},     {ui_->forwardButton, ":/icons/forward.svg"},
+        {ui_->faxButton, ":/icons/fax.svg"},       {ui_->esignButton, ":/icons/esign.svg"},
+        {ui_->goButton, ":/icons/go.svg"},         {ui_->renameButton, ":/icons/rename.svg"},
     };
     for (const ButtonImage& b : buttons) {
         b.button->SetImage(QString::fromLatin1(b.resource), {}, true);
@@ -155,7 +154,7 @@ void CVelmoPropPage::SetButtonImages() {
 }
 
 void CVelmoPropPage::FillProviderBox() {
-    QComboBox* box = ui_->ctl209;
+    QComboBox* box = ui_->providerBox;
     Session().ClearCareProviders();
     {
         const QSignalBlocker block(box);
@@ -196,18 +195,18 @@ void CVelmoPropPage::FillProviderBox() {
 
 void CVelmoPropPage::SetDefaultDates() {
     const QDate today = QDate::currentDate();
-    ui_->ctl221->setDate(today);
+    ui_->toDate->setDate(today);
     state_.LastQuery.to = QDateTime(today, QTime(0, 0));
     WriteLog(kLog + QStringLiteral("Present date, ") + today.toString(QStringLiteral("yyyy-MM-dd")));
 
     const QDate from = QDateTime::currentDateTime().addSecs(-kFromSecondsBack).date();
-    ui_->ctl220->setDate(from);
+    ui_->fromDate->setDate(from);
     state_.LastQuery.from = QDateTime(from, QTime(0, 0));
     WriteLog(kLog + QStringLiteral("Previous date, ") + from.toString(QStringLiteral("yyyy-MM-dd")));
 }
 
 void CVelmoPropPage::PreselectProvider() {
-    QComboBox* box = ui_->ctl209;
+    QComboBox* box = ui_->providerBox;
     const QSignalBlocker block(box);
     if (box->count() == 2) {
         box->removeItem(0);

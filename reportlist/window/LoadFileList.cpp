@@ -30,14 +30,14 @@ bool DeleteFileClearingReadOnly(const QString& path) {
 void CVelmoPropPage::LoadFileList(const QString& path) {
     Session().SetListHasRecords(0);
     state_.ListFileFound = true;
-    if (!CUtility().FileExists(path)) {
+    if (!CUtility::FileExists(path)) {
         state_.ListFileFound = false;
         return;
     }
 
     // The report type decides how the columns are built, so it is settled from the box
     // before the file is read; it only takes effect when the file has records.
-    const QString boxText = ui_->ctl262->currentText();
+    const QString boxText = ui_->reportTypeBox->currentText();
     const bool transcribed = boxText.compare(QLatin1StringView("transcribed"), Qt::CaseInsensitive) == 0;
     const bool pendingBox = boxText.compare(QLatin1StringView("pending"), Qt::CaseInsensitive) == 0;
     QString code = state_.ReportTypeCode;
@@ -52,7 +52,7 @@ void CVelmoPropPage::LoadFileList(const QString& path) {
     const int refused = parsed.refusedRows;
     if (parsed.hasRecords) {
         Session().SetListHasRecords(1);
-        CReportListCtrl* list = ui_->ctl8889;
+        CReportListCtrl* list = ui_->reportList;
         ReportListModel* model = list->Model();
 
         state_.ReportTypeCode = code;
@@ -62,8 +62,8 @@ void CVelmoPropPage::LoadFileList(const QString& path) {
             model->SetRowIcon(QStringLiteral(":/icons/row-pending.svg"));
         }
 
-        state_.LastQuery = {state_.ReportTypeCode, FromTime(), ToTime(), ui_->ctl209->currentText(),
-                            ui_->ctl211->currentText()};
+        state_.LastQuery = {state_.ReportTypeCode, FromTime(), ToTime(), ui_->providerBox->currentText(),
+                            ui_->locationBox->currentText()};
 
         if (pendingBox) {
             SetActionButtonsEnabled({.play = true, .rename = true});
@@ -107,19 +107,19 @@ QString CVelmoPropPage::RefusedRowsText(int rows) {
 }
 
 int CVelmoPropPage::FindFilenameColumn() {
-    const int column = ui_->ctl8889->Model()->FindFilenameColumn();
-    ui_->ctl8889->viewport()->update();
+    const int column = ui_->reportList->Model()->FindFilenameColumn();
+    ui_->reportList->viewport()->update();
     return column;
 }
 
 void CVelmoPropPage::SetActionButtonsEnabled(const ActionButtons& enabled) {
-    ui_->ctl210->setEnabled(enabled.open);
-    ui_->ctl204->setEnabled(enabled.esign);
-    ui_->ctl201->setEnabled(enabled.print);
-    ui_->ctl203->setEnabled(enabled.forward);
-    ui_->ctl202->setEnabled(enabled.fax);
-    ui_->ctl207->setEnabled(enabled.demographics);
-    ui_->ctl206->setEnabled(enabled.search);
-    ui_->ctl208->setEnabled(enabled.play);
-    ui_->ctl212->setEnabled(enabled.rename);
+    ui_->openButton->setEnabled(enabled.open);
+    ui_->esignButton->setEnabled(enabled.esign);
+    ui_->printButton->setEnabled(enabled.print);
+    ui_->forwardButton->setEnabled(enabled.forward);
+    ui_->faxButton->setEnabled(enabled.fax);
+    ui_->demographicsButton->setEnabled(enabled.demographics);
+    ui_->searchButton->setEnabled(enabled.search);
+    ui_->playButton->setEnabled(enabled.play);
+    ui_->renameButton->setEnabled(enabled.rename);
 }

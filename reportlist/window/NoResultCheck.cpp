@@ -13,21 +13,21 @@ void CVelmoPropPage::OnTimer() {
         }
 
         const LastQuery& last = state_.LastQuery;
-        SelectItemStartingWith(ui_->ctl262, last.reportTypeCode);
+        SelectItemStartingWith(ui_->reportTypeBox, last.reportTypeCode);
         state_.ReportTypeCode = last.reportTypeCode;
-        ui_->ctl212->setEnabled(ReportQuery::IsPendingCode(last.reportTypeCode));
+        ui_->renameButton->setEnabled(ReportQuery::IsPendingCode(last.reportTypeCode));
 
         if (!last.locationText.isEmpty()) {
-            SelectItemStartingWith(ui_->ctl211, last.locationText);
+            SelectItemStartingWith(ui_->locationBox, last.locationText);
         }
         if (!last.providerText.isEmpty()) {
-            SelectItemStartingWith(ui_->ctl209, last.providerText);
+            SelectItemStartingWith(ui_->providerBox, last.providerText);
             OnSelchangeComboPhysician();
-            SelectItemStartingWith(ui_->ctl211, last.locationText);
+            SelectItemStartingWith(ui_->locationBox, last.locationText);
         }
 
-        ui_->ctl220->setDate(last.from.date());
-        ui_->ctl221->setDate(last.to.date());
+        ui_->fromDate->setDate(last.from.date());
+        ui_->toDate->setDate(last.to.date());
     }
     FinishStartup();
 }

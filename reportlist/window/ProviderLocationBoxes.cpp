@@ -6,14 +6,14 @@
 
 void CVelmoPropPage::OnSelchangeComboPhysician() {
     QStringList providerItems;
-    providerItems.reserve(ui_->ctl209->count());
-    for (int i = 0; i < ui_->ctl209->count(); ++i) {
-        providerItems.append(ui_->ctl209->itemText(i));
+    providerItems.reserve(ui_->providerBox->count());
+    for (int i = 0; i < ui_->providerBox->count(); ++i) {
+        providerItems.append(ui_->providerBox->itemText(i));
     }
     const PhysicianLocationCache::LocationBox box = PhysicianLocationCache::LocationsForProvider(
-        PhysicianLocationCache::CacheFilePath(), ui_->ctl209->currentText(), providerItems);
+        PhysicianLocationCache::CacheFilePath(), ui_->providerBox->currentText(), providerItems);
 
-    QComboBox* locations = ui_->ctl211;
+    QComboBox* locations = ui_->locationBox;
     const QSignalBlocker block(locations);
     locations->clear();
     locations->addItems(box.items);

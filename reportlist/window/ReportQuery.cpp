@@ -12,36 +12,36 @@
 #include "ui_CVelmoPropPage.h"
 
 QDateTime CVelmoPropPage::FromTime() const {
-    return QDateTime(ui_->ctl220->date(), QTime(0, 0));
+    return QDateTime(ui_->fromDate->date(), QTime(0, 0));
 }
 
 QDateTime CVelmoPropPage::ToTime() const {
-    return QDateTime(ui_->ctl221->date(), QTime(0, 0));
+    return QDateTime(ui_->toDate->date(), QTime(0, 0));
 }
 
 void CVelmoPropPage::OnButtonViewlist() {
     emit CommandRouted(QStringLiteral("OnButtonViewlist"));
-    if (ui_->ctl209->currentIndex() < 0) {
+    if (ui_->providerBox->currentIndex() < 0) {
         Prompts::Information(QStringLiteral("Please select a Care Provider."));
         return;
     }
-    if (ui_->ctl211->currentIndex() < 0) {
+    if (ui_->locationBox->currentIndex() < 0) {
         Prompts::Information(QStringLiteral("No location is associated to this Care Provider."));
         return;
     }
-    if (ui_->ctl262->currentIndex() < 0) {
+    if (ui_->reportTypeBox->currentIndex() < 0) {
         Prompts::Information(QStringLiteral("Please select the report type"));
         return;
     }
 
-    const QString providerId = ReportQuery::ProviderIdFromText(ui_->ctl209->currentText());
-    const QString locationId =
-        PhysicianLocationCache::SettleLocationId(PhysicianLocationCache::CacheFilePath(), providerId,
-                                                 ReportQuery::LocationIdFromText(ui_->ctl211->currentText()));
+    const QString providerId = ReportQuery::ProviderIdFromText(ui_->providerBox->currentText());
+    const QString locationId = PhysicianLocationCache::SettleLocationId(
+        PhysicianLocationCache::CacheFilePath(), providerId,
+        ReportQuery::LocationIdFromText(ui_->locationBox->currentText()));
     Session().SetQueryPhysicianId(providerId);
     Session().SetQueryLocationId(locationId);
 
-    CUtility().CreateFolderPath(CUtility().TempFolder());
+    CUtility::CreateFolderPath(CUtility::TempFolder());
 
     const QDateTime from = FromTime();
     const QDateTime to = ToTime();
@@ -50,11 +50,11 @@ void CVelmoPropPage::OnButtonViewlist() {
         return;
     }
 
-    const ReportQuery::ReportType type = ReportQuery::ReportTypeFor(ui_->ctl262->currentText());
+    const ReportQuery::ReportType type = ReportQuery::ReportTypeFor(ui_->reportTypeBox->currentText());
     if (type.rename == ReportQuery::RenameEffect::Enable) {
-        ui_->ctl212->setEnabled(true);
+        ui_->renameButton->setEnabled(true);
     } else if (type.rename == ReportQuery::RenameEffect::Disable) {
-        ui_->ctl212->setEnabled(false);
+        ui_->renameButton->setEnabled(false);
     }
     state_.ReportTypeCode = type.code;
 

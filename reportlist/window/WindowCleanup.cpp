@@ -42,8 +42,7 @@ void EmptyFolderKeeping(const QString& folder, const QStringList& keep) {
 
 CVelmoPropPage::~CVelmoPropPage() {
     noResultTimer_.stop();
-    const CUtility util;
-    const QString temp = util.TempFolder();
+    const QString temp = CUtility::TempFolder();
     QStringList held;
     if (DocumentMonitor* monitor = DocumentMonitor::Find(this)) {
         const QString path = monitor->Path();
@@ -62,7 +61,7 @@ CVelmoPropPage::~CVelmoPropPage() {
     EmptyFolder(temp + QStringLiteral("VoiceFiles/"));
     Delays::Wait(Delays::Get().folderCleanup);
     const QString cache = PhysicianLocationCache::CacheFilePath();
-    if (util.FileExists(cache)) {
+    if (CUtility::FileExists(cache)) {
         RemoveClearingReadOnly(cache, false);
     }
     // Nothing downloaded is left to reuse; the folder goes unless the word processor holds a report.

@@ -155,7 +155,7 @@ protected:
     void TearDown() override {
         Shell::Install(nullptr);
         // Whatever the action wrote under the profile folder stays the user's alone.
-        EXPECT_EQ(NotPrivate(CUtility().ProfileFolder()), QStringList());
+        EXPECT_EQ(NotPrivate(CUtility::ProfileFolder()), QStringList());
     }
     QStringList Queries(const QString& script) const { return JournalQueries(server_, script); }
 

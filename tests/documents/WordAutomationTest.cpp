@@ -48,7 +48,7 @@ TEST_F(Word, EditOpensTheFileInTheDesksEditingProfile) {
     ASSERT_TRUE(xcu.open(QIODevice::ReadOnly));
     const QByteArray settings = xcu.readAll();
     EXPECT_TRUE(settings.contains("<prop oor:name=\"WarnAlienFormat\" oor:op=\"fuse\"><value>false</value>"));
-    EXPECT_TRUE(settings.contains(QUrl::fromLocalFile(CUtility().TempFolder()).toEncoded() + "</value>"));
+    EXPECT_TRUE(settings.contains(QUrl::fromLocalFile(CUtility::TempFolder()).toEncoded() + "</value>"));
     EXPECT_TRUE(WordHoldsFile(path_)); // by LibreOffice's lock file beside it
 }
 
@@ -75,7 +75,7 @@ TEST_F(Word, PrintsInAPrivateProfileOnTheDefaultPrinter) {
     const QStringList args = desktop_.SofficeCalls().value(0);
     EXPECT_TRUE(args.contains(u"--headless"_qs));
     EXPECT_TRUE(
-        args.contains(u"-env:UserInstallation=file://"_qs + CUtility().ProfileFolder() + u"LibreOffice"_qs));
+        args.contains(u"-env:UserInstallation=file://"_qs + CUtility::ProfileFolder() + u"LibreOffice"_qs));
     EXPECT_TRUE(Shown().isEmpty());
 
     qputenv("VELMO_FAKE_SOFFICE_EXIT", "1");

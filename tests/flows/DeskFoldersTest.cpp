@@ -16,7 +16,7 @@ using DeskFolders = FlowsFixture;
 TEST_F(DeskFolders, ACopyTheDeskDidNotFetchIsFetchedAgainBeforeItIsSigned) {
     Start();
     WriteFile(Temp(kOwnA), "{\\rtf1\\ansi Planted text.\\par}");
-    ExpectMessages("ctl204", {{{kOwnA}, kSigned}});
+    ExpectMessages("esignButton", {{{kOwnA}, kSigned}});
     ASSERT_EQ(Journal(kDownload).size(), 1);
     EXPECT_EQ(Journal(kDownload).first()[u"query"_s].toString(), u"filename="_s + kOwnA);
     ASSERT_EQ(Count(kEsign), 1);
@@ -34,7 +34,7 @@ TEST_F(DeskFolders, ClosingAnotherDeskLeavesThisDesksOpenReportAlone) {
     const QString lock = QFileInfo(Temp(kOwn)).path() + u"/.~lock."_s + kOwn + u".doc#"_s;
     ASSERT_TRUE(QFile::exists(lock));
     // The other desk is the program itself, told this server is known.
-    WriteFile(CUtility().ProfileFolder() + u"KnownServers"_s, server_.Address().toUtf8() + '\n');
+    WriteFile(CUtility::ProfileFolder() + u"KnownServers"_s, server_.Address().toUtf8() + '\n');
     QTemporaryDir dir;
     QProcess other;
     other.setProcessChannelMode(QProcess::MergedChannels);

@@ -29,26 +29,26 @@ TEST_F(FlowLog, EachCommandLogsItsSteps) {
         QStringList lines;
     };
     const QList<Case> cases{
-        {"ctl210",
+        {"openButton",
          kOther,
          {u"OnPopOpen: File selected to view, R260004"_s, u"OnPopOpen: Start file download"_s,
           u"OnPopOpen: End file download"_s, u"OnPopOpen: File, R260004, downloaded"_s,
           u"OnPopOpen:  not downloaded"_s, u"DocumentMonitoring: Selected the Item Pos"_s,
           u"DocumentMonitoring: pos != NULL "_s, u"DocumentMonitoring: This is not the esign owner "_s,
           u"DocumentMonitoring: Document modified "_s}},
-        {"ctl204",
+        {"esignButton",
          kOwn,
          {u"OnPopEsign: File, R260019, selected for E-Sign"_s,
           u"OnPopEsign:  File, R260019 has to be downloaded"_s, u"OnPopEsign: Downloading files"_s,
           u"OnPopEsign: Finished downloading files"_s, u"OnPopEsign: Files taken up for E-Signing"_s,
           u"OnPopEsign: Update successful"_s}},
-        {"ctl201",
+        {"printButton",
          kOther,
          {u"OnPopPrint: File, R260004, selected for printing"_s,
           u"OnPopPrint: File, R260004 has to be downloaded"_s, u"OnPopPrint: Downloading files"_s,
           u"OnPopPrint: Finished downloading files"_s, u"OnPopPrint: Files taken up for printing"_s,
           u"Document, R260004 printed successfully"_s}},
-        {"ctl207",
+        {"demographicsButton",
          kOther,
          {u"Reading the headers of list"_s,
           u"OnPopEditDemographics: File selected to edit demographic, R260004"_s,
@@ -60,7 +60,7 @@ TEST_F(FlowLog, EachCommandLogsItsSteps) {
         SCOPED_TRACE(c.button);
         const qsizetype offset = TodaysLogText().size();
         Select({c.report});
-        if (qstrcmp(c.button, "ctl207") == 0) {
+        if (qstrcmp(c.button, "demographicsButton") == 0) {
             WhenDemographicsShow();
         }
         Click(c.button);
@@ -74,23 +74,23 @@ TEST_F(FlowLog, EachCommandLogsItsSteps) {
 TEST_F(FlowLog, RefusalsAndFailuresSayWhy) {
     Start();
     page_->State().ReportTypeCode = u"p"_s;
-    ExpectMessages("ctl207", {{{kOwn}, u"Click on play to play voice files."_s}});
-    ExpectMessages("ctl204", {{{kOwn}, u"Click on Play to play voice files"_s}});
+    ExpectMessages("demographicsButton", {{{kOwn}, u"Click on play to play voice files."_s}});
+    ExpectMessages("esignButton", {{{kOwn}, u"Click on Play to play voice files"_s}});
     page_->State().ReportTypeCode = u"t"_s;
-    ExpectMessages("ctl207",
+    ExpectMessages("demographicsButton",
                    {{{}, u"Select a document to view."_s}, {{kReadOnly}, Denied("\"Edit\" documents")}});
     // Nothing comes down from the server.
     ASSERT_TRUE(server_.SetFault(u"status500"_s, kDownload));
-    ExpectMessages("ctl210", {{{kOther}, u"File/s R260004,  could not be downloaded."_s}});
-    ExpectMessages("ctl201", {{{kOther}, u"File/s R260004,  could not be printed."_s}});
-    ExpectMessages("ctl204", {{{kOwn}, u"File/s R260019,  could not be e-Signed."_s}});
-    ExpectMessages("ctl207", {{{kOther}, u"R260004.doc could not be downloaded."_s}});
+    ExpectMessages("openButton", {{{kOther}, u"File/s R260004,  could not be downloaded."_s}});
+    ExpectMessages("printButton", {{{kOther}, u"File/s R260004,  could not be printed."_s}});
+    ExpectMessages("esignButton", {{{kOwn}, u"File/s R260019,  could not be e-Signed."_s}});
+    ExpectMessages("demographicsButton", {{{kOther}, u"R260004.doc could not be downloaded."_s}});
     // A refused demographics upload shows the server's own text.
     ASSERT_TRUE(server_.ClearFaults());
     ASSERT_TRUE(server_.SetFault(u"refuse"_s, kResync));
     Answers();
     Select({kOther});
     WhenDemographicsShow();
-    Click("ctl207");
+    Click("demographicsButton");
     EXPECT_EQ(Shown().value(0), u"The report service cannot do this right now."_s);
 }

@@ -50,7 +50,7 @@ inline const QString kAnotherOpen =
 
 // Sets a row's value as the user does: a click on the row, the box, "Set Value".
 inline void SetRow(CDlgEditDemographics* dialog, const QString& name, const QString& value) {
-    auto* list = dialog->findChild<QTableWidget*>(u"ctl272"_s);
+    auto* list = dialog->findChild<QTableWidget*>(u"fieldTable"_s);
     list->clearSelection();
     for (int row = 0; row < list->rowCount(); ++row) {
         if (list->item(row, 1)->text() == name) {
@@ -58,7 +58,7 @@ inline void SetRow(CDlgEditDemographics* dialog, const QString& name, const QStr
         }
     }
     dialog->OnClickListCp();
-    dialog->findChild<QLineEdit*>(u"ctl274"_s)->setText(value);
+    dialog->findChild<QLineEdit*>(u"valueEdit"_s)->setText(value);
     dialog->OnSetValue();
 }
 // The report list window of demo user 12 against its own stand-in server, the fakes first on PATH.
@@ -70,14 +70,14 @@ protected:
         Session().SetSignatureLine(u"12~Amelia Hart, MD"_s);
         Answers();
         Delays::Get().monitorPoll = 10; // polls, but without spinning (the rest are zero)
-        QDir(CUtility().TempFolder()).removeRecursively();
+        QDir(CUtility::TempFolder()).removeRecursively();
         QDir(PendingStore::Folder()).removeRecursively();
         NewDesktop();
     }
     // Whatever a flow wrote under the profile folder stays the user's alone, and nothing of the
     // session crossed the network in the clear.
     void TearDown() override {
-        EXPECT_EQ(NotPrivate(CUtility().ProfileFolder()), QStringList());
+        EXPECT_EQ(NotPrivate(CUtility::ProfileFolder()), QStringList());
         for (const QJsonObject& request : server_.Journal()) {
             EXPECT_EQ(request["scheme"].toString(), u"https"_s) << request["path"].toString().toStdString();
         }
@@ -93,9 +93,9 @@ protected:
     // Starts the window, then lists every provider's last 60 days.
     void Start() {
         ShowWindow();
-        Choose(page_->findChild<QComboBox*>(u"ctl209"_s), u"All Providers[All]"_s);
-        page_->findChild<QDateEdit*>(u"ctl220"_s)->setDate(QDate::currentDate().addDays(-60));
-        Click("ctl219");
+        Choose(page_->findChild<QComboBox*>(u"providerBox"_s), u"All Providers[All]"_s);
+        page_->findChild<QDateEdit*>(u"fromDate"_s)->setDate(QDate::currentDate().addDays(-60));
+        Click("goButton");
         EXPECT_GE(page_->RowCount(), 30);
     }
     void Close() { page_.reset(); }
@@ -145,7 +145,7 @@ protected:
     // Opens the report and waits until the word processor has changed it and the monitor holds it.
     void OpenForEditing(const QString& name) {
         Select({name});
-        Click("ctl210");
+        Click("openButton");
         ASSERT_TRUE(desktop_->WaitForEdit(Handed(name)));
         // Released before the monitor ever saw it held, an unchanged file would be waited for.
         ASSERT_TRUE(WaitFor([&] {
@@ -165,7 +165,7 @@ protected:
             for (const auto& [name, value] : edits) {
                 SetRow(dialog, name, value);
             }
-            QTest::mouseClick(dialog->findChild<QPushButton*>(u"ctlOk"_s), Qt::LeftButton);
+            QTest::mouseClick(dialog->findChild<QPushButton*>(u"okButton"_s), Qt::LeftButton);
         });
     }
 

@@ -42,9 +42,9 @@ TEST_P(OpenEditAndRelease, TheMonitorSendsWhatChanged) {
     EXPECT_EQ(Status(c.report, DeskContext::StatusColumn::Opened), u"O"_s);
     if (c.answer == Prompts::No) {
         // While it is open the window works: a query and a sort; the document commands refuse.
-        Click("ctl219");
+        Click("goButton");
         page_->List()->sortByColumn(7, Qt::DescendingOrder);
-        for (const char* command : {"ctl210", "ctl201", "ctl204", "ctl207"}) {
+        for (const char* command : {"openButton", "printButton", "esignButton", "demographicsButton"}) {
             ExpectMessages(command, {{{kOwnB}, kAnotherOpen.arg(Temp(c.report))}});
         }
         page_->DeleteAllRows(); // gone from the list: the monitor goes by what it knew at opening
@@ -91,11 +91,11 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(Flows, OpenChecksAndProtectedCopies) {
     Start();
     page_->State().ReportTypeCode = u"p"_s;
-    ExpectMessages("ctl210", {{{kOwn}, u"Click on Play to play voice files."_s}});
+    ExpectMessages("openButton", {{{kOwn}, u"Click on Play to play voice files."_s}});
     page_->State().ReportTypeCode = u"t"_s;
-    ExpectMessages("ctl210", {{{}, u"Select a document to view."_s},
-                              {{kOwn, kOther}, u"Select only one file to open."_s},
-                              {{u"R260002"_s}, Denied("\"Open\" documents")}});
+    ExpectMessages("openButton", {{{}, u"Select a document to view."_s},
+                                  {{kOwn, kOther}, u"Select only one file to open."_s},
+                                  {{u"R260002"_s}, Denied("\"Open\" documents")}});
     EXPECT_TRUE(Journal(kDownload).isEmpty());
     EXPECT_TRUE(desktop_->SofficeCalls().isEmpty());
 
@@ -105,7 +105,7 @@ TEST_F(Flows, OpenChecksAndProtectedCopies) {
     qsizetype opened = 0;
     for (const QString& name : {kOtherSigned, kReadOnly, kOtherSigned}) {
         Select({name});
-        Click("ctl210");
+        Click("openButton");
         EXPECT_TRUE(page_->State().ViewOnly);
         ++opened;
         ASSERT_TRUE(WaitFor([&] {
@@ -124,7 +124,7 @@ TEST_F(Flows, OpenChecksAndProtectedCopies) {
 TEST_F(Flows, PrintThreeRowsAndRefusals) {
     Start();
     Select({kOwnA, kOwnB, kOther});
-    Click("ctl201");
+    Click("printButton");
     EXPECT_EQ(desktop_->SofficeCalls().size(), 3); // one word-processor run per document
     EXPECT_EQ(Journal(u"qm_statusupdate.php"_s).size(), 3);
     for (const QString& name : {kOwnA, kOwnB, kOther}) {
@@ -139,19 +139,19 @@ TEST_F(Flows, PrintThreeRowsAndRefusals) {
 
     // Refusals stop before anything is fetched or printed.
     const qsizetype downloads = Journal(kDownload).size();
-    ExpectMessages("ctl201", {{{}, u"Select a document to print."_s},
-                              {{kOwnA, u"R260003"_s}, Denied("\"Print\" documents")}});
+    ExpectMessages("printButton", {{{}, u"Select a document to print."_s},
+                                   {{kOwnA, u"R260003"_s}, Denied("\"Print\" documents")}});
     EXPECT_EQ(desktop_->Printed().size(), 3);
     EXPECT_EQ(Journal(kDownload).size(), downloads);
 }
 
 TEST_F(Flows, EsignOwnReport) {
     Start();
-    ExpectMessages("ctl204", {{{kOther}, Denied("\"Esign\" documents")},
-                              {{kOwnA, kOwnB}, u"Select only one file to esign."_s},
-                              {{}, u"Select a document to e-Sign."_s}});
+    ExpectMessages("esignButton", {{{kOther}, Denied("\"Esign\" documents")},
+                                   {{kOwnA, kOwnB}, u"Select only one file to esign."_s},
+                                   {{}, u"Select a document to e-Sign."_s}});
     EXPECT_TRUE(Journal(kDownload).isEmpty());
-    ExpectMessages("ctl204", {{{kOwnA}, kSigned}});
+    ExpectMessages("esignButton", {{{kOwnA}, kSigned}});
     ASSERT_EQ(Count(kEsign), 1);
     EXPECT_EQ(JournalFields(Uploads(kEsign).first()).join(' '),
               u"loginid=30 password= locationid=All phyid=All esign=1 edit=1"_s); // "12" scrambled
@@ -173,12 +173,12 @@ TEST(DemographicsDialog, FixedFieldRefusesAChange) {
 TEST_F(Flows, EditDemographics) {
     Start();
     page_->State().EsignedDocuments.append(kOtherSigned);
-    ExpectMessages("ctl207", {{{kOtherSigned}, Denied("\"Edit\" an E-signed document")}});
+    ExpectMessages("demographicsButton", {{{kOtherSigned}, Denied("\"Edit\" an E-signed document")}});
     EXPECT_TRUE(Journal(kDownload).isEmpty());
     Answers();
     Select({kOwnA});
     WhenDemographicsShow(); // no change: still uploaded, without a demographics field
-    Click("ctl207");
+    Click("demographicsButton");
     ASSERT_EQ(Count(kResync), 1);
     EXPECT_EQ(JournalFields(Uploads(kResync).first()).size(), 4);
 
@@ -186,7 +186,7 @@ TEST_F(Flows, EditDemographics) {
     Select({kOwnA});
     WhenDemographicsShow({{QString(), QString()}, // no row
                           {u"LastName"_s, u"  Okafor-Lind "_s}});
-    Click("ctl207");
+    Click("demographicsButton");
     EXPECT_EQ(Shown(), (QStringList{kEdited, u"Click on a particular row to edit "_s, kEdited}));
     EXPECT_EQ(JournalFields(Uploads(kResync).value(1)).value(4), u"demographics=LastName~Okafor-Lind"_s);
     const QString onServer = ServerDocument(kOwnA);
@@ -200,7 +200,7 @@ TEST_F(Flows, EditDemographics) {
     Answers();
     Select({kOwnSigned});
     WhenDemographicsShow({{u"FirstName"_s, u"Maria"_s}});
-    Click("ctl207");
+    Click("demographicsButton");
     EXPECT_EQ(Shown(), (QStringList{kAttention, kEdited}));
     ASSERT_EQ(Count(kEsign), 1);
     EXPECT_EQ(ServerDocument(kOwnSigned).count(Signing::kRevisionPrefix + kSigner), 1);

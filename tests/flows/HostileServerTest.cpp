@@ -53,7 +53,7 @@ const Action kActions[] = {
     {"Print", "t", true, [](auto&, FakeDesk& desk, auto&) { PrintDocuments(desk).Run(); }},
     {"EditDemographics", "t", true,
      [](auto&, FakeDesk& desk, auto&) {
-         const WhenShown<CDlgEditDemographics> ok([](CDlgEditDemographics& d) { Click(d, "ctlOk"); });
+         const WhenShown<CDlgEditDemographics> ok([](CDlgEditDemographics& d) { Click(d, "okButton"); });
          EditDemographics(desk).Run();
      }},
     {"Play", "p", true, [](auto&, FakeDesk& desk, auto&) { VoicePlayback(desk).Run(); }},
@@ -62,9 +62,9 @@ const Action kActions[] = {
          ASSERT_TRUE(server.SetZippedAnswer("qm_versionlist.php", "R260001_versions.txt",
                                             (name + "|01/02/2026|01/03/2026|R260001.v1\n").toUtf8()));
          const WhenShown<CDlgDocumentHistory> view([](CDlgDocumentHistory& d) {
-             In<CReportListCtrl>(d, "ctl235")->selectRow(0);
-             Click(d, "ctl260");
-             Click(d, "ctl1");
+             In<CReportListCtrl>(d, "versionList")->selectRow(0);
+             Click(d, "viewDocumentButton");
+             Click(d, "closeButton");
          });
          DocumentHistory(desk).Run();
      }},

@@ -45,7 +45,7 @@ TEST_F(MonitorNotification, ReleaseIsActedOnWithoutWaitingForAPoll) {
         const qsizetype resyncs = Count(kResync);
         Answers({Prompts::No});
         Select({kOwn});
-        Click("ctl210");
+        Click("openButton");
         ASSERT_TRUE(desktop_->WaitForEdit(Temp(kOwn)));
         if (!c.quick) {
             ASSERT_TRUE(WaitFor([&] {

@@ -45,7 +45,7 @@ TEST_F(NeverLost, AnOwedEditIsSignedNotReplacedByTheServersCopy) {
     ASSERT_EQ(PendingStore::Load(kOwn)->state, PendingRecord::State::Owed);
     Answers();
     Select({kOwn});
-    Click("ctl204");
+    Click("esignButton");
     EXPECT_EQ(Shown(),
               (QStringList{kOwn + u" has an edit that has not reached the server yet; the edited copy "
                                   u"is used."_s,
@@ -65,7 +65,7 @@ TEST_F(NeverLost, TheMonitorKeepsAndClearsOnlyItsOwnSlot) {
     OpenForEditing(kOwn);
     desktop_->ReleaseLock();
     ASSERT_TRUE(WaitFor([&] { return Count(kEsign) == 1; }));
-    ExpectMessages("ctl210", {{{kOther}, kAnotherOpen.arg(Temp(kOwn))}});
+    ExpectMessages("openButton", {{{kOther}, kAnotherOpen.arg(Temp(kOwn))}});
     ASSERT_TRUE(WaitFor([&] { return DocumentMonitor::Find(page_.get()) == nullptr; }));
     EXPECT_TRUE(page_->State().OpenDocumentName.isEmpty());
     // Closing the window in that pause leaves nothing in the pending folder.
@@ -100,10 +100,10 @@ TEST_F(NeverLost, EverySaveIsKeptOutsideTempFolder) {
 TEST_F(NeverLost, AFailedOpenSaysSoOnceAndLeavesNoLockedCopy) {
     Start();
     desktop_->RemoveOffice();
-    ExpectMessages("ctl210", {{{kOwnSigned}, OfficeProgram::MissingText()}});
+    ExpectMessages("openButton", {{{kOwnSigned}, OfficeProgram::MissingText()}});
     EXPECT_TRUE(page_->State().OpenDocumentName.isEmpty());
     NewDesktop();
-    ExpectMessages("ctl204", {{{kOwnSigned}, kSigned}});
+    ExpectMessages("esignButton", {{{kOwnSigned}, kSigned}});
     EXPECT_FALSE(ServerDocument(kOwnSigned).contains(u"\\formprot"_s));
 }
 
@@ -112,7 +112,7 @@ TEST_F(NeverLost, EsignOfAHeldReportTellsTheUser) {
     Start();
     QDir().mkpath(QFileInfo(Temp(kOwn)).absolutePath());
     WriteFile(OfficeLockFilePath(Temp(kOwn)), ",someone,another-host,06.12.2026 10:00,file:///elsewhere;");
-    ExpectMessages("ctl204",
+    ExpectMessages("esignButton",
                    {{{kOwn}, Temp(kOwn) + u" is open. Please close the document and try again."_s}});
     EXPECT_EQ(Count(kEsign), 0);
 }

@@ -38,7 +38,7 @@ protected:
                          << seed.toStdString() << ")";
         }
         // The desk's headless conversions start from the seeded profile too, not from a new one.
-        QProcess::execute(u"cp"_s, {u"-a"_s, seed, CUtility().ProfileFolder() + u"LibreOffice"_s});
+        QProcess::execute(u"cp"_s, {u"-a"_s, seed, CUtility::ProfileFolder() + u"LibreOffice"_s});
         QFile::link(QStringLiteral(VELMO_PHYSICIAN_SCRIPT), bin_.filePath(u"soffice"_s));
         env_.PrependPath(QFile::encodeName(bin_.path()));
         env_.Set("VELMO_PHYSICIAN_SEED", seed.toUtf8());
@@ -58,7 +58,7 @@ TEST_P(Physician, EditReachesTheServerIntact) {
     Start();
     Answers({Prompts::Yes}); // the offer at the next start
     Select({c.report});
-    Click("ctl210");
+    Click("openButton");
     const QString handed = Handed(c.report);
     ASSERT_TRUE(WaitFor([&] { return QFile::exists(OfficeLockFilePath(Handed(c.report))); }, kOfficeWaitMs));
     if (c.closeDesk) {
@@ -83,7 +83,7 @@ TEST_P(Physician, EditReachesTheServerIntact) {
     }
     // The desk's editing profile, as LibreOffice reads it: no ODF question, Save As in TempFolder.
     EXPECT_TRUE(LogText().contains(u"WarnAlienFormat=False"_s)) << LogText().toStdString();
-    EXPECT_TRUE(LogText().contains(u"Work="_s + QUrl::fromLocalFile(CUtility().TempFolder()).toString()));
+    EXPECT_TRUE(LogText().contains(u"Work="_s + QUrl::fromLocalFile(CUtility::TempFolder()).toString()));
     EXPECT_TRUE(PendingStore::All().isEmpty());
     EXPECT_FALSE(QFile::exists(OfficeLockFilePath(handed)));
 }

@@ -72,7 +72,7 @@ TEST_F(RealOfficeTest, PrintComesOutOfThePdfPrinter) {
     const QString lastName = page_->CellText(RowOf(kOther), u"Last Name"_s);
     ASSERT_FALSE(lastName.isEmpty());
     Select({kOther});
-    Click("ctl201");
+    Click("printButton");
     EXPECT_EQ(Status(kOther, DeskContext::StatusColumn::Printed), u"O"_s);
     ASSERT_TRUE(WaitFor([&] { return Sh(newest, &pdf) && !pdf.isEmpty() && pdf != before; }, kOfficeWaitMs));
     const auto remove = qScopeGuard([&] { QFile::remove(QString::fromLocal8Bit(pdf)); });

@@ -13,14 +13,14 @@ TEST_F(ServerTrustFlow, AnUntrustedServerIsSentNothingAndTheUserToldOncePerComma
     const UntrustedStandIn untrusted;
     ShowWindow();
     EXPECT_EQ(Shown().count(CertificateNotice::kText), 1) << Shown().join(u'\n').toStdString();
-    Click("ctl219");
+    Click("goButton");
     EXPECT_EQ(Shown().count(CertificateNotice::kText), 2) << Shown().join(u'\n').toStdString();
     EXPECT_TRUE(server_.Journal().isEmpty());
     EXPECT_EQ(page_->RowCount(), 0);
 
     untrusted.End();
     Answers();
-    Click("ctl219");
+    Click("goButton");
     EXPECT_GT(page_->RowCount(), 0);
     EXPECT_FALSE(Shown().contains(CertificateNotice::kText));
     EXPECT_FALSE(server_.Journal().isEmpty());

@@ -67,7 +67,7 @@ TEST_F(DeskFolderTest, EachDeskHasAPrivateFolderAndOnlyDeadDesksFoldersAreRemove
     const QString own = DeskFolder::Path();
     EXPECT_TRUE(own.startsWith(DeskFolder::Root() + "desk-" +
                                QString::number(QCoreApplication::applicationPid()) + "-"));
-    EXPECT_EQ(CUtility().TempFolder(), own);
+    EXPECT_EQ(CUtility::TempFolder(), own);
     struct stat st {};
     ASSERT_EQ(::stat(QFile::encodeName(own).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);

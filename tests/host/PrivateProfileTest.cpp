@@ -30,10 +30,10 @@ TEST(PrivateProfile, WhatTheDeskWritesIsTheUsersAloneWhateverTheUmask) {
         SCOPED_TRACE(mask);
         QTemporaryDir root;
         ScopedEnv env("XDG_DATA_HOME", root.path().toLocal8Bit());
-        const QString profile = CUtility().ProfileFolder();
+        const QString profile = CUtility::ProfileFolder();
         const mode_t old = ::umask(mask);
         WriteLog("a line");
-        CUtility().CreateFolderPath(profile + "Temp/a/b/");
+        CUtility::CreateFolderPath(profile + "Temp/a/b/");
         CIniFile ini;
         ini.SetFile(profile + "Temp/a/b/cache.ini");
         ini.SetSection("12");
@@ -52,7 +52,7 @@ TEST(PrivateProfile, AStartClosesWhatAnOlderDeskLeftOpenAndSaysSoOnce) {
     QTemporaryDir root;
     QTemporaryDir outside;
     ScopedEnv env("XDG_DATA_HOME", root.path().toLocal8Bit());
-    const QString profile = CUtility().ProfileFolder();
+    const QString profile = CUtility::ProfileFolder();
     const QString lo = profile + "LibreOffice/user/registrymodifications.xcu";
     const QString target = outside.filePath("elsewhere.txt");
     for (const QString& file : {profile + "Log/ Molve 01-Jan-2026", profile + "Temp/R1.doc",

@@ -59,7 +59,7 @@ TEST(SettingsFile, TheUsersFileWinsExceptForTheAllowedServers) {
 
 TEST(LogRetention, LogsOlderThanTheDaysKeptGoByTheDateInTheirNameAndEachIsLogged) {
     const QDate today(2026, 3, 31);
-    const QString folder = CUtility().ProfileFolder() + "Log/";
+    const QString folder = CUtility::ProfileFolder() + "Log/";
     const auto log = [&](int daysAgo) { return folder + ActivityLog::FileNameFor(today.addDays(-daysAgo)); };
     const struct {
         int days;

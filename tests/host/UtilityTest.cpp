@@ -40,7 +40,7 @@ TEST(SplitString, DelimiterQuirks) {
     };
     for (const auto& c : cases) {
         QStringList pieces{"old"};
-        EXPECT_EQ(CUtility().SplitString(c.source, c.delim, pieces), c.found) << c.source;
+        EXPECT_EQ(CUtility::SplitString(c.source, c.delim, pieces), c.found) << c.source;
         EXPECT_EQ(pieces, QStringList{"old"} + c.pieces) << c.source;
     }
 }
@@ -53,7 +53,7 @@ TEST(RunProgram, PassesOneUnsplitParameterAndTheProgramOutlivesItsHandle) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("while [ ! -e \"$(dirname \"$0\")/go\" ]; do sleep 0.02; done; touch \"$0.done\"\n");
     file.close();
-    ASSERT_NE(CUtility().RunProgram(QStringLiteral("sh"), script), nullptr); // handle dropped at once
+    ASSERT_NE(CUtility::RunProgram(QStringLiteral("sh"), script), nullptr); // handle dropped at once
     QFile(QFileInfo(script).path() + QStringLiteral("/go")).open(QIODevice::WriteOnly);
     EXPECT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(script + QStringLiteral(".done")); }, 10000));
 }

@@ -11,7 +11,7 @@
 
 // Today's activity log of the test's profile: where it is, and what it holds so far.
 inline QString TodaysLogPath() {
-    return CUtility().ProfileFolder() + QStringLiteral("Log/") +
+    return CUtility::ProfileFolder() + QStringLiteral("Log/") +
            ActivityLog::FileNameFor(QDate::currentDate());
 }
 
@@ -24,5 +24,5 @@ inline QStringList TodaysLogLines() {
 }
 // Removes the Log folder, so the next line starts a fresh file.
 inline void ClearLog() {
-    QDir(CUtility().ProfileFolder() + QStringLiteral("Log")).removeRecursively();
+    QDir(CUtility::ProfileFolder() + QStringLiteral("Log")).removeRecursively();
 }

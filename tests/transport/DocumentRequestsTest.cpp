@@ -38,7 +38,7 @@ protected:
         Session().SetQueryPhysicianId(u"12"_s);
         Session().SetQueryLocationId(u"3"_s);
         Session().AppendCareProvider(u"12"_s, QString(), u"Provider One"_s);
-        temp_ = CUtility().TempFolder();
+        temp_ = CUtility::TempFolder();
     }
     QStringList Via(const QString& script) const { return Vias(*server_, script); }
     QStringList Queries(const QString& script) const { return JournalQueries(*server_, script, true); }

@@ -26,7 +26,7 @@ protected:
     void SetUp() override {
         PromptsDouble::Current().Clear();
         Session().Reset();
-        temp_ = CUtility().TempFolder();
+        temp_ = CUtility::TempFolder();
     }
     // Runs the wait dialog's file-list job against server and answers the dialog's result.
     QString RunFileList(const StandInServer& server) {

@@ -11,13 +11,13 @@ using AddressBookTest = ServerTest;
 
 // The entry dialog's fields: company, first, middle and last name, fax, e-mail, telephone.
 QLineEdit* Edit(QWidget& entry, int i) {
-    static const char* const kEdits[] = {"ctl286", "ctl240", "ctl231", "ctl230",
-                                         "ctl249", "ctl234", "ctl235"};
+    static const char* const kEdits[] = {"companyEdit", "firstNameEdit", "middleNameEdit", "lastNameEdit",
+                                         "faxEdit",     "emailEdit",     "phoneEdit"};
     return In<QLineEdit>(entry, kEdits[i]);
 }
 
 void Select(CDlgAddressBook& book, int row) {
-    In<CReportListCtrl>(book, "ctl285")->selectRow(row);
+    In<CReportListCtrl>(book, "entryList")->selectRow(row);
 }
 
 TEST_F(AddressBookTest, AddEditAndDeleteEachSendOneUpdateSayItWorkedAndShowTheBookAsItIsNow) {
@@ -31,7 +31,7 @@ TEST_F(AddressBookTest, AddEditAndDeleteEachSendOneUpdateSayItWorkedAndShowTheBo
         ASSERT_EQ(book.Model()->rowCount(), 12);
         EXPECT_EQ(Texts(book.Model(), 1).value(0), "101~Lakeside Cardiology~Paul~~Emerson~(555) 201-4410~"
                                                    "p.emerson@lakeside-cardio.example~(555) 201-4400");
-        QLabel* wait = In<QLabel>(book, "ctl256");
+        QLabel* wait = In<QLabel>(book, "updatingLabel");
         EXPECT_FALSE(wait->isVisible());
         {
             WhenShown<CDlgAddEntry> add([&](CDlgAddEntry& entry) {
@@ -40,23 +40,23 @@ TEST_F(AddressBookTest, AddEditAndDeleteEachSendOneUpdateSayItWorkedAndShowTheBo
                 // middle name and telephone may stay empty.
                 const QStringList typed{"", " Nora ", "", "Quinn", "5550001", "nq@quinn.example", ""};
                 for (const int required : {1, 3, 4, 5}) {
-                    Click(entry, "ctl1");
+                    Click(entry, "okButton");
                     Edit(entry, required)->setText(typed[required]);
                 }
-                Click(entry, "ctl1");
+                Click(entry, "okButton");
             });
-            Click(book, "ctl6");
+            Click(book, "addButton");
         }
         EXPECT_FALSE(wait->isVisible());
         EXPECT_EQ(book.Model()->rowCount(), 13); // the book fetched again shows the new entry
 
-        CReportListCtrl* list = In<CReportListCtrl>(book, "ctl285");
+        CReportListCtrl* list = In<CReportListCtrl>(book, "entryList");
         WhenShown<CDlgAddEntry> edit([&](CDlgAddEntry& entry) {
             for (int i = 0; i < 7; ++i) {
                 editOffered.append(Edit(entry, i)->text());
             }
             Edit(entry, 4)->setText(QStringLiteral("5550002"));
-            Click(entry, "ctl1");
+            Click(entry, "okButton");
         });
         Select(book, 2); // key 103: no company, middle name or telephone; a double click edits it
         DoubleClick(list->viewport(), list->visualRect(list->model()->index(2, 3)).center());
@@ -65,10 +65,10 @@ TEST_F(AddressBookTest, AddEditAndDeleteEachSendOneUpdateSayItWorkedAndShowTheBo
 
         Select(book, 0);
         PromptsDouble::Current().QueueAnswer(Prompts::No);
-        Click(book, "ctl4"); // asked first; No keeps the entry
-        Click(book, "ctl4");
+        Click(book, "deleteButton"); // asked first; No keeps the entry
+        Click(book, "deleteButton");
         EXPECT_EQ(book.Model()->rowCount(), 12);
-        QTest::keyClick(In(book, "ctl285"), Qt::Key_Return);
+        QTest::keyClick(In(book, "entryList"), Qt::Key_Return);
     });
     AddressBook(desk).Run();
 
@@ -88,7 +88,7 @@ TEST_F(AddressBookTest, AddEditAndDeleteEachSendOneUpdateSayItWorkedAndShowTheBo
     const QList<Prompts::Box> shown = PromptsDouble::Current().Shown();
     EXPECT_EQ(shown[5].title, QStringLiteral("Quillet"));
     EXPECT_EQ(shown[8].icon, Prompts::Icon::Information);
-    EXPECT_FALSE(CUtility().FileExists(CUtility().TempFolder() + QStringLiteral("12_addressbook.txt")));
+    EXPECT_FALSE(CUtility::FileExists(CUtility::TempFolder() + QStringLiteral("12_addressbook.txt")));
     EXPECT_TRUE(log.Messages().contains(QStringLiteral("OnPopAdd: Response, ~")));
     EXPECT_TRUE(log.Messages().contains(QStringLiteral("OnDestroy: Deleted address book")));
 }
@@ -104,8 +104,8 @@ TEST_F(AddressBookTest, RefusedUpdatesSayEntryCouldNotAndKeepTheRow) {
                   QStringLiteral("~"));
         Select(book, 0);
         {
-            WhenShown<CDlgAddEntry> edit([](CDlgAddEntry& entry) { Click(entry, "ctl1"); });
-            Click(book, "ctl5");
+            WhenShown<CDlgAddEntry> edit([](CDlgAddEntry& entry) { Click(entry, "okButton"); });
+            Click(book, "editButton");
         }
         const std::unique_ptr<QMenu> popup = book.BuildContextMenu();
         for (QAction* action : popup->actions()) {
@@ -119,9 +119,9 @@ TEST_F(AddressBookTest, RefusedUpdatesSayEntryCouldNotAndKeepTheRow) {
             for (int i = 0; i < 7; ++i) {
                 Edit(entry, i)->setText(texts[i]);
             }
-            Click(entry, "ctl1");
+            Click(entry, "okButton");
         });
-        Click(book, "ctl6");
+        Click(book, "addButton");
         book.reject();
     });
     AddressBook(desk).Run();

@@ -50,20 +50,20 @@ TEST_F(ColumnOrderTest, ANewPropertyChosenAndOrderedShowsAsAColumnAfterTheRequer
         selected = dialog.Selected();
         listFile = Session().LastFileListName();
         SelectText(dialog.SelectedList(), QStringLiteral("MRN"));
-        Click(dialog, "ctl237"); // Up: MRN before DateOfBirth
+        Click(dialog, "upButton"); // Up: MRN before DateOfBirth
         WhenShown<CDlgAddCustomProperty> adding([&](CDlgAddCustomProperty& add) {
             for (const char* text : {"Allergies", "allerg", "  "}) {
-                In<QLineEdit>(add, "ctl274")->setText(QString::fromLatin1(text));
-                Click(add, "ctl6");
+                In<QLineEdit>(add, "propertyNameEdit")->setText(QString::fromLatin1(text));
+                Click(add, "addButton");
             }
-            Click(add, "ctl290"); // Remove without a selection
+            Click(add, "removeButton"); // Remove without a selection
             addMessages = Shown();
-            Click(add, "ctl289");
+            Click(add, "saveButton");
         });
-        Click(dialog, "ctl287");
+        Click(dialog, "newPropertyButton");
         SelectText(dialog.AvailableList(), QStringLiteral("Allergies"));
-        Click(dialog, "ctl283"); // ">"
-        Click(dialog, "ctl1");
+        Click(dialog, "addOneButton"); // ">"
+        Click(dialog, "saveButton");
     });
     page.OnPopCustomPropertySettings();
 
@@ -117,9 +117,9 @@ TEST(CustomPropertiesDialog, LaterLinesComeFirstAndUpDownFollowTheSelection) {
         const char* selected;
         bool up, down;
     } steps[] = {
-        {nullptr, -1, "wxyz", false, false}, {nullptr, 0, "wxyz", false, true},
-        {"ctl238", 0, "xwyz", true, true},   {nullptr, 3, "xwyz", true, false},
-        {"ctl237", 3, "xwzy", true, true},
+        {nullptr, -1, "wxyz", false, false},   {nullptr, 0, "wxyz", false, true},
+        {"downButton", 0, "xwyz", true, true}, {nullptr, 3, "xwyz", true, false},
+        {"upButton", 3, "xwzy", true, true},
     };
     WhenShown<CDlgCustomProperties> driver([&](CDlgCustomProperties& shown) {
         EXPECT_EQ(shown.Available(), (QStringList{"c", "a", "b"}));
@@ -133,11 +133,11 @@ TEST(CustomPropertiesDialog, LaterLinesComeFirstAndUpDownFollowTheSelection) {
             }
             const auto at = &step - steps; // the step's place in the table
             EXPECT_EQ(shown.Selected().join(QString()), QString::fromLatin1(step.selected)) << at;
-            EXPECT_EQ(In(shown, "ctl237")->isEnabled(), step.up) << at;
-            EXPECT_EQ(In(shown, "ctl238")->isEnabled(), step.down) << at;
+            EXPECT_EQ(In(shown, "upButton")->isEnabled(), step.up) << at;
+            EXPECT_EQ(In(shown, "downButton")->isEnabled(), step.down) << at;
         }
-        Click(shown, "ctl236"); // "<<"
-        Click(shown, "ctl1");
+        Click(shown, "removeAllButton"); // "<<"
+        Click(shown, "saveButton");
     });
     EXPECT_EQ(dialog.exec(), QDialog::Accepted);
     EXPECT_EQ(dialog.Available(), (QStringList{"c", "a", "b", "x", "w", "z", "y"}));

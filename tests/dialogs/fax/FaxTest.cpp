@@ -134,7 +134,7 @@ TEST_F(FaxFromTheWindowTest, TwoReportsGoToTwoCheckedContacts) {
     const QStringList names{page.Filename(0), page.Filename(1)};
 
     WhenShown<CDlgFax> driver([&](CDlgFax& fax) {
-        Click(fax, "ctl3"); // Refresh Contacts
+        Click(fax, "refreshContactsButton"); // Refresh Contacts
         ASSERT_EQ(fax.Contacts()->Model()->rowCount(), 12);
         fax.accept(); // nothing checked yet
         const QStringList lastNames = Column(fax.Contacts(), CDlgFax::LastName);
@@ -145,9 +145,9 @@ TEST_F(FaxFromTheWindowTest, TwoReportsGoToTwoCheckedContacts) {
         fax.SetChecked(static_cast<int>(lastNames.indexOf("Emerson")), true);
         fax.SetChecked(static_cast<int>(lastNames.indexOf("Falkner")), true);
         PromptsDouble::Current().QueueAnswer(Prompts::Ok);
-        Click(fax, "ctl1");
+        Click(fax, "sendFaxButton");
     });
-    Click(Button("ctl202"));
+    Click(Button("faxButton"));
 
     EXPECT_EQ(JournalQueries(server_, QStringLiteral("addressbook.php")),
               (QStringList{"physicianid=12", "physicianid=12"}));

@@ -10,15 +10,15 @@ namespace {
 using HistoryTest = ServerTest;
 
 QStringList Rows(QWidget& dialog) {
-    return Texts(In<CReportListCtrl>(dialog, "ctl235")->Model());
+    return Texts(In<CReportListCtrl>(dialog, "versionList")->Model());
 }
 
 void ViewVersion(QWidget& dialog, int row) {
-    CReportListCtrl* list = In<CReportListCtrl>(dialog, "ctl235");
+    CReportListCtrl* list = In<CReportListCtrl>(dialog, "versionList");
     if (row >= 0) {
         list->selectRow(row);
     }
-    Click(dialog, "ctl260");
+    Click(dialog, "viewDocumentButton");
 }
 
 TEST_F(HistoryTest, OneReadableOrEditableReportOpensItsHistory) {
@@ -90,7 +90,7 @@ TEST_F(HistoryTest, VersionListFillsTheColumnsIsDeletedEvenWhenReadOnlyAndBadRow
 
 TEST_F(HistoryTest, ViewDocumentFetchesTheVersionOnceAndOpensItReadOnly) {
     FakeDesk desk = FakeDesk::Of("t", {{{"R260001"}}});
-    const QString local = CUtility().TempFolder() + QStringLiteral("R260001_Version1.doc");
+    const QString local = CUtility::TempFolder() + QStringLiteral("R260001_Version1.doc");
     // An earlier desk's LibreOffice listed a report among its Recent Documents, with a picture of it.
     const QString xcu = OfficeProgram::EditingProfile() + "/user/registrymodifications.xcu";
     OfficeProgram::EditingArguments();
@@ -107,7 +107,7 @@ TEST_F(HistoryTest, ViewDocumentFetchesTheVersionOnceAndOpensItReadOnly) {
         EXPECT_EQ(menu->actions()[0]->text(), QStringLiteral("View Document"));
         menu->actions()[0]->trigger();
         SaveShot(d, QStringLiteral("dialog-history.png"));
-        Click(d, "ctl1");
+        Click(d, "closeButton");
     });
     DocumentHistory(desk).Run();
     ASSERT_EQ(driver.Runs(), 1);

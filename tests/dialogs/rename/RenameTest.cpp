@@ -36,7 +36,7 @@ TEST_F(RenameTest, OnlyPendingJobsWithTheRenameRightReachTheDialog) {
         FakeDesk desk = FakeDesk::Of(c.type, c.selected);
         QStringList listed;
         WhenShown<CDlgRenameJobs> driver([&](CDlgRenameJobs& dialog) {
-            listed = Texts(In<CReportListCtrl>(dialog, "ctl263")->Model(), 0, 0);
+            listed = Texts(In<CReportListCtrl>(dialog, "reportList")->Model(), 0, 0);
             QTest::keyClick(&dialog, Qt::Key_Escape);
         });
         Rename(desk).Run();
@@ -49,14 +49,15 @@ TEST_F(RenameTest, OnlyPendingJobsWithTheRenameRightReachTheDialog) {
 
 TEST_F(RenameTest, ThePostCarriesTheStatOrTheProviderAndLocationAndItsAnswerIsShown) {
     const auto stat = [](const char* shown) {
-        return [shown](CDlgRenameJobs& d) { Choose(In<QComboBox>(d, "ctl264"), QString::fromLatin1(shown)); };
+        return
+            [shown](CDlgRenameJobs& d) { Choose(In<QComboBox>(d, "statBox"), QString::fromLatin1(shown)); };
     };
     const auto provider = [](CDlgRenameJobs& d) {
-        Click(d, "ctl267");
-        Choose(In<QComboBox>(d, "ctl265"), QStringLiteral("Dr. Rafael Ortiz [15]"));
-        EXPECT_EQ(Entries(In<QComboBox>(d, "ctl294")),
+        Click(d, "providerRadio");
+        Choose(In<QComboBox>(d, "providerBox"), QStringLiteral("Dr. Rafael Ortiz [15]"));
+        EXPECT_EQ(Entries(In<QComboBox>(d, "locationBox")),
                   (QStringList{"North Clinic [3]", "East Office [5]", "West Wing [6]"}));
-        Choose(In<QComboBox>(d, "ctl294"), QStringLiteral("East Office [5]"));
+        Choose(In<QComboBox>(d, "locationBox"), QStringLiteral("East Office [5]"));
     };
     const QString done = QStringLiteral("File/s renamed successfully.");
     const struct {
@@ -79,11 +80,11 @@ TEST_F(RenameTest, ThePostCarriesTheStatOrTheProviderAndLocationAndItsAnswerIsSh
         FakeDesk desk = FakeDesk::Of("p", FakeDesk::Named(c.jobs.split(';')));
         bool startsInStatMode = false;
         WhenShown<CDlgRenameJobs> driver([&](CDlgRenameJobs& d) {
-            startsInStatMode = In<QRadioButton>(d, "ctl266")->isChecked() &&
-                               In<QComboBox>(d, "ctl264")->currentText() == QStringLiteral("STAT4") &&
-                               !In<QComboBox>(d, "ctl265")->isEnabled();
+            startsInStatMode = In<QRadioButton>(d, "statRadio")->isChecked() &&
+                               In<QComboBox>(d, "statBox")->currentText() == QStringLiteral("STAT4") &&
+                               !In<QComboBox>(d, "providerBox")->isEnabled();
             c.act(d);
-            Click(d, "ctl1");
+            Click(d, "okButton");
         });
         Rename(desk).Run();
         EXPECT_TRUE(startsInStatMode);
@@ -103,11 +104,11 @@ TEST_F(RenameWindowTest, MarkingAJobStatShowsItsMarkAfterTheRequery) {
     Start();
     SelectRow(static_cast<int>(Filenames().indexOf(QStringLiteral("J260101"))));
     WhenShown<CDlgRenameJobs> driver([&](CDlgRenameJobs& d) {
-        Choose(In<QComboBox>(d, "ctl264"), QStringLiteral("STAT8"));
+        Choose(In<QComboBox>(d, "statBox"), QStringLiteral("STAT8"));
         SaveShot(d, QStringLiteral("dialog-rename.png"));
-        Click(d, "ctl1");
+        Click(d, "okButton");
     });
-    Click(Button("ctl212"));
+    Click(Button("renameButton"));
     EXPECT_EQ(ListQueries().size(), 2);
     EXPECT_TRUE(Filenames().contains(QStringLiteral("J260101{STAT8}")))
         << Filenames().join(u' ').toStdString();

@@ -25,17 +25,17 @@ TEST_F(SearchTest, ScopesDatesAndArchiveMakeTheSearchAddressAndMistakesKeepTheDi
     const QList<std::pair<std::function<void(CDlgSearch&)>, QString>> cases{
         {[](CDlgSearch&) {}, "&chktrdate=0&arrradio=0" + todayRange + "&archivedsearch=0"},
         {[](CDlgSearch& d) {
-             Click(d, "ctl237");
-             In<QCheckBox>(d, "ctl242")->click();
+             Click(d, "otherProvidersRadio");
+             In<QCheckBox>(d, "includeArchiveCheck")->click();
          },
          "&chktrdate=0&arrradio=All" + todayRange + "&archivedsearch=1"},
         {[](CDlgSearch& d) {
-             Click(d, "ctl237");
-             Choose(In<QComboBox>(d, "ctl271"), QStringLiteral("Dr. Rafael Ortiz [15]"));
-             In<QCheckBox>(d, "ctl241")->click();
-             EXPECT_TRUE(In(d, "ctl238")->isEnabled());
-             In<QDateTimeEdit>(d, "ctl238")->setDate(QDate(2026, 3, 5));
-             In<QDateTimeEdit>(d, "ctl239")->setDate(QDate(2026, 11, 30));
+             Click(d, "otherProvidersRadio");
+             Choose(In<QComboBox>(d, "otherProviderBox"), QStringLiteral("Dr. Rafael Ortiz [15]"));
+             In<QCheckBox>(d, "dateRangeCheck")->click();
+             EXPECT_TRUE(In(d, "fromDate")->isEnabled());
+             In<QDateTimeEdit>(d, "fromDate")->setDate(QDate(2026, 3, 5));
+             In<QDateTimeEdit>(d, "toDate")->setDate(QDate(2026, 11, 30));
          },
          QStringLiteral(
              "&chktrdate=1&arrradio=15&txthid_stdate=03-05-2026&txthid_eddate=11-30-2026&archivedsearch=0")},
@@ -46,13 +46,13 @@ TEST_F(SearchTest, ScopesDatesAndArchiveMakeTheSearchAddressAndMistakesKeepTheDi
         SCOPED_TRACE(query.toStdString());
         FakeDesk desk = FakeDesk::Of("t", {});
         WhenShown<CDlgSearch> driver([&](CDlgSearch& d) {
-            Click(d, "ctl1"); // no demographic chosen
-            Choose(In<QComboBox>(d, "ctl293"), QStringLiteral("Last Name"));
-            In<QLineEdit>(d, "ctl292")->setText(QStringLiteral("   "));
-            Click(d, "ctl1"); // blanks only
-            In<QLineEdit>(d, "ctl292")->setText(QStringLiteral("  Whitfield "));
+            Click(d, "searchButton"); // no demographic chosen
+            Choose(In<QComboBox>(d, "demographicBox"), QStringLiteral("Last Name"));
+            In<QLineEdit>(d, "demographicValueEdit")->setText(QStringLiteral("   "));
+            Click(d, "searchButton"); // blanks only
+            In<QLineEdit>(d, "demographicValueEdit")->setText(QStringLiteral("  Whitfield "));
             choose(d);
-            QTest::keyClick(In(d, "ctl292"), Qt::Key_Return); // the default button: Search
+            QTest::keyClick(In(d, "demographicValueEdit"), Qt::Key_Return); // the default button: Search
         });
         PromptsDouble::Current().Clear();
         Search(desk).Run();
@@ -87,21 +87,21 @@ TEST_F(SearchWindowTest, AResultSaysWhatWasSearchedAnEmptyOneEmptiesTheListAndGo
     CVelmoPropPage& page = Start();
     const auto search = [&](const QString& value) {
         WhenShown<CDlgSearch> driver([&](CDlgSearch& d) {
-            QComboBox* names = In<QComboBox>(d, "ctl293");
+            QComboBox* names = In<QComboBox>(d, "demographicBox");
             EXPECT_FALSE(Entries(names).contains("LastName")) << "captions, not the server's keys";
             if (names->currentIndex() < 0) {
                 Choose(names, QStringLiteral("Last Name"));
-                Click(d, "ctl237");
+                Click(d, "otherProvidersRadio");
             } else { // the last search comes back
-                EXPECT_EQ(names->currentText() + '|' + In<QLineEdit>(d, "ctl292")->text(),
+                EXPECT_EQ(names->currentText() + '|' + In<QLineEdit>(d, "demographicValueEdit")->text(),
                           "Last Name|whitfield");
-                EXPECT_TRUE(In<QRadioButton>(d, "ctl237")->isChecked());
+                EXPECT_TRUE(In<QRadioButton>(d, "otherProvidersRadio")->isChecked());
             }
-            In<QLineEdit>(d, "ctl292")->setText(value);
+            In<QLineEdit>(d, "demographicValueEdit")->setText(value);
             SaveShot(d, QStringLiteral("dialog-search.png"));
-            Click(d, "ctl1");
+            Click(d, "searchButton");
         });
-        Click(Button("ctl206"));
+        Click(Button("searchButton"));
         ASSERT_EQ(driver.Runs(), 1);
     };
     search(QStringLiteral("whitfield"));

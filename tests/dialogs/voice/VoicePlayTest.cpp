@@ -12,7 +12,7 @@ protected:
         shell_.run = true;
         Session().SetSystemFolder(QFileInfo(QStringLiteral(VELMO_DSSDECODER_PATH)).absolutePath());
         QDir(VoicePlayback::VoiceFolder()).removeRecursively();
-        CUtility().CreateFolderPath(VoicePlayback::VoiceFolder());
+        CUtility::CreateFolderPath(VoicePlayback::VoiceFolder());
     }
 
     QStringList VoiceRequests() const {

@@ -37,7 +37,7 @@ TEST_F(CommandsTest, DictationFlagStartsWithThePendingListWhoseMenuOffersOnlyPla
     Session().SetFromDictationFlag("1");
     CVelmoPropPage& page = Start();
     EXPECT_EQ(ListQueries(), QStringList{DefaultQuery("12", "All", "p")});
-    EXPECT_EQ(Box("ctl262")->currentText(), "Pending");
+    EXPECT_EQ(Box("reportTypeBox")->currentText(), "Pending");
     ASSERT_GT(page.List()->Model()->rowCount(), 0);
     EXPECT_EQ(page.BuildContextMenu(), nullptr) << "no row selected: no menu";
     SelectRow(0);

@@ -16,9 +16,9 @@ QRect InPage(const QWidget* w, const QWidget& page) {
 TEST_F(LayoutTest, FiltersWrapRatherThanOverlapOrCutAndTheStatusLineNamesTheServer) {
     CVelmoPropPage& page = Start();
     EXPECT_EQ(page.Status()->ShownServer(), "Server: " + QUrl(server_.BaseUrl()).host());
-    const char* const filters[] = {
-        "lblProviderImage", "ctl209", "lblLocationImage",   "ctl211", "lblFromImage", "ctl220",
-        "lblToImage",       "ctl221", "lblReportTypeImage", "ctl262", "ctl219"};
+    const char* const filters[] = {"lblProviderImage",   "providerBox",   "lblLocationImage", "locationBox",
+                                   "lblFromImage",       "fromDate",      "lblToImage",       "toDate",
+                                   "lblReportTypeImage", "reportTypeBox", "goButton"};
     for (const QSize size : {QSize(800, 600), QSize(1024, 700), QSize(1920, 1080)}) {
         SCOPED_TRACE(size.width());
         page.resize(size);
@@ -34,7 +34,7 @@ TEST_F(LayoutTest, FiltersWrapRatherThanOverlapOrCutAndTheStatusLineNamesTheServ
                     << filters[i] << " over " << filters[j];
             }
         }
-        for (QComboBox* box : {Box("ctl209"), Box("ctl211"), Box("ctl262")}) {
+        for (QComboBox* box : {Box("providerBox"), Box("locationBox"), Box("reportTypeBox")}) {
             EXPECT_GT(box->width(), box->fontMetrics().horizontalAdvance(box->currentText()) + 16)
                 << box->currentText().toStdString() << " is cut";
         }
@@ -49,8 +49,8 @@ TEST_F(LayoutTest, TabGivesTheListItsFirstRowRTwiceReachesRenameAndAltGRunsTheQu
     CReportListCtrl* list = page.List();
     list->setCurrentIndex({});
     list->clearSelection();
-    Button("ctl219")->setFocus();
-    QTest::keyClick(Button("ctl219"), Qt::Key_Tab);
+    Button("goButton")->setFocus();
+    QTest::keyClick(Button("goButton"), Qt::Key_Tab);
     ASSERT_EQ(QApplication::focusWidget(), list);
     EXPECT_EQ(list->SelectedRows(), QList<int>{0});
     QTest::keyClick(list, Qt::Key_Down);

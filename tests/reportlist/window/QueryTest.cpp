@@ -12,8 +12,8 @@ const QDate kEmptyDay(2001, 1, 1); // the demo practice has no reports that far 
 class QueryTest : public WindowFixture {
 protected:
     void Dates(const QDate& from, const QDate& to) {
-        Date("ctl220")->setDate(from);
-        Date("ctl221")->setDate(to);
+        Date("fromDate")->setDate(from);
+        Date("toDate")->setDate(to);
     }
 };
 
@@ -38,9 +38,9 @@ TEST_F(QueryTest, ChecksStopTheQueryWithTheirMessages) {
     const qsizetype queries = ListQueries().size();
     // Each box emptied in turn (the later checks' boxes stay empty): the first check that fails speaks.
     const std::pair<const char*, const char*> cases[] = {
-        {"ctl262", "Please select the report type"},
-        {"ctl211", "No location is associated to this Care Provider."},
-        {"ctl209", "Please select a Care Provider."},
+        {"reportTypeBox", "Please select the report type"},
+        {"locationBox", "No location is associated to this Care Provider."},
+        {"providerBox", "Please select a Care Provider."},
     };
     for (const auto& [box, message] : cases) {
         SCOPED_TRACE(message);
@@ -61,7 +61,7 @@ TEST_F(QueryTest, FromAfterToIsRefusedButEqualDatesAreAccepted) {
     ExpectOneBox("From date should be less than To date", Prompts::Icon::Error);
     EXPECT_EQ(ListQueries().size(), queries);
 
-    Date("ctl220")->setDate(QDate(2026, 2, 10));
+    Date("fromDate")->setDate(QDate(2026, 2, 10));
     ClickGo();
     ASSERT_EQ(ListQueries().size(), queries + 1);
     EXPECT_EQ(ListQueries().last(), "loginuserid=12&physicianid=15&locationid=All&fromdate=2026-02-10"
@@ -74,8 +74,8 @@ TEST_F(QueryTest, EmptyResultSaysSoAndRestoresTheLastFilters) {
     const int rows = page.List()->Model()->rowCount();
     ASSERT_GT(rows, 0);
     ChooseProvider("Dr. Nina Kowalski [18]");
-    ASSERT_EQ(Box("ctl211")->currentText(), "East Office [5]");
-    Box("ctl262")->setCurrentIndex(0); // Pending
+    ASSERT_EQ(Box("locationBox")->currentText(), "East Office [5]");
+    Box("reportTypeBox")->setCurrentIndex(0); // Pending
     Dates(kEmptyDay, kEmptyDay);
     ClickGo();
     // The new report type takes effect before the answer is looked at.
@@ -86,10 +86,11 @@ TEST_F(QueryTest, EmptyResultSaysSoAndRestoresTheLastFilters) {
     ASSERT_TRUE(WaitForNoResultCheck());
     EXPECT_EQ(Shown(), QStringList{"No result found."});
     EXPECT_EQ(page.State().ReportTypeCode, "t");
-    EXPECT_FALSE(Button("ctl212")->isEnabled());
-    EXPECT_EQ(Box("ctl262")->currentText() + '|' + Box("ctl209")->currentText() + '|' + Items(Box("ctl211")),
+    EXPECT_FALSE(Button("renameButton")->isEnabled());
+    EXPECT_EQ(Box("reportTypeBox")->currentText() + '|' + Box("providerBox")->currentText() + '|' +
+                  Items(Box("locationBox")),
               "Transcribed|Dr. Amelia Hart [12]|All Locations [All]|North Clinic [3]|South Clinic [4]");
-    EXPECT_EQ(Date("ctl220")->date(), DefaultFrom());
+    EXPECT_EQ(Date("fromDate")->date(), DefaultFrom());
     EXPECT_EQ(page.List()->Model()->rowCount(), rows) << "an empty file leaves the rows in place";
 }
 
@@ -98,13 +99,13 @@ TEST_F(QueryTest, FailedDownloadRestoresTheFiltersWithoutAMessage) {
     const int rows = page.List()->Model()->rowCount();
     server_.Stop();
     ChooseProvider("Dr. Rafael Ortiz [15]");
-    Date("ctl220")->setDate(kEmptyDay);
+    Date("fromDate")->setDate(kEmptyDay);
     ClickGo();
     // The last list file's name is still known but the file is gone: the check runs silently.
     ASSERT_TRUE(page.NoResultCheckPending());
     ASSERT_TRUE(WaitForNoResultCheck());
     EXPECT_FALSE(Shown().contains("No result found."));
-    EXPECT_EQ(Box("ctl209")->currentText(), "Dr. Amelia Hart [12]");
+    EXPECT_EQ(Box("providerBox")->currentText(), "Dr. Amelia Hart [12]");
     EXPECT_EQ(page.List()->Model()->rowCount(), rows);
 }
 
@@ -115,12 +116,12 @@ TEST_F(QueryTest, GoBeforeTheNoResultCheckCancelsItAndEveryListComesOverTls) {
     ASSERT_TRUE(page.NoResultCheckPending());
     // The next query starts before the check's tick: the check must not run inside it.
     ChooseProvider("Dr. Rafael Ortiz [15]");
-    Date("ctl221")->setDate(QDate::currentDate());
-    Date("ctl220")->setDate(DefaultFrom());
+    Date("toDate")->setDate(QDate::currentDate());
+    Date("fromDate")->setDate(DefaultFrom());
     ClickGo();
     ASSERT_TRUE(WaitForNoResultCheck());
     EXPECT_FALSE(Shown().contains("No result found."));
-    EXPECT_EQ(Box("ctl209")->currentText(), "Dr. Rafael Ortiz [15]");
+    EXPECT_EQ(Box("providerBox")->currentText(), "Dr. Rafael Ortiz [15]");
     for (const QJsonObject& e : server_.JournalFor("qm_download_filelist.php")) {
         EXPECT_EQ(e["scheme"].toString() + ':' + QString::number(e["port"].toInt()), "https:443");
     }

@@ -14,13 +14,13 @@ TEST_F(StartupTest, DefaultSessionQueriesTheUsersOwnTranscribedReportsOfTheLastS
     CVelmoPropPage& page = Start();
 
     EXPECT_EQ(ListQueries(), QStringList{DefaultQuery("12", "All", "t")});
-    EXPECT_EQ(Items(Box("ctl209")),
+    EXPECT_EQ(Items(Box("providerBox")),
               "All Providers[All]|Dr. Amelia Hart [12]|Dr. Nina Kowalski [18]|Dr. Rafael Ortiz [15]");
-    EXPECT_EQ(Box("ctl209")->currentText() + '|' + Box("ctl211")->currentText() + '|' +
-                  Box("ctl262")->currentText(),
+    EXPECT_EQ(Box("providerBox")->currentText() + '|' + Box("locationBox")->currentText() + '|' +
+                  Box("reportTypeBox")->currentText(),
               "Dr. Amelia Hart [12]|All Locations [All]|Transcribed");
-    EXPECT_EQ(Date("ctl220")->date(), DefaultFrom());
-    EXPECT_EQ(Date("ctl221")->date(), QDate::currentDate());
+    EXPECT_EQ(Date("fromDate")->date(), DefaultFrom());
+    EXPECT_EQ(Date("toDate")->date(), QDate::currentDate());
     EXPECT_EQ(Session().CareProviderIds(), (QStringList{"12", "15", "18"}));
     EXPECT_GT(page.List()->Model()->rowCount(), 0);
     EXPECT_TRUE(Shown().isEmpty());
@@ -52,10 +52,13 @@ TEST_F(StartupTest, TheListsReportTypeSetsTheRowIconAndTheActionButtons) {
         const char *why, *dictationFlag, *locationList, *enabled, *rowIcon;
     } cases[] = {
         {"a transcribed list offers every action", "", nullptr,
-         "ctl210 ctl201 ctl202 ctl203 ctl204 ctl207 ctl206 ctl208 ctl212", ":/icons/row-transcribed.svg"},
-        {"a pending list offers only Play and Rename", "1", nullptr, "ctl208 ctl212",
+         "openButton printButton faxButton forwardButton esignButton demographicsButton searchButton "
+         "playButton renameButton",
+         ":/icons/row-transcribed.svg"},
+        {"a pending list offers only Play and Rename", "1", nullptr, "playButton renameButton",
          ":/icons/row-pending.svg"},
-        {"an empty list (no report at that location) leaves only Search", "", "[12]9~Nowhere", "ctl206", ""},
+        {"an empty list (no report at that location) leaves only Search", "", "[12]9~Nowhere", "searchButton",
+         ""},
     };
     for (const auto& c : cases) {
         ResetSession();
@@ -72,7 +75,7 @@ TEST_F(StartupTest, TheListsReportTypeSetsTheRowIconAndTheActionButtons) {
         }
         EXPECT_EQ(enabled.join(' '), c.enabled) << c.why;
         EXPECT_EQ(page.List()->Model()->RowIcon(), c.rowIcon) << c.why;
-        EXPECT_TRUE(Button("ctl219")->isEnabled()) << c.why;
+        EXPECT_TRUE(Button("goButton")->isEnabled()) << c.why;
     }
     EXPECT_EQ(Shown(), QStringList{"No result found."});
 }
@@ -121,9 +124,9 @@ TEST_F(StartupTest, ProvidersOfTheSessionGiveTheFirstQuerysProviderAndLocation) 
         Session().SetLoggedUserId("90");
         Session().SetPhysicianList(c.physicianList);
         Start();
-        EXPECT_EQ(Box("ctl209")->currentText() + '|' + Items(Box("ctl209")), c.providers);
-        EXPECT_EQ(Items(Box("ctl211")), c.locations);
-        EXPECT_EQ(Box("ctl211")->currentIndex(), 0);
+        EXPECT_EQ(Box("providerBox")->currentText() + '|' + Items(Box("providerBox")), c.providers);
+        EXPECT_EQ(Items(Box("locationBox")), c.locations);
+        EXPECT_EQ(Box("locationBox")->currentIndex(), 0);
         const QString query = ListQueries().value(ListQueries().size() - 1);
         EXPECT_TRUE(query.startsWith(c.query)) << query.toStdString();
     }
@@ -131,7 +134,7 @@ TEST_F(StartupTest, ProvidersOfTheSessionGiveTheFirstQuerysProviderAndLocation) 
 
 TEST_F(StartupTest, ClosingEmptiesAndRemovesThisDesksFolderWithTheCache) {
     Start();
-    const QString temp = CUtility().TempFolder();
+    const QString temp = CUtility::TempFolder();
     const QStringList files{temp + "R260001.doc", temp + "versionfiles/R260001_1.doc",
                             temp + "VoiceFiles/J260101.wav"};
     for (const QString& f : files) {

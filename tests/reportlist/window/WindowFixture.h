@@ -9,8 +9,9 @@ inline const QByteArray kDemoCacheFile = "[12]\r\nAll=All Locations\r\n3=North C
                                          "[15]\r\nAll=All Locations\r\n3=North Clinic\r\n5=East Office\r\n"
                                          "[18]\r\nAll=All Locations\r\n5=East Office\r\n";
 // The action buttons in their row: Open, Print, Fax, Forward, E-Sign, Version, Search, Play, Rename.
-inline const char* const kActionButtons[] = {"ctl210", "ctl201", "ctl202", "ctl203", "ctl204",
-                                             "ctl207", "ctl206", "ctl208", "ctl212"};
+inline const char* const kActionButtons[] = {"openButton",    "printButton", "faxButton",
+                                             "forwardButton", "esignButton", "demographicsButton",
+                                             "searchButton",  "playButton",  "renameButton"};
 
 // A report list window on a fresh session against its own stand-in server (demo practice).
 class WindowFixture : public ::testing::Test {
@@ -61,8 +62,8 @@ protected:
         }
         return names;
     }
-    void ChooseProvider(const QString& text) { Choose(Box("ctl209"), text); }
-    void ClickGo() { Click(Button("ctl219")); }
+    void ChooseProvider(const QString& text) { Choose(Box("providerBox"), text); }
+    void ClickGo() { Click(Button("goButton")); }
     void SelectRow(int row, bool add = false) {
         CReportListCtrl* list = page_->List();
         list->selectionModel()->select(
