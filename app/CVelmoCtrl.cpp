@@ -4,7 +4,7 @@
 #include "host/core/SessionSettings.h"
 #include "host/gui/AboutBox.h"
 #include "host/gui/DeskIcon.h"
-#include "reportlist/window/CVelmoPropPage.h"
+#include "desk/CVelmoPropPage.h"
 
 #include <QAction>
 #include <QKeyEvent>

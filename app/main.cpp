@@ -12,7 +12,7 @@
 #include "host/core/VelmoApp.h"
 #include "host/gui/GuiPrompts.h"
 #include "reportlist/core/SessionIds.h"
-#include "reportlist/window/CVelmoPropPage.h"
+#include "desk/CVelmoPropPage.h"
 
 #include <QApplication>
 #include <QPixmap>

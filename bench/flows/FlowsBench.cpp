@@ -18,7 +18,7 @@
 #include "host/core/SessionSettings.h"
 #include "host/core/Shell.h"
 #include "reportlist/listctrl/CReportListCtrl.h"
-#include "reportlist/window/CVelmoPropPage.h"
+#include "desk/CVelmoPropPage.h"
 #include "tests/support/FakeDesktop.h"
 #include "tests/support/ServerFixture.h"
 #include "transport/CFileDownloads.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dialogs/widgets/IconButton.h"
+#include "widgets/IconButton.h"
 
 #include <QSize>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "reportlist/listctrl/CReportListCtrl.h"
 
-#include "dialogs/widgets/SortHeader.h"
+#include "widgets/SortHeader.h"
 #include "reportlist/listctrl/ReportCellDelegate.h"
 
 #include <QContextMenuEvent>

@@ -2,7 +2,7 @@
 #include "host/core/SessionSettings.h"
 #include "host/gui/AboutBox.h"
 #include "host/gui/GuiPrompts.h"
-#include "reportlist/window/CVelmoPropPage.h"
+#include "desk/CVelmoPropPage.h"
 #include "tests/support/WhenShown.h"
 
 #include <QLabel>

@@ -4,7 +4,7 @@
 
 #include "documents/core/OfficeProgram.h"
 #include "documents/core/SigningCore.h"
-#include "reportlist/window/StatusLine.h"
+#include "desk/StatusLine.h"
 
 namespace {
 

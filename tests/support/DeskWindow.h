@@ -3,7 +3,7 @@
 // The report list window as a user drives it, on the demo practice's session.
 #include "host/core/SessionSettings.h"
 #include "reportlist/listctrl/CReportListCtrl.h"
-#include "reportlist/window/CVelmoPropPage.h"
+#include "desk/CVelmoPropPage.h"
 #include "tests/support/JournalFields.h"
 #include "tests/support/PromptsDouble.h"
 #include "tests/support/QStringPrinting.h"

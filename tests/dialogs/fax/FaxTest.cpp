@@ -4,7 +4,7 @@
 #include "dialogs/fax/CDlgFax.h"
 #include "dialogs/fax/ContactBook.h"
 #include "dialogs/fax/FaxSelection.h"
-#include "reportlist/window/StatusLine.h"
+#include "desk/StatusLine.h"
 #include "tests/dialogs/ActionTestSupport.h"
 
 #include <gmock/gmock.h>

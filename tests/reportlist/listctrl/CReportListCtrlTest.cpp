@@ -1,5 +1,5 @@
 #include "reportlist/listctrl/CReportListCtrl.h"
-#include "dialogs/widgets/SortHeader.h"
+#include "widgets/SortHeader.h"
 #include "reportlist/listctrl/ReportCellDelegate.h"
 #include "tests/reportlist/core/ListTestSupport.h"
 

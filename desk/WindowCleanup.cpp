@@ -9,7 +9,7 @@
 #include "host/core/Delays.h"
 #include "host/core/DeskFolder.h"
 #include "reportlist/core/PhysicianLocationCache.h"
-#include "reportlist/window/CVelmoPropPage.h"
+#include "desk/CVelmoPropPage.h"
 #include "transport/LocalCopies.h"
 #include "ui_CVelmoPropPage.h"
 

@@ -1,10 +1,10 @@
-#include "reportlist/window/CVelmoPropPage.h"
+#include "desk/CVelmoPropPage.h"
 
-#include "dialogs/widgets/IconButton.h"
+#include "widgets/IconButton.h"
 #include "host/core/CertificateNotice.h"
 #include "reportlist/listctrl/CReportListCtrl.h"
-#include "reportlist/window/SearchBar.h"
-#include "reportlist/window/StatusLine.h"
+#include "desk/SearchBar.h"
+#include "desk/StatusLine.h"
 #include "ui_CVelmoPropPage.h"
 
 #include <QIcon>

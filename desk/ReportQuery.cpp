@@ -7,7 +7,7 @@
 #include "host/core/Prompts.h"
 #include "host/core/SessionSettings.h"
 #include "reportlist/core/PhysicianLocationCache.h"
-#include "reportlist/window/CVelmoPropPage.h"
+#include "desk/CVelmoPropPage.h"
 #include "transport/gui/CDlgPleaseWait.h"
 #include "ui_CVelmoPropPage.h"
 

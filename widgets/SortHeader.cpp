@@ -1,4 +1,4 @@
-#include "dialogs/widgets/SortHeader.h"
+#include "widgets/SortHeader.h"
 
 #include <QPainter>
 #include <QPolygon>

@@ -1,4 +1,4 @@
-#include "reportlist/window/SearchBar.h"
+#include "desk/SearchBar.h"
 
 #include <QHBoxLayout>
 #include <QIcon>

@@ -1,6 +1,6 @@
 // The window at the sizes a desk meets, and the keyboard's way through it.
-#include "reportlist/window/StatusLine.h"
-#include "tests/reportlist/window/WindowFixture.h"
+#include "desk/StatusLine.h"
+#include "tests/desk/WindowFixture.h"
 
 #include <QLayout>
 #include <QMenu>

@@ -1,8 +1,8 @@
 // What the window shows and asks the server for as it starts, per session, and the
 // clean-up it does when it goes away.
 #include "host/core/CUtility.h"
-#include "tests/reportlist/window/LogCapture.h"
-#include "tests/reportlist/window/WindowFixture.h"
+#include "tests/desk/LogCapture.h"
+#include "tests/desk/WindowFixture.h"
 
 #include <QCoreApplication>
 #include <QImage>

@@ -1,5 +1,5 @@
-#include "dialogs/widgets/SortHeader.h"
-#include "tests/dialogs/widgets/Pointer.h"
+#include "widgets/SortHeader.h"
+#include "tests/widgets/Pointer.h"
 
 #include <QStandardItemModel>
 #include <QTableView>

@@ -1,4 +1,4 @@
-#include "dialogs/widgets/TooltipWindow.h"
+#include "widgets/TooltipWindow.h"
 
 namespace {
 constexpr int kSideMargin = 2;

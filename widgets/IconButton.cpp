@@ -1,4 +1,4 @@
-#include "dialogs/widgets/IconButton.h"
+#include "widgets/IconButton.h"
 
 #include <QApplication>
 #include <QEnterEvent>

@@ -1,6 +1,6 @@
 // The window's start: everything the first query needs, in the order the log documents it.
-#include "dialogs/widgets/IconButton.h"
-#include "dialogs/widgets/SortHeader.h"
+#include "widgets/IconButton.h"
+#include "widgets/SortHeader.h"
 #include "documents/pending/PendingUploads.h"
 #include "host/core/ActivityLog.h"
 #include "host/core/CUtility.h"
@@ -11,8 +11,8 @@
 #include "reportlist/core/ReportListModel.h"
 #include "reportlist/core/SignaturePatterns.h"
 #include "reportlist/listctrl/CReportListCtrl.h"
-#include "reportlist/window/CVelmoPropPage.h"
-#include "reportlist/window/StatusLine.h"
+#include "desk/CVelmoPropPage.h"
+#include "desk/StatusLine.h"
 #include "ui_CVelmoPropPage.h"
 
 #include <QCoreApplication>

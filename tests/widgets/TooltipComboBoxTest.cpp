@@ -1,5 +1,5 @@
-#include "dialogs/widgets/TooltipComboBox.h"
-#include "tests/dialogs/widgets/Pointer.h"
+#include "widgets/TooltipComboBox.h"
+#include "tests/widgets/Pointer.h"
 
 #include <QCursor>
 #include <QLabel>

@@ -3,8 +3,8 @@
 #include "reportlist/core/PhysicianLocationCache.h"
 #include "reportlist/core/ProviderList.h"
 #include "reportlist/core/ReportQuery.h"
-#include "tests/reportlist/window/LogCapture.h"
-#include "tests/reportlist/window/WindowFixture.h"
+#include "tests/desk/LogCapture.h"
+#include "tests/desk/WindowFixture.h"
 
 #include <QElapsedTimer>
 

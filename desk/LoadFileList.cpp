@@ -8,7 +8,7 @@
 #include "reportlist/core/ReportListModel.h"
 #include "reportlist/core/ReportQuery.h"
 #include "reportlist/listctrl/CReportListCtrl.h"
-#include "reportlist/window/CVelmoPropPage.h"
+#include "desk/CVelmoPropPage.h"
 #include "ui_CVelmoPropPage.h"
 
 #include <QFile>

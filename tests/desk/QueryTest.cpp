@@ -1,7 +1,7 @@
 // "Go": its checks, its side effects and the no-result check that follows it.
 #include "host/core/Delays.h"
-#include "tests/reportlist/window/LogCapture.h"
-#include "tests/reportlist/window/WindowFixture.h"
+#include "tests/desk/LogCapture.h"
+#include "tests/desk/WindowFixture.h"
 
 #include <QElapsedTimer>
 

@@ -15,7 +15,7 @@
 #include "documents/open/OpenDocument.h"
 #include "documents/print/PrintDocuments.h"
 #include "reportlist/listctrl/CReportListCtrl.h"
-#include "reportlist/window/CVelmoPropPage.h"
+#include "desk/CVelmoPropPage.h"
 #include "ui_CVelmoPropPage.h"
 
 void CVelmoPropPage::ConnectCommands() {

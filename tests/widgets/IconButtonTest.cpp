@@ -1,5 +1,5 @@
-#include "dialogs/widgets/IconButton.h"
-#include "tests/dialogs/widgets/Pointer.h"
+#include "widgets/IconButton.h"
+#include "tests/widgets/Pointer.h"
 
 #include <QAccessible>
 

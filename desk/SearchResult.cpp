@@ -3,8 +3,8 @@
 // of another list under the bar.
 #include "host/core/Prompts.h"
 #include "host/core/SessionSettings.h"
-#include "reportlist/window/CVelmoPropPage.h"
-#include "reportlist/window/SearchBar.h"
+#include "desk/CVelmoPropPage.h"
+#include "desk/SearchBar.h"
 
 void CVelmoPropPage::LoadSearchResult(const QString& path, const QString& searched) {
     LoadFileList(path);

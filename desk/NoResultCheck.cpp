@@ -2,7 +2,7 @@
 #include "host/core/Prompts.h"
 #include "host/core/SessionSettings.h"
 #include "reportlist/core/ReportQuery.h"
-#include "reportlist/window/CVelmoPropPage.h"
+#include "desk/CVelmoPropPage.h"
 #include "ui_CVelmoPropPage.h"
 
 void CVelmoPropPage::OnTimer() {

@@ -1,6 +1,6 @@
-#include "dialogs/widgets/TooltipComboBox.h"
+#include "widgets/TooltipComboBox.h"
 
-#include "dialogs/widgets/TooltipWindow.h"
+#include "widgets/TooltipWindow.h"
 
 #include <QCursor>
 #include <QMouseEvent>

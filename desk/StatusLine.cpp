@@ -1,4 +1,4 @@
-#include "reportlist/window/StatusLine.h"
+#include "desk/StatusLine.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
