@@ -1,10 +1,10 @@
 #include "app/CVelmoCtrl.h"
 
+#include "desk/CVelmoPropPage.h"
 #include "host/core/ServerGate.h"
 #include "host/core/SessionSettings.h"
 #include "host/gui/AboutBox.h"
 #include "host/gui/DeskIcon.h"
-#include "desk/CVelmoPropPage.h"
 
 #include <QAction>
 #include <QKeyEvent>

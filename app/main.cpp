@@ -1,6 +1,7 @@
 // velmo: the desk. Takes the session from a host page and/or --param values, then shows the
 // control (report list window) until the user closes it.
 #include "app/CVelmoCtrl.h"
+#include "desk/CVelmoPropPage.h"
 #include "host/core/ControlProperties.h"
 #include "host/core/Delays.h"
 #include "host/core/DeskSettings.h"
@@ -12,7 +13,6 @@
 #include "host/core/VelmoApp.h"
 #include "host/gui/GuiPrompts.h"
 #include "reportlist/core/SessionIds.h"
-#include "desk/CVelmoPropPage.h"
 
 #include <QApplication>
 #include <QPixmap>

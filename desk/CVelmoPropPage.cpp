@@ -1,11 +1,11 @@
 #include "desk/CVelmoPropPage.h"
 
-#include "widgets/IconButton.h"
-#include "host/core/CertificateNotice.h"
-#include "reportlist/listctrl/CReportListCtrl.h"
 #include "desk/SearchBar.h"
 #include "desk/StatusLine.h"
+#include "host/core/CertificateNotice.h"
+#include "reportlist/listctrl/CReportListCtrl.h"
 #include "ui_CVelmoPropPage.h"
+#include "widgets/IconButton.h"
 
 #include <QIcon>
 #include <QPainter>

@@ -1,5 +1,6 @@
 // The command table: buttons, menu items and list notifications routed to their actions. Each
 // slot announces itself and hands the window, as a DeskContext, to its action.
+#include "desk/CVelmoPropPage.h"
 #include "dialogs/addressbook/AddressBook.h"
 #include "dialogs/audittrail/AuditTrail.h"
 #include "dialogs/customproperties/ColumnOrder.h"
@@ -15,7 +16,6 @@
 #include "documents/open/OpenDocument.h"
 #include "documents/print/PrintDocuments.h"
 #include "reportlist/listctrl/CReportListCtrl.h"
-#include "desk/CVelmoPropPage.h"
 #include "ui_CVelmoPropPage.h"
 
 void CVelmoPropPage::ConnectCommands() {

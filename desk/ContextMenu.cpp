@@ -1,8 +1,8 @@
 // The list's context menu and double click.
+#include "desk/CVelmoPropPage.h"
 #include "reportlist/core/ReportListModel.h"
 #include "reportlist/core/ReportQuery.h"
 #include "reportlist/listctrl/CReportListCtrl.h"
-#include "desk/CVelmoPropPage.h"
 #include "ui_CVelmoPropPage.h"
 
 #include <QMenu>

@@ -1,7 +1,7 @@
 // The window's side of DeskContext: what the actions may reach of the list and the window.
-#include "reportlist/listctrl/CReportListCtrl.h"
 #include "desk/CVelmoPropPage.h"
 #include "desk/StatusLine.h"
+#include "reportlist/listctrl/CReportListCtrl.h"
 #include "transport/DocumentDownload.h"
 #include "ui_CVelmoPropPage.h"
 

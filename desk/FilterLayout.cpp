@@ -1,7 +1,7 @@
 // The filter row wraps: on a narrow window the dates, the report type and "Go" go on a second
 // row rather than squeezing the boxes until their texts are cut and the labels overlap.
-#include "reportlist/listctrl/CReportListCtrl.h"
 #include "desk/CVelmoPropPage.h"
+#include "reportlist/listctrl/CReportListCtrl.h"
 #include "ui_CVelmoPropPage.h"
 
 #include <QStyle>

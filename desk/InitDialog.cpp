@@ -1,6 +1,6 @@
 // The window's start: everything the first query needs, in the order the log documents it.
-#include "widgets/IconButton.h"
-#include "widgets/SortHeader.h"
+#include "desk/CVelmoPropPage.h"
+#include "desk/StatusLine.h"
 #include "documents/pending/PendingUploads.h"
 #include "host/core/ActivityLog.h"
 #include "host/core/CUtility.h"
@@ -11,9 +11,9 @@
 #include "reportlist/core/ReportListModel.h"
 #include "reportlist/core/SignaturePatterns.h"
 #include "reportlist/listctrl/CReportListCtrl.h"
-#include "desk/CVelmoPropPage.h"
-#include "desk/StatusLine.h"
 #include "ui_CVelmoPropPage.h"
+#include "widgets/IconButton.h"
+#include "widgets/SortHeader.h"
 
 #include <QCoreApplication>
 #include <QDir>

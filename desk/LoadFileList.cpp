@@ -1,4 +1,5 @@
 // A downloaded file list replaces the list's columns and rows; the file goes afterwards.
+#include "desk/CVelmoPropPage.h"
 #include "host/core/ActivityLog.h"
 #include "host/core/CUtility.h"
 #include "host/core/Delays.h"
@@ -8,7 +9,6 @@
 #include "reportlist/core/ReportListModel.h"
 #include "reportlist/core/ReportQuery.h"
 #include "reportlist/listctrl/CReportListCtrl.h"
-#include "desk/CVelmoPropPage.h"
 #include "ui_CVelmoPropPage.h"
 
 #include <QFile>

@@ -1,8 +1,8 @@
 // Timer 101: half a second after a query, an empty result puts the last good filters back.
+#include "desk/CVelmoPropPage.h"
 #include "host/core/Prompts.h"
 #include "host/core/SessionSettings.h"
 #include "reportlist/core/ReportQuery.h"
-#include "desk/CVelmoPropPage.h"
 #include "ui_CVelmoPropPage.h"
 
 void CVelmoPropPage::OnTimer() {

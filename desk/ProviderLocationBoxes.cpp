@@ -1,7 +1,7 @@
 // The location box follows the provider box. (Each drop-down list widens itself to its
 // widest entry when it opens: TooltipComboBox::showPopup.)
-#include "reportlist/core/PhysicianLocationCache.h"
 #include "desk/CVelmoPropPage.h"
+#include "reportlist/core/PhysicianLocationCache.h"
 #include "ui_CVelmoPropPage.h"
 
 void CVelmoPropPage::OnSelchangeComboPhysician() {

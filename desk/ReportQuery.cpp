@@ -1,13 +1,13 @@
 // "Go": the filters become one file-list request; its answer replaces the list.
 #include "reportlist/core/ReportQuery.h"
 
+#include "desk/CVelmoPropPage.h"
 #include "host/core/ActivityLog.h"
 #include "host/core/CUtility.h"
 #include "host/core/Delays.h"
 #include "host/core/Prompts.h"
 #include "host/core/SessionSettings.h"
 #include "reportlist/core/PhysicianLocationCache.h"
-#include "desk/CVelmoPropPage.h"
 #include "transport/gui/CDlgPleaseWait.h"
 #include "ui_CVelmoPropPage.h"
 

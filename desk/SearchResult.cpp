@@ -1,10 +1,10 @@
 // A search's result is said for what it is: the bar above the list names the search while its
 // rows are shown, and a search that finds nothing empties the list rather than leaving the rows
 // of another list under the bar.
-#include "host/core/Prompts.h"
-#include "host/core/SessionSettings.h"
 #include "desk/CVelmoPropPage.h"
 #include "desk/SearchBar.h"
+#include "host/core/Prompts.h"
+#include "host/core/SessionSettings.h"
 
 void CVelmoPropPage::LoadSearchResult(const QString& path, const QString& searched) {
     LoadFileList(path);

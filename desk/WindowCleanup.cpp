@@ -1,6 +1,7 @@
 // Closing the window leaves no downloaded reports, audio or cache behind in this desk's folder,
 // except a report the word processor still holds: it is kept for the next start, and its file
 // and lock stay where the word processor expects them. Other desks' folders are not touched.
+#include "desk/CVelmoPropPage.h"
 #include "documents/core/DocumentPaths.h"
 #include "documents/core/WordHoldsFile.h"
 #include "documents/monitor/DocumentMonitor.h"
@@ -9,7 +10,6 @@
 #include "host/core/Delays.h"
 #include "host/core/DeskFolder.h"
 #include "reportlist/core/PhysicianLocationCache.h"
-#include "desk/CVelmoPropPage.h"
 #include "transport/LocalCopies.h"
 #include "ui_CVelmoPropPage.h"
 

@@ -6,6 +6,7 @@
 // hands it to the shell.
 //
 //   bench_flows [--runs R]
+#include "desk/CVelmoPropPage.h"
 #include "dialogs/history/CDlgDocumentHistory.h"
 #include "documents/core/DocumentPaths.h"
 #include "documents/monitor/DocumentMonitor.h"
@@ -18,7 +19,6 @@
 #include "host/core/SessionSettings.h"
 #include "host/core/Shell.h"
 #include "reportlist/listctrl/CReportListCtrl.h"
-#include "desk/CVelmoPropPage.h"
 #include "tests/support/FakeDesktop.h"
 #include "tests/support/ServerFixture.h"
 #include "transport/CFileDownloads.h"

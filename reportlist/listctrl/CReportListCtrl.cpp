@@ -1,7 +1,7 @@
 #include "reportlist/listctrl/CReportListCtrl.h"
 
-#include "widgets/SortHeader.h"
 #include "reportlist/listctrl/ReportCellDelegate.h"
+#include "widgets/SortHeader.h"
 
 #include <QContextMenuEvent>
 #include <QFileInfo>

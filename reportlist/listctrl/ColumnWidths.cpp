@@ -1,7 +1,7 @@
 // Column widths: a list's values are shown whole where the room allows ("412..." tells a
 // physician nothing about an MRN), and a width the user dragged is kept over reloads.
-#include "widgets/SortHeader.h"
 #include "reportlist/listctrl/CReportListCtrl.h"
+#include "widgets/SortHeader.h"
 
 #include <algorithm>
 

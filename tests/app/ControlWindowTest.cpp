@@ -1,8 +1,8 @@
 #include "app/CVelmoCtrl.h"
+#include "desk/CVelmoPropPage.h"
 #include "host/core/SessionSettings.h"
 #include "host/gui/AboutBox.h"
 #include "host/gui/GuiPrompts.h"
-#include "desk/CVelmoPropPage.h"
 #include "tests/support/WhenShown.h"
 
 #include <QLabel>

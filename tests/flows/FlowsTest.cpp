@@ -2,9 +2,9 @@
 // the document), print, e-sign, edit demographics, and an edited report that is never lost.
 #include "tests/flows/FlowsFixture.h"
 
+#include "desk/StatusLine.h"
 #include "documents/core/OfficeProgram.h"
 #include "documents/core/SigningCore.h"
-#include "desk/StatusLine.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #pragma once
 
 // The report list window as a user drives it, on the demo practice's session.
+#include "desk/CVelmoPropPage.h"
 #include "host/core/SessionSettings.h"
 #include "reportlist/listctrl/CReportListCtrl.h"
-#include "desk/CVelmoPropPage.h"
 #include "tests/support/JournalFields.h"
 #include "tests/support/PromptsDouble.h"
 #include "tests/support/QStringPrinting.h"

@@ -1,7 +1,7 @@
 // Search: the search address the dialog builds, and the result replacing the list.
 #include "dialogs/search/Search.h"
-#include "dialogs/search/CDlgSearch.h"
 #include "desk/SearchBar.h"
+#include "dialogs/search/CDlgSearch.h"
 
 #include "tests/dialogs/ActionTestSupport.h"
 
