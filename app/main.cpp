@@ -20,6 +20,8 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <memory>
+#include <optional>
 
 namespace {
 
@@ -31,14 +33,9 @@ void SayError(const QString& text) {
     std::fprintf(stderr, "velmo: %s\n", qPrintable(text));
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i) {
-        arguments.append(QString::fromLocal8Bit(argv[i]));
-    }
-    const LaunchOptions options = LaunchOptions::Parse(arguments);
+// --help, --version, --register and --unregister answer without a window. Answers the exit code,
+// or nothing when the desk is to start.
+std::optional<int> AnswerWithoutWindow(const LaunchOptions& options, int& argc, char** argv) {
     if (!options.error.isEmpty()) {
         SayError(options.error + QStringLiteral(" (see velmo --help)"));
         return 2;
@@ -51,16 +48,93 @@ int main(int argc, char** argv) {
         std::fputs(qPrintable(LaunchOptions::VersionText()), stdout);
         return 0;
     }
-    if (options.registerDesk || options.unregisterDesk) {
-        QCoreApplication app(argc, argv);
-        const std::uint32_t result = options.registerDesk ? DllRegisterServer() : DllUnregisterServer();
-        if (result != Registration::kOk) {
-            SayError((options.registerDesk ? QStringLiteral("registration failed: ")
-                                           : QStringLiteral("unregistration failed: ")) +
-                     Registration::Describe(result));
-            return 1;
+    if (!options.registerDesk && !options.unregisterDesk) {
+        return std::nullopt;
+    }
+    const QCoreApplication app(argc, argv);
+    const std::uint32_t result = options.registerDesk ? DllRegisterServer() : DllUnregisterServer();
+    if (result != Registration::kOk) {
+        SayError((options.registerDesk ? QStringLiteral("registration failed: ")
+                                       : QStringLiteral("unregistration failed: ")) +
+                 Registration::Describe(result));
+        return 1;
+    }
+    return 0;
+}
+
+// Takes the session from the host page and --param values into Session(), through the server
+// gates and the ids check. False (already said on stderr, and to the user where one is there)
+// when the desk must not start.
+bool TakeSession(const LaunchOptions& options, const DeskSettings& settings, bool headless) {
+    // Where a link may point the desk: an administrator's list, or the user's word per server.
+    const QStringList allowedServers = settings.AllowedServers();
+    if (!ServerGate::AdmitPage(options.page, allowedServers)) {
+        SayError(QStringLiteral("the host page's server is not allowed: ") + options.page);
+        return false;
+    }
+    ControlProperties properties;
+    QString loadError;
+    if (!options.LoadProperties(properties, loadError)) {
+        SayError(loadError);
+        if (!headless) {
+            Prompts::Error(QStringLiteral("The desk could not be started: ") + loadError);
         }
-        return 0;
+        return false;
+    }
+    ExchangeProperties(properties, Session());
+    // The page's ids become file names and sections; a page with one the desk cannot trust ends here.
+    if (const QString refusal = SessionIds::Refusal(Session()); !refusal.isEmpty()) {
+        SayError(refusal);
+        Prompts::Error(refusal);
+        return false;
+    }
+    if (!ServerGate::Admit(Session().ServerURL(), allowedServers)) {
+        SayError(QStringLiteral("the session's server was not admitted: ") + Session().ServerURL());
+        return false;
+    }
+    return true;
+}
+
+// --screenshot: once the first list is in, grab the control to the PNG and end the run; a
+// start-up that never finishes ends it with exit code 3.
+void TakeScreenshotWhenLoaded(CVelmoCtrl& control, const QString& path) {
+    auto taken = std::make_shared<bool>(false);
+    QObject::connect(control.Page(), &CVelmoPropPage::StartupFinished, &control, [&control, path, taken] {
+        if (*taken) {
+            return;
+        }
+        *taken = true;
+        // Let the last repaints of the loaded list through before grabbing.
+        QTimer::singleShot(0, &control, [&control, path] {
+            const QPixmap picture = control.grab();
+            if (picture.isNull() || !picture.save(path, "PNG")) {
+                SayError(QStringLiteral("cannot write the screenshot %1").arg(path));
+                QCoreApplication::exit(1);
+                return;
+            }
+            std::fprintf(stdout, "velmo: screenshot written to %s\n", qPrintable(path));
+            QCoreApplication::exit(0);
+        });
+    });
+    QTimer::singleShot(kScreenshotTimeoutMs, &control, [taken] {
+        if (!*taken) {
+            SayError(QStringLiteral("start-up did not finish within %1 s; no screenshot")
+                         .arg(kScreenshotTimeoutMs / 1000));
+            QCoreApplication::exit(3);
+        }
+    });
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    }
+    const LaunchOptions options = LaunchOptions::Parse(arguments);
+    if (const auto answered = AnswerWithoutWindow(options, argc, argv)) {
+        return *answered;
     }
 
     QApplication app(argc, argv);
@@ -80,37 +154,10 @@ int main(int argc, char** argv) {
     if (!headless) {
         Prompts::Install(&guiPrompts);
     }
-
-    // Where a link may point the desk: an administrator's list, or the user's word per server.
-    const QStringList allowedServers = settings.AllowedServers();
     // Before anything waits: the desk runs lean unless this workstation's server needs pacing
     // (the option, or FixedWaits=true in the settings file).
     Delays::UseFixedWaits(options.fixedWaits || settings.FixedWaits());
-    if (!ServerGate::AdmitPage(options.page, allowedServers)) {
-        SayError(QStringLiteral("the host page's server is not allowed: ") + options.page);
-        Prompts::Install(nullptr);
-        return 1;
-    }
-    ControlProperties properties;
-    QString loadError;
-    if (!options.LoadProperties(properties, loadError)) {
-        SayError(loadError);
-        if (!headless) {
-            Prompts::Error(QStringLiteral("The desk could not be started: ") + loadError);
-        }
-        Prompts::Install(nullptr);
-        return 1;
-    }
-    ExchangeProperties(properties, Session());
-    // The page's ids become file names and sections; a page with one the desk cannot trust ends here.
-    if (const QString refusal = SessionIds::Refusal(Session()); !refusal.isEmpty()) {
-        SayError(refusal);
-        Prompts::Error(refusal);
-        Prompts::Install(nullptr);
-        return 1;
-    }
-    if (!ServerGate::Admit(Session().ServerURL(), allowedServers)) {
-        SayError(QStringLiteral("the session's server was not admitted: ") + Session().ServerURL());
+    if (!TakeSession(options, settings, headless)) {
         Prompts::Install(nullptr);
         return 1;
     }
@@ -119,32 +166,8 @@ int main(int argc, char** argv) {
     {
         CVelmoCtrl control;
         control.resize(options.size);
-        bool taken = false; // outlives the event loop that the lambdas below run in
         if (headless) {
-            QObject::connect(control.Page(), &CVelmoPropPage::StartupFinished, &control, [&] {
-                if (taken) {
-                    return;
-                }
-                taken = true;
-                // Let the last repaints of the loaded list through before grabbing.
-                QTimer::singleShot(0, &control, [&] {
-                    const QPixmap picture = control.grab();
-                    if (picture.isNull() || !picture.save(options.screenshot, "PNG")) {
-                        SayError(QStringLiteral("cannot write the screenshot %1").arg(options.screenshot));
-                        QCoreApplication::exit(1);
-                        return;
-                    }
-                    std::fprintf(stdout, "velmo: screenshot written to %s\n", qPrintable(options.screenshot));
-                    QCoreApplication::exit(0);
-                });
-            });
-            QTimer::singleShot(kScreenshotTimeoutMs, &control, [&] {
-                if (!taken) {
-                    SayError(QStringLiteral("start-up did not finish within %1 s; no screenshot")
-                                 .arg(kScreenshotTimeoutMs / 1000));
-                    QCoreApplication::exit(3);
-                }
-            });
+            TakeScreenshotWhenLoaded(control, options.screenshot);
         }
         control.show();
         exitCode = QApplication::exec();
