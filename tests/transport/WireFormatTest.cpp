@@ -87,10 +87,10 @@ TEST(MultipartBody, PartsAreLaidOutByteForByte) {
         "--" + kB +
             "\r\nContent-Disposition: form-data; name=\"FILE\"; "
             "filename=\"/home/u/.local/share/velmo/Temp/R260001.zip\"\r\nContent-Type: text/html\r\n\r\n");
-    const QByteArray boundary = CHttp::MakeBoundary();
+    const QByteArray boundary = Multipart::MakeBoundary();
     const QRegularExpression uuid(u"^[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}$"_s);
     EXPECT_TRUE(uuid.match(QString::fromLatin1(boundary)).hasMatch()) << boundary.constData();
-    EXPECT_NE(boundary, CHttp::MakeBoundary());
+    EXPECT_NE(boundary, Multipart::MakeBoundary());
 }
 
 struct Entry {
