@@ -29,7 +29,6 @@ constexpr std::uint16_t kTlsPort = 443;
 constexpr long kConnectTimeoutSeconds = 30;
 constexpr long kLowSpeedSeconds = 120;
 constexpr long kMaxRedirects = 5;
-constexpr qsizetype kMaxRawHeaders = 64 * 1024;
 constexpr int kMaxLengthDigits = 18;
 
 std::once_flag curlGlobalInit;
@@ -366,7 +365,6 @@ void CHttp::ResetAttempt() {
     blockRealm_.clear();
     blockHasLocation_ = false;
     realm_.clear();
-    rawHeaders_.clear();
     sink_.ResetAttempt();
 }
 
@@ -523,11 +521,7 @@ std::size_t CHttp::OnHeader(const char* data, std::size_t size) {
         blockContentLength_ = -1;
         blockRealm_.clear();
         blockHasLocation_ = false;
-        rawHeaders_ = line;
         return size;
-    }
-    if (rawHeaders_.size() + line.size() <= kMaxRawHeaders) {
-        rawHeaders_ += line;
     }
     if (line != "\r\n" && line != "\n") {
         ReadHeaderField(line);

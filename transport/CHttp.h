@@ -156,7 +156,6 @@ private:
     std::int64_t blockContentLength_ = -1;
     QString blockRealm_;
     QString realm_;
-    QByteArray rawHeaders_;
     bool blockHasLocation_ = false;
 
     // The one transfer buffer, the progress every notification carries, and the two body halves.
