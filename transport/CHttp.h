@@ -147,6 +147,7 @@ private:
     // Request headers handed to libcurl (curl_slists), owned here.
     void* headerList_ = nullptr;
     void* uploadHeaders_ = nullptr;
+    // The libcurl result (or errno for local files) of the last step; notifications carry it.
     int lastCode_ = 0;
 
     // What one transfer's headers said.
