@@ -29,9 +29,7 @@ constexpr std::uint16_t kTlsPort = 443;
 constexpr long kConnectTimeoutSeconds = 30;
 constexpr long kLowSpeedSeconds = 120;
 constexpr long kMaxRedirects = 5;
-constexpr qsizetype kMaxRawHeaders = 64 * 1024;
 constexpr int kMaxLengthDigits = 18;
-constexpr qint64 kEstimatePeriodMs = 1000;
 
 std::once_flag curlGlobalInit;
 
@@ -71,6 +69,29 @@ QString RealmOf(const QByteArray& value) {
     return QString::fromUtf8(rest.left(CHttp::kMaxCredential));
 }
 
+// Sets options in order and stops at the first that fails, keeping its code.
+class OptionChain {
+public:
+    explicit OptionChain(void* handle) : handle_(Handle(handle)) {}
+    template <typename Value> OptionChain& Set(CURLoption option, Value value) {
+        if (rc_ == CURLE_OK) {
+            rc_ = curl_easy_setopt(handle_, option, value);
+        }
+        return *this;
+    }
+    OptionChain& Fail(CURLcode rc) {
+        if (rc_ == CURLE_OK) {
+            rc_ = rc;
+        }
+        return *this;
+    }
+    CURLcode Result() const { return rc_; }
+
+private:
+    CURL* handle_;
+    CURLcode rc_ = CURLE_OK;
+};
+
 void FreeList(void*& list) {
     if (list != nullptr) {
         curl_slist_free_all(static_cast<curl_slist*>(list));
@@ -80,22 +101,24 @@ void FreeList(void*& list) {
 
 } // namespace
 
-// The C callbacks libcurl calls during a transfer; each hands over to the object.
+// The C callbacks libcurl calls during a transfer; each hands over to the session, its sink or
+// its upload stream.
 struct CHttpCallbacks {
     static std::size_t Header(char* data, std::size_t size, std::size_t count, void* self) {
         return static_cast<CHttp*>(self)->OnHeader(data, size * count);
     }
-    static std::size_t Write(char* data, std::size_t size, std::size_t count, void* self) {
-        return static_cast<CHttp*>(self)->OnBody(data, size * count);
+    static std::size_t Write(char* data, std::size_t size, std::size_t count, void* sink) {
+        return static_cast<DownloadSink*>(sink)->Take(data, size * count);
     }
-    static std::size_t Read(char* dest, std::size_t size, std::size_t count, void* self) {
-        return static_cast<CHttp*>(self)->OnUploadRead(dest, size * count);
+    static std::size_t Read(char* dest, std::size_t size, std::size_t count, void* stream) {
+        const std::optional<std::size_t> n = static_cast<UploadStream*>(stream)->Read(dest, size * count);
+        return n ? *n : CURL_READFUNC_ABORT;
     }
-    static int Seek(void* self, curl_off_t offset, int origin) {
+    static int Seek(void* stream, curl_off_t offset, int origin) {
         if (offset != 0 || origin != SEEK_SET) {
             return CURL_SEEKFUNC_CANTSEEK;
         }
-        return static_cast<CHttp*>(self)->RewindUpload() ? CURL_SEEKFUNC_OK : CURL_SEEKFUNC_FAIL;
+        return static_cast<UploadStream*>(stream)->Rewind() ? CURL_SEEKFUNC_OK : CURL_SEEKFUNC_FAIL;
     }
     // The connection steps of the transfer, reported with the status numbers receivers know.
     static curl_socket_t OpenSocket(void* self, curlsocktype, curl_sockaddr* address) {
@@ -122,12 +145,6 @@ CHttp::CHttp() {
 
 CHttp::~CHttp() {
     CloseHandles();
-    if (fd_ >= 0) {
-        ::close(fd_);
-    }
-    if (uploadFd_ >= 0) {
-        ::close(uploadFd_);
-    }
 }
 
 void CHttp::SetNotificationWindow(QObject* receiver, void* clientObject) {
@@ -169,7 +186,7 @@ int CHttp::SetLocalFile(const QString& path) {
 }
 
 void CHttp::SetKeepResponse(bool keep) {
-    keepResponse_ = keep;
+    sink_.SetKeepResponse(keep);
 }
 
 int CHttp::AddFormField(const QString& name, const QString& value) {
@@ -186,20 +203,8 @@ int CHttp::ClearFormFields() {
     return 1;
 }
 
-QByteArray CHttp::BuildFilePart(const QByteArray& boundary) const {
-    return Multipart::BuildFilePart(boundary, localFile_.toUtf8());
-}
-
-QByteArray CHttp::BuildFieldParts(const QByteArray& boundary) const {
-    return Multipart::BuildFieldParts(boundary, formFields_);
-}
-
-QByteArray CHttp::MakeBoundary() {
-    return Multipart::MakeBoundary();
-}
-
 QString CHttp::GetResponse() const {
-    return QString::fromUtf8(response_);
+    return QString::fromUtf8(sink_.Response());
 }
 
 int CHttp::OpenInternetSession() {
@@ -212,99 +217,21 @@ int CHttp::OpenInternetSession() {
         return 0;
     }
     curl_ = h;
-    QString agent = QCoreApplication::applicationName();
-    if (agent.isEmpty()) {
-        agent = QStringLiteral("velmo");
-    }
-    const QByteArray agentBytes = agent.toUtf8();
-    CURLcode rc = curl_easy_setopt(h, CURLOPT_USERAGENT, agentBytes.constData());
-    if (rc == CURLE_OK) {
-        rc = curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-    }
-    if (rc == CURLE_OK) {
-        rc = curl_easy_setopt(h, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
-    }
-    if (rc == CURLE_OK) {
-        rc = curl_easy_setopt(h, CURLOPT_BUFFERSIZE, static_cast<long>(kTransferChunk));
-    }
-    if (rc == CURLE_OK) {
-        rc = curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
-    }
-    if (rc == CURLE_OK) {
-        rc = curl_easy_setopt(h, CURLOPT_MAXREDIRS, kMaxRedirects);
-    }
-    // A redirect may lead to the web only, never to a local file or another protocol.
-    if (rc == CURLE_OK) {
-#if LIBCURL_VERSION_NUM >= 0x075500
-        rc = curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-#else
-        rc =
-            curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS, static_cast<long>(CURLPROTO_HTTP | CURLPROTO_HTTPS));
-#endif
-    }
-    if (rc == CURLE_OK) {
-        rc = curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
-    }
-    if (rc == CURLE_OK) {
-        rc = curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    }
-    if (rc == CURLE_OK) {
-        rc = curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, kLowSpeedSeconds);
-    }
-    if (rc == CURLE_OK) {
-        rc = curl_easy_setopt(h, CURLOPT_PATH_AS_IS, 1L);
-    }
-    if (rc == CURLE_OK) {
-        rc = curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &CHttpCallbacks::Header);
-    }
-    if (rc == CURLE_OK) {
-        rc = curl_easy_setopt(h, CURLOPT_HEADERDATA, this);
-    }
-    if (rc == CURLE_OK) {
-        rc = curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &CHttpCallbacks::Write);
-    }
-    if (rc == CURLE_OK) {
-        rc = curl_easy_setopt(h, CURLOPT_WRITEDATA, this);
-    }
-    if (rc != CURLE_OK) {
+    if (const int rc = SetSessionOptions(); rc != CURLE_OK) {
         // These options cannot fail on a working libcurl; treat it as no session.
         lastCode_ = rc;
         errorText_ = Format("Failed in call to InternetOpen, Error :%d", lastCode_);
         CloseHandles();
         return 0;
     }
-
-    // The connection-step notifications stand in for a status callback.
-    rc = curl_easy_setopt(h, CURLOPT_OPENSOCKETFUNCTION, &CHttpCallbacks::OpenSocket);
-    if (rc == CURLE_OK) {
-        rc = curl_easy_setopt(h, CURLOPT_OPENSOCKETDATA, this);
-    }
-    if (rc == CURLE_OK) {
-        rc = curl_easy_setopt(h, CURLOPT_PREREQFUNCTION, &CHttpCallbacks::Prereq);
-    }
-    if (rc == CURLE_OK) {
-        rc = curl_easy_setopt(h, CURLOPT_PREREQDATA, this);
-    }
-    if (rc != CURLE_OK) {
+    if (const int rc = SetStatusCallbacks(); rc != CURLE_OK) {
         lastCode_ = rc;
         WriteLog(QStringLiteral("Failed in call to InternetSetStatusCallback in OpenInternetSession"));
         errorText_ = Format("Failed in call to InternetSetStatusCallback, Error :%d", lastCode_);
         CloseHandles();
         return 0;
     }
-
-    // "Connecting" binds the handle to the server: libcurl's parser must accept the address.
-    const QByteArray address = QByteArray("https://") + serverName_.toUtf8() + ':' +
-                               QByteArray::number(port_) + EncodeForWire(objectPath_.toUtf8());
-    rc = CURLE_URL_MALFORMAT;
-    if (!serverName_.isEmpty()) {
-        const std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> parsed(curl_url(), &curl_url_cleanup);
-        if (parsed &&
-            curl_url_set(parsed.get(), CURLUPART_URL, address.constData(), CURLU_PATH_AS_IS) == CURLUE_OK) {
-            rc = curl_easy_setopt(h, CURLOPT_URL, address.constData());
-        }
-    }
-    if (rc != CURLE_OK) {
+    if (const int rc = BindServerAddress(); rc != CURLE_OK) {
         lastCode_ = rc;
         WriteLog(QStringLiteral("Failed in call to InternetConnect in OpenInternetSession"));
         errorText_ = Format("Failed in call to InternetConnect, Error:%d\n", lastCode_);
@@ -312,6 +239,61 @@ int CHttp::OpenInternetSession() {
         return 0;
     }
     return 1;
+}
+
+int CHttp::SetSessionOptions() {
+    QString agent = QCoreApplication::applicationName();
+    if (agent.isEmpty()) {
+        agent = QStringLiteral("velmo");
+    }
+    const QByteArray agentBytes = agent.toUtf8();
+    OptionChain chain(curl_);
+    chain.Set(CURLOPT_USERAGENT, agentBytes.constData())
+        .Set(CURLOPT_NOSIGNAL, 1L)
+        .Set(CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1))
+        .Set(CURLOPT_BUFFERSIZE, static_cast<long>(kTransferChunk))
+        .Set(CURLOPT_FOLLOWLOCATION, 1L)
+        .Set(CURLOPT_MAXREDIRS, kMaxRedirects);
+    // A redirect may lead to the web only, never to a local file or another protocol.
+#if LIBCURL_VERSION_NUM >= 0x075500
+    chain.Set(CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+#else
+    chain.Set(CURLOPT_REDIR_PROTOCOLS, static_cast<long>(CURLPROTO_HTTP | CURLPROTO_HTTPS));
+#endif
+    return chain.Set(CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds)
+        .Set(CURLOPT_LOW_SPEED_LIMIT, 1L)
+        .Set(CURLOPT_LOW_SPEED_TIME, kLowSpeedSeconds)
+        .Set(CURLOPT_PATH_AS_IS, 1L)
+        .Set(CURLOPT_HEADERFUNCTION, &CHttpCallbacks::Header)
+        .Set(CURLOPT_HEADERDATA, this)
+        .Set(CURLOPT_WRITEFUNCTION, &CHttpCallbacks::Write)
+        .Set(CURLOPT_WRITEDATA, &sink_)
+        .Result();
+}
+
+int CHttp::SetStatusCallbacks() {
+    // The connection-step notifications stand in for a status callback.
+    return OptionChain(curl_)
+        .Set(CURLOPT_OPENSOCKETFUNCTION, &CHttpCallbacks::OpenSocket)
+        .Set(CURLOPT_OPENSOCKETDATA, this)
+        .Set(CURLOPT_PREREQFUNCTION, &CHttpCallbacks::Prereq)
+        .Set(CURLOPT_PREREQDATA, this)
+        .Result();
+}
+
+int CHttp::BindServerAddress() {
+    // "Connecting" binds the handle to the server: libcurl's parser must accept the address.
+    const QByteArray address = QByteArray("https://") + serverName_.toUtf8() + ':' +
+                               QByteArray::number(port_) + EncodeForWire(objectPath_.toUtf8());
+    if (serverName_.isEmpty()) {
+        return CURLE_URL_MALFORMAT;
+    }
+    const std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> parsed(curl_url(), &curl_url_cleanup);
+    if (!parsed ||
+        curl_url_set(parsed.get(), CURLUPART_URL, address.constData(), CURLU_PATH_AS_IS) != CURLUE_OK) {
+        return CURLE_URL_MALFORMAT;
+    }
+    return curl_easy_setopt(Handle(curl_), CURLOPT_URL, address.constData());
 }
 
 int CHttp::OpenConnection(Verb verb) {
@@ -342,7 +324,6 @@ void CHttp::CloseHandles() {
 }
 
 int CHttp::NotifyClient(int code, std::int64_t value, std::int64_t data, const QString& text) {
-    notificationValue_ = value;
     if (code == MSG_ERROR || code == MSG_WARNING) {
         WriteLog(QStringLiteral("inside Notify client MSG_ERROR") + errorText_);
     }
@@ -358,12 +339,22 @@ void CHttp::Post(int code, std::int64_t value, std::int64_t data, const QString&
     if (receiver == nullptr) {
         return;
     }
-    auto event = std::make_unique<HttpNotification>(code, value, data, clientObject_, progress_, text);
+    auto event =
+        std::make_unique<HttpNotification>(code, value, data, clientObject_, progress_.Block(), text);
     QCoreApplication::postEvent(receiver, event.release());
 }
 
 void CHttp::PostStatus(int status, const char* text) {
     Post(MSG_STATUS, status, 0, QString::fromLatin1(text));
+}
+
+void CHttp::Progressed(int value, std::int64_t data) {
+    NotifyClient(MSG_PROGRESS, value, data);
+}
+
+void CHttp::Warned(int value, const QString& errorText) {
+    errorText_ = errorText;
+    NotifyClient(MSG_WARNING, value, 0);
 }
 
 void CHttp::ResetAttempt() {
@@ -374,84 +365,21 @@ void CHttp::ResetAttempt() {
     blockRealm_.clear();
     blockHasLocation_ = false;
     realm_.clear();
-    rawHeaders_.clear();
-    bodyStarted_ = false;
-    stoppedEarly_ = false;
-    fileOpenFailed_ = false;
-    fileWriteFailed_ = false;
-    fileErrno_ = 0;
-    heldBody_.clear();
-    heldContentLength_ = -1;
-    uploadReadErrno_ = 0;
+    sink_.ResetAttempt();
 }
 
 bool CHttp::ApplyRequestOptions() {
-    CURL* h = Handle(curl_);
-    CURLcode rc = ServerTrust::Apply(h) ? CURLE_OK : CURLE_SSL_CACERT_BADFILE;
-
+    int rc = ServerTrust::Apply(Handle(curl_)) ? CURLE_OK : CURLE_SSL_CACERT_BADFILE;
     FreeList(headerList_);
-    if (rc == CURLE_OK && !postRequest_) {
-        rc = curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
-        if (rc == CURLE_OK) {
-            rc = curl_easy_setopt(h, CURLOPT_HTTPHEADER, static_cast<curl_slist*>(nullptr));
-        }
-    } else if (rc == CURLE_OK) {
-        // The bodiless probe carries no content type and neither request waits for
-        // "100 Continue"; the upload's own header list is built by SendUpload.
-        curl_slist* list = nullptr;
-        if (uploadBody_) {
-            list = static_cast<curl_slist*>(uploadHeaders_);
-        } else {
-            curl_slist* first = curl_slist_append(nullptr, "Content-Type:");
-            list = first != nullptr ? curl_slist_append(first, "Expect:") : nullptr;
-            if (list == nullptr) {
-                curl_slist_free_all(first);
-            }
-            headerList_ = list;
-        }
-        rc = list != nullptr ? curl_easy_setopt(h, CURLOPT_POST, 1L) : CURLE_OUT_OF_MEMORY;
-        if (rc == CURLE_OK) {
-            rc = curl_easy_setopt(h, CURLOPT_HTTPHEADER, list);
-        }
-        if (rc == CURLE_OK && uploadBody_) {
-            rc = curl_easy_setopt(h, CURLOPT_POSTFIELDS, static_cast<const char*>(nullptr));
-            if (rc == CURLE_OK) {
-                rc = curl_easy_setopt(h, CURLOPT_READFUNCTION, &CHttpCallbacks::Read);
-            }
-            if (rc == CURLE_OK) {
-                rc = curl_easy_setopt(h, CURLOPT_READDATA, this);
-            }
-            if (rc == CURLE_OK) {
-                rc = curl_easy_setopt(h, CURLOPT_SEEKFUNCTION, &CHttpCallbacks::Seek);
-            }
-            if (rc == CURLE_OK) {
-                rc = curl_easy_setopt(h, CURLOPT_SEEKDATA, this);
-            }
-            if (rc == CURLE_OK) {
-                rc = curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(uploadTotal_));
-            }
-        } else if (rc == CURLE_OK) {
-            rc = curl_easy_setopt(h, CURLOPT_POSTFIELDS, "");
-            if (rc == CURLE_OK) {
-                rc = curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(0));
-            }
-        }
+    if (rc == CURLE_OK) {
+        rc = postRequest_ ? ApplyPostBody()
+                          : OptionChain(curl_)
+                                .Set(CURLOPT_HTTPGET, 1L)
+                                .Set(CURLOPT_HTTPHEADER, static_cast<curl_slist*>(nullptr))
+                                .Result();
     }
-
-    if (rc == CURLE_OK && !loginUser_.isEmpty()) {
-        rc = curl_easy_setopt(h, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC));
-        if (rc == CURLE_OK) {
-            rc = curl_easy_setopt(h, CURLOPT_USERNAME, loginUser_.constData());
-        }
-        if (rc == CURLE_OK) {
-            rc = curl_easy_setopt(h, CURLOPT_PASSWORD, loginPassword_.constData());
-        }
-    }
-    if (rc == CURLE_OK && !proxyLoginUser_.isEmpty()) {
-        rc = curl_easy_setopt(h, CURLOPT_PROXYUSERNAME, proxyLoginUser_.constData());
-        if (rc == CURLE_OK) {
-            rc = curl_easy_setopt(h, CURLOPT_PROXYPASSWORD, proxyLoginPassword_.constData());
-        }
+    if (rc == CURLE_OK) {
+        rc = ApplyLogin();
     }
     if (rc != CURLE_OK) {
         lastCode_ = rc;
@@ -460,32 +388,70 @@ bool CHttp::ApplyRequestOptions() {
     return true;
 }
 
+int CHttp::ApplyPostBody() {
+    // The bodiless probe carries no content type and neither request waits for "100 Continue";
+    // the upload's own header list is built by PrepareUploadBody.
+    curl_slist* list = nullptr;
+    if (uploadBody_) {
+        list = static_cast<curl_slist*>(uploadHeaders_);
+    } else {
+        curl_slist* first = curl_slist_append(nullptr, "Content-Type:");
+        list = first != nullptr ? curl_slist_append(first, "Expect:") : nullptr;
+        if (list == nullptr) {
+            curl_slist_free_all(first);
+        }
+        headerList_ = list;
+    }
+    OptionChain chain(curl_);
+    if (list == nullptr) {
+        chain.Fail(CURLE_OUT_OF_MEMORY);
+    }
+    chain.Set(CURLOPT_POST, 1L).Set(CURLOPT_HTTPHEADER, list);
+    if (!uploadBody_) {
+        return chain.Set(CURLOPT_POSTFIELDS, "")
+            .Set(CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(0))
+            .Result();
+    }
+    return chain.Set(CURLOPT_POSTFIELDS, static_cast<const char*>(nullptr))
+        .Set(CURLOPT_READFUNCTION, &CHttpCallbacks::Read)
+        .Set(CURLOPT_READDATA, &stream_)
+        .Set(CURLOPT_SEEKFUNCTION, &CHttpCallbacks::Seek)
+        .Set(CURLOPT_SEEKDATA, &stream_)
+        .Set(CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(stream_.Total()))
+        .Result();
+}
+
+int CHttp::ApplyLogin() {
+    OptionChain chain(curl_);
+    if (!loginUser_.isEmpty()) {
+        chain.Set(CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC))
+            .Set(CURLOPT_USERNAME, loginUser_.constData())
+            .Set(CURLOPT_PASSWORD, loginPassword_.constData());
+    }
+    if (!proxyLoginUser_.isEmpty()) {
+        chain.Set(CURLOPT_PROXYUSERNAME, proxyLoginUser_.constData())
+            .Set(CURLOPT_PROXYPASSWORD, proxyLoginPassword_.constData());
+    }
+    return chain.Result();
+}
+
 int CHttp::Perform() {
     ResetAttempt();
     if (curl_ == nullptr || !requestOpen_) {
-        performResult_ = CURLE_FAILED_INIT;
-        return performResult_;
+        return CURLE_FAILED_INIT;
     }
     if (!ApplyRequestOptions()) {
-        performResult_ = lastCode_;
-        return performResult_;
+        return lastCode_;
     }
     int rc = curl_easy_perform(Handle(curl_));
     // Answers that are not read (or held beyond their bound) are cut off on purpose.
-    if (rc == CURLE_WRITE_ERROR && stoppedEarly_) {
+    if (rc == CURLE_WRITE_ERROR && sink_.StoppedEarly()) {
         rc = CURLE_OK;
     }
-    performResult_ = rc;
     return rc;
 }
 
 int CHttp::HandleAuthentication() {
-    // Credential fields go through 256-character buffers.
-    const QByteArray serverUser = serverUser_.left(kMaxCredential).toUtf8();
-    const QByteArray serverPassword = serverPassword_.left(kMaxCredential).toUtf8();
-    const QByteArray proxyUser = proxyUser_.left(kMaxCredential).toUtf8();
-    const QByteArray proxyPassword = proxyPassword_.left(kMaxCredential).toUtf8();
-
     for (int resends = 0;; ++resends) {
         const int rc = Perform();
         lastCode_ = rc;
@@ -507,19 +473,9 @@ int CHttp::HandleAuthentication() {
             WriteLog((proxy ? QStringLiteral("Inside  HTTP_STATUS_PROXY_AUTH_REQ in HandleAuthentication,")
                             : QStringLiteral("Inside  HTTP_STATUS_DENIED in HandleAuthentication,")) +
                      Num(rc));
-            const QByteArray& fieldUser = proxy ? proxyUser : serverUser;
-            if (!fieldUser.isEmpty()) {
-                (proxy ? proxyLoginUser_ : loginUser_) = fieldUser;
-                (proxy ? proxyLoginPassword_ : loginPassword_) = proxy ? proxyPassword : serverPassword;
-            } else {
-                Prompts::Credentials typed;
-                if (Prompts::Get().AskCredentials(url_, realm_, proxy, typed) !=
-                    Prompts::CredentialAnswer::Retry) {
-                    // The caller reads the refusal as the answer.
-                    return 1;
-                }
-                (proxy ? proxyLoginUser_ : loginUser_) = typed.user.left(kMaxCredential).toUtf8();
-                (proxy ? proxyLoginPassword_ : loginPassword_) = typed.password.left(kMaxCredential).toUtf8();
+            if (!SettleLogin(proxy)) {
+                // The caller reads the refusal as the answer.
+                return 1;
             }
             WriteLog(
                 proxy ? QStringLiteral("resending in HandleAuthentication after HTTP_STATUS_PROXY_AUTH_REQ")
@@ -537,6 +493,25 @@ int CHttp::HandleAuthentication() {
     }
 }
 
+bool CHttp::SettleLogin(bool proxy) {
+    // Credential fields go through 256-character buffers.
+    const QByteArray fieldUser = (proxy ? proxyUser_ : serverUser_).left(kMaxCredential).toUtf8();
+    QByteArray& user = proxy ? proxyLoginUser_ : loginUser_;
+    QByteArray& password = proxy ? proxyLoginPassword_ : loginPassword_;
+    if (!fieldUser.isEmpty()) {
+        user = fieldUser;
+        password = (proxy ? proxyPassword_ : serverPassword_).left(kMaxCredential).toUtf8();
+        return true;
+    }
+    Prompts::Credentials typed;
+    if (Prompts::Get().AskCredentials(url_, realm_, proxy, typed) != Prompts::CredentialAnswer::Retry) {
+        return false;
+    }
+    user = typed.user.left(kMaxCredential).toUtf8();
+    password = typed.password.left(kMaxCredential).toUtf8();
+    return true;
+}
+
 std::size_t CHttp::OnHeader(const char* data, std::size_t size) {
     const QByteArray line(data, static_cast<qsizetype>(size));
     if (line.startsWith("HTTP/")) {
@@ -546,33 +521,27 @@ std::size_t CHttp::OnHeader(const char* data, std::size_t size) {
         blockContentLength_ = -1;
         blockRealm_.clear();
         blockHasLocation_ = false;
-        rawHeaders_ = line;
         return size;
     }
-    if (rawHeaders_.size() + line.size() <= kMaxRawHeaders) {
-        rawHeaders_ += line;
-    }
-    if (line == "\r\n" || line == "\n") {
-        const long status = blockStatus_;
-        if (status >= 100 && status < 200) {
-            return size;
-        }
-        if (status >= 300 && status < 400 && blockHasLocation_) {
-            PostStatus(110, "Getting Redirected");
-            return size;
-        }
-        headersDone_ = true;
-        finalStatus_ = status;
-        realm_ = blockRealm_;
-        heldContentLength_ = blockContentLength_;
-        if (bodyMode_ == BodyMode::Download && status == 200) {
-            if (!BeginBody(blockContentLength_)) {
-                return 0;
-            }
-            bodyStarted_ = true;
-        }
+    if (line != "\r\n" && line != "\n") {
+        ReadHeaderField(line);
         return size;
     }
+    const long status = blockStatus_;
+    if (status >= 100 && status < 200) {
+        return size;
+    }
+    if (status >= 300 && status < 400 && blockHasLocation_) {
+        PostStatus(110, "Getting Redirected");
+        return size;
+    }
+    headersDone_ = true;
+    finalStatus_ = status;
+    realm_ = blockRealm_;
+    return sink_.HeadersDone(status, blockContentLength_) ? size : 0;
+}
+
+void CHttp::ReadHeaderField(const QByteArray& line) {
     if (StartsWithNoCase(line, "content-length:")) {
         const QByteArray value = line.mid(15).trimmed();
         qsizetype digits = 0;
@@ -590,126 +559,6 @@ std::size_t CHttp::OnHeader(const char* data, std::size_t size) {
     } else if (StartsWithNoCase(line, "location:")) {
         blockHasLocation_ = true;
     }
-    return size;
-}
-
-std::size_t CHttp::OnBody(const char* data, std::size_t size) {
-    if (bodyMode_ == BodyMode::Download && bodyStarted_) {
-        for (std::size_t offset = 0; offset < size; offset += kTransferChunk) {
-            if (!TakeChunk(data + offset, std::min(kTransferChunk, size - offset))) {
-                return 0;
-            }
-        }
-        return size;
-    }
-    if (bodyMode_ == BodyMode::Answer) {
-        for (std::size_t offset = 0; offset < size; offset += kTransferChunk) {
-            const std::size_t n = std::min(kTransferChunk, size - offset);
-            std::memcpy(buffer_.data(), data + offset, n);
-            AppendResponseText(buffer_.data(), n);
-        }
-        return size;
-    }
-    if (bodyMode_ == BodyMode::Download && (finalStatus_ == 401 || finalStatus_ == 407)) {
-        // Held in case the user cancels the login: then this refusal is the answer.
-        const qsizetype room = kMaxHeldBody - heldBody_.size();
-        if (static_cast<qsizetype>(size) <= room) {
-            heldBody_.append(data, static_cast<qsizetype>(size));
-            return size;
-        }
-        heldBody_.append(data, room);
-    }
-    // Nothing else is read: not the probe's answer, not the body of a failed status.
-    stoppedEarly_ = true;
-    return 0;
-}
-
-bool CHttp::BeginBody(std::int64_t contentLength) {
-    progress_ = ProgressBlock{};
-    if (contentLength >= 0) {
-        size_ = static_cast<std::uint64_t>(contentLength);
-        NotifyClient(MSG_PROGRESS, PROGRESS_TOTAL_SIZE, contentLength);
-    } else {
-        // libcurl has no error for a missing header; the code logged is its "no error".
-        WriteLog(QStringLiteral("Error in HttpQueryInfo in _DownloadFile,") + Num(CURLE_OK));
-        errorText_ = QStringLiteral("Error unable to retrieve FileSize for :") + localFile_;
-        NotifyClient(MSG_WARNING, WARNING_SIZE_UNKNOWN, 0);
-        size_ = 0;
-    }
-    started_.start();
-    lastEstimateMs_ = 0;
-    if (!localFile_.isEmpty()) {
-        // A path holding a NUL would end early at the system call and name another file; a link
-        // in the desk's folder is not followed.
-        QByteArray path;
-        errno = EINVAL;
-        fd_ = NameGate::NativePath(localFile_, path)
-                  ? ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC,
-                           PrivateModes::kFile)
-                  : -1;
-        PrivateModes::Restrict(fd_);
-        if (fd_ < 0) {
-            fileErrno_ = errno;
-            fileOpenFailed_ = true;
-            return false;
-        }
-    } else {
-        keepResponse_ = true;
-    }
-    return true;
-}
-
-bool CHttp::TakeChunk(const char* data, std::size_t size) {
-    std::memcpy(buffer_.data(), data, size);
-    progress_.bytesDone += size;
-    UpdateProgress(size_);
-    NotifyClient(MSG_PROGRESS, PROGRESS_UPDATED, 0);
-    if (keepResponse_) {
-        AppendResponseText(buffer_.data(), size);
-    }
-    if (fd_ >= 0) {
-        std::size_t written = 0;
-        while (written < size) {
-            const ssize_t n = ::write(fd_, buffer_.data() + written, size - written);
-            if (n < 0 && errno == EINTR) {
-                continue;
-            }
-            if (n <= 0) {
-                fileErrno_ = n < 0 ? errno : EIO;
-                fileWriteFailed_ = true;
-                return false;
-            }
-            written += static_cast<std::size_t>(n);
-        }
-    }
-    return true;
-}
-
-void CHttp::UpdateProgress(std::uint64_t total) {
-    progress_.bytesRemaining = total > progress_.bytesDone ? total - progress_.bytesDone : 0;
-    const qint64 now = started_.isValid() ? started_.elapsed() : 0;
-    if (now - lastEstimateMs_ > kEstimatePeriodMs) {
-        lastEstimateMs_ = now;
-        if (progress_.bytesDone != 0 && total != 0) {
-            progress_.secondsRemaining = static_cast<std::uint64_t>(
-                static_cast<double>(now) / static_cast<double>(progress_.bytesDone) *
-                static_cast<double>(progress_.bytesRemaining) * 0.001);
-        }
-    }
-}
-
-void CHttp::AppendResponseText(const char* data, std::size_t size) {
-    if (responseTextStopped_) {
-        return;
-    }
-    const void* zero = std::memchr(data, 0, size);
-    auto length = static_cast<qsizetype>(zero != nullptr ? static_cast<const char*>(zero) - data
-                                                         : static_cast<std::ptrdiff_t>(size));
-    if (response_.size() + length > kMaxResponseText) {
-        length = kMaxResponseText - response_.size();
-        responseTextStopped_ = true;
-    }
-    response_.append(data, length);
 }
 
 int CHttp::DownloadFile() {
@@ -720,46 +569,30 @@ int CHttp::DownloadFile() {
 }
 
 int CHttp::ReceiveDownload() {
-    response_.clear();
-    responseTextStopped_ = false;
-    bodyMode_ = BodyMode::Download;
+    sink_.Start(DownloadSink::Mode::Download, localFile_);
     uploadBody_ = false;
     if (!HandleAuthentication()) {
         NotifyClient(MSG_ERROR, lastCode_, 0);
         return 0;
     }
-    const int rc = performResult_;
-    if (!bodyStarted_ && !fileOpenFailed_ && BeginBody(heldContentLength_)) {
-        // A refusal whose login was cancelled: what the server said is the answer.
-        const auto chunk = static_cast<qsizetype>(kTransferChunk);
-        for (qsizetype offset = 0; offset < heldBody_.size(); offset += chunk) {
-            const qsizetype n = std::min(chunk, heldBody_.size() - offset);
-            if (!TakeChunk(heldBody_.constData() + offset, static_cast<std::size_t>(n))) {
-                break;
-            }
-        }
-    }
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
-    }
-    if (fileOpenFailed_) {
-        lastCode_ = fileErrno_;
+    const int rc = lastCode_;
+    sink_.Finish();
+    if (sink_.FileOpenFailed()) {
+        lastCode_ = sink_.FileErrno();
         WriteLog(QStringLiteral("Failed to open the file to download into in _DownloadFile,") +
-                 Num(fileErrno_));
-        errorText_ = Format("Failed to open the file to download into, Error:%d\n", fileErrno_);
-        NotifyClient(MSG_ERROR, fileErrno_, 0);
+                 Num(lastCode_));
+        errorText_ = Format("Failed to open the file to download into, Error:%d\n", lastCode_);
+        NotifyClient(MSG_ERROR, lastCode_, 0);
         return 0;
     }
-    if (fileWriteFailed_) {
-        lastCode_ = fileErrno_;
+    if (sink_.FileWriteFailed()) {
+        lastCode_ = sink_.FileErrno();
         WriteLog(QStringLiteral("An exception occured while writing to the download file in _DownloadFile,") +
-                 Num(fileErrno_));
+                 Num(lastCode_));
         errorText_ = QStringLiteral("An exception occured while writing to the download file\n");
         return 0;
     }
     if (rc != CURLE_OK) {
-        lastCode_ = rc;
         WriteLog(QStringLiteral("Failed in call to InternetReadFile in _DownloadFile,") + Num(rc));
         errorText_ = Format("Failed in call to InternetReadFile, Error:%d\n", rc);
         NotifyClient(MSG_ERROR, rc, 0);

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "transport/BodyTransfer.h"
+#include "transport/DownloadSink.h"
 #include "transport/HttpNotification.h"
 #include "transport/MultipartBody.h"
+#include "transport/TransferProgress.h"
+#include "transport/UploadStream.h"
 
 #include <QByteArray>
-#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -21,17 +24,17 @@
 // The calling order every caller uses: SetLocalFile and/or SetKeepResponse, SetURL,
 // optionally SetSecure, OpenInternetSession, DownloadFile or UploadFile, GetResponse,
 // CloseSession.
-class CHttp final {
+//
+// This class is the session: the address, the credentials, the libcurl handle, authentication
+// and resends, and the notifications. What comes back goes through its DownloadSink; an upload's
+// body comes from its UploadStream.
+class CHttp final : private BodyTransfer::Events {
 public:
     // Size of one transfer chunk and of the one buffer every body goes through.
-    static constexpr std::size_t kTransferChunk = 16384;
+    static constexpr std::size_t kTransferChunk = BodyTransfer::kChunk;
     // Resends of one request for a login before giving up. A certificate that cannot be verified
     // is never answered by a resend: the request fails and nothing is sent.
     static constexpr int kMaxResends = 5;
-    // Most of a response kept in memory as text; the rest still reaches the local file.
-    static constexpr qsizetype kMaxResponseText = 16 * 1024 * 1024;
-    // Most of a refused (401/407) answer held back in case the user cancels the login.
-    static constexpr qsizetype kMaxHeldBody = 256 * 1024;
     // Credential fields are cut to this many characters.
     static constexpr qsizetype kMaxCredential = 255;
 
@@ -68,52 +71,49 @@ public:
     int UploadFile();
 
     QString GetResponse() const;
-    QByteArray GetResponseBytes() const { return response_; }
+    QByteArray GetResponseBytes() const { return sink_.Response(); }
     QString GetErrorText() const { return errorText_; }
     int CloseSession();
-
-    QByteArray BuildFilePart(const QByteArray& boundary) const;
-    QByteArray BuildFieldParts(const QByteArray& boundary) const;
-    static QByteArray MakeBoundary();
 
     // What SetURL and SetSecure settled (used by tests and the log).
     QString URL() const { return url_; }
     QString ServerName() const { return serverName_; }
     QString ObjectPath() const { return objectPath_; }
     std::uint16_t Port() const { return port_; }
-    // The libcurl result (or errno for local files) of the last failing step.
-    int LastErrorCode() const { return lastCode_; }
 
 private:
-    enum class BodyMode { Discard, Download, Answer };
-    enum class Segment { FileHeader, FileBytes, Fields, Tail, End };
-
     // The body halves of DownloadFile and UploadFile. Their log lines still say "_DownloadFile" and
     // "_UploadFile", the names these halves first had.
     int ReceiveDownload();
     int SendUpload();
+    int ProbeUpload();
+    int PrepareUploadBody();
+    int ReportUploadFailure(int rc);
+
+    // The steps of OpenInternetSession; each answers a libcurl result.
+    int SetSessionOptions();
+    int SetStatusCallbacks();
+    int BindServerAddress();
+
     int NotifyClient(int code, std::int64_t value, std::int64_t data, const QString& text = {});
     void Post(int code, std::int64_t value, std::int64_t data, const QString& text);
+    void PostStatus(int status, const char* text);
+    void Progressed(int value, std::int64_t data) override;
+    void Warned(int value, const QString& errorText) override;
     void CloseHandles();
 
     // One libcurl transfer of the opened request; the callbacks below run inside it.
     int Perform();
     void ResetAttempt();
     bool ApplyRequestOptions();
-
-    // Download body steps, run live while a 200 answer arrives, or afterwards over the held
-    // body of a refused request whose login was cancelled.
-    bool BeginBody(std::int64_t contentLength);
-    bool TakeChunk(const char* data, std::size_t size);
-    void UpdateProgress(std::uint64_t total);
-    void AppendResponseText(const char* data, std::size_t size);
+    int ApplyPostBody();
+    int ApplyLogin();
+    // Answers a refused login: true to resend with the credentials settled, false to let the
+    // refusal stand as the answer.
+    bool SettleLogin(bool proxy);
 
     std::size_t OnHeader(const char* data, std::size_t size);
-    std::size_t OnBody(const char* data, std::size_t size);
-    std::size_t OnUploadRead(char* dest, std::size_t size);
-    bool RewindUpload();
-    void UploadPiece(std::size_t size);
-    void PostStatus(int status, const char* text);
+    void ReadHeaderField(const QByteArray& line);
     // libcurl's C callbacks (in the implementation file) reach the members above.
     friend struct CHttpCallbacks;
 
@@ -124,6 +124,11 @@ private:
     QString url_;
     QString errorText_;
     QString localFile_;
+    QString serverName_;
+    QString objectPath_;
+    std::uint16_t port_ = 443;
+    QList<Multipart::Field> formFields_;
+    // Credential fields: nothing sets them, so a login always goes through the credential dialog.
     QString serverUser_;
     QString serverPassword_;
     QString proxyUser_;
@@ -133,59 +138,30 @@ private:
     QByteArray loginPassword_;
     QByteArray proxyLoginUser_;
     QByteArray proxyLoginPassword_;
-    std::int64_t notificationValue_ = 0;
-    ProgressBlock progress_;
-    bool keepResponse_ = false;
-    QByteArray response_;
-    std::uint16_t port_ = 443;
-    QList<Multipart::Field> formFields_;
+
     void* curl_ = nullptr; // the session, connection and request in one libcurl handle
     bool requestOpen_ = false;
     bool postRequest_ = false;
-    QString serverName_;
-    QString objectPath_;
-    std::vector<char> buffer_;
-    int lastCode_ = 0;
-
-    // Request headers handed to libcurl (a curl_slist), owned here.
+    // Whether the request carries the upload's body (the probe before it carries none).
+    bool uploadBody_ = false;
+    // Request headers handed to libcurl (curl_slists), owned here.
     void* headerList_ = nullptr;
     void* uploadHeaders_ = nullptr;
+    // The libcurl result (or errno for local files) of the last step; notifications carry it.
+    int lastCode_ = 0;
 
-    // What one transfer saw.
-    BodyMode bodyMode_ = BodyMode::Discard;
+    // What one transfer's headers said.
     long blockStatus_ = 0;
     long finalStatus_ = 0;
     bool headersDone_ = false;
     std::int64_t blockContentLength_ = -1;
     QString blockRealm_;
     QString realm_;
-    QByteArray rawHeaders_;
-    bool bodyStarted_ = false;
-    bool stoppedEarly_ = false;
     bool blockHasLocation_ = false;
-    int performResult_ = 0;
-    bool fileOpenFailed_ = false;
-    bool fileWriteFailed_ = false;
-    int fileErrno_ = 0;
-    QByteArray heldBody_;
-    std::int64_t heldContentLength_ = -1;
-    int fd_ = -1;
-    std::uint64_t size_ = 0;
-    QElapsedTimer started_;
-    qint64 lastEstimateMs_ = 0;
-    bool responseTextStopped_ = false;
 
-    // Upload state.
-    QByteArray boundary_;
-    QByteArray filePart_;
-    QByteArray fieldParts_;
-    QByteArray tail_;
-    int uploadFd_ = -1;
-    std::uint64_t uploadFileSize_ = 0;
-    std::uint64_t uploadTotal_ = 0;
-    Segment segment_ = Segment::FileHeader;
-    std::uint64_t segmentOffset_ = 0;
-    bool anyPieceSent_ = false;
-    bool uploadBody_ = false;
-    int uploadReadErrno_ = 0;
+    // The one transfer buffer, the progress every notification carries, and the two body halves.
+    std::vector<char> buffer_;
+    TransferProgress progress_;
+    DownloadSink sink_{buffer_, progress_, *this};
+    UploadStream stream_{buffer_, progress_, *this};
 };

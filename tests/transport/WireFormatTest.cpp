@@ -4,6 +4,7 @@
 #include "transport/CHttp.h"
 #include "transport/HttpUrl.h"
 #include "transport/MultipartBody.h"
+#include "transport/UploadStream.h"
 #include "transport/ZipLibrary.h"
 
 #include <QDir>
@@ -15,7 +16,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -87,10 +90,49 @@ TEST(MultipartBody, PartsAreLaidOutByteForByte) {
         "--" + kB +
             "\r\nContent-Disposition: form-data; name=\"FILE\"; "
             "filename=\"/home/u/.local/share/velmo/Temp/R260001.zip\"\r\nContent-Type: text/html\r\n\r\n");
-    const QByteArray boundary = CHttp::MakeBoundary();
+    const QByteArray boundary = Multipart::MakeBoundary();
     const QRegularExpression uuid(u"^[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}$"_s);
     EXPECT_TRUE(uuid.match(QString::fromLatin1(boundary)).hasMatch()) << boundary.constData();
-    EXPECT_NE(boundary, CHttp::MakeBoundary());
+    EXPECT_NE(boundary, Multipart::MakeBoundary());
+}
+
+struct NoEvents final : BodyTransfer::Events {
+    void Progressed(int, std::int64_t) override {}
+    void Warned(int, const QString&) override {}
+};
+
+// The stream hands out exactly the laid-out body, in reads smaller than any piece, and names the
+// piece each offset falls in (the upload's failure line depends on it).
+TEST(MultipartBody, StreamSendsThePiecesInOrderAndKnowsWhereEachEnds) {
+    QTemporaryDir dir;
+    const QString file = WriteFile(dir.filePath(u"R1.zip"_s), "0123456789");
+    const QList<Multipart::Field> fields{{"loginid", "30"}};
+    std::vector<char> buffer(4);
+    TransferProgress progress;
+    NoEvents events;
+    UploadStream stream(buffer, progress, events);
+    stream.NewBoundary();
+    ASSERT_TRUE(stream.Open(file, fields) && stream.Rewind());
+    QByteArray sent;
+    char dest[7];
+    for (std::optional<std::size_t> n; (n = stream.Read(dest, sizeof dest)) && *n > 0;) {
+        sent.append(dest, static_cast<qsizetype>(*n));
+    }
+    const QByteArray boundary = stream.ContentTypeHeader().split('=').last();
+    const QByteArray head = Multipart::BuildFilePart(boundary, file.toUtf8());
+    const QByteArray tailStart = head + "0123456789" + Multipart::BuildFieldParts(boundary, fields);
+    EXPECT_EQ(sent, tailStart + Multipart::Tail());
+    EXPECT_EQ(stream.Total(), static_cast<std::uint64_t>(sent.size()));
+    using P = UploadStream::Piece;
+    for (const auto& [offset, piece] : std::vector<std::pair<qsizetype, P>>{{0, P::FileHeader},
+                                                                            {head.size() - 1, P::FileHeader},
+                                                                            {head.size(), P::FileBytes},
+                                                                            {head.size() + 9, P::FileBytes},
+                                                                            {head.size() + 10, P::Fields},
+                                                                            {tailStart.size() - 1, P::Fields},
+                                                                            {tailStart.size(), P::Tail}}) {
+        EXPECT_EQ(stream.PieceAt(static_cast<std::uint64_t>(offset)), piece) << offset;
+    }
 }
 
 struct Entry {
