@@ -1,6 +1,6 @@
 // The window at the sizes a desk meets, and the keyboard's way through it.
 #include "desk/StatusLine.h"
-#include "tests/desk/WindowFixture.h"
+#include "tests/support/DeskWindow.h"
 
 #include <QLayout>
 #include <QMenu>

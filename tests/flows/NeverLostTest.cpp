@@ -96,8 +96,9 @@ TEST_F(NeverLost, EverySaveIsKeptOutsideTempFolder) {
 }
 
 // Without LibreOffice the physician hears it once, and the report is left as the server gave it:
-// no locked copy is signed later.
-TEST_F(NeverLost, AFailedOpenSaysSoOnceAndLeavesNoLockedCopy) {
+// no locked copy is signed later. A report another program holds is not signed under it, and the
+// user is told.
+TEST_F(NeverLost, AFailedOpenLeavesNoLockedCopyAndAHeldReportIsNotSigned) {
     Start();
     desktop_->RemoveOffice();
     ExpectMessages("openButton", {{{kOwnSigned}, OfficeProgram::MissingText()}});
@@ -105,16 +106,11 @@ TEST_F(NeverLost, AFailedOpenSaysSoOnceAndLeavesNoLockedCopy) {
     NewDesktop();
     ExpectMessages("esignButton", {{{kOwnSigned}, kSigned}});
     EXPECT_FALSE(ServerDocument(kOwnSigned).contains(u"\\formprot"_s));
-}
 
-// A report another program holds is not signed under it, and the user is told.
-TEST_F(NeverLost, EsignOfAHeldReportTellsTheUser) {
-    Start();
-    QDir().mkpath(QFileInfo(Temp(kOwn)).absolutePath());
     WriteFile(OfficeLockFilePath(Temp(kOwn)), ",someone,another-host,06.12.2026 10:00,file:///elsewhere;");
     ExpectMessages("esignButton",
                    {{{kOwn}, Temp(kOwn) + u" is open. Please close the document and try again."_s}});
-    EXPECT_EQ(Count(kEsign), 0);
+    EXPECT_EQ(Count(kEsign), 1);
 }
 
 // The report came back unchanged, but LibreOffice saved a file of its name elsewhere: the

@@ -1,7 +1,7 @@
 // Rename/STAT: which jobs reach the dialog, the one post it makes, and the re-query.
 #include "dialogs/rename/Rename.h"
 #include "dialogs/rename/CDlgRenameJobs.h"
-#include "tests/dialogs/ActionTestSupport.h"
+#include "tests/support/FakeDesk.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include "desk/SearchBar.h"
 #include "dialogs/search/CDlgSearch.h"
 
-#include "tests/dialogs/ActionTestSupport.h"
+#include "tests/support/FakeDesk.h"
 
 #include <QCheckBox>
 #include <QDateTimeEdit>

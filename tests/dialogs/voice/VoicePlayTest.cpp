@@ -1,7 +1,7 @@
 // Play: the job's dictation fetched, converted by the built converter and opened; the refusals.
 #include "dialogs/voice/VoicePlayback.h"
 #include "host/core/Delays.h"
-#include "tests/dialogs/ActionTestSupport.h"
+#include "tests/support/FakeDesk.h"
 
 namespace {
 
