@@ -208,7 +208,8 @@ TEST(PendingRecordFormat, OversizedTextIsNoRecord) {
 }
 
 // Each way the edit fails to reach the server; the next start sends it. "changed": another desk
-// changed the server's copy meanwhile, and the user is asked first.
+// changed the server's copy meanwhile, and the user is asked first. "kill": the desk dies, and
+// another session empties TempFolder; the saves kept in the pending folder are what is sent.
 class EditIsNeverLost : public FlowsFixture, public ::testing::WithParamInterface<std::string> {};
 
 TEST_P(EditIsNeverLost, TheNextStartSendsIt) {
@@ -219,6 +220,7 @@ TEST_P(EditIsNeverLost, TheNextStartSendsIt) {
     OpenForEditing(kOther);
     ASSERT_TRUE(WaitFor([&] { return PendingStore::Load(kOther).has_value(); }));
     if (how == "kill") {
+        ASSERT_TRUE(WaitFor([&] { return ReadText(PendingStore::DocumentPath(kOther)).contains(edit); }));
         KillDesk();
     } else if (how == "refuse") {
         ASSERT_TRUE(server_.SetFault(u"refuse"_s, kResync));
@@ -232,6 +234,9 @@ TEST_P(EditIsNeverLost, TheNextStartSendsIt) {
     }
     desktop_->ReleaseLock();
     ASSERT_TRUE(desktop_->WaitForRelease(Temp(kOther)));
+    if (how == "kill") {
+        QDir(QFileInfo(Temp(kOther)).absolutePath()).removeRecursively();
+    }
     if (page_) { // the desk still runs: it tells, keeps the edit and empties TempFolder at close
         ASSERT_TRUE(NothingOpen());
         EXPECT_EQ(Shown(),

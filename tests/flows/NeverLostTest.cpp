@@ -77,24 +77,6 @@ TEST_F(NeverLost, TheMonitorKeepsAndClearsOnlyItsOwnSlot) {
     EXPECT_TRUE(QDir(PendingStore::Folder()).entryList(QDir::Files).isEmpty());
 }
 
-// The report is in the pending folder from the moment it is handed over, and each save follows
-// it there: a desk killed and a TempFolder emptied by another session lose nothing.
-TEST_F(NeverLost, EverySaveIsKeptOutsideTempFolder) {
-    NewDesktop(u"Saved before the desk died."_s);
-    Start();
-    OpenForEditing(kOther);
-    ASSERT_TRUE(WaitFor([&] {
-        return ReadText(PendingStore::DocumentPath(kOther)).contains(u"Saved before the desk died."_s);
-    }));
-    KillDesk();
-    desktop_->ReleaseLock();
-    ASSERT_TRUE(desktop_->WaitForRelease(Temp(kOther)));
-    QDir(QFileInfo(Temp(kOther)).absolutePath()).removeRecursively();
-    Answers({Prompts::Yes});
-    Start();
-    EXPECT_TRUE(ServerDocument(kOther).contains(u"Saved before the desk died."_s));
-}
-
 // Without LibreOffice the physician hears it once, and the report is left as the server gave it:
 // no locked copy is signed later. A report another program holds is not signed under it, and the
 // user is told.
