@@ -70,7 +70,7 @@ TEST(ContactBook, LinesAreReadToTheFirstBlankLineAndFieldsTakenByTheirPlace) {
     }
 }
 
-TEST_F(FaxDialogTest, NoSelectionOrEveryReportRefusedShowsItsMessageAndNoDialog) {
+TEST_F(FaxDialogTest, RefusedReportsAreToldFirstAndTheAcceptedArePosted) {
     FakeDesk desk = FakeDesk::Of("t", {{{"R1"}, "110111"}, {{"R2"}, "000000"}});
     Fax(desk).Run();
     desk.selected.clear();
@@ -78,16 +78,16 @@ TEST_F(FaxDialogTest, NoSelectionOrEveryReportRefusedShowsItsMessageAndNoDialog)
     EXPECT_EQ(Shown(), (QStringList{"User does not privilege to fax these files\nR1\nR2\n",
                                     "Select a document to fax."}));
     EXPECT_TRUE(server_.JournalFor(QStringLiteral("addressbook.php")).isEmpty());
-}
 
-TEST_F(FaxDialogTest, MixedSelectionRefusesFirstThenListsTheAcceptedAndPosts) {
-    // The first report has no report type: no such column even though a later report has one.
-    // R999999 is unknown to the server, which answers with a sentence shown as it came.
-    FakeDesk desk = FakeDesk::Of("t",
-                                 {{{"R999999", "Zed", "Adams", "NA"}},
-                                  {{"R260001", "Amy", "Baker", "Consult"}},
-                                  {{"R260002", "Cal", "Dunn", "Letter"}, "000000"}},
-                                 {"Filename", "First Name", "Last Name", "Report Type"});
+    // A mixed selection: refused first, then the accepted listed. The first report has no report
+    // type: no such column even though a later report has one. R999999 is unknown to the server,
+    // which answers with a sentence shown as it came.
+    PromptsDouble::Current().Clear();
+    desk = FakeDesk::Of("t",
+                        {{{"R999999", "Zed", "Adams", "NA"}},
+                         {{"R260001", "Amy", "Baker", "Consult"}},
+                         {{"R260002", "Cal", "Dunn", "Letter"}, "000000"}},
+                        {"Filename", "First Name", "Last Name", "Report Type"});
     WhenShown<CDlgFax> driver([&](CDlgFax& fax) {
         EXPECT_EQ(Shown(),
                   QStringList{"User does not privilege to fax the file R260002: Cal Dunn, Letter\n"});
