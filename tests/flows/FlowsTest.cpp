@@ -162,8 +162,7 @@ TEST(DemographicsDialog, FixedFieldRefusesAChange) {
     CDlgEditDemographics dialog({u"Filename"_s}, {u"R1"_s}, u"R1"_s);
     SetRow(&dialog, u"Filename"_s, u"R2"_s);
     dialog.OnSetDemographics();
-    EXPECT_EQ(PromptsDouble::Current().ShownTexts(),
-              QStringList{u"Cannot change the contents of the field."_s});
+    EXPECT_EQ(Shown(), QStringList{u"Cannot change the contents of the field."_s});
     EXPECT_TRUE(dialog.Changed().isEmpty());
 }
 

@@ -49,8 +49,7 @@ TEST_F(RenameTest, OnlyPendingJobsWithTheRenameRightReachTheDialog) {
 
 TEST_F(RenameTest, ThePostCarriesTheStatOrTheProviderAndLocationAndItsAnswerIsShown) {
     const auto stat = [](const char* shown) {
-        return
-            [shown](CDlgRenameJobs& d) { Choose(In<QComboBox>(d, "statBox"), QString::fromLatin1(shown)); };
+        return [shown](CDlgRenameJobs& d) { Choose(In<QComboBox>(d, "statBox"), shown); };
     };
     const auto provider = [](CDlgRenameJobs& d) {
         Click(d, "providerRadio");
