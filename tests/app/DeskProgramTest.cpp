@@ -10,6 +10,14 @@
 
 namespace {
 
+// A session handed over with --param: on a server nobody listens at, user 12 unless another is
+// given, then the options.
+QStringList SessionArgs(const QStringList& options, const QString& user = "12") {
+    return QStringList{"--param", "ServerURL=http://127.0.0.1:9/", "--param", "LoggedUserId=" + user,
+                       "--param", "PhysicianList=12~Provider One"} +
+           options;
+}
+
 class DeskProgram : public ::testing::Test {
 protected:
     // Runs velmo; returns its exit code (-1 when it crashed or hung), keeping its errors.
@@ -39,10 +47,7 @@ TEST_F(DeskProgram, ScreenshotRunWritesThePictureAndStartsTheLogFromParamsOrTheH
     const QString oldLog =
         home.path() + "/data/velmo/Log/" + ActivityLog::FileNameFor(QDate::currentDate().addDays(-31));
     WriteFile(oldLog, "an old line\r\n");
-    ASSERT_EQ(Velmo({"--param", "ServerURL=http://127.0.0.1:9/", "--param", "LoggedUserId=12", "--param",
-                     "PhysicianList=12~Provider One", "--size", "900x640", "--screenshot", png}),
-              0)
-        << err.toStdString();
+    ASSERT_EQ(Velmo(SessionArgs({"--size", "900x640", "--screenshot", png})), 0) << err.toStdString();
     const QImage picture(png);
     ASSERT_FALSE(picture.isNull());
     EXPECT_EQ(picture.size() / picture.devicePixelRatio(), QSize(900, 640));
@@ -70,9 +75,8 @@ TEST_F(DeskProgram, FixedWaitsPaceTheFirstList) {
     KnowServer("127.0.0.1");
     QElapsedTimer run;
     run.start();
-    ASSERT_EQ(Velmo({"--param", "ServerURL=http://127.0.0.1:9/", "--param", "LoggedUserId=12", "--param",
-                     "PhysicianList=12~Provider One", "--param", "LocationList=[12]3~North Clinic",
-                     "--fixed-waits", "--screenshot", home.filePath("x.png")}),
+    ASSERT_EQ(Velmo(SessionArgs({"--param", "LocationList=[12]3~North Clinic", "--fixed-waits",
+                                 "--screenshot", home.filePath("x.png")})),
               0)
         << err.toStdString();
     EXPECT_GE(run.elapsed(), 4000);
@@ -111,11 +115,7 @@ TEST_F(DeskProgram, TheSessionsServerAndIdsAreCheckedBeforeItStarts) {
             KnowServer("127.0.0.1");
         }
         const QString png = home.filePath("out.png");
-        EXPECT_EQ(
-            Velmo({"--param", "ServerURL=http://127.0.0.1:9/", "--param", QString("LoggedUserId=") + c.user,
-                   "--param", "PhysicianList=12~Provider One", "--screenshot", png}),
-            c.exit)
-            << err.toStdString();
+        EXPECT_EQ(Velmo(SessionArgs({"--screenshot", png}, c.user)), c.exit) << err.toStdString();
         EXPECT_TRUE(err.contains(c.said)) << err.toStdString();
         EXPECT_EQ(QFileInfo::exists(png), c.exit == 0);
     }

@@ -88,16 +88,13 @@ TEST(InstalledTree, HoldsTheDesksFilesAndTheInstalledDeskFindsItsSystemFolder) {
         RunTool(QStringLiteral(VELMO_CMAKE_COMMAND),
                 {"--install", QStringLiteral(VELMO_BINARY_DIR), "--prefix", prefix.path()});
     ASSERT_EQ(install.exitCode, 0) << install.out.toStdString() << install.err.toStdString();
-    const char* const installed[] = {"bin/velmo",
-                                     "lib/velmo/DSSDecoder",
-                                     "lib/velmo/BkImage.bmp",
-                                     "share/applications/velmo.desktop",
-                                     "share/mime/packages/velmo.xml",
-                                     "share/icons/hicolor/scalable/apps/velmo.svg",
-                                     "share/man/man1/velmo.1",
-                                     "share/metainfo/com.molve_reports.velmo.metainfo.xml"};
-    for (const char* path : installed) {
-        EXPECT_TRUE(QFileInfo::exists(prefix.filePath(path))) << path;
+    for (const QString& path :
+         QStringLiteral("bin/velmo lib/velmo/DSSDecoder lib/velmo/BkImage.bmp "
+                        "share/applications/velmo.desktop share/mime/packages/velmo.xml "
+                        "share/icons/hicolor/scalable/apps/velmo.svg share/man/man1/velmo.1 "
+                        "share/metainfo/com.molve_reports.velmo.metainfo.xml")
+             .split(' ')) {
+        EXPECT_TRUE(QFileInfo::exists(prefix.filePath(path))) << path.toStdString();
     }
     EXPECT_TRUE(QFileInfo(prefix.filePath("lib/velmo/DSSDecoder")).isExecutable());
     EXPECT_FALSE(QFileInfo::exists(prefix.filePath("bin/report-server")))

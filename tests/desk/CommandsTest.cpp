@@ -1,5 +1,5 @@
 // The context menu, double click and the buttons' routing.
-#include "tests/dialogs/ActionTestSupport.h"
+#include "tests/support/FakeDesk.h"
 
 #include <QDialog>
 
@@ -46,7 +46,7 @@ TEST_F(CommandsTest, DictationFlagStartsWithThePendingListWhoseMenuOffersOnlyPla
     EXPECT_EQ(ShapeOf(*menu), kMenuTexts + " / P&lay|&Rename/STAT");
 }
 
-TEST_F(CommandsTest, TranscribedListMenuItemsAndButtonsRouteToTheirCommands) {
+TEST_F(CommandsTest, TranscribedListMenuItemsButtonsAndDoubleClickRouteToTheirCommands) {
     CVelmoPropPage& page = Start();
     SelectRow(0);
     const std::unique_ptr<QMenu> menu = page.BuildContextMenu();
@@ -81,20 +81,16 @@ TEST_F(CommandsTest, TranscribedListMenuItemsAndButtonsRouteToTheirCommands) {
     }
     EXPECT_EQ(Routed(routed), "OnButtonOpen OnButtonPrint OnButtonFax OnButtonForward OnButtonEsign "
                               "OnButtonEditDemographics OnButtonSearch OnButtonPlay OnButtonRename");
-    Shell::Install(nullptr);
     // Forward answers the same from the menu and from its button.
     EXPECT_EQ(Shown().count("This feature is currently under development."), 2);
-}
 
-TEST_F(CommandsTest, DoubleClickOpensATranscribedReportAndPlaysAPendingOne) {
-    CVelmoPropPage& page = Start();
-    CReportListCtrl* list = page.List();
-    QSignalSpy routed(&page, &CVelmoPropPage::CommandRouted);
-    page.State().OpenDocumentName = QStringLiteral("R0"); // Open only refuses here
+    // A double click opens a transcribed report and plays a pending one.
+    routed.clear();
     SelectRow(0);
-    const QPoint cell = list->visualRect(list->model()->index(0, 7)).center();
-    DoubleClick(list->viewport(), cell);
+    const QPoint cell = page.List()->visualRect(page.List()->model()->index(0, 7)).center();
+    DoubleClick(page.List()->viewport(), cell);
     page.State().ReportTypeCode = "P";
-    DoubleClick(list->viewport(), cell);
+    DoubleClick(page.List()->viewport(), cell);
+    Shell::Install(nullptr);
     EXPECT_EQ(Routed(routed), "OnButtonOpen OnButtonPlay");
 }

@@ -1,6 +1,6 @@
 // The window at the sizes a desk meets, and the keyboard's way through it.
 #include "desk/StatusLine.h"
-#include "tests/desk/WindowFixture.h"
+#include "tests/support/DeskWindow.h"
 
 #include <QLayout>
 #include <QMenu>
@@ -13,7 +13,7 @@ QRect InPage(const QWidget* w, const QWidget& page) {
     return {w->mapTo(&page, QPoint(0, 0)), w->size()};
 }
 
-TEST_F(LayoutTest, FiltersWrapRatherThanOverlapOrCutAndTheStatusLineNamesTheServer) {
+TEST_F(LayoutTest, FiltersWrapRatherThanOverlapOrCutTheStatusLineNamesTheServerAndTheKeyboardGoesThrough) {
     CVelmoPropPage& page = Start();
     EXPECT_EQ(page.Status()->ShownServer(), "Server: " + QUrl(server_.BaseUrl()).host());
     const char* const filters[] = {"lblProviderImage",   "providerBox",   "lblLocationImage", "locationBox",
@@ -40,10 +40,9 @@ TEST_F(LayoutTest, FiltersWrapRatherThanOverlapOrCutAndTheStatusLineNamesTheServ
         }
         SaveShot(page, QStringLiteral("desk-%1x%2.png").arg(size.width()).arg(size.height()));
     }
-}
 
-TEST_F(LayoutTest, TabGivesTheListItsFirstRowRTwiceReachesRenameAndAltGRunsTheQuery) {
-    CVelmoPropPage& page = Start();
+    // Tab gives the list its first row, R twice in the menu reaches Rename, Alt+G runs the query.
+    page.resize(1024, 700);
     page.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&page));
     CReportListCtrl* list = page.List();

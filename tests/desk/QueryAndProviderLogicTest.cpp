@@ -3,8 +3,7 @@
 #include "reportlist/core/PhysicianLocationCache.h"
 #include "reportlist/core/ProviderList.h"
 #include "reportlist/core/ReportQuery.h"
-#include "tests/desk/LogCapture.h"
-#include "tests/desk/WindowFixture.h"
+#include "tests/support/DeskWindow.h"
 
 #include <QElapsedTimer>
 
@@ -75,7 +74,7 @@ TEST(ProviderListTest, DerivesSortsAndFindsTheLoggedUser) {
     EXPECT_EQ(messages.count("OnInitDialog: Populated value to control..."), 3);
 }
 
-TEST_F(CacheTest, FileHoldsOneSectionPerProviderWithAllLocationsFirst) {
+TEST_F(CacheTest, FileHoldsOneSectionPerProviderWithAllLocationsFirstAndIsReplacedWhenRewritten) {
     LogCapture log;
     EXPECT_EQ(Write(kDemoLocations), kDemoCacheFile);
     const QString prefix = "WritePhysicianLocationComboToFile: ";
@@ -86,17 +85,15 @@ TEST_F(CacheTest, FileHoldsOneSectionPerProviderWithAllLocationsFirst) {
                            prefix + "String to parse, 12]3~North Clinic|4~South Clinic",
                            prefix + "String to parse, 15]3~North Clinic|5~East Office",
                            prefix + "String to parse, 18]5~East Office"}));
-}
 
-TEST_F(CacheTest, RewritingReplacesTheOldFileAndRepeatedProvidersShareASection) {
-    Write(kDemoLocations);
-    LogCapture log;
+    // Rewriting replaces the old file, and repeated providers share a section.
+    const LogCapture again;
     EXPECT_EQ(Write("[7]1~One[bad[7]2~Two|1~Uno"),
               QByteArray("[7]\r\nAll=All Locations\r\n1=Uno\r\n2=Two\r\n"));
-    const QStringList messages = log.Messages();
+    const QStringList messages = again.Messages();
     ASSERT_FALSE(messages.isEmpty());
-    EXPECT_EQ(messages.first(), "WritePhysicianLocationComboToFile: File, " + path_ + ", deleted");
-    EXPECT_TRUE(messages.contains("WritePhysicianLocationComboToFile: Exception found in string, bad"));
+    EXPECT_EQ(messages.first(), prefix + "File, " + path_ + ", deleted");
+    EXPECT_TRUE(messages.contains(prefix + "Exception found in string, bad"));
 }
 
 TEST_F(CacheTest, LocationBoxForEachProviderChoice) {

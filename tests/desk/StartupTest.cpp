@@ -1,8 +1,7 @@
 // What the window shows and asks the server for as it starts, per session, and the
 // clean-up it does when it goes away.
 #include "host/core/CUtility.h"
-#include "tests/desk/LogCapture.h"
-#include "tests/desk/WindowFixture.h"
+#include "tests/support/DeskWindow.h"
 
 #include <QCoreApplication>
 #include <QImage>
@@ -38,12 +37,7 @@ TEST_F(StartupTest, DefaultSessionQueriesTheUsersOwnTranscribedReportsOfTheLastS
     expectedOrder << "OnButtonViewlist: Filelist download url, " + server_.BaseUrl() +
                          "qm_download_filelist.php?" + DefaultQuery("12", "All", "t")
                   << "File, " + Session().LastFileListName() + ", deleted";
-    const QStringList messages = log.Messages();
-    qsizetype at = 0;
-    for (const QString& expected : expectedOrder) {
-        at = messages.indexOf(expected, at);
-        ASSERT_GE(at++, 0) << "missing or out of order: " << expected.toStdString();
-    }
+    EXPECT_TRUE(InOrder(log.Messages(), expectedOrder));
     EXPECT_FALSE(QFile::exists(Session().LastFileListName()));
 }
 

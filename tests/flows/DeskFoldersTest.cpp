@@ -11,20 +11,6 @@ namespace {
 
 using DeskFolders = FlowsFixture;
 
-// A copy in the folder that this run did not fetch (planted, or left by an earlier run) is
-// fetched afresh: what is signed and sent back is the server's report.
-TEST_F(DeskFolders, ACopyTheDeskDidNotFetchIsFetchedAgainBeforeItIsSigned) {
-    Start();
-    WriteFile(Temp(kOwnA), "{\\rtf1\\ansi Planted text.\\par}");
-    ExpectMessages("esignButton", {{{kOwnA}, kSigned}});
-    ASSERT_EQ(Journal(kDownload).size(), 1);
-    EXPECT_EQ(Journal(kDownload).first()[u"query"_s].toString(), u"filename="_s + kOwnA);
-    ASSERT_EQ(Count(kEsign), 1);
-    const QString onServer = ServerDocument(kOwnA);
-    EXPECT_FALSE(onServer.contains(u"Planted"_s));
-    EXPECT_TRUE(onServer.contains(u"Electronically ESigned"_s));
-}
-
 // Another desk on the same profile (another user's session) starts and closes while this one has a
 // report open: the report, its lock, its monitor and this desk's location cache stay, and the edit
 // reaches the server.

@@ -9,8 +9,6 @@
 #include "tests/support/DeskWindow.h"
 #include "tests/support/FakeDesktop.h"
 #include "tests/support/Files.h"
-#include "tests/support/JournalFields.h"
-#include "tests/support/ProfileCheck.h"
 #include "transport/CFileDownloads.h"
 
 #include <QApplication>
@@ -62,25 +60,15 @@ inline void SetRow(CDlgEditDemographics* dialog, const QString& name, const QStr
     dialog->OnSetValue();
 }
 // The report list window of demo user 12 against its own stand-in server, the fakes first on PATH.
-class FlowsFixture : public ::testing::Test {
+class FlowsFixture : public WindowFixture {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(server_.Start()) << server_.Error().toStdString();
-        DemoSession(server_);
+        WindowFixture::SetUp();
         Session().SetSignatureLine(u"12~Amelia Hart, MD"_s);
-        Answers();
         Delays::Get().monitorPoll = 10; // polls, but without spinning (the rest are zero)
         QDir(CUtility::TempFolder()).removeRecursively();
         QDir(PendingStore::Folder()).removeRecursively();
         NewDesktop();
-    }
-    // Whatever a flow wrote under the profile folder stays the user's alone, and nothing of the
-    // session crossed the network in the clear.
-    void TearDown() override {
-        EXPECT_EQ(NotPrivate(CUtility::ProfileFolder()), QStringList());
-        for (const QJsonObject& request : server_.Journal()) {
-            EXPECT_EQ(request["scheme"].toString(), u"https"_s) << request["path"].toString().toStdString();
-        }
     }
     void NewDesktop(const QString& text = u"Edited in the word processor."_s) {
         desktop_.reset();
@@ -89,12 +77,12 @@ protected:
         desktop_->SetEditText(text);
     }
 
-    void ShowWindow() { page_ = ShowDesk(); }
+    void ShowWindow() { WindowFixture::Start(); }
     // Starts the window, then lists every provider's last 60 days.
     void Start() {
         ShowWindow();
-        Choose(page_->findChild<QComboBox*>(u"providerBox"_s), u"All Providers[All]"_s);
-        page_->findChild<QDateEdit*>(u"fromDate"_s)->setDate(QDate::currentDate().addDays(-60));
+        ChooseProvider(u"All Providers[All]"_s);
+        Date("fromDate")->setDate(QDate::currentDate().addDays(-60));
         Click("goButton");
         EXPECT_GE(page_->RowCount(), 30);
     }
@@ -106,34 +94,15 @@ protected:
         killed_ = std::move(page_);
     }
 
-    int RowOf(const QString& name) const {
-        int row = page_->RowCount() - 1;
-        while (row >= 0 && page_->Filename(row) != name) {
-            --row;
-        }
-        return row;
-    }
+    int RowOf(const QString& name) const { return static_cast<int>(Filenames().indexOf(name)); }
     void Select(const QStringList& names) {
-        CReportListCtrl* list = page_->List();
-        list->clearSelection();
+        page_->List()->clearSelection();
         for (const QString& name : names) {
             ASSERT_GE(RowOf(name), 0) << name.toStdString();
-            list->selectionModel()->select(list->model()->index(RowOf(name), 0),
-                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            SelectRow(RowOf(name), true);
         }
     }
-    void Click(const char* button) {
-        auto* b = page_->findChild<QPushButton*>(QString::fromLatin1(button));
-        ASSERT_NE(b, nullptr) << button;
-        ASSERT_TRUE(b->isEnabled()) << button << " is disabled";
-        QTest::mouseClick(b, Qt::LeftButton);
-    }
-    // The refusal for a command the user's privileges do not cover.
-    static QString Denied(const char* what) {
-        return u"ACCESS DENIED: Your user account is not configured to "_s + QLatin1String(what) +
-               ". For assistance, please contact technical support via email at support@molve-reports.com "
-               "or 1-800-555-0142.";
-    }
+    void Click(const char* button) { ::Click(Button(button)); }
     void ExpectMessages(const char* button, const QList<QPair<QStringList, QString>>& cases) {
         for (const auto& [rows, message] : cases) {
             Answers();
@@ -211,8 +180,6 @@ protected:
         return page_->List()->Model()->CellText(RowOf(name), static_cast<int>(column));
     }
 
-    StandInServer server_;
-    std::unique_ptr<FakeDesktop> desktop_; // members go in reverse: the windows first
-    std::unique_ptr<CVelmoPropPage> page_;
+    std::unique_ptr<FakeDesktop> desktop_;   // members go in reverse: the windows first
     std::unique_ptr<CVelmoPropPage> killed_; // a window whose desk "was killed": never cleaned up in the test
 };

@@ -21,7 +21,7 @@ struct Release {
     QString report, edit;
     int answer;
     QStringList messages;
-    QString statement; // e-signed: the server's copy then holds exactly this statement
+    QString statement = {}; // e-signed: the server's copy then holds exactly this statement
 };
 
 void PrintTo(const Release& c, std::ostream* os) {
@@ -68,25 +68,16 @@ TEST_P(OpenEditAndRelease, TheMonitorSendsWhatChanged) {
 
 const QString kDosage = u"Corrected dosage."_s;
 const QString kEdit = u"Edited in the word processor."_s;
-INSTANTIATE_TEST_SUITE_P(
-    Flows, OpenEditAndRelease,
-    ::testing::Values(
-        Release{"OwnReportKeptUnsigned", kOwn, kEdit, Prompts::No, {kOffer.arg(kOwn), kUpdated}, {}},
-        Release{"UnchangedSendsNothing", kOwn, u"-"_s, Prompts::Yes, {}, {}},
-        Release{"OthersReportIsNotOffered", kOther, u"Edited by a colleague."_s, Prompts::No, {kUpdated}, {}},
-        Release{"OwnReportSigned",
-                kOwn,
-                kDosage,
-                Prompts::Yes,
-                {kOffer.arg(kOwn), kSigned},
-                Signing::kFirstPrefix},
-        Release{"SignedReportResigned",
-                kOwnSigned,
-                kDosage,
-                Prompts::Yes,
-                {kAttention, kUpdated, kKeptAbove.arg(kOwnSigned, kDosage)},
-                Signing::kRevisionPrefix}),
-    ::testing::PrintToStringParamName());
+const QStringList kResigned{kAttention, kUpdated, kKeptAbove.arg(kOwnSigned, kDosage)};
+const Release kReleases[] = {
+    {"OwnReportKeptUnsigned", kOwn, kEdit, Prompts::No, {kOffer.arg(kOwn), kUpdated}},
+    {"UnchangedSendsNothing", kOwn, "-", Prompts::Yes, {}},
+    {"OthersReportIsNotOffered", kOther, "Edited by a colleague.", Prompts::No, {kUpdated}},
+    {"OwnReportSigned", kOwn, kDosage, Prompts::Yes, {kOffer.arg(kOwn), kSigned}, Signing::kFirstPrefix},
+    {"SignedReportResigned", kOwnSigned, kDosage, Prompts::Yes, kResigned, Signing::kRevisionPrefix},
+};
+INSTANTIATE_TEST_SUITE_P(Flows, OpenEditAndRelease, ::testing::ValuesIn(kReleases),
+                         ::testing::PrintToStringParamName());
 
 TEST_F(Flows, OpenChecksAndProtectedCopies) {
     Start();
@@ -145,17 +136,23 @@ TEST_F(Flows, PrintThreeRowsAndRefusals) {
     EXPECT_EQ(Journal(kDownload).size(), downloads);
 }
 
-TEST_F(Flows, EsignOwnReport) {
+TEST_F(Flows, EsignOwnReportFetchedAfresh) {
     Start();
     ExpectMessages("esignButton", {{{kOther}, Denied("\"Esign\" documents")},
                                    {{kOwnA, kOwnB}, u"Select only one file to esign."_s},
                                    {{}, u"Select a document to e-Sign."_s}});
     EXPECT_TRUE(Journal(kDownload).isEmpty());
+    // A copy this run did not fetch (planted, or left by an earlier run) is fetched afresh: what is
+    // signed and sent back is the server's report.
+    WriteFile(Temp(kOwnA), "{\\rtf1\\ansi Planted text.\\par}");
     ExpectMessages("esignButton", {{{kOwnA}, kSigned}});
+    EXPECT_EQ(Queries(kDownload), QStringList{u"filename="_s + kOwnA});
     ASSERT_EQ(Count(kEsign), 1);
     EXPECT_EQ(JournalFields(Uploads(kEsign).first()).join(' '),
               u"loginid=30 password= locationid=All phyid=All esign=1 edit=1"_s); // "12" scrambled
-    EXPECT_EQ(ServerDocument(kOwnA).count(Signing::kFirstPrefix + kSigner), 1);
+    const QString onServer = ServerDocument(kOwnA);
+    EXPECT_EQ(onServer.count(Signing::kFirstPrefix + kSigner), 1);
+    EXPECT_FALSE(onServer.contains(u"Planted"_s));
     EXPECT_EQ(Status(kOwnA, DeskContext::StatusColumn::Esigned), u"O"_s);
     EXPECT_TRUE(page_->State().EsignedDocuments.contains(kOwnA));
 }
@@ -165,8 +162,7 @@ TEST(DemographicsDialog, FixedFieldRefusesAChange) {
     CDlgEditDemographics dialog({u"Filename"_s}, {u"R1"_s}, u"R1"_s);
     SetRow(&dialog, u"Filename"_s, u"R2"_s);
     dialog.OnSetDemographics();
-    EXPECT_EQ(PromptsDouble::Current().ShownTexts(),
-              QStringList{u"Cannot change the contents of the field."_s});
+    EXPECT_EQ(Shown(), QStringList{u"Cannot change the contents of the field."_s});
     EXPECT_TRUE(dialog.Changed().isEmpty());
 }
 
@@ -211,7 +207,8 @@ TEST(PendingRecordFormat, OversizedTextIsNoRecord) {
 }
 
 // Each way the edit fails to reach the server; the next start sends it. "changed": another desk
-// changed the server's copy meanwhile, and the user is asked first.
+// changed the server's copy meanwhile, and the user is asked first. "kill": the desk dies, and
+// another session empties TempFolder; the saves kept in the pending folder are what is sent.
 class EditIsNeverLost : public FlowsFixture, public ::testing::WithParamInterface<std::string> {};
 
 TEST_P(EditIsNeverLost, TheNextStartSendsIt) {
@@ -222,6 +219,7 @@ TEST_P(EditIsNeverLost, TheNextStartSendsIt) {
     OpenForEditing(kOther);
     ASSERT_TRUE(WaitFor([&] { return PendingStore::Load(kOther).has_value(); }));
     if (how == "kill") {
+        ASSERT_TRUE(WaitFor([&] { return ReadText(PendingStore::DocumentPath(kOther)).contains(edit); }));
         KillDesk();
     } else if (how == "refuse") {
         ASSERT_TRUE(server_.SetFault(u"refuse"_s, kResync));
@@ -235,6 +233,9 @@ TEST_P(EditIsNeverLost, TheNextStartSendsIt) {
     }
     desktop_->ReleaseLock();
     ASSERT_TRUE(desktop_->WaitForRelease(Temp(kOther)));
+    if (how == "kill") {
+        QDir(QFileInfo(Temp(kOther)).absolutePath()).removeRecursively();
+    }
     if (page_) { // the desk still runs: it tells, keeps the edit and empties TempFolder at close
         ASSERT_TRUE(NothingOpen());
         EXPECT_EQ(Shown(),

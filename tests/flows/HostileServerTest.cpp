@@ -12,7 +12,7 @@
 #include "documents/esign/EsignDocuments.h"
 #include "documents/open/OpenDocument.h"
 #include "documents/print/PrintDocuments.h"
-#include "tests/dialogs/ActionTestSupport.h"
+#include "tests/support/FakeDesk.h"
 #include "tests/support/FakeDesktop.h"
 #include "tests/support/Watchdog.h"
 

@@ -12,33 +12,16 @@ const QString kOffer = QStringLiteral("Do you want to E-Sign this document - R26
 } // namespace
 
 TEST_F(MonitorNotification, ReleaseIsActedOnWithoutWaitingForAPoll) {
-    struct Case {
-        const char* why;
-        QString edit; // "-": LibreOffice changes nothing
-        bool quick;   // takes and lets go of the report at once, before any poll could see it held
-        QStringList shown;
-        qsizetype resyncs;
-    };
-    const Case cases[] = {
-        {"opened and closed unchanged at once: nothing to send, the slot is freed",
-         QStringLiteral("-"),
-         true,
-         {},
-         0},
-        {"opened, edited and closed at once: the usual question and upload",
-         QStringLiteral("Edited in a hurry."),
-         true,
-         {kOffer, kUpdated},
-         1},
-        {"held, then let go: the question follows",
-         QStringLiteral("Edited at leisure."),
-         false,
-         {kOffer, kUpdated},
-         1},
-    };
+    // Quick: LibreOffice takes and lets go of the report at once, before any poll could see it held.
+    // An edit ("-": none) gets the usual question and upload; none sends nothing and frees the slot.
+    const struct Case {
+        const char* edit;
+        bool quick;
+    } cases[] = {{"-", true}, {"Edited in a hurry.", true}, {"Edited at leisure.", false}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.why);
-        NewDesktop(c.edit);
+        SCOPED_TRACE(c.edit);
+        const bool edited = qstrcmp(c.edit, "-") != 0;
+        NewDesktop(QString::fromLatin1(c.edit));
         desktop_->SetHoldLock(!c.quick);
         Start();
         Delays::Get().monitorPoll = 600000; // only a notification can tell the monitor in time
@@ -57,8 +40,8 @@ TEST_F(MonitorNotification, ReleaseIsActedOnWithoutWaitingForAPoll) {
         }
         ASSERT_TRUE(desktop_->WaitForRelease(Temp(kOwn)));
         ASSERT_TRUE(WaitFor([&] { return DocumentMonitor::Find(page_.get()) == nullptr; }));
-        EXPECT_EQ(Shown(), c.shown);
-        EXPECT_EQ(Count(kResync) - resyncs, c.resyncs);
+        EXPECT_EQ(Shown(), edited ? (QStringList{kOffer, kUpdated}) : QStringList());
+        EXPECT_EQ(Count(kResync) - resyncs, edited ? 1 : 0);
         EXPECT_TRUE(page_->State().OpenDocumentName.isEmpty());
         EXPECT_TRUE(PendingStore::All().isEmpty());
         Close();

@@ -77,27 +77,10 @@ TEST_F(NeverLost, TheMonitorKeepsAndClearsOnlyItsOwnSlot) {
     EXPECT_TRUE(QDir(PendingStore::Folder()).entryList(QDir::Files).isEmpty());
 }
 
-// The report is in the pending folder from the moment it is handed over, and each save follows
-// it there: a desk killed and a TempFolder emptied by another session lose nothing.
-TEST_F(NeverLost, EverySaveIsKeptOutsideTempFolder) {
-    NewDesktop(u"Saved before the desk died."_s);
-    Start();
-    OpenForEditing(kOther);
-    ASSERT_TRUE(WaitFor([&] {
-        return ReadText(PendingStore::DocumentPath(kOther)).contains(u"Saved before the desk died."_s);
-    }));
-    KillDesk();
-    desktop_->ReleaseLock();
-    ASSERT_TRUE(desktop_->WaitForRelease(Temp(kOther)));
-    QDir(QFileInfo(Temp(kOther)).absolutePath()).removeRecursively();
-    Answers({Prompts::Yes});
-    Start();
-    EXPECT_TRUE(ServerDocument(kOther).contains(u"Saved before the desk died."_s));
-}
-
 // Without LibreOffice the physician hears it once, and the report is left as the server gave it:
-// no locked copy is signed later.
-TEST_F(NeverLost, AFailedOpenSaysSoOnceAndLeavesNoLockedCopy) {
+// no locked copy is signed later. A report another program holds is not signed under it, and the
+// user is told.
+TEST_F(NeverLost, AFailedOpenLeavesNoLockedCopyAndAHeldReportIsNotSigned) {
     Start();
     desktop_->RemoveOffice();
     ExpectMessages("openButton", {{{kOwnSigned}, OfficeProgram::MissingText()}});
@@ -105,16 +88,11 @@ TEST_F(NeverLost, AFailedOpenSaysSoOnceAndLeavesNoLockedCopy) {
     NewDesktop();
     ExpectMessages("esignButton", {{{kOwnSigned}, kSigned}});
     EXPECT_FALSE(ServerDocument(kOwnSigned).contains(u"\\formprot"_s));
-}
 
-// A report another program holds is not signed under it, and the user is told.
-TEST_F(NeverLost, EsignOfAHeldReportTellsTheUser) {
-    Start();
-    QDir().mkpath(QFileInfo(Temp(kOwn)).absolutePath());
     WriteFile(OfficeLockFilePath(Temp(kOwn)), ",someone,another-host,06.12.2026 10:00,file:///elsewhere;");
     ExpectMessages("esignButton",
                    {{{kOwn}, Temp(kOwn) + u" is open. Please close the document and try again."_s}});
-    EXPECT_EQ(Count(kEsign), 0);
+    EXPECT_EQ(Count(kEsign), 1);
 }
 
 // The report came back unchanged, but LibreOffice saved a file of its name elsewhere: the

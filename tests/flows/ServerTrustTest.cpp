@@ -36,12 +36,10 @@ TEST_F(ServerTrustFlow, AnEditRefusedForTheCertificateStaysOwedAndSaysWhy) {
     desktop_->ReleaseLock();
     ASSERT_TRUE(desktop_->WaitForRelease(Temp(kOther)));
     ASSERT_TRUE(NothingOpen());
-    EXPECT_EQ(
-        Shown(),
-        (QStringList{
-            CertificateNotice::kText,
-            u"The edited report R260004 has not reached the server (the report server's certificate could "
-            u"not be verified). It is kept and will be offered again when the desk next starts."_s}));
+    const QString kept = u"The edited report R260004 has not reached the server (the report server's "
+                         u"certificate could not be verified). It is kept and will be offered again when "
+                         u"the desk next starts."_s;
+    EXPECT_EQ(Shown(), (QStringList{CertificateNotice::kText, kept}));
     EXPECT_EQ(PendingStore::Load(kOther)->state, PendingRecord::State::Owed);
     EXPECT_EQ(server_.Journal().size(), before);
 }

@@ -131,23 +131,19 @@ bool StandInServer::Start() {
 
 bool StandInServer::Launch(const QStringList& seed) {
     error_.clear();
-    QStringList args = QStringList{QStringLiteral("--data"),       data_.path(),
-                                   QStringLiteral("--bind"),       address_,
-                                   QStringLiteral("--http-port"),  QStringLiteral("80"),
-                                   QStringLiteral("--https-port"), QStringLiteral("443"),
-                                   QStringLiteral("--journal"),    JournalPath(),
-                                   QStringLiteral("--authority"),  AuthorityFolder(data_)} +
-                       seed;
-    args << QStringLiteral("--no-convert"); // the demo's Word 97 report would start the soffice on PATH
-    if (options_.extraHttpsPort > 0) {
-        args << QStringLiteral("--extra-https-port") << QString::number(options_.extraHttpsPort);
-    }
-    if (!options_.fault.isEmpty()) {
-        args << QStringLiteral("--fault") << options_.fault;
-    }
-    if (!options_.requireAuth.isEmpty()) {
-        args << QStringLiteral("--require-auth") << options_.requireAuth;
-    }
+    // --no-convert: the demo's Word 97 report would start the soffice on PATH.
+    QStringList args = QStringList{"--data",      data_.path(),  "--bind",       address_,
+                                   "--http-port", "80",          "--https-port", "443",
+                                   "--journal",   JournalPath(), "--authority",  AuthorityFolder(data_)} +
+                       seed + QStringList{"--no-convert"};
+    const auto option = [&args](const char* name, const QString& value) {
+        if (!value.isEmpty() && value != QLatin1String("0")) {
+            args << QString::fromLatin1(name) << value;
+        }
+    };
+    option("--extra-https-port", QString::number(options_.extraHttpsPort));
+    option("--fault", options_.fault);
+    option("--require-auth", options_.requireAuth);
     process_ = std::make_unique<QProcess>();
     process_->setProcessChannelMode(QProcess::SeparateChannels);
     process_->start(QStringLiteral(VELMO_REPORT_SERVER_PATH), args);

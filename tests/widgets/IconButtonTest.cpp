@@ -99,7 +99,7 @@ TEST(IconButtonImages, SetImageBuildsAGreyAwayCopyUnlessAskedNotTo) {
     EXPECT_TRUE(button.CurrentPixmap().isNull());
 }
 
-TEST(IconButtonHover, EnterShowsTheNormalImageAndLeavingOverAnotherWindowRestoresGrey) {
+TEST(IconButtonHover, EnterShowsTheNormalImageLeavingRestoresGreyAndACaptionAloneIsCentred) {
     ShownButton shown("Print");
     IconButton& button = *shown.button;
     button.SetImages(Solid(Qt::red), IconButton::GreyCopy(Solid(Qt::red)));
@@ -125,12 +125,12 @@ TEST(IconButtonHover, EnterShowsTheNormalImageAndLeavingOverAnotherWindowRestore
     shown.Enter();
     button.hide(); // no Leave arrives for a hidden button; it must not stay lit
     EXPECT_FALSE(button.IsHovering());
-}
 
-TEST(IconButtonLayout, CaptionWithoutImageIsDrawnCentred) {
-    ShownButton shown("Go");
-    IconButton& button = *shown.button;
+    // A caption without an image is drawn centred.
+    button.show();
+    button.SetImage(QString());
     button.SetFrameStyle(IconButton::NoFrame);
+    MovePointer(&other, QPoint(50, 50));
     const QImage alone = Grab(button);
     const QRect aloneInk = InkBox(alone);
     ASSERT_TRUE(aloneInk.isValid());

@@ -52,7 +52,7 @@ TEST(TooltipComboDropDown, WidthIsWidestTextPlusCharScrollBarAndFramesButNeverNa
     EXPECT_EQ(f.PopupWidth(), f.combo->width());
 }
 
-TEST(TooltipComboTip, TooWideCurrentTextShowsInATooltipShortTextDoesNot) {
+TEST(TooltipComboTip, TooWideCurrentTextShowsInATooltipShortTextDoesNotSixPixelsOfSlackDecide) {
     ComboFixture f;
     f.combo->setCurrentIndex(0);
     f.MoveInsideTextArea();
@@ -74,10 +74,8 @@ TEST(TooltipComboTip, TooWideCurrentTextShowsInATooltipShortTextDoesNot) {
     QCursor::setPos(f.combo->mapToGlobal(QPoint(0, 200)));
     f.combo->CheckPointer();
     EXPECT_FALSE(f.combo->TooltipVisible());
-}
 
-TEST(TooltipComboTip, SixPixelSlackDecidesAtTheBoundary) {
-    ComboFixture f;
+    // Six pixels of slack decide at the boundary.
     const QFontMetrics metrics = f.combo->fontMetrics();
     const int limit = f.combo->TextArea().width() - 6;
     QString fitting; // the longest row of dots within the area less 6 px, and one dot more

@@ -3,7 +3,7 @@
 #include "dialogs/addressbook/CDlgAddEntry.h"
 #include "dialogs/addressbook/CDlgAddressBook.h"
 #include "dialogs/addressbook/ServerAnswer.h"
-#include "tests/dialogs/ActionTestSupport.h"
+#include "tests/support/FakeDesk.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "dialogs/fax/ContactBook.h"
 #include "dialogs/history/VersionList.h"
 #include "dialogs/search/SearchNames.h"
-#include "tests/dialogs/ActionTestSupport.h"
+#include "tests/support/FakeDesk.h"
 
 #include <QTreeWidget>
 

@@ -1,8 +1,11 @@
 // Audit trail: which row is chosen, the page's address, and the refusals.
 #include "dialogs/audittrail/AuditTrail.h"
-#include "tests/dialogs/ActionTestSupport.h"
+#include "tests/support/FakeDesk.h"
+#include "tests/support/ScopedEnv.h"
 
-TEST(AuditTrailTest, OneNamedRowOpensItsPageInTheBrowserAndAnythingElseIsRefused) {
+using AuditTrailTest = ServerTest;
+
+TEST_F(AuditTrailTest, OneNamedRowOpensItsPageInTheBrowserAndAnythingElseIsRefused) {
     const struct {
         QStringList selected; // file names of the selected rows, in list order
         QString opened;       // the file name in the address; null: nothing opened
@@ -13,41 +16,35 @@ TEST(AuditTrailTest, OneNamedRowOpensItsPageInTheBrowserAndAnythingElseIsRefused
         {{"", "R2"}, QStringLiteral("R2"), {}},
         {{" R3 "}, QStringLiteral("R3"), {}},
     };
-    Session().Reset();
-    Session().SetServerURL(QStringLiteral("http://reports.example/"));
-    Session().SetLoggedUserId(QStringLiteral("12"));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.selected.join(u',').toStdString());
         PromptsDouble::Current().Clear();
-        RecordingShell shell;
-        Shell::Install(&shell);
+        shell_.opened.clear();
         // Neither the list type nor the rights count.
         FakeDesk desk = FakeDesk::Of("p", FakeDesk::Named(c.selected, QStringLiteral("000000")));
         AuditTrail(desk).Run();
-        Shell::Install(nullptr);
         EXPECT_EQ(Shown(), c.message.isEmpty() ? QStringList() : QStringList{c.message});
-        EXPECT_EQ(shell.opened, c.opened.isNull() ? QStringList()
-                                                  : QStringList{"http://reports.example/view_audittrail.php?"
-                                                                "loginid=12&filename=" +
-                                                                c.opened + "&fromdate=&todate=&admin=0"});
+        EXPECT_EQ(shell_.opened, c.opened.isNull() ? QStringList()
+                                                   : QStringList{server_.BaseUrl() +
+                                                                 "view_audittrail.php?"
+                                                                 "loginid=12&filename=" +
+                                                                 c.opened + "&fromdate=&todate=&admin=0"});
     }
 }
 
 // The real desktop opener, on a desktop that has no program for web pages (xdg-open says so by
 // its exit status): the user is told, with the address to open by hand.
-TEST(AuditTrailTest, ADesktopWithoutABrowserIsToldTheAddress) {
+TEST(AuditTrailDesktop, ADesktopWithoutABrowserIsToldTheAddress) {
     QTemporaryDir bin;
     WriteFile(bin.filePath("xdg-open"), "#!/bin/sh\nexit 3\n");
     QFile::setPermissions(bin.filePath("xdg-open"), QFile::ReadOwner | QFile::ExeOwner);
-    const QByteArray path = qgetenv("PATH");
-    qputenv("PATH", bin.path().toUtf8() + ':' + path);
+    ScopedEnv path;
+    path.PrependPath(QFile::encodeName(bin.path()));
     Session().SetServerURL(QStringLiteral("http://reports.example/"));
     PromptsDouble::Current().Clear();
     FakeDesk desk = FakeDesk::Of("t", FakeDesk::Named({"R3"}));
     AuditTrail(desk).Run();
-    const bool told = QTest::qWaitFor([] { return !Shown().isEmpty(); }, 20000);
-    qputenv("PATH", path);
-    ASSERT_TRUE(told);
+    ASSERT_TRUE(QTest::qWaitFor([] { return !Shown().isEmpty(); }, 20000));
     EXPECT_TRUE(Shown()[0].startsWith("No program is set up to open web pages.\n"));
     EXPECT_TRUE(Shown()[0].endsWith("view_audittrail.php?loginid=" + Session().LoggedUserId() +
                                     "&filename=R3&fromdate=&todate=&admin=0"));

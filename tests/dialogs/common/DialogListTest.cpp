@@ -18,13 +18,20 @@
 
 #include <functional>
 #include <memory>
+#include <ostream>
 
 namespace {
 
-using MakeDialog = std::function<std::unique_ptr<QDialog>()>;
-
-template <class T> MakeDialog Make() {
-    return [] { return std::make_unique<T>(); };
+// A dialog by its name (the case's name in the test list) and how to make one.
+struct Dialog {
+    const char* name;
+    std::function<std::unique_ptr<QDialog>()> make;
+};
+void PrintTo(const Dialog& d, std::ostream* os) {
+    *os << d.name;
+}
+template <class T> Dialog Make(const char* name) {
+    return {name, [] { return std::make_unique<T>(); }};
 }
 
 // A system folder holding the list picture.
@@ -39,11 +46,10 @@ protected:
     QTemporaryDir system_;
 };
 
-class DialogList : public PictureFolder,
-                   public testing::WithParamInterface<std::pair<const char*, MakeDialog>> {};
+class DialogList : public PictureFolder, public testing::WithParamInterface<Dialog> {};
 
 TEST_P(DialogList, HasTheSystemFoldersBackgroundPicture) {
-    const std::unique_ptr<QDialog> dialog = GetParam().second();
+    const std::unique_ptr<QDialog> dialog = GetParam().make();
     const QList<CReportListCtrl*> lists = dialog->findChildren<CReportListCtrl*>();
     ASSERT_FALSE(lists.isEmpty());
     for (const CReportListCtrl* list : lists) {
@@ -52,12 +58,11 @@ TEST_P(DialogList, HasTheSystemFoldersBackgroundPicture) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Dialogs, DialogList,
-                         testing::Values(std::pair{"Fax", Make<CDlgFax>()},
-                                         std::pair{"AddressBook", Make<CDlgAddressBook>()},
-                                         std::pair{"AddCustomProperty", Make<CDlgAddCustomProperty>()},
-                                         std::pair{"DocumentHistory", Make<CDlgDocumentHistory>()},
-                                         std::pair{"RenameJobs", Make<CDlgRenameJobs>()}),
-                         [](const auto& info) { return std::string(info.param.first); });
+                         testing::Values(Make<CDlgFax>("Fax"), Make<CDlgAddressBook>("AddressBook"),
+                                         Make<CDlgAddCustomProperty>("AddCustomProperty"),
+                                         Make<CDlgDocumentHistory>("DocumentHistory"),
+                                         Make<CDlgRenameJobs>("RenameJobs")),
+                         testing::PrintToStringParamName());
 
 // The demographics list is a plain table: the picture is its base brush.
 TEST_F(PictureFolder, EditDemographicsListHasItToo) {

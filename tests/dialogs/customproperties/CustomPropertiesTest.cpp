@@ -3,7 +3,7 @@
 #include "dialogs/customproperties/CDlgCustomProperties.h"
 #include "dialogs/customproperties/ColumnOrder.h"
 #include "dialogs/customproperties/CustomPropertySettings.h"
-#include "tests/dialogs/ActionTestSupport.h"
+#include "tests/support/FakeDesk.h"
 
 #include <QHeaderView>
 #include <QTreeWidget>

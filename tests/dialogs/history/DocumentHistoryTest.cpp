@@ -3,7 +3,7 @@
 #include "dialogs/history/CDlgDocumentHistory.h"
 #include "documents/core/OfficeProgram.h"
 
-#include "tests/dialogs/ActionTestSupport.h"
+#include "tests/support/FakeDesk.h"
 
 namespace {
 
@@ -33,12 +33,7 @@ TEST_F(HistoryTest, OneReadableOrEditableReportOpensItsHistory) {
         {"t", {}, {"Select a document to view previous version."}, {}},
         {"t", {{{"R260001"}}, {{"R260004"}}}, {tooMany}, {}},
         {"T", {{{""}, ""}, {{"R260004"}, "1"}}, {}, QStringLiteral("R260004")},
-        {"t",
-         {{{"R260001"}, "0000"}},
-         {"ACCESS DENIED: Your user account is not configured to see the \"Document History\" for this "
-          "document. For assistance, please contact technical support via email at "
-          "support@molve-reports.com or 1-800-555-0142."},
-         {}},
+        {"t", {{{"R260001"}, "0000"}}, {Denied("see the \"Document History\" for this document")}, {}},
         {"t", {{{"R260001"}, "00001"}}, {}, QStringLiteral("R260001")},
     };
     for (const auto& c : cases) {

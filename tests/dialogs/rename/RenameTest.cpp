@@ -1,7 +1,7 @@
 // Rename/STAT: which jobs reach the dialog, the one post it makes, and the re-query.
 #include "dialogs/rename/Rename.h"
 #include "dialogs/rename/CDlgRenameJobs.h"
-#include "tests/dialogs/ActionTestSupport.h"
+#include "tests/support/FakeDesk.h"
 
 namespace {
 
@@ -49,8 +49,7 @@ TEST_F(RenameTest, OnlyPendingJobsWithTheRenameRightReachTheDialog) {
 
 TEST_F(RenameTest, ThePostCarriesTheStatOrTheProviderAndLocationAndItsAnswerIsShown) {
     const auto stat = [](const char* shown) {
-        return
-            [shown](CDlgRenameJobs& d) { Choose(In<QComboBox>(d, "statBox"), QString::fromLatin1(shown)); };
+        return [shown](CDlgRenameJobs& d) { Choose(In<QComboBox>(d, "statBox"), shown); };
     };
     const auto provider = [](CDlgRenameJobs& d) {
         Click(d, "providerRadio");

@@ -1,7 +1,7 @@
 // Play: the job's dictation fetched, converted by the built converter and opened; the refusals.
 #include "dialogs/voice/VoicePlayback.h"
 #include "host/core/Delays.h"
-#include "tests/dialogs/ActionTestSupport.h"
+#include "tests/support/FakeDesk.h"
 
 namespace {
 
@@ -31,10 +31,9 @@ protected:
 };
 
 TEST(VoiceJobName, BracedPartIsCutOutWhereverItStands) {
-    for (const auto& [cell, job] : {std::pair{"  J260101 ", "J260101"},
-                                    {"J26{x}0101", "J260101"},
-                                    {"J1{a}2{b}", "J12{b}"},
-                                    {"J1{open", "J1"}}) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"  J260101 ", "J260101"}, {"J26{x}0101", "J260101"}, {"J1{a}2{b}", "J12{b}"}, {"J1{open", "J1"}};
+    for (const auto& [cell, job] : cases) {
         EXPECT_EQ(VoicePlayback::JobName(QString::fromUtf8(cell)).toStdString(), job) << cell;
     }
 }

@@ -1,16 +1,12 @@
 #pragma once
 
-// Shared by the action tests: a fake report list window, a recording Shell, a stand-in server per
-// test and the server's journal as text (widget drivers: WindowFixture.h).
+// Shared by the action tests: a fake report list window, a recording Shell and a stand-in server
+// per test (widget drivers and the window's fixture: DeskWindow.h).
 
 #include "host/core/CUtility.h"
 #include "host/core/Shell.h"
 #include "reportlist/core/DeskContext.h"
-#include "tests/desk/LogCapture.h"
-#include "tests/desk/WindowFixture.h"
-#include "tests/reportlist/core/ListTestSupport.h"
-#include "tests/support/JournalFields.h"
-#include "tests/support/ProfileCheck.h"
+#include "tests/support/DeskWindow.h"
 #include "tests/support/WhenShown.h"
 #include "transport/DocumentDownload.h"
 
@@ -140,25 +136,18 @@ inline void AddProviders(const QList<std::pair<const char*, const char*>>& provi
 
 // A session of the demo user (12) on the whole practice, against a stand-in server of its own;
 // nothing reaches the desktop.
-class ServerTest : public ::testing::Test {
+class ServerTest : public DemoServerTest {
 protected:
     void SetUp() override {
-        Session().Reset();
-        PromptsDouble::Current().Clear();
         Shell::Install(&shell_);
-        ASSERT_TRUE(server_.Start()) << server_.Error().toStdString();
-        Session().SetServerURL(server_.BaseUrl());
-        Session().SetLoggedUserId(QStringLiteral("12"));
+        DemoServerTest::SetUp();
         Session().SetQueryPhysicianId(QStringLiteral("12"));
         Session().SetQueryLocationId(QStringLiteral("All"));
     }
     void TearDown() override {
         Shell::Install(nullptr);
-        // Whatever the action wrote under the profile folder stays the user's alone.
-        EXPECT_EQ(NotPrivate(CUtility::ProfileFolder()), QStringList());
+        DemoServerTest::TearDown();
     }
-    QStringList Queries(const QString& script) const { return JournalQueries(server_, script); }
 
     RecordingShell shell_;
-    StandInServer server_;
 };
