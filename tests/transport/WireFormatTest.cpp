@@ -5,6 +5,7 @@
 #include "transport/HttpUrl.h"
 #include "transport/MultipartBody.h"
 #include "transport/ZipLibrary.h"
+#include "transport/scripts/ServerAnswer.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -72,6 +73,25 @@ TEST(HttpUrl, OnlyWhatAUrlCannotCarryIsEncoded) {
 }
 
 const QByteArray kB = "0f6b7a5e-1c2d-4e3f-8a9b-0c1d2e3f4a5b";
+
+// Uploads, status and order requests take a "~" anywhere; rename, custom property add, fax
+// queue and address book updates only the answer "~" itself.
+TEST(ServerAnswer, TheTwoSuccessRules) {
+    const struct {
+        const char* answer;
+        bool accepted;
+        bool confirmed;
+    } cases[] = {{"~", true, true},
+                 {"ok~", true, false},
+                 {"~ ", true, false},
+                 {"", false, false},
+                 {"Error", false, false}};
+    for (const auto& c : cases) {
+        const ServerAnswer answer{true, true, QString::fromLatin1(c.answer), {}};
+        EXPECT_EQ(answer.Accepted(), c.accepted) << c.answer;
+        EXPECT_EQ(answer.Confirmed(), c.confirmed) << c.answer;
+    }
+}
 
 TEST(MultipartBody, PartsAreLaidOutByteForByte) {
     const QList<Multipart::Field> fields{{"loginid", "30"}, {"cps", "Referring Physician~"}};
