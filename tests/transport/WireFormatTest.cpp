@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -77,19 +78,11 @@ const QByteArray kB = "0f6b7a5e-1c2d-4e3f-8a9b-0c1d2e3f4a5b";
 // Uploads, status and order requests take a "~" anywhere; rename, custom property add, fax
 // queue and address book updates only the answer "~" itself.
 TEST(ServerAnswer, TheTwoSuccessRules) {
-    const struct {
-        const char* answer;
-        bool accepted;
-        bool confirmed;
-    } cases[] = {{"~", true, true},
-                 {"ok~", true, false},
-                 {"~ ", true, false},
-                 {"", false, false},
-                 {"Error", false, false}};
-    for (const auto& c : cases) {
-        const ServerAnswer answer{true, true, QString::fromLatin1(c.answer), {}};
-        EXPECT_EQ(answer.Accepted(), c.accepted) << c.answer;
-        EXPECT_EQ(answer.Confirmed(), c.confirmed) << c.answer;
+    for (const auto& [text, accepted, confirmed] :
+         {std::tuple{"~", true, true}, {"ok~", true, false}, {"~ ", true, false}, {"", false, false}}) {
+        const ServerAnswer answer{true, true, QString::fromLatin1(text), {}};
+        EXPECT_EQ(answer.Accepted(), accepted) << text;
+        EXPECT_EQ(answer.Confirmed(), confirmed) << text;
     }
 }
 
