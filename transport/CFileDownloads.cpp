@@ -8,18 +8,6 @@
 #include "transport/CHttp.h"
 #include "transport/ZipLibrary.h"
 
-#include <QFile>
-
-namespace {
-
-bool DeleteArchive(const QString& path) {
-    QFile file(path);
-    file.setPermissions(file.permissions() | QFileDevice::WriteOwner);
-    return file.remove();
-}
-
-} // namespace
-
 QString CFileDownloads::DownloadFiles(const QString& fileName) {
     CHttp http;
     url_ = url_.trimmed();
@@ -49,13 +37,12 @@ QString CFileDownloads::DownloadFiles(const QString& fileName) {
             Prompts::Error(QStringLiteral("Unable to load zip library."));
             return resultPath_;
         }
-        DownloadFilesNameBuffer().Zero();
-        Unzip(archivePath, folder, &DownloadFilesNameCallback);
-        const QString name = DownloadFilesNameBuffer().Text();
+        const UnpackedArchive archive = UnpackAndDelete(archivePath, folder);
+        const QString& name = archive.name;
         WriteLog(QStringLiteral("DownloadFiles: Unzip filename,") + name);
         WriteLog(QStringLiteral("Zip file,") + archivePath +
-                 (DeleteArchive(archivePath) ? QStringLiteral(", deleted")
-                                             : QStringLiteral(", could not be deleted")));
+                 (archive.archiveDeleted ? QStringLiteral(", deleted")
+                                         : QStringLiteral(", could not be deleted")));
         // An archive that unpacked nothing leaves the earlier result as it was.
         if (!name.isEmpty()) {
             resultPath_ = folder + name;

@@ -6,12 +6,10 @@
 #include "host/core/FileChecksum.h"
 #include "host/core/NameGate.h"
 #include "host/core/Prompts.h"
-#include "host/core/SessionSettings.h"
 #include "transport/CHttp.h"
 #include "transport/LocalCopies.h"
 #include "transport/ZipLibrary.h"
-
-#include <QFile>
+#include "transport/scripts/ServerScripts.h"
 
 std::uint32_t DownloadDocuments(const QStringList& names, QObject* receiver) {
     std::uint32_t checksum = 0;
@@ -34,8 +32,7 @@ void DownloadDocuments(const QStringList& names, QObject* receiver, std::uint32_
             continue;
         }
 
-        const QString url = Session().ServerURL() + QStringLiteral("qm_download_files.php") +
-                            QStringLiteral("?filename=") + name;
+        const QString url = DocumentFileRequest{name}.Address();
         WriteLog(QStringLiteral("DownloadFiles: File download URL,") + url);
 
         http.SetLocalFile(archivePath);
@@ -48,9 +45,8 @@ void DownloadDocuments(const QStringList& names, QObject* receiver, std::uint32_
                     Prompts::Error(QStringLiteral("Unable to load zip library."));
                     return;
                 }
-                DocumentDownloadNameBuffer().Zero();
-                Unzip(archivePath, tempFolder, &DocumentDownloadNameCallback);
-                const QString unpacked = DocumentDownloadNameBuffer().Text();
+                const UnpackedArchive archive = UnpackAndDelete(archivePath, tempFolder);
+                const QString& unpacked = archive.name;
                 WriteLog(QStringLiteral("DownloadFiles: Unzip filename,") + unpacked);
                 WriteLog(QStringLiteral("DownloadFiles: Unzip filename with full path,") + tempFolder +
                          unpacked);
@@ -59,11 +55,9 @@ void DownloadDocuments(const QStringList& names, QObject* receiver, std::uint32_
                 if (unpacked == name + QStringLiteral(".doc")) {
                     LocalCopies::Remember(documentPath);
                 }
-                QFile archive(archivePath);
-                archive.setPermissions(archive.permissions() | QFileDevice::WriteOwner);
                 WriteLog(QStringLiteral("DownloadFiles: File,") + archivePath +
-                         (archive.remove() ? QStringLiteral(", deleted")
-                                           : QStringLiteral(", could not be deleted")));
+                         (archive.archiveDeleted ? QStringLiteral(", deleted")
+                                                 : QStringLiteral(", could not be deleted")));
             }
         }
         http.CloseSession();

@@ -5,8 +5,8 @@
 #include "host/core/CUtility.h"
 #include "host/core/NameGate.h"
 #include "host/core/SessionSettings.h"
-#include "transport/CHttp.h"
 #include "transport/ZipLibrary.h"
+#include "transport/scripts/ServerScripts.h"
 
 #include <QFile>
 
@@ -51,42 +51,30 @@ QString CFileDownloads::Upload(const QString& baseName, bool esign, const QStrin
         BasicZip(documentPath, zipPath);
     }
 
-    CHttp http;
-    http.ClearFormFields();
-    http.SetLocalFile(zipPath);
-    http.SetKeepResponse(true);
-    const QString url =
-        Session().ServerURL() + (esign ? QStringLiteral("qm_esign.php") : QStringLiteral("qm_resync.php"));
-    http.SetURL(url);
+    DocumentUploadRequest request;
+    request.esign = esign;
+    ScriptPost post(request.Address());
+    post.SetLocalFile(zipPath);
     if (esign) {
-        WriteLog(QStringLiteral("CFileDownloads::UploadFile: URL for Esign :") + url);
+        WriteLog(QStringLiteral("CFileDownloads::UploadFile: URL for Esign :") + request.Address());
     }
 
     // Credentials travel scrambled, byte for byte.
-    const QByteArray loginId = CUtility::CredentialScramble(Session().LoggedUserId().toUtf8(), true);
-    const QByteArray password = CUtility::CredentialScramble(QueryProviderPassword().toUtf8(), true);
-    http.AddFormField(QStringLiteral("loginid"), loginId);
-    http.AddFormField(QStringLiteral("password"), password);
-    http.AddFormField(QStringLiteral("locationid"), Session().QueryLocationId());
-    http.AddFormField(QStringLiteral("phyid"), Session().QueryPhysicianId());
-    if (esign) {
-        http.AddFormField(QStringLiteral("esign"), QStringLiteral("1"));
-        http.AddFormField(QStringLiteral("edit"), QStringLiteral("1"));
-    } else if (!demographics.isEmpty()) {
-        http.AddFormField(QStringLiteral("demographics"), demographics);
-        WriteLog(QStringLiteral("CFileDownloads::UploadFile: Demographics are :") + demographics);
+    request.loginId = CUtility::CredentialScramble(Session().LoggedUserId().toUtf8(), true);
+    request.password = CUtility::CredentialScramble(QueryProviderPassword().toUtf8(), true);
+    request.locationId = Session().QueryLocationId();
+    request.providerId = Session().QueryPhysicianId();
+    if (!esign) {
+        request.demographics = demographics;
+        if (!demographics.isEmpty()) {
+            WriteLog(QStringLiteral("CFileDownloads::UploadFile: Demographics are :") + demographics);
+        }
     }
 
-    http.SetSecure(true);
-    QString answer;
-    if (http.OpenInternetSession()) {
-        if (http.UploadFile()) {
-            answer = http.GetResponse();
-            WriteLog(answer.contains(QLatin1Char('~'))
-                         ? QStringLiteral("CFileDownloads::UploadFile: Update successful")
-                         : QStringLiteral("CFileDownloads::UploadFile: Update not successful"));
-        }
-        http.CloseSession();
+    const ServerAnswer answer = request.Send(post);
+    if (answer.sent) {
+        WriteLog(answer.Accepted() ? QStringLiteral("CFileDownloads::UploadFile: Update successful")
+                                   : QStringLiteral("CFileDownloads::UploadFile: Update not successful"));
     }
 
     if (!zipPath.isEmpty()) {
@@ -95,5 +83,5 @@ QString CFileDownloads::Upload(const QString& baseName, bool esign, const QStrin
         WriteLog(QStringLiteral("File, ") + zipPath +
                  (zip.remove() ? QStringLiteral(" deleted") : QStringLiteral(" could not be deleted")));
     }
-    return answer;
+    return answer.response;
 }

@@ -8,19 +8,6 @@
 #include "transport/CHttp.h"
 #include "transport/ZipLibrary.h"
 
-#include <QFile>
-
-namespace {
-
-// Clears the read-only mark (when there is one) and deletes the archive.
-bool DeleteArchive(const QString& path) {
-    QFile file(path);
-    file.setPermissions(file.permissions() | QFileDevice::WriteOwner);
-    return file.remove();
-}
-
-} // namespace
-
 void DownloadFileList(FileListJob& job) {
     CHttp http;
     http.SetNotificationWindow(job.receiver);
@@ -50,13 +37,12 @@ void DownloadFileList(FileListJob& job) {
         } else if (!LoadZipLibrary()) {
             Prompts::Error(QStringLiteral("Unable to load zip library."));
         } else {
-            PleaseWaitNameBuffer().Zero();
-            Unzip(archivePath, tempFolder, &PleaseWaitNameCallback);
-            const QString name = PleaseWaitNameBuffer().Text();
+            const UnpackedArchive archive = UnpackAndDelete(archivePath, tempFolder);
+            const QString& name = archive.name;
             WriteLog(QStringLiteral("DownloadFileList: Unzip file name,") + name);
             WriteLog(QStringLiteral("File list zip,") + archivePath +
-                     (DeleteArchive(archivePath) ? QStringLiteral(", deleted")
-                                                 : QStringLiteral(", could not be deleted")));
+                     (archive.archiveDeleted ? QStringLiteral(", deleted")
+                                             : QStringLiteral(", could not be deleted")));
             // An archive that unpacked nothing leaves the earlier results as they were.
             if (!name.isEmpty()) {
                 job.resultPath = tempFolder + name;

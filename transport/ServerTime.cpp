@@ -1,7 +1,6 @@
 #include "transport/ServerTime.h"
 
-#include "host/core/SessionSettings.h"
-#include "transport/CHttp.h"
+#include "transport/scripts/ServerScripts.h"
 
 #include <QLocale>
 
@@ -11,12 +10,9 @@ QString FormatLocalTime(const QDateTime& time) {
 }
 
 int GetServerTime(QString& output) {
-    CHttp http;
-    http.ClearFormFields();
-    http.SetKeepResponse(true);
-    http.SetURL(Session().ServerURL() + QStringLiteral("getservertime.asp"));
-    if (http.OpenInternetSession() && http.DownloadFile()) {
-        output = http.GetResponse();
+    const ServerAnswer answer = ServerTimeRequest::Send();
+    if (answer.sent) {
+        output = answer.response;
     } else {
         output = FormatLocalTime(QDateTime::currentDateTime());
     }

@@ -3,12 +3,11 @@
 #include "host/core/ActivityLog.h"
 #include "host/core/SessionSettings.h"
 #include "transport/CHttp.h"
+#include "transport/scripts/ServerScripts.h"
 
 QString StatusUpdateUrl(const QString& reportName, const QString& field) {
-    return Session().ServerURL() + QStringLiteral("qm_statusupdate.php") + QStringLiteral("?physicianid=") +
-           Session().LoggedUserId() + QStringLiteral("&locationid=") + Session().QueryLocationId() +
-           QStringLiteral("&vfilename=") + reportName + QStringLiteral("&field=") + field +
-           QStringLiteral("&value=1");
+    return StatusUpdateRequest{Session().LoggedUserId(), Session().QueryLocationId(), reportName, field}
+        .Address();
 }
 
 int UpdateStatus(const QString& reportName, const QString& field) {
@@ -23,7 +22,7 @@ int UpdateStatus(const QString& reportName, const QString& field) {
     }
     http.DownloadFile();
     const QString answer = http.GetResponse();
-    if (answer.contains(QLatin1Char('~'))) {
+    if (ServerAnswer::AnswerAccepted(answer)) {
         WriteLog(QStringLiteral("Status updated for file,") + reportName);
         http.CloseSession();
         return 1;
@@ -48,7 +47,7 @@ int UpdateStatusForNames(const QStringList& names, const QString& field) {
         http.SetURL(url);
         if (http.OpenInternetSession()) {
             http.DownloadFile();
-            WriteLog((http.GetResponse().contains(QLatin1Char('~'))
+            WriteLog((ServerAnswer::AnswerAccepted(http.GetResponse())
                           ? QStringLiteral("Status updated for file,")
                           : QStringLiteral("Status could not be updated for file,")) +
                      name);

@@ -6,10 +6,10 @@
 
 #include <zip.h>
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
@@ -170,18 +170,19 @@ int BasicZip(const QString& sourcePath, const QString& zipPath) {
     return 1;
 }
 
-int Unzip(const QString& zipPath, const QString& destFolder, UnzipNameCallback callback) {
+UnzipResult Unzip(const QString& zipPath, const QString& destFolder) {
+    UnzipResult result;
     int error = 0;
     QByteArray zipBytes;
     QByteArray root;
     if (!NameGate::NativePath(zipPath, zipBytes) || !NameGate::NativePath(destFolder, root)) {
         WriteLog(QStringLiteral("Unzip: path refused, ") + zipPath);
-        return 0;
+        return result;
     }
     const Archive archive(zip_open(zipBytes.constData(), ZIP_RDONLY, &error));
     if (!archive) {
         WriteLog(QStringLiteral("Unzip: not a zip archive, ") + zipPath);
-        return 0;
+        return result;
     }
     if (!root.endsWith('/')) {
         root += '/';
@@ -189,7 +190,6 @@ int Unzip(const QString& zipPath, const QString& destFolder, UnzipNameCallback c
     const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
     std::vector<char> buffer(kUnzipChunk);
     std::uint64_t unpacked = 0;
-    int files = 0;
     for (zip_int64_t i = 0; i < count; ++i) {
         const auto index = static_cast<zip_uint64_t>(i);
         const char* rawName = zip_get_name(archive.get(), index, ZIP_FL_ENC_GUESS);
@@ -217,22 +217,31 @@ int Unzip(const QString& zipPath, const QString& destFolder, UnzipNameCallback c
             relative += '/';
         }
         relative += fileName;
-        const EntryResult result = WriteEntry(archive.get(), index, root + relative, buffer, unpacked);
-        if (result == EntryResult::OverLimit) {
+        const EntryResult written = WriteEntry(archive.get(), index, root + relative, buffer, unpacked);
+        if (written == EntryResult::OverLimit) {
             WriteLog(QStringLiteral("Unzip: size limit reached, the rest is not unpacked, ") +
                      QString::fromUtf8(name));
             break;
         }
-        if (result == EntryResult::Failed) {
+        if (written == EntryResult::Failed) {
             WriteLog(QStringLiteral("Unzip: entry could not be unpacked, ") + QString::fromUtf8(name));
             continue;
         }
-        ++files;
-        if (callback != nullptr) {
-            callback(relative.constData());
-        }
+        result.names.append(QString::fromUtf8(relative));
     }
-    return files;
+    return result;
+}
+
+UnpackedArchive UnpackAndDelete(const QString& zipPath, const QString& destFolder) {
+    UnpackedArchive unpacked;
+    const UnzipResult result = Unzip(zipPath, destFolder);
+    if (!result.names.isEmpty()) {
+        unpacked.name = QString::fromUtf8(result.names.constLast().toUtf8().left(kMaxUnpackedNameBytes));
+    }
+    QFile archive(zipPath);
+    archive.setPermissions(archive.permissions() | QFileDevice::WriteOwner);
+    unpacked.archiveDeleted = archive.remove();
+    return unpacked;
 }
 
 QString ZipPathFor(const QString& sourcePath) {
@@ -242,42 +251,4 @@ QString ZipPathFor(const QString& sourcePath) {
         return sourcePath + QStringLiteral(".zip");
     }
     return sourcePath.left(dot) + QStringLiteral(".zip");
-}
-
-int UnzipNameBuffer::Store(const char* name) {
-    const std::size_t length = strnlen(name, kSize - 1);
-    std::memcpy(bytes_.data(), name, length);
-    bytes_.at(length) = '\0';
-    return static_cast<int>(length + 1);
-}
-
-QString UnzipNameBuffer::Text() const {
-    return QString::fromUtf8(bytes_.data(), static_cast<qsizetype>(strnlen(bytes_.data(), kSize)));
-}
-
-UnzipNameBuffer& PleaseWaitNameBuffer() {
-    thread_local UnzipNameBuffer buffer;
-    return buffer;
-}
-
-UnzipNameBuffer& DownloadFilesNameBuffer() {
-    thread_local UnzipNameBuffer buffer;
-    return buffer;
-}
-
-UnzipNameBuffer& DocumentDownloadNameBuffer() {
-    thread_local UnzipNameBuffer buffer;
-    return buffer;
-}
-
-int PleaseWaitNameCallback(const char* name) {
-    return PleaseWaitNameBuffer().Store(name);
-}
-
-int DownloadFilesNameCallback(const char* name) {
-    return DownloadFilesNameBuffer().Store(name);
-}
-
-int DocumentDownloadNameCallback(const char* name) {
-    return DocumentDownloadNameBuffer().Store(name);
 }

@@ -1,14 +1,11 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
-#include <array>
 #include <cstdint>
 
 // Zipping and unzipping of the transfer jobs, on libzip.
-
-// Receives the name of each unpacked file; answers the bytes it kept (terminator included).
-using UnzipNameCallback = int (*)(const char* name);
 
 // What one archive may unpack at most; an archive beyond either bound stops there.
 inline constexpr int kMaxUnzipEntries = 1000;
@@ -22,38 +19,32 @@ bool LoadZipLibrary();
 // 1 on success, 0 when the source cannot be read or the archive cannot be written.
 int BasicZip(const QString& sourcePath, const QString& zipPath);
 
-// Unpacks every file of the archive into destFolder (which ends in "/") and reports each
-// unpacked name, relative to that folder, through callback. Entries whose names would land
-// outside the folder (absolute, "..", drive letters), whose parts the names rule refuses
-// (NameGate: a leading "." or "-", control characters ...) and symbolic links are refused and
-// logged; nothing is written for them. A path holding a NUL unpacks nothing. Answers the number of files
-// unpacked.
-int Unzip(const QString& zipPath, const QString& destFolder, UnzipNameCallback callback);
+// What Unzip unpacked: the files written, relative to the folder, in archive order.
+struct UnzipResult {
+    QStringList names;
+    int Files() const { return static_cast<int>(names.size()); }
+};
+
+// Unpacks every file of the archive into destFolder (which ends in "/"). Entries whose names
+// would land outside the folder (absolute, "..", drive letters), whose parts the names rule
+// refuses (NameGate: a leading "." or "-", control characters ...) and symbolic links are
+// refused and logged; nothing is written for them. A path holding a NUL unpacks nothing.
+UnzipResult Unzip(const QString& zipPath, const QString& destFolder);
+
+// The longest unpacked name a download reports (bytes of UTF-8); a longer one is cut.
+inline constexpr int kMaxUnpackedNameBytes = 511;
+
+// A downloaded archive after UnpackAndDelete: the name of the last file it unpacked (relative
+// to the folder, empty when none) and whether the archive itself could be deleted.
+struct UnpackedArchive {
+    QString name;
+    bool archiveDeleted = false;
+};
+
+// Unzips a downloaded archive into destFolder, takes the last unpacked name and deletes the
+// archive (clearing a read-only mark first). Every zipped download goes through this.
+UnpackedArchive UnpackAndDelete(const QString& zipPath, const QString& destFolder);
 
 // The archive path for a source: up to its last "." (in the file name) + ".zip"; a file
 // name without an extension simply gets ".zip" appended.
 QString ZipPathFor(const QString& sourcePath);
-
-// The 512-byte name buffer a caller family hands to Unzip through its callback: zeroed
-// before the call, read afterwards; the last reported name wins, cut to 511 bytes.
-class UnzipNameBuffer {
-public:
-    static constexpr int kSize = 512;
-
-    void Zero() { bytes_.fill(0); }
-    // Copies name with its terminator; answers the bytes copied.
-    int Store(const char* name);
-    QString Text() const;
-
-private:
-    std::array<char, kSize> bytes_{};
-};
-
-// One buffer and callback per caller family. The buffers are per thread, so two jobs on
-// different threads never see each other's names.
-UnzipNameBuffer& PleaseWaitNameBuffer();
-UnzipNameBuffer& DownloadFilesNameBuffer();
-UnzipNameBuffer& DocumentDownloadNameBuffer();
-int PleaseWaitNameCallback(const char* name);
-int DownloadFilesNameCallback(const char* name);
-int DocumentDownloadNameCallback(const char* name);

@@ -5,10 +5,10 @@
 #include "host/core/CUtility.h"
 #include "host/core/SessionSettings.h"
 #include "transport/gui/CDlgPleaseWait.h"
+#include "transport/scripts/ServerScripts.h"
 
 QString AddressBook::BookUrl() {
-    return Session().ServerURL() + QStringLiteral("addressbook.php") + QStringLiteral("?physicianid=") +
-           Session().LoggedUserId();
+    return AddressBookRequest{Session().LoggedUserId()}.Address();
 }
 
 void AddressBook::Run() {

@@ -4,18 +4,13 @@
 #include "host/core/CUtility.h"
 #include "host/core/NameGate.h"
 #include "host/core/SessionSettings.h"
+#include "transport/scripts/ServerScripts.h"
 
 namespace AddressBookEntry {
 
 QString UpdateUrl(const QString& addressOrKey, bool deleteEntry) {
     // The value goes in as it is: the server reads the fields between the "~".
-    QString url = Session().ServerURL() + QStringLiteral("qm_address_update.php") +
-                  QStringLiteral("?physicianid=") + Session().QueryPhysicianId() +
-                  QStringLiteral("&address=") + addressOrKey;
-    if (deleteEntry) {
-        url += QStringLiteral("&delete=1");
-    }
-    return url;
+    return AddressUpdateRequest{Session().QueryPhysicianId(), addressOrKey, deleteEntry}.Address();
 }
 
 QString TextForEdit(const QStringList& fieldsFromKey) {

@@ -3,13 +3,13 @@
 #include "dialogs/addressbook/AddressBook.h"
 #include "dialogs/addressbook/AddressBookEntry.h"
 #include "dialogs/addressbook/CDlgAddEntry.h"
-#include "dialogs/addressbook/ServerAnswer.h"
 #include "dialogs/common/DialogButton.h"
 #include "dialogs/common/ListRows.h"
 #include "host/core/ActivityLog.h"
 #include "host/core/AnswerLines.h"
 #include "host/core/Prompts.h"
 #include "transport/gui/CDlgPleaseWait.h"
+#include "transport/scripts/ServerAnswer.h"
 #include "ui_CDlgAddressBook.h"
 
 #include <QFile>
@@ -174,7 +174,7 @@ bool CDlgAddressBook::SendUpdate(const QString& url, const QString& operation, c
         return false;
     }
     WriteLog(operation + QStringLiteral(": Response, ") + answer.response);
-    if (answer.response != QStringLiteral("~")) {
+    if (!answer.Confirmed()) {
         Prompts::Plain(failure);
         return false;
     }

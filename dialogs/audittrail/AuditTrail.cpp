@@ -4,10 +4,10 @@
 #include "host/core/Prompts.h"
 #include "host/core/SessionSettings.h"
 #include "host/core/Shell.h"
+#include "transport/scripts/ServerScripts.h"
 
 QString AuditTrail::Address(const QString& serverUrl, const QString& loginId, const QString& fileName) {
-    return serverUrl + QStringLiteral("view_audittrail.php") + QStringLiteral("?loginid=") + loginId +
-           QStringLiteral("&filename=") + fileName + QStringLiteral("&fromdate=&todate=&admin=0");
+    return AuditTrailRequest{loginId, fileName}.Address(serverUrl);
 }
 
 void AuditTrail::Run() {

@@ -6,7 +6,7 @@
 #include "host/core/CUtility.h"
 #include "host/core/Prompts.h"
 #include "host/core/SessionSettings.h"
-#include "transport/CHttp.h"
+#include "transport/scripts/ServerScripts.h"
 #include "ui_CDlgAddCustomProperty.h"
 
 CDlgAddCustomProperty::CDlgAddCustomProperty(QWidget* parent)
@@ -66,27 +66,19 @@ void CDlgAddCustomProperty::OnSave() {
         names += Model()->CellText(row, 0) + QLatin1Char('~');
     }
     names_ = names;
-    CHttp http;
-    http.ClearFormFields();
-    http.SetURL(Session().ServerURL() + QStringLiteral("qm_cp_add.php"));
-    http.SetKeepResponse(true);
-    http.AddFormField(QStringLiteral("loginid"),
-                      CUtility::CredentialScramble(Session().LoggedUserId().toUtf8(), true));
-    http.AddFormField(QStringLiteral("cps"), names);
-    http.SetSecure(false);
-    if (http.OpenInternetSession() != 0) {
-        if (http.UploadFile() != 0) {
-            const QString response = http.GetResponse();
-            WriteLog(QStringLiteral("CDlgForward::OnOK: Response, ") + response);
-            if (response == QStringLiteral("~")) {
-                Prompts::Information(QStringLiteral("CP's successfully added."));
-                savedFlag_ = 1;
-            } else {
-                Prompts::Plain(QStringLiteral("CP's could not be added successfully."));
-                savedFlag_ = 0;
-            }
+    ScriptPost post(CustomPropertyAddRequest::Address());
+    const ServerAnswer answer =
+        CustomPropertyAddRequest{CUtility::CredentialScramble(Session().LoggedUserId().toUtf8(), true), names}
+            .Send(post);
+    if (answer.sent) {
+        WriteLog(QStringLiteral("CDlgForward::OnOK: Response, ") + answer.response);
+        if (answer.Confirmed()) {
+            Prompts::Information(QStringLiteral("CP's successfully added."));
+            savedFlag_ = 1;
+        } else {
+            Prompts::Plain(QStringLiteral("CP's could not be added successfully."));
+            savedFlag_ = 0;
         }
-        http.CloseSession();
     }
     accept();
 }

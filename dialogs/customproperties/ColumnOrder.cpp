@@ -1,10 +1,11 @@
 #include "dialogs/customproperties/ColumnOrder.h"
 
-#include "dialogs/addressbook/ServerAnswer.h"
 #include "host/core/ActivityLog.h"
 #include "host/core/Prompts.h"
 #include "host/core/SessionSettings.h"
 #include "reportlist/core/FileListFormat.h"
+#include "transport/scripts/ServerAnswer.h"
+#include "transport/scripts/ServerScripts.h"
 
 namespace ColumnOrder {
 
@@ -20,8 +21,7 @@ QString KeyList(const QStringList& captions) {
 }
 
 QString OrderUrl(const QString& keyList) {
-    return Session().ServerURL() + QStringLiteral("qm_custom_order.php") + QStringLiteral("?physicianid=") +
-           Session().LoggedUserId() + QStringLiteral("&props=") + keyList;
+    return CustomOrderRequest{Session().LoggedUserId(), keyList}.Address();
 }
 
 } // namespace ColumnOrder
@@ -33,7 +33,7 @@ void StoreColumnOrder::Run() {
     if (!answer.sent) {
         return;
     }
-    if (answer.response.contains(QLatin1Char('~'))) {
+    if (answer.Accepted()) {
         WriteLog(QStringLiteral("Column headers re-ordered"));
         Prompts::Information(QStringLiteral("Column header order saved  successfully."));
     } else {

@@ -1,16 +1,16 @@
 #include "dialogs/customproperties/CustomPropertySettings.h"
 
-#include "dialogs/addressbook/ServerAnswer.h"
 #include "dialogs/customproperties/CDlgCustomProperties.h"
 #include "dialogs/customproperties/ColumnOrder.h"
 #include "host/core/ActivityLog.h"
 #include "host/core/Prompts.h"
 #include "host/core/SessionSettings.h"
 #include "transport/gui/CDlgPleaseWait.h"
+#include "transport/scripts/ServerAnswer.h"
+#include "transport/scripts/ServerScripts.h"
 
 void CustomPropertySettings::Run() {
-    const QString url = Session().ServerURL() + QStringLiteral("qm_customproperties.php") +
-                        QStringLiteral("?physicianid=") + Session().LoggedUserId();
+    const QString url = CustomPropertiesRequest{Session().LoggedUserId()}.Address();
     WriteLog(QStringLiteral("OnPopCustomproperty: URL, ") + url);
     // Only this download's own file: after a failed one the dialog starts empty instead of showing
     // another feature's list (the fax dialog's contacts) as properties.
@@ -27,7 +27,7 @@ void CustomPropertySettings::Run() {
     const QString orderUrl = ColumnOrder::OrderUrl(keys);
     WriteLog(QStringLiteral("UpdateStatus: confirmation URL, ") + orderUrl);
     const ServerAnswer answer = GetShortAnswer(orderUrl, std::nullopt);
-    if (!answer.sent || !answer.response.contains(QLatin1Char('~'))) {
+    if (!answer.sent || !answer.Accepted()) {
         WriteLog(QStringLiteral("CP re-ordering list could not be sent"));
         Prompts::Error(answer.response);
         return;

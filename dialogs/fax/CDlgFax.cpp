@@ -8,8 +8,8 @@
 #include "host/core/NameGate.h"
 #include "host/core/Prompts.h"
 #include "host/core/SessionSettings.h"
-#include "transport/CHttp.h"
 #include "transport/gui/CDlgPleaseWait.h"
+#include "transport/scripts/ServerScripts.h"
 #include "ui_CDlgFax.h"
 
 #include <QFile>
@@ -170,8 +170,7 @@ void CDlgFax::FillReports() {
 }
 
 void CDlgFax::OnRefreshContacts() {
-    const QString url = Session().ServerURL() + QStringLiteral("addressbook.php") +
-                        QStringLiteral("?physicianid=") + Session().LoggedUserId();
+    const QString url = AddressBookRequest{Session().LoggedUserId()}.Address();
     WriteLog(QStringLiteral("OnFaxBook : Dpwnload address book URL :") + url);
     CDlgPleaseWait::DownloadList(url);
     const QString path = AddressBookPath();
@@ -216,7 +215,7 @@ void CDlgFax::accept() {
         documents.append(reports->CellText(row, 1));
     }
     const QString documentText = documents.join(QLatin1Char(';'));
-    const QString url = Session().ServerURL() + QStringLiteral("addtofaxqueue.php");
+    const QString url = FaxQueueRequest::Address();
     WriteLog(QStringLiteral("CDlgFax::OnOK: URL for fax, ") + url);
 
     QStringList recipients;
@@ -242,35 +241,25 @@ void CDlgFax::accept() {
     }
     const QString recipientText = recipients.join(QLatin1Char('|'));
 
-    CHttp http;
-    http.ClearFormFields();
-    http.SetURL(url);
-    http.SetKeepResponse(true);
-    http.AddFormField(QStringLiteral("recipient"), recipientText);
-    http.AddFormField(QStringLiteral("loginid"), Session().LoggedUserId());
-    http.AddFormField(QStringLiteral("faxdoc"), documentText);
+    ScriptPost post(url);
     WriteLog(QStringLiteral("documents, ") + documentText);
     WriteLog(QStringLiteral("Recipients ") + recipientText);
-    http.SetSecure(true);
-    if (http.OpenInternetSession() != 0) {
-        if (http.UploadFile() != 0) {
-            const QString response = http.GetResponse();
-            if (response == QStringLiteral("~") || response.isEmpty()) {
-                WriteLog(QStringLiteral("CDlgFax::OnOK: Response, ") + response);
-                Prompts::Information(
-                    response.isEmpty()
-                        ? QStringLiteral("Documents failed to be queued successfully for faxing")
-                        : QStringLiteral("Documents queued successfully for faxing"));
-                if (!response.isEmpty()) {
-                    queuedNote_ = QStringLiteral("Queued for faxing: ") +
-                                  documents.join(QStringLiteral(", ")) + QStringLiteral(" to ") +
-                                  numbers.join(QStringLiteral(", "));
-                }
-            } else {
-                Prompts::Information(response);
+    const ServerAnswer answer =
+        FaxQueueRequest{recipientText, Session().LoggedUserId(), documentText}.Send(post);
+    if (answer.sent) {
+        const QString& response = answer.response;
+        if (answer.Confirmed() || response.isEmpty()) {
+            WriteLog(QStringLiteral("CDlgFax::OnOK: Response, ") + response);
+            Prompts::Information(response.isEmpty()
+                                     ? QStringLiteral("Documents failed to be queued successfully for faxing")
+                                     : QStringLiteral("Documents queued successfully for faxing"));
+            if (!response.isEmpty()) {
+                queuedNote_ = QStringLiteral("Queued for faxing: ") + documents.join(QStringLiteral(", ")) +
+                              QStringLiteral(" to ") + numbers.join(QStringLiteral(", "));
             }
+        } else {
+            Prompts::Information(response);
         }
-        http.CloseSession();
     }
     QDialog::accept();
 }

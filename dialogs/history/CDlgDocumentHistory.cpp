@@ -12,6 +12,7 @@
 #include "reportlist/core/AccessDenied.h"
 #include "transport/CFileDownloads.h"
 #include "transport/LocalCopies.h"
+#include "transport/scripts/ServerScripts.h"
 #include "ui_CDlgDocumentHistory.h"
 
 #include <QFile>
@@ -138,8 +139,7 @@ void CDlgDocumentHistory::OnViewDocument() {
             return;
         }
         CFileDownloads download;
-        download.SetURL(Session().ServerURL() + QStringLiteral("qm_download_versionfiles.php") +
-                        QStringLiteral("?filename=") + serverName);
+        download.SetURL(VersionFileRequest{serverName}.Address());
         download.SetTargetFolder(folder);
         const QString unpacked = download.DownloadFiles(serverName).trimmed();
         Delays::Wait(Delays::Get().versionStep);

@@ -8,6 +8,7 @@
 #include "reportlist/core/AccessRights.h"
 #include "reportlist/core/ReportQuery.h"
 #include "transport/gui/CDlgPleaseWait.h"
+#include "transport/scripts/ServerScripts.h"
 
 void DocumentHistory::Run() {
     if (ReportQuery::IsPendingCode(desk_.State().ReportTypeCode)) {
@@ -40,10 +41,8 @@ void DocumentHistory::Run() {
         return;
     }
 
-    const QString url = Session().ServerURL() + QStringLiteral("qm_versionlist.php") +
-                        QStringLiteral("?physicianid=") + Session().QueryPhysicianId() +
-                        QStringLiteral("&filename=") + name + QStringLiteral("&locationid=") +
-                        Session().QueryLocationId();
+    const QString url =
+        VersionListRequest{Session().QueryPhysicianId(), name, Session().QueryLocationId()}.Address();
     WriteLog(QStringLiteral("URL for downloading version list, ") + url);
     const QString versionList = CDlgPleaseWait::DownloadList(url, desk_.DialogParent());
     CDlgDocumentHistory dialog(desk_.DialogParent());

@@ -6,7 +6,7 @@
 #include "host/core/CUtility.h"
 #include "host/core/Prompts.h"
 #include "host/core/SessionSettings.h"
-#include "transport/CHttp.h"
+#include "transport/scripts/ServerScripts.h"
 #include "ui_CDlgRenameJobs.h"
 
 CDlgRenameJobs::CDlgRenameJobs(QWidget* parent)
@@ -142,10 +142,7 @@ void CDlgRenameJobs::OnOK() {
     const QByteArray scrambledLogin = CUtility::CredentialScramble(loginId.toUtf8(), true);
     const QByteArray scrambledPassword = CUtility::CredentialScramble(password.toUtf8(), true);
 
-    CHttp http;
-    http.ClearFormFields();
-    http.SetURL(Session().ServerURL() + QStringLiteral("qm_rename.php"));
-    http.SetKeepResponse(true);
+    ScriptPost post(RenameRequest::Address());
     ui_->okButton->setEnabled(false);
     ui_->cancelButton->setEnabled(true);
     if (providerMode && locationId.isEmpty()) {
@@ -154,32 +151,18 @@ void CDlgRenameJobs::OnOK() {
         return;
     }
 
-    http.AddFormField(QStringLiteral("loginid"), scrambledLogin);
-    http.AddFormField(QStringLiteral("password"), scrambledPassword);
-    http.AddFormField(QStringLiteral("filename"), jobs);
-    http.AddFormField(QStringLiteral("phyid"), providerId);
-    http.AddFormField(QStringLiteral("locationid"), locationId.trimmed());
-    if (!stat.isEmpty()) {
-        http.AddFormField(QStringLiteral("stat"), stat);
-    }
-    if (!providerId.isEmpty()) {
-        http.AddFormField(QStringLiteral("phyid"), providerId);
-    }
-
-    http.SetSecure(false);
-    if (http.OpenInternetSession()) {
-        if (http.UploadFile()) {
-            const QString response = http.GetResponse();
-            WriteLog(QStringLiteral("CDlgRenameJobs::OnOK: Response, ") + response);
-            if (response == QStringLiteral("~")) {
-                resultFlag_ = 1;
-                Prompts::Information(QStringLiteral("File/s renamed successfully."));
-            } else {
-                resultFlag_ = 0;
-                Prompts::Plain(response);
-            }
+    const ServerAnswer answer =
+        RenameRequest{scrambledLogin, scrambledPassword, jobs, providerId, locationId.trimmed(), stat}.Send(
+            post);
+    if (answer.sent) {
+        WriteLog(QStringLiteral("CDlgRenameJobs::OnOK: Response, ") + answer.response);
+        if (answer.Confirmed()) {
+            resultFlag_ = 1;
+            Prompts::Information(QStringLiteral("File/s renamed successfully."));
+        } else {
+            resultFlag_ = 0;
+            Prompts::Plain(answer.response);
         }
-        http.CloseSession();
     }
     accept();
 }

@@ -8,6 +8,7 @@
 #include "host/core/Prompts.h"
 #include "host/core/SessionSettings.h"
 #include "reportlist/core/FileListFormat.h"
+#include "transport/scripts/ServerScripts.h"
 #include "ui_CDlgSearch.h"
 
 #include <QDateTime>
@@ -193,8 +194,7 @@ void CDlgSearch::OnOK() {
 
 bool CDlgSearch::BuildDemographicURL() {
     const QString loginId = Session().LoggedUserId();
-    QString url = Session().ServerURL() + QStringLiteral("qm_search.php");
-    WriteLog(QStringLiteral("DownloadFileList: URL for search, ") + url);
+    WriteLog(QStringLiteral("DownloadFileList: URL for search, ") + DemographicSearchRequest::Script());
     WriteLog(QStringLiteral("DownloadFileList: Physician-ID, ") + loginId);
 
     if (ui_->demographicBox->currentIndex() < 0) {
@@ -249,11 +249,9 @@ bool CDlgSearch::BuildDemographicURL() {
     const QString archived = QString::number(ui_->includeArchiveCheck->isChecked() ? 1 : 0);
 
     const QString locationId = Session().QueryLocationId();
-    url += QStringLiteral("?loginid=") + loginId + QStringLiteral("&locationid=") + locationId +
-           QStringLiteral("&txtDemographicName=") + name + QStringLiteral("&txtDemographicValue=") + value +
-           QStringLiteral("&chktrdate=") + transcribed + QStringLiteral("&arrradio=") + scope +
-           QStringLiteral("&txthid_stdate=") + start + QStringLiteral("&txthid_eddate=") + end +
-           QStringLiteral("&archivedsearch=") + archived;
+    const QString url =
+        DemographicSearchRequest{loginId, locationId, name, value, transcribed, scope, start, end, archived}
+            .Address();
 
     WriteLog(QStringLiteral("DownloadFileList: URL , ") + url);
     WriteLog(QStringLiteral("DownloadFileList: Filename, ") + Session().LastFileListName());
@@ -276,9 +274,7 @@ bool CDlgSearch::BuildFreeTextURL() {
         Prompts::Information(QStringLiteral("Please enter a search phrase/word."));
         return false;
     }
-    const QString url = Session().ServerURL() + QStringLiteral("qm_searchfreetext.php") +
-                        QStringLiteral("?searchtext=") + text + QStringLiteral("&loginuserid=") +
-                        Session().LoggedUserId();
+    const QString url = FreeTextSearchRequest{text, Session().LoggedUserId()}.Address();
     WriteLog(QStringLiteral("FreeTextSearch: URL for search, ") + url);
     WriteLog(QStringLiteral("FreeTextSearch: Physician-ID, ") + Session().LoggedUserId());
     WriteLog(QStringLiteral("FreeTextSearch: Search string, ") + text);

@@ -6,30 +6,19 @@
 #include "host/core/Prompts.h"
 #include "host/core/SessionSettings.h"
 #include "reportlist/core/ReportQuery.h"
-#include "transport/CHttp.h"
 #include "transport/gui/CDlgPleaseWait.h"
+#include "transport/scripts/ServerScripts.h"
 
 void Search::Run() {
     if (ReportQuery::IsPendingCode(desk_.State().ReportTypeCode)) {
         Prompts::Information(QStringLiteral("Click on Play to play Voice files"));
         return;
     }
-    const QString namesUrl = Session().ServerURL() + QStringLiteral("qm_searchdemographics.php") +
-                             QStringLiteral("?loginid=") + Session().LoggedUserId();
-    WriteLog(QStringLiteral("OnButtonSearch: URL: ") + namesUrl);
+    const SearchNamesRequest namesRequest{Session().LoggedUserId()};
+    WriteLog(QStringLiteral("OnButtonSearch: URL: ") + namesRequest.Address());
 
     // Without the names the dialog still opens, with one empty entry to search on.
-    QString names;
-    {
-        CHttp http;
-        http.SetKeepResponse(true);
-        http.SetURL(namesUrl);
-        if (http.OpenInternetSession()) {
-            http.DownloadFile();
-            names = http.GetResponse();
-            http.CloseSession();
-        }
-    }
+    const QString names = namesRequest.Send().raw;
 
     QString url;
     SearchChoice choice;

@@ -9,6 +9,7 @@
 #include "host/core/SessionSettings.h"
 #include "host/core/Shell.h"
 #include "transport/CFileDownloads.h"
+#include "transport/scripts/ServerScripts.h"
 
 #include <QEventLoop>
 #include <QFile>
@@ -142,8 +143,7 @@ void VoicePlayback::Play() {
         unable(QStringLiteral("Job name refused, ") + NameGate::Printable(job));
         return;
     }
-    const QString url = Session().ServerURL() + QStringLiteral("download_play_voicefile.php") +
-                        QStringLiteral("?filename=") + job;
+    const QString url = VoiceFileRequest{job}.Address();
     WriteLog(kLog + QStringLiteral("Voice file download URL, ") + url);
 
     // Only a wave this Play's converter writes is ever opened: an earlier one goes first.

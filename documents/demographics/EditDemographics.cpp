@@ -19,6 +19,7 @@
 #include "reportlist/core/ReportQuery.h"
 #include "transport/CFileDownloads.h"
 #include "transport/LocalCopies.h"
+#include "transport/scripts/ServerAnswer.h"
 
 QString EditDemographics::FieldNameForCaption(const QString& caption) {
     const QString trimmed = caption.trimmed();
@@ -124,7 +125,7 @@ void EditDemographics::Run() {
     WordAutomation().SetBookmarkValues(path, changed);
 
     const QString response = CFileDownloads().UploadFile(name, list);
-    if (!response.contains(QLatin1Char('~'))) {
+    if (!ServerAnswer::AnswerAccepted(response)) {
         Prompts::Information(response);
         PendingUploads::RecordOwed(name, PendingRecord::Form::Resync, list, base);
         return;

@@ -16,6 +16,7 @@
 #include "reportlist/core/ReportQuery.h"
 #include "transport/CFileDownloads.h"
 #include "transport/ServerTime.h"
+#include "transport/scripts/ServerAnswer.h"
 
 void EsignDocuments::OnPopEsign() {
     WindowState& state = desk_.State();
@@ -121,7 +122,7 @@ QStringList EsignDocuments::Sign(const QStringList& names, Mode mode) {
         TellMovedText(name, result.movedText);
 
         const QString response = CFileDownloads().UploadFile(name);
-        if (response.contains(QLatin1Char('~'))) {
+        if (ServerAnswer::AnswerAccepted(response)) {
             WriteLog(QStringLiteral("OnPopEsign: Update successful"));
             if (mode == Mode::Command) {
                 Prompts::Information(QStringLiteral("Document E-Signed successfully."));

@@ -20,6 +20,7 @@
 #include "transport/CFileDownloads.h"
 #include "transport/LocalCopies.h"
 #include "transport/StatusUpdate.h"
+#include "transport/scripts/ServerAnswer.h"
 
 #include <QDir>
 #include <QFile>
@@ -375,7 +376,7 @@ void DocumentMonitor::Resync() {
         .detach();
     WriteLog(QStringLiteral("DocumentMonitoring: Document modified "));
     const QString response = CFileDownloads().UploadFile(opened_.name, QString());
-    if (response.contains(QLatin1Char('~'))) {
+    if (ServerAnswer::AnswerAccepted(response)) {
         PendingUploads::Confirmed(opened_.name);
         Prompts::Information(QStringLiteral("Document updated."));
     } else {

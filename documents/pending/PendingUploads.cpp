@@ -19,6 +19,7 @@
 #include "transport/CFileDownloads.h"
 #include "transport/LocalCopies.h"
 #include "transport/ServerTime.h"
+#include "transport/scripts/ServerAnswer.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -358,7 +359,7 @@ bool PendingUploads::Send(const PendingRecord& r) {
         response = esign ? CFileDownloads().UploadFile(r.report)
                          : CFileDownloads().UploadFile(r.report, r.demographics);
     }
-    if (!response.contains(QLatin1Char('~'))) {
+    if (!ServerAnswer::AnswerAccepted(response)) {
         WriteLog(kLog + r.report + QStringLiteral(" not confirmed, response is : ") + response);
         return false;
     }

@@ -1,4 +1,5 @@
 #include "reportlist/core/ReportQuery.h"
+#include "transport/scripts/ServerScripts.h"
 
 namespace ReportQuery {
 
@@ -44,12 +45,7 @@ QString LocationIdFromText(const QString& locationText) {
 QString FileListAddress(const QString& serverUrl, const QString& loginUserId, const QString& providerId,
                         const QString& locationId, const QDate& from, const QDate& to,
                         const QString& reportTypeCode) {
-    const QString dateFormat = QStringLiteral("yyyy-MM-dd");
-    return serverUrl + QStringLiteral("qm_download_filelist.php") + QStringLiteral("?loginuserid=") +
-           loginUserId + QStringLiteral("&physicianid=") + providerId + QStringLiteral("&locationid=") +
-           locationId + QStringLiteral("&fromdate=") + from.toString(dateFormat) +
-           QStringLiteral("&todate=") + to.toString(dateFormat) + QStringLiteral("&reporttype=") +
-           reportTypeCode;
+    return FileListRequest{loginUserId, providerId, locationId, from, to, reportTypeCode}.Address(serverUrl);
 }
 
 bool IsPendingCode(const QString& code) {

@@ -74,7 +74,7 @@ void ZipNames(const QByteArray& bytes) {
         return;
     }
     Check(zip_close(archive) == 0, "zip_close");
-    Unzip(box + QStringLiteral("/list.zip"), box + QStringLiteral("/into/"), nullptr);
+    Unzip(box + QStringLiteral("/list.zip"), box + QStringLiteral("/into/"));
     Check(QDir(box).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System) ==
               QStringList({QStringLiteral("into"), QStringLiteral("list.zip")}),
           "nothing unpacked beside the destination");

@@ -6,6 +6,7 @@
 #include "transport/MultipartBody.h"
 #include "transport/UploadStream.h"
 #include "transport/ZipLibrary.h"
+#include "transport/scripts/ServerAnswer.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -18,6 +19,7 @@
 
 #include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -75,6 +77,17 @@ TEST(HttpUrl, OnlyWhatAUrlCannotCarryIsEncoded) {
 }
 
 const QByteArray kB = "0f6b7a5e-1c2d-4e3f-8a9b-0c1d2e3f4a5b";
+
+// Uploads, status and order requests take a "~" anywhere; rename, custom property add, fax
+// queue and address book updates only the answer "~" itself.
+TEST(ServerAnswer, TheTwoSuccessRules) {
+    for (const auto& [text, accepted, confirmed] :
+         {std::tuple{"~", true, true}, {"ok~", true, false}, {"~ ", true, false}, {"", false, false}}) {
+        const ServerAnswer answer{true, true, QString::fromLatin1(text), {}};
+        EXPECT_EQ(answer.Accepted(), accepted) << text;
+        EXPECT_EQ(answer.Confirmed(), confirmed) << text;
+    }
+}
 
 TEST(MultipartBody, PartsAreLaidOutByteForByte) {
     const QList<Multipart::Field> fields{{"loginid", "30"}, {"cps", "Referring Physician~"}};
@@ -141,18 +154,11 @@ struct Entry {
     bool symlink = false;
 };
 
-std::vector<std::string> g_reported;
-int Record(const char* name) {
-    g_reported.emplace_back(name);
-    return static_cast<int>(std::string(name).size() + 1);
-}
-
 class ZipLibrary : public ::testing::Test {
 protected:
     void SetUp() override {
         dest_ = dir_.filePath(u"root/dest/"_s);
         ASSERT_TRUE(QDir().mkpath(dest_));
-        g_reported.clear();
     }
     QString Path(const char* name) const { return dir_.filePath(QString::fromLatin1(name)); }
     // Builds an archive with libzip directly, so that it may hold names no honest zipper writes.
@@ -183,10 +189,10 @@ TEST_F(ZipLibrary, ZipNameReplacesTheExtensionAndNothingToPackOrUnpackWritesNoth
     EXPECT_EQ(BasicZip(Path("none.doc"), Path("none.zip")), 0);
     EXPECT_FALSE(QFileInfo::exists(Path("none.zip")));
     WriteFile(Path("ZipFile"), "*The report service is busy.*");
-    DocumentDownloadNameBuffer().Zero();
     ASSERT_TRUE(QDir().mkpath(Path("other")));
-    EXPECT_EQ(Unzip(Path("ZipFile"), Path("other/"), &DocumentDownloadNameCallback), 0);
-    EXPECT_TRUE(DocumentDownloadNameBuffer().Text().isEmpty());
+    const UnpackedArchive unpacked = UnpackAndDelete(Path("ZipFile"), Path("other/"));
+    EXPECT_TRUE(unpacked.name.isEmpty());
+    EXPECT_TRUE(unpacked.archiveDeleted);
     EXPECT_TRUE(QDir(Path("other")).isEmpty());
 }
 
@@ -204,8 +210,7 @@ TEST_F(ZipLibrary, EntriesThatEscapeTheFolderAreRefused) {
                                      {".~lock.R1.doc#", "out"},
                                      {"sub/.hidden", "out"},
                                      {"R1\n.doc", "out"}};
-    EXPECT_EQ(Unzip(MakeArchive("slip.zip", entries), dest_, &Record), 1);
-    EXPECT_EQ(g_reported, std::vector<std::string>{"ok.txt"});
+    EXPECT_EQ(Unzip(MakeArchive("slip.zip", entries), dest_).names, QStringList{u"ok.txt"_s});
     EXPECT_EQ(ReadFile(dest_ + u"ok.txt"_s), QByteArray("fine"));
     for (const char* outside : {"root/escape.txt", "deep.txt", "root/back.txt", "root/dest/link"}) {
         EXPECT_FALSE(QFileInfo::exists(Path(outside))) << outside;
@@ -213,20 +218,19 @@ TEST_F(ZipLibrary, EntriesThatEscapeTheFolderAreRefused) {
     EXPECT_FALSE(QFileInfo::exists(u"/abs.txt"_s));
 }
 
-// An entry in a subfolder is unpacked there and reported with it; each caller family keeps the
-// last name in its own buffer of at most 511 bytes.
-TEST_F(ZipLibrary, EachCallerFamilyKeepsTheLastNameInItsOwnBuffer) {
-    PleaseWaitNameBuffer().Zero();
-    DownloadFilesNameBuffer().Zero();
+// An entry in a subfolder is unpacked there and named with it; a download takes the last name,
+// cut to 511 bytes, and the archive is gone afterwards.
+TEST_F(ZipLibrary, UnpackAndDeleteTakesTheLastNameAndDeletesTheArchive) {
     const QString zip = MakeArchive("many.zip", {{"a.txt", "A"}, {"dir/", ""}, {"dir/inner.txt", "I"}});
-    EXPECT_EQ(Unzip(zip, dest_, &DownloadFilesNameCallback), 2);
+    const UnpackedArchive unpacked = UnpackAndDelete(zip, dest_);
+    EXPECT_EQ(unpacked.name, u"dir/inner.txt"_s);
     EXPECT_EQ(ReadFile(dest_ + u"dir/inner.txt"_s), QByteArray("I"));
-    EXPECT_EQ(DownloadFilesNameBuffer().Text(), u"dir/inner.txt"_s);
-    EXPECT_TRUE(PleaseWaitNameBuffer().Text().isEmpty());
-    UnzipNameBuffer buffer;
-    buffer.Zero();
-    EXPECT_EQ(buffer.Store(std::string(600, 'n').c_str()), 512);
-    EXPECT_EQ(buffer.Text(), QString(511, QLatin1Char('n')));
+    EXPECT_TRUE(unpacked.archiveDeleted);
+    EXPECT_FALSE(QFileInfo::exists(zip));
+    const std::string part(120, 'n');
+    const std::string longName = part + "/" + part + "/" + part + "/" + part + "/" + part;
+    EXPECT_EQ(UnpackAndDelete(MakeArchive("long.zip", {{longName, "L"}}), dest_).name,
+              QString::fromStdString(longName.substr(0, 511)));
 }
 
 TEST_F(ZipLibrary, OneArchiveUnpacksABoundedNumberOfEntries) {
@@ -234,7 +238,7 @@ TEST_F(ZipLibrary, OneArchiveUnpacksABoundedNumberOfEntries) {
     for (int i = 0; i < kMaxUnzipEntries + 5; ++i) {
         entries.push_back({"f" + std::to_string(i), "x"});
     }
-    EXPECT_EQ(Unzip(MakeArchive("flood.zip", entries), dest_, nullptr), kMaxUnzipEntries);
+    EXPECT_EQ(Unzip(MakeArchive("flood.zip", entries), dest_).Files(), kMaxUnzipEntries);
     EXPECT_FALSE(QFileInfo::exists(dest_ + u"f"_s + QString::number(kMaxUnzipEntries)));
     EXPECT_TRUE(TodaysLogText().contains(u"Unzip: too many entries"_s));
 }

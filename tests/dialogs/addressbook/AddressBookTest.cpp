@@ -2,8 +2,8 @@
 #include "dialogs/addressbook/AddressBook.h"
 #include "dialogs/addressbook/CDlgAddEntry.h"
 #include "dialogs/addressbook/CDlgAddressBook.h"
-#include "dialogs/addressbook/ServerAnswer.h"
 #include "tests/support/FakeDesk.h"
+#include "transport/scripts/ServerAnswer.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 // Fax: the split of the selection, the contact book and the one post to the fax queue.
 #include "dialogs/fax/Fax.h"
 #include "desk/StatusLine.h"
-#include "dialogs/addressbook/ServerAnswer.h"
 #include "dialogs/fax/CDlgFax.h"
 #include "dialogs/fax/ContactBook.h"
 #include "dialogs/fax/FaxSelection.h"
 #include "tests/support/FakeDesk.h"
+#include "transport/scripts/ServerAnswer.h"
 
 #include <gmock/gmock.h>
 
