@@ -74,7 +74,7 @@ DocumentMonitor::DocumentMonitor(DeskContext& desk, const Opened& opened, const 
 }
 
 std::unique_ptr<TempFolderWatch> DocumentMonitor::WatchBeforeStart(const QString& handed) {
-    if (Delays::Get().monitorPollsOnly != 0) {
+    if (Delays::MonitorMode() == Delays::Monitoring::PollingAlone) {
         return nullptr;
     }
     return std::make_unique<TempFolderWatch>(WatchedFiles(handed, ReportBeside(handed)));
@@ -112,7 +112,7 @@ DocumentMonitor* DocumentMonitor::Resume(DeskContext& desk, const PendingRecord&
 
 void DocumentMonitor::Begin(std::unique_ptr<TempFolderWatch> watch) {
     const Delays& delays = Delays::Get();
-    if (delays.monitorPollsOnly == 0) {
+    if (Delays::MonitorMode() == Delays::Monitoring::Notified) {
         if (!watch) {
             watch = std::make_unique<TempFolderWatch>(WatchedFiles(path_, reportPath_));
         }
