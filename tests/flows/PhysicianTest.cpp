@@ -116,7 +116,7 @@ INSTANTIATE_TEST_SUITE_P(
              true,
              u"Kept over a restart."_s,
              {},
-             {kStillOpen.arg(kOther), kOfferedAtStart.arg(kOther), kSentAtStart.arg(kOther)},
+             {kStillOpen.arg(kOther), kOfferedAtStart.arg(kOther)},
              kResync},
         // typing into and after the statement refused
         Case{
@@ -135,8 +135,7 @@ INSTANTIATE_TEST_SUITE_P(
              true,
              u"Signed edit kept."_s,
              {},
-             {kAttention, kStillOpen.arg(kOwnSigned), kOfferedAtStart.arg(kOwnSigned),
-              kSentAtStart.arg(kOwnSigned)},
+             {kAttention, kStillOpen.arg(kOwnSigned), kOfferedAtStart.arg(kOwnSigned)},
              kEsign}),
     ::testing::PrintToStringParamName());
 
