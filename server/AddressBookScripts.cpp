@@ -46,7 +46,8 @@ Answer AddressBook(ServerContext& ctx, const ScriptRequest& request) {
     while (stmt.Step()) {
         text += std::to_string(stmt.Int(0));
         for (int column = 1; column <= 7; ++column) {
-            text += "~" + Field(Text::Trim(stmt.Text(column)));
+            text += '~';
+            text += Field(Text::Trim(stmt.Text(column)));
         }
         text += "\n";
     }

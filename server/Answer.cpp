@@ -14,7 +14,7 @@ Answer Answer::Refusal(const std::string& sentence) {
 }
 
 Answer Answer::Message(const std::string& sentence) {
-    return Plain("*" + Text::WithoutTilde(sentence) + "*");
+    return Plain(std::string("*").append(Text::WithoutTilde(sentence)).append("*"));
 }
 
 Answer Answer::ZippedList(const std::string& entryName, const std::string& text) {

@@ -281,7 +281,7 @@ std::string MakeDictationAudio(const std::string& sentence, const std::string& s
     // A recorder writes the start and end of the recording; the demo's dictations start at
     // a fixed moment so that the files are the same from run to run.
     const int length = static_cast<int>(std::ceil(seconds));
-    char endTime[16];
+    char endTime[32]; // room for any int the compiler cannot rule out
     std::snprintf(endTime, sizeof endTime, "26010509%02d%02d", std::min(length / 60, 59), length % 60);
     const std::string dss =
         EncodeDss(samples, DssInfo{"DEMO", sentence.substr(0, kCommentSize), "260105090000", endTime});

@@ -75,7 +75,10 @@ std::string FileListLines::Line(const Report& report) {
         if (Text::EqualsNoCase(name, "Filename")) {
             continue;
         }
-        line += "|" + Text::ListValue(name) + "~" + Text::ListValue(Field(report, name));
+        line.append("|")
+            .append(Text::ListValue(name))
+            .append("~")
+            .append(Text::ListValue(Field(report, name)));
     }
     return line;
 }

@@ -42,9 +42,11 @@ Answer HostPage(ServerContext& ctx, const ScriptRequest& request) {
         }
     }
     const std::string host = request.host.empty() ? ctx.options.bindAddress : request.host;
-    const std::string serverUrl =
-        "https://" + host + (ctx.httpsPort == 443 ? std::string() : ":" + std::to_string(ctx.httpsPort)) +
-        "/";
+    std::string serverUrl = "https://" + host;
+    if (ctx.httpsPort != 443) {
+        serverUrl.append(":").append(std::to_string(ctx.httpsPort));
+    }
+    serverUrl += '/';
 
     std::string page = "<!DOCTYPE html>\n<html>\n<head><meta charset=\"utf-8\"><title>Velmo desk - " +
                        Text::HtmlEscape(user->name) + "</title></head>\n<body>\n<p>Signed in as " +

@@ -127,7 +127,8 @@ std::string Journal::Line(const JournalEntry& entry, const std::string& time) {
         line += "{\"field\":" + JsonString(file.field) + ",\"filename\":" + JsonString(file.filename) +
                 ",\"size\":" + std::to_string(file.size) + ",\"entries\":[";
         for (std::size_t k = 0; k < file.entries.size(); ++k) {
-            line += (k ? "," : "") + JsonString(file.entries[k]);
+            line += k ? "," : "";
+            line += JsonString(file.entries[k]);
         }
         line += "]}";
     }

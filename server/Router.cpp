@@ -213,7 +213,7 @@ void Respond(ServerContext& ctx, const httplib::Request& req, const ScriptReques
     } else if (body.tooLarge) {
         SendAnswer(res, UploadTooLarge(), FaultMode::None);
     } else if (sink) {
-        SendAnswer(res, Answer::Plain("~" + std::to_string(body.size)), FaultMode::None);
+        SendAnswer(res, Answer::Plain(std::string("~").append(std::to_string(body.size))), FaultMode::None);
     } else if (std::optional<std::string> crafted = ctx.crafted.For(scriptName)) {
         SendAnswer(res, CraftedAnswer(std::move(*crafted)), FaultMode::None);
     } else if (Text::EqualsNoCase(scriptName, "bigfile")) {

@@ -176,14 +176,13 @@ void CDlgSearch::OnRadioFreeText() {
     }
 }
 
+// The search mode is the radio checked: demographic or free text.
 void CDlgSearch::OnOK() {
     if (ui_->demographicRadio->isChecked()) {
-        searchMode_ = 1;
         if (BuildDemographicURL()) {
             accept();
         }
     } else if (ui_->freeTextRadio->isChecked()) {
-        searchMode_ = 0;
         if (BuildFreeTextURL()) {
             accept();
         }

@@ -29,7 +29,6 @@ public:
     const SearchChoice& Choice() const { return choice_; }
     // Empty unless the dialog closed with OK after building an address.
     QString SearchURL() const { return searchUrl_; }
-    int SearchMode() const { return searchMode_; }
 
 public slots:
     void OnOK();
@@ -53,7 +52,6 @@ private:
     QString searchUrl_;
     SearchChoice last_;
     SearchChoice choice_;
-    int searchMode_ = 1;
     int ownProvider_ = 0;
     bool initialised_ = false;
 };

@@ -467,37 +467,32 @@ bool RtfDocument::Parser::StateWord(const rtf::Token& t, qsizetype i) {
     return false;
 }
 
-// Words that stand for a character of the main text.
+namespace {
+
+// The control words that stand for one character of the main text.
+struct CharacterOfWord {
+    QByteArrayView word;
+    char16_t character;
+};
+constexpr CharacterOfWord kCharacterWords[] = {
+    {"par", u'\r'},        {"sect", u'\f'},       {"page", u'\f'},          {"line", u'\v'},
+    {"tab", u'\t'},        {"cell", u'\a'},       {"nestcell", u'\a'},      {"row", u'\a'},
+    {"nestrow", u'\a'},    {"emdash", u'\u2014'}, {"endash", u'\u2013'},    {"bullet", u'\u2022'},
+    {"lquote", u'\u2018'}, {"rquote", u'\u2019'}, {"ldblquote", u'\u201C'}, {"rdblquote", u'\u201D'},
+};
+
+} // namespace
+
 void RtfDocument::Parser::CharacterWord(QByteArrayView w, qsizetype i, qsizetype end) {
-    if (w == "par") {
-        Put(QChar(u'\r'), i, end);
-    } else if (w == "sect") {
-        Put(QChar(u'\f'), i, end);
-        if (doc_.sections_.size() < 100000) {
-            doc_.sections_.push_back(Section{end, -1, {}, doc_.text_.size(), false});
-        }
-    } else if (w == "page") {
-        Put(QChar(u'\f'), i, end);
-    } else if (w == "line") {
-        Put(QChar(u'\v'), i, end);
-    } else if (w == "tab") {
-        Put(QChar(u'\t'), i, end);
-    } else if (w == "cell" || w == "nestcell" || w == "row" || w == "nestrow") {
-        Put(QChar(u'\a'), i, end);
-    } else if (w == "emdash") {
-        Put(QChar(u'\u2014'), i, end);
-    } else if (w == "endash") {
-        Put(QChar(u'\u2013'), i, end);
-    } else if (w == "bullet") {
-        Put(QChar(u'\u2022'), i, end);
-    } else if (w == "lquote") {
-        Put(QChar(u'\u2018'), i, end);
-    } else if (w == "rquote") {
-        Put(QChar(u'\u2019'), i, end);
-    } else if (w == "ldblquote") {
-        Put(QChar(u'\u201C'), i, end);
-    } else if (w == "rdblquote") {
-        Put(QChar(u'\u201D'), i, end);
+    const auto* found = std::find_if(std::begin(kCharacterWords), std::end(kCharacterWords),
+                                     [&](const CharacterOfWord& c) { return c.word == w; });
+    if (found == std::end(kCharacterWords)) {
+        return;
+    }
+    Put(QChar(found->character), i, end);
+    // A section break also starts the next section.
+    if (w == "sect" && doc_.sections_.size() < 100000) {
+        doc_.sections_.push_back(Section{end, -1, {}, doc_.text_.size(), false});
     }
 }
 

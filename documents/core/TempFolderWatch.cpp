@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QSocketNotifier>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <sys/inotify.h>
@@ -18,21 +19,29 @@ constexpr std::uint32_t kFolderEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | 
 
 } // namespace
 
-TempFolderWatch::TempFolderWatch(const QString& documentPath, QObject* parent)
-    : QObject(parent), lockPath_(OfficeLockFilePath(documentPath)) {
-    const QFileInfo document(documentPath);
-    documentName_ = document.fileName();
-    lockName_ = QFileInfo(lockPath_).fileName();
-    const QByteArray folder = QFile::encodeName(document.absolutePath());
-    if (documentPath.contains(QChar(u'\0')) || documentName_.isEmpty()) {
-        return; // no such document: nothing to watch
+TempFolderWatch::TempFolderWatch(const QStringList& documentPaths, QObject* parent) : QObject(parent) {
+    const QString folder =
+        documentPaths.isEmpty() ? QString() : QFileInfo(documentPaths.first()).absolutePath();
+    for (const QString& path : documentPaths) {
+        const QFileInfo document(path);
+        if (path.contains(QChar(u'\0')) || document.fileName().isEmpty() ||
+            document.absolutePath() != folder) {
+            continue; // no such document here: nothing to watch for it
+        }
+        const QString lockPath = OfficeLockFilePath(path);
+        documents_.push_back({document.fileName(), QFileInfo(lockPath).fileName(), lockPath, false});
+    }
+    if (documents_.empty()) {
+        return;
     }
     fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (fd_ >= 0) {
-        watch_ = ::inotify_add_watch(fd_, folder.constData(), kFolderEvents);
+        watch_ = ::inotify_add_watch(fd_, QFile::encodeName(folder).constData(), kFolderEvents);
     }
     // Read after the watch is set, so that a lock made in between is not missed either way.
-    lockPresent_ = QFileInfo::exists(lockPath_);
+    for (Document& document : documents_) {
+        document.lockPresent = QFileInfo::exists(document.lockPath);
+    }
     if (watch_ < 0) {
         StopWatching();
         return;
@@ -56,11 +65,15 @@ void TempFolderWatch::StopWatching() {
     watch_ = -1;
 }
 
-void TempFolderWatch::SetLock(bool present) {
-    if (present == lockPresent_) {
+bool TempFolderWatch::LockPresent() const {
+    return std::any_of(documents_.begin(), documents_.end(), [](const Document& d) { return d.lockPresent; });
+}
+
+void TempFolderWatch::SetLock(Document& document, bool present) {
+    if (present == document.lockPresent) {
         return;
     }
-    lockPresent_ = present;
+    document.lockPresent = present;
     if (present) {
         emit LockAppeared();
     } else {
@@ -87,8 +100,10 @@ void TempFolderWatch::ReadEvents() {
             }
             at += size;
             if ((event->mask & IN_Q_OVERFLOW) != 0) {
-                // Events were lost: say what is true now, and assume the document was written.
-                SetLock(QFileInfo::exists(lockPath_));
+                // Events were lost: say what is true now, and assume the documents were written.
+                for (Document& document : documents_) {
+                    SetLock(document, QFileInfo::exists(document.lockPath));
+                }
                 emit DocumentWritten();
                 continue;
             }
@@ -100,14 +115,16 @@ void TempFolderWatch::ReadEvents() {
                 continue;
             }
             const QString name = QFile::decodeName(event->name);
-            if (name == lockName_) {
-                if ((event->mask & (IN_CREATE | IN_MOVED_TO)) != 0) {
-                    SetLock(true);
-                } else if ((event->mask & (IN_DELETE | IN_MOVED_FROM)) != 0) {
-                    SetLock(false);
+            for (Document& document : documents_) {
+                if (name == document.lockName) {
+                    if ((event->mask & (IN_CREATE | IN_MOVED_TO)) != 0) {
+                        SetLock(document, true);
+                    } else if ((event->mask & (IN_DELETE | IN_MOVED_FROM)) != 0) {
+                        SetLock(document, false);
+                    }
+                } else if (name == document.name && (event->mask & (IN_CLOSE_WRITE | IN_MOVED_TO)) != 0) {
+                    emit DocumentWritten();
                 }
-            } else if (name == documentName_ && (event->mask & (IN_CLOSE_WRITE | IN_MOVED_TO)) != 0) {
-                emit DocumentWritten();
             }
         }
         if (folderGone) {

@@ -37,6 +37,17 @@ QString Twin(const QString& reportPath, const char* suffix) {
     return reportPath.chopped(4) + QLatin1String(suffix);
 }
 
+// The report beside the file handed over: NAME.doc for its protected copy NAME.fodt.
+QString ReportBeside(const QString& handed) {
+    return handed.endsWith(QStringLiteral(".fodt")) ? handed.chopped(5) + QStringLiteral(".doc") : handed;
+}
+
+// What LibreOffice may hold or write while the report is open: the file handed over and the
+// report's ODF and Word twins.
+QStringList WatchedFiles(const QString& handed, const QString& reportPath) {
+    return {handed, Twin(reportPath, ".odt"), Twin(reportPath, ".docx")};
+}
+
 constexpr int kMaxFilesLookedAt = 10000;
 
 // Said once per run: every later report would be watched the same way.
@@ -54,8 +65,8 @@ void SayPollingAlone(const QString& folder, int everyMs) {
 DocumentMonitor::DocumentMonitor(DeskContext& desk, const Opened& opened, const QString& path,
                                  std::uint32_t openedChecksum, bool taken)
     : QObject(desk.DialogParent()), desk_(desk), opened_(opened), path_(path),
-      reportPath_(path.endsWith(QStringLiteral(".fodt")) ? path.chopped(5) + QStringLiteral(".doc") : path),
-      openedChecksum_(openedChecksum), openedAt_(QDateTime::currentDateTime().addSecs(-1)), taken_(taken) {
+      reportPath_(ReportBeside(path)), openedChecksum_(openedChecksum),
+      openedAt_(QDateTime::currentDateTime().addSecs(-1)), taken_(taken) {
     setObjectName(QStringLiteral("DocumentMonitor"));
     connect(&poll_, &QTimer::timeout, this, &DocumentMonitor::Poll);
     liveness_.setInterval(kLivenessPeriodMs);
@@ -64,10 +75,10 @@ DocumentMonitor::DocumentMonitor(DeskContext& desk, const Opened& opened, const 
 }
 
 std::unique_ptr<TempFolderWatch> DocumentMonitor::WatchBeforeStart(const QString& handed) {
-    if (Delays::Get().monitorPollsOnly != 0) {
+    if (Delays::MonitorMode() == Delays::Monitoring::PollingAlone) {
         return nullptr;
     }
-    return std::make_unique<TempFolderWatch>(handed);
+    return std::make_unique<TempFolderWatch>(WatchedFiles(handed, ReportBeside(handed)));
 }
 
 DocumentMonitor* DocumentMonitor::Start(DeskContext& desk, const Opened& opened, std::uint32_t openedChecksum,
@@ -102,38 +113,27 @@ DocumentMonitor* DocumentMonitor::Resume(DeskContext& desk, const PendingRecord&
 
 void DocumentMonitor::Begin(std::unique_ptr<TempFolderWatch> watch) {
     const Delays& delays = Delays::Get();
-    if (delays.monitorPollsOnly == 0) {
+    if (Delays::MonitorMode() == Delays::Monitoring::Notified) {
         if (!watch) {
-            watch = std::make_unique<TempFolderWatch>(path_);
+            watch = std::make_unique<TempFolderWatch>(WatchedFiles(path_, reportPath_));
         }
-        std::vector<std::unique_ptr<TempFolderWatch>> watches;
-        watches.push_back(std::move(watch));
-        for (const char* suffix : {".odt", ".docx"}) {
-            watches.push_back(std::make_unique<TempFolderWatch>(Twin(reportPath_, suffix)));
-        }
-        const bool notifying =
-            std::all_of(watches.begin(), watches.end(), [](const auto& w) { return w->Notifying(); });
-        if (notifying) {
-            for (auto& w : watches) {
-                TempFolderWatch* raw = w.release();
-                raw->setParent(this);
-                watches_.push_back(raw);
-                // Queued: the monitor may ask the user, which it must not do while events are read.
-                connect(
-                    raw, &TempFolderWatch::LockAppeared, this, [this] { taken_ = true; },
+        if (watch->Notifying()) {
+            TempFolderWatch* raw = watch.release();
+            raw->setParent(this);
+            watch_ = raw;
+            // Queued: the monitor may ask the user, which it must not do while events are read.
+            connect(
+                raw, &TempFolderWatch::LockAppeared, this, [this] { taken_ = true; }, Qt::QueuedConnection);
+            connect(raw, &TempFolderWatch::LockRemoved, this, &DocumentMonitor::Poll, Qt::QueuedConnection);
+            connect(raw, &TempFolderWatch::DocumentWritten, this, &DocumentMonitor::Poll,
                     Qt::QueuedConnection);
-                connect(raw, &TempFolderWatch::LockRemoved, this, &DocumentMonitor::Poll,
-                        Qt::QueuedConnection);
-                connect(raw, &TempFolderWatch::DocumentWritten, this, &DocumentMonitor::Poll,
-                        Qt::QueuedConnection);
-            }
         } else {
             SayPollingAlone(QFileInfo(path_).absolutePath(), delays.monitorPoll);
         }
     }
     // With notification the poll is only a safety net, for what sends no event.
-    poll_.setInterval(watches_.empty() ? delays.monitorPoll
-                                       : std::max(delays.monitorPoll, delays.monitorNotifiedPoll));
+    poll_.setInterval(watch_ == nullptr ? delays.monitorPoll
+                                        : std::max(delays.monitorPoll, delays.monitorNotifiedPoll));
     poll_.start();
     liveness_.start();
 }
@@ -141,10 +141,10 @@ void DocumentMonitor::Begin(std::unique_ptr<TempFolderWatch> watch) {
 void DocumentMonitor::StopWatching() {
     poll_.stop();
     liveness_.stop();
-    for (TempFolderWatch* watch : watches_) {
-        watch->deleteLater();
+    if (watch_ != nullptr) {
+        watch_->deleteLater();
+        watch_ = nullptr;
     }
-    watches_.clear();
 }
 
 DocumentMonitor* DocumentMonitor::Find(QObject* window) {
@@ -172,13 +172,13 @@ void DocumentMonitor::KeepForNextStart() {
 }
 
 bool DocumentMonitor::Held() const {
-    return WordHoldsFile(path_) || WordHoldsFile(Twin(reportPath_, ".odt")) ||
-           WordHoldsFile(Twin(reportPath_, ".docx"));
+    const QStringList files = WatchedFiles(path_, reportPath_);
+    return std::any_of(files.begin(), files.end(), [](const QString& file) { return WordHoldsFile(file); });
 }
 
 void DocumentMonitor::CheckLiveness() {
     bool gone = false;
-    for (const QString& file : {path_, Twin(reportPath_, ".odt"), Twin(reportPath_, ".docx")}) {
+    for (const QString& file : WatchedFiles(path_, reportPath_)) {
         const QString lock = OfficeLockFilePath(file);
         if (OfficeLockLiveness::IsStale(lock)) {
             WriteLog(QStringLiteral("DocumentMonitoring: the LibreOffice that held ") + file +

@@ -11,7 +11,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 // Watches the document open for editing: a job on the window's event loop that the file system's
 // notifications drive (LibreOffice's lock file made or removed, the document written), so that it
@@ -71,7 +70,7 @@ signals:
 private:
     DocumentMonitor(DeskContext& desk, const Opened& opened, const QString& path,
                     std::uint32_t openedChecksum, bool taken);
-    // Begins the watch: the file-system notifications for the file and its ODF/Word twins, or
+    // Begins the watch: one file-system watch of the folder for the file and its ODF/Word twins, or
     // polling alone where they cannot be had.
     void Begin(std::unique_ptr<TempFolderWatch> watch);
     void StopWatching();
@@ -114,7 +113,7 @@ private:
     QDateTime openedAt_;
     QDateTime
         lastSave_; // of the copy in the pending folder; none yet: the first poll that sees it held copies
-    std::vector<TempFolderWatch*> watches_; // children; none while polling alone
+    TempFolderWatch* watch_ = nullptr; // a child; none while polling alone
     QTimer poll_;
     QTimer liveness_;
     QElapsedTimer sinceStart_;

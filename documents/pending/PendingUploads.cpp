@@ -309,10 +309,8 @@ void PendingUploads::OfferAtStart() {
         }
     }
     if (!sent.isEmpty()) {
+        // Told in the status line only: nothing to dismiss for what went well.
         desk_.ShowStatus(QStringLiteral("Edits sent to the server: ") + sent.join(QStringLiteral(", ")));
-        Prompts::Information((sent.size() == 1 ? QStringLiteral("Document updated: ")
-                                               : QStringLiteral("Documents updated: ")) +
-                             sent.join(QStringLiteral(", ")) + QLatin1Char('.'));
     }
     if (!notSent.isEmpty()) {
         Prompts::Information(

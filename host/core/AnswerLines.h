@@ -23,7 +23,6 @@ public:
 
     // The next line without its line end (LF or CRLF); false at the end of the answer.
     bool Next(QByteArray& line);
-    int Skipped() const { return skipped_; }
 
 private:
     QIODevice& in_;

@@ -13,7 +13,6 @@ constexpr Delays kFixed{
     .folderCleanup = 300,
     .monitorPoll = 1000,
     .monitorNotifiedPoll = 1000,
-    .monitorPollsOnly = 1,
     .afterPrint = 1000,
     .afterSignSave = 200,
     .afterPropertyWrite = 500,
@@ -42,7 +41,6 @@ constexpr Delays kLean{
     // for what sends no event (a POSIX lock without a lock file).
     .monitorPoll = 100,
     .monitorNotifiedPoll = 2000,
-    .monitorPollsOnly = 0,
     .afterPrint = 0,
     .afterSignSave = 0,
     .afterPropertyWrite = 0,
@@ -55,6 +53,11 @@ constexpr Delays kLean{
     .convertingNotice = 1000,
     .versionStep = 0,
 };
+
+Delays::Monitoring& CurrentMonitorMode() {
+    static Delays::Monitoring mode = Delays::Monitoring::Notified;
+    return mode;
+}
 
 } // namespace
 
@@ -73,6 +76,11 @@ const Delays& Delays::Lean() {
 
 void Delays::UseFixedWaits(bool on) {
     Get() = on ? kFixed : kLean;
+    CurrentMonitorMode() = on ? Monitoring::PollingAlone : Monitoring::Notified;
+}
+
+Delays::Monitoring Delays::MonitorMode() {
+    return CurrentMonitorMode();
 }
 
 void Delays::ZeroAll() {

@@ -19,7 +19,6 @@ struct Delays {
     // (never more often than monitorPoll), the notification doing the real work.
     int monitorPoll;
     int monitorNotifiedPoll;
-    int monitorPollsOnly; // 1: no file notification, the monitor learns of LibreOffice by polling alone
 
     // The word-processor sequences.
     int afterPrint;         // after a print job has been handed over
@@ -46,6 +45,11 @@ struct Delays {
     // Restores every fixed wait (on) or goes back to the lean table (off). Called once at start,
     // from the --fixed-waits option or the settings file.
     static void UseFixedWaits(bool on);
+    // How the document monitor learns that LibreOffice took or let go of a report: from the file
+    // system's notifications, or by polling alone as it did with the fixed waits. A mode that
+    // comes with the switch above, not a wait: ZeroAll leaves it as it is.
+    enum class Monitoring { Notified, PollingAlone };
+    static Monitoring MonitorMode();
     // Tests call this once; nothing in the product does.
     static void ZeroAll();
     // Blocks the calling thread for ms milliseconds; 0 returns at once.

@@ -1,4 +1,4 @@
-// The folder watch reports the document's lock and writes, in order, and nothing else.
+// The folder watch reports its documents' locks and writes, in order, and nothing else.
 #include "documents/core/TempFolderWatch.h"
 #include "documents/core/WordHoldsFile.h"
 
@@ -19,12 +19,13 @@ void Write(const QString& path, const QByteArray& bytes) {
     f.write(bytes);
 }
 
-TEST(TempFolderWatch, ReportsTheLockAndWritesOfItsDocumentInOrder) {
+TEST(TempFolderWatch, ReportsTheLocksAndWritesOfItsDocumentsInOrder) {
     QTemporaryDir dir;
     const QString doc = dir.filePath("R1.doc");
     const QString lock = OfficeLockFilePath(doc);
     Write(doc, "{\\rtf1 one}");
-    TempFolderWatch watch(doc);
+    const QString twin = dir.filePath("R1.odt");
+    TempFolderWatch watch({doc, twin});
     ASSERT_TRUE(watch.Notifying());
     ASSERT_FALSE(watch.LockPresent());
     QStringList events;
@@ -51,6 +52,13 @@ TEST(TempFolderWatch, ReportsTheLockAndWritesOfItsDocumentInOrder) {
              QFile::rename(dir.filePath("lu123.tmp"), doc);
          },
          {"written"}},
+        {"the twin locked, closed and saved",
+         [&] {
+             Write(OfficeLockFilePath(twin), "x");
+             QFile::remove(OfficeLockFilePath(twin));
+             Write(twin, "x");
+         },
+         {"appeared", "removed", "written"}},
         {"other files of the folder, another document's lock",
          [&] {
              Write(dir.filePath("R2.doc"), "x");

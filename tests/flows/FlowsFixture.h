@@ -40,7 +40,6 @@ inline const QString kSigned = u"Document E-Signed successfully."_s;
 inline const QString kStillOpen = u"%1 is still open in LibreOffice. Its edit is kept: it will be sent when "
                                   u"LibreOffice closes it and the desk next starts."_s;
 inline const QString kOfferedAtStart = u"1 edited report has not reached the server yet: %1. Send it now?"_s;
-inline const QString kSentAtStart = u"Document updated: %1."_s;
 inline const QString kKeptAbove = u"Text typed after the signature statement of %1 was kept and now stands "
                                   u"above the revision statement: %2"_s;
 inline const QString kAnotherOpen =

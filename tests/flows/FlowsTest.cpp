@@ -263,7 +263,7 @@ TEST_P(EditIsNeverLost, TheNextStartSendsIt) {
     Answers({Prompts::Yes, Prompts::Yes});
     Start();
     EXPECT_EQ(Shown().value(0), kOfferedAtStart.arg(kOther));
-    EXPECT_EQ(Shown().last(), kSentAtStart.arg(kOther)); // what was sent is confirmed
+    EXPECT_TRUE(Shown().last().endsWith(u'?')); // only questions: the status line confirms it, once
     EXPECT_TRUE(ServerDocument(kOther).contains(edit));
     EXPECT_EQ(page_->Status()->Note(), "Edits sent to the server: " + kOther);
     EXPECT_FALSE(PendingStore::Load(kOther).has_value());

@@ -1,5 +1,6 @@
 // The settings file velmo.conf (the administrator's and the user's), the log retention it sets and the
-// fixed waits it may turn on: the pacing comes back whole with one call, and ZeroAll reaches every wait.
+// fixed waits it may turn on: the pacing comes back whole with one call, and ZeroAll reaches every wait
+// and no mode.
 #include "host/core/ActivityLog.h"
 #include "host/core/CUtility.h"
 #include "host/core/Delays.h"
@@ -110,7 +111,6 @@ TEST(FixedWaits, TheOptionRestoresEveryWaitAsItWasAndZeroAllClearsThemAll) {
                           {&Delays::folderCleanup, 300},
                           {&Delays::monitorPoll, 1000},
                           {&Delays::monitorNotifiedPoll, 1000},
-                          {&Delays::monitorPollsOnly, 1},
                           {&Delays::afterPrint, 1000},
                           {&Delays::afterSignSave, 200},
                           {&Delays::afterPropertyWrite, 500},
@@ -127,11 +127,15 @@ TEST(FixedWaits, TheOptionRestoresEveryWaitAsItWasAndZeroAllClearsThemAll) {
     for (const Wait& w : fixed) {
         EXPECT_EQ(Delays::Get().*w.field, w.ms);
     }
-    Delays::UseFixedWaits(false);
-    EXPECT_EQ(Values(Delays::Get()), Values(Delays::Lean()));
-
+    EXPECT_EQ(Delays::MonitorMode(), Delays::Monitoring::PollingAlone); // the monitor's old 1 s poll
     Delays::ZeroAll();
     EXPECT_EQ(Values(Delays::Get()), (std::array<int, kFields>{}));
+    EXPECT_EQ(Delays::MonitorMode(), Delays::Monitoring::PollingAlone); // a mode, not a wait
+
+    Delays::UseFixedWaits(false);
+    EXPECT_EQ(Values(Delays::Get()), Values(Delays::Lean()));
+    Delays::ZeroAll(); // as the tests run: zero waits, the monitor notified
+    EXPECT_EQ(Delays::MonitorMode(), Delays::Monitoring::Notified);
 }
 
 } // namespace

@@ -57,10 +57,9 @@ TEST_F(VoicePlayTest, PlaysTheConvertedDictationOfTheBracedJob) {
 
 TEST_F(VoicePlayTest, ASlowConverterIsNamedInTheStatusLineAndADesktopWithoutAPlayerIsTold) {
     shell_.refuse = true;
-    Delays::Get().convertingNotice = 0; // any converter is slow now
+    Delays::Get().convertingNotice = 0; // any converter is slow now (as ZeroAll left it: nothing to restore)
     FakeDesk desk = FakeDesk::Of("p", FakeDesk::Named({"J260101"}));
     VoicePlayback(desk).Run();
-    Delays::Get().convertingNotice = 1000;
     EXPECT_EQ(desk.statuses, (QStringList{"Converting the dictation...", ""}));
     ExpectOneBox(VoicePlayback::NoPlayerText(VoicePlayback::VoiceFolder() + "J260101.wav"),
                  Prompts::Icon::Error);
