@@ -254,11 +254,12 @@ int CHttp::SetSessionOptions() {
         .Set(CURLOPT_BUFFERSIZE, static_cast<long>(kTransferChunk))
         .Set(CURLOPT_FOLLOWLOCATION, 1L)
         .Set(CURLOPT_MAXREDIRS, kMaxRedirects);
-    // A redirect may lead to the web only, never to a local file or another protocol.
+    // A redirect may lead to https only: never to a local file or another protocol, and never
+    // back to plain HTTP, where a resent body (a report, a password) would travel in the clear.
 #if LIBCURL_VERSION_NUM >= 0x075500
-    chain.Set(CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    chain.Set(CURLOPT_REDIR_PROTOCOLS_STR, "https");
 #else
-    chain.Set(CURLOPT_REDIR_PROTOCOLS, static_cast<long>(CURLPROTO_HTTP | CURLPROTO_HTTPS));
+    chain.Set(CURLOPT_REDIR_PROTOCOLS, static_cast<long>(CURLPROTO_HTTPS));
 #endif
     return chain.Set(CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds)
         .Set(CURLOPT_LOW_SPEED_LIMIT, 1L)
