@@ -3,7 +3,9 @@
 #include <httplib.h>
 #include <zip.h>
 
+#include <algorithm>
 #include <ctime>
+#include <ranges>
 
 namespace ServerClient {
 
@@ -21,12 +23,9 @@ Reply Send(const std::string& url, const std::string* body, const std::string& t
 
 std::vector<std::string> Split(const std::string& text, char delimiter) {
     std::vector<std::string> pieces;
-    std::size_t from = 0;
-    for (std::size_t at = text.find(delimiter); at != std::string::npos; at = text.find(delimiter, from)) {
-        pieces.push_back(text.substr(from, at - from));
-        from = at + 1;
+    for (const auto piece : std::views::split(text, delimiter)) {
+        pieces.emplace_back(piece.begin(), piece.end());
     }
-    pieces.push_back(text.substr(from));
     return pieces;
 }
 
@@ -112,9 +111,7 @@ std::optional<std::string> SingleFileText(const std::string& zipBytes) {
 
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines = Split(text, '\n');
-    if (lines.back().empty()) {
-        lines.pop_back();
-    }
+    lines.resize(lines.size() - (!lines.empty() && lines.back().empty() ? 1 : 0));
     return lines;
 }
 
@@ -134,12 +131,9 @@ std::vector<Record> ParseFileList(const std::string& text) {
 }
 
 std::string FieldOf(const Record& record, const std::string& key) {
-    for (const auto& [name, value] : record) {
-        if (name == key) {
-            return value;
-        }
-    }
-    return {};
+    const auto it =
+        std::find_if(record.begin(), record.end(), [&](const auto& field) { return field.first == key; });
+    return it == record.end() ? std::string() : it->second;
 }
 
 std::string IsoDay(int daysBack) {

@@ -9,7 +9,6 @@
 #include "transport/StatusUpdate.h"
 
 #include <QDateTime>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QLocale>
 #include <QRegularExpression>

@@ -7,8 +7,6 @@
 
 #include <QAbstractButton>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QLabel>
 
 #include <gtest/gtest.h>
