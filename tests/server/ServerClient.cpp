@@ -85,11 +85,8 @@ std::string Zip(const std::vector<Entry>& entries) {
 }
 
 std::optional<std::string> SingleFileText(const std::string& zipBytes) {
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t* source = zip_source_buffer_create(zipBytes.data(), zipBytes.size(), 0, &error);
-    zip_t* archive = source && !zipBytes.empty() ? zip_open_from_source(source, ZIP_RDONLY, &error) : nullptr;
-    zip_error_fini(&error);
+    zip_source_t* source = zip_source_buffer_create(zipBytes.data(), zipBytes.size(), 0, nullptr);
+    zip_t* archive = source ? zip_open_from_source(source, ZIP_RDONLY, nullptr) : nullptr;
     if (!archive) {
         zip_source_free(source);
         return std::nullopt;
