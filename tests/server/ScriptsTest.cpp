@@ -30,7 +30,6 @@ protected:
         return PostDeskForm(Url("addtofaxqueue.php"),
                             {{"recipient", recipients}, {"loginid", "12"}, {"faxdoc", documents}});
     }
-    Reply Form(const std::string& script, const Fields& fields) { return PostDeskForm(Url(script), fields); }
     // The named report's flags in user 12's list of the last three weeks; empty when not listed.
     std::string Flags(const std::string& name) {
         for (const auto& record : List("12", "All", "All", "t", 20)) {
@@ -60,8 +59,9 @@ TEST_F(Scripts, RefusalsNeverHoldATildeAndChangeNothing) {
         {"fax document", Fax("101~L~(555) 201-4410", "R~1")},
         {"fax number not in the book", Fax("101~Lakeside Cardiology~(555) 201-4411", "R260006")},
         {"fax not allowed", notFaxable},
-        {"rename job", Form("qm_rename.php", {{"loginid", "30"}, {"filename", "J~1;"}, {"stat", "stat4"}})},
-        {"new property", Form("qm_cp_add.php", {{"loginid", "30"}, {"cps", "a|b~"}})},
+        {"rename job",
+         PostDeskForm(Url("qm_rename.php"), {{"loginid", "30"}, {"filename", "J~1;"}, {"stat", "stat4"}})},
+        {"new property", PostDeskForm(Url("qm_cp_add.php"), {{"loginid", "30"}, {"cps", "a|b~"}})},
         {"list user", Get(FileListUrl("1~2", "All", "All", "t"))},
         {"list provider", Get(FileListUrl("90", "18", "All", "t"))},
         {"document", Get(Url("qm_download_files.php?filename=AB~C"))},

@@ -24,9 +24,7 @@ class SeedFile : public ServerTest {
 protected:
     void SetUp() override {}
     bool Seed(const QByteArray& json) {
-        StandInServer::Options options;
-        options.seedJson = json;
-        return Start(std::move(options));
+        return Start({.fault = {}, .requireAuth = {}, .extraHttpsPort = 0, .seedJson = json});
     }
 };
 
