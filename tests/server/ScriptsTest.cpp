@@ -24,7 +24,7 @@ protected:
         Fields fields{
             {"loginid", Scramble(user)}, {"password", Scramble("")}, {"locationid", "3"}, {"phyid", "12"}};
         fields.insert(fields.end(), extra.begin(), extra.end());
-        return PostDeskForm(Url(script), fields, FilePart{kLocalZip, Zip({{name + ".doc", doc}})});
+        return PostDeskForm(Url(script), fields, FilePart{kLocalZip, Zip(name + ".doc", doc)});
     }
     Reply Fax(const std::string& recipients, const std::string& documents) {
         return PostDeskForm(Url("addtofaxqueue.php"),

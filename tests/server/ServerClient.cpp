@@ -63,14 +63,12 @@ std::string Scramble(const std::string& text) {
     return out;
 }
 
-std::string Zip(const std::vector<Entry>& entries) {
+std::string Zip(const std::string& name, const std::string& data) {
     zip_source_t* target = zip_source_buffer_create(nullptr, 0, 0, nullptr);
     zip_source_keep(target);
     zip_t* archive = zip_open_from_source(target, ZIP_TRUNCATE, nullptr);
-    for (const Entry& entry : entries) {
-        zip_file_add(archive, entry.name.c_str(),
-                     zip_source_buffer(archive, entry.data.data(), entry.data.size(), 0), ZIP_FL_OVERWRITE);
-    }
+    zip_file_add(archive, name.c_str(), zip_source_buffer(archive, data.data(), data.size(), 0),
+                 ZIP_FL_OVERWRITE);
     zip_close(archive);
     std::string bytes;
     if (zip_source_open(target) == 0) {

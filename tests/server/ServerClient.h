@@ -30,11 +30,8 @@ Reply PostDeskForm(const std::string& url, const Fields& fields, const std::opti
 // +2, -2, +2, ... per byte, as the desk scrambles login ids and passwords.
 std::string Scramble(const std::string& text);
 
-struct Entry {
-    std::string name;
-    std::string data;
-};
-std::string Zip(const std::vector<Entry>& entries);
+// A zip archive holding the one file name with data.
+std::string Zip(const std::string& name, const std::string& data);
 // The text of a zip that holds exactly one file; nothing otherwise.
 std::optional<std::string> SingleFileText(const std::string& zipBytes);
 

@@ -1,4 +1,3 @@
-#include "host/core/CUtility.h"
 #include "host/core/FileChecksum.h"
 #include "host/core/SessionSettings.h"
 #include "tests/support/PromptsDouble.h"
@@ -9,11 +8,7 @@
 #include "transport/StatusUpdate.h"
 
 #include <QDateTime>
-#include <QJsonArray>
 #include <QLocale>
-#include <QRegularExpression>
-
-#include <gtest/gtest.h>
 
 #include <thread>
 

@@ -1,11 +1,8 @@
 #include "host/core/CertificateNotice.h"
 #include "tests/support/PromptsDouble.h"
 #include "tests/transport/TransportTestSupport.h"
-#include "transport/CHttp.h"
 
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 

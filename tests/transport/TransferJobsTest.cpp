@@ -1,4 +1,3 @@
-#include "host/core/CUtility.h"
 #include "host/core/GuiThread.h"
 #include "host/core/SessionSettings.h"
 #include "tests/support/PromptsDouble.h"
@@ -8,8 +7,6 @@
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QLabel>
-
-#include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 
@@ -32,6 +29,9 @@ protected:
         dialog.SetURL(server.BaseUrl() + kListQuery);
         dialog.SetUserId(u"12"_s);
         dialog.SetJobMode(CDlgPleaseWait::kDownloadFileList);
+        // The dialog has only its text and no way to close it.
+        EXPECT_TRUE(dialog.findChildren<QAbstractButton*>().isEmpty());
+        EXPECT_EQ(dialog.findChild<QLabel*>()->text(), u"Please wait, request in progress..."_s);
         dialog.exec();
         EXPECT_FALSE(dialog.isVisible());
         return dialog.ResultPath();
@@ -125,12 +125,6 @@ TEST_F(TransferJobs, DialogEndsWhenTheProgramQuitsWhileTheWorkerWaitsOnAMessage)
     }
     Prompts::Install(&PromptsDouble::Current());
     EXPECT_EQ(prompts.shown.size(), 1);
-}
-
-TEST(PleaseWaitDialog, HasOnlyItsTextAndNoWayToCloseIt) {
-    CDlgPleaseWait dialog;
-    EXPECT_TRUE(dialog.findChildren<QAbstractButton*>().isEmpty());
-    EXPECT_EQ(dialog.findChild<QLabel*>()->text(), u"Please wait, request in progress..."_s);
 }
 
 } // namespace

@@ -32,9 +32,8 @@ private:
 };
 // The lines log (by default all of today's) does not contain; compare with an empty list.
 inline QStringList Missing(const QStringList& lines, const QString& log = TodaysLogText()) {
-    QStringList missing;
-    std::copy_if(lines.begin(), lines.end(), std::back_inserter(missing),
-                 [&](const QString& line) { return !log.contains(line); });
+    QStringList missing = lines;
+    missing.removeIf([&](const QString& line) { return log.contains(line); });
     return missing;
 }
 
@@ -105,8 +104,7 @@ class NotificationRecorder final : public QObject {
 public:
     struct Seen {
         int code = 0;
-        qint64 value = 0;
-        qint64 data = 0;
+        qint64 value = 0, data = 0;
         ProgressBlock progress;
         void* client = nullptr;
     };

@@ -1,18 +1,14 @@
 // What goes on the wire before any connection: the address, its encoding, the multipart body and
 // the zip archives it carries.
 #include "tests/transport/TransportTestSupport.h"
-#include "transport/CHttp.h"
 #include "transport/HttpUrl.h"
 #include "transport/UploadStream.h"
 #include "transport/ZipLibrary.h"
 #include "transport/scripts/ServerAnswer.h"
 
-#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <zip.h>
-
-#include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
