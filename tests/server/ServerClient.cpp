@@ -3,8 +3,9 @@
 #include <httplib.h>
 #include <zip.h>
 
+#include <QDate>
+
 #include <algorithm>
-#include <ctime>
 #include <ranges>
 
 namespace ServerClient {
@@ -52,15 +53,6 @@ Reply PostDeskForm(const std::string& url, const Fields& fields, const std::opti
     }
     body += "\r\n--" + b + "--\r\n";
     return Send(url, &body, "multipart/form-data, boundary=" + b);
-}
-
-std::string Scramble(const std::string& text) {
-    std::string out = text;
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(out[i]);
-        out[i] = static_cast<char>(static_cast<unsigned char>(i % 2 == 0 ? byte + 2 : byte - 2));
-    }
-    return out;
 }
 
 std::string Zip(const std::string& name, const std::string& data) {
@@ -132,15 +124,7 @@ std::string FieldOf(const Record& record, const std::string& key) {
 }
 
 std::string IsoDay(int daysBack) {
-    std::time_t now = std::time(nullptr);
-    std::tm t{};
-    localtime_r(&now, &t);
-    t.tm_mday -= daysBack;
-    t.tm_isdst = -1;
-    std::mktime(&t);
-    char buffer[16];
-    std::strftime(buffer, sizeof buffer, "%Y-%m-%d", &t);
-    return buffer;
+    return QDate::currentDate().addDays(-daysBack).toString(Qt::ISODate).toStdString();
 }
 
 } // namespace ServerClient

@@ -33,7 +33,6 @@ protected:
     QTemporaryDir dir_;
     std::unique_ptr<StandInServer> server_;
 };
-using HttpUpload = HttpTransfer;
 
 const QString kStatusOpen =
     u"qm_statusupdate.php?physicianid=12&locationid=1&vfilename=R260001&field=open&value=1"_s;
@@ -202,8 +201,9 @@ TEST(HttpLogin, CredentialDialogDecidesBetweenResendAndTheRefusal) {
 }
 
 // The probe (no body) comes first, then the exact form: the file part with the full local path,
-// the whole file (larger than any buffer), the fields in order.
-TEST_F(HttpUpload, ProbeFirstThenTheExactBody) {
+// the whole file (larger than any buffer), the fields in order. A refused probe or an unreadable
+// file: no body is sent.
+TEST_F(HttpTransfer, UploadProbesFirstThenSendsTheExactBody) {
     const int kLarge = 3 * 1024 * 1024 + 17;
     const QString zip = WriteFile(dir_.filePath(u"R260001.zip"_s), BigFileBytes(kLarge));
     const QList<Multipart::Field> fields{{"loginid", "30"}, {"cps", "Referring Physician~Room~"}};
@@ -230,27 +230,25 @@ TEST_F(HttpUpload, ProbeFirstThenTheExactBody) {
         EXPECT_EQ(sent.response, u"~"_s);
     }
     EXPECT_EQ(ReadFile(zip), BigFileBytes(kLarge)); // the file on disk is never changed
-}
-
-TEST_F(HttpUpload, RefusedProbeOrUnreadableFileSendsNoBody) {
+    // A refused probe or an unreadable file: no body is sent.
     ASSERT_TRUE(server_->SetFault(u"status500"_s, u"qm_cp_add.php"_s));
     const Fetched refused = Upload(u"qm_cp_add.php"_s, {}, {{"loginid", "30"}});
     EXPECT_EQ(refused.result, 0);
     EXPECT_TRUE(refused.error.contains(u"status code =500"_s));
     EXPECT_TRUE(TodaysLogText().contains(u"Error in HandleAuthentication in _UploadFile,0"_s));
-    EXPECT_EQ(Sent(u"qm_cp_add.php"_s, 1).at(0)[u"body_size"_s].toInt(), 0);
+    EXPECT_EQ(Sent(u"qm_cp_add.php"_s, 5).at(4)[u"body_size"_s].toInt(), 0); // after two probes and bodies
 
     ASSERT_TRUE(server_->ClearFaults());
     const QString missing = dir_.filePath(u"gone.zip"_s);
     const Fetched unread = Upload(u"qm_cp_add.php"_s, missing, {});
     EXPECT_EQ(unread.result, 0);
     EXPECT_EQ(unread.error, u"Error reading the file:"_s + missing + u"error: 2"_s);
-    EXPECT_EQ(Sent(u"qm_cp_add.php"_s, 2).size(), 2) << "one more probe, no body";
+    EXPECT_EQ(Sent(u"qm_cp_add.php"_s, 6).size(), 6) << "one more probe, no body";
 }
 
 // A server whose certificate the desk cannot verify is sent nothing, neither a request nor an
 // upload's probe, and never again with the checks off; the user hears it once per action.
-TEST_F(HttpUpload, AnUnverifiedServerIsSentNothingAndTheUserToldOncePerAction) {
+TEST_F(HttpTransfer, AnUnverifiedServerIsSentNothingAndTheUserToldOncePerAction) {
     const QString document = dir_.filePath(u"R260001.zip"_s);
     WriteFile(document, "PK a zipped report");
     const UntrustedStandIn untrusted;

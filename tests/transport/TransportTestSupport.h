@@ -30,11 +30,10 @@ public:
 private:
     qsizetype start_;
 };
-// The lines log (by default all of today's) does not contain; compare with an empty list.
-inline QStringList Missing(const QStringList& lines, const QString& log = TodaysLogText()) {
-    QStringList missing = lines;
-    missing.removeIf([&](const QString& line) { return log.contains(line); });
-    return missing;
+// Each of lines stands in log (by default all of today's); a failure names those that do not.
+inline void ExpectLogged(QStringList lines, const QString& log = TodaysLogText()) {
+    lines.removeIf([&](const QString& line) { return log.contains(line); });
+    EXPECT_TRUE(lines.isEmpty()) << "not logged: " << lines.join(u'\n').toStdString();
 }
 
 // The bytes GET /bigfile?size=N serves.
