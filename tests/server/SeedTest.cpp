@@ -24,15 +24,13 @@ class SeedFile : public ServerTest {
 protected:
     void SetUp() override {}
     bool Seed(const QByteArray& json) {
-        StandInServer::Options options;
-        options.seedJson = json;
-        return Start(std::move(options));
+        return Start({.fault = {}, .requireAuth = {}, .extraHttpsPort = 0, .seedJson = json});
     }
 };
 
 } // namespace
 
-TEST_F(ServerTest, DemoHostPagesCarryTheNineParameters) {
+TEST_F(ServerTest, DemoHostPageCarriesTheNineParametersAndListsTheFlagsOfEachProvider) {
     EXPECT_EQ(PageParams(Get(server_->HostPageUrl().toStdString()).body),
               (Record{{"PhysicianList", "12~Dr. Amelia Hart|15~Dr. Rafael Ortiz|18~Dr. Nina Kowalski"},
                       {"LocationList",
@@ -45,9 +43,7 @@ TEST_F(ServerTest, DemoHostPagesCarryTheNineParameters) {
                       {"DefaultCustomProperty", "FirstName~LastName~DateOfBirth~MRN~ReportType~Location~"
                                                 "DateOfVisit~ReferringPhysicianName~"},
                       {"FromDictationFlag", ""}}));
-}
-
-TEST_F(ServerTest, DemoListsGiveEachUserTheFlagsOfEachProvider) {
+    // Each user's list gives the flags each provider's reports carry for that user.
     const struct {
         const char *user, *provider, *type, *privileges, *why;
     } cases[] = {

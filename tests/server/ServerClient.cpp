@@ -3,7 +3,10 @@
 #include <httplib.h>
 #include <zip.h>
 
-#include <ctime>
+#include <QDate>
+
+#include <algorithm>
+#include <ranges>
 
 namespace ServerClient {
 
@@ -21,12 +24,9 @@ Reply Send(const std::string& url, const std::string* body, const std::string& t
 
 std::vector<std::string> Split(const std::string& text, char delimiter) {
     std::vector<std::string> pieces;
-    std::size_t from = 0;
-    for (std::size_t at = text.find(delimiter); at != std::string::npos; at = text.find(delimiter, from)) {
-        pieces.push_back(text.substr(from, at - from));
-        from = at + 1;
+    for (const auto piece : std::views::split(text, delimiter)) {
+        pieces.emplace_back(piece.begin(), piece.end());
     }
-    pieces.push_back(text.substr(from));
     return pieces;
 }
 
@@ -55,23 +55,12 @@ Reply PostDeskForm(const std::string& url, const Fields& fields, const std::opti
     return Send(url, &body, "multipart/form-data, boundary=" + b);
 }
 
-std::string Scramble(const std::string& text) {
-    std::string out = text;
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(out[i]);
-        out[i] = static_cast<char>(static_cast<unsigned char>(i % 2 == 0 ? byte + 2 : byte - 2));
-    }
-    return out;
-}
-
-std::string Zip(const std::vector<Entry>& entries) {
+std::string Zip(const std::string& name, const std::string& data) {
     zip_source_t* target = zip_source_buffer_create(nullptr, 0, 0, nullptr);
     zip_source_keep(target);
     zip_t* archive = zip_open_from_source(target, ZIP_TRUNCATE, nullptr);
-    for (const Entry& entry : entries) {
-        zip_file_add(archive, entry.name.c_str(),
-                     zip_source_buffer(archive, entry.data.data(), entry.data.size(), 0), ZIP_FL_OVERWRITE);
-    }
+    zip_file_add(archive, name.c_str(), zip_source_buffer(archive, data.data(), data.size(), 0),
+                 ZIP_FL_OVERWRITE);
     zip_close(archive);
     std::string bytes;
     if (zip_source_open(target) == 0) {
@@ -86,11 +75,8 @@ std::string Zip(const std::vector<Entry>& entries) {
 }
 
 std::optional<std::string> SingleFileText(const std::string& zipBytes) {
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t* source = zip_source_buffer_create(zipBytes.data(), zipBytes.size(), 0, &error);
-    zip_t* archive = source && !zipBytes.empty() ? zip_open_from_source(source, ZIP_RDONLY, &error) : nullptr;
-    zip_error_fini(&error);
+    zip_source_t* source = zip_source_buffer_create(zipBytes.data(), zipBytes.size(), 0, nullptr);
+    zip_t* archive = source ? zip_open_from_source(source, ZIP_RDONLY, nullptr) : nullptr;
     if (!archive) {
         zip_source_free(source);
         return std::nullopt;
@@ -112,9 +98,7 @@ std::optional<std::string> SingleFileText(const std::string& zipBytes) {
 
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines = Split(text, '\n');
-    if (lines.back().empty()) {
-        lines.pop_back();
-    }
+    lines.resize(lines.size() - (!lines.empty() && lines.back().empty() ? 1 : 0));
     return lines;
 }
 
@@ -134,24 +118,13 @@ std::vector<Record> ParseFileList(const std::string& text) {
 }
 
 std::string FieldOf(const Record& record, const std::string& key) {
-    for (const auto& [name, value] : record) {
-        if (name == key) {
-            return value;
-        }
-    }
-    return {};
+    const auto it =
+        std::find_if(record.begin(), record.end(), [&](const auto& field) { return field.first == key; });
+    return it == record.end() ? std::string() : it->second;
 }
 
 std::string IsoDay(int daysBack) {
-    std::time_t now = std::time(nullptr);
-    std::tm t{};
-    localtime_r(&now, &t);
-    t.tm_mday -= daysBack;
-    t.tm_isdst = -1;
-    std::mktime(&t);
-    char buffer[16];
-    std::strftime(buffer, sizeof buffer, "%Y-%m-%d", &t);
-    return buffer;
+    return QDate::currentDate().addDays(-daysBack).toString(Qt::ISODate).toStdString();
 }
 
 } // namespace ServerClient

@@ -27,14 +27,8 @@ struct FilePart {
 // before it), then each field as CRLF--B CRLF disposition CRLF CRLF value, then CRLF--B--CRLF.
 Reply PostDeskForm(const std::string& url, const Fields& fields, const std::optional<FilePart>& file = {});
 
-// +2, -2, +2, ... per byte, as the desk scrambles login ids and passwords.
-std::string Scramble(const std::string& text);
-
-struct Entry {
-    std::string name;
-    std::string data;
-};
-std::string Zip(const std::vector<Entry>& entries);
+// A zip archive holding the one file name with data.
+std::string Zip(const std::string& name, const std::string& data);
 // The text of a zip that holds exactly one file; nothing otherwise.
 std::optional<std::string> SingleFileText(const std::string& zipBytes);
 

@@ -44,16 +44,5 @@ protected:
         return ServerClient::ParseFileList(ZippedText(FileListUrl(user, provider, location, type, from, to)));
     }
 
-    // The named report's field in user 12's list of the last three weeks; empty when not listed.
-    std::string FieldOfReport(const std::string& name, const std::string& key,
-                              const std::string& type = "t") {
-        for (const auto& record : List("12", "All", "All", type, 20)) {
-            if (ServerClient::FieldOf(record, "Filename") == name) {
-                return ServerClient::FieldOf(record, key);
-            }
-        }
-        return {};
-    }
-
     std::optional<StandInServer> server_;
 };

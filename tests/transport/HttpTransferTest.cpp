@@ -1,15 +1,8 @@
 #include "host/core/CertificateNotice.h"
 #include "tests/support/PromptsDouble.h"
 #include "tests/transport/TransportTestSupport.h"
-#include "transport/CHttp.h"
-#include "transport/MultipartBody.h"
-#include "transport/ZipLibrary.h"
 
-#include <QFileInfo>
-#include <QJsonArray>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 
@@ -40,7 +33,6 @@ protected:
     QTemporaryDir dir_;
     std::unique_ptr<StandInServer> server_;
 };
-using HttpUpload = HttpTransfer;
 
 const QString kStatusOpen =
     u"qm_statusupdate.php?physicianid=12&locationid=1&vfilename=R260001&field=open&value=1"_s;
@@ -58,25 +50,23 @@ TEST_F(HttpTransfer, DownloadFillsFileAndPostsNotifications) {
 
     const auto seen = recorder.Drain();
     QList<int> statuses;
-    int sizeNotices = 0, updates = 0;
-    ProgressBlock last;
+    QList<ProgressBlock> updates;
+    int sizeNotices = 0;
     for (const auto& n : seen) {
         EXPECT_EQ(n.client, &client);
         statuses += n.code == MSG_STATUS ? QList<int>{static_cast<int>(n.value)} : QList<int>{};
         sizeNotices += n.code == MSG_PROGRESS && n.value == PROGRESS_TOTAL_SIZE;
-        if (n.code == MSG_PROGRESS && n.value == PROGRESS_UPDATED) {
-            ++updates;
-            last = n.progress;
-        }
+        updates += n.code == MSG_PROGRESS && n.value == PROGRESS_UPDATED ? QList{n.progress}
+                                                                         : QList<ProgressBlock>{};
     }
     EXPECT_EQ(statuses, (QList<int>{10, 11, 20, 21}));
     EXPECT_EQ(sizeNotices, 1);
     EXPECT_EQ(recorder.Announced(), 100000);
     // One update per chunk at most the transfer chunk long.
-    EXPECT_GE(updates, static_cast<int>(100000 / CHttp::kTransferChunk));
-    EXPECT_TRUE(last.bytesDone == 100000u && last.bytesRemaining == 0u);
-    ASSERT_FALSE(seen.isEmpty());
-    EXPECT_EQ(seen.last().code, MSG_DONE);
+    EXPECT_GE(updates.size(), static_cast<int>(100000 / CHttp::kTransferChunk));
+    EXPECT_TRUE(!updates.isEmpty() && updates.last().bytesDone == 100000u &&
+                updates.last().bytesRemaining == 0u);
+    EXPECT_TRUE(!seen.isEmpty() && seen.last().code == MSG_DONE);
 
     // Zero bytes reach the file but end each chunk of the kept text: byte 0 is the only zero here,
     // so the text can only hold later bytes.
@@ -100,18 +90,16 @@ TEST_F(HttpTransfer, RequestGoesWhereTheAddressAndSetSecureSay) {
     const QString on8080 = u"http://%1:8080/getservertime.asp"_s.arg(server_->Address());
     const QString refused = u"Failed in call to HttpSendRequest, Error:1\n"_s;
     const struct {
-        QString url;
+        QString url, error;
         bool secure;
-        int result;
-        QString error;
-        int colons; // 2 in the server time
+        int result, colons; // 2 colons in the server time
     } cases[] = {
-        {on8080, true, 1, {}, 2},
-        {on8080, false, 0, u"Failed in call to HttpSendRequest, Error:7\n"_s, 0},
-        {Url(kStatusOpen + u"&name=Jane Doe&cps=A~B|C&q=50%"_s), false, 1, {}, 0},
-        {Url(u"redirect?to="_s + Url(u"getservertime.asp"_s)), false, 1, {}, 2},
+        {on8080, {}, true, 1, 2},
+        {on8080, u"Failed in call to HttpSendRequest, Error:7\n"_s, false, 0, 0},
+        {Url(kStatusOpen + u"&name=Jane Doe&cps=A~B|C&q=50%"_s), {}, false, 1, 0},
+        {Url(u"redirect?to="_s + Url(u"getservertime.asp"_s)), {}, false, 1, 2},
         // Refused before any connection is tried.
-        {Url(u"redirect?to=file://"_s + secret), false, 0, refused, 0},
+        {Url(u"redirect?to=file://"_s + secret), refused, false, 0, 0},
     };
     for (const auto& c : cases) {
         const Fetched got = Fetch(c.url, {}, c.secure);
@@ -129,11 +117,9 @@ TEST_F(HttpTransfer, RequestGoesWhereTheAddressAndSetSecureSay) {
 
 TEST_F(HttpTransfer, MisbehavingServersEndAsTheLogSays) {
     const struct {
-        const char* fault;
-        const char* path;
+        const char *fault, *path;
         int result;
-        const char* error; // the error text afterwards, or a part of the log
-        const char* logged;
+        const char *error, *logged; // the start of the error text afterwards; a part of the log
     } cases[] = {
         {"407", "getservertime.asp", 1, "", "Inside  HTTP_STATUS_PROXY_AUTH_REQ in HandleAuthentication,0"},
         {"no-length", "getservertime.asp", 1,
@@ -157,8 +143,7 @@ TEST_F(HttpTransfer, MisbehavingServersEndAsTheLogSays) {
         EXPECT_EQ(got.error.left(static_cast<int>(qstrlen(c.error))), QString::fromLatin1(c.error));
         EXPECT_TRUE(mark.Text().contains(QString::fromLatin1(c.logged)));
         const auto seen = recorder.Drain();
-        ASSERT_FALSE(seen.isEmpty());
-        EXPECT_EQ(seen.last().code, c.result == 1 ? MSG_DONE : MSG_ERROR);
+        EXPECT_TRUE(!seen.isEmpty() && seen.last().code == (c.result == 1 ? MSG_DONE : MSG_ERROR));
         if (fault == "status500") {
             EXPECT_FALSE(QFileInfo::exists(path)) << "nothing is read after a bad status";
         } else if (fault == "drop") {
@@ -177,18 +162,16 @@ TEST(HttpLogin, CredentialDialogDecidesBetweenResendAndTheRefusal) {
     ASSERT_TRUE(server);
     const struct {
         std::vector<const char*> typed; // passwords typed, one per dialog; none: cancelled
-        int result;
-        const char* response;
-        int dialogs;
-        const char* logged;
+        int result, dialogs;
+        const char *response, *logged;
     } cases[] = {
         {{},
          1,
-         "Authorization is required to use the report service.",
          1,
+         "Authorization is required to use the report service.",
          "Inside  HTTP_STATUS_DENIED in HandleAuthentication,0"},
-        {{"s3cret"}, 1, "~", 1, "resending in HandleAuthentication after HTTP_STATUS_DENIED"},
-        {std::vector<const char*>(3 * CHttp::kMaxResends, "wrong"), 0, "", CHttp::kMaxResends,
+        {{"s3cret"}, 1, 1, "~", "resending in HandleAuthentication after HTTP_STATUS_DENIED"},
+        {std::vector<const char*>(3 * CHttp::kMaxResends, "wrong"), 0, CHttp::kMaxResends, "",
          "status code =401"},
     };
     for (const auto& c : cases) {
@@ -207,15 +190,22 @@ TEST(HttpLogin, CredentialDialogDecidesBetweenResendAndTheRefusal) {
                   c.typed.empty() ? 1 : std::min<qsizetype>(c.typed.size(), CHttp::kMaxResends) + 1);
         EXPECT_TRUE((mark.Text() + got.error).contains(QString::fromLatin1(c.logged)));
     }
+    // An upload's login on the probe carries over to the body.
+    PromptsDouble::Current().Clear();
+    PromptsDouble::Current().QueueCredentials({Prompts::CredentialAnswer::Retry, {u"desk"_s, u"s3cret"_s}});
+    const Fetched got =
+        Fetch(server->BaseUrl() + u"upload-sink"_s, {}, false, nullptr, {{{"loginid", "30"}}});
+    EXPECT_EQ(got.result, 1) << got.error.toStdString();
+    EXPECT_TRUE(got.response.startsWith(QLatin1Char('~'))) << got.response.toStdString();
+    EXPECT_EQ(server->JournalFor(u"upload-sink"_s).size(), 3); // refused probe, probe, body
 }
 
 // The probe (no body) comes first, then the exact form: the file part with the full local path,
-// the whole file, the fields in order.
-TEST_F(HttpUpload, ProbeFirstThenTheExactBody) {
-    const QString document = dir_.filePath(u"R260001.doc"_s);
-    WriteFile(document, BigFileBytes(30000));
-    const QString zip = ZipPathFor(document);
-    ASSERT_EQ(BasicZip(document, zip), 1);
+// the whole file (larger than any buffer), the fields in order. A refused probe or an unreadable
+// file: no body is sent.
+TEST_F(HttpTransfer, UploadProbesFirstThenSendsTheExactBody) {
+    const int kLarge = 3 * 1024 * 1024 + 17;
+    const QString zip = WriteFile(dir_.filePath(u"R260001.zip"_s), BigFileBytes(kLarge));
     const QList<Multipart::Field> fields{{"loginid", "30"}, {"cps", "Referring Physician~Room~"}};
     for (const QString& file : {QString(), zip}) {
         SCOPED_TRACE(file.toStdString());
@@ -229,10 +219,8 @@ TEST_F(HttpUpload, ProbeFirstThenTheExactBody) {
         const QString type = entries[1][u"content_type"_s].toString();
         ASSERT_TRUE(type.startsWith(u"multipart/form-data, boundary="_s)) << type.toStdString();
         const QByteArray boundary = type.mid(type.indexOf(u'=') + 1).toLatin1();
-        const QJsonArray files = entries[1][u"files"_s].toArray();
-        const qint64 fileSize = ReadFile(file).size();
-        const qint64 expected = Multipart::BuildFilePart(boundary, file.toUtf8()).size() + fileSize +
-                                Multipart::BuildFieldParts(boundary, fields).size() +
+        const qint64 expected = Multipart::BuildFilePart(boundary, file.toUtf8()).size() +
+                                ReadFile(file).size() + Multipart::BuildFieldParts(boundary, fields).size() +
                                 Multipart::Tail().size();
         EXPECT_EQ(entries[1][u"body_size"_s].toInteger(), expected);
         EXPECT_EQ(recorder.Announced(), expected);
@@ -240,59 +228,27 @@ TEST_F(HttpUpload, ProbeFirstThenTheExactBody) {
         EXPECT_EQ(JournalFields(entries[1]),
                   (QStringList{u"loginid=30"_s, u"cps=Referring Physician~Room~"_s}));
         EXPECT_EQ(sent.response, u"~"_s);
-        if (!file.isEmpty()) {
-            ASSERT_EQ(files.size(), 1);
-            EXPECT_EQ(files[0][u"field"_s].toString(), u"FILE"_s);
-            EXPECT_EQ(files[0][u"filename"_s].toString(), zip);
-            EXPECT_EQ(files[0][u"size"_s].toInteger(), fileSize);
-            EXPECT_EQ(files[0][u"entries"_s].toArray(), QJsonArray{u"R260001.doc"_s});
-        }
     }
-    EXPECT_EQ(ReadFile(document), BigFileBytes(30000)); // the file on disk is never changed
-}
-
-TEST_F(HttpUpload, LargeFileStreamsWithTheAnnouncedLengthOverTls) {
-    const QString path = dir_.filePath(u"large.bin"_s);
-    WriteFile(path, BigFileBytes(3 * 1024 * 1024 + 17));
-    const Fetched got = Upload(u"upload-sink"_s, path, {{"loginid", "30"}}, true);
-    ASSERT_EQ(got.result, 1) << got.error.toStdString();
-    const auto entries = Sent(u"upload-sink"_s, 2);
-    ASSERT_EQ(entries.size(), 2);
-    const qint64 sent = entries[1][u"body_size"_s].toInteger();
-    EXPECT_GT(sent, 3 * 1024 * 1024 + 17);
-    EXPECT_EQ(got.response, u"~"_s + QString::number(sent));
-    EXPECT_EQ(Vias(*server_, u"upload-sink"_s), (QStringList{u"https:443"_s, u"https:443"_s}));
-}
-
-TEST_F(HttpUpload, RefusedProbeOrUnreadableFileSendsNoBody) {
+    EXPECT_EQ(ReadFile(zip), BigFileBytes(kLarge)); // the file on disk is never changed
+    // A refused probe or an unreadable file: no body is sent.
     ASSERT_TRUE(server_->SetFault(u"status500"_s, u"qm_cp_add.php"_s));
     const Fetched refused = Upload(u"qm_cp_add.php"_s, {}, {{"loginid", "30"}});
     EXPECT_EQ(refused.result, 0);
     EXPECT_TRUE(refused.error.contains(u"status code =500"_s));
     EXPECT_TRUE(TodaysLogText().contains(u"Error in HandleAuthentication in _UploadFile,0"_s));
-    EXPECT_EQ(Sent(u"qm_cp_add.php"_s, 1).at(0)[u"body_size"_s].toInt(), 0);
+    EXPECT_EQ(Sent(u"qm_cp_add.php"_s, 5).at(4)[u"body_size"_s].toInt(), 0); // after two probes and bodies
 
     ASSERT_TRUE(server_->ClearFaults());
     const QString missing = dir_.filePath(u"gone.zip"_s);
     const Fetched unread = Upload(u"qm_cp_add.php"_s, missing, {});
     EXPECT_EQ(unread.result, 0);
     EXPECT_EQ(unread.error, u"Error reading the file:"_s + missing + u"error: 2"_s);
-    EXPECT_EQ(Sent(u"qm_cp_add.php"_s, 2).size(), 2) << "one more probe, no body";
-}
-
-TEST_F(HttpUpload, LoginOnTheProbeCarriesOverToTheBody) {
-    server_ = StartServer({}, 0, u"desk:s3cret"_s);
-    ASSERT_TRUE(server_);
-    PromptsDouble::Current().QueueCredentials({Prompts::CredentialAnswer::Retry, {u"desk"_s, u"s3cret"_s}});
-    const Fetched got = Upload(u"upload-sink"_s, {}, {{"loginid", "30"}});
-    EXPECT_EQ(got.result, 1) << got.error.toStdString();
-    EXPECT_TRUE(got.response.startsWith(QLatin1Char('~'))) << got.response.toStdString();
-    EXPECT_EQ(server_->JournalFor(u"upload-sink"_s).size(), 3); // refused probe, probe, body
+    EXPECT_EQ(Sent(u"qm_cp_add.php"_s, 6).size(), 6) << "one more probe, no body";
 }
 
 // A server whose certificate the desk cannot verify is sent nothing, neither a request nor an
 // upload's probe, and never again with the checks off; the user hears it once per action.
-TEST_F(HttpUpload, AnUnverifiedServerIsSentNothingAndTheUserToldOncePerAction) {
+TEST_F(HttpTransfer, AnUnverifiedServerIsSentNothingAndTheUserToldOncePerAction) {
     const QString document = dir_.filePath(u"R260001.zip"_s);
     WriteFile(document, "PK a zipped report");
     const UntrustedStandIn untrusted;

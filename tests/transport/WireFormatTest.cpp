@@ -1,21 +1,14 @@
 // What goes on the wire before any connection: the address, its encoding, the multipart body and
 // the zip archives it carries.
 #include "tests/transport/TransportTestSupport.h"
-#include "transport/CHttp.h"
 #include "transport/HttpUrl.h"
-#include "transport/MultipartBody.h"
 #include "transport/UploadStream.h"
 #include "transport/ZipLibrary.h"
 #include "transport/scripts/ServerAnswer.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <zip.h>
-
-#include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
@@ -48,9 +41,8 @@ TEST(HttpUrl, AddressGivesHostPathAndPortUntilSetSecureDecides) {
         QString url, stored, host, path;
         int port;
     } cases[] = {
-        {u"reports.example.org/qm_search.php?loginid=12"_s,
-         u"http://reports.example.org/qm_search.php?loginid=12"_s, u"reports.example.org"_s,
-         u"/qm_search.php?loginid=12"_s, 443},
+        {u"reports.example.org/q?id=12"_s, u"http://reports.example.org/q?id=12"_s, u"reports.example.org"_s,
+         u"/q?id=12"_s, 443},
         {u"http://user:pw@host.example:81?a=1"_s, {}, u"host.example"_s, u"/?a=1"_s, 81},
         {u"https://127.0.0.1:8443/x"_s, {}, u"127.0.0.1"_s, u"/x"_s, 8443},
         {u"HTTPS://server/x"_s, {}, u"server"_s, u"/x"_s, 443},
@@ -137,13 +129,11 @@ TEST(MultipartBody, StreamSendsThePiecesInOrderAndKnowsWhereEachEnds) {
     EXPECT_EQ(sent, tailStart + Multipart::Tail());
     EXPECT_EQ(stream.Total(), static_cast<std::uint64_t>(sent.size()));
     using P = UploadStream::Piece;
-    for (const auto& [offset, piece] : std::vector<std::pair<qsizetype, P>>{{0, P::FileHeader},
-                                                                            {head.size() - 1, P::FileHeader},
-                                                                            {head.size(), P::FileBytes},
-                                                                            {head.size() + 9, P::FileBytes},
-                                                                            {head.size() + 10, P::Fields},
-                                                                            {tailStart.size() - 1, P::Fields},
-                                                                            {tailStart.size(), P::Tail}}) {
+    const qsizetype h = head.size(), t = tailStart.size();
+    const std::pair<qsizetype, P> pieces[] = {
+        {0, P::FileHeader},  {h - 1, P::FileHeader}, {h, P::FileBytes}, {h + 9, P::FileBytes},
+        {h + 10, P::Fields}, {t - 1, P::Fields},     {t, P::Tail}};
+    for (const auto& [offset, piece] : pieces) {
         EXPECT_EQ(stream.PieceAt(static_cast<std::uint64_t>(offset)), piece) << offset;
     }
 }
@@ -181,7 +171,7 @@ protected:
 };
 
 // The uploads zip and the downloads unpack real documents; here only the names and the failures.
-TEST_F(ZipLibrary, ZipNameReplacesTheExtensionAndNothingToPackOrUnpackWritesNothing) {
+TEST_F(ZipLibrary, ZipNameNothingToPackOrUnpackAndTheLastNameOfADownload) {
     // A dot in a folder name is not the file's extension.
     EXPECT_EQ(ZipPathFor(u"/p/Temp/R1.v2.doc"_s), u"/p/Temp/R1.v2.zip"_s);
     EXPECT_EQ(ZipPathFor(u"/home/u/.local/R1"_s), u"/home/u/.local/R1.zip"_s);
@@ -194,38 +184,13 @@ TEST_F(ZipLibrary, ZipNameReplacesTheExtensionAndNothingToPackOrUnpackWritesNoth
     EXPECT_TRUE(unpacked.name.isEmpty());
     EXPECT_TRUE(unpacked.archiveDeleted);
     EXPECT_TRUE(QDir(Path("other")).isEmpty());
-}
-
-// Entries that escape the folder, and names the desk refuses (an option, a hidden or lock file, a
-// control character), are not unpacked.
-TEST_F(ZipLibrary, EntriesThatEscapeTheFolderAreRefused) {
-    const std::vector<Entry> entries{{"../escape.txt", "out"},
-                                     {"sub/../../../deep.txt", "out"},
-                                     {"/abs.txt", "out"},
-                                     {"C:evil.txt", "out"},
-                                     {"link", "/etc/passwd", true},
-                                     {"ok.txt", "fine"},
-                                     {"..\\back.txt", "out"},
-                                     {"-rf", "out"},
-                                     {".~lock.R1.doc#", "out"},
-                                     {"sub/.hidden", "out"},
-                                     {"R1\n.doc", "out"}};
-    EXPECT_EQ(Unzip(MakeArchive("slip.zip", entries), dest_).names, QStringList{u"ok.txt"_s});
-    EXPECT_EQ(ReadFile(dest_ + u"ok.txt"_s), QByteArray("fine"));
-    for (const char* outside : {"root/escape.txt", "deep.txt", "root/back.txt", "root/dest/link"}) {
-        EXPECT_FALSE(QFileInfo::exists(Path(outside))) << outside;
-    }
-    EXPECT_FALSE(QFileInfo::exists(u"/abs.txt"_s));
-}
-
-// An entry in a subfolder is unpacked there and named with it; a download takes the last name,
-// cut to 511 bytes, and the archive is gone afterwards.
-TEST_F(ZipLibrary, UnpackAndDeleteTakesTheLastNameAndDeletesTheArchive) {
+    // An entry in a subfolder is unpacked there and named with it; a download takes the last name,
+    // cut to 511 bytes, and the archive is gone afterwards.
     const QString zip = MakeArchive("many.zip", {{"a.txt", "A"}, {"dir/", ""}, {"dir/inner.txt", "I"}});
-    const UnpackedArchive unpacked = UnpackAndDelete(zip, dest_);
-    EXPECT_EQ(unpacked.name, u"dir/inner.txt"_s);
+    const UnpackedArchive last = UnpackAndDelete(zip, dest_);
+    EXPECT_EQ(last.name, u"dir/inner.txt"_s);
     EXPECT_EQ(ReadFile(dest_ + u"dir/inner.txt"_s), QByteArray("I"));
-    EXPECT_TRUE(unpacked.archiveDeleted);
+    EXPECT_TRUE(last.archiveDeleted);
     EXPECT_FALSE(QFileInfo::exists(zip));
     const std::string part(120, 'n');
     const std::string longName = part + "/" + part + "/" + part + "/" + part + "/" + part;
@@ -233,8 +198,23 @@ TEST_F(ZipLibrary, UnpackAndDeleteTakesTheLastNameAndDeletesTheArchive) {
               QString::fromStdString(longName.substr(0, 511)));
 }
 
-TEST_F(ZipLibrary, OneArchiveUnpacksABoundedNumberOfEntries) {
-    std::vector<Entry> entries;
+// Entries that escape the folder, and names the desk refuses (an option, a hidden or lock file, a
+// control character), are not unpacked.
+TEST_F(ZipLibrary, EntriesThatEscapeTheFolderAndFloodsAreRefused) {
+    std::vector<Entry> entries{{"link", "/etc/passwd", true}};
+    for (const char* name : {"../escape.txt", "sub/../../../deep.txt", "/abs.txt", "C:evil.txt",
+                             "..\\back.txt", "-rf", ".~lock.R1.doc#", "sub/.hidden", "R1\n.doc"}) {
+        entries.push_back({name, "out"});
+    }
+    entries.push_back({"ok.txt", "fine"});
+    EXPECT_EQ(Unzip(MakeArchive("slip.zip", entries), dest_).names, QStringList{u"ok.txt"_s});
+    EXPECT_EQ(ReadFile(dest_ + u"ok.txt"_s), QByteArray("fine"));
+    for (const char* outside : {"root/escape.txt", "deep.txt", "root/back.txt", "root/dest/link"}) {
+        EXPECT_FALSE(QFileInfo::exists(Path(outside))) << outside;
+    }
+    EXPECT_FALSE(QFileInfo::exists(u"/abs.txt"_s));
+    // One archive unpacks a bounded number of entries.
+    entries.clear();
     for (int i = 0; i < kMaxUnzipEntries + 5; ++i) {
         entries.push_back({"f" + std::to_string(i), "x"});
     }
