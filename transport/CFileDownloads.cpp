@@ -37,12 +37,12 @@ QString CFileDownloads::DownloadFiles(const QString& fileName) {
             Prompts::Error(QStringLiteral("Unable to load zip library."));
             return resultPath_;
         }
-        const UnpackedArchive archive = UnpackAndDelete(archivePath, folder);
+        const UnpackedArchive archive = UnpackDownload(archivePath, folder);
         const QString& name = archive.name;
         WriteLog(QStringLiteral("DownloadFiles: Unzip filename,") + name);
         WriteLog(QStringLiteral("Zip file,") + archivePath +
-                 (archive.archiveDeleted ? QStringLiteral(", deleted")
-                                         : QStringLiteral(", could not be deleted")));
+                 (archive.DeleteArchive() ? QStringLiteral(", deleted")
+                                          : QStringLiteral(", could not be deleted")));
         // An archive that unpacked nothing leaves the earlier result as it was.
         if (!name.isEmpty()) {
             resultPath_ = folder + name;

@@ -45,7 +45,7 @@ void DownloadDocuments(const QStringList& names, QObject* receiver, std::uint32_
                     Prompts::Error(QStringLiteral("Unable to load zip library."));
                     return;
                 }
-                const UnpackedArchive archive = UnpackAndDelete(archivePath, tempFolder);
+                const UnpackedArchive archive = UnpackDownload(archivePath, tempFolder);
                 const QString& unpacked = archive.name;
                 WriteLog(QStringLiteral("DownloadFiles: Unzip filename,") + unpacked);
                 WriteLog(QStringLiteral("DownloadFiles: Unzip filename with full path,") + tempFolder +
@@ -56,8 +56,8 @@ void DownloadDocuments(const QStringList& names, QObject* receiver, std::uint32_
                     LocalCopies::Remember(documentPath);
                 }
                 WriteLog(QStringLiteral("DownloadFiles: File,") + archivePath +
-                         (archive.archiveDeleted ? QStringLiteral(", deleted")
-                                                 : QStringLiteral(", could not be deleted")));
+                         (archive.DeleteArchive() ? QStringLiteral(", deleted")
+                                                  : QStringLiteral(", could not be deleted")));
             }
         }
         http.CloseSession();

@@ -37,12 +37,12 @@ void DownloadFileList(FileListJob& job) {
         } else if (!LoadZipLibrary()) {
             Prompts::Error(QStringLiteral("Unable to load zip library."));
         } else {
-            const UnpackedArchive archive = UnpackAndDelete(archivePath, tempFolder);
+            const UnpackedArchive archive = UnpackDownload(archivePath, tempFolder);
             const QString& name = archive.name;
             WriteLog(QStringLiteral("DownloadFileList: Unzip file name,") + name);
             WriteLog(QStringLiteral("File list zip,") + archivePath +
-                     (archive.archiveDeleted ? QStringLiteral(", deleted")
-                                             : QStringLiteral(", could not be deleted")));
+                     (archive.DeleteArchive() ? QStringLiteral(", deleted")
+                                              : QStringLiteral(", could not be deleted")));
             // An archive that unpacked nothing leaves the earlier results as they were.
             if (!name.isEmpty()) {
                 job.resultPath = tempFolder + name;

@@ -232,16 +232,19 @@ UnzipResult Unzip(const QString& zipPath, const QString& destFolder) {
     return result;
 }
 
-UnpackedArchive UnpackAndDelete(const QString& zipPath, const QString& destFolder) {
-    UnpackedArchive unpacked;
+UnpackedArchive UnpackDownload(const QString& zipPath, const QString& destFolder) {
+    UnpackedArchive unpacked{zipPath, {}};
     const UnzipResult result = Unzip(zipPath, destFolder);
     if (!result.names.isEmpty()) {
         unpacked.name = QString::fromUtf8(result.names.constLast().toUtf8().left(kMaxUnpackedNameBytes));
     }
+    return unpacked;
+}
+
+bool UnpackedArchive::DeleteArchive() const {
     QFile archive(zipPath);
     archive.setPermissions(archive.permissions() | QFileDevice::WriteOwner);
-    unpacked.archiveDeleted = archive.remove();
-    return unpacked;
+    return archive.remove();
 }
 
 QString ZipPathFor(const QString& sourcePath) {

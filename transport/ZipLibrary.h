@@ -34,16 +34,19 @@ UnzipResult Unzip(const QString& zipPath, const QString& destFolder);
 // The longest unpacked name a download reports (bytes of UTF-8); a longer one is cut.
 inline constexpr int kMaxUnpackedNameBytes = 511;
 
-// A downloaded archive after UnpackAndDelete: the name of the last file it unpacked (relative
-// to the folder, empty when none) and whether the archive itself could be deleted.
+// A downloaded archive, unpacked: the name of the last file it unpacked (relative to the
+// folder, empty when none, cut to kMaxUnpackedNameBytes).
 struct UnpackedArchive {
+    QString zipPath;
     QString name;
-    bool archiveDeleted = false;
+    // Deletes the archive itself (clearing a read-only mark first); false when it stays. A
+    // step of its own, so that what the caller logs of the name comes before the deletion.
+    bool DeleteArchive() const;
 };
 
-// Unzips a downloaded archive into destFolder, takes the last unpacked name and deletes the
-// archive (clearing a read-only mark first). Every zipped download goes through this.
-UnpackedArchive UnpackAndDelete(const QString& zipPath, const QString& destFolder);
+// Unzips a downloaded archive into destFolder and takes the last unpacked name. Every zipped
+// download goes through this, then logs the name, then deletes the archive.
+UnpackedArchive UnpackDownload(const QString& zipPath, const QString& destFolder);
 
 // The archive path for a source: up to its last "." (in the file name) + ".zip"; a file
 // name without an extension simply gets ".zip" appended.

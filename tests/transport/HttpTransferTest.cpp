@@ -81,9 +81,9 @@ TEST_F(HttpTransfer, DownloadFillsFileAndPostsNotifications) {
 }
 
 // SetSecure sends to 443 whatever port the URL names; without it the URL's own port is used,
-// where nothing listens here. Every request goes over TLS, the redirected one too. Redirects go to the
-// web only. The query goes out as given but for what a URL cannot carry; without a local file the
-// answer is kept.
+// where nothing listens here. Every request goes over TLS, the redirected one too: redirects lead to https
+// only, never to a file or back to plain HTTP. The query goes out as given but for what a URL cannot carry;
+// without a local file the answer is kept.
 TEST_F(HttpTransfer, RequestGoesWhereTheAddressAndSetSecureSay) {
     const QString secret = Local("secret.txt");
     WriteFile(secret, "local secret");
@@ -100,6 +100,7 @@ TEST_F(HttpTransfer, RequestGoesWhereTheAddressAndSetSecureSay) {
         {Url(u"redirect?to="_s + Url(u"getservertime.asp"_s)), {}, false, 1, 2},
         // Refused before any connection is tried.
         {Url(u"redirect?to=file://"_s + secret), refused, false, 0, 0},
+        {Url(u"redirect?to=http://%1/getservertime.asp"_s.arg(server_->Address())), refused, false, 0, 0},
     };
     for (const auto& c : cases) {
         const Fetched got = Fetch(c.url, {}, c.secure);

@@ -180,21 +180,22 @@ TEST_F(ZipLibrary, ZipNameNothingToPackOrUnpackAndTheLastNameOfADownload) {
     EXPECT_FALSE(QFileInfo::exists(Path("none.zip")));
     WriteFile(Path("ZipFile"), "*The report service is busy.*");
     ASSERT_TRUE(QDir().mkpath(Path("other")));
-    const UnpackedArchive unpacked = UnpackAndDelete(Path("ZipFile"), Path("other/"));
+    const UnpackedArchive unpacked = UnpackDownload(Path("ZipFile"), Path("other/"));
     EXPECT_TRUE(unpacked.name.isEmpty());
-    EXPECT_TRUE(unpacked.archiveDeleted);
+    EXPECT_TRUE(unpacked.DeleteArchive());
     EXPECT_TRUE(QDir(Path("other")).isEmpty());
     // An entry in a subfolder is unpacked there and named with it; a download takes the last name,
-    // cut to 511 bytes, and the archive is gone afterwards.
+    // cut to 511 bytes, and the archive stays until the caller has logged the name.
     const QString zip = MakeArchive("many.zip", {{"a.txt", "A"}, {"dir/", ""}, {"dir/inner.txt", "I"}});
-    const UnpackedArchive last = UnpackAndDelete(zip, dest_);
+    const UnpackedArchive last = UnpackDownload(zip, dest_);
     EXPECT_EQ(last.name, u"dir/inner.txt"_s);
     EXPECT_EQ(ReadFile(dest_ + u"dir/inner.txt"_s), QByteArray("I"));
-    EXPECT_TRUE(last.archiveDeleted);
+    EXPECT_TRUE(QFileInfo::exists(zip));
+    EXPECT_TRUE(last.DeleteArchive());
     EXPECT_FALSE(QFileInfo::exists(zip));
     const std::string part(120, 'n');
     const std::string longName = part + "/" + part + "/" + part + "/" + part + "/" + part;
-    EXPECT_EQ(UnpackAndDelete(MakeArchive("long.zip", {{longName, "L"}}), dest_).name,
+    EXPECT_EQ(UnpackDownload(MakeArchive("long.zip", {{longName, "L"}}), dest_).name,
               QString::fromStdString(longName.substr(0, 511)));
 }
 
