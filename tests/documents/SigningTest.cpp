@@ -58,9 +58,11 @@ TEST(Signing, PatternsFindStatementsWrittenByOtherHands) {
 
 class SignFile : public ::testing::Test {
 protected:
-    static Request Sign() {
+    static Request Sign(bool knownSigned = false, bool watchedFile = false) {
         return {.signatureText = u"Dr. Amelia Hart"_qs,
                 .dateText = u"12-04-26 at 09:15:00"_qs,
+                .watchedFile = watchedFile,
+                .knownSigned = knownSigned,
                 .signaturePatterns = DefaultSignaturePatterns()};
     }
     QTemporaryDir dir_;
@@ -116,10 +118,7 @@ TEST_F(SignFile, FindsTheStatementToReplace) {
     };
     for (const Case& c : cases) {
         const QString path = DocTest::Write(dir_, u"report.doc"_qs, c.rtf);
-        Request request = Sign();
-        request.watchedFile = c.watched;
-        request.knownSigned = c.knownSigned;
-        const Signing::Result r = Signing::SignDocumentFile(path, request);
+        const Signing::Result r = Signing::SignDocumentFile(path, Sign(c.knownSigned, c.watched));
         EXPECT_EQ(r.revision, c.position >= 0) << c.why;
         EXPECT_EQ(r.existingPosition, c.position) << c.why;
         EXPECT_EQ(DocTest::MainText(path), c.text) << c.why;
@@ -228,17 +227,13 @@ TEST_F(SignFile, ReplacesOnlyTheEarlierStatementAndKeepsWhatFollowsIt) {
     };
     for (const Case& c : cases) {
         const QString path = DocTest::Write(dir_, u"report.doc"_qs, head + c.statement + c.tail);
-        Request request = Sign();
-        request.knownSigned = c.knownSigned;
-        EXPECT_EQ(Signing::SignDocumentFile(path, request).movedText, c.moved) << c.why;
+        EXPECT_EQ(Signing::SignDocumentFile(path, Sign(c.knownSigned)).movedText, c.moved) << c.why;
         EXPECT_EQ(DocTest::MainText(path), u"Body.\r\f\r\r\r\r"_qs + c.text) << c.why;
     }
     // The statement edited after LibreOffice saved the signed report (its own RTF).
     const QString path =
         DocTest::Write(dir_, u"report.doc"_qs, DocTest::Fixture(u"signed_tampered_lo.rtf"_qs));
-    Request request = Sign();
-    request.knownSigned = true;
-    EXPECT_TRUE(Signing::SignDocumentFile(path, request).revision);
+    EXPECT_TRUE(Signing::SignDocumentFile(path, Sign(true)).revision);
     EXPECT_TRUE(DocTest::MainText(path).endsWith(u"family doctor\r\f\r\r\r\r"_qs + revised));
 }
 

@@ -10,7 +10,6 @@
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TodaysLog.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 

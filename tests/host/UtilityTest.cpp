@@ -2,8 +2,6 @@
 #include "host/core/CUtility.h"
 #include "host/core/FileChecksum.h"
 #include "tests/support/Files.h"
-#include "tests/support/ScopedEnv.h"
-#include "tests/support/TodaysLog.h"
 #include "tests/support/Watchdog.h"
 
 #include <QDir>
@@ -48,11 +46,7 @@ TEST(SplitString, DelimiterQuirks) {
 TEST(RunProgram, PassesOneUnsplitParameterAndTheProgramOutlivesItsHandle) {
     const QTemporaryDir dir;
     const QString script = dir.filePath(QStringLiteral("a folder/wait then write.sh"));
-    QDir().mkpath(QFileInfo(script).path());
-    QFile file(script);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("while [ ! -e \"$(dirname \"$0\")/go\" ]; do sleep 0.02; done; touch \"$0.done\"\n");
-    file.close();
+    WriteFile(script, "while [ ! -e \"$(dirname \"$0\")/go\" ]; do sleep 0.02; done; touch \"$0.done\"\n");
     ASSERT_NE(CUtility::RunProgram(QStringLiteral("sh"), script), nullptr); // handle dropped at once
     QFile(QFileInfo(script).path() + QStringLiteral("/go")).open(QIODevice::WriteOnly);
     EXPECT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(script + QStringLiteral(".done")); }, 10000));

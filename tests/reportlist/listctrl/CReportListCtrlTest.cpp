@@ -95,16 +95,8 @@ TEST_F(ListCtrl, HeaderClicksToggleTheDirectionAndMarkTheColumnButNotAStatusColu
     }
 }
 
-TEST_F(ListCtrl, SelectionIsReportedInListOrderAndFollowsItsRows) {
-    Select(3);
-    Select(1);
-    EXPECT_EQ(list.SelectedRows(), QList<int>({1, 3}));
-    list.Sort(kFilenameColumn, false); // R4 R3 R2 R1
-    EXPECT_EQ(list.SelectedRows(), QList<int>({0, 2}));
-    EXPECT_EQ(list.Model()->CellText(list.FirstSelectedRow(), kFilenameColumn), "R4");
-}
-
-TEST_F(ListCtrl, RowsAndCellsAreExposedAsATable) {
+// Rows and cells are exposed as a table; the selection is reported in list order and follows its rows.
+TEST_F(ListCtrl, RowsAndCellsAreATableAndTheSelectionFollowsItsRows) {
     QAccessibleInterface* view = QAccessible::queryAccessibleInterface(&list);
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(view->role(), QAccessible::Table);
@@ -113,6 +105,12 @@ TEST_F(ListCtrl, RowsAndCellsAreExposedAsATable) {
     EXPECT_EQ(table->rowCount(), 4);
     EXPECT_EQ(table->cellAt(2, kFilenameColumn)->text(QAccessible::Name), "R3");
     EXPECT_EQ(table->cellAt(1, 5)->text(QAccessible::Name), "E-Signed");
+    Select(3);
+    Select(1);
+    EXPECT_EQ(list.SelectedRows(), QList<int>({1, 3}));
+    list.Sort(kFilenameColumn, false); // R4 R3 R2 R1
+    EXPECT_EQ(list.SelectedRows(), QList<int>({0, 2}));
+    EXPECT_EQ(list.Model()->CellText(list.FirstSelectedRow(), kFilenameColumn), "R4");
 }
 
 TEST_F(ListCtrl, GreyOddRowsGreenDotsForSetFlagsAndAWhiteDotOnTheSelectedRow) {
