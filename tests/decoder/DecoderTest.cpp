@@ -140,7 +140,7 @@ TEST_F(DecoderTest, ConvertsDssWaveAndMp3ToWaveOfTheSameLengthAndPitch) {
 
 // Unreadable audio, a missing input, a parameter text without both names and an input that never
 // ends: each fails with its exit code and one line, and leaves no wave behind.
-TEST_F(DecoderTest, BadInputsAndParameterTextsFailFastWithOneLineAndNoWave) {
+TEST_F(DecoderTest, BadInputsParameterTextsAndTheCapFailWithOneLineAndLeaveAnEarlierWave) {
     QByteArray noise(40000, '\0');
     QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(noise.data()), noise.size() / 4);
     WriteFile(Path("in/cut.dss"), DssTone(3.0, 440.0).left(1024 + 512 * 2 + 100));
@@ -161,9 +161,7 @@ TEST_F(DecoderTest, BadInputsAndParameterTextsFailFastWithOneLineAndNoWave) {
         EXPECT_TRUE(run.stderrText.startsWith("DSSDecoder: "));
         EXPECT_EQ(Files("out"), QStringList());
     }
-}
-
-TEST_F(DecoderTest, OutputIsCappedAndAnEarlierWaveSurvivesAFailure) {
+    // The output is capped, and an earlier wave survives a failure.
     WriteFile(Path("long.dss"), DssTone(3.0, 440.0));
     WriteFile(Path("long.wav"), "earlier");
     const std::string dss = Path("long.dss").toStdString(), wav = Path("long.wav").toStdString();

@@ -23,7 +23,7 @@ QString SignatureOf12(const QString& line) {
 }
 
 // The statement's pieces: the logged user's signature text and the date from the server time.
-TEST(Signing, SignatureAndDateTexts) {
+TEST(Signing, SignatureDateAndPatternTexts) {
     const struct {
         QString (*piece)(const QString&);
         QString from, expected;
@@ -40,15 +40,13 @@ TEST(Signing, SignatureAndDateTexts) {
     }
     EXPECT_EQ(Signing::LocalTimeText(QDateTime(QDate(2026, 12, 4), QTime(9, 5, 7))),
               u"Dec/04/2026 09:05:07"_qs);
-}
-
-TEST(Signing, PatternsFindStatementsWrittenByOtherHands) {
-    const QList<QPair<QString, QString>> cases = {
+    // The patterns find statements written by other hands.
+    const QList<QPair<QString, QString>> statements = {
         {u"This document has been Electronically ESigned and Revised by B"_qs,
          u"This document has been Electronically ESigned and Revised by "_qs},
         {u"This document has not been signed"_qs, u""_qs},
     };
-    for (const auto& [text, expected] : cases) {
+    for (const auto& [text, expected] : statements) {
         EXPECT_EQ(FindSignatureStatement(text, DefaultSignaturePatterns()), expected) << text.toStdString();
     }
     // "\T" is the letter T; other escapes keep their meaning; "\r" ends a line.
@@ -90,7 +88,7 @@ TEST_F(SignFile, FirstSignatureGoesInItsOwnSectionAfterFourLineFeeds) {
     EXPECT_EQ(DocTest::MainText(path), twice);
 }
 
-TEST_F(SignFile, FindsTheStatementToReplace) {
+TEST_F(SignFile, FindsTheStatementToReplaceAndADemographicsResignOnlyReplacesOne) {
     struct Case {
         const char* why;
         QByteArray rtf;
@@ -124,9 +122,7 @@ TEST_F(SignFile, FindsTheStatementToReplace) {
         EXPECT_EQ(DocTest::MainText(path), c.text) << c.why;
         EXPECT_EQ(r.checksum, c.watched ? FileChecksum(path) : 0u) << c.why; // the monitor compares it
     }
-}
-
-TEST_F(SignFile, DemographicsResignAddsNothingToAnUnsignedDocument) {
+    // A demographics re-sign adds nothing to an unsigned document...
     const QByteArray rtf = R"({\rtf1 Body never signed.})";
     const QString path = DocTest::Write(dir_, u"report.doc"_qs, rtf);
     Request r = Sign();

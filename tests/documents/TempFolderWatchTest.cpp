@@ -15,9 +15,8 @@ namespace {
 
 TEST(TempFolderWatch, ReportsTheLocksAndWritesOfItsDocumentsInOrder) {
     QTemporaryDir dir;
-    const QString doc = dir.filePath("R1.doc");
+    const QString doc = WriteFile(dir.filePath("R1.doc"), "{\\rtf1 one}");
     const QString lock = OfficeLockFilePath(doc);
-    WriteFile(doc, "{\\rtf1 one}");
     const QString twin = dir.filePath("R1.odt");
     TempFolderWatch watch({doc, twin});
     ASSERT_TRUE(watch.Notifying());

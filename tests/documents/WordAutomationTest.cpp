@@ -130,7 +130,7 @@ QString StateOf(const QString& path) {
 const QByteArray kSigned =
     R"({\rtf1\ansi\sectd\sectunlocked1 Report\par\sect\sectd\sbknone\sectunlocked1 Statement})";
 
-TEST(WaterMark, LockAndUnlock) {
+TEST(WaterMark, LockAndUnlockAndFailuresAreLoggedAndSwallowed) {
     QTemporaryDir dir;
     struct Case {
         const char* why;
@@ -163,10 +163,7 @@ TEST(WaterMark, LockAndUnlock) {
         EXPECT_TRUE(log.Messages().contains(prefix + u" END"_qs)) << c.why;
         EXPECT_EQ(DocTest::MainText(path), RtfDocument(c.rtf).MainText()) << c.why;
     }
-}
-
-TEST(WaterMark, FailuresAreLoggedAndSwallowed) {
-    QTemporaryDir dir;
+    // Failures are logged and swallowed.
     FakeDesktop desktop;
     desktop.RemoveOffice();
     const QString held = DocTest::Write(dir, u"held.doc"_qs, kSigned);

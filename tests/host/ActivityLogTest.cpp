@@ -17,14 +17,12 @@
 
 namespace {
 
-TEST(ActivityLogFormat, FileNameHasLeadingSpaceAndEnglishMonthInAnyLocale) {
+// The daily file's name has a leading blank and the English month in any locale.
+TEST(WriteLog, FirstCallMakesProfileLogFolderAndDailyFileThenAppendsWithTheErrnoOnEntry) {
     const QLocale saved;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     EXPECT_EQ(ActivityLog::FileNameFor(QDate(2024, 10, 1)), " Molve 01-Oct-2024");
     QLocale::setDefault(saved);
-}
-
-TEST(WriteLog, FirstCallMakesProfileLogFolderAndDailyFileThenAppendsWithTheErrnoOnEntry) {
     QTemporaryDir root;
     ScopedEnv env("XDG_DATA_HOME", (root.path() + "/deep/er").toLocal8Bit());
     errno = EACCES;
@@ -53,8 +51,7 @@ TEST(WriteLog, LogFolderThatCannotBeMadeLosesTheLineSilently) {
 
 TEST(WriteLog, LinesFromSeveralThreadsStayWhole) {
     ClearLog();
-    constexpr int kThreads = 4;
-    constexpr int kLines = 100;
+    constexpr int kThreads = 4, kLines = 100;
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t) {
         threads.emplace_back([t] {

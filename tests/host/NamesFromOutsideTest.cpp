@@ -44,8 +44,9 @@ TEST(NameGate, AcceptsReportNamesAndRefusesWhatCouldLeaveTheFolder) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(NameGate::Refusal(c.name).toStdString(), std::string(c.refusal)) << c.name.toStdString();
-        const QString path = NameGate::PathInside("/p/Temp/desk-1/", c.name, ".doc");
-        EXPECT_EQ(path, *c.refusal ? QString() : "/p/Temp/desk-1/" + c.name + ".doc") << c.name.toStdString();
+        EXPECT_EQ(NameGate::PathInside("/p/Temp/desk-1/", c.name, ".doc"),
+                  *c.refusal ? QString() : "/p/Temp/desk-1/" + c.name + ".doc")
+            << c.name.toStdString();
     }
     EXPECT_EQ(NameGate::Printable("R1\nx" + longest), "R1\uFFFDx" + longest.left(124) + "...");
 }

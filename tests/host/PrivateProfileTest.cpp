@@ -24,7 +24,7 @@ mode_t ModeOf(const QString& path) {
     return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
 }
 
-TEST(PrivateProfile, WhatTheDeskWritesIsTheUsersAloneWhateverTheUmask) {
+TEST(PrivateProfile, WhatTheDeskWritesIsTheUsersAloneAndAStartClosesWhatWasLeftOpen) {
     for (const mode_t mask : {mode_t{0}, mode_t{022}, mode_t{0277}}) {
         SCOPED_TRACE(mask);
         QTemporaryDir root;
@@ -45,9 +45,7 @@ TEST(PrivateProfile, WhatTheDeskWritesIsTheUsersAloneWhateverTheUmask) {
         EXPECT_TRUE(ServerGate::IsKnown("reports.example"));
         EXPECT_EQ(NotPrivate(profile), QStringList());
     }
-}
-
-TEST(PrivateProfile, AStartClosesWhatAnOlderDeskLeftOpenAndSaysSoOnce) {
+    // A start closes what an older desk left open, and says so once.
     QTemporaryDir root;
     QTemporaryDir outside;
     ScopedEnv env("XDG_DATA_HOME", root.path().toLocal8Bit());

@@ -5,9 +5,9 @@
 #include "host/core/LaunchOptions.h"
 #include "host/core/SessionSettings.h"
 #include "tests/support/Files.h"
+#include "tests/support/QStringPrinting.h"
 #include "tests/support/TodaysLog.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -44,10 +44,7 @@ TEST(HostPageParse, ChoosesTheDesksObjectAndReadsOnlyItsOwnParams) {
         EXPECT_EQ(r.objectMatched, qstrcmp(c.object, "desk") == 0) << c.why;
         EXPECT_EQ(r.params, c.params) << c.why;
     }
-}
-
-TEST(HostPageParse, HostileInputStaysBounded) {
-    // Megabytes of tag openers and endless params finish promptly (a
+    // Hostile input stays bounded: megabytes of tag openers and endless params finish promptly (a
     // quadratic scan would not) and never yield more than the cap.
     EXPECT_FALSE(HostPage::Parse(QByteArray(2 * 1024 * 1024, '<')).objectFound);
     QByteArray many = "<object data='VELMO.VelmoCtrl.1'>";
@@ -145,15 +142,10 @@ LaunchOptions Parse(const QStringList& args) {
     return LaunchOptions::Parse(QStringList{"velmo"} + args);
 }
 
-TEST(LaunchCommandLine, PagesAndMistakes) {
+TEST(LaunchCommandLine, PagesMistakesAndParams) {
     // A "velmo:" address or a lone argument is the host page.
-    const std::pair<QStringList, QString> pages[] = {
-        {{"velmo:http://127.0.0.1/desk.php?user=12"}, "http://127.0.0.1/desk.php?user=12"},
-        {{"VELMO://reports.example/desk.php"}, "https://reports.example/desk.php"},
-    };
-    for (const auto& [args, page] : pages) {
-        EXPECT_EQ(Parse(args).page, page) << args.join(' ').toStdString();
-    }
+    EXPECT_EQ(Parse({"velmo:http://127.0.0.1/desk.php?user=12"}).page, "http://127.0.0.1/desk.php?user=12");
+    EXPECT_EQ(Parse({"VELMO://reports.example/desk.php"}).page, "https://reports.example/desk.php");
     // Arguments split at "|".
     const char* const mistakes[] = {"--param|NoEquals", "--size|99999x1", "--register|--unregister",
                                     "--version=1", "--fixed-waits=yes"};
@@ -162,9 +154,7 @@ TEST(LaunchCommandLine, PagesAndMistakes) {
     }
     EXPECT_FALSE(Parse({}).fixedWaits);
     EXPECT_TRUE(Parse({"--fixed-waits"}).fixedWaits);
-}
-
-TEST(LaunchProperties, ParamsReplacePageValuesAndLaterParamsWin) {
+    // --param values replace the page's, and later ones win.
     QTemporaryDir dir;
     const QString page =
         WriteFile(dir.filePath("desk.html"),

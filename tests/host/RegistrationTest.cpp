@@ -16,7 +16,6 @@ protected:
     QTemporaryDir home;
     QString data = home.path() + "/data";
     QString config = home.path() + "/config";
-    QString desktop = data + "/applications/velmo.desktop";
     QString mime = data + "/mime/packages/velmo-hostpage.xml";
     QString mimeApps = config + "/mimeapps.list";
     ScopedEnv dataEnv{"XDG_DATA_HOME", data.toLocal8Bit()};
@@ -45,7 +44,7 @@ TEST_F(DeskRegistration, UnregisterRemovesOnlyWhatRegisterAdded) {
     EXPECT_TRUE(ReadText(mimeApps).contains("x-scheme-handler/velmo=velmo.desktop;old-desk.desktop;\n"));
 
     EXPECT_EQ(Registration::Unregister(Paths()), Registration::kOk);
-    EXPECT_FALSE(QFileInfo::exists(desktop));
+    EXPECT_FALSE(QFileInfo::exists(data + "/applications/velmo.desktop"));
     EXPECT_FALSE(QFileInfo::exists(mime));
     EXPECT_EQ(ReadText(mimeApps), "[Default Applications]\ntext/html=firefox.desktop;\n"
                                   "x-scheme-handler/velmo=old-desk.desktop;\n\n"

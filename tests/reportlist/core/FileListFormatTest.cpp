@@ -79,16 +79,15 @@ TEST(FileListFormat, RecordsColumnsAndListsFromTheLines) {
     }
 }
 
-TEST(FileListFormat, OverlongLineIsCutAndItsRestDoesNotBecomeARow) {
+TEST(FileListFormat, OverlongLinesEmptyMissingAndUnterminatedFilesAndTheirEncoding) {
     const QByteArray padding(FileListLimits::kMaxLineBytes + 5000, 'x');
+    // An overlong line is cut and its rest does not become a row.
     const ParsedFileList list = Parse(kR1 + "|Pad~" + padding + "|Tail~T1\n" + kR2 + "\n");
     ASSERT_EQ(list.rows.Count(), 2);
     EXPECT_EQ(list.rows.Record(1).values, QStringList({"R2", "F2", ""}))
         << "the cut-off Tail field makes no column";
     EXPECT_LT(list.rows.Record(0).values.value(2).size(), FileListLimits::kMaxLineBytes);
-}
-
-TEST(FileListFormat, EmptyMissingAndUnterminatedFilesAndTheirEncoding) {
+    // Empty, missing and unterminated files, and their encoding.
     EXPECT_TRUE(Parse("").fileFound);
     EXPECT_FALSE(Parse("").hasRecords);
     EXPECT_FALSE(Parse("\n" + kR1 + "\n").hasRecords) << "an empty first line means no records";

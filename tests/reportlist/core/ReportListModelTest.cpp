@@ -96,7 +96,7 @@ TEST_F(ReportListModelTest, SortingByNumberAndTextKeepsEachRowsValues) {
     EXPECT_EQ(Column(model, 0), "  3 |  2 |  4 |  1 ") << "labels travel with their rows";
 }
 
-TEST_F(ReportListModelTest, KeptSortKeysFollowAChangedCellAndTellEncodingsApart) {
+TEST_F(ReportListModelTest, KeptSortKeysFollowAChangedCellTellEncodingsApartAndPlainLists) {
     // The second line is not UTF-8 (its owner): the same name bytes read as Latin-1 there, another name.
     model.Load(Parse("Privileges~1|Owner~u1|Activity Indicator~0|Filename~R1|LastName~Jos\xc3\xa9\n"
                      "Privileges~1|Owner~u\xff|Activity Indicator~0|Filename~R2|LastName~Jos\xc3\xa9\n"
@@ -107,9 +107,7 @@ TEST_F(ReportListModelTest, KeptSortKeysFollowAChangedCellAndTellEncodingsApart)
     model.SetCellText(2, kFilenameColumn + 1, "Abe");
     model.Sort(kFilenameColumn + 1, true);
     EXPECT_EQ(Column(model, kFilenameColumn), "R3|R2|R1") << "the changed name sorts as it is now";
-}
-
-TEST_F(ReportListModelTest, CellsAndThePlainListsOfTheDialogs) {
+    // Status cells, and the plain lists of the dialogs.
     model.Load(Parse(kFourReports), false);
     model.SetCellText(0, 2, "O");
     EXPECT_TRUE(model.data(model.index(0, 2), ReportListModel::StatusDotRole).toBool());

@@ -39,7 +39,6 @@ protected:
         list.Model()->Load(Parse(kFourReports), false);
         list.show();
     }
-    QString Filenames() const { return Texts(list.Model(), kFilenameColumn, kFilenameColumn).join(' '); }
     QRect Cell(int row, int column) { return list.visualRect(list.Model()->index(row, column)); }
     void Select(int row) {
         list.selectionModel()->select(list.Model()->index(row, 0),
@@ -89,7 +88,7 @@ TEST_F(ListCtrl, HeaderClicksToggleTheDirectionAndMarkTheColumnButNotAStatusColu
     };
     for (const auto& c : clicks) {
         ClickHeader(list, c.column);
-        EXPECT_EQ(Filenames(), c.files) << c.why;
+        EXPECT_EQ(Texts(list.Model(), kFilenameColumn, kFilenameColumn).join(' '), c.files) << c.why;
         EXPECT_EQ(list.SortedAscending(), c.ascending) << c.why;
         EXPECT_EQ(list.Header()->HasSortMark(c.column), c.mark) << c.why;
     }
@@ -113,7 +112,7 @@ TEST_F(ListCtrl, RowsAndCellsAreATableAndTheSelectionFollowsItsRows) {
     EXPECT_EQ(list.Model()->CellText(list.FirstSelectedRow(), kFilenameColumn), "R4");
 }
 
-TEST_F(ListCtrl, GreyOddRowsGreenDotsForSetFlagsAndAWhiteDotOnTheSelectedRow) {
+TEST_F(ListCtrl, GreyOddRowsGreenDotsWhiteOnTheSelectedRowAndCellTextsAsTheyAre) {
     // R4: Opened set, Printed not.
     Select(3);
     const QImage image = list.viewport()->grab().toImage();
@@ -131,9 +130,7 @@ TEST_F(ListCtrl, GreyOddRowsGreenDotsForSetFlagsAndAWhiteDotOnTheSelectedRow) {
     for (const auto& c : cases) {
         EXPECT_EQ(image.pixelColor(c.at), c.colour) << c.why;
     }
-}
-
-TEST_F(ListCtrl, AmpersandIsShownAsItIsAndLongTextEndsWithAnEllipsisInsideItsCell) {
+    // An ampersand is shown as it is; long text ends with an ellipsis inside its cell.
     const QRect cell = Cell(1, kLastNameColumn);
     const QFontMetrics metrics(list.font());
     list.Model()->SetCellText(1, kLastNameColumn, "a&b");
