@@ -1,6 +1,7 @@
 #include "decoder/AudioConverter.h"
 #include "server/DictationAudio.h" // the stand-in server's DSS writer
 #include "tests/support/Files.h"
+#include "tests/support/QStringPrinting.h"
 
 #include <QDir>
 #include <QFile>
@@ -46,8 +47,7 @@ struct Wave {
 
 // A 16-bit PCM WAVE file, read strictly: any other layout fails the test.
 Wave ReadWave(const QString& path) {
-    QFile f(path);
-    const QByteArray b = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    const QByteArray b = ReadFile(path);
     const auto le16 = [&](int at) { return qFromLittleEndian<quint16>(b.constData() + at); };
     const auto le32 = [&](int at) { return qFromLittleEndian<quint32>(b.constData() + at); };
     Wave w;
@@ -64,16 +64,13 @@ Wave ReadWave(const QString& path) {
     return w;
 }
 
-std::vector<std::int16_t> Tone(double seconds, double frequency, int rate = 8000) {
-    std::vector<std::int16_t> s(std::size_t(seconds * rate));
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        s[i] = std::int16_t(6000.0 * std::sin(2.0 * kPi * frequency * double(i) / rate));
-    }
-    return s;
-}
-
+// A tone at 8 kHz, as the stand-in server writes dictations.
 QByteArray DssTone(double seconds, double frequency) {
-    return QByteArray::fromStdString(EncodeDss(Tone(seconds, frequency), DssInfo{}));
+    std::vector<std::int16_t> s(std::size_t(seconds * 8000));
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        s[i] = std::int16_t(6000.0 * std::sin(2.0 * kPi * frequency * double(i) / 8000));
+    }
+    return QByteArray::fromStdString(EncodeDss(s, DssInfo{}));
 }
 
 struct DecoderRun {
@@ -94,8 +91,10 @@ DecoderRun RunDecoder(const QString& parameters) {
 class DecoderTest : public ::testing::Test {
 protected:
     QString Path(const QString& name) const { return dir_.filePath(name); }
-    // The files in the folder, to see that a failed run left nothing behind.
-    QStringList Files() const { return QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden); }
+    // The files in a folder, to see that a failed run left nothing behind.
+    QStringList Files(const QString& folder = {}) const {
+        return QDir(Path(folder)).entryList(QDir::Files | QDir::Hidden);
+    }
     QTemporaryDir dir_;
 };
 
@@ -141,7 +140,7 @@ TEST_F(DecoderTest, ConvertsDssWaveAndMp3ToWaveOfTheSameLengthAndPitch) {
 
 // Unreadable audio, a missing input, a parameter text without both names and an input that never
 // ends: each fails with its exit code and one line, and leaves no wave behind.
-TEST_F(DecoderTest, BadInputsAndParameterTextsFailFastWithOneLineAndNoWave) {
+TEST_F(DecoderTest, BadInputsParameterTextsAndTheCapFailWithOneLineAndLeaveAnEarlierWave) {
     QByteArray noise(40000, '\0');
     QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(noise.data()), noise.size() / 4);
     WriteFile(Path("in/cut.dss"), DssTone(3.0, 440.0).left(1024 + 512 * 2 + 100));
@@ -160,27 +159,18 @@ TEST_F(DecoderTest, BadInputsAndParameterTextsFailFastWithOneLineAndNoWave) {
         EXPECT_EQ(run.exitCode, exitCode) << run.stderrText.toStdString();
         EXPECT_EQ(run.stderrText.count('\n'), 1) << run.stderrText.toStdString();
         EXPECT_TRUE(run.stderrText.startsWith("DSSDecoder: "));
-        EXPECT_TRUE(QDir(Path("out")).entryList(QDir::Files | QDir::Hidden).isEmpty())
-            << QDir(Path("out")).entryList(QDir::Files | QDir::Hidden).join(',').toStdString();
+        EXPECT_EQ(Files("out"), QStringList());
     }
-}
-
-TEST_F(DecoderTest, OutputIsCappedAndAnEarlierWaveSurvivesAFailure) {
+    // The output is capped, and an earlier wave survives a failure.
     WriteFile(Path("long.dss"), DssTone(3.0, 440.0));
     WriteFile(Path("long.wav"), "earlier");
-    ConversionLimits limits;
-    limits.maxSeconds = 2.0;
+    const std::string dss = Path("long.dss").toStdString(), wav = Path("long.wav").toStdString();
     std::string error;
-    EXPECT_FALSE(
-        ConvertToWave(Path("long.dss").toStdString(), Path("long.wav").toStdString(), limits, error));
+    EXPECT_FALSE(ConvertToWave(dss, wav, ConversionLimits{.maxSeconds = 2.0}, error));
     EXPECT_NE(error.find("limit"), std::string::npos) << error;
-    QFile earlier(Path("long.wav"));
-    EXPECT_TRUE(earlier.open(QIODevice::ReadOnly) && earlier.readAll() == "earlier");
+    EXPECT_EQ(ReadFile(Path("long.wav")), "earlier");
     EXPECT_EQ(Files(), QStringList({"long.dss", "long.wav"}));
-
-    limits.maxSeconds = 4.0;
-    EXPECT_TRUE(ConvertToWave(Path("long.dss").toStdString(), Path("long.wav").toStdString(), limits, error))
-        << error;
+    EXPECT_TRUE(ConvertToWave(dss, wav, ConversionLimits{.maxSeconds = 4.0}, error)) << error;
     EXPECT_NEAR(ReadWave(Path("long.wav")).Seconds(), 3.0, 0.06);
 }
 

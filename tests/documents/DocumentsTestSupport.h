@@ -24,9 +24,7 @@ inline QString Write(const QTemporaryDir& dir, const QString& name, const QByteA
 }
 // The main text of the RTF file at path, as the engine reads it.
 inline QString MainText(const QString& path) {
-    RtfDocument doc;
-    doc.Load(path);
-    return doc.MainText();
+    return RtfDocument(ReadFile(path)).MainText();
 }
 // True when every group of the RTF opens and closes in order (escapes respected).
 inline bool Balanced(const QByteArray& rtf) {

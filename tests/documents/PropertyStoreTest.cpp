@@ -48,7 +48,7 @@ TEST(PropertyStore, ReadsPropertiesInDocumentOrder) {
     EXPECT_EQ(Listing(dir.filePath(u"missing.doc"_qs)), u""_qs);
 }
 
-TEST(PropertyStore, AwkwardValuesComeBackExactlyAfterAnyNumberOfWrites) {
+TEST(PropertyStore, WritesByNameWithoutRegardToCaseAndAwkwardValuesComeBackAfterAnyNumberOfWrites) {
     QTemporaryDir dir;
     const QStringList values = {
         u"{x}"_qs,       u"right}only"_qs,     uR"(C:\path\)"_qs, uR"(\{}\'41\u66)"_qs,
@@ -66,10 +66,7 @@ TEST(PropertyStore, AwkwardValuesComeBackExactlyAfterAnyNumberOfWrites) {
             EXPECT_TRUE(DocTest::Balanced(ReadFile(path))) << value.toStdString();
         }
     }
-}
-
-TEST(PropertyStore, WritesValuesByNameWithoutRegardToCase) {
-    QTemporaryDir dir;
+    // Values are written by name without regard to case.
     struct Case {
         const char* why;
         QByteArray rtf;

@@ -5,14 +5,16 @@
 
 namespace {
 
+// A table's case: why, the document, and what is expected of it.
+template <typename Expected> struct Case {
+    const char* why;
+    QByteArray rtf;
+    Expected expected;
+};
+
 TEST(RtfDocument, ReadsTheMainTextAsAWordProcessorShowsIt) {
-    struct Case {
-        const char* why;
-        QByteArray rtf;
-        QString text;
-    };
     const QByteArray deep = QByteArray(5000, '{') + "deep" + QByteArray(5000, '}');
-    const QList<Case> cases = {
+    const QList<Case<QString>> cases = {
         {"not shown: tables, info, headers, pictures, hidden groups, field instructions, list numbers",
          R"({\rtf1\ansi{\fonttbl{\f0 Times;}}{\colortbl;\red0\green0\blue0;}{\info{\title T}}{\*\generator G;}{\header H})"
          R"({\footer F}{\pict 0a0b}{\*\foo X}{\listtext 1.\tab}A{\*\bkmkstart N}B{\*\bkmkend N})"
@@ -43,19 +45,19 @@ TEST(RtfDocument, ReadsTheMainTextAsAWordProcessorShowsIt) {
         {"a lead byte without its trail swallows nothing", R"({\rtf1\ansicpg950 \'a4\'a4\'a9 x})",
          u"中\uFFFD x"_qs},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(RtfDocument(c.rtf).MainText(), c.text) << c.why;
+    for (const auto& c : cases) {
+        EXPECT_EQ(RtfDocument(c.rtf).MainText(), c.expected) << c.why;
     }
 }
 
 TEST(RtfDocument, DeletesToTheEndKeepingGroupsBalanced) {
-    struct Case {
+    struct DeleteCase {
         const char* why;
         QByteArray rtf;
         QString from; // delete from the first occurrence of this text
         QByteArray result;
     };
-    const QList<Case> cases = {
+    const QList<DeleteCase> cases = {
         {"inside a group", R"({\rtf1 Keep {\b this and} that\par more})", u"and"_qs,
          R"({\rtf1 Keep {\b this }})"},
         {"nested groups after the point go whole", R"({\rtf1 A{\i B{\b C}}D{\*\bkmkend x}E\par})", u"B"_qs,
@@ -66,7 +68,7 @@ TEST(RtfDocument, DeletesToTheEndKeepingGroupsBalanced) {
         {"a hex escape is one character", R"({\rtf1 caf\'e9 bar})", u"é"_qs, R"({\rtf1 caf})"},
         {"a unicode character goes with its fallback", R"({\rtf1 a\u8364\'80 b})", u"€"_qs, R"({\rtf1 a})"},
     };
-    for (const Case& c : cases) {
+    for (const DeleteCase& c : cases) {
         RtfDocument doc(c.rtf);
         doc.DeleteToEnd(doc.Find(c.from));
         EXPECT_EQ(doc.Source(), c.result) << c.why;
@@ -74,18 +76,13 @@ TEST(RtfDocument, DeletesToTheEndKeepingGroupsBalanced) {
 }
 
 TEST(RtfDocument, AppendsARunInBlackAtTheGivenSize) {
-    struct Case {
-        const char* why;
-        QByteArray rtf;
-        QByteArray expected;
-    };
-    const QList<Case> cases = {
+    const QList<Case<QByteArray>> cases = {
         {"black added to the colour table", R"({\rtf1{\colortbl;\red255\green0\blue0;}Text})",
          R"({\rtf1{\colortbl;\red255\green0\blue0;\red0\green0\blue0;}Text\par\pard\plain\ltrpar {\uc1\fs16\cf2 Signed \{by\} M\u252?ller\par x}})"},
         {"no colour table", R"({\rtf1{\fonttbl{\f0 T;}}Text})",
          R"({\rtf1{\fonttbl{\f0 T;}}{\colortbl;\red0\green0\blue0;}Text\par\pard\plain\ltrpar {\uc1\fs16\cf1 Signed \{by\} M\u252?ller\par x}})"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         RtfDocument doc(c.rtf);
         doc.AppendRun(u"Signed {by} Müller\nx"_qs, 8);
         EXPECT_EQ(doc.Source(), c.expected) << c.why;

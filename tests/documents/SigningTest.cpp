@@ -23,7 +23,7 @@ QString SignatureOf12(const QString& line) {
 }
 
 // The statement's pieces: the logged user's signature text and the date from the server time.
-TEST(Signing, SignatureAndDateTexts) {
+TEST(Signing, SignatureDateAndPatternTexts) {
     const struct {
         QString (*piece)(const QString&);
         QString from, expected;
@@ -40,15 +40,13 @@ TEST(Signing, SignatureAndDateTexts) {
     }
     EXPECT_EQ(Signing::LocalTimeText(QDateTime(QDate(2026, 12, 4), QTime(9, 5, 7))),
               u"Dec/04/2026 09:05:07"_qs);
-}
-
-TEST(Signing, PatternsFindStatementsWrittenByOtherHands) {
-    const QList<QPair<QString, QString>> cases = {
+    // The patterns find statements written by other hands.
+    const QList<QPair<QString, QString>> statements = {
         {u"This document has been Electronically ESigned and Revised by B"_qs,
          u"This document has been Electronically ESigned and Revised by "_qs},
         {u"This document has not been signed"_qs, u""_qs},
     };
-    for (const auto& [text, expected] : cases) {
+    for (const auto& [text, expected] : statements) {
         EXPECT_EQ(FindSignatureStatement(text, DefaultSignaturePatterns()), expected) << text.toStdString();
     }
     // "\T" is the letter T; other escapes keep their meaning; "\r" ends a line.
@@ -58,9 +56,11 @@ TEST(Signing, PatternsFindStatementsWrittenByOtherHands) {
 
 class SignFile : public ::testing::Test {
 protected:
-    static Request Sign() {
+    static Request Sign(bool knownSigned = false, bool watchedFile = false) {
         return {.signatureText = u"Dr. Amelia Hart"_qs,
                 .dateText = u"12-04-26 at 09:15:00"_qs,
+                .watchedFile = watchedFile,
+                .knownSigned = knownSigned,
                 .signaturePatterns = DefaultSignaturePatterns()};
     }
     QTemporaryDir dir_;
@@ -88,7 +88,7 @@ TEST_F(SignFile, FirstSignatureGoesInItsOwnSectionAfterFourLineFeeds) {
     EXPECT_EQ(DocTest::MainText(path), twice);
 }
 
-TEST_F(SignFile, FindsTheStatementToReplace) {
+TEST_F(SignFile, FindsTheStatementToReplaceAndADemographicsResignOnlyReplacesOne) {
     struct Case {
         const char* why;
         QByteArray rtf;
@@ -116,18 +116,13 @@ TEST_F(SignFile, FindsTheStatementToReplace) {
     };
     for (const Case& c : cases) {
         const QString path = DocTest::Write(dir_, u"report.doc"_qs, c.rtf);
-        Request request = Sign();
-        request.watchedFile = c.watched;
-        request.knownSigned = c.knownSigned;
-        const Signing::Result r = Signing::SignDocumentFile(path, request);
+        const Signing::Result r = Signing::SignDocumentFile(path, Sign(c.knownSigned, c.watched));
         EXPECT_EQ(r.revision, c.position >= 0) << c.why;
         EXPECT_EQ(r.existingPosition, c.position) << c.why;
         EXPECT_EQ(DocTest::MainText(path), c.text) << c.why;
         EXPECT_EQ(r.checksum, c.watched ? FileChecksum(path) : 0u) << c.why; // the monitor compares it
     }
-}
-
-TEST_F(SignFile, DemographicsResignAddsNothingToAnUnsignedDocument) {
+    // A demographics re-sign adds nothing to an unsigned document...
     const QByteArray rtf = R"({\rtf1 Body never signed.})";
     const QString path = DocTest::Write(dir_, u"report.doc"_qs, rtf);
     Request r = Sign();
@@ -228,17 +223,13 @@ TEST_F(SignFile, ReplacesOnlyTheEarlierStatementAndKeepsWhatFollowsIt) {
     };
     for (const Case& c : cases) {
         const QString path = DocTest::Write(dir_, u"report.doc"_qs, head + c.statement + c.tail);
-        Request request = Sign();
-        request.knownSigned = c.knownSigned;
-        EXPECT_EQ(Signing::SignDocumentFile(path, request).movedText, c.moved) << c.why;
+        EXPECT_EQ(Signing::SignDocumentFile(path, Sign(c.knownSigned)).movedText, c.moved) << c.why;
         EXPECT_EQ(DocTest::MainText(path), u"Body.\r\f\r\r\r\r"_qs + c.text) << c.why;
     }
     // The statement edited after LibreOffice saved the signed report (its own RTF).
     const QString path =
         DocTest::Write(dir_, u"report.doc"_qs, DocTest::Fixture(u"signed_tampered_lo.rtf"_qs));
-    Request request = Sign();
-    request.knownSigned = true;
-    EXPECT_TRUE(Signing::SignDocumentFile(path, request).revision);
+    EXPECT_TRUE(Signing::SignDocumentFile(path, Sign(true)).revision);
     EXPECT_TRUE(DocTest::MainText(path).endsWith(u"family doctor\r\f\r\r\r\r"_qs + revised));
 }
 

@@ -1,8 +1,8 @@
 // The folder watch reports its documents' locks and writes, in order, and nothing else.
 #include "documents/core/TempFolderWatch.h"
 #include "documents/core/WordHoldsFile.h"
+#include "tests/support/Files.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -13,17 +13,10 @@
 
 namespace {
 
-void Write(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
-
 TEST(TempFolderWatch, ReportsTheLocksAndWritesOfItsDocumentsInOrder) {
     QTemporaryDir dir;
-    const QString doc = dir.filePath("R1.doc");
+    const QString doc = WriteFile(dir.filePath("R1.doc"), "{\\rtf1 one}");
     const QString lock = OfficeLockFilePath(doc);
-    Write(doc, "{\\rtf1 one}");
     const QString twin = dir.filePath("R1.odt");
     TempFolderWatch watch({doc, twin});
     ASSERT_TRUE(watch.Notifying());
@@ -40,30 +33,30 @@ TEST(TempFolderWatch, ReportsTheLocksAndWritesOfItsDocumentsInOrder) {
     } cases[] = {
         {"open and close without saving",
          [&] {
-             Write(lock, "x");
+             WriteFile(lock, "x");
              QFile::remove(lock);
          },
          {"appeared", "removed"}},
-        {"saved in place", [&] { Write(doc, "{\\rtf1 two}"); }, {"written"}},
+        {"saved in place", [&] { WriteFile(doc, "{\\rtf1 two}"); }, {"written"}},
         {"saved through a copy moved into place",
          [&] {
-             Write(dir.filePath("lu123.tmp"), "{\\rtf1 three}");
+             WriteFile(dir.filePath("lu123.tmp"), "{\\rtf1 three}");
              QFile::remove(doc);
              QFile::rename(dir.filePath("lu123.tmp"), doc);
          },
          {"written"}},
         {"the twin locked, closed and saved",
          [&] {
-             Write(OfficeLockFilePath(twin), "x");
+             WriteFile(OfficeLockFilePath(twin), "x");
              QFile::remove(OfficeLockFilePath(twin));
-             Write(twin, "x");
+             WriteFile(twin, "x");
          },
          {"appeared", "removed", "written"}},
         {"other files of the folder, another document's lock",
          [&] {
-             Write(dir.filePath("R2.doc"), "x");
-             Write(OfficeLockFilePath(dir.filePath("R2.doc")), "x");
-             Write(dir.filePath("R1.doc.bak"), "x");
+             WriteFile(dir.filePath("R2.doc"), "x");
+             WriteFile(OfficeLockFilePath(dir.filePath("R2.doc")), "x");
+             WriteFile(dir.filePath("R1.doc.bak"), "x");
              QFile::remove(dir.filePath("R2.doc"));
          },
          {}},
@@ -73,7 +66,7 @@ TEST(TempFolderWatch, ReportsTheLocksAndWritesOfItsDocumentsInOrder) {
         events.clear();
         c.act();
         // The lock appearing last tells that every earlier event has been read.
-        Write(lock, "x");
+        WriteFile(lock, "x");
         ASSERT_TRUE(QTest::qWaitFor([&] { return events.endsWith("appeared"); }, 20000));
         EXPECT_EQ(events, c.expected + QStringList{"appeared"});
         EXPECT_TRUE(watch.LockPresent());

@@ -8,6 +8,7 @@
 #include "tests/documents/DocumentsTestSupport.h"
 #include "tests/support/FakeDesktop.h"
 #include "tests/support/PromptsDouble.h"
+#include "tests/support/ScopedEnv.h"
 
 #include <QDir>
 #include <QFile>
@@ -44,9 +45,7 @@ TEST_F(Word, EditOpensTheFileInTheDesksEditingProfile) {
               (QList<QStringList>{
                   {u"-env:UserInstallation="_qs + QUrl::fromLocalFile(profile).toString(), path_}}));
     EXPECT_FALSE(OfficeProgram::HeadlessArguments().contains(desktop_.SofficeCalls().value(0).value(0)));
-    QFile xcu(profile + u"/user/registrymodifications.xcu"_qs);
-    ASSERT_TRUE(xcu.open(QIODevice::ReadOnly));
-    const QByteArray settings = xcu.readAll();
+    const QByteArray settings = ReadFile(profile + u"/user/registrymodifications.xcu"_qs);
     EXPECT_TRUE(settings.contains("<prop oor:name=\"WarnAlienFormat\" oor:op=\"fuse\"><value>false</value>"));
     EXPECT_TRUE(settings.contains(QUrl::fromLocalFile(CUtility::TempFolder()).toEncoded() + "</value>"));
     EXPECT_TRUE(WordHoldsFile(path_)); // by LibreOffice's lock file beside it
@@ -59,8 +58,7 @@ TEST_F(Word, ViewOnlyProtectsSavesAndOpensReadOnly) {
     // Saved by a rename over the report: the user's alone, nothing left beside it.
     EXPECT_FALSE(QFile::permissions(path_).testAnyFlags(QFileDevice::ReadGroup | QFileDevice::ReadOther));
     EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"report.doc"_qs});
-    RtfDocument doc;
-    doc.Load(path_);
+    RtfDocument doc(ReadFile(path_));
     EXPECT_EQ(doc.ProtectionType(), RtfDocument::AllowOnlyFormFields);
     EXPECT_EQ(doc.MainText(), text);
     ASSERT_TRUE(desktop_.WaitForSofficeCalls(1));
@@ -68,7 +66,14 @@ TEST_F(Word, ViewOnlyProtectsSavesAndOpensReadOnly) {
               (QList<QStringList>{OfficeProgram::EditingArguments() + QStringList{u"--view"_qs, path_}}));
 }
 
-TEST_F(Word, PrintsInAPrivateProfileOnTheDefaultPrinter) {
+// Without a printer or LibreOffice the user is told once and nothing changes.
+TEST_F(Word, PrintsInAPrivateProfileOnTheDefaultPrinterAndTellsWhatIsMissing) {
+    EXPECT_EQ(WordAutomation().Print(path_), Outcome::NoPrinter);
+    EXPECT_EQ(Shown(),
+              QStringList{u"No printer is set up. Please set up a default printer and try again."_qs});
+    EXPECT_TRUE(desktop_.SofficeCalls().isEmpty());
+
+    PromptsDouble::Current().Clear();
     desktop_.SetDefaultPrinter(u"PDF"_qs);
     ASSERT_EQ(WordAutomation().Print(path_), Outcome::Done);
     EXPECT_EQ(desktop_.Printed(), QStringList{path_});
@@ -78,20 +83,11 @@ TEST_F(Word, PrintsInAPrivateProfileOnTheDefaultPrinter) {
         args.contains(u"-env:UserInstallation=file://"_qs + CUtility::ProfileFolder() + u"LibreOffice"_qs));
     EXPECT_TRUE(Shown().isEmpty());
 
-    qputenv("VELMO_FAKE_SOFFICE_EXIT", "1");
-    const Outcome failed = WordAutomation().Print(path_);
-    qunsetenv("VELMO_FAKE_SOFFICE_EXIT");
-    EXPECT_EQ(failed, Outcome::Failed);
-}
-
-TEST_F(Word, WithoutPrinterOrLibreOfficeTheUserIsToldOnceAndNothingChanges) {
-    EXPECT_EQ(WordAutomation().Print(path_), Outcome::NoPrinter);
-    EXPECT_EQ(Shown(),
-              QStringList{u"No printer is set up. Please set up a default printer and try again."_qs});
-    EXPECT_TRUE(desktop_.SofficeCalls().isEmpty());
+    ScopedEnv failing("VELMO_FAKE_SOFFICE_EXIT", "1");
+    EXPECT_EQ(WordAutomation().Print(path_), Outcome::Failed);
+    failing.Restore();
 
     PromptsDouble::Current().Clear();
-    desktop_.SetDefaultPrinter(u"PDF"_qs);
     desktop_.RemoveOffice();
     const QByteArray before = ReadFile(path_);
     for (Outcome outcome :
@@ -113,8 +109,7 @@ TEST_F(Word, BookmarkValuesFollowTheFieldsAndTheirAliases) {
     ASSERT_EQ(WordAutomation().SetBookmarkValues(
                   path, {{u"lastname"_qs, u"Ünal {jr}"_qs}, {u"FirstName"_qs, u"John"_qs}}),
               Outcome::Done);
-    RtfDocument doc;
-    doc.Load(path);
+    RtfDocument doc(ReadFile(path));
     EXPECT_TRUE(doc.MainText().contains(u"Patient: John Ünal {jr}\r"_qs)) << doc.MainText().toStdString();
     EXPECT_EQ(doc.Bookmarks().value(3).name + doc.Bookmarks().value(3).text, u"LastName_aliasÜnal {jr}"_qs);
     // Only the two "Doe" runs changed; the unchanged "John" was left as it was.
@@ -124,8 +119,7 @@ TEST_F(Word, BookmarkValuesFollowTheFieldsAndTheirAliases) {
 // The protection type, then each section's ProtectedForForms: "2 -+" is form protection with
 // only the last of two sections protected.
 QString StateOf(const QString& path) {
-    RtfDocument doc;
-    doc.Load(path);
+    RtfDocument doc(ReadFile(path));
     QString s = QString::number(doc.ProtectionType()) + u' ';
     for (int i = 0; i < doc.SectionCount(); ++i) {
         s += doc.SectionProtectedForForms(i) ? u'+' : u'-';
@@ -136,7 +130,7 @@ QString StateOf(const QString& path) {
 const QByteArray kSigned =
     R"({\rtf1\ansi\sectd\sectunlocked1 Report\par\sect\sectd\sbknone\sectunlocked1 Statement})";
 
-TEST(WaterMark, LockAndUnlock) {
+TEST(WaterMark, LockAndUnlockAndFailuresAreLoggedAndSwallowed) {
     QTemporaryDir dir;
     struct Case {
         const char* why;
@@ -159,31 +153,26 @@ TEST(WaterMark, LockAndUnlock) {
     };
     for (const Case& c : cases) {
         const QString path = DocTest::Write(dir, u"r.doc"_qs, c.rtf);
-        const qsizetype logBefore = TodaysLogText().size();
+        const LogCapture log;
         LockUnLockWaterMark(c.action, path);
         EXPECT_EQ(StateOf(path), QLatin1String(c.state)) << c.why;
-        const QString logged = TodaysLogText().mid(logBefore);
         const QString prefix = u"LockUnLockWaterMark\t:  "_qs + path;
-        EXPECT_EQ(logged.contains(prefix + u" WaterMark"_qs), c.logged != nullptr) << c.why;
-        if (c.logged) {
-            EXPECT_TRUE(logged.contains(prefix + QLatin1String(c.logged))) << c.why;
-        }
-        EXPECT_TRUE(logged.contains(prefix + u" END"_qs)) << c.why;
+        EXPECT_EQ(log.Messages().filter(prefix + u" WaterMark"_qs),
+                  c.logged ? QStringList{prefix + QLatin1String(c.logged)} : QStringList())
+            << c.why;
+        EXPECT_TRUE(log.Messages().contains(prefix + u" END"_qs)) << c.why;
         EXPECT_EQ(DocTest::MainText(path), RtfDocument(c.rtf).MainText()) << c.why;
     }
-}
-
-TEST(WaterMark, FailuresAreLoggedAndSwallowed) {
-    QTemporaryDir dir;
+    // Failures are logged and swallowed.
     FakeDesktop desktop;
     desktop.RemoveOffice();
     const QString held = DocTest::Write(dir, u"held.doc"_qs, kSigned);
     QFile lock(dir.filePath(u".~lock.held.doc#"_qs));
     ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
     for (const QString& path : {dir.filePath(u"missing.doc"_qs), held}) {
-        const qsizetype before = TodaysLogText().size();
+        const LogCapture log;
         LockUnLockWaterMark(WaterMark::Lock, path);
-        EXPECT_TRUE(TodaysLogText().mid(before).contains(u"LockUnLockWaterMark\t:  Catch Block"_qs));
+        EXPECT_TRUE(log.Messages().contains(u"LockUnLockWaterMark\t:  Catch Block"_qs));
     }
     EXPECT_EQ(ReadFile(held), kSigned);
 }

@@ -6,13 +6,10 @@
 #include "host/core/ServerGate.h"
 #include "tests/support/Files.h"
 #include "tests/support/PromptsDouble.h"
-#include "tests/support/ScopedEnv.h"
-#include "tests/support/TodaysLog.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -47,23 +44,19 @@ TEST(NameGate, AcceptsReportNamesAndRefusesWhatCouldLeaveTheFolder) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(NameGate::Refusal(c.name).toStdString(), std::string(c.refusal)) << c.name.toStdString();
-        const QString path = NameGate::PathInside("/p/Temp/desk-1/", c.name, ".doc");
-        EXPECT_EQ(path, *c.refusal ? QString() : "/p/Temp/desk-1/" + c.name + ".doc") << c.name.toStdString();
+        EXPECT_EQ(NameGate::PathInside("/p/Temp/desk-1/", c.name, ".doc"),
+                  *c.refusal ? QString() : "/p/Temp/desk-1/" + c.name + ".doc")
+            << c.name.toStdString();
     }
     EXPECT_EQ(NameGate::Printable("R1\nx" + longest), "R1\uFFFDx" + longest.left(124) + "...");
 }
 
-class DeskFolderTest : public ::testing::Test {
-protected:
-    void SetUp() override { QDir(DeskFolder::Root()).removeRecursively(); }
+TEST(DeskFolder, EachDeskHasAPrivateFolderAndOnlyDeadDesksFoldersAreRemoved) {
+    QDir(DeskFolder::Root()).removeRecursively();
     // A folder under Temp/ as another desk would have left it, holding a report.
-    QString Leftover(const QString& name) {
-        WriteFile(DeskFolder::Root() + name + "/R260019.doc", "{\\rtf1 left}");
-        return DeskFolder::Root() + name;
-    }
-};
-
-TEST_F(DeskFolderTest, EachDeskHasAPrivateFolderAndOnlyDeadDesksFoldersAreRemoved) {
+    const auto Leftover = [](const QString& name) {
+        return QFileInfo(WriteFile(DeskFolder::Root() + name + "/R260019.doc", "{\\rtf1 left}")).path();
+    };
     const QString own = DeskFolder::Path();
     EXPECT_TRUE(own.startsWith(DeskFolder::Root() + "desk-" +
                                QString::number(QCoreApplication::applicationPid()) + "-"));

@@ -10,7 +10,6 @@
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TodaysLog.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -25,7 +24,7 @@ mode_t ModeOf(const QString& path) {
     return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
 }
 
-TEST(PrivateProfile, WhatTheDeskWritesIsTheUsersAloneWhateverTheUmask) {
+TEST(PrivateProfile, WhatTheDeskWritesIsTheUsersAloneAndAStartClosesWhatWasLeftOpen) {
     for (const mode_t mask : {mode_t{0}, mode_t{022}, mode_t{0277}}) {
         SCOPED_TRACE(mask);
         QTemporaryDir root;
@@ -46,9 +45,7 @@ TEST(PrivateProfile, WhatTheDeskWritesIsTheUsersAloneWhateverTheUmask) {
         EXPECT_TRUE(ServerGate::IsKnown("reports.example"));
         EXPECT_EQ(NotPrivate(profile), QStringList());
     }
-}
-
-TEST(PrivateProfile, AStartClosesWhatAnOlderDeskLeftOpenAndSaysSoOnce) {
+    // A start closes what an older desk left open, and says so once.
     QTemporaryDir root;
     QTemporaryDir outside;
     ScopedEnv env("XDG_DATA_HOME", root.path().toLocal8Bit());

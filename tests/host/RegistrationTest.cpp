@@ -1,7 +1,6 @@
 #include "host/core/Registration.h"
 #include "tests/support/Files.h"
 #include "tests/support/ScopedEnv.h"
-#include "tests/support/TodaysLog.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -17,7 +16,6 @@ protected:
     QTemporaryDir home;
     QString data = home.path() + "/data";
     QString config = home.path() + "/config";
-    QString desktop = data + "/applications/velmo.desktop";
     QString mime = data + "/mime/packages/velmo-hostpage.xml";
     QString mimeApps = config + "/mimeapps.list";
     ScopedEnv dataEnv{"XDG_DATA_HOME", data.toLocal8Bit()};
@@ -25,6 +23,11 @@ protected:
 };
 
 TEST_F(DeskRegistration, RegisterWritesMimeTypeDesktopEntryAndDefaults) {
+    // A desktop entry that cannot be written fails after the MIME type is in place.
+    WriteFile(data + "/applications", "in the way");
+    EXPECT_EQ(Registration::Register(Paths()), Registration::kClassFailed);
+    EXPECT_TRUE(QFileInfo::exists(mime));
+    ASSERT_TRUE(QFile::remove(data + "/applications"));
     EXPECT_EQ(Registration::Register(Paths()), Registration::kOk);
     EXPECT_TRUE(ReadText(mime).contains("<glob pattern=\"*.velmo\"/>"));
     const QString apps = ReadText(mimeApps);
@@ -41,18 +44,11 @@ TEST_F(DeskRegistration, UnregisterRemovesOnlyWhatRegisterAdded) {
     EXPECT_TRUE(ReadText(mimeApps).contains("x-scheme-handler/velmo=velmo.desktop;old-desk.desktop;\n"));
 
     EXPECT_EQ(Registration::Unregister(Paths()), Registration::kOk);
-    EXPECT_FALSE(QFileInfo::exists(desktop));
+    EXPECT_FALSE(QFileInfo::exists(data + "/applications/velmo.desktop"));
     EXPECT_FALSE(QFileInfo::exists(mime));
     EXPECT_EQ(ReadText(mimeApps), "[Default Applications]\ntext/html=firefox.desktop;\n"
                                   "x-scheme-handler/velmo=old-desk.desktop;\n\n"
                                   "[Added Associations]\napplication/pdf=evince.desktop;\n");
-}
-
-TEST_F(DeskRegistration, DesktopEntryFailureGivesTheClassResultAfterTheMimeType) {
-    // A desktop entry that cannot be written fails after the MIME type is in place.
-    WriteFile(data + "/applications", "in the way");
-    EXPECT_EQ(Registration::Register(Paths()), Registration::kClassFailed);
-    EXPECT_TRUE(QFileInfo::exists(mime));
 }
 
 } // namespace

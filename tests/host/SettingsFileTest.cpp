@@ -7,7 +7,6 @@
 #include "host/core/DeskSettings.h"
 #include "host/core/LogRetention.h"
 #include "tests/support/Files.h"
-#include "tests/support/ScopedEnv.h"
 #include "tests/support/TodaysLog.h"
 
 #include <QFile>
@@ -80,8 +79,7 @@ TEST(LogRetention, LogsOlderThanTheDaysKeptGoByTheDateInTheirNameAndEachIsLogged
         for (const int ago : {0, 2, 30, 31, 400}) {
             if (!QFile::exists(log(ago))) {
                 gone.append(QString::number(ago));
-                EXPECT_TRUE(QString::fromLocal8Bit(ReadFile(TodaysLogPath()))
-                                .contains("RemoveOldLogs: File, " + log(ago) + ", deleted"));
+                EXPECT_TRUE(TodaysLogText().contains("RemoveOldLogs: File, " + log(ago) + ", deleted"));
             }
         }
         EXPECT_EQ(gone, c.gone);
@@ -99,34 +97,16 @@ std::array<int, kFields> Values(const Delays& d) {
 }
 
 TEST(FixedWaits, TheOptionRestoresEveryWaitAsItWasAndZeroAllClearsThemAll) {
-    struct Wait {
-        int Delays::*field;
-        int ms;
-    };
-    // Every field, with the value a paced server has always seen; a new wait belongs here too.
-    const Wait fixed[] = {{&Delays::beforeZippedDownload, 4000},
-                          {&Delays::beforeDocumentDownload, 1000},
-                          {&Delays::beforeListFileDelete, 100},
-                          {&Delays::noResultCheck, 500},
-                          {&Delays::folderCleanup, 300},
-                          {&Delays::monitorPoll, 1000},
-                          {&Delays::monitorNotifiedPoll, 1000},
-                          {&Delays::afterPrint, 1000},
-                          {&Delays::afterSignSave, 200},
-                          {&Delays::afterPropertyWrite, 500},
-                          {&Delays::actionStep, 100},
-                          {&Delays::beforeOpenStatus, 500},
-                          {&Delays::afterMonitorEsign, 2000},
-                          {&Delays::afterDemographicsDownload, 1000},
-                          {&Delays::voiceStep, 1000},
-                          {&Delays::convertingNotice, 1000},
-                          {&Delays::versionStep, 1000}};
-    ASSERT_EQ(std::size(fixed), kFields);
+    // Every field in its order, with the value a paced server has always seen (a new wait belongs
+    // here too): beforeZippedDownload, beforeDocumentDownload, beforeListFileDelete, noResultCheck,
+    // folderCleanup, monitorPoll, monitorNotifiedPoll, afterPrint, afterSignSave, afterPropertyWrite,
+    // actionStep, beforeOpenStatus, afterMonitorEsign, afterDemographicsDownload, voiceStep,
+    // convertingNotice, versionStep.
+    const std::array<int, kFields> fixed{4000, 1000, 100, 500,  300,  1000, 1000, 1000, 200,
+                                         500,  100,  500, 2000, 1000, 1000, 1000, 1000};
 
     Delays::UseFixedWaits(true);
-    for (const Wait& w : fixed) {
-        EXPECT_EQ(Delays::Get().*w.field, w.ms);
-    }
+    EXPECT_EQ(Values(Delays::Get()), fixed);
     EXPECT_EQ(Delays::MonitorMode(), Delays::Monitoring::PollingAlone); // the monitor's old 1 s poll
     Delays::ZeroAll();
     EXPECT_EQ(Values(Delays::Get()), (std::array<int, kFields>{}));

@@ -2,8 +2,6 @@
 #include "host/core/CUtility.h"
 #include "host/core/FileChecksum.h"
 #include "tests/support/Files.h"
-#include "tests/support/ScopedEnv.h"
-#include "tests/support/TodaysLog.h"
 #include "tests/support/Watchdog.h"
 
 #include <QDir>
@@ -47,19 +45,16 @@ TEST(SplitString, DelimiterQuirks) {
 
 TEST(RunProgram, PassesOneUnsplitParameterAndTheProgramOutlivesItsHandle) {
     const QTemporaryDir dir;
-    const QString script = dir.filePath(QStringLiteral("a folder/wait then write.sh"));
-    QDir().mkpath(QFileInfo(script).path());
-    QFile file(script);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("while [ ! -e \"$(dirname \"$0\")/go\" ]; do sleep 0.02; done; touch \"$0.done\"\n");
-    file.close();
+    const QString script =
+        WriteFile(dir.filePath(QStringLiteral("a folder/wait then write.sh")),
+                  "while [ ! -e \"$(dirname \"$0\")/go\" ]; do sleep 0.02; done; touch \"$0.done\"\n");
     ASSERT_NE(CUtility::RunProgram(QStringLiteral("sh"), script), nullptr); // handle dropped at once
     QFile(QFileInfo(script).path() + QStringLiteral("/go")).open(QIODevice::WriteOnly);
     EXPECT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(script + QStringLiteral(".done")); }, 10000));
 }
 
 // A device reads forever and a pipe waits for a writer: neither may hold the desk.
-TEST(FileChecksum, Crc32OfARegularFileAndZeroForAnythingElse) {
+TEST(FileChecksum, Crc32OfARegularFileAndZeroForAnythingElseOrALockedFile) {
     using namespace std::chrono_literals;
     QTemporaryDir dir;
     WriteFile(dir.filePath("check"), "123456789");
@@ -73,14 +68,10 @@ TEST(FileChecksum, Crc32OfARegularFileAndZeroForAnythingElse) {
     for (const auto& [name, sum] : cases) {
         EXPECT_EQ(FileChecksum(QDir(dir.path()).filePath(name)), sum) << name; // "": the folder
     }
-}
-
-TEST(FileChecksum, ZeroWhileAnotherHolderLocksTheFileForWriting) {
-    QTemporaryDir dir;
-    const QString doc = dir.filePath("report.doc");
-    WriteFile(doc, "123456789");
+    // Zero while another holder locks the file for writing.
     // An open-file-description lock conflicts with the checksum's probe even inside one
     // process, so it stands in for the word processor holding the document.
+    const QString doc = dir.filePath("check");
     const int fd = ::open(QFile::encodeName(doc).constData(), O_RDWR | O_CLOEXEC);
     ASSERT_GE(fd, 0);
     struct flock lock {};

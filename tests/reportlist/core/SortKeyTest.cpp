@@ -15,7 +15,9 @@ qint64 Ms(int y, int m, int d, QTime time = QTime(0, 0)) {
 
 } // namespace
 
-TEST(SortKey, ReadsTheUsualDateAndTimeFormsAndNothingElse) {
+// The usual date and time forms are read, and nothing else; cells order by label, number, date or text
+// as the column's cells fit.
+TEST(SortKey, ReadsDatesAndOrdersAsTheColumnsCellsFit) {
     const struct {
         const char* text;
         QLocale locale;
@@ -30,16 +32,13 @@ TEST(SortKey, ReadsTheUsualDateAndTimeFormsAndNothingElse) {
     for (const auto& c : cases) {
         EXPECT_EQ(SortKey::ParseDateTime(QString::fromUtf8(c.text), c.locale), c.ms) << c.text;
     }
-}
-
-TEST(SortKey, OrdersByLabelNumberDateOrTextAsTheColumnsCellsFit) {
     // Cell texts and the expected order, "|" between cells.
     const struct {
         const char *why, *texts, *sorted;
         bool ascending = true;
         bool label = false;
         QLocale locale = kUs;
-    } cases[] = {
+    } orders[] = {
         {"row labels descending", "  2 |  10 |  1 ", "  10 |  2 |  1 ", false, true},
         {"dates chronologically", "12/01/2023|01/15/2024|02/03/2023 10:30 AM|02/03/2023 09:00 PM",
          "01/15/2024|12/01/2023|02/03/2023 09:00 PM|02/03/2023 10:30 AM", false},
@@ -51,7 +50,7 @@ TEST(SortKey, OrdersByLabelNumberDateOrTextAsTheColumnsCellsFit) {
          "123456789012345678901|99|x|12345678901234567890|0099",
          "99|0099|12345678901234567890|123456789012345678901|x"},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : orders) {
         const QStringList texts = QString::fromUtf8(c.texts).split('|');
         QStringList sorted;
         for (const int i : SortKey::SortOrder(texts, c.label, c.ascending, c.locale)) {

@@ -39,7 +39,6 @@ protected:
         list.Model()->Load(Parse(kFourReports), false);
         list.show();
     }
-    QString Filenames() const { return Texts(list.Model(), kFilenameColumn, kFilenameColumn).join(' '); }
     QRect Cell(int row, int column) { return list.visualRect(list.Model()->index(row, column)); }
     void Select(int row) {
         list.selectionModel()->select(list.Model()->index(row, 0),
@@ -89,22 +88,14 @@ TEST_F(ListCtrl, HeaderClicksToggleTheDirectionAndMarkTheColumnButNotAStatusColu
     };
     for (const auto& c : clicks) {
         ClickHeader(list, c.column);
-        EXPECT_EQ(Filenames(), c.files) << c.why;
+        EXPECT_EQ(Texts(list.Model(), kFilenameColumn, kFilenameColumn).join(' '), c.files) << c.why;
         EXPECT_EQ(list.SortedAscending(), c.ascending) << c.why;
         EXPECT_EQ(list.Header()->HasSortMark(c.column), c.mark) << c.why;
     }
 }
 
-TEST_F(ListCtrl, SelectionIsReportedInListOrderAndFollowsItsRows) {
-    Select(3);
-    Select(1);
-    EXPECT_EQ(list.SelectedRows(), QList<int>({1, 3}));
-    list.Sort(kFilenameColumn, false); // R4 R3 R2 R1
-    EXPECT_EQ(list.SelectedRows(), QList<int>({0, 2}));
-    EXPECT_EQ(list.Model()->CellText(list.FirstSelectedRow(), kFilenameColumn), "R4");
-}
-
-TEST_F(ListCtrl, RowsAndCellsAreExposedAsATable) {
+// Rows and cells are exposed as a table; the selection is reported in list order and follows its rows.
+TEST_F(ListCtrl, RowsAndCellsAreATableAndTheSelectionFollowsItsRows) {
     QAccessibleInterface* view = QAccessible::queryAccessibleInterface(&list);
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(view->role(), QAccessible::Table);
@@ -113,9 +104,15 @@ TEST_F(ListCtrl, RowsAndCellsAreExposedAsATable) {
     EXPECT_EQ(table->rowCount(), 4);
     EXPECT_EQ(table->cellAt(2, kFilenameColumn)->text(QAccessible::Name), "R3");
     EXPECT_EQ(table->cellAt(1, 5)->text(QAccessible::Name), "E-Signed");
+    Select(3);
+    Select(1);
+    EXPECT_EQ(list.SelectedRows(), QList<int>({1, 3}));
+    list.Sort(kFilenameColumn, false); // R4 R3 R2 R1
+    EXPECT_EQ(list.SelectedRows(), QList<int>({0, 2}));
+    EXPECT_EQ(list.Model()->CellText(list.FirstSelectedRow(), kFilenameColumn), "R4");
 }
 
-TEST_F(ListCtrl, GreyOddRowsGreenDotsForSetFlagsAndAWhiteDotOnTheSelectedRow) {
+TEST_F(ListCtrl, GreyOddRowsGreenDotsWhiteOnTheSelectedRowAndCellTextsAsTheyAre) {
     // R4: Opened set, Printed not.
     Select(3);
     const QImage image = list.viewport()->grab().toImage();
@@ -133,9 +130,7 @@ TEST_F(ListCtrl, GreyOddRowsGreenDotsForSetFlagsAndAWhiteDotOnTheSelectedRow) {
     for (const auto& c : cases) {
         EXPECT_EQ(image.pixelColor(c.at), c.colour) << c.why;
     }
-}
-
-TEST_F(ListCtrl, AmpersandIsShownAsItIsAndLongTextEndsWithAnEllipsisInsideItsCell) {
+    // An ampersand is shown as it is; long text ends with an ellipsis inside its cell.
     const QRect cell = Cell(1, kLastNameColumn);
     const QFontMetrics metrics(list.font());
     list.Model()->SetCellText(1, kLastNameColumn, "a&b");
