@@ -6,7 +6,6 @@
 #include <QDate>
 
 #include <algorithm>
-#include <ranges>
 
 namespace ServerClient {
 
@@ -24,9 +23,12 @@ Reply Send(const std::string& url, const std::string* body, const std::string& t
 
 std::vector<std::string> Split(const std::string& text, char delimiter) {
     std::vector<std::string> pieces;
-    for (const auto piece : std::views::split(text, delimiter)) {
-        pieces.emplace_back(piece.begin(), piece.end());
+    std::size_t from = 0;
+    for (std::size_t at = text.find(delimiter); at != std::string::npos; at = text.find(delimiter, from)) {
+        pieces.push_back(text.substr(from, at - from));
+        from = at + 1;
     }
+    pieces.push_back(text.substr(from));
     return pieces;
 }
 
