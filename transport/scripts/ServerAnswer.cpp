@@ -2,12 +2,18 @@
 
 #include "transport/CHttp.h"
 
-ServerAnswer GetShortAnswer(const QString& url, std::optional<bool> secure) {
-    ServerAnswer answer;
-    CHttp http;
+namespace {
+
+// A request object on url that keeps its answer, with no form fields yet.
+void Prepare(CHttp& http, const QString& url) {
     http.ClearFormFields();
     http.SetURL(url);
     http.SetKeepResponse(true);
+}
+
+// Opens the session, runs the transfer (a GET or the post), takes the answer and closes.
+ServerAnswer Exchange(CHttp& http, std::optional<bool> secure, int (CHttp::*transfer)()) {
+    ServerAnswer answer;
     if (secure.has_value()) {
         http.SetSecure(*secure);
     }
@@ -15,7 +21,7 @@ ServerAnswer GetShortAnswer(const QString& url, std::optional<bool> secure) {
         return answer;
     }
     answer.opened = true;
-    if (http.DownloadFile() != 0) {
+    if ((http.*transfer)() != 0) {
         answer.sent = true;
         answer.response = http.GetResponse();
     }
@@ -24,10 +30,16 @@ ServerAnswer GetShortAnswer(const QString& url, std::optional<bool> secure) {
     return answer;
 }
 
+} // namespace
+
+ServerAnswer GetShortAnswer(const QString& url, std::optional<bool> secure) {
+    CHttp http;
+    Prepare(http, url);
+    return Exchange(http, secure, &CHttp::DownloadFile);
+}
+
 ScriptPost::ScriptPost(const QString& url) : http_(std::make_unique<CHttp>()) {
-    http_->ClearFormFields();
-    http_->SetURL(url);
-    http_->SetKeepResponse(true);
+    Prepare(*http_, url);
 }
 
 ScriptPost::~ScriptPost() = default;
@@ -45,19 +57,5 @@ void ScriptPost::Field(const QString& name, const QByteArray& value) {
 }
 
 ServerAnswer ScriptPost::Send(std::optional<bool> secure) {
-    ServerAnswer answer;
-    if (secure.has_value()) {
-        http_->SetSecure(*secure);
-    }
-    if (http_->OpenInternetSession() == 0) {
-        return answer;
-    }
-    answer.opened = true;
-    if (http_->UploadFile() != 0) {
-        answer.sent = true;
-        answer.response = http_->GetResponse();
-    }
-    answer.raw = http_->GetResponse();
-    http_->CloseSession();
-    return answer;
+    return Exchange(*http_, secure, &CHttp::UploadFile);
 }

@@ -24,8 +24,8 @@ struct ServerAnswer {
     static bool AnswerAccepted(const QString& answer) { return answer.contains(QLatin1Char('~')); }
 };
 
-// A GET whose answer is kept in memory. secure: true forces TLS on 443, false plain HTTP on 80,
-// none leaves the port of the address as it is.
+// A GET whose answer is kept in memory. secure: either value asks on port 443 (every request is
+// TLS; the scripts once sent in the clear say false), none leaves the address's port as it is.
 ServerAnswer GetShortAnswer(const QString& url, std::optional<bool> secure);
 
 // A multipart form post whose answer is kept in memory. Made with the script's address (form

@@ -87,8 +87,8 @@ struct AddressBookRequest {
     QString Address(const QString& server = Session().ServerURL()) const;
 };
 
-// "qm_address_update.php": adds or changes an entry (its text) or deletes one (its key), over
-// plain HTTP; only the answer "~" confirms.
+// "qm_address_update.php": adds or changes an entry (its text) or deletes one (its key); only
+// the answer "~" confirms.
 struct AddressUpdateRequest {
     QString physicianId;
     QString addressOrKey;
@@ -136,7 +136,7 @@ struct AuditTrailRequest {
 // The posted scripts: a ScriptPost is made on Address() (a caller may still stop before
 // sending), then Send adds the fields in the server's order and posts.
 
-// "addtofaxqueue.php": queues documents for faxing (TLS).
+// "addtofaxqueue.php": queues documents for faxing.
 struct FaxQueueRequest {
     QString recipients; // key~label~fax, joined by "|"
     QString loginId;
@@ -145,7 +145,7 @@ struct FaxQueueRequest {
     ServerAnswer Send(ScriptPost& post) const;
 };
 
-// "qm_rename.php": moves jobs to another provider or location (plain HTTP).
+// "qm_rename.php": moves jobs to another provider or location.
 struct RenameRequest {
     QByteArray loginId; // scrambled
     QByteArray password;
@@ -157,7 +157,7 @@ struct RenameRequest {
     ServerAnswer Send(ScriptPost& post) const;
 };
 
-// "qm_cp_add.php": new custom property names, each followed by "~" (plain HTTP).
+// "qm_cp_add.php": new custom property names, each followed by "~".
 struct CustomPropertyAddRequest {
     QByteArray loginId; // scrambled
     QString names;
@@ -166,7 +166,7 @@ struct CustomPropertyAddRequest {
 };
 
 // "qm_esign.php" (an e-signed document) and "qm_resync.php" (an edited one, with the changed
-// demographics when there are any): the zipped document posted with the credentials (TLS).
+// demographics when there are any): the zipped document posted with the credentials.
 struct DocumentUploadRequest {
     bool esign = false;
     QByteArray loginId; // scrambled
